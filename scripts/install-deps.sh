@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends \
+    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
+    libgtest-dev libgmock-dev libbenchmark-dev \
+    qt6-base-dev qt6-svg-dev libgl-dev \
+    libx11-dev libxtst-dev xvfb xauth x11-utils \
+    lua5.4 python3 >/dev/null

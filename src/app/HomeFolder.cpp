@@ -1,0 +1,52 @@
+#include "app/HomeFolder.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+std::optional<std::string> Env(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value || !*value)
+        return std::nullopt;
+    return std::string(value);
+}
+
+std::string UserHome(const std::optional<std::string>& home) { return home ? *home : "."; }
+} // namespace
+
+std::string ResolveHomeFolder(const HomeFolderInputs& inputs) {
+    if (inputs.wingmateHome && !inputs.wingmateHome->empty())
+        return *inputs.wingmateHome;
+    if (!inputs.executableFolder.empty() && inputs.executableFolderWritable)
+        return inputs.executableFolder;
+    if (inputs.xdgDataHome && !inputs.xdgDataHome->empty())
+        return *inputs.xdgDataHome + "/Wingmate";
+    return UserHome(inputs.userHome) + "/.local/share/Wingmate";
+}
+
+std::string WingmateHomeFolder() {
+    HomeFolderInputs inputs;
+    inputs.wingmateHome = Env("WINGMATE_HOME");
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        inputs.executableFolder = executable.parent_path().string();
+        inputs.executableFolderWritable = ::access(inputs.executableFolder.c_str(), W_OK) == 0;
+    }
+    inputs.xdgDataHome = Env("XDG_DATA_HOME");
+    inputs.userHome = Env("HOME");
+    return ResolveHomeFolder(inputs);
+}
+
+bool EnsureHomeLayout(const std::string& home) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(home) / "Scripts", error);
+    return std::filesystem::is_directory(home, error);
+}
+
+std::string SettingsFilePath() {
+    const std::optional<std::string> config = Env("XDG_CONFIG_HOME");
+    const std::string base = config ? *config : UserHome(Env("HOME")) + "/.config";
+    return base + "/Tessera/Wingmate.conf";
+}

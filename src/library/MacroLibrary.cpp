@@ -1,0 +1,341 @@
+#include "library/MacroLibrary.h"
+
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+CMacroLibrary::CMacroLibrary() = default;
+
+CMacroLibrary::~CMacroLibrary() {
+    FreeTree(root);
+    FreeTree(clipboard);
+}
+
+void CMacroLibrary::ForEachPreOrder(CMacroNode* node,
+                                    const std::function<bool(CMacroNode&)>& visit) {
+    std::vector<CMacroNode*> pending;
+    if (node)
+        pending.push_back(node);
+    while (!pending.empty()) {
+        CMacroNode* current = pending.back();
+        pending.pop_back();
+        if (!visit(*current))
+            return;
+        // The sibling waits below the subtree so the subtree comes first.
+        if (current->next)
+            pending.push_back(current->next);
+        if (current->firstChild)
+            pending.push_back(current->firstChild);
+    }
+}
+
+CMacroNode* CMacroLibrary::FindById(int32_t id, CMacroNode* start) const {
+    CMacroNode* found = nullptr;
+    ForEachPreOrder(start, [&](CMacroNode& node) {
+        if (node.id != id)
+            return true;
+        found = &node;
+        return false;
+    });
+    return found;
+}
+
+int32_t CMacroLibrary::AllocateId() { return ++nextId; }
+
+void CMacroLibrary::ResetNextId(int32_t n) {
+    if (n >= 0)
+        nextId = n + 1;
+    else
+        nextId = MaxId(root, 1) + 1;
+}
+
+int32_t CMacroLibrary::MaxId(const CMacroNode* node, int32_t floor) {
+    int32_t largest = floor;
+    ForEachPreOrder(const_cast<CMacroNode*>(node), [&](CMacroNode& each) {
+        if (each.id > largest)
+            largest = each.id;
+        return true;
+    });
+    return largest;
+}
+
+void CMacroLibrary::AppendChild(CMacroNode* parent, CMacroNode* child) {
+    child->parent = parent;
+    child->parentId = parent->id;
+    child->next = nullptr;
+    if (!parent->firstChild) {
+        parent->firstChild = child;
+        return;
+    }
+    CMacroNode* last = parent->firstChild;
+    while (last->next)
+        last = last->next;
+    last->next = child;
+}
+
+int32_t CMacroLibrary::InsertRecord(const CMacro& record, int32_t targetId,
+                                    InsertPosition position) {
+    if (targetId < 0) {
+        auto* node = new CMacroNode(record);
+        node->eligible = 1;
+        node->parentId = 0;
+        FreeTree(root);
+        root = node;
+        if (node->id < 1)
+            node->id = AllocateId();
+        node->parentId = node->id;
+        return node->id;
+    }
+
+    CMacroNode* target = FindById(targetId, root);
+    if (!target)
+        target = root;
+    if (!target) {
+        // An empty library: the record becomes the root.
+        return InsertRecord(record, -1, InsertPosition::Into);
+    }
+
+    auto* node = new CMacroNode(record);
+    node->next = node->parent = node->firstChild = nullptr;
+    if (node->id == 0)
+        node->id = AllocateId();
+
+    if (position == InsertPosition::After) {
+        if (!target->parent) {
+            AppendChild(target, node);
+            return node->id;
+        }
+        node->next = target->next;
+        node->parent = target->parent;
+        node->parentId = target->parent->id;
+        target->next = node;
+        return node->id;
+    }
+
+    if (position == InsertPosition::Before) {
+        CMacroNode* parent = target->parent;
+        if (!parent) {
+            delete node;
+            return InsertRecord(record, root->id, InsertPosition::Into);
+        }
+        if (parent->firstChild != target) {
+            CMacroNode* before = parent->firstChild;
+            while (before && before->next != target)
+                before = before->next;
+            delete node;
+            return InsertRecord(record, before ? before->id : parent->id,
+                                before ? InsertPosition::After : InsertPosition::Into);
+        }
+        node->parent = parent;
+        node->parentId = parent->id;
+        node->next = target;
+        parent->firstChild = node;
+        return node->id;
+    }
+
+    AppendChild(target, node);
+    return node->id;
+}
+
+int CMacroLibrary::UpdateRecord(const CMacro& record) {
+    CMacroNode* node = FindById(record.id, root);
+    if (!node)
+        return 0;
+    node->AssignFrom(record);
+    return 1;
+}
+
+void CMacroLibrary::RemoveNode(int32_t id) {
+    CMacroNode* node = FindById(id, root);
+    if (!node || node == root || !node->parent)
+        return;
+    CMacroNode* parent = node->parent;
+    if (parent->firstChild == node) {
+        parent->firstChild = node->next;
+    } else {
+        CMacroNode* before = parent->firstChild;
+        while (before && before->next != node)
+            before = before->next;
+        if (before)
+            before->next = node->next;
+    }
+    node->next = nullptr;
+    FreeTree(node);
+}
+
+// Copies the child list `source` (each node with its subtree and following
+// siblings) under `parentCopy`. Iterative so that deep trees are safe.
+static CMacroNode* CopyChildList(const CMacroNode* source, CMacroNode* parentCopy) {
+    struct Job {
+        const CMacroNode* from;
+        CMacroNode** link;
+        CMacroNode* parent;
+    };
+    CMacroNode* head = nullptr;
+    std::vector<Job> jobs{{source, &head, parentCopy}};
+    while (!jobs.empty()) {
+        Job job = jobs.back();
+        jobs.pop_back();
+        auto* copy = new CMacroNode();
+        copy->AssignFrom(*job.from);
+        copy->parent = job.parent;
+        *job.link = copy;
+        if (job.from->next)
+            jobs.push_back({job.from->next, &copy->next, job.parent});
+        if (job.from->firstChild)
+            jobs.push_back({job.from->firstChild, &copy->firstChild, copy});
+    }
+    return head;
+}
+
+void CMacroLibrary::CopyToClipboard(int32_t id) {
+    FreeTree(clipboard);
+    clipboard = new CMacroNode();
+    CMacroNode* source = FindById(id, root);
+    if (!source)
+        return;
+    clipboard->AssignFrom(*source);
+    if (source->firstChild)
+        clipboard->firstChild = CopyChildList(source->firstChild, clipboard);
+}
+
+void CMacroLibrary::CutToClipboard(int32_t id) {
+    CopyToClipboard(id);
+    RemoveNode(id);
+}
+
+void CMacroLibrary::PasteClipboard(CMacroNode* node, int32_t targetId, InsertPosition position) {
+    // Same order as the recursive definition: the node, its children Into it,
+    // then its next sibling After it. Kept iterative for deep clipboards.
+    struct Job {
+        CMacroNode* node;
+        int32_t target;
+        InsertPosition position;
+    };
+    std::vector<Job> jobs;
+    if (node)
+        jobs.push_back({node, targetId, position});
+    while (!jobs.empty()) {
+        Job job = jobs.back();
+        jobs.pop_back();
+        job.node->id = 0;
+        job.node->parentId = 0;
+        CMacro copy(*job.node);
+        job.node->id = InsertRecord(copy, job.target, job.position);
+        if (job.node->next)
+            jobs.push_back({job.node->next, job.node->id, InsertPosition::After});
+        if (job.node->firstChild)
+            jobs.push_back({job.node->firstChild, job.node->id, InsertPosition::Into});
+    }
+}
+
+void CMacroLibrary::ResetEligible(CMacroNode* node) {
+    ForEachPreOrder(node, [](CMacroNode& each) {
+        each.eligible = 1;
+        return true;
+    });
+}
+
+void CMacroLibrary::FreeTree(CMacroNode* node) {
+    std::vector<CMacroNode*> pending;
+    if (node)
+        pending.push_back(node);
+    while (!pending.empty()) {
+        CMacroNode* current = pending.back();
+        pending.pop_back();
+        if (current->next)
+            pending.push_back(current->next);
+        if (current->firstChild)
+            pending.push_back(current->firstChild);
+        delete current;
+    }
+}
+
+CMacroNode* CMacroLibrary::ReleaseRoot() {
+    CMacroNode* released = root;
+    root = nullptr;
+    return released;
+}
+
+int CMacroLibrary::Load() { return LoadFrom(macroFile.libraryPath); }
+
+int CMacroLibrary::Restore() { return LoadFrom(macroFile.backupPath); }
+
+// Builds the loaded tree in a scratch library, exactly as inserting each
+// record Into its parent would, but finds parents through an id index and
+// appends through a last-child index so the load stays linear. An id that
+// occurs twice is looked up the slow way, so the first node in pre-order wins
+// as it would with FindById.
+int CMacroLibrary::LoadFrom(const std::string& path) {
+    std::string bytes;
+    if (!CMacroFile::ReadWholeFile(path, bytes))
+        return 0;
+    return LoadFromBytes(bytes);
+}
+
+int CMacroLibrary::LoadFromBytes(std::string_view bytes) {
+    CMacroLibrary result;
+    std::unordered_map<int32_t, CMacroNode*> byId;
+    std::unordered_set<int32_t> ambiguous;
+    std::unordered_map<CMacroNode*, CMacroNode*> lastChild;
+
+    auto remember = [&](CMacroNode* node) {
+        auto [it, inserted] = byId.emplace(node->id, node);
+        if (!inserted)
+            ambiguous.insert(node->id);
+    };
+
+    int32_t header = 0;
+    const bool read = CMacroFile::DecodeRecords(bytes, header, [&](CMacro&& record) {
+        if (record.parentId == record.id) {
+            result.InsertRecord(record, -1, InsertPosition::Into);
+            byId.clear();
+            ambiguous.clear();
+            lastChild.clear();
+            remember(result.root);
+            return true;
+        }
+        CMacroNode* parent = nullptr;
+        if (ambiguous.count(record.parentId)) {
+            parent = result.FindById(record.parentId, result.root);
+        } else if (auto it = byId.find(record.parentId); it != byId.end()) {
+            parent = it->second;
+        }
+        if (!parent)
+            return false;
+        auto* node = new CMacroNode(record);
+        node->eligible = 1;
+        if (node->id == 0)
+            node->id = result.AllocateId();
+        if (node->id == 0) {
+            delete node;
+            return false;
+        }
+        node->parent = parent;
+        node->parentId = parent->id;
+        CMacroNode*& tail = lastChild[parent];
+        if (!tail) {
+            // A parent found through the slow path may already have children
+            // that were appended before it became ambiguous.
+            tail = parent->firstChild;
+            while (tail && tail->next)
+                tail = tail->next;
+        }
+        if (tail)
+            tail->next = node;
+        else
+            parent->firstChild = node;
+        tail = node;
+        remember(node);
+        return true;
+    });
+    if (!read || !result.root)
+        return 0;
+
+    FreeTree(root);
+    root = result.ReleaseRoot();
+    macroFile.formatValue = header;
+    ResetNextId(-1);
+    return 1;
+}

@@ -1,0 +1,5 @@
+#include "ports/Clock.h"
+
+#include <ctime>
+
+int64_t CSystemClock::Now() const { return static_cast<int64_t>(std::time(nullptr)); }

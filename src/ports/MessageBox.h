@@ -1,0 +1,14 @@
+#pragma once
+// Port: modal message boxes the user must see.
+
+#include <string>
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+class IMessageBox {
+public:
+    virtual ~IMessageBox() = default;
+    virtual MessageAnswer Show(const std::string& text, const std::string& title,
+                               MessageButtons buttons = MessageButtons::Ok) = 0;
+};

@@ -1,0 +1,130 @@
+#include "Commands.h"
+#include "library/LibraryReport.h"
+#include "library/MacroLibrary.h"
+
+#include "fakes/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+struct CtlRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CtlRun RunCtl(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = RunWingmateCtl(args, CtlStreams{out, err});
+    return {status, out.str(), err.str()};
+}
+
+class WingmateCtl : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("wingmatectl-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        CMacroLibrary lib;
+        lib.File().SetPaths(dir.string());
+        lib.InsertRecord(MakeRecord("My Macros", 2), -1, InsertPosition::Into);
+        const int32_t set = lib.InsertRecord(MakeRecord("Daily", 2), 1, InsertPosition::Into);
+        CMacro backup = MakeRecord("Back \"up\"");
+        backup.scheduleType = 2;
+        backup.unit = 3;
+        backup.frequency = 2;
+        backup.startDate = "1\\1\\2010";
+        backup.startTime = "8:0:0";
+        backup.triggerKey = "<CTRL><F5>";
+        backup.description = std::string("bad \xff byte\n");
+        lib.InsertRecord(backup, set, InsertPosition::Into);
+        lib.InsertRecord(MakeRecord("Solo"), 1, InsertPosition::Into);
+        ASSERT_EQ(lib.Save(), 1);
+        file = (dir / "Macros.mcf").string();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    static CMacro MakeRecord(const std::string& name, int32_t kind = 1) {
+        CMacro macro;
+        macro.name = name;
+        macro.kind = kind;
+        return macro;
+    }
+
+    fs::path dir;
+    std::string file;
+};
+} // namespace
+
+TEST_F(WingmateCtl, ListPrintsAnIndentedTree) {
+    const CtlRun run = RunCtl({"list", "--file", file});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "My Macros  [set]\n"
+                       "  Daily  [set]\n"
+                       "    Back \"up\"  [macro]  every 2 Day(s) from 1\\1\\2010 8:0:0  "
+                       "trigger <CTRL><F5>\n"
+                       "  Solo  [macro]\n");
+}
+
+TEST_F(WingmateCtl, ListJsonHasEveryKeyInFileOrder) {
+    const CtlRun run = RunCtl({"list", "--json", "--file", file});
+    ASSERT_EQ(run.status, 0);
+    const std::string& out = run.out;
+    EXPECT_EQ(out.front(), '[');
+    const size_t root = out.find("\"name\": \"My Macros\"");
+    const size_t daily = out.find("\"name\": \"Daily\"");
+    const size_t backup = out.find("\"name\": \"Back \\\"up\\\"\"");
+    const size_t solo = out.find("\"name\": \"Solo\"");
+    ASSERT_NE(backup, std::string::npos);
+    EXPECT_LT(root, daily);
+    EXPECT_LT(daily, backup);
+    EXPECT_LT(backup, solo);
+    EXPECT_NE(out.find("\"description\": \"bad \\u00ff byte\\n\""), std::string::npos);
+    EXPECT_NE(out.find("\"startDate\": \"1\\\\1\\\\2010\""), std::string::npos);
+    for (const char* key : {"id", "parentId", "kind", "name", "scriptFile", "executable",
+                            "triggerKey", "triggerPrefix", "extra", "description", "startDate",
+                            "startTime", "unit", "frequency", "scheduleType", "runAsScript",
+                            "lastRunText", "depth"})
+        EXPECT_NE(out.find(std::string("\"") + key + "\": "), std::string::npos) << key;
+    EXPECT_NE(out.find("\"depth\": 2}"), std::string::npos);
+}
+
+TEST_F(WingmateCtl, FailedLoadAndBadUsage) {
+    const CtlRun missing = RunCtl({"list", "--file", (dir / "nope.mcf").string()});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "Could not load Macro File\n");
+    EXPECT_EQ(RunCtl({"list", "--bogus"}).status, 2);
+    EXPECT_EQ(RunCtl({"list", "--file"}).status, 2);
+    EXPECT_EQ(RunCtl({"frobnicate"}).status, 2);
+    EXPECT_EQ(RunCtl({}).status, 2);
+}
+
+struct JsonCase {
+    const char* label;
+    std::string text;
+    const char* expected;
+};
+
+class JsonStrings : public ::testing::TestWithParam<JsonCase> {};
+
+TEST_P(JsonStrings, EscapeControlsAndInvalidUtf8) {
+    EXPECT_EQ(JsonString(GetParam().text), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, JsonStrings,
+    ::testing::Values(JsonCase{"Plain", "abc", "\"abc\""},
+                      JsonCase{"Quotes", "a\"b\\c", "\"a\\\"b\\\\c\""},
+                      JsonCase{"Controls", std::string("\t\x01\0", 3), "\"\\t\\u0001\\u0000\""},
+                      JsonCase{"ValidUtf8", "\xc3\xa9\xe2\x82\xac", "\"\xc3\xa9\xe2\x82\xac\""},
+                      JsonCase{"LoneContinuation", "\x80", "\"\\u0080\""},
+                      JsonCase{"TruncatedSequence", "\xe2\x82", "\"\\u00e2\\u0082\""},
+                      JsonCase{"Overlong", "\xc0\xaf", "\"\\u00c0\\u00af\""},
+                      JsonCase{"Surrogate", "\xed\xa0\x80", "\"\\u00ed\\u00a0\\u0080\""}),
+    LabelName());

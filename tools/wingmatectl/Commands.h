@@ -1,0 +1,28 @@
+#pragma once
+// wingmatectl: reads the macro library from a terminal.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Exit statuses shared by every command.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+struct CtlStreams {
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// Runs the command line (without the program name); returns the exit status.
+int RunWingmateCtl(const std::vector<std::string>& args, CtlStreams streams);
+
+int ListCommand(const std::vector<std::string>& args, CtlStreams streams);
+
+// Usage text for every command.
+std::string CtlUsage();
+
+// The library path a command reads: --file PATH, or Macros.mcf in the home
+// folder.
+std::string DefaultLibraryPath();
