@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 enum class MacroKind : int32_t { Macro = 1, MacroSet = 2 };
 enum class ScheduleType : int32_t { NotScheduled = 0, SingleOccurrence = 1, Repeated = 2 };
@@ -27,6 +28,8 @@ public:
     CMacro();
     CMacro(const CMacro&) = default;
     CMacro& operator=(const CMacro&) = default;
+    CMacro(CMacro&&) = default;
+    CMacro& operator=(CMacro&&) = default;
     virtual ~CMacro();
 
     // Copies every field except `eligible` and `parentId`: writing an edited
@@ -62,6 +65,7 @@ class CMacroNode : public CMacro {
 public:
     CMacroNode() = default;
     explicit CMacroNode(const CMacro& record) : CMacro(record) {}
+    explicit CMacroNode(CMacro&& record) : CMacro(std::move(record)) {}
 
     CMacroNode* next = nullptr;
     CMacroNode* parent = nullptr;

@@ -106,9 +106,13 @@ void CMacroFile::SetPaths(const std::string& directory) {
     backupPath = directory + "/" + kBackupName;
 }
 
-std::string CMacroFile::Encode(const CMacroNode* root) const {
+bool CMacroFile::EncodeTo(const CMacroNode* root,
+                          const std::function<bool(const std::string&)>& sink) const {
+    constexpr size_t kChunk = 1 << 20;
     std::string out;
+    out.reserve(kChunk + 4096);
     PutInt(out, formatValue);
+    bool ok = true;
     // Only the root's own subtree is written, never siblings it may have.
     const CMacroNode* start = root;
     CMacroLibrary::ForEachPreOrder(const_cast<CMacroNode*>(start), [&](CMacroNode& node) {
@@ -132,9 +136,22 @@ std::string CMacroFile::Encode(const CMacroNode* root) const {
         PutText(out, node.startDate);
         PutText(out, node.startTime);
         PutText(out, node.lastRunText);
+        if (out.size() >= kChunk) {
+            ok = sink(out);
+            out.clear();
+        }
+        return ok;
+    });
+    return ok && (out.empty() || sink(out));
+}
+
+std::string CMacroFile::Encode(const CMacroNode* root) const {
+    std::string all;
+    EncodeTo(root, [&](const std::string& chunk) {
+        all += chunk;
         return true;
     });
-    return out;
+    return all;
 }
 
 int CMacroFile::Save(const CMacroNode* root) const {
@@ -142,12 +159,13 @@ int CMacroFile::Save(const CMacroNode* root) const {
     std::filesystem::copy_file(libraryPath, backupPath,
                                std::filesystem::copy_options::overwrite_existing, ignored);
 
-    const std::string bytes = Encode(root);
     const std::string temporary = libraryPath + ".new";
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         return 0;
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool written =
+        EncodeTo(root, [fd](const std::string& chunk) { return WriteAll(fd, chunk); }) &&
+        ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || std::rename(temporary.c_str(), libraryPath.c_str()) != 0) {
         std::remove(temporary.c_str());

@@ -27,7 +27,10 @@ public:
     // the file could not be written (the old file and the backup stay).
     int Save(const CMacroNode* root) const;
 
-    // Encodes a tree as the file's bytes.
+    // Encodes a tree as the file's bytes, handing them to `sink` in chunks
+    // of about a megabyte; stops with false as soon as `sink` fails.
+    bool EncodeTo(const CMacroNode* root,
+                  const std::function<bool(const std::string&)>& sink) const;
     std::string Encode(const CMacroNode* root) const;
 
     // Reads a whole file and hands each record to `record` in file order.

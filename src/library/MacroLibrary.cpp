@@ -279,6 +279,8 @@ int CMacroLibrary::LoadFromBytes(std::string_view bytes) {
     std::unordered_map<int32_t, CMacroNode*> byId;
     std::unordered_set<int32_t> ambiguous;
     std::unordered_map<CMacroNode*, CMacroNode*> lastChild;
+    // A record takes at least 76 bytes; size the indexes once.
+    byId.reserve(bytes.size() / 76 + 1);
 
     auto remember = [&](CMacroNode* node) {
         auto [it, inserted] = byId.emplace(node->id, node);
@@ -304,7 +306,7 @@ int CMacroLibrary::LoadFromBytes(std::string_view bytes) {
         }
         if (!parent)
             return false;
-        auto* node = new CMacroNode(record);
+        auto* node = new CMacroNode(std::move(record));
         node->eligible = 1;
         if (node->id == 0)
             node->id = result.AllocateId();
