@@ -89,9 +89,6 @@ bool CDueTimeCursor::NextAnniversary(int64_t t, int64_t limit, int64_t& due) {
 }
 
 bool CDueTimeCursor::Next(int64_t t, int64_t limit, int64_t& due) {
-    // A record never run has lastRunTime 0, so second 0 is never due.
-    if (t == 0)
-        t = 1;
     if (t > limit)
         return false;
     switch (kind) {
@@ -105,6 +102,11 @@ bool CDueTimeCursor::Next(int64_t t, int64_t limit, int64_t& due) {
     }
     if (t < start.time)
         t = start.time;
+    // A record never run has lastRunTime 0, so second 0 is never due.
+    if (t == 0)
+        t = 1;
+    if (t > limit)
+        return false;
     int64_t boundary = 0;
     int64_t anniversary = 0;
     const bool haveBoundary = NextBoundary(t, boundary) && boundary <= limit;
