@@ -1,6 +1,7 @@
 #include "library/LibraryReport.h"
 
 #include "library/MacroLibrary.h"
+#include "schedule/Schedule.h"
 
 #include <cstdio>
 #include <unordered_map>
@@ -64,9 +65,13 @@ std::string ScheduleSummary(const CMacroNode& node) {
         return "";
     case 1:
         return "once at " + start;
-    case 2:
+    case 2: {
+        std::string text;
+        if (ScheduleText(node, text))
+            return text + " from " + start;
         return "every " + std::to_string(node.frequency) + " " + UnitText(node.unit) +
                " from " + start;
+    }
     default:
         return "schedule type " + std::to_string(node.scheduleType);
     }

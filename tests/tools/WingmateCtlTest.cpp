@@ -67,7 +67,7 @@ TEST_F(WingmateCtl, ListPrintsAnIndentedTree) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "My Macros  [set]\n"
                        "  Daily  [set]\n"
-                       "    Back \"up\"  [macro]  every 2 Day(s) from 1\\1\\2010 8:0:0  "
+                       "    Back \"up\"  [macro]  Every 2 Day(s) from 1\\1\\2010 8:0:0  "
                        "trigger <CTRL><F5>\n"
                        "  Solo  [macro]\n");
 }

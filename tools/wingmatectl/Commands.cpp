@@ -13,11 +13,14 @@ struct CommandEntry {
 
 const CommandEntry kCommands[] = {
     {"list", ListCommand},
+    {"due", DueCommand},
 };
 } // namespace
 
 std::string CtlUsage() {
-    return "usage: wingmatectl list [--file PATH] [--json]\n";
+    return "usage: wingmatectl list [--file PATH] [--json]\n"
+           "       wingmatectl due [--file PATH] --from \"YYYY-MM-DD HH:MM:SS\" --to "
+           "\"YYYY-MM-DD HH:MM:SS\"\n";
 }
 
 std::string DefaultLibraryPath() {

@@ -19,6 +19,9 @@ struct CtlStreams {
 int RunWingmateCtl(const std::vector<std::string>& args, CtlStreams streams);
 
 int ListCommand(const std::vector<std::string>& args, CtlStreams streams);
+// Every second of a local-time range at which an entry is due, with the
+// entry: "YYYY-MM-DD HH:MM:SS<TAB>id<TAB>name".
+int DueCommand(const std::vector<std::string>& args, CtlStreams streams);
 
 // Usage text for every command.
 std::string CtlUsage();

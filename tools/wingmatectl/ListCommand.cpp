@@ -12,8 +12,7 @@ int ListCommand(const std::vector<std::string>& args, CtlStreams streams) {
         } else if (args[i] == "--file" && i + 1 < args.size()) {
             path = args[++i];
         } else {
-            streams.err << "wingmatectl: unexpected argument '" << args[i] << "'\n"
-                        << CtlUsage();
+            streams.err << "wingmatectl: unexpected argument '" << args[i] << "'\n" << CtlUsage();
             return kExitUsage;
         }
     }

@@ -1,0 +1,125 @@
+#include "schedule/RunQueue.h"
+
+#include <cstdio>
+#include <ctime>
+
+CRunQueue::CRunQueue(CMacroLibrary& libraryRef, const IClock& clockRef, Ports portsRef)
+    : library(libraryRef), clock(clockRef), ports(portsRef) {}
+
+std::string CRunQueue::QueueFullMessage() {
+    return "Error: More than maximum " + std::to_string(kSlots) + " macros scheduled to run";
+}
+
+std::string CRunQueue::FormatLastRunText(int64_t time) {
+    // Fixed English names: the text goes into the run log and the library
+    // file, which must not change with the user's locale.
+    static const char* const kDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                        "Thursday", "Friday", "Saturday"};
+    static const char* const kMonths[] = {"January",   "February", "March",    "April",
+                                          "May",       "June",     "July",     "August",
+                                          "September", "October",  "November", "December"};
+    const time_t value = static_cast<time_t>(time);
+    std::tm local{};
+    if (!localtime_r(&value, &local))
+        return "";
+    char text[96];
+    std::snprintf(text, sizeof text, "%s, %s %02d, %lld; at %02d:%02d:%02d", kDays[local.tm_wday],
+                  kMonths[local.tm_mon], local.tm_mday,
+                  static_cast<long long>(local.tm_year) + 1900, local.tm_hour, local.tm_min,
+                  local.tm_sec);
+    return text;
+}
+
+int CRunQueue::EnqueueMacro(int32_t id) {
+    if (id == 0)
+        return 0; // id 0 marks a free slot and names no entry
+    const CMacroNode* node = library.FindById(id);
+    if (!node || node->IsMacroSet() || count >= kSlots)
+        return 0;
+    slots[static_cast<size_t>(count)] = *node;
+    ++count;
+    return 1;
+}
+
+void CRunQueue::DropHead() {
+    for (int i = 1; i < kSlots; ++i)
+        slots[static_cast<size_t>(i - 1)] = slots[static_cast<size_t>(i)];
+    slots[kSlots - 1] = CMacro();
+    --count;
+}
+
+int CRunQueue::RunNextQueued() {
+    const int64_t now = clock.Now();
+    ports.keyHook.Install();
+    ports.view.SetStopEnabled(false);
+    running = false;
+    ports.view.RefreshTrayState();
+
+    // Skip heads whose entries were removed from the library since queued.
+    while (count > 0 && !library.FindById(slots[0].id))
+        DropHead();
+    if (count == 0)
+        return 0;
+
+    running = true;
+    ports.view.SetStopEnabled(true);
+    ports.view.RefreshTrayState();
+    ports.view.ClearOutput();
+    ports.keyHook.Release();
+
+    const CMacro head = slots[0];
+    DropHead();
+    ports.runner.Run(head);
+
+    // The runner may have reported the end of a program run from inside
+    // Run, starting the next macro; look the entry up again.
+    const std::string lastRunText = FormatLastRunText(now);
+    if (CMacroNode* node = library.FindById(head.id)) {
+        node->lastRunText = lastRunText;
+        node->lastRunTime = now;
+    }
+    ports.view.SetLastRun(head.name + ": Run on " + lastRunText);
+    ports.view.LastRunChanged(head.id, lastRunText);
+    ports.runLog.AppendLine(lastRunText + "\t\t" + head.name);
+    ports.keyHook.ResetKeys();
+    return 1;
+}
+
+void CRunQueue::ClearRunQueue() {
+    slots.fill(CMacro());
+    count = 0;
+}
+
+void CRunQueue::RunDuePass() {
+    const int64_t now = clock.Now();
+    CMacroNode* root = library.Root();
+    if (!root)
+        return;
+    scanner.FindDue(root, now, dueEntries);
+    for (CMacroNode* entry : dueEntries) {
+        entry->eligible = 0;
+        if (entry->IsMacroSet())
+            continue; // a scheduled macro set is taken but never queued
+        if (!EnqueueMacro(entry->id) && count >= kSlots) {
+            const std::string message = QueueFullMessage();
+            ports.runLog.AppendLine(entry->name + ": " + message);
+            entry->lastRunText = message;
+        }
+    }
+    dueEntries.clear();
+    if (!running)
+        RunNextQueued();
+    CMacroLibrary::ResetEligible(library.Root());
+}
+
+void CRunQueue::OnMacroFinished() {
+    running = false;
+    RunNextQueued();
+}
+
+void CRunQueue::SetSchedulerEnabled(bool enabled) {
+    schedulerEnabled = enabled;
+    if (!enabled)
+        ClearRunQueue();
+    ports.view.RefreshTrayState();
+}
