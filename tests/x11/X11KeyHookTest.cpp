@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <thread>
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -118,21 +119,26 @@ TEST_F(X11KeyHookTest, ReportsKeysAsVirtualKeyCodesInOrder) {
     EXPECT_EQ(queue.Take(expected.size()), expected);
 }
 
+// The receiver and type are read when a key arrives on the hook thread, so
+// each phase waits until its keys have surely been seen there.
 TEST_F(X11KeyHookTest, ReportsNothingWithoutReceiverOrTypeOrAfterRelease) {
+    const auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); };
     CX11KeyHook hook(QueueReports(), server->Name());
     hook.SetType(1);
     hook.InitKeybHook(0);
     ASSERT_TRUE(hook.Running()) << hook.LastError();
     TapKey(sender, XK_a); // no receiver
+    settle();
     hook.SetHandle(3);
     hook.SetType(0);
     TapKey(sender, XK_b); // stopped type
+    settle();
     hook.SetType(1);
     TapKey(sender, XK_c);
     EXPECT_EQ(queue.Take(2), (std::vector<Report>{{3, kDown, 'C'}, {3, kUp, 'C'}}));
     hook.ReleaseKeybHook();
     EXPECT_FALSE(hook.Running());
-    TapKey(sender, XK_d);
+    TapKey(sender, XK_d); // stopped: ReleaseKeybHook has joined the thread
     Report late{};
     EXPECT_FALSE(queue.WaitOne(late, std::chrono::milliseconds(150)));
 }

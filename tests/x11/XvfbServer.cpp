@@ -46,8 +46,8 @@ CXvfb::CXvfb(const std::vector<std::string>& extraArgs) {
     }
     fcntl(fds[0], F_SETFD, FD_CLOEXEC);
     std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
-                                     "-nolisten", "tcp",        "-screen",
-                                     "0",         "1024x768x24"};
+                                     "-nolisten", "tcp",        "-noreset",
+                                     "-screen",   "0",          "1024x768x24"};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     std::vector<char*> argv;
     for (std::string& arg : args)
