@@ -1,0 +1,26 @@
+#pragma once
+// Port: the global keyboard hook. Four operations; results are not reported,
+// the adapter says once, when it is made, whether it can work at all.
+//
+// While hooking (type 1, a receiver handle set, started by InitKeybHook) the
+// adapter reports every key going down as identifier 1300 and every key going
+// up as 1400, with the virtual-key code (modifiers as the generic 16, 17, 18),
+// to the receiver. Reports arrive on the adapter's own thread; whoever wires
+// the receiver queues them to the user-interface thread, where
+// CKeyHook::OnHookCommand handles them.
+
+#include <cstdint>
+
+class IKeyHook {
+public:
+    virtual ~IKeyHook() = default;
+
+    // The receiver of the reports; 0 detaches it (reports are dropped).
+    virtual void SetHandle(intptr_t receiver) = 0;
+    // 1 while hooking for triggers, 0 when stopped.
+    virtual void SetType(int type) = 0;
+    // Starts the hook; `threadId` names the calling user-interface thread.
+    virtual void InitKeybHook(intptr_t threadId) = 0;
+    // Stops the hook; no report is made once it returns.
+    virtual void ReleaseKeybHook() = 0;
+};

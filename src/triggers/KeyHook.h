@@ -1,0 +1,69 @@
+#pragma once
+// CKeyHook: the hook wrapper. It receives the hook's key reports on the
+// user-interface thread, rebuilds the combination held at that moment, and
+// starts the first macro whose trigger matches. A lone tap of Ctrl or Shift
+// arms a sticky prefix for the next key press, counted down by TickPrefix.
+//
+// Everything here runs on the user-interface thread.
+
+#include "library/Macro.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class CMacroLibrary;
+class IKeyHook;
+class IMacroStarter;
+
+class CKeyHook {
+public:
+    static constexpr int kKeyDown = 1300;
+    static constexpr int kKeyUp = 1400;
+    static constexpr int kOtherEvent = 1600;
+    static constexpr int kPrefixTicks = 5;
+
+    // `triggersEnabled` answers whether the Disable Triggers command is
+    // unchecked; it is asked at each match.
+    CKeyHook(IKeyHook& port, CMacroLibrary& library, IMacroStarter& starter,
+             std::function<bool()> triggersEnabled);
+
+    // The receiver handle given to the port (the main window); 0 = not set,
+    // and Install then refuses.
+    void SetMainWindow(intptr_t handle) { mainWindow = handle; }
+
+    int Install();
+    int Release();
+    void ResetKeys();
+    // Nonzero when the command was the hook's (1300, 1400, 1600).
+    int OnHookCommand(int identifier, int code);
+    // Every tick of the main window's 250 ms timer.
+    void TickPrefix();
+
+    // The tokens of every held key in ascending code order, less the key of
+    // the armed sticky prefix.
+    std::string KeyCombination();
+
+    int HeldCount() const { return heldCount; }
+    TriggerPrefix StickyPrefix() const { return stickyPrefix; }
+    int CtrlCountdown() const { return ctrlCountdown; }
+    int ShiftCountdown() const { return shiftCountdown; }
+
+private:
+    void OnKeyDown(int code);
+    void OnKeyUp(int code);
+
+    IKeyHook& port;
+    CMacroLibrary& library;
+    IMacroStarter& starter;
+    std::function<bool()> triggersEnabled;
+
+    int heldCount = 0;
+    int loneModifier = 0;
+    TriggerPrefix stickyPrefix = TriggerPrefix::None;
+    intptr_t mainWindow = 0;
+    std::array<uint8_t, 256> keyState{};
+    int shiftCountdown = 0;
+    int ctrlCountdown = 0;
+};

@@ -1,0 +1,18 @@
+#pragma once
+// Opening X connections with a clear account of what is missing.
+
+#include <X11/Xlib.h>
+
+#include <string>
+
+// Opens `displayName` (empty: $DISPLAY). On failure returns null and sets
+// `cause` ("DISPLAY is not set", "cannot open the X display ':7'"). Also makes
+// sure a protocol error never ends the program (Xlib's default handler exits).
+Display* OpenX11Display(const std::string& displayName, std::string& cause);
+
+// The name shown in messages: `displayName`, else $DISPLAY.
+std::string DisplayLabel(const std::string& displayName);
+
+// "the X server on ':7' lacks the XTEST extension" when `name` is missing,
+// else empty.
+std::string MissingExtension(Display* display, const char* name);

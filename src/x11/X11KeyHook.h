@@ -1,0 +1,56 @@
+#pragma once
+// The global key hook on X11: the RECORD extension, read on a thread of its
+// own. Every key going down or up is reported as 1300 / 1400 with its
+// virtual-key code (modifiers as the generic 16, 17, 18) through the report
+// callback, which runs on the hook thread and must only queue the report to
+// the user-interface thread. Nothing typed is ever stored or logged.
+
+#include "ports/KeyHook.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+class CX11KeyHook : public IKeyHook {
+public:
+    // receiver: the handle given to SetHandle; identifier: 1300 or 1400.
+    using ReportFn = std::function<void(intptr_t receiver, int identifier, int code)>;
+
+    // `displayName` empty: $DISPLAY. Opens nothing until InitKeybHook.
+    explicit CX11KeyHook(ReportFn report, std::string displayName = {});
+    ~CX11KeyHook() override;
+    CX11KeyHook(const CX11KeyHook&) = delete;
+    CX11KeyHook& operator=(const CX11KeyHook&) = delete;
+
+    // Empty when a hook can run on the display, else what is missing
+    // ("Trigger keys are unavailable: DISPLAY is not set.").
+    static std::string Probe(const std::string& displayName = {});
+
+    void SetHandle(intptr_t receiver) override { handle.store(receiver); }
+    void SetType(int type) override { hookType.store(type); }
+    // Starts the hook thread (stopping a running one first) and returns once
+    // the server records keys, so no key pressed after it is missed.
+    // Call InitKeybHook and ReleaseKeybHook from one thread.
+    void InitKeybHook(intptr_t threadId) override;
+    void ReleaseKeybHook() override;
+
+    bool Running() const { return session != nullptr; }
+    // Why the last InitKeybHook could not start; empty after a good start.
+    const std::string& LastError() const { return lastError; }
+
+    struct Session;
+
+private:
+    ReportFn report;
+    std::string displayName;
+    std::atomic<intptr_t> handle{0};
+    std::atomic<int> hookType{0};
+    std::unique_ptr<Session> session;
+    std::string lastError;
+};
+
+// The X11 hook when it can run on $DISPLAY, else the null hook; `why` then
+// receives the message to show.
+std::unique_ptr<IKeyHook> MakeKeyHook(CX11KeyHook::ReportFn report, std::string* why);

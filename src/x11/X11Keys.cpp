@@ -1,0 +1,117 @@
+#include "x11/X11Keys.h"
+
+#include "triggers/KeyNames.h"
+
+#include <X11/keysym.h>
+
+#include <array>
+
+namespace {
+
+struct KeyPair {
+    KeySym keysym;
+    int code;
+};
+
+// Named keys. The first entry for a code is the one that plays it.
+constexpr std::array<KeyPair, 56> kKeys{{
+    {XK_BackSpace, vk::Backspace},
+    {XK_Tab, vk::Tab},
+    {XK_ISO_Left_Tab, vk::Tab},
+    {XK_KP_Begin, vk::Center},
+    {XK_Return, vk::Enter},
+    {XK_KP_Enter, vk::Enter},
+    {XK_Shift_L, vk::Shift},
+    {XK_Shift_R, vk::Shift},
+    {XK_Control_L, vk::Ctrl},
+    {XK_Control_R, vk::Ctrl},
+    {XK_Alt_L, vk::Alt},
+    {XK_Alt_R, vk::Alt},
+    {XK_Meta_L, vk::Alt},
+    {XK_Meta_R, vk::Alt},
+    {XK_ISO_Level3_Shift, vk::Alt},
+    {XK_Pause, vk::Pause},
+    {XK_Caps_Lock, vk::Caps},
+    {XK_Escape, vk::Esc},
+    {XK_space, vk::Space},
+    {XK_Prior, vk::PageUp},
+    {XK_Next, vk::PageDown},
+    {XK_End, vk::End},
+    {XK_Home, vk::Home},
+    {XK_Left, vk::Left},
+    {XK_Up, vk::Up},
+    {XK_Right, vk::Right},
+    {XK_Down, vk::Down},
+    {XK_Print, vk::PrintScreen},
+    {XK_Insert, vk::Insert},
+    {XK_Delete, vk::Delete},
+    {XK_Super_L, vk::LeftWin},
+    {XK_Super_R, vk::RightWin},
+    {XK_Menu, vk::Apps},
+    {XK_KP_Multiply, vk::Multiply},
+    {XK_KP_Add, vk::Add},
+    {XK_KP_Separator, vk::Separator},
+    {XK_KP_Subtract, vk::Subtract},
+    {XK_KP_Decimal, vk::Decimal},
+    {XK_KP_Delete, vk::Decimal},
+    {XK_KP_Divide, vk::Divide},
+    {XK_Num_Lock, vk::NumLock},
+    {XK_Scroll_Lock, vk::ScrollLock},
+    {XK_semicolon, 186},
+    {XK_equal, 187},
+    {XK_comma, 188},
+    {XK_minus, 189},
+    {XK_period, 190},
+    {XK_slash, 191},
+    {XK_grave, 192},
+    {XK_bracketleft, 219},
+    {XK_backslash, 220},
+    {XK_bracketright, 221},
+    {XK_apostrophe, 222},
+    {XK_KP_Home, vk::Home},
+    {XK_KP_End, vk::End},
+    {XK_KP_Insert, vk::Insert},
+}};
+
+} // namespace
+
+int CodeForKeysym(KeySym keysym) {
+    if (keysym >= XK_a && keysym <= XK_z)
+        return static_cast<int>(keysym - XK_a) + 'A';
+    if (keysym >= XK_A && keysym <= XK_Z)
+        return static_cast<int>(keysym - XK_A) + 'A';
+    if (keysym >= XK_0 && keysym <= XK_9)
+        return static_cast<int>(keysym - XK_0) + '0';
+    if (keysym >= XK_KP_0 && keysym <= XK_KP_9)
+        return static_cast<int>(keysym - XK_KP_0) + vk::Numpad0;
+    if (keysym >= XK_F1 && keysym <= XK_F24)
+        return static_cast<int>(keysym - XK_F1) + vk::F1;
+    for (const KeyPair& pair : kKeys)
+        if (pair.keysym == keysym)
+            return pair.code;
+    return vk::Unmapped;
+}
+
+KeySym KeysymForCode(int code) {
+    if (code >= 'A' && code <= 'Z')
+        return XK_a + static_cast<KeySym>(code - 'A');
+    if (code >= '0' && code <= '9')
+        return XK_0 + static_cast<KeySym>(code - '0');
+    if (code >= vk::Numpad0 && code <= vk::Numpad0 + 9)
+        return XK_KP_0 + static_cast<KeySym>(code - vk::Numpad0);
+    if (code >= vk::F1 && code < vk::F1 + 24)
+        return XK_F1 + static_cast<KeySym>(code - vk::F1);
+    for (const KeyPair& pair : kKeys)
+        if (pair.code == code)
+            return pair.keysym;
+    return NoSymbol;
+}
+
+KeySym KeysymForCharacter(char32_t character) {
+    if (character < 0x20 || (character >= 0x7F && character < 0xA0))
+        return NoSymbol;
+    // Latin-1 keysyms equal their code points; the rest are 0x01000000 + code.
+    if (character <= 0xFF)
+        return character;
+    return 0x01000000 + character;
+}

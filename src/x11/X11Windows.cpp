@@ -1,0 +1,242 @@
+// Window functions of the X11 desktop: windows are found by a substring of
+// their title, through the window manager's client list when there is one,
+// else through the window tree.
+
+#include "x11/X11Desktop.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// A window property as a list of 32-bit items (windows, atoms).
+std::vector<unsigned long> ListProperty(Display* display, Window window, const char* name,
+                                        Atom type) {
+    std::vector<unsigned long> items;
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    const Atom property = XInternAtom(display, name, False);
+    if (XGetWindowProperty(display, window, property, 0, 65536, False, type, &actualType, &format,
+                           &count, &remaining, &data) == Success &&
+        data && format == 32 && actualType == type) {
+        auto* values = reinterpret_cast<unsigned long*>(data);
+        items.assign(values, values + count);
+    }
+    if (data)
+        XFree(data);
+    return items;
+}
+
+void SendToRoot(Display* display, Window window, const char* message,
+                std::initializer_list<long> values) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, message, False);
+    event.xclient.format = 32;
+    int slot = 0;
+    for (long value : values)
+        event.xclient.data.l[slot++] = value;
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
+bool Viewable(Display* display, Window window) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+} // namespace
+
+bool CX11Desktop::WindowManagerSupports(const char* atomName) {
+    const Atom wanted = XInternAtom(display, atomName, False);
+    for (unsigned long atom :
+         ListProperty(display, DefaultRootWindow(display), "_NET_SUPPORTED", XA_ATOM))
+        if (atom == wanted)
+            return true;
+    return false;
+}
+
+std::string CX11Desktop::WindowTitle(Window window) {
+    // _NET_WM_NAME is UTF-8 already.
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    std::string title;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 65536,
+                           False, utf8, &actualType, &format, &count, &remaining,
+                           &data) == Success &&
+        data && actualType == utf8 && format == 8)
+        title.assign(reinterpret_cast<char*>(data), count);
+    if (data)
+        XFree(data);
+    if (!title.empty())
+        return title;
+    // WM_NAME in whatever encoding it carries, converted to UTF-8.
+    XTextProperty property{};
+    if (!XGetWMName(display, window, &property) || !property.value)
+        return title;
+    char** list = nullptr;
+    int items = 0;
+    if (Xutf8TextPropertyToTextList(display, &property, &list, &items) >= Success && list) {
+        for (int i = 0; i < items; ++i)
+            title += list[i];
+        XFreeStringList(list);
+    }
+    XFree(property.value);
+    return title;
+}
+
+std::vector<Window> CX11Desktop::TopLevelWindows() {
+    const Window root = DefaultRootWindow(display);
+    std::vector<unsigned long> clients = ListProperty(display, root, "_NET_CLIENT_LIST", XA_WINDOW);
+    if (!clients.empty())
+        return {clients.begin(), clients.end()};
+    // No window manager list: the mapped children of the root, or, for a
+    // frame without a title, the titled window inside it.
+    std::vector<Window> found;
+    Window rootReturn = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, root, &rootReturn, &parent, &children, &count))
+        return found;
+    for (unsigned i = count; i-- > 0;) { // topmost first
+        const Window child = children[i];
+        if (!Viewable(display, child))
+            continue;
+        if (!WindowTitle(child).empty()) {
+            found.push_back(child);
+            continue;
+        }
+        Window* inner = nullptr;
+        unsigned innerCount = 0;
+        if (XQueryTree(display, child, &rootReturn, &parent, &inner, &innerCount)) {
+            for (unsigned j = 0; j < innerCount; ++j)
+                if (!WindowTitle(inner[j]).empty())
+                    found.push_back(inner[j]);
+            if (inner)
+                XFree(inner);
+        }
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+Window CX11Desktop::FindWindow(const std::string& title) {
+    for (Window window : TopLevelWindows()) {
+        const std::string name = WindowTitle(window);
+        if (!name.empty() && name.find(title) != std::string::npos)
+            return window;
+    }
+    return None;
+}
+
+Window CX11Desktop::ActiveWindow() {
+    const Window root = DefaultRootWindow(display);
+    std::vector<unsigned long> active =
+        ListProperty(display, root, "_NET_ACTIVE_WINDOW", XA_WINDOW);
+    if (!active.empty() && active[0] != None)
+        return active[0];
+    // Without a window manager: the focus window, or the nearest ancestor of
+    // it that has a title.
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    while (focus != None && focus != PointerRoot && focus != root) {
+        if (!WindowTitle(focus).empty())
+            return focus;
+        Window rootReturn = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display, focus, &rootReturn, &parent, &children, &count))
+            break;
+        if (children)
+            XFree(children);
+        focus = parent;
+    }
+    return None;
+}
+
+bool CX11Desktop::WinExists(const std::string& title) {
+    std::lock_guard lock(mutex);
+    return FindWindow(title) != None;
+}
+
+DesktopResult CX11Desktop::WinActivate(const std::string& title) {
+    std::lock_guard lock(mutex);
+    const Window window = FindWindow(title);
+    if (window == None)
+        return DesktopResult::Fail("no window has '" + title + "' in its title");
+    if (WindowManagerSupports("_NET_ACTIVE_WINDOW")) {
+        // Source 2: a pager acting for the user, which window managers obey.
+        SendToRoot(display, window, "_NET_ACTIVE_WINDOW", {2, CurrentTime, 0});
+    } else {
+        XMapRaised(display, window);
+        XSync(display, False);
+        if (Viewable(display, window))
+            XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    }
+    XSync(display, False);
+    return DesktopResult::Ok();
+}
+
+bool CX11Desktop::WinWait(const std::string& title, int64_t milliseconds,
+                          const std::function<bool()>& stopRequested) {
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(std::max<int64_t>(0, milliseconds));
+    for (;;) {
+        if (WinExists(title))
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline || (stopRequested && stopRequested()))
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+}
+
+DesktopResult CX11Desktop::WinClose(const std::string& title) {
+    std::lock_guard lock(mutex);
+    const Window window = FindWindow(title);
+    if (window == None)
+        return DesktopResult::Fail("no window has '" + title + "' in its title");
+    if (WindowManagerSupports("_NET_CLOSE_WINDOW")) {
+        SendToRoot(display, window, "_NET_CLOSE_WINDOW", {CurrentTime, 2});
+        XSync(display, False);
+        return DesktopResult::Ok();
+    }
+    // Ask the program politely, as a window manager's close button does.
+    Atom* protocols = nullptr;
+    int count = 0;
+    bool polite = false;
+    const Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    if (XGetWMProtocols(display, window, &protocols, &count)) {
+        for (int i = 0; i < count; ++i)
+            polite = polite || protocols[i] == deleteWindow;
+        XFree(protocols);
+    }
+    if (polite) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(deleteWindow);
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(display, window, False, NoEventMask, &event);
+    } else {
+        XKillClient(display, window);
+    }
+    XSync(display, False);
+    return DesktopResult::Ok();
+}
+
+std::string CX11Desktop::WinGetActiveTitle() {
+    std::lock_guard lock(mutex);
+    const Window window = ActiveWindow();
+    return window == None ? std::string() : WindowTitle(window);
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Recording fakes of the key-hook port and of the run queue's entry points.
+
+#include "ports/KeyHook.h"
+#include "triggers/MacroStarter.h"
+
+#include <string>
+#include <vector>
+
+// Records every port call as text: "SetHandle 7", "SetType 1", "Init", "Release".
+class CRecordingKeyHook : public IKeyHook {
+public:
+    void SetHandle(intptr_t receiver) override {
+        calls.push_back("SetHandle " + std::to_string(receiver));
+    }
+    void SetType(int type) override { calls.push_back("SetType " + std::to_string(type)); }
+    void InitKeybHook(intptr_t) override { calls.push_back("Init"); }
+    void ReleaseKeybHook() override { calls.push_back("Release"); }
+
+    std::vector<std::string> calls;
+};
+
+// Records "Enqueue <id>" and "RunNext", and the hook port's calls up to that
+// moment when given one (to see the hook released around a start).
+class CRecordingMacroStarter : public IMacroStarter {
+public:
+    void EnqueueMacro(int32_t id) override { calls.push_back("Enqueue " + std::to_string(id)); }
+    void RunNextQueued() override { calls.push_back("RunNext"); }
+
+    std::vector<std::string> calls;
+};

@@ -1,0 +1,232 @@
+#include "XvfbServer.h"
+
+#include "fakes/TestSupport.h"
+#include "x11/X11Desktop.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+namespace {
+
+// Appends a code point as UTF-8.
+void AppendUtf8(std::string& out, unsigned long code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// A plain Xlib window that has the keyboard focus and writes down what it
+// receives: characters as UTF-8, Enter as "\n", Tab as "\t", a key pressed
+// with Ctrl as "^k", with Alt as "M-k", other keys as "<Keysym_Name>".
+class CTypingTarget {
+public:
+    explicit CTypingTarget(const std::string& displayName) {
+        display = XOpenDisplay(displayName.c_str());
+        if (!display)
+            return;
+        window =
+            XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10, 300, 200, 0, 0, 0);
+        XStoreName(display, window, "Typing target");
+        XSelectInput(display, window,
+                     KeyPressMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask);
+        XMapRaised(display, window);
+        for (XEvent event;
+             XWindowEvent(display, window, StructureNotifyMask, &event), event.type != MapNotify;) {
+        }
+        XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        XSync(display, False);
+    }
+    ~CTypingTarget() {
+        if (display)
+            XCloseDisplay(display);
+    }
+
+    // Collects until `length` bytes arrived (or `patience` passed), then a
+    // little longer so that anything extra shows.
+    std::string Received(size_t length,
+                         std::chrono::milliseconds patience = std::chrono::seconds(2)) {
+        std::string text;
+        const auto deadline = std::chrono::steady_clock::now() + patience;
+        auto settle = std::chrono::steady_clock::time_point::max();
+        while (std::chrono::steady_clock::now() < std::min(deadline, settle)) {
+            while (XPending(display)) {
+                XEvent event;
+                XNextEvent(display, &event);
+                if (event.type == MappingNotify)
+                    XRefreshKeyboardMapping(&event.xmapping);
+                else if (event.type == KeyPress)
+                    Describe(event.xkey, text);
+                else if (event.type == ButtonPress || event.type == ButtonRelease)
+                    clicks.push_back(std::string(event.type == ButtonPress ? "down " : "up ") +
+                                     std::to_string(event.xbutton.button) + " at " +
+                                     std::to_string(event.xbutton.x) + "," +
+                                     std::to_string(event.xbutton.y));
+            }
+            if (text.size() >= length && settle == std::chrono::steady_clock::time_point::max())
+                settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(60);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return text;
+    }
+
+    Display* display = nullptr;
+    Window window = 0;
+    std::vector<std::string> clicks;
+
+private:
+    static void Describe(XKeyEvent& key, std::string& text) {
+        char buffer[32];
+        KeySym keysym = NoSymbol;
+        XLookupString(&key, buffer, sizeof buffer, &keysym, nullptr);
+        if (IsModifierKey(keysym))
+            return;
+        if (key.state & ControlMask)
+            text += "^";
+        if (key.state & Mod1Mask)
+            text += "M-";
+        if (keysym == XK_Return)
+            text += "\n";
+        else if (keysym == XK_Tab)
+            text += "\t";
+        else if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF))
+            AppendUtf8(text, keysym);
+        else if ((keysym & 0xFF000000) == 0x01000000)
+            AppendUtf8(text, keysym & 0x00FFFFFF);
+        else
+            text +=
+                std::string("<") + (XKeysymToString(keysym) ? XKeysymToString(keysym) : "?") + ">";
+    }
+};
+
+class X11DesktopTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server = new CXvfb(); }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+    void SetUp() override {
+        REQUIRE_XVFB(*server);
+        std::string why;
+        desktop = CX11Desktop::Open(&why, {}, server->Name());
+        ASSERT_NE(desktop, nullptr) << why;
+        EXPECT_EQ(why, "");
+        desktop->SetKeyDelay(0);
+    }
+
+    static CXvfb* server;
+    std::unique_ptr<CX11Desktop> desktop;
+};
+CXvfb* X11DesktopTest::server = nullptr;
+
+struct TypeCase {
+    std::string label;
+    std::string keys;
+    std::string received;
+};
+
+class TypeKeysOnX : public X11DesktopTest, public ::testing::WithParamInterface<TypeCase> {};
+
+TEST_P(TypeKeysOnX, TheFocusedWindowReceivesExactlyTheText) {
+    CTypingTarget target(server->Name());
+    ASSERT_NE(target.display, nullptr);
+    const DesktopResult result = desktop->TypeKeys(GetParam().keys);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(target.Received(GetParam().received.size()), GetParam().received);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, TypeKeysOnX,
+    ::testing::Values(
+        TypeCase{"Lower", "hello world", "hello world"},
+        TypeCase{"UpperAndShifted", "Hi! @#$%^&*()_+{}|:\"<>?~", "Hi! @#$%^&*()_+{}|:\"<>?~"},
+        TypeCase{"Punctuation", "`-=[]\\;',./0123456789", "`-=[]\\;',./0123456789"},
+        TypeCase{"EnterAndTab", "a<ENTER>b<TAB>c\nd", "a\nb\tc\nd"},
+        TypeCase{"Chords", "<CTRL>c<CTRL><ALT><x><CTRL>V", "^c^M-x^v"},
+        TypeCase{"ShiftChord", "<CTRL><SHIFT>t", "^T"},
+        TypeCase{"NamedKeys", "<F5><BKSP><ESC>", "<F5><BackSpace><Escape>"},
+        TypeCase{"LiteralAngles", "<a> < b <<>", "a < b <"},
+        TypeCase{"NotOnTheKeyboard", "caf\xC3\xA9 \xE2\x82\xAC\xC3\xB1\xCE\xA9",
+                 "caf\xC3\xA9 \xE2\x82\xAC\xC3\xB1\xCE\xA9"},
+        TypeCase{"ManyBorrowedKeys",
+                 "\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5\xCE\xB6\xCE\xB7\xCE\xB8\xCE\xB1",
+                 "\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5\xCE\xB6\xCE\xB7\xCE\xB8\xCE\xB1"}),
+    LabelName());
+
+TEST_F(X11DesktopTest, BadKeysAreRefusedAndNothingIsTyped) {
+    CTypingTarget target(server->Name());
+    const DesktopResult result = desktop->TypeKeys("ab\x01");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, "cannot type the control character 0x01");
+    EXPECT_EQ(target.Received(1, std::chrono::milliseconds(200)), "");
+}
+
+TEST_F(X11DesktopTest, ModifiersAreNotLeftDown) {
+    CTypingTarget target(server->Name());
+    ASSERT_TRUE(desktop->TypeKeys("<CTRL><ALT>").ok);
+    ASSERT_TRUE(desktop->TypeKeys("z").ok);
+    EXPECT_EQ(target.Received(1), "z");
+}
+
+TEST_F(X11DesktopTest, MouseClicksReachTheWindowUnderThePointer) {
+    CTypingTarget target(server->Name());
+    ASSERT_TRUE(desktop->MouseClick(60, 50, MouseButton::Right).ok);
+    ASSERT_TRUE(desktop->MouseMove(110, 20).ok);
+    ASSERT_TRUE(desktop->MouseDown(MouseButton::Left).ok);
+    ASSERT_TRUE(desktop->MouseUp(MouseButton::Left).ok);
+    target.Received(0, std::chrono::milliseconds(200));
+    EXPECT_EQ(target.clicks, (std::vector<std::string>{"down 3 at 50,40", "up 3 at 50,40",
+                                                       "down 1 at 100,10", "up 1 at 100,10"}));
+    const DesktopResult bad = desktop->MouseDown(static_cast<MouseButton>(9));
+    EXPECT_FALSE(bad.ok);
+    EXPECT_EQ(bad.error, "unknown mouse button 9");
+}
+
+TEST_F(X11DesktopTest, AlertNeedsAMessageBox) {
+    EXPECT_EQ(desktop->Alert("hi").error, "no message box is available here");
+    std::string shown;
+    std::string why;
+    auto withBox = CX11Desktop::Open(
+        &why,
+        [&](const std::string& message) {
+            shown = message;
+            return DesktopResult::Ok();
+        },
+        server->Name());
+    ASSERT_NE(withBox, nullptr);
+    EXPECT_TRUE(withBox->Alert("hello").ok);
+    EXPECT_EQ(shown, "hello");
+}
+
+TEST(X11DesktopWithoutServer, SaysWhatIsMissing) {
+    std::string why;
+    EXPECT_EQ(CX11Desktop::Open(&why, {}, ":9996"), nullptr);
+    EXPECT_EQ(why, "Key and mouse playback is unavailable: cannot open the X display ':9996'.");
+
+    CXvfb bare({"-tst"});
+    REQUIRE_XVFB(bare);
+    EXPECT_EQ(CX11Desktop::Open(&why, {}, bare.Name()), nullptr);
+    EXPECT_EQ(why, "Key and mouse playback is unavailable: the X server on '" + bare.Name() +
+                       "' lacks the XTEST extension.");
+}
+
+} // namespace

@@ -1,0 +1,117 @@
+#include "XvfbServer.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+extern char** environ;
+
+bool CXvfb::Installed() {
+    const char* path = std::getenv("PATH");
+    std::string paths = path ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= paths.size()) {
+        const size_t end = paths.find(':', start);
+        const std::string dir = paths.substr(start, end == std::string::npos ? end : end - start);
+        if (!dir.empty() && access((dir + "/Xvfb").c_str(), X_OK) == 0)
+            return true;
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return false;
+}
+
+CXvfb::CXvfb(const std::vector<std::string>& extraArgs) {
+    if (!Installed()) {
+        error = "Xvfb is not installed";
+        return;
+    }
+    int fds[2];
+    if (pipe(fds) != 0) {
+        error = std::string("pipe: ") + std::strerror(errno);
+        return;
+    }
+    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
+                                     "-nolisten", "tcp",        "-noreset",
+                                     "-screen",   "0",          "1024x768x24"};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const int spawned = posix_spawnp(&pid, "Xvfb", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (spawned != 0) {
+        pid = -1;
+        close(fds[0]);
+        error = std::string("cannot start Xvfb: ") + std::strerror(spawned);
+        return;
+    }
+    // Xvfb writes the display number once it accepts connections.
+    std::string number;
+    pollfd wait{fds[0], POLLIN, 0};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (poll(&wait, 1, 100) <= 0)
+            continue;
+        char buffer[16];
+        const ssize_t got = read(fds[0], buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        number.append(buffer, static_cast<size_t>(got));
+        if (number.find('\n') != std::string::npos)
+            break;
+    }
+    close(fds[0]);
+    while (!number.empty() && (number.back() == '\n' || number.back() == ' '))
+        number.pop_back();
+    if (number.empty()) {
+        error = "Xvfb did not report a display within 15 seconds";
+        return;
+    }
+    Display* probe = XOpenDisplay((":" + number).c_str());
+    if (!probe) {
+        error = "Xvfb reported :" + number + " but it does not answer";
+        return;
+    }
+    XCloseDisplay(probe);
+    name = ":" + number;
+}
+
+CXvfb::~CXvfb() {
+    if (pid > 0) {
+        kill(pid, SIGTERM);
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
+}
+
+void SendKey(Display* display, unsigned long keysym, bool down) {
+    const KeyCode keycode = XKeysymToKeycode(display, keysym);
+    XTestFakeKeyEvent(display, keycode, down ? True : False, CurrentTime);
+    XSync(display, False);
+}
+
+void TapKey(Display* display, unsigned long keysym) {
+    SendKey(display, keysym, true);
+    SendKey(display, keysym, false);
+}
