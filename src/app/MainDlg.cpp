@@ -120,7 +120,10 @@ void CMainDlg::BuildMenus() {
         QAction* action = macro->addAction(QString::fromLatin1(entry.text));
         action->setEnabled(false);
         const int command = entry.command;
-        connect(action, &QAction::triggered, this, [this, command] { tree->RunCommand(command); });
+        connect(action, &QAction::triggered, this, [this, command] {
+            tree->RunCommand(command);
+            UpdateCommandState(tree->GetCaretId());
+        });
         commandActions.insert(command, action);
     }
 
