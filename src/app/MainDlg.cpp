@@ -24,7 +24,9 @@
 #include <filesystem>
 
 namespace {
-QString Text(const std::string& utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
+QString Text(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
 
 struct CommandName {
     int command;
@@ -41,10 +43,9 @@ constexpr CommandName kEntryCommands[] = {
 };
 } // namespace
 
-CMainDlg::CMainDlg(std::string homeFolder, ISettingsStore& settingsStore,
-                   IMessageBox& messageBox, QWidget* parent)
-    : QMainWindow(parent), home(std::move(homeFolder)), store(settingsStore),
-      messages(messageBox) {
+CMainDlg::CMainDlg(std::string homeFolder, ISettingsStore& settingsStore, IMessageBox& messageBox,
+                   QWidget* parent)
+    : QMainWindow(parent), home(std::move(homeFolder)), store(settingsStore), messages(messageBox) {
     setWindowTitle(QStringLiteral("Tessera Wingmate"));
     setWindowIcon(ProgramIcon());
     BuildWindow();
@@ -83,9 +84,12 @@ void CMainDlg::BuildWindow() {
     managerSummary->setWordWrap(true);
     managerSummary->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     managerSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    managerSummary->setText(
+        QStringLiteral("<span style='color:gray'>Double-click an entry to show it here.</span>"));
     managerLayout->addWidget(managerSummary);
     tabs->addTab(manager, PageIconImage(PageIcon::Manager), QStringLiteral("Manager"));
-    tabs->addTab(new QWidget(tabs), PageIconImage(PageIcon::Scheduler), QStringLiteral("Scheduler"));
+    tabs->addTab(new QWidget(tabs), PageIconImage(PageIcon::Scheduler),
+                 QStringLiteral("Scheduler"));
     tabs->addTab(new QWidget(tabs), PageIconImage(PageIcon::Output), QStringLiteral("Output"));
     tabs->addTab(new QWidget(tabs), PageIconImage(PageIcon::Log), QStringLiteral("Log"));
     splitter->addWidget(tabs);
@@ -221,9 +225,13 @@ void CMainDlg::SelectMacro(int32_t id) {
     managerSummary->setText(summary);
 }
 
-void CMainDlg::ShowManagerTab() { tabs->setCurrentIndex(0); }
+void CMainDlg::ShowManagerTab() {
+    tabs->setCurrentIndex(0);
+}
 
-void CMainDlg::SaveMacros() { library.Save(); }
+void CMainDlg::SaveMacros() {
+    library.Save();
+}
 
 void CMainDlg::ExitProgram() {
     library.Save();

@@ -22,7 +22,9 @@ QLineEdit* DigitsBox(QWidget* parent, const QString& name) {
     return box;
 }
 
-QString Text(const std::string& utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
+QString Text(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
 } // namespace
 
 COptionsDlg::COptionsDlg(CAppSettings& appSettings, ISettingsStore& settingsStore,
@@ -50,10 +52,12 @@ COptionsDlg::COptionsDlg(CAppSettings& appSettings, ISettingsStore& settingsStor
     numbers->addWidget(new QLabel(QStringLiteral("Default Delay for Recording:"), this), 0, 0);
     numbers->addWidget(delayBox, 0, 1);
     numbers->addWidget(new QLabel(QStringLiteral("milliseconds"), this), 0, 2);
-    numbers->addWidget(new QLabel(QStringLiteral("Automatically clear Log file after"), this), 1, 0);
+    numbers->addWidget(new QLabel(QStringLiteral("Automatically clear Log file after"), this), 1,
+                       0);
     numbers->addWidget(linesBox, 1, 1);
     numbers->addWidget(new QLabel(QStringLiteral("lines"), this), 1, 2);
-    auto* note = new QLabel(QStringLiteral("(Enter 0 to never automatically clear the Log file)"), this);
+    auto* note =
+        new QLabel(QStringLiteral("(Enter 0 to never automatically clear the Log file)"), this);
     note->setEnabled(false);
     numbers->addWidget(note, 2, 0, 1, 3);
     layout->addLayout(numbers);

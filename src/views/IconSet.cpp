@@ -13,7 +13,9 @@ static void EnsureIconResources() {
 }
 
 namespace {
-QString Svg(const char* name) { return QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)); }
+QString Svg(const char* name) {
+    return QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name));
+}
 
 QIcon Cached(const QString& path) {
     EnsureIconResources();
@@ -25,7 +27,9 @@ QIcon Cached(const QString& path) {
 }
 } // namespace
 
-QString ProgramIconPath() { return Svg("wingmate"); }
+QString ProgramIconPath() {
+    return Svg("wingmate");
+}
 
 QString TreeIconPath(TreeIcon role) {
     switch (role) {
@@ -109,8 +113,18 @@ QString PageIconPath(PageIcon role) {
     return {};
 }
 
-QIcon ProgramIcon() { return Cached(ProgramIconPath()); }
-QIcon TreeIconImage(TreeIcon role) { return Cached(TreeIconPath(role)); }
-QIcon TrayIconImage(TrayIcon role) { return Cached(TrayIconPath(role)); }
-QIcon ToolIconImage(ToolIcon role) { return Cached(ToolIconPath(role)); }
-QIcon PageIconImage(PageIcon role) { return Cached(PageIconPath(role)); }
+QIcon ProgramIcon() {
+    return Cached(ProgramIconPath());
+}
+QIcon TreeIconImage(TreeIcon role) {
+    return Cached(TreeIconPath(role));
+}
+QIcon TrayIconImage(TrayIcon role) {
+    return Cached(TrayIconPath(role));
+}
+QIcon ToolIconImage(ToolIcon role) {
+    return Cached(ToolIconPath(role));
+}
+QIcon PageIconImage(PageIcon role) {
+    return Cached(PageIconPath(role));
+}

@@ -18,7 +18,9 @@
 namespace {
 constexpr int kIdRole = Qt::UserRole;
 
-QString Text(const std::string& utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
+QString Text(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
 } // namespace
 
 CMacroTree::CMacroTree(QWidget* parent) : QTreeWidget(parent) {
@@ -168,13 +170,17 @@ void CMacroTree::RebuildIndex() {
     }
 }
 
-QTreeWidgetItem* CMacroTree::FindItem(int32_t id) const { return itemsById.value(id, nullptr); }
+QTreeWidgetItem* CMacroTree::FindItem(int32_t id) const {
+    return itemsById.value(id, nullptr);
+}
 
 int32_t CMacroTree::GetItemId(const QTreeWidgetItem* item) {
     return item ? item->data(0, kIdRole).toInt() : 0;
 }
 
-int32_t CMacroTree::GetCaretId() const { return GetItemId(currentItem()); }
+int32_t CMacroTree::GetCaretId() const {
+    return GetItemId(currentItem());
+}
 
 void CMacroTree::SyncSelection() {
     if (!library)
@@ -313,7 +319,8 @@ int32_t CMacroTree::DraggedId(const QMimeData* mime) {
     if (!mime || !mime->hasFormat(QString::fromLatin1(kMacroIdMime)))
         return 0;
     bool ok = false;
-    const int32_t id = QString::fromLatin1(mime->data(QString::fromLatin1(kMacroIdMime))).toInt(&ok);
+    const int32_t id =
+        QString::fromLatin1(mime->data(QString::fromLatin1(kMacroIdMime))).toInt(&ok);
     return ok ? id : 0;
 }
 

@@ -3,9 +3,13 @@
 #include <utility>
 
 namespace {
-bool IsRoot(const CMacroNode* node) { return node && node->parent == nullptr; }
+bool IsRoot(const CMacroNode* node) {
+    return node && node->parent == nullptr;
+}
 
-bool ClipboardHolds(const CMacroLibrary& library) { return library.Clipboard() != nullptr; }
+bool ClipboardHolds(const CMacroLibrary& library) {
+    return library.Clipboard() != nullptr;
+}
 
 bool IsInside(const CMacroNode* node, const CMacroNode* ancestor) {
     for (const CMacroNode* up = node; up; up = up->parent) {
@@ -162,9 +166,8 @@ TreeEdit DropOn(CMacroLibrary& library, int32_t sourceId, int32_t targetId) {
     TreeEdit edit;
     if (!CanDrop(library, sourceId, targetId))
         return edit;
-    const InsertPosition position = library.FindById(targetId)->IsMacroSet()
-                                        ? InsertPosition::Into
-                                        : InsertPosition::Before;
+    const InsertPosition position =
+        library.FindById(targetId)->IsMacroSet() ? InsertPosition::Into : InsertPosition::Before;
     library.CutToClipboard(sourceId);
     edit.removedId = sourceId;
     if (!library.Clipboard())

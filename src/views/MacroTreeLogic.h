@@ -82,8 +82,8 @@ std::vector<MenuEntry> BuildContextMenu(const CMacroLibrary& library, int32_t id
 
 // How the view follows a change of the library.
 struct TreeEdit {
-    int32_t removedId = 0;   // the item to remove with its children; 0 = none
-    int32_t addTarget = 0;   // paste: the clipboard subtree goes here...
+    int32_t removedId = 0; // the item to remove with its children; 0 = none
+    int32_t addTarget = 0; // paste: the clipboard subtree goes here...
     InsertPosition addPosition = InsertPosition::Into; // ...at this position
     bool addSubtree = false; // the clipboard subtree (fresh ids) is to be added
     int32_t movedId = 0;     // a drop: the new id of the moved entry
@@ -122,9 +122,9 @@ std::optional<std::vector<FillStep>> PlanFill(const CMacroNode* root);
 // The selected icon follows the caret when the user confirms it (double
 // click, Space).
 struct SelectionChange {
-    bool select = false;      // false: nothing to do
-    int32_t unmarkId = 0;     // item to give its normal icon again; 0 = none
-    int32_t selectId = 0;     // the entry to hand to the main window and mark
+    bool select = false;  // false: nothing to do
+    int32_t unmarkId = 0; // item to give its normal icon again; 0 = none
+    int32_t selectId = 0; // the entry to hand to the main window and mark
 };
 SelectionChange PlanSelectionSync(const CMacroLibrary& library, int32_t selectedId,
                                   int32_t caretId);

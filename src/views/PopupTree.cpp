@@ -30,9 +30,15 @@ void CPopupTree::mouseMoveEvent(QMouseEvent* event) {
 
 // Presses and double clicks do nothing: the caret moves only with the pointer
 // and nothing starts a drag.
-void CPopupTree::mousePressEvent(QMouseEvent* event) { event->accept(); }
-void CPopupTree::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }
-void CPopupTree::contextMenuEvent(QContextMenuEvent* event) { event->accept(); }
+void CPopupTree::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
+void CPopupTree::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+}
+void CPopupTree::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+}
 
 void CPopupTree::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();

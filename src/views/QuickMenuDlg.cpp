@@ -3,6 +3,7 @@
 #include "views/PopupTree.h"
 #include "views/QuickMenuLogic.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -10,22 +11,29 @@
 CQuickMenuDlg::CQuickMenuDlg(QWidget* parent) : QDialog(parent, Qt::Popup) {
     setObjectName(QStringLiteral("quickMenu"));
     setWindowTitle(QStringLiteral("Macro Quick Menu"));
-    auto* layout = new QVBoxLayout(this);
+    // A popup has no window frame of its own: draw one.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* frame = new QFrame(this);
+    frame->setFrameShape(QFrame::Box);
+    frame->setFrameShadow(QFrame::Plain);
+    outer->addWidget(frame);
+    auto* layout = new QVBoxLayout(frame);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
 
-    auto* title = new QLabel(QStringLiteral("Macro Quick Menu"), this);
+    auto* title = new QLabel(QStringLiteral("Macro Quick Menu"), frame);
     title->setAlignment(Qt::AlignCenter);
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
     layout->addWidget(title);
 
-    tree = new CPopupTree(this, this);
+    tree = new CPopupTree(this, frame);
     tree->Initialize();
     layout->addWidget(tree, 1);
 
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), frame);
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     layout->addWidget(cancel);
@@ -41,8 +49,7 @@ void CQuickMenuDlg::Prepare() {
     tree->LoadAll();
     tree->expandAll();
     tree->setCurrentItem(nullptr);
-    const PopupPoint topLeft =
-        QuickMenuTopLeft({anchor.x(), anchor.y()}, width(), height());
+    const PopupPoint topLeft = QuickMenuTopLeft({anchor.x(), anchor.y()}, width(), height());
     move(topLeft.x, topLeft.y);
 }
 

@@ -118,8 +118,8 @@ private Q_SLOTS:
         QVERIFY(firstMessages.shown.empty());
         // Only the owner may use the socket.
         const auto perms = std::filesystem::status(path.toStdString()).permissions();
-        QVERIFY((perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all)) ==
-                std::filesystem::perms::none);
+        QVERIFY((perms & (std::filesystem::perms::group_all |
+                          std::filesystem::perms::others_all)) == std::filesystem::perms::none);
     }
 
     void otherRequestsArePassedOn() {
@@ -157,9 +157,11 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", dir.path().toUtf8());
-        QCOMPARE(QString::fromStdString(InstanceSocketPath()), dir.filePath(QStringLiteral("wingmate.sock")));
+        QCOMPARE(QString::fromStdString(InstanceSocketPath()),
+                 dir.filePath(QStringLiteral("wingmate.sock")));
         qputenv("XDG_RUNTIME_DIR", dir.filePath(QStringLiteral("missing")).toUtf8());
-        QVERIFY(QString::fromStdString(InstanceSocketPath()).startsWith(QStringLiteral("/tmp/wingmate-")));
+        QVERIFY(QString::fromStdString(InstanceSocketPath())
+                    .startsWith(QStringLiteral("/tmp/wingmate-")));
         qputenv("XDG_RUNTIME_DIR", saved);
     }
 
@@ -174,7 +176,8 @@ private Q_SLOTS:
         std::filesystem::current_path(before);
 
         std::ofstream(dir.filePath(QStringLiteral("file")).toStdString()) << "x";
-        QVERIFY(!CWingmateApp::PrepareHome(dir.filePath(QStringLiteral("file/sub")).toStdString(), error));
+        QVERIFY(!CWingmateApp::PrepareHome(dir.filePath(QStringLiteral("file/sub")).toStdString(),
+                                           error));
         QVERIFY(!error.empty());
     }
 
@@ -197,8 +200,9 @@ private Q_SLOTS:
         std::vector<QIcon> icons{ProgramIcon()};
         for (int role = 0; role < kTreeIconCount; ++role)
             icons.push_back(TreeIconImage(static_cast<TreeIcon>(role)));
-        for (TrayIcon role : {TrayIcon::Idle, TrayIcon::Running, TrayIcon::Recording, TrayIcon::Disabled,
-                              TrayIcon::TriggersDisabled, TrayIcon::SchedulerDisabled})
+        for (TrayIcon role :
+             {TrayIcon::Idle, TrayIcon::Running, TrayIcon::Recording, TrayIcon::Disabled,
+              TrayIcon::TriggersDisabled, TrayIcon::SchedulerDisabled})
             icons.push_back(TrayIconImage(role));
         for (int role = 0; role <= int(ToolIcon::Help); ++role)
             icons.push_back(ToolIconImage(static_cast<ToolIcon>(role)));
@@ -230,7 +234,8 @@ private Q_SLOTS:
         const std::string home = dir.path().toStdString();
         {
             CMacroLibrary saved;
-            const int32_t root = saved.InsertRecord(Record("My Macros", 2), -1, InsertPosition::Into);
+            const int32_t root =
+                saved.InsertRecord(Record("My Macros", 2), -1, InsertPosition::Into);
             saved.InsertRecord(Record("Tidy"), root, InsertPosition::Into);
             saved.File().SetPaths(home);
             QVERIFY(saved.Save());
@@ -246,8 +251,9 @@ private Q_SLOTS:
         const int32_t root = window.Library().Root()->id;
         const int32_t tidy = window.Library().Root()->firstChild->id;
         window.UpdateCommandState(root);
-        for (int command : {MacroCommand::kCut, MacroCommand::kCopy, MacroCommand::kDelete,
-                            MacroCommand::kPasteIn, MacroCommand::kPasteAfter, MacroCommand::kPasteBefore})
+        for (int command :
+             {MacroCommand::kCut, MacroCommand::kCopy, MacroCommand::kDelete,
+              MacroCommand::kPasteIn, MacroCommand::kPasteAfter, MacroCommand::kPasteBefore})
             QVERIFY(!window.CommandAction(command)->isEnabled());
         window.UpdateCommandState(tidy);
         QVERIFY(window.CommandAction(MacroCommand::kCut)->isEnabled());
@@ -257,7 +263,8 @@ private Q_SLOTS:
         window.Tree()->setCurrentItem(window.Tree()->FindItem(tidy));
         window.CommandAction(MacroCommand::kCopy)->trigger();
         window.CommandAction(MacroCommand::kPasteAfter)->trigger();
-        QCOMPARE(ItemShape(window.Tree()->invisibleRootItem()), std::string("My Macros(Tidy,Tidy)"));
+        QCOMPARE(ItemShape(window.Tree()->invisibleRootItem()),
+                 std::string("My Macros(Tidy,Tidy)"));
 
         // Exit saves the library (and keeps the previous file as the backup).
         window.ExitProgram();

@@ -54,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
     Roles, IconTest,
     ::testing::Values(
         IconCase{"set", 2, 0, TreeIcon::MacroSet, TreeIcon::MacroSetSelected},
-        IconCase{"scheduled_set_is_still_a_set", 2, 2, TreeIcon::MacroSet, TreeIcon::MacroSetSelected},
+        IconCase{"scheduled_set_is_still_a_set", 2, 2, TreeIcon::MacroSet,
+                 TreeIcon::MacroSetSelected},
         IconCase{"set_with_unknown_schedule", 2, 9, TreeIcon::MacroSet, TreeIcon::MacroSetSelected},
         IconCase{"not_scheduled", 1, 0, TreeIcon::NotScheduled, TreeIcon::NotScheduledSelected},
         IconCase{"single", 1, 1, TreeIcon::SingleOccurrence, TreeIcon::SingleOccurrenceSelected},
@@ -91,9 +92,9 @@ TEST_P(AvailabilityTest, MenuAndContextMenuOfferTheRightCommands) {
     const AvailabilityCase& c = GetParam();
     if (c.clipboardFull)
         lib.CopyToClipboard(b);
-    const std::map<Pick, int32_t> ids{{Pick::None, 0},     {Pick::Root, root},
-                                      {Pick::Set, a},      {Pick::EmptySet, e},
-                                      {Pick::Macro, a1},   {Pick::Unknown, 999}};
+    const std::map<Pick, int32_t> ids{{Pick::None, 0},   {Pick::Root, root},
+                                      {Pick::Set, a},    {Pick::EmptySet, e},
+                                      {Pick::Macro, a1}, {Pick::Unknown, 999}};
     const int32_t id = ids.at(c.entry);
     EXPECT_EQ(MenuAvailability(lib, id), c.menu);
     EXPECT_EQ(ContextAvailability(lib, id), c.context);
@@ -132,9 +133,9 @@ std::vector<std::string> Texts(const std::vector<MenuEntry>& menu) {
 TEST_F(TreeFixture, ContextMenuOfAMacroWithAFullClipboard) {
     lib.CopyToClipboard(b);
     const auto menu = BuildContextMenu(lib, a1);
-    EXPECT_EQ(Texts(menu), (std::vector<std::string>{"&Edit", "E&xecute", "-", "&Cut", "C&opy",
-                                                     "&Delete", "&Paste", ">Paste &After",
-                                                     ">Paste &Before"}));
+    EXPECT_EQ(Texts(menu),
+              (std::vector<std::string>{"&Edit", "E&xecute", "-", "&Cut", "C&opy", "&Delete",
+                                        "&Paste", ">Paste &After", ">Paste &Before"}));
     EXPECT_EQ(menu[0].command, MacroCommand::kEdit);
     EXPECT_EQ(menu[1].command, MacroCommand::kExecute);
     EXPECT_EQ(menu[6].children[1].command, MacroCommand::kPasteBefore);
@@ -173,7 +174,8 @@ TEST_F(TreeFixture, CutAndDeleteOfTheRootDoNothingAndKeepTheClipboard) {
 }
 
 TEST_F(TreeFixture, PasteWithAnEmptyClipboardOrUnknownEntryChangesNothing) {
-    for (int command : {MacroCommand::kPasteIn, MacroCommand::kPasteAfter, MacroCommand::kPasteBefore})
+    for (int command :
+         {MacroCommand::kPasteIn, MacroCommand::kPasteAfter, MacroCommand::kPasteBefore})
         EXPECT_FALSE(ApplyLibraryCommand(lib, command, a).Changed());
     lib.CopyToClipboard(b);
     EXPECT_FALSE(ApplyLibraryCommand(lib, MacroCommand::kPasteIn, 999).Changed());
@@ -268,19 +270,19 @@ TEST_P(DropTest, DropMovesOrRefuses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, DropTest,
-    ::testing::Values(
-        DropCase{"onto_itself", "A", "A", false, "R(A(a1,a2),B,E)"},
-        DropCase{"onto_own_child", "A", "a2", false, "R(A(a1,a2),B,E)"},
-        DropCase{"root_as_source", "R", "E", false, "R(A(a1,a2),B,E)"},
-        DropCase{"no_target", "B", "none", false, "R(A(a1,a2),B,E)"},
-        DropCase{"unknown_target", "B", "unknown", false, "R(A(a1,a2),B,E)"},
-        DropCase{"unknown_source", "unknown", "A", false, "R(A(a1,a2),B,E)"},
-        DropCase{"macro_onto_set_goes_last", "B", "A", true, "R(A(a1,a2,B),E)"},
-        DropCase{"macro_onto_macro_goes_before", "a2", "a1", true, "R(A(a2,a1),B,E)"},
-        DropCase{"macro_onto_later_macro", "a1", "B", true, "R(A(a2),a1,B,E)"},
-        DropCase{"set_with_children_onto_empty_set", "A", "E", true, "R(B,E(A(a1,a2)))"},
-        DropCase{"onto_root_goes_last", "a1", "R", true, "R(A(a2),B,E,a1)"},
-        DropCase{"onto_own_parent_goes_last", "a1", "A", true, "R(A(a2,a1),B,E)"}),
+    ::testing::Values(DropCase{"onto_itself", "A", "A", false, "R(A(a1,a2),B,E)"},
+                      DropCase{"onto_own_child", "A", "a2", false, "R(A(a1,a2),B,E)"},
+                      DropCase{"root_as_source", "R", "E", false, "R(A(a1,a2),B,E)"},
+                      DropCase{"no_target", "B", "none", false, "R(A(a1,a2),B,E)"},
+                      DropCase{"unknown_target", "B", "unknown", false, "R(A(a1,a2),B,E)"},
+                      DropCase{"unknown_source", "unknown", "A", false, "R(A(a1,a2),B,E)"},
+                      DropCase{"macro_onto_set_goes_last", "B", "A", true, "R(A(a1,a2,B),E)"},
+                      DropCase{"macro_onto_macro_goes_before", "a2", "a1", true, "R(A(a2,a1),B,E)"},
+                      DropCase{"macro_onto_later_macro", "a1", "B", true, "R(A(a2),a1,B,E)"},
+                      DropCase{"set_with_children_onto_empty_set", "A", "E", true,
+                               "R(B,E(A(a1,a2)))"},
+                      DropCase{"onto_root_goes_last", "a1", "R", true, "R(A(a2),B,E,a1)"},
+                      DropCase{"onto_own_parent_goes_last", "a1", "A", true, "R(A(a2,a1),B,E)"}),
     LabelName());
 
 // ---- fill order
@@ -302,7 +304,8 @@ std::string ShapeFromPlan(const CMacroLibrary& lib, const std::vector<FillStep>&
             top.push_back(step.id);
         } else if (step.position == InsertPosition::After) {
             auto& siblings = items[relative->second.parent].children;
-            siblings.insert(std::find(siblings.begin(), siblings.end(), step.relativeId) + 1, step.id);
+            siblings.insert(std::find(siblings.begin(), siblings.end(), step.relativeId) + 1,
+                            step.id);
             items[step.id].parent = relative->second.parent;
         } else {
             items[step.relativeId].children.push_back(step.id);

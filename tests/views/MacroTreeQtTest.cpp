@@ -42,7 +42,8 @@ class MacroTreeQtTest : public QObject {
         mime.setData(QString::fromLatin1(CMacroTree::kMacroIdMime), QByteArray::number(source));
         QWidget* viewport = tree->viewport();
         const QPoint empty(5, viewport->height() - 3);
-        QDragEnterEvent enter(Center(source), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(Center(source), Qt::MoveAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
         QApplication::sendEvent(viewport, &enter);
         QPoint last = empty;
         for (int32_t id : over) {
@@ -81,10 +82,12 @@ private Q_SLOTS:
     void showsTheLibraryWithIconsByRole() {
         CheckInStep();
         QVERIFY(tree->FindItem(a)->isExpanded());
-        QCOMPARE(tree->FindItem(a)->icon(0).cacheKey(), TreeIconImage(TreeIcon::MacroSet).cacheKey());
+        QCOMPARE(tree->FindItem(a)->icon(0).cacheKey(),
+                 TreeIconImage(TreeIcon::MacroSet).cacheKey());
         QCOMPARE(tree->FindItem(a1)->icon(0).cacheKey(),
                  TreeIconImage(TreeIcon::NotScheduled).cacheKey());
-        QCOMPARE(tree->FindItem(a2)->icon(0).cacheKey(), TreeIconImage(TreeIcon::Repeated).cacheKey());
+        QCOMPARE(tree->FindItem(a2)->icon(0).cacheKey(),
+                 TreeIconImage(TreeIcon::Repeated).cacheKey());
         QVERIFY(!tree->FindItem(a1)->icon(0).pixmap(16, 16).isNull());
     }
 
@@ -205,7 +208,8 @@ private Q_SLOTS:
         QSignalSpy select(tree.get(), &CMacroTree::selectMacroRequested);
         SendMouse(tree->viewport(), QEvent::MouseButtonPress, Center(a1));
         SendMouse(tree->viewport(), QEvent::MouseButtonRelease, Center(a1));
-        SendMouse(tree->viewport(), QEvent::MouseButtonPress, QPoint(5, tree->viewport()->height() - 3));
+        SendMouse(tree->viewport(), QEvent::MouseButtonPress,
+                  QPoint(5, tree->viewport()->height() - 3));
         QCOMPARE(state.count(), 2);
         QCOMPARE(state[0][0].toInt(), a1);
         QCOMPARE(state[1][0].toInt(), 0);
@@ -264,8 +268,8 @@ private Q_SLOTS:
 
     void refusedDropsChangeNothing() {
         lib->CopyToClipboard(b);
-        DragAndDrop(a, {a});  // onto itself
-        DragAndDrop(a, {a2}); // into its own subtree
+        DragAndDrop(a, {a});    // onto itself
+        DragAndDrop(a, {a2});   // into its own subtree
         DragAndDrop(root, {e}); // the root never moves
         QCOMPARE(Shape(lib->Root()), std::string("My Macros(A(a1,a2),B,E)"));
         QCOMPARE(Shape(lib->Clipboard()), std::string("B"));
