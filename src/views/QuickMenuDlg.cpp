@@ -4,6 +4,7 @@
 #include "views/QuickMenuLogic.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -67,4 +68,13 @@ void CQuickMenuDlg::Finish(int32_t id) {
     if (id != 0)
         chosenId = id;
     accept();
+}
+
+// Enter closes as OK, without choosing; Escape cancels.
+void CQuickMenuDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        Finish(0);
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

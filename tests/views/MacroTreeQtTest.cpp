@@ -342,6 +342,18 @@ private Q_SLOTS:
         QCOMPARE(menu.result(), int(QDialog::Rejected));
         QCOMPARE(menu.ChosenId(), 0);
     }
+
+    void quickMenuEnterClosesWithoutChoosing() {
+        CQuickMenuDlg menu;
+        menu.library = lib.get();
+        menu.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+        menu.Tree()->setCurrentItem(menu.Tree()->FindItem(a1));
+        QTest::keyClick(menu.Tree(), Qt::Key_Return);
+        QVERIFY(!menu.isVisible());
+        QCOMPARE(menu.result(), int(QDialog::Accepted));
+        QCOMPARE(menu.ChosenId(), 0);
+    }
 };
 
 QTEST_MAIN(MacroTreeQtTest)
