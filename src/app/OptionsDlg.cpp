@@ -1,0 +1,87 @@
+#include "app/OptionsDlg.h"
+
+#include "app/OptionsLogic.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+namespace {
+QLineEdit* DigitsBox(QWidget* parent, const QString& name) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
+    box->setAlignment(Qt::AlignRight);
+    box->setMaximumWidth(90);
+    return box;
+}
+
+QString Text(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+} // namespace
+
+COptionsDlg::COptionsDlg(CAppSettings& appSettings, ISettingsStore& settingsStore,
+                         IMessageBox& messageBox, QWidget* parent)
+    : QDialog(parent), settings(appSettings), store(settingsStore), messages(messageBox) {
+    setWindowTitle(QStringLiteral("Wingmate Options"));
+    auto* layout = new QVBoxLayout(this);
+
+    auto* group = new QGroupBox(QStringLiteral("Initialization"), this);
+    auto* flags = new QVBoxLayout(group);
+    triggersBox = new QCheckBox(QStringLiteral("Enable Triggers at Start-up"), group);
+    schedulerBox = new QCheckBox(QStringLiteral("Enable Scheduler at Start-up"), group);
+    hideBox = new QCheckBox(QStringLiteral("Hide Wingmate at Start-up"), group);
+    triggersBox->setObjectName(QStringLiteral("enableTriggers"));
+    schedulerBox->setObjectName(QStringLiteral("enableScheduler"));
+    hideBox->setObjectName(QStringLiteral("hideAtStartup"));
+    flags->addWidget(triggersBox);
+    flags->addWidget(schedulerBox);
+    flags->addWidget(hideBox);
+    layout->addWidget(group);
+
+    auto* numbers = new QGridLayout;
+    delayBox = DigitsBox(this, QStringLiteral("defaultDelay"));
+    linesBox = DigitsBox(this, QStringLiteral("autoClearLines"));
+    numbers->addWidget(new QLabel(QStringLiteral("Default Delay for Recording:"), this), 0, 0);
+    numbers->addWidget(delayBox, 0, 1);
+    numbers->addWidget(new QLabel(QStringLiteral("milliseconds"), this), 0, 2);
+    numbers->addWidget(new QLabel(QStringLiteral("Automatically clear Log file after"), this), 1,
+                       0);
+    numbers->addWidget(linesBox, 1, 1);
+    numbers->addWidget(new QLabel(QStringLiteral("lines"), this), 1, 2);
+    auto* note =
+        new QLabel(QStringLiteral("(Enter 0 to never automatically clear the Log file)"), this);
+    note->setEnabled(false);
+    numbers->addWidget(note, 2, 0, 1, 3);
+    layout->addLayout(numbers);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &COptionsDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    const OptionsForm form = OptionsFormFrom(settings);
+    triggersBox->setChecked(form.enableTriggers);
+    schedulerBox->setChecked(form.enableScheduler);
+    hideBox->setChecked(form.hideAtStartup);
+    delayBox->setText(Text(form.delayText));
+    linesBox->setText(Text(form.linesText));
+}
+
+void COptionsDlg::accept() {
+    OptionsForm form;
+    form.enableTriggers = triggersBox->isChecked();
+    form.enableScheduler = schedulerBox->isChecked();
+    form.hideAtStartup = hideBox->isChecked();
+    form.delayText = delayBox->text().toStdString();
+    form.linesText = linesBox->text().toStdString();
+    ApplyOptions(settings, form, messages, store);
+    QDialog::accept();
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The application object: one running copy per user, the home folder as the
+// current directory, the settings store laid out at the first start, then the
+// main window for the life of the process.
+
+#include "ports/MessageBox.h"
+#include "ports/SettingsStore.h"
+
+#include <QObject>
+#include <QString>
+
+#include <string>
+
+class QLocalServer;
+class QLocalSocket;
+
+class CWingmateApp : public QObject {
+    Q_OBJECT
+public:
+    CWingmateApp(IMessageBox& messages, QString socketPath, QObject* parent = nullptr);
+    ~CWingmateApp() override;
+
+    // true: no other copy runs, and this one now answers on the socket.
+    // false: another copy answered; the user was told and that copy was asked
+    // to come to the front.
+    bool ClaimInstance();
+
+    // Creates the home folder and its Scripts/ folder and makes it the
+    // current directory. false with a reason when that fails.
+    static bool PrepareHome(const std::string& home, std::string& error);
+    // The installer's job: creates the settings store with the defaults when
+    // it does not exist yet. false when it could not be created.
+    static bool EnsureSettingsStore(ISettingsStore& store);
+
+    // The whole start: the rules above, then the main window and the event
+    // loop. Returns the process's exit code.
+    int Run();
+
+    const QString& SocketPath() const { return socketPath; }
+
+Q_SIGNALS:
+    // Another start asked this copy to come to the front.
+    void showRequested();
+    // Any other request line from a client on the socket (without its line
+    // end); the receiver may answer through `client`.
+    void requestReceived(const QString& line, QLocalSocket* client);
+
+private:
+    void OnNewConnection();
+    void OnReadable(QLocalSocket* client);
+
+    IMessageBox& messages;
+    QString socketPath;
+    QLocalServer* server = nullptr;
+};

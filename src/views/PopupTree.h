@@ -1,0 +1,22 @@
+#pragma once
+// The quick menu's tree: the macro tree's items and icons, with a highlight
+// that follows the pointer and a left-button release that picks.
+
+#include "views/MacroTree.h"
+
+class CQuickMenuDlg;
+
+class CPopupTree : public CMacroTree {
+    Q_OBJECT
+public:
+    explicit CPopupTree(CQuickMenuDlg* owner, QWidget* parent = nullptr);
+
+    CQuickMenuDlg* popupOwner = nullptr;
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+};

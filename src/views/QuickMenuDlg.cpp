@@ -1,0 +1,80 @@
+#include "views/QuickMenuDlg.h"
+
+#include "views/PopupTree.h"
+#include "views/QuickMenuLogic.h"
+
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CQuickMenuDlg::CQuickMenuDlg(QWidget* parent) : QDialog(parent, Qt::Popup) {
+    setObjectName(QStringLiteral("quickMenu"));
+    setWindowTitle(QStringLiteral("Macro Quick Menu"));
+    // A popup has no window frame of its own: draw one.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* frame = new QFrame(this);
+    frame->setFrameShape(QFrame::Box);
+    frame->setFrameShadow(QFrame::Plain);
+    outer->addWidget(frame);
+    auto* layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+
+    auto* title = new QLabel(QStringLiteral("Macro Quick Menu"), frame);
+    title->setAlignment(Qt::AlignCenter);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    layout->addWidget(title);
+
+    tree = new CPopupTree(this, frame);
+    tree->Initialize();
+    layout->addWidget(tree, 1);
+
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), frame);
+    cancel->setAutoDefault(false);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addWidget(cancel);
+
+    resize(240, 320);
+}
+
+void CQuickMenuDlg::Prepare() {
+    if (prepared)
+        return;
+    prepared = true;
+    tree->SetLibrary(library);
+    tree->LoadAll();
+    tree->expandAll();
+    tree->setCurrentItem(nullptr);
+    const PopupPoint topLeft = QuickMenuTopLeft({anchor.x(), anchor.y()}, width(), height());
+    move(topLeft.x, topLeft.y);
+}
+
+int CQuickMenuDlg::exec() {
+    Prepare();
+    return QDialog::exec();
+}
+
+void CQuickMenuDlg::showEvent(QShowEvent* event) {
+    Prepare();
+    QDialog::showEvent(event);
+}
+
+void CQuickMenuDlg::Finish(int32_t id) {
+    if (id != 0)
+        chosenId = id;
+    accept();
+}
+
+// Enter closes as OK, without choosing; Escape cancels.
+void CQuickMenuDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        Finish(0);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,61 @@
+#include "views/QuickMenuLogic.h"
+
+#include "library/LibraryTestUtil.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class QuickMenu : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = lib.InsertRecord(Record("R", 2), -1, InsertPosition::Into);
+        set = lib.InsertRecord(Record("S", 2), root, InsertPosition::Into);
+        inner = lib.InsertRecord(Record("m"), set, InsertPosition::Into);
+        empty = lib.InsertRecord(Record("E", 2), root, InsertPosition::Into);
+    }
+    CMacroLibrary lib;
+    int32_t root = 0, set = 0, inner = 0, empty = 0;
+};
+
+TEST_F(QuickMenu, ReleaseOnASetWithEntriesTogglesAndStaysOpen) {
+    for (int32_t id : {root, set}) {
+        const QuickMenuRelease release = OnQuickMenuRelease(lib, id);
+        EXPECT_EQ(release.action, QuickMenuRelease::Action::ToggleExpand);
+        EXPECT_EQ(release.chosenId, 0);
+    }
+}
+
+TEST_F(QuickMenu, ReleaseOnALeafPicksIt) {
+    const QuickMenuRelease macro = OnQuickMenuRelease(lib, inner);
+    EXPECT_EQ(macro.action, QuickMenuRelease::Action::Pick);
+    EXPECT_EQ(macro.chosenId, inner);
+    EXPECT_TRUE(IsRunnablePick(lib, inner));
+
+    // An empty set closes the menu with its id, but nothing runs.
+    const QuickMenuRelease emptySet = OnQuickMenuRelease(lib, empty);
+    EXPECT_EQ(emptySet.action, QuickMenuRelease::Action::Pick);
+    EXPECT_EQ(emptySet.chosenId, empty);
+    EXPECT_FALSE(IsRunnablePick(lib, empty));
+}
+
+TEST_F(QuickMenu, ReleaseOffTheItemsClosesWithoutChoice) {
+    for (int32_t id : {0, 4711}) {
+        const QuickMenuRelease release = OnQuickMenuRelease(lib, id);
+        EXPECT_EQ(release.action, QuickMenuRelease::Action::Close);
+        EXPECT_EQ(release.chosenId, 0);
+    }
+    EXPECT_FALSE(IsRunnablePick(lib, 0));
+    EXPECT_FALSE(IsRunnablePick(lib, 4711));
+}
+
+TEST(QuickMenuPlacement, BottomRightCornerAtTheAnchorWithoutClamping) {
+    const PopupPoint at = QuickMenuTopLeft({1000, 700}, 240, 320);
+    EXPECT_EQ(at.x, 760);
+    EXPECT_EQ(at.y, 380);
+    const PopupPoint corner = QuickMenuTopLeft({10, 20}, 240, 320);
+    EXPECT_EQ(corner.x, -230);
+    EXPECT_EQ(corner.y, -300);
+}
+
+} // namespace
