@@ -22,9 +22,9 @@
 //   GETGLOBAL   a b             R[a] = G[b]
 //   SETGLOBAL   a b             G[b] = R[a]
 //   NEWLIST     a b c           R[a] = [R[b], ..., R[b+c-1]]
-//   ADD..MOD    a b c           R[a] = RK(b) op RK(c)   (ADD concatenates strings and
-//                                                       appends in place when R[a] is
-//                                                       RK(b) and is not shared)
+//   ADD..MOD    a b c x         R[a] = RK(b) op RK(c); ADD concatenates strings and
+//                               appends in place when R[a] is RK(b) and not shared;
+//                               x > 0 converts the result to DeclType x-1 first
 //   EQ..GE      a b c           R[a] = RK(b) cmp RK(c)
 //   NOT, NEG    a b             R[a] = !R[b], -R[b]
 //   TRUTH       a b             R[a] = R[b] as a condition (bool)
@@ -33,6 +33,7 @@
 //   JEQ..JLE    x b c +J        jump if (RK(b) cmp RK(c)) == x
 //   CALL        a b c           R[a] = function b (R[a], ..., R[a+c-1])
 //   CALLB       a b c           R[a] = builtin b (R[a], ..., R[a+c-1])
+//   CALLB1      a b c           R[a] = builtin c (R[b]): one argument already in a register
 //   CALLX       a b c           R[a] = external function named K[b] (R[a], ...)
 //   RET         a x             return R[a] (x = 1) or the function's default
 //   GETINDEX    a b c           R[a] = R[b][RK(c)]
@@ -51,6 +52,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tessera {
@@ -59,7 +61,7 @@ namespace tessera {
     X(MOVE)                                                                                        \
     X(LOADK) X(LOADINT) X(LOADBOOL) X(LOADDEF) X(GETGLOBAL) X(SETGLOBAL) X(NEWLIST) X(ADD) X(SUB)  \
         X(MUL) X(DIV) X(MOD) X(EQ) X(NE) X(LT) X(LE) X(GT) X(GE) X(NOT) X(NEG) X(TRUTH) X(JMP)     \
-            X(JT) X(JF) X(JEQ) X(JNE) X(JLT) X(JLE) X(CALL) X(CALLB) X(CALLX) X(RET) X(GETINDEX)   \
+            X(JT) X(JF) X(JEQ) X(JNE) X(JLT) X(JLE) X(CALL) X(CALLB) X(CALLB1) X(CALLX) X(RET) X(GETINDEX)   \
                 X(SETINDEX) X(CONV) X(FORIN) X(TRY) X(ENDTRY) X(THROW) X(EXIT) X(DLL) X(UNLOAD)    \
                     X(END)
 
@@ -105,6 +107,9 @@ struct Proto {
     std::vector<Instr> code;
     std::vector<SourcePos> lines; // one per instruction
     std::vector<Value> constants;
+    // Arithmetic instructions whose x names a result type: the variable
+    // they store into, for the message when the conversion fails.
+    std::unordered_map<uint32_t, std::string> conversionTargets;
 };
 
 struct Program {

@@ -741,6 +741,15 @@ private:
         }
         if (needValue && result == DeclType::Void)
             Fail(e, "'" + e.text + "' does not return a value");
+        // One argument already in a register needs no copy.
+        if (builtin >= 0 && argc == 1 && e.args[0]->kind == ExprKind::Name) {
+            NameRef ref = Lookup(e.args[0]->text);
+            if (IsRegister(ref)) {
+                curLine = e.line;
+                Emit(Op::CALLB1, dst, ref.reg, builtin);
+                return result;
+            }
+        }
         // Arguments go to consecutive registers; reuse dst when it is the top.
         int base = dst == fs->freeReg - 1 ? dst : fs->freeReg;
         if (base != dst)
@@ -783,6 +792,13 @@ private:
             DeclType type = Into(e, ref.reg);
             if (ref.type == DeclType::Var || type == ref.type)
                 return;
+            // Arithmetic converts its result on the way into the variable.
+            Instr& last = fs->proto->code.back();
+            if (e.kind == ExprKind::Binary && last.op >= Op::ADD && last.op <= Op::MOD &&
+                last.a == ref.reg && fs->proto->code.size() > codeSize) {
+                MarkConversion(last, ref.type, target);
+                return;
+            }
             fs->proto->code.resize(codeSize);
             fs->proto->lines.resize(codeSize);
             fs->freeReg = mark;
@@ -797,6 +813,12 @@ private:
         else
             Emit(Op::SETGLOBAL, tmp, ref.global);
         fs->freeReg = mark;
+    }
+
+    void MarkConversion(Instr& in, DeclType type, const std::string& target) {
+        in.x = static_cast<uint8_t>(static_cast<int>(type) + 1);
+        size_t index = static_cast<size_t>(&in - fs->proto->code.data());
+        fs->proto->conversionTargets[static_cast<uint32_t>(index)] = target;
     }
 
     NameRef AssignableName(const Expr& target) {
@@ -853,8 +875,12 @@ private:
             curLine = s.line;
             DeclType type = BinaryType(op, ref.type, v.type);
             bool exact = ref.type == DeclType::Var || type == ref.type;
-            if (IsRegister(ref) && exact) {
-                Emit(op, ref.reg, ref.reg, v.rk);
+            if (IsRegister(ref)) {
+                int at = Emit(op, ref.reg, ref.reg, v.rk);
+                if (!exact)
+                    MarkConversion(fs->proto->code[static_cast<size_t>(at)], ref.type,
+                                   std::string(DeclTypeName(ref.type)) + " variable '" +
+                                       target.text + "'");
             } else {
                 int tmp = Temp(target);
                 if (IsRegister(ref))

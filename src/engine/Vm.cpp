@@ -9,6 +9,8 @@ namespace tessera {
 namespace {
 
 constexpr int32_t kPollInterval = 1024;
+constexpr uint8_t kIntResult = static_cast<uint8_t>(DeclType::Int) + 1;
+constexpr uint8_t kFloatResult = static_cast<uint8_t>(DeclType::Float) + 1;
 
 [[noreturn]] void IndexError(int64_t index, size_t size, const char* what) {
     throw ScriptError{"index " + std::to_string(index) + " out of range (" + what + " has " +
@@ -32,7 +34,7 @@ RunResult Vm::Run(const Value& args) {
     frames.clear();
     handlers.clear();
     steps = 0;
-    budget = kPollInterval;
+    pollBudget = kPollInterval;
     try {
         stack.resize(static_cast<size_t>(program.main.frameSize) + 64);
         for (int g = 0; g < program.globalCount; ++g)
@@ -135,8 +137,7 @@ bool Vm::Recover(const std::string& message) {
     return true;
 }
 
-void Vm::Poll() {
-    budget = kPollInterval;
+int32_t Vm::Poll() {
     if (ctx.StopRequested())
         throw StopSignal{"script stopped"};
     if (limits.maxSteps) {
@@ -144,6 +145,22 @@ void Vm::Poll() {
         if (steps > limits.maxSteps)
             throw StopSignal{"step limit reached"};
     }
+    return kPollInterval;
+}
+
+// Arithmetic off the fast path. A nonzero `x` names the type of the variable
+// the result is stored in, so the result is converted before it lands.
+void Vm::Arithmetic(Instr in, Value& dst, const Value& b, const Value& c,
+                    const Instr* pc) {
+    if (!in.x)
+        return BinaryOp(in.op, dst, b, c, limits.maxString);
+    Value result;
+    BinaryOp(in.op, result, b, c, limits.maxString);
+    const Proto& proto = *frames.back().proto;
+    auto at = proto.conversionTargets.find(static_cast<uint32_t>(pc - 1 - proto.code.data()));
+    ConvertTo(result, static_cast<DeclType>(in.x - 1),
+              at == proto.conversionTargets.end() ? std::string("variable") : at->second);
+    dst = std::move(result);
 }
 
 void Vm::GrowStack(size_t needed) {
@@ -153,13 +170,31 @@ void Vm::GrowStack(size_t needed) {
     stack.resize(size);
 }
 
+// Threaded dispatch where the compiler supports labels as values; a plain
+// switch elsewhere.
+#if defined(__GNUC__)
+#define TESSERA_COMPUTED_GOTO 1
+#define CASE(name)                                                                             \
+    case Op::name:                                                                             \
+    L_##name:
+#define NEXT                                                                                   \
+    do {                                                                                       \
+        in = *pc++;                                                                            \
+        goto* dispatch[static_cast<size_t>(in.op)];                                            \
+    } while (0)
+#else
+#define TESSERA_COMPUTED_GOTO 0
+#define CASE(name) case Op::name:
+#define NEXT continue
+#endif
+
 #define RK(x) ((x)&kConstFlag ? K[(x) & ~kConstFlag] : R[(x)])
 #define JUMP_FOLLOWING()                                                                           \
     do {                                                                                           \
         int32_t offset = pc->Sbx();                                                                \
         pc += 1 + offset;                                                                          \
         if (offset < 0 && --budget <= 0)                                                           \
-            Poll();                                                                                \
+            budget = Poll();                                                                                \
     } while (0)
 #define RELOAD()                                                                                   \
     do {                                                                                           \
@@ -175,89 +210,106 @@ void Vm::Execute() {
     const Value* K = f->proto->constants.data();
     const std::vector<BuiltinInfo>& builtins = Builtins();
     const size_t maxString = limits.maxString;
+    int32_t budget = pollBudget;
+    Instr in;
+#if TESSERA_COMPUTED_GOTO
+    static const void* const dispatch[] = {
+#define TESSERA_OP_LABEL(name) &&L_##name,
+        TESSERA_OPCODES(TESSERA_OP_LABEL)
+#undef TESSERA_OP_LABEL
+    };
+#endif
     try {
         for (;;) {
-            const Instr in = *pc++;
+            in = *pc++;
+#if TESSERA_COMPUTED_GOTO
+            goto* dispatch[static_cast<size_t>(in.op)];
+#endif
             switch (in.op) {
-            case Op::MOVE:
+            CASE(MOVE)
                 R[in.a] = R[in.b];
-                break;
-            case Op::LOADK:
+                NEXT;
+            CASE(LOADK)
                 R[in.a] = K[in.b];
-                break;
-            case Op::LOADINT:
+                NEXT;
+            CASE(LOADINT)
                 R[in.a].SetInt(in.Sbx());
-                break;
-            case Op::LOADBOOL:
+                NEXT;
+            CASE(LOADBOOL)
                 R[in.a].SetBool(in.b != 0);
-                break;
-            case Op::LOADDEF:
+                NEXT;
+            CASE(LOADDEF)
                 R[in.a] = DefaultValue(static_cast<DeclType>(in.b), *ctx.heap);
-                break;
-            case Op::GETGLOBAL:
+                NEXT;
+            CASE(GETGLOBAL)
                 R[in.a] = stack[in.b];
-                break;
-            case Op::SETGLOBAL:
+                NEXT;
+            CASE(SETGLOBAL)
                 stack[in.b] = R[in.a];
-                break;
-            case Op::NEWLIST: {
+                NEXT;
+            CASE(NEWLIST) {
                 ListObj* list = ctx.heap->NewList();
                 Value made = Value::List(list);
                 list->items.assign(R + in.b, R + in.b + in.c);
                 R[in.a] = std::move(made);
-                break;
+                NEXT;
             }
-            case Op::ADD: {
+            CASE(ADD) {
                 const Value& b = RK(in.b);
                 const Value& c = RK(in.c);
-                if (b.type == ValueType::Int && c.type == ValueType::Int)
+                if (b.type == ValueType::Int && c.type == ValueType::Int && in.x <= kIntResult)
                     R[in.a].SetInt(WrapAdd(b.AsInt(), c.AsInt()));
-                else if (b.type == ValueType::Float && c.type == ValueType::Float)
+                else if (b.type == ValueType::Float && c.type == ValueType::Float &&
+                         (in.x == 0 || in.x == kFloatResult))
                     R[in.a].SetFloat(b.AsFloat() + c.AsFloat());
                 else
-                    BinaryOp(Op::ADD, R[in.a], b, c, maxString);
-                break;
+                    Arithmetic(in, R[in.a], b, c, pc);
+                NEXT;
             }
-            case Op::SUB: {
+            CASE(SUB) {
                 const Value& b = RK(in.b);
                 const Value& c = RK(in.c);
-                if (b.type == ValueType::Int && c.type == ValueType::Int)
+                if (b.type == ValueType::Int && c.type == ValueType::Int && in.x <= kIntResult)
                     R[in.a].SetInt(WrapSub(b.AsInt(), c.AsInt()));
                 else
-                    BinaryOp(Op::SUB, R[in.a], b, c, maxString);
-                break;
+                    Arithmetic(in, R[in.a], b, c, pc);
+                NEXT;
             }
-            case Op::MUL: {
+            CASE(MUL) {
                 const Value& b = RK(in.b);
                 const Value& c = RK(in.c);
-                if (b.type == ValueType::Int && c.type == ValueType::Int)
+                if (b.type == ValueType::Int && c.type == ValueType::Int && in.x <= kIntResult)
                     R[in.a].SetInt(WrapMul(b.AsInt(), c.AsInt()));
                 else
-                    BinaryOp(Op::MUL, R[in.a], b, c, maxString);
-                break;
+                    Arithmetic(in, R[in.a], b, c, pc);
+                NEXT;
             }
-            case Op::MOD: {
+            CASE(MOD) {
                 const Value& b = RK(in.b);
                 const Value& c = RK(in.c);
-                if (b.type == ValueType::Int && c.type == ValueType::Int && c.AsInt() > 0)
+                if (b.type == ValueType::Int && c.type == ValueType::Int && c.AsInt() > 0 &&
+                    in.x <= kIntResult)
                     R[in.a].SetInt(b.AsInt() % c.AsInt());
                 else
-                    BinaryOp(Op::MOD, R[in.a], b, c, maxString);
-                break;
+                    Arithmetic(in, R[in.a], b, c, pc);
+                NEXT;
             }
-            case Op::DIV:
-            case Op::EQ:
-            case Op::NE:
-            case Op::LT:
-            case Op::LE:
-            case Op::GT:
-            case Op::GE:
+            CASE(DIV) {
+                Arithmetic(in, R[in.a], RK(in.b), RK(in.c), pc);
+                NEXT;
+            }
+            CASE(EQ)
+            CASE(NE)
+            CASE(LT)
+            CASE(LE)
+            CASE(GT)
+            CASE(GE)
                 BinaryOp(in.op, R[in.a], RK(in.b), RK(in.c), maxString);
-                break;
-            case Op::NOT:
+                NEXT;
+            CASE(NOT)
                 R[in.a].SetBool(!Truth(R[in.b]));
-                break;
-            case Op::NEG: {
+                NEXT;
+            CASE(NEG) {
                 const Value& b = R[in.b];
                 if (b.type == ValueType::Float)
                     R[in.a].SetFloat(-b.AsFloat());
@@ -265,30 +317,30 @@ void Vm::Execute() {
                     R[in.a].SetInt(WrapSub(0, b.AsInt()));
                 else
                     throw ScriptError{std::string("cannot negate a ") + TypeName(b.type)};
-                break;
+                NEXT;
             }
-            case Op::TRUTH:
+            CASE(TRUTH)
                 R[in.a].SetBool(Truth(R[in.b]));
-                break;
-            case Op::JMP: {
+                NEXT;
+            CASE(JMP) {
                 int32_t offset = in.Sbx();
                 pc += offset;
                 if (offset < 0 && --budget <= 0)
-                    Poll();
-                break;
+                    budget = Poll();
+                NEXT;
             }
-            case Op::JT:
-            case Op::JF: {
+            CASE(JT)
+            CASE(JF) {
                 if (Truth(R[in.a]) == (in.op == Op::JT)) {
                     int32_t offset = in.Sbx();
                     pc += offset;
                     if (offset < 0 && --budget <= 0)
-                        Poll();
+                        budget = Poll();
                 }
-                break;
+                NEXT;
             }
-            case Op::JEQ:
-            case Op::JNE: {
+            CASE(JEQ)
+            CASE(JNE) {
                 const Value& b = RK(in.b);
                 const Value& c = RK(in.c);
                 bool equal = b.type == ValueType::Int && c.type == ValueType::Int
@@ -299,10 +351,10 @@ void Vm::Execute() {
                     JUMP_FOLLOWING();
                 else
                     ++pc;
-                break;
+                NEXT;
             }
-            case Op::JLT:
-            case Op::JLE: {
+            CASE(JLT)
+            CASE(JLE) {
                 const Value& b = RK(in.b);
                 const Value& c = RK(in.c);
                 bool holds;
@@ -314,15 +366,15 @@ void Vm::Execute() {
                     JUMP_FOLLOWING();
                 else
                     ++pc;
-                break;
+                NEXT;
             }
-            case Op::CALL: {
+            CASE(CALL) {
                 const Proto* callee = &program.functions[in.b];
                 if (frames.size() >= limits.maxCallDepth)
                     throw ScriptError{"runaway recursion (more than " +
                                       std::to_string(limits.maxCallDepth) + " nested calls)"};
                 if (--budget <= 0)
-                    Poll();
+                    budget = Poll();
                 size_t base = f->base + in.a;
                 size_t needed = base + static_cast<size_t>(callee->frameSize);
                 f->pc = pc;
@@ -331,9 +383,9 @@ void Vm::Execute() {
                 frames.push_back({callee, callee->code.data(), base});
                 RELOAD();
                 pc = f->pc;
-                break;
+                NEXT;
             }
-            case Op::RET: {
+            CASE(RET) {
                 if (in.x) {
                     if (in.a != 0)
                         R[0] = std::move(R[in.a]);
@@ -346,9 +398,9 @@ void Vm::Execute() {
                 frames.pop_back();
                 RELOAD();
                 pc = f->pc;
-                break;
+                NEXT;
             }
-            case Op::CALLB: {
+            CASE(CALLB) {
                 const BuiltinInfo& info = builtins[in.b];
                 Value result;
                 f->pc = pc;
@@ -359,9 +411,22 @@ void Vm::Execute() {
                     throw;
                 }
                 R[in.a] = std::move(result);
-                break;
+                NEXT;
             }
-            case Op::CALLX: {
+            CASE(CALLB1) {
+                const BuiltinInfo& info = builtins[in.c];
+                Value result;
+                f->pc = pc;
+                try {
+                    info.fn(ctx, R + in.b, 1, result);
+                } catch (ScriptError& e) {
+                    e.message = std::string(info.name) + ": " + e.message;
+                    throw;
+                }
+                R[in.a] = std::move(result);
+                NEXT;
+            }
+            CASE(CALLX) {
                 const std::string& name = K[in.b].AsStr();
                 Value result;
                 f->pc = pc;
@@ -375,9 +440,9 @@ void Vm::Execute() {
                 if (!found)
                     throw ScriptError{"unknown function '" + name + "'"};
                 R[in.a] = std::move(result);
-                break;
+                NEXT;
             }
-            case Op::GETINDEX: {
+            CASE(GETINDEX) {
                 const Value& base = R[in.b];
                 const Value& index = RK(in.c);
                 if (base.type == ValueType::List) {
@@ -396,9 +461,9 @@ void Vm::Execute() {
                 } else {
                     throw ScriptError{std::string("cannot index a ") + TypeName(base.type)};
                 }
-                break;
+                NEXT;
             }
-            case Op::SETINDEX: {
+            CASE(SETINDEX) {
                 const Value& base = R[in.a];
                 if (base.type != ValueType::List)
                     throw ScriptError{base.type == ValueType::Str
@@ -409,12 +474,12 @@ void Vm::Execute() {
                 if (i < 0 || static_cast<uint64_t>(i) >= items.size())
                     IndexError(i, items.size(), "list");
                 items[static_cast<size_t>(i)] = RK(in.c);
-                break;
+                NEXT;
             }
-            case Op::CONV:
+            CASE(CONV)
                 ConvertTo(R[in.a], static_cast<DeclType>(in.b), K[in.c].AsStr());
-                break;
-            case Op::FORIN: {
+                NEXT;
+            CASE(FORIN) {
                 const Value& seq = R[in.a];
                 Value& position = R[in.a + 1];
                 int64_t i = position.AsInt();
@@ -440,19 +505,19 @@ void Vm::Execute() {
                 } else {
                     pc += 1 + pc->Sbx();
                 }
-                break;
+                NEXT;
             }
-            case Op::TRY:
+            CASE(TRY)
                 handlers.push_back({frames.size() - 1, pc + 1 + pc->Sbx(), in.a});
                 ++pc;
-                break;
-            case Op::ENDTRY:
+                NEXT;
+            CASE(ENDTRY)
                 if (!handlers.empty())
                     handlers.pop_back();
-                break;
-            case Op::THROW:
+                NEXT;
+            CASE(THROW)
                 throw ScriptError{ToText(R[in.a])};
-            case Op::EXIT: {
+            CASE(EXIT) {
                 int64_t status = 0;
                 if (in.x) {
                     Value v = R[in.a];
@@ -464,8 +529,8 @@ void Vm::Execute() {
                 }
                 throw ExitSignal{status};
             }
-            case Op::DLL:
-            case Op::UNLOAD: {
+            CASE(DLL)
+            CASE(UNLOAD) {
                 const Value& path = R[in.a];
                 if (path.type != ValueType::Str)
                     throw ScriptError{std::string(in.op == Op::DLL ? "dll" : "unload") +
@@ -476,15 +541,16 @@ void Vm::Execute() {
                     host.LoadLibrary(name);
                 else
                     host.UnloadLibrary(name);
-                break;
+                NEXT;
             }
-            case Op::END:
+            CASE(END)
                 f->pc = pc;
                 return;
             }
         }
     } catch (...) {
         frames.back().pc = pc;
+        pollBudget = budget;
         throw;
     }
 }

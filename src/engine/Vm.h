@@ -66,9 +66,11 @@ private:
     bool Recover(const std::string& message);
     std::string Location() const;
     std::string Where() const;
-    void Poll();
+    int32_t Poll();
     void CheckExternals();
     void GrowStack(size_t needed);
+    void Arithmetic(Instr in, Value& dst, const Value& b, const Value& c,
+                    const Instr* pc);
 
     const Program& program;
     VmHost& host;
@@ -77,7 +79,7 @@ private:
     std::vector<Value> stack;
     std::vector<Frame> frames;
     std::vector<Handler> handlers;
-    int32_t budget = 0;
+    int32_t pollBudget = 0;
     uint64_t steps = 0;
 };
 
