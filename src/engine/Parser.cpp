@@ -191,15 +191,18 @@ private:
         if (!IsTypeKeyword(Cur().kind) && Cur().kind != Tok::KwVoid)
             Fail(Cur(), "expected the function's result type, found " + Found(Cur()));
         s->type = TypeOf(Advance().kind);
-        s->name = ExpectName("the function's name");
+        const Token& name = Expect(Tok::Ident, "the function's name");
+        s->name = name.text;
+        s->line = name.line;
+        s->column = name.column;
         Expect(Tok::LParen, "'('");
         if (Cur().kind != Tok::RParen) {
             do {
                 if (!IsTypeKeyword(Cur().kind))
                     Fail(Cur(), "expected a parameter type, found " + Found(Cur()));
                 DeclType type = TypeOf(Advance().kind);
-                const Token& name = Expect(Tok::Ident, "a parameter name");
-                s->params.push_back({type, name.text, name.line, name.column});
+                const Token& param = Expect(Tok::Ident, "a parameter name");
+                s->params.push_back({type, param.text, param.line, param.column});
             } while (Accept(Tok::Comma));
         }
         Expect(Tok::RParen, "')'");
