@@ -29,6 +29,8 @@ int FindBuiltin(std::string_view name) {
 
 void BuiltinContext::SleepMs(int64_t milliseconds) const {
     using Clock = std::chrono::steady_clock;
+    if (!systemAccess)
+        return;
     auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
     for (;;) {
         if (StopRequested())
@@ -39,6 +41,11 @@ void BuiltinContext::SleepMs(int64_t milliseconds) const {
         std::this_thread::sleep_for(
             std::min<Clock::duration>(end - now, std::chrono::milliseconds(5)));
     }
+}
+
+void BuiltinContext::RequireSystemAccess() const {
+    if (!systemAccess)
+        throw ScriptError{"not allowed here"};
 }
 
 void BuiltinContext::Write(const std::string& text, bool newline) const {

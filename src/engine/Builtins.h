@@ -25,11 +25,14 @@ struct BuiltinContext {
     const std::atomic<bool>* stopFlag = nullptr;
     size_t maxString = 0;
     size_t maxList = 0;
+    bool systemAccess = true;
 
     bool StopRequested() const { return stopFlag && stopFlag->load(std::memory_order_relaxed); }
     // Sleeps up to `milliseconds`, waking every few milliseconds to honour
     // Stop; throws StopSignal when stopped.
     void SleepMs(int64_t milliseconds) const;
+    // Throws unless builtins may touch files, processes and the environment.
+    void RequireSystemAccess() const;
     // Writes text through the stream (with a line break when `newline`).
     void Write(const std::string& text, bool newline) const;
 };

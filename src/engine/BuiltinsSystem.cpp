@@ -49,6 +49,7 @@ pid_t Spawn(const std::string& command, bool detached) {
 
 // Runs a command line and waits for it; a Stop ends the command too.
 void System(BuiltinContext& ctx, Value* args, int, Value& result) {
+    ctx.RequireSystemAccess();
     const std::string& command = ArgStr(args, 0);
     pid_t pid = Spawn(command, false);
     if (pid < 0)
@@ -76,7 +77,8 @@ void System(BuiltinContext& ctx, Value* args, int, Value& result) {
 // Starts a command line detached (its own session, not waited for) and
 // returns its process id. The intermediate child is reaped at once so no
 // zombie remains.
-void Run(BuiltinContext&, Value* args, int, Value& result) {
+void Run(BuiltinContext& ctx, Value* args, int, Value& result) {
+    ctx.RequireSystemAccess();
     const std::string& command = ArgStr(args, 0);
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
@@ -165,13 +167,15 @@ void CopyOneFile(const std::string& from, const std::string& to) {
         Errno("write", target);
 }
 
-void CopyFile(BuiltinContext&, Value* args, int, Value&) {
+void CopyFile(BuiltinContext& ctx, Value* args, int, Value&) {
+    ctx.RequireSystemAccess();
     CopyOneFile(ArgStr(args, 0), ArgStr(args, 1));
 }
 
 // Copies everything inside `src` into `dst`, creating folders and
 // overwriting files.
-void CopyDir(BuiltinContext&, Value* args, int, Value&) {
+void CopyDir(BuiltinContext& ctx, Value* args, int, Value&) {
+    ctx.RequireSystemAccess();
     const std::string& from = ArgStr(args, 0);
     const std::string& to = ArgStr(args, 1);
     std::error_code ec;
@@ -187,7 +191,8 @@ void CopyDir(BuiltinContext&, Value* args, int, Value&) {
         FsError("copy folder", from, ec);
 }
 
-void DeleteFile(BuiltinContext&, Value* args, int, Value&) {
+void DeleteFile(BuiltinContext& ctx, Value* args, int, Value&) {
+    ctx.RequireSystemAccess();
     const std::string& path = ArgStr(args, 0);
     std::error_code ec;
     if (fs::is_directory(path, ec)) {
@@ -198,18 +203,21 @@ void DeleteFile(BuiltinContext&, Value* args, int, Value&) {
         Errno("delete", path);
 }
 
-void FileExists(BuiltinContext&, Value* args, int, Value& result) {
+void FileExists(BuiltinContext& ctx, Value* args, int, Value& result) {
+    ctx.RequireSystemAccess();
     std::error_code ec;
     const std::string& path = ArgStr(args, 0);
     result.SetBool(fs::exists(path, ec) && !fs::is_directory(path, ec));
 }
 
-void DirExists(BuiltinContext&, Value* args, int, Value& result) {
+void DirExists(BuiltinContext& ctx, Value* args, int, Value& result) {
+    ctx.RequireSystemAccess();
     std::error_code ec;
     result.SetBool(fs::is_directory(ArgStr(args, 0), ec));
 }
 
-void MakeDir(BuiltinContext&, Value* args, int, Value&) {
+void MakeDir(BuiltinContext& ctx, Value* args, int, Value&) {
+    ctx.RequireSystemAccess();
     const std::string& path = ArgStr(args, 0);
     std::error_code ec;
     fs::create_directories(path, ec);
@@ -222,6 +230,7 @@ void MakeDir(BuiltinContext&, Value* args, int, Value&) {
 }
 
 void ReadFile(BuiltinContext& ctx, Value* args, int, Value& result) {
+    ctx.RequireSystemAccess();
     const std::string& path = ArgStr(args, 0);
     std::error_code ec;
     if (fs::is_directory(path, ec)) {
@@ -249,11 +258,13 @@ void WriteText(const std::string& path, const std::string& text, bool append) {
         Errno("write", path);
 }
 
-void WriteFile(BuiltinContext&, Value* args, int, Value&) {
+void WriteFile(BuiltinContext& ctx, Value* args, int, Value&) {
+    ctx.RequireSystemAccess();
     WriteText(ArgStr(args, 0), ToText(args[1]), false);
 }
 
-void AppendFile(BuiltinContext&, Value* args, int, Value&) {
+void AppendFile(BuiltinContext& ctx, Value* args, int, Value&) {
+    ctx.RequireSystemAccess();
     WriteText(ArgStr(args, 0), ToText(args[1]), true);
 }
 
@@ -264,12 +275,14 @@ std::mutex& EnvironmentMutex() {
 }
 
 void GetEnv(BuiltinContext& ctx, Value* args, int, Value& result) {
+    ctx.RequireSystemAccess();
     std::lock_guard<std::mutex> lock(EnvironmentMutex());
     const char* value = std::getenv(ArgStr(args, 0).c_str());
     SetStr(result, value ? value : "", ctx);
 }
 
-void SetEnv(BuiltinContext&, Value* args, int, Value&) {
+void SetEnv(BuiltinContext& ctx, Value* args, int, Value&) {
+    ctx.RequireSystemAccess();
     const std::string& name = ArgStr(args, 0);
     if (name.empty() || name.find('=') != std::string::npos)
         throw ScriptError{"'" + name + "' is not a valid variable name"};

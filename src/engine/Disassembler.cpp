@@ -126,7 +126,8 @@ void List(std::string& out, const Proto& proto, const char* title) {
                     " " + std::to_string(in.c);
             break;
         case Op::CALLB1:
-            line += "R" + std::to_string(in.a) + " #" + std::to_string(in.c) + " R" + std::to_string(in.b);
+            line += "R" + std::to_string(in.a) + " #" + std::to_string(in.c) + " R" +
+                    std::to_string(in.b);
             break;
         case Op::CONV:
             line += "R" + std::to_string(in.a) + " " + DeclTypeName(static_cast<DeclType>(in.b));

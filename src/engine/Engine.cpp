@@ -393,6 +393,7 @@ int CScript::Run(int, CInterpreter*) {
     ctx.stopFlag = &interp->Flag();
     ctx.maxString = state.limits.maxStringBytes;
     ctx.maxList = state.limits.maxListItems;
+    ctx.systemAccess = state.limits.systemAccess;
     VmLimits limits;
     limits.maxString = state.limits.maxStringBytes;
     limits.maxList = state.limits.maxListItems;

@@ -46,6 +46,9 @@ struct CEngineLimits {
     size_t maxListItems = size_t{32} << 20;
     size_t maxCallDepth = 100000;
     uint64_t maxSteps = 0; // loop iterations and calls; 0 = unlimited
+    // false: builtins that touch files, processes or the environment fail,
+    // and Sleep returns at once (for fuzzing and untrusted text).
+    bool systemAccess = true;
 };
 
 namespace tessera {

@@ -150,8 +150,7 @@ int32_t Vm::Poll() {
 
 // Arithmetic off the fast path. A nonzero `x` names the type of the variable
 // the result is stored in, so the result is converted before it lands.
-void Vm::Arithmetic(Instr in, Value& dst, const Value& b, const Value& c,
-                    const Instr* pc) {
+void Vm::Arithmetic(Instr in, Value& dst, const Value& b, const Value& c, const Instr* pc) {
     if (!in.x)
         return BinaryOp(in.op, dst, b, c, limits.maxString);
     Value result;
@@ -174,14 +173,12 @@ void Vm::GrowStack(size_t needed) {
 // switch elsewhere.
 #if defined(__GNUC__)
 #define TESSERA_COMPUTED_GOTO 1
-#define CASE(name)                                                                             \
-    case Op::name:                                                                             \
-    L_##name:
-#define NEXT                                                                                   \
-    do {                                                                                       \
-        in = *pc++;                                                                            \
-        goto* dispatch[static_cast<size_t>(in.op)];                                            \
-    } while (0)
+#define CASE(name)                                                                                 \
+    case Op::name:                                                                                 \
+        L_##name:
+// A plain goto to the one dispatch point, so that leaving a case runs the
+// destructors of its locals.
+#define NEXT goto next_instruction
 #else
 #define TESSERA_COMPUTED_GOTO 0
 #define CASE(name) case Op::name:
@@ -194,7 +191,7 @@ void Vm::GrowStack(size_t needed) {
         int32_t offset = pc->Sbx();                                                                \
         pc += 1 + offset;                                                                          \
         if (offset < 0 && --budget <= 0)                                                           \
-            budget = Poll();                                                                                \
+            budget = Poll();                                                                       \
     } while (0)
 #define RELOAD()                                                                                   \
     do {                                                                                           \
@@ -221,329 +218,333 @@ void Vm::Execute() {
 #endif
     try {
         for (;;) {
-            in = *pc++;
 #if TESSERA_COMPUTED_GOTO
+        next_instruction:
+            in = *pc++;
             goto* dispatch[static_cast<size_t>(in.op)];
+#else
+            in = *pc++;
 #endif
             switch (in.op) {
-            CASE(MOVE)
+                CASE(MOVE)
                 R[in.a] = R[in.b];
                 NEXT;
-            CASE(LOADK)
+                CASE(LOADK)
                 R[in.a] = K[in.b];
                 NEXT;
-            CASE(LOADINT)
+                CASE(LOADINT)
                 R[in.a].SetInt(in.Sbx());
                 NEXT;
-            CASE(LOADBOOL)
+                CASE(LOADBOOL)
                 R[in.a].SetBool(in.b != 0);
                 NEXT;
-            CASE(LOADDEF)
+                CASE(LOADDEF)
                 R[in.a] = DefaultValue(static_cast<DeclType>(in.b), *ctx.heap);
                 NEXT;
-            CASE(GETGLOBAL)
+                CASE(GETGLOBAL)
                 R[in.a] = stack[in.b];
                 NEXT;
-            CASE(SETGLOBAL)
+                CASE(SETGLOBAL)
                 stack[in.b] = R[in.a];
                 NEXT;
-            CASE(NEWLIST) {
-                ListObj* list = ctx.heap->NewList();
-                Value made = Value::List(list);
-                list->items.assign(R + in.b, R + in.b + in.c);
-                R[in.a] = std::move(made);
-                NEXT;
-            }
-            CASE(ADD) {
-                const Value& b = RK(in.b);
-                const Value& c = RK(in.c);
-                if (b.type == ValueType::Int && c.type == ValueType::Int && in.x <= kIntResult)
-                    R[in.a].SetInt(WrapAdd(b.AsInt(), c.AsInt()));
-                else if (b.type == ValueType::Float && c.type == ValueType::Float &&
-                         (in.x == 0 || in.x == kFloatResult))
-                    R[in.a].SetFloat(b.AsFloat() + c.AsFloat());
-                else
-                    Arithmetic(in, R[in.a], b, c, pc);
-                NEXT;
-            }
-            CASE(SUB) {
-                const Value& b = RK(in.b);
-                const Value& c = RK(in.c);
-                if (b.type == ValueType::Int && c.type == ValueType::Int && in.x <= kIntResult)
-                    R[in.a].SetInt(WrapSub(b.AsInt(), c.AsInt()));
-                else
-                    Arithmetic(in, R[in.a], b, c, pc);
-                NEXT;
-            }
-            CASE(MUL) {
-                const Value& b = RK(in.b);
-                const Value& c = RK(in.c);
-                if (b.type == ValueType::Int && c.type == ValueType::Int && in.x <= kIntResult)
-                    R[in.a].SetInt(WrapMul(b.AsInt(), c.AsInt()));
-                else
-                    Arithmetic(in, R[in.a], b, c, pc);
-                NEXT;
-            }
-            CASE(MOD) {
-                const Value& b = RK(in.b);
-                const Value& c = RK(in.c);
-                if (b.type == ValueType::Int && c.type == ValueType::Int && c.AsInt() > 0 &&
-                    in.x <= kIntResult)
-                    R[in.a].SetInt(b.AsInt() % c.AsInt());
-                else
-                    Arithmetic(in, R[in.a], b, c, pc);
-                NEXT;
-            }
-            CASE(DIV) {
-                Arithmetic(in, R[in.a], RK(in.b), RK(in.c), pc);
-                NEXT;
-            }
-            CASE(EQ)
-            CASE(NE)
-            CASE(LT)
-            CASE(LE)
-            CASE(GT)
-            CASE(GE)
+                CASE(NEWLIST) {
+                    ListObj* list = ctx.heap->NewList();
+                    Value made = Value::List(list);
+                    list->items.assign(R + in.b, R + in.b + in.c);
+                    R[in.a] = std::move(made);
+                    NEXT;
+                }
+                CASE(ADD) {
+                    const Value& b = RK(in.b);
+                    const Value& c = RK(in.c);
+                    if (b.type == ValueType::Int && c.type == ValueType::Int && in.x <= kIntResult)
+                        R[in.a].SetInt(WrapAdd(b.AsInt(), c.AsInt()));
+                    else if (b.type == ValueType::Float && c.type == ValueType::Float &&
+                             (in.x == 0 || in.x == kFloatResult))
+                        R[in.a].SetFloat(b.AsFloat() + c.AsFloat());
+                    else
+                        Arithmetic(in, R[in.a], b, c, pc);
+                    NEXT;
+                }
+                CASE(SUB) {
+                    const Value& b = RK(in.b);
+                    const Value& c = RK(in.c);
+                    if (b.type == ValueType::Int && c.type == ValueType::Int && in.x <= kIntResult)
+                        R[in.a].SetInt(WrapSub(b.AsInt(), c.AsInt()));
+                    else
+                        Arithmetic(in, R[in.a], b, c, pc);
+                    NEXT;
+                }
+                CASE(MUL) {
+                    const Value& b = RK(in.b);
+                    const Value& c = RK(in.c);
+                    if (b.type == ValueType::Int && c.type == ValueType::Int && in.x <= kIntResult)
+                        R[in.a].SetInt(WrapMul(b.AsInt(), c.AsInt()));
+                    else
+                        Arithmetic(in, R[in.a], b, c, pc);
+                    NEXT;
+                }
+                CASE(MOD) {
+                    const Value& b = RK(in.b);
+                    const Value& c = RK(in.c);
+                    if (b.type == ValueType::Int && c.type == ValueType::Int && c.AsInt() > 0 &&
+                        in.x <= kIntResult)
+                        R[in.a].SetInt(b.AsInt() % c.AsInt());
+                    else
+                        Arithmetic(in, R[in.a], b, c, pc);
+                    NEXT;
+                }
+                CASE(DIV) {
+                    Arithmetic(in, R[in.a], RK(in.b), RK(in.c), pc);
+                    NEXT;
+                }
+                CASE(EQ)
+                CASE(NE)
+                CASE(LT)
+                CASE(LE)
+                CASE(GT)
+                CASE(GE)
                 BinaryOp(in.op, R[in.a], RK(in.b), RK(in.c), maxString);
                 NEXT;
-            CASE(NOT)
+                CASE(NOT)
                 R[in.a].SetBool(!Truth(R[in.b]));
                 NEXT;
-            CASE(NEG) {
-                const Value& b = R[in.b];
-                if (b.type == ValueType::Float)
-                    R[in.a].SetFloat(-b.AsFloat());
-                else if (b.type == ValueType::Int || b.type == ValueType::Bool)
-                    R[in.a].SetInt(WrapSub(0, b.AsInt()));
-                else
-                    throw ScriptError{std::string("cannot negate a ") + TypeName(b.type)};
-                NEXT;
-            }
-            CASE(TRUTH)
+                CASE(NEG) {
+                    const Value& b = R[in.b];
+                    if (b.type == ValueType::Float)
+                        R[in.a].SetFloat(-b.AsFloat());
+                    else if (b.type == ValueType::Int || b.type == ValueType::Bool)
+                        R[in.a].SetInt(WrapSub(0, b.AsInt()));
+                    else
+                        throw ScriptError{std::string("cannot negate a ") + TypeName(b.type)};
+                    NEXT;
+                }
+                CASE(TRUTH)
                 R[in.a].SetBool(Truth(R[in.b]));
                 NEXT;
-            CASE(JMP) {
-                int32_t offset = in.Sbx();
-                pc += offset;
-                if (offset < 0 && --budget <= 0)
-                    budget = Poll();
-                NEXT;
-            }
-            CASE(JT)
-            CASE(JF) {
-                if (Truth(R[in.a]) == (in.op == Op::JT)) {
+                CASE(JMP) {
                     int32_t offset = in.Sbx();
                     pc += offset;
                     if (offset < 0 && --budget <= 0)
                         budget = Poll();
+                    NEXT;
                 }
-                NEXT;
-            }
-            CASE(JEQ)
-            CASE(JNE) {
-                const Value& b = RK(in.b);
-                const Value& c = RK(in.c);
-                bool equal = b.type == ValueType::Int && c.type == ValueType::Int
-                                 ? b.AsInt() == c.AsInt()
-                                 : ValuesEqual(b, c);
-                bool holds = in.op == Op::JEQ ? equal : !equal;
-                if (holds == (in.x != 0))
-                    JUMP_FOLLOWING();
-                else
-                    ++pc;
-                NEXT;
-            }
-            CASE(JLT)
-            CASE(JLE) {
-                const Value& b = RK(in.b);
-                const Value& c = RK(in.c);
-                bool holds;
-                if (b.type == ValueType::Int && c.type == ValueType::Int)
-                    holds = in.op == Op::JLT ? b.AsInt() < c.AsInt() : b.AsInt() <= c.AsInt();
-                else
-                    holds = LessThan(b, c, in.op == Op::JLE);
-                if (holds == (in.x != 0))
-                    JUMP_FOLLOWING();
-                else
-                    ++pc;
-                NEXT;
-            }
-            CASE(CALL) {
-                const Proto* callee = &program.functions[in.b];
-                if (frames.size() >= limits.maxCallDepth)
-                    throw ScriptError{"runaway recursion (more than " +
-                                      std::to_string(limits.maxCallDepth) + " nested calls)"};
-                if (--budget <= 0)
-                    budget = Poll();
-                size_t base = f->base + in.a;
-                size_t needed = base + static_cast<size_t>(callee->frameSize);
-                f->pc = pc;
-                if (needed > stack.size())
-                    GrowStack(needed);
-                frames.push_back({callee, callee->code.data(), base});
-                RELOAD();
-                pc = f->pc;
-                NEXT;
-            }
-            CASE(RET) {
-                if (in.x) {
-                    if (in.a != 0)
-                        R[0] = std::move(R[in.a]);
-                } else {
-                    R[0] = DefaultValue(f->proto->result, *ctx.heap);
+                CASE(JT)
+                CASE(JF) {
+                    if (Truth(R[in.a]) == (in.op == Op::JT)) {
+                        int32_t offset = in.Sbx();
+                        pc += offset;
+                        if (offset < 0 && --budget <= 0)
+                            budget = Poll();
+                    }
+                    NEXT;
                 }
-                size_t depth = frames.size() - 1;
-                while (!handlers.empty() && handlers.back().frame >= depth)
-                    handlers.pop_back();
-                frames.pop_back();
-                RELOAD();
-                pc = f->pc;
-                NEXT;
-            }
-            CASE(CALLB) {
-                const BuiltinInfo& info = builtins[in.b];
-                Value result;
-                f->pc = pc;
-                try {
-                    info.fn(ctx, R + in.a, in.c, result);
-                } catch (ScriptError& e) {
-                    e.message = std::string(info.name) + ": " + e.message;
-                    throw;
+                CASE(JEQ)
+                CASE(JNE) {
+                    const Value& b = RK(in.b);
+                    const Value& c = RK(in.c);
+                    bool equal = b.type == ValueType::Int && c.type == ValueType::Int
+                                     ? b.AsInt() == c.AsInt()
+                                     : ValuesEqual(b, c);
+                    bool holds = in.op == Op::JEQ ? equal : !equal;
+                    if (holds == (in.x != 0))
+                        JUMP_FOLLOWING();
+                    else
+                        ++pc;
+                    NEXT;
                 }
-                R[in.a] = std::move(result);
-                NEXT;
-            }
-            CASE(CALLB1) {
-                const BuiltinInfo& info = builtins[in.c];
-                Value result;
-                f->pc = pc;
-                try {
-                    info.fn(ctx, R + in.b, 1, result);
-                } catch (ScriptError& e) {
-                    e.message = std::string(info.name) + ": " + e.message;
-                    throw;
+                CASE(JLT)
+                CASE(JLE) {
+                    const Value& b = RK(in.b);
+                    const Value& c = RK(in.c);
+                    bool holds;
+                    if (b.type == ValueType::Int && c.type == ValueType::Int)
+                        holds = in.op == Op::JLT ? b.AsInt() < c.AsInt() : b.AsInt() <= c.AsInt();
+                    else
+                        holds = LessThan(b, c, in.op == Op::JLE);
+                    if (holds == (in.x != 0))
+                        JUMP_FOLLOWING();
+                    else
+                        ++pc;
+                    NEXT;
                 }
-                R[in.a] = std::move(result);
-                NEXT;
-            }
-            CASE(CALLX) {
-                const std::string& name = K[in.b].AsStr();
-                Value result;
-                f->pc = pc;
-                bool found;
-                try {
-                    found = host.CallExternal(name, R + in.a, in.c, result);
-                } catch (ScriptError& e) {
-                    e.message = name + ": " + e.message;
-                    throw;
+                CASE(CALL) {
+                    const Proto* callee = &program.functions[in.b];
+                    if (frames.size() >= limits.maxCallDepth)
+                        throw ScriptError{"runaway recursion (more than " +
+                                          std::to_string(limits.maxCallDepth) + " nested calls)"};
+                    if (--budget <= 0)
+                        budget = Poll();
+                    size_t base = f->base + in.a;
+                    size_t needed = base + static_cast<size_t>(callee->frameSize);
+                    f->pc = pc;
+                    if (needed > stack.size())
+                        GrowStack(needed);
+                    frames.push_back({callee, callee->code.data(), base});
+                    RELOAD();
+                    pc = f->pc;
+                    NEXT;
                 }
-                if (!found)
-                    throw ScriptError{"unknown function '" + name + "'"};
-                R[in.a] = std::move(result);
-                NEXT;
-            }
-            CASE(GETINDEX) {
-                const Value& base = R[in.b];
-                const Value& index = RK(in.c);
-                if (base.type == ValueType::List) {
-                    const auto& items = base.AsList()->items;
-                    int64_t i = IndexOf(index);
+                CASE(RET) {
+                    if (in.x) {
+                        if (in.a != 0)
+                            R[0] = std::move(R[in.a]);
+                    } else {
+                        R[0] = DefaultValue(f->proto->result, *ctx.heap);
+                    }
+                    size_t depth = frames.size() - 1;
+                    while (!handlers.empty() && handlers.back().frame >= depth)
+                        handlers.pop_back();
+                    frames.pop_back();
+                    RELOAD();
+                    pc = f->pc;
+                    NEXT;
+                }
+                CASE(CALLB) {
+                    const BuiltinInfo& info = builtins[in.b];
+                    Value result;
+                    f->pc = pc;
+                    try {
+                        info.fn(ctx, R + in.a, in.c, result);
+                    } catch (ScriptError& e) {
+                        e.message = std::string(info.name) + ": " + e.message;
+                        throw;
+                    }
+                    R[in.a] = std::move(result);
+                    NEXT;
+                }
+                CASE(CALLB1) {
+                    const BuiltinInfo& info = builtins[in.c];
+                    Value result;
+                    f->pc = pc;
+                    try {
+                        info.fn(ctx, R + in.b, 1, result);
+                    } catch (ScriptError& e) {
+                        e.message = std::string(info.name) + ": " + e.message;
+                        throw;
+                    }
+                    R[in.a] = std::move(result);
+                    NEXT;
+                }
+                CASE(CALLX) {
+                    const std::string& name = K[in.b].AsStr();
+                    Value result;
+                    f->pc = pc;
+                    bool found;
+                    try {
+                        found = host.CallExternal(name, R + in.a, in.c, result);
+                    } catch (ScriptError& e) {
+                        e.message = name + ": " + e.message;
+                        throw;
+                    }
+                    if (!found)
+                        throw ScriptError{"unknown function '" + name + "'"};
+                    R[in.a] = std::move(result);
+                    NEXT;
+                }
+                CASE(GETINDEX) {
+                    const Value& base = R[in.b];
+                    const Value& index = RK(in.c);
+                    if (base.type == ValueType::List) {
+                        const auto& items = base.AsList()->items;
+                        int64_t i = IndexOf(index);
+                        if (i < 0 || static_cast<uint64_t>(i) >= items.size())
+                            IndexError(i, items.size(), "list");
+                        Value item = items[static_cast<size_t>(i)];
+                        R[in.a] = std::move(item);
+                    } else if (base.type == ValueType::Str) {
+                        const std::string& text = base.AsStr();
+                        int64_t i = IndexOf(index);
+                        if (i < 0 || static_cast<uint64_t>(i) >= text.size())
+                            IndexError(i, text.size(), "string");
+                        R[in.a] = Value::Str(std::string(1, text[static_cast<size_t>(i)]));
+                    } else {
+                        throw ScriptError{std::string("cannot index a ") + TypeName(base.type)};
+                    }
+                    NEXT;
+                }
+                CASE(SETINDEX) {
+                    const Value& base = R[in.a];
+                    if (base.type != ValueType::List)
+                        throw ScriptError{
+                            base.type == ValueType::Str
+                                ? std::string("cannot assign to a character of a string")
+                                : std::string("cannot index a ") + TypeName(base.type)};
+                    auto& items = base.AsList()->items;
+                    int64_t i = IndexOf(RK(in.b));
                     if (i < 0 || static_cast<uint64_t>(i) >= items.size())
                         IndexError(i, items.size(), "list");
-                    Value item = items[static_cast<size_t>(i)];
-                    R[in.a] = std::move(item);
-                } else if (base.type == ValueType::Str) {
-                    const std::string& text = base.AsStr();
-                    int64_t i = IndexOf(index);
-                    if (i < 0 || static_cast<uint64_t>(i) >= text.size())
-                        IndexError(i, text.size(), "string");
-                    R[in.a] = Value::Str(std::string(1, text[static_cast<size_t>(i)]));
-                } else {
-                    throw ScriptError{std::string("cannot index a ") + TypeName(base.type)};
+                    items[static_cast<size_t>(i)] = RK(in.c);
+                    NEXT;
                 }
-                NEXT;
-            }
-            CASE(SETINDEX) {
-                const Value& base = R[in.a];
-                if (base.type != ValueType::List)
-                    throw ScriptError{base.type == ValueType::Str
-                                          ? std::string("cannot assign to a character of a string")
-                                          : std::string("cannot index a ") + TypeName(base.type)};
-                auto& items = base.AsList()->items;
-                int64_t i = IndexOf(RK(in.b));
-                if (i < 0 || static_cast<uint64_t>(i) >= items.size())
-                    IndexError(i, items.size(), "list");
-                items[static_cast<size_t>(i)] = RK(in.c);
-                NEXT;
-            }
-            CASE(CONV)
+                CASE(CONV)
                 ConvertTo(R[in.a], static_cast<DeclType>(in.b), K[in.c].AsStr());
                 NEXT;
-            CASE(FORIN) {
-                const Value& seq = R[in.a];
-                Value& position = R[in.a + 1];
-                int64_t i = position.AsInt();
-                bool more;
-                if (seq.type == ValueType::List) {
-                    const auto& items = seq.AsList()->items;
-                    more = static_cast<uint64_t>(i) < items.size();
-                    if (more) {
-                        Value item = items[static_cast<size_t>(i)];
-                        R[in.b] = std::move(item);
+                CASE(FORIN) {
+                    const Value& seq = R[in.a];
+                    Value& position = R[in.a + 1];
+                    int64_t i = position.AsInt();
+                    bool more;
+                    if (seq.type == ValueType::List) {
+                        const auto& items = seq.AsList()->items;
+                        more = static_cast<uint64_t>(i) < items.size();
+                        if (more) {
+                            Value item = items[static_cast<size_t>(i)];
+                            R[in.b] = std::move(item);
+                        }
+                    } else if (seq.type == ValueType::Str) {
+                        const std::string& text = seq.AsStr();
+                        more = static_cast<uint64_t>(i) < text.size();
+                        if (more)
+                            R[in.b] = Value::Str(std::string(1, text[static_cast<size_t>(i)]));
+                    } else {
+                        throw ScriptError{std::string("cannot loop over a ") + TypeName(seq.type)};
                     }
-                } else if (seq.type == ValueType::Str) {
-                    const std::string& text = seq.AsStr();
-                    more = static_cast<uint64_t>(i) < text.size();
-                    if (more)
-                        R[in.b] = Value::Str(std::string(1, text[static_cast<size_t>(i)]));
-                } else {
-                    throw ScriptError{std::string("cannot loop over a ") + TypeName(seq.type)};
+                    if (more) {
+                        position.SetInt(i + 1);
+                        ++pc;
+                    } else {
+                        pc += 1 + pc->Sbx();
+                    }
+                    NEXT;
                 }
-                if (more) {
-                    position.SetInt(i + 1);
-                    ++pc;
-                } else {
-                    pc += 1 + pc->Sbx();
-                }
-                NEXT;
-            }
-            CASE(TRY)
+                CASE(TRY)
                 handlers.push_back({frames.size() - 1, pc + 1 + pc->Sbx(), in.a});
                 ++pc;
                 NEXT;
-            CASE(ENDTRY)
+                CASE(ENDTRY)
                 if (!handlers.empty())
                     handlers.pop_back();
                 NEXT;
-            CASE(THROW)
+                CASE(THROW)
                 throw ScriptError{ToText(R[in.a])};
-            CASE(EXIT) {
-                int64_t status = 0;
-                if (in.x) {
-                    Value v = R[in.a];
-                    if (v.type == ValueType::Str || v.type == ValueType::List)
-                        throw ScriptError{std::string("exit needs an int status, not a ") +
-                                          TypeName(v.type)};
-                    ConvertTo(v, DeclType::Int, "exit status");
-                    status = v.AsInt();
+                CASE(EXIT) {
+                    int64_t status = 0;
+                    if (in.x) {
+                        Value v = R[in.a];
+                        if (v.type == ValueType::Str || v.type == ValueType::List)
+                            throw ScriptError{std::string("exit needs an int status, not a ") +
+                                              TypeName(v.type)};
+                        ConvertTo(v, DeclType::Int, "exit status");
+                        status = v.AsInt();
+                    }
+                    throw ExitSignal{status};
                 }
-                throw ExitSignal{status};
-            }
-            CASE(DLL)
-            CASE(UNLOAD) {
-                const Value& path = R[in.a];
-                if (path.type != ValueType::Str)
-                    throw ScriptError{std::string(in.op == Op::DLL ? "dll" : "unload") +
-                                      " needs a file name, not a " + TypeName(path.type)};
-                f->pc = pc;
-                std::string name = path.AsStr();
-                if (in.op == Op::DLL)
-                    host.LoadLibrary(name);
-                else
-                    host.UnloadLibrary(name);
-                NEXT;
-            }
-            CASE(END)
+                CASE(DLL)
+                CASE(UNLOAD) {
+                    const Value& path = R[in.a];
+                    if (path.type != ValueType::Str)
+                        throw ScriptError{std::string(in.op == Op::DLL ? "dll" : "unload") +
+                                          " needs a file name, not a " + TypeName(path.type)};
+                    f->pc = pc;
+                    std::string name = path.AsStr();
+                    if (in.op == Op::DLL)
+                        host.LoadLibrary(name);
+                    else
+                        host.UnloadLibrary(name);
+                    NEXT;
+                }
+                CASE(END)
                 f->pc = pc;
                 return;
             }

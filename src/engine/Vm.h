@@ -69,8 +69,7 @@ private:
     int32_t Poll();
     void CheckExternals();
     void GrowStack(size_t needed);
-    void Arithmetic(Instr in, Value& dst, const Value& b, const Value& c,
-                    const Instr* pc);
+    void Arithmetic(Instr in, Value& dst, const Value& b, const Value& c, const Instr* pc);
 
     const Program& program;
     VmHost& host;

@@ -102,7 +102,8 @@ TEST(Compiler, ErrorsNameFileLineAndColumn) {
     EXPECT_EQ(CompileError("string s = \"a\";\nvar c = s.Length;"),
               "c.tsc:2:10: error: '.Length': member access needs window declarations, which "
               "are not available");
-    EXPECT_EQ(CompileError("return 1;"), "c.tsc:1:1: error: 'return' with a value outside a function");
+    EXPECT_EQ(CompileError("return 1;"),
+              "c.tsc:1:1: error: 'return' with a value outside a function");
     EXPECT_EQ(CompileError("continue;"), "c.tsc:1:1: error: 'continue' outside a loop");
 }
 

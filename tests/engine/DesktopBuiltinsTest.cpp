@@ -12,7 +12,8 @@
 namespace {
 
 ScriptRun RunWith(CRecordingDesktop* desktop, const std::string& source) {
-    return RunScript(source, [desktop](CScript& script) { script.GetEngine()->SetDesktop(desktop); });
+    return RunScript(source,
+                     [desktop](CScript& script) { script.GetEngine()->SetDesktop(desktop); });
 }
 
 TEST(DesktopBuiltins, ReachTheDesktopInOrder) {
@@ -34,12 +35,11 @@ TEST(DesktopBuiltins, ReachTheDesktopInOrder) {
     )");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, "truefalse\nTerminal\ntrue\n");
-    EXPECT_EQ(desktop.calls,
-              (std::vector<std::string>{"MouseMove 10 20", "MouseClick 30 40 1", "MouseClick 1 2 3",
-                                        "MouseDown 1", "MouseUp 2", "TypeKeys <CTRL>c",
-                                        "WinExists Editor", "WinExists Browser",
-                                        "WinActivate Terminal", "WinGetActiveTitle",
-                                        "WinWait Untitled 100", "WinClose Terminal", "Alert 42"}));
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{
+                                 "MouseMove 10 20", "MouseClick 30 40 1", "MouseClick 1 2 3",
+                                 "MouseDown 1", "MouseUp 2", "TypeKeys <CTRL>c", "WinExists Editor",
+                                 "WinExists Browser", "WinActivate Terminal", "WinGetActiveTitle",
+                                 "WinWait Untitled 100", "WinClose Terminal", "Alert 42"}));
 }
 
 struct Failure {
@@ -64,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Failure{"mousedown", "MouseDown()", "MouseDown: no display available"},
                       Failure{"mouseup", "MouseUp(1)", "MouseUp: no display available"},
                       Failure{"winexists", "WinExists(\"a\")", "WinExists: no display available"},
-                      Failure{"winactivate", "WinActivate(\"a\")", "WinActivate: no display available"},
+                      Failure{"winactivate", "WinActivate(\"a\")",
+                              "WinActivate: no display available"},
                       Failure{"winwait", "WinWait(\"a\", 1)", "WinWait: no display available"},
                       Failure{"winclose", "WinClose(\"a\")", "WinClose: no display available"},
                       Failure{"wingetactivetitle", "WinGetActiveTitle()",
@@ -118,10 +119,9 @@ TEST(DesktopBuiltins, WizardAlertAndKeysScriptsRun) {
                                         "string sText = \"<CTRL><ALT><DEL>\";\n"
                                         "TypeKeys(sText);\n");
     EXPECT_EQ(alert.err + keys.err + combo.err, "");
-    EXPECT_EQ(desktop.calls,
-              (std::vector<std::string>{"Alert Line one\nC:\\dir\tend",
-                                        "TypeKeys Hello<ENTER>\tWorld \"q\"",
-                                        "TypeKeys <CTRL><ALT><DEL>"}));
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"Alert Line one\nC:\\dir\tend",
+                                                       "TypeKeys Hello<ENTER>\tWorld \"q\"",
+                                                       "TypeKeys <CTRL><ALT><DEL>"}));
 }
 
 // What the recorder writes: one statement per line.

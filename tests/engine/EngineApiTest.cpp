@@ -104,7 +104,8 @@ TEST(Script, LoadFailureWritesTheMessageToTheStream) {
     CCaptureStream stream;
     CScript script(&stream, &stream);
     EXPECT_EQ(script.Load("/nonexistent/x.tsc"), 0);
-    EXPECT_EQ(stream.err, "/nonexistent/x.tsc: error: cannot open script: No such file or directory\n");
+    EXPECT_EQ(stream.err,
+              "/nonexistent/x.tsc: error: cannot open script: No such file or directory\n");
     EXPECT_EQ(script.Run(), 1);
     EXPECT_EQ(script.Outcome(), ScriptOutcome::Failed);
 }
@@ -145,14 +146,18 @@ TEST(Script, EvaluateArgumentsReplacesArgs) {
     EXPECT_EQ(stream.out, "[1, \"two\", 3.5]\n");
 }
 
-void Twice(ITesseraCall* call, void*) { call->ReturnInt(call->ArgInt(0) * 2); }
+void Twice(ITesseraCall* call, void*) {
+    call->ReturnInt(call->ArgInt(0) * 2);
+}
 void Concat(ITesseraCall* call, void* user) {
     std::string text = static_cast<const char*>(user);
     for (int k = 0; k < call->ArgCount(); ++k)
         text += call->ArgString(k);
     call->ReturnString(text.c_str());
 }
-void Refuse(ITesseraCall* call, void*) { call->Fail("refused"); }
+void Refuse(ITesseraCall* call, void*) {
+    call->Fail("refused");
+}
 void Shout(ITesseraCall* call, void*) {
     call->Write("from plugin", true);
     call->ReturnFloat(call->ArgFloat(0) + 0.5);
@@ -218,12 +223,14 @@ public:
 
 TEST(Engine, DllAndUnloadGoThroughTheLoader) {
     CFakeLoader loader;
-    ScriptRun run = RunScript("dll \"libtwice.so\";\nPrint(Twice(4));\nunload \"libtwice.so\";\n"
-                              "try { Print(Twice(4)); } catch (string e) { Print(e); }\n"
-                              "try { dll \"broken.so\"; } catch (string e) { Print(e); }\n"
-                              "dll \"libtwice.so\";\n",
-                              [&](CScript& script) { script.GetEngine()->SetLibraryLoader(&loader); });
-    EXPECT_EQ(run.out, "8\nunknown function 'Twice'\ndll: cannot load 'broken.so': file not found\n");
+    ScriptRun run =
+        RunScript("dll \"libtwice.so\";\nPrint(Twice(4));\nunload \"libtwice.so\";\n"
+                  "try { Print(Twice(4)); } catch (string e) { Print(e); }\n"
+                  "try { dll \"broken.so\"; } catch (string e) { Print(e); }\n"
+                  "dll \"libtwice.so\";\n",
+                  [&](CScript& script) { script.GetEngine()->SetLibraryLoader(&loader); });
+    EXPECT_EQ(run.out,
+              "8\nunknown function 'Twice'\ndll: cannot load 'broken.so': file not found\n");
     // A library the script left loaded is unloaded when the run ends.
     EXPECT_EQ(loader.events,
               (std::vector<std::string>{"load libtwice.so", "unload libtwice.so", "load broken.so",

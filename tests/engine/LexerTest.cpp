@@ -81,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LexError{"unterminated_string", "x = \"abc", 1, 5, "unterminated string"},
         LexError{"newline_in_string", "\"ab\ncd\"", 1, 1, "unterminated string"},
-        LexError{"bad_hex_escape", "\"\\xZ1\"", 1, 2, "malformed \\x escape (needs two hex digits)"},
+        LexError{"bad_hex_escape", "\"\\xZ1\"", 1, 2,
+                 "malformed \\x escape (needs two hex digits)"},
         LexError{"lone_ampersand", "a & b", 1, 3, "unexpected character '&'"},
         LexError{"control_byte", "a \x01", 1, 3, "unexpected character 0x01"},
         LexError{"hex_too_long", "0x1FFFFFFFFFFFFFFFF", 1, 1, "integer literal too large"},

@@ -22,8 +22,8 @@ std::string Show(const Expr& e) {
     case ExprKind::Unary:
         return std::string("(") + TokName(e.op) + " " + Show(*e.args[0]) + ")";
     case ExprKind::Binary:
-        return std::string("(") + TokName(e.op) + " " + Show(*e.args[0]) + " " +
-               Show(*e.args[1]) + ")";
+        return std::string("(") + TokName(e.op) + " " + Show(*e.args[0]) + " " + Show(*e.args[1]) +
+               ")";
     case ExprKind::Index:
         return "(index " + Show(*e.args[0]) + " " + Show(*e.args[1]) + ")";
     case ExprKind::Call: {
@@ -62,18 +62,17 @@ TEST_P(ParserShapes, FollowPrecedenceTable) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParserShapes,
-    ::testing::Values(
-        Shape{"mul_before_add", "1 + 2 * 3", "(+ 1 (* 2 3))"},
-        Shape{"left_assoc", "1 - 2 - 3", "(- (- 1 2) 3)"},
-        Shape{"and_before_or", "a || b && c", "(|| a (&& b c))"},
-        Shape{"compare_before_equal", "a < b == c > d", "(== (< a b) (> c d))"},
-        Shape{"equal_before_and", "a == b && c != d", "(&& (== a b) (!= c d))"},
-        Shape{"unary_binds_tight", "-a * !b", "(* (- a) (! b))"},
-        Shape{"negative_literal_folds", "-5 - -3", "(- -5 -3)"},
-        Shape{"index_and_call", "f(a, [1, 2])[0][i + 1]",
-              "(index (index (call f a [1 2]) 0) (+ i 1))"},
-        Shape{"parens", "(1 + 2) * 3", "(* (+ 1 2) 3)"},
-        Shape{"modulo_level", "a % b * c + d", "(+ (* (% a b) c) d)"}),
+    ::testing::Values(Shape{"mul_before_add", "1 + 2 * 3", "(+ 1 (* 2 3))"},
+                      Shape{"left_assoc", "1 - 2 - 3", "(- (- 1 2) 3)"},
+                      Shape{"and_before_or", "a || b && c", "(|| a (&& b c))"},
+                      Shape{"compare_before_equal", "a < b == c > d", "(== (< a b) (> c d))"},
+                      Shape{"equal_before_and", "a == b && c != d", "(&& (== a b) (!= c d))"},
+                      Shape{"unary_binds_tight", "-a * !b", "(* (- a) (! b))"},
+                      Shape{"negative_literal_folds", "-5 - -3", "(- -5 -3)"},
+                      Shape{"index_and_call", "f(a, [1, 2])[0][i + 1]",
+                            "(index (index (call f a [1 2]) 0) (+ i 1))"},
+                      Shape{"parens", "(1 + 2) * 3", "(* (+ 1 2) 3)"},
+                      Shape{"modulo_level", "a % b * c + d", "(+ (* (% a b) c) d)"}),
     LabelName());
 
 TEST(Parser, StatementsKeepTheirParts) {
@@ -156,7 +155,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ParseError{"missing_paren", "if (a { }", 1, 7, "expected ')', found '{'"},
         ParseError{"unclosed_block", "while (true) {\n Print(1);", 1, 14, "'{' is never closed"},
-        ParseError{"assign_to_call", "f() = 3;", 1, 5, "can only assign to a variable or a list element"},
+        ParseError{"assign_to_call", "f() = 3;", 1, 5,
+                   "can only assign to a variable or a list element"},
         ParseError{"catch_needs_string", "try { } catch (int e) { }", 1, 16,
                    "expected 'string' before the catch variable, found 'int'"},
         ParseError{"define_in_function", "function void f() { define X = 1; }", 1, 21,

@@ -22,8 +22,12 @@ void* operator new(std::size_t size) {
         return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -129,13 +133,14 @@ TEST(Vm, ListAndStringLimitsRaiseCatchableErrors) {
 }
 
 TEST(Vm, CallDepthLimitIsConfigurable) {
-    ScriptRun run = RunScript("function int f(int n) { return f(n + 1); }\nf(0);",
-                              [](CScript& script) {
-                                  CEngineLimits limits;
-                                  limits.maxCallDepth = 50;
-                                  script.GetEngine()->SetLimits(limits);
-                              });
-    EXPECT_EQ(run.err, "test.tsc:1: runtime error: runaway recursion (more than 50 nested calls)\n");
+    ScriptRun run =
+        RunScript("function int f(int n) { return f(n + 1); }\nf(0);", [](CScript& script) {
+            CEngineLimits limits;
+            limits.maxCallDepth = 50;
+            script.GetEngine()->SetLimits(limits);
+        });
+    EXPECT_EQ(run.err,
+              "test.tsc:1: runtime error: runaway recursion (more than 50 nested calls)\n");
 }
 
 // Allocations of one run of the loop with `iterations` iterations.

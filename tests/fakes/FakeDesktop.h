@@ -24,10 +24,10 @@ public:
     std::string WinGetActiveTitle() override;
 
     std::vector<std::string> calls;
-    std::set<std::string> windows;  // titles of the windows that exist
+    std::set<std::string> windows; // titles of the windows that exist
     std::string activeTitle;
-    std::string failWith;           // when set, every action fails with it
-    bool waitUntilStopped = false;  // WinWait polls until a stop is requested
+    std::string failWith;          // when set, every action fails with it
+    bool waitUntilStopped = false; // WinWait polls until a stop is requested
 
 private:
     DesktopResult Record(const std::string& call);
