@@ -1,7 +1,11 @@
-l = []
-for i in range(1000000):
-    l.append(i)
-total = 0
-for i in range(len(l)):
-    total += l[i]
-print(total)
+def main():
+    items = []
+    for i in range(1000000):
+        items.append(i)
+    total = 0
+    for i in range(len(items)):
+        total += items[i]
+    print(total)
+
+
+main()

@@ -1,4 +1,8 @@
-total = 0
-for i in range(10000000):
-    total += i % 7
-print(total)
+def main():
+    total = 0
+    for i in range(10000000):
+        total += i % 7
+    print(total)
+
+
+main()

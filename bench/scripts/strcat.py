@@ -1,4 +1,8 @@
-s = ""
-for i in range(1000000):
-    s += "x"
-print(len(s))
+def main():
+    s = ""
+    for _ in range(1000000):
+        s += "x"
+    print(len(s))
+
+
+main()
