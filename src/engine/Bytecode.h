@@ -34,6 +34,9 @@
 //   CALL        a b c           R[a] = function b (R[a], ..., R[a+c-1])
 //   CALLB       a b c           R[a] = builtin b (R[a], ..., R[a+c-1])
 //   CALLB1      a b c           R[a] = builtin c (R[b]): one argument already in a register
+//   CALLB2      a b c x         R[a] = builtin x (R[b], R[c]): two arguments in registers
+//   LEN         a b c           R[a] = length of the list or string R[b] (builtin c, Count
+//                               or Len, when R[b] is something else)
 //   CALLX       a b c           R[a] = external function named K[b] (R[a], ...)
 //   RET         a x             return R[a] (x = 1) or the function's default
 //   GETINDEX    a b c           R[a] = R[b][RK(c)]
@@ -41,6 +44,8 @@
 //   CONV        a b c           convert R[a] to DeclType b for variable named K[c]
 //   FORIN       a b +J          R[a] is the sequence, R[a+1] the position: if more,
 //                               R[b] = next element and fall through, else jump
+//   FORINC      a b c x +J      R[a] += K[b]; jump if R[a] cmp RK(c), cmp by x: 0 <, 1 <=,
+//                               2 >, 3 >= (the step and test of a counting for loop)
 //   TRY         a +J            catch errors into R[a] and continue at the jump target
 //   ENDTRY                      drop the innermost catch of this frame
 //   THROW       a               raise R[a] as an error
@@ -60,11 +65,12 @@ namespace tessera {
 #define TESSERA_OPCODES(X)                                                                         \
     X(MOVE)                                                                                        \
     X(LOADK)                                                                                       \
-    X(LOADINT) X(LOADBOOL) X(LOADDEF) X(GETGLOBAL) X(SETGLOBAL) X(NEWLIST) X(ADD) X(SUB) X(MUL)    \
-        X(DIV) X(MOD) X(EQ) X(NE) X(LT) X(LE) X(GT) X(GE) X(NOT) X(NEG) X(TRUTH) X(JMP) X(JT)      \
-            X(JF) X(JEQ) X(JNE) X(JLT) X(JLE) X(CALL) X(CALLB) X(CALLB1) X(CALLX) X(RET)           \
-                X(GETINDEX) X(SETINDEX) X(CONV) X(FORIN) X(TRY) X(ENDTRY) X(THROW) X(EXIT) X(DLL)  \
-                    X(UNLOAD) X(END)
+    X(LOADINT)                                                                                     \
+    X(LOADBOOL) X(LOADDEF) X(GETGLOBAL) X(SETGLOBAL) X(NEWLIST) X(ADD) X(SUB) X(MUL) X(DIV) X(MOD) \
+        X(EQ) X(NE) X(LT) X(LE) X(GT) X(GE) X(NOT) X(NEG) X(TRUTH) X(JMP) X(JT) X(JF) X(JEQ)       \
+            X(JNE) X(JLT) X(JLE) X(CALL) X(CALLB) X(CALLB1) X(CALLB2) X(LEN) X(CALLX) X(RET)       \
+                X(GETINDEX) X(SETINDEX) X(CONV) X(FORIN) X(FORINC) X(TRY) X(ENDTRY) X(THROW)       \
+                    X(EXIT) X(DLL) X(UNLOAD) X(END)
 
 enum class Op : uint8_t {
 #define TESSERA_OP_ENUM(name) name,

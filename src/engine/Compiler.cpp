@@ -741,12 +741,25 @@ private:
         }
         if (needValue && result == DeclType::Void)
             Fail(e, "'" + e.text + "' does not return a value");
-        // One argument already in a register needs no copy.
-        if (builtin >= 0 && argc == 1 && e.args[0]->kind == ExprKind::Name) {
-            NameRef ref = Lookup(e.args[0]->text);
-            if (IsRegister(ref)) {
-                curLine = e.line;
-                Emit(Op::CALLB1, dst, ref.reg, builtin);
+        // Arguments already in registers need no copies.
+        if (builtin >= 0 && argc >= 1 && argc <= 2) {
+            int regs[2] = {-1, -1};
+            for (int k = 0; k < argc; ++k) {
+                const Expr& arg = *e.args[static_cast<size_t>(k)];
+                if (arg.kind != ExprKind::Name)
+                    break;
+                NameRef ref = Lookup(arg.text);
+                if (IsRegister(ref))
+                    regs[k] = ref.reg;
+            }
+            curLine = e.line;
+            if (argc == 1 && regs[0] >= 0) {
+                bool length = e.text == "Count" || e.text == "Len";
+                Emit(length ? Op::LEN : Op::CALLB1, dst, regs[0], builtin);
+                return result;
+            }
+            if (argc == 2 && regs[0] >= 0 && regs[1] >= 0 && builtin < 256) {
+                Emit(Op::CALLB2, dst, regs[0], regs[1], builtin);
                 return result;
             }
         }
@@ -1054,6 +1067,11 @@ private:
     // Loop layout: jump to the condition at the bottom, so each iteration
     // runs the body, the step and one fused compare-and-jump back.
     void Loop(const Expr* cond, const Stmt* step, const Stmt& body) {
+        CountingLoop counting;
+        if (step && cond && MatchCountingLoop(*cond, *step, counting)) {
+            CountedLoop(*cond, counting, body);
+            return;
+        }
         int toCond = EmitJump();
         int top = Here();
         fs->loops.push_back({{}, {}, fs->tryDepth});
@@ -1070,6 +1088,81 @@ private:
         } else {
             PatchTo(EmitJump(), top);
         }
+        PatchHere(loop.breaks);
+    }
+
+    struct CountingLoop {
+        int reg = 0;
+        int64_t step = 0;
+        int compare = 0; // 0 <, 1 <=, 2 >, 3 >=
+    };
+
+    // `for (...; i < limit; i++)` with an int variable in a register, a
+    // constant step and a limit that is a constant or a local.
+    bool MatchCountingLoop(const Expr& cond, const Stmt& step, CountingLoop& out) {
+        if (step.kind != StmtKind::Assign || step.target->kind != ExprKind::Name)
+            return false;
+        if (step.op == Tok::PlusPlus || step.op == Tok::MinusMinus)
+            out.step = step.op == Tok::PlusPlus ? 1 : -1;
+        else if ((step.op == Tok::PlusAssign || step.op == Tok::MinusAssign) &&
+                 step.value->kind == ExprKind::IntLit)
+            out.step =
+                step.op == Tok::PlusAssign
+                    ? step.value->intValue
+                    : static_cast<int64_t>(0ULL - static_cast<uint64_t>(step.value->intValue));
+        else
+            return false;
+        NameRef var = Lookup(step.target->text);
+        if (!IsRegister(var) || var.type != DeclType::Int)
+            return false;
+        if (cond.kind != ExprKind::Binary || cond.args[0]->kind != ExprKind::Name ||
+            cond.args[0]->text != step.target->text)
+            return false;
+        switch (cond.op) {
+        case Tok::Lt:
+            out.compare = 0;
+            break;
+        case Tok::Le:
+            out.compare = 1;
+            break;
+        case Tok::Gt:
+            out.compare = 2;
+            break;
+        case Tok::Ge:
+            out.compare = 3;
+            break;
+        default:
+            return false;
+        }
+        const Expr& limit = *cond.args[1];
+        if (limit.kind == ExprKind::Name) {
+            NameRef ref = Lookup(limit.text);
+            if (!(ref.kind == NameKind::Local || ref.kind == NameKind::Define))
+                return false;
+        } else if (limit.kind != ExprKind::IntLit && limit.kind != ExprKind::FloatLit) {
+            return false;
+        }
+        out.reg = var.reg;
+        return true;
+    }
+
+    // Test once before the loop, then one FORINC per iteration.
+    void CountedLoop(const Expr& cond, const CountingLoop& counting, const Stmt& body) {
+        std::vector<int> exits = CondJump(cond, false);
+        int top = Here();
+        fs->loops.push_back({{}, {}, fs->tryDepth});
+        ScopedStatement(body);
+        LoopInfo loop = std::move(fs->loops.back());
+        fs->loops.pop_back();
+        PatchHere(loop.continues);
+        int mark = fs->freeReg;
+        Operand limit = Use(*cond.args[1]);
+        curLine = cond.line;
+        Emit(Op::FORINC, counting.reg, Constant(Value::Int(counting.step), cond) & ~kConstFlag,
+             limit.rk, counting.compare);
+        PatchTo(EmitJump(), top);
+        fs->freeReg = mark;
+        PatchHere(exits);
         PatchHere(loop.breaks);
     }
 

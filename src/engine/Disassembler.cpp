@@ -16,6 +16,8 @@ const char* OpName(Op op) {
 
 namespace {
 
+const char* const kCompare[] = {"<", "<=", ">", ">="};
+
 std::string Operand(uint16_t rk, const Proto& proto) {
     if (!(rk & kConstFlag))
         return "R" + std::to_string(rk);
@@ -35,6 +37,7 @@ bool IsJumpWord(const Proto& proto, size_t k) {
     case Op::JLT:
     case Op::JLE:
     case Op::FORIN:
+    case Op::FORINC:
     case Op::TRY:
         return true;
     default:
@@ -125,9 +128,19 @@ void List(std::string& out, const Proto& proto, const char* title) {
                                         : "#" + std::to_string(in.b)) +
                     " " + std::to_string(in.c);
             break;
+        case Op::CALLB2:
+            line += "R" + std::to_string(in.a) + " #" + std::to_string(in.x) + " R" +
+                    std::to_string(in.b) + " R" + std::to_string(in.c);
+            break;
+        case Op::LEN:
         case Op::CALLB1:
             line += "R" + std::to_string(in.a) + " #" + std::to_string(in.c) + " R" +
                     std::to_string(in.b);
+            break;
+        case Op::FORINC:
+            line += "R" + std::to_string(in.a) +
+                    " += " + Operand(static_cast<uint16_t>(in.b | kConstFlag), proto) + " " +
+                    kCompare[in.x & 3] + " " + Operand(in.c, proto);
             break;
         case Op::CONV:
             line += "R" + std::to_string(in.a) + " " + DeclTypeName(static_cast<DeclType>(in.b));

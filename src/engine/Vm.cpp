@@ -426,6 +426,38 @@ void Vm::Execute() {
                     R[in.a] = std::move(result);
                     NEXT;
                 }
+                CASE(CALLB2) {
+                    const BuiltinInfo& info = builtins[in.x];
+                    Value args[2] = {R[in.b], R[in.c]};
+                    Value result;
+                    f->pc = pc;
+                    try {
+                        info.fn(ctx, args, 2, result);
+                    } catch (ScriptError& e) {
+                        e.message = std::string(info.name) + ": " + e.message;
+                        throw;
+                    }
+                    R[in.a] = std::move(result);
+                    NEXT;
+                }
+                CASE(LEN) {
+                    const Value& v = R[in.b];
+                    if (v.type == ValueType::List) {
+                        R[in.a].SetInt(static_cast<int64_t>(v.AsList()->items.size()));
+                        NEXT;
+                    }
+                    const BuiltinInfo& info = builtins[in.c];
+                    Value result;
+                    f->pc = pc;
+                    try {
+                        info.fn(ctx, R + in.b, 1, result);
+                    } catch (ScriptError& e) {
+                        e.message = std::string(info.name) + ": " + e.message;
+                        throw;
+                    }
+                    R[in.a] = std::move(result);
+                    NEXT;
+                }
                 CASE(CALLX) {
                     const std::string& name = K[in.b].AsStr();
                     Value result;
@@ -506,6 +538,26 @@ void Vm::Execute() {
                     } else {
                         pc += 1 + pc->Sbx();
                     }
+                    NEXT;
+                }
+                CASE(FORINC) {
+                    Value& counter = R[in.a];
+                    const Value& limit = RK(in.c);
+                    bool holds;
+                    if (counter.type == ValueType::Int && limit.type == ValueType::Int) {
+                        int64_t i = WrapAdd(counter.AsInt(), K[in.b].AsInt());
+                        counter.i = i;
+                        int64_t n = limit.AsInt();
+                        holds = in.x == 0 ? i < n : in.x == 1 ? i <= n : in.x == 2 ? i > n : i >= n;
+                    } else {
+                        BinaryOp(Op::ADD, counter, counter, K[in.b], maxString);
+                        holds = in.x < 2 ? LessThan(counter, limit, in.x == 1)
+                                         : LessThan(limit, counter, in.x == 3);
+                    }
+                    if (holds)
+                        JUMP_FOLLOWING();
+                    else
+                        ++pc;
                     NEXT;
                 }
                 CASE(TRY)

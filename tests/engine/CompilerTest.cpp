@@ -26,21 +26,32 @@ int CountOps(const Proto& proto, Op op) {
     return n;
 }
 
-TEST(Compiler, TightIntegerLoopIsFourInstructionsWithoutConversions) {
+TEST(Compiler, CountingLoopIsThreeInstructionsWithoutConversions) {
     auto program = Compile("int sum = 0;\n"
                            "for (int i = 0; i < 100; i++) { sum += i % 7; }\n");
     const Proto& main = program->main;
     EXPECT_EQ(CountOps(main, Op::CONV), 0);
     EXPECT_EQ(CountOps(main, Op::MOVE), 0);
-    EXPECT_EQ(CountOps(main, Op::JLT), 1); // fused compare-and-jump at the bottom
-    // MOD, ADD (sum), ADD (i), JLT + its jump word: the body of one iteration.
-    size_t jlt = 0;
-    while (main.code[jlt].op != Op::JLT)
-        ++jlt;
-    EXPECT_EQ(main.code[jlt - 1].op, Op::ADD);
-    EXPECT_EQ(main.code[jlt - 2].op, Op::ADD);
-    EXPECT_EQ(main.code[jlt - 3].op, Op::MOD);
-    EXPECT_LT(main.code[jlt + 1].Sbx(), 0);
+    EXPECT_EQ(CountOps(main, Op::JLT), 1); // the test before the first iteration
+    // MOD, ADD (sum), FORINC + its jump word back: one iteration.
+    size_t step = 0;
+    while (main.code[step].op != Op::FORINC)
+        ++step;
+    EXPECT_EQ(main.code[step - 1].op, Op::ADD);
+    EXPECT_EQ(main.code[step - 2].op, Op::MOD);
+    EXPECT_EQ(main.code[step + 1].op, Op::JMP);
+    EXPECT_EQ(static_cast<int>(step + 2) + main.code[step + 1].Sbx(), static_cast<int>(step - 2));
+}
+
+TEST(Compiler, LoopsThatAreNotCountingUseCompareAndJump) {
+    // A float counter, a computed limit and a step that is not constant.
+    for (const char* source : {"for (float f = 0; f < 3; f++) { }",
+                               "list l = [1]; for (int i = 0; i < Count(l); i++) { }",
+                               "int k = 2; for (int i = 0; i < 9; i += k) { }"}) {
+        auto program = Compile(source);
+        EXPECT_EQ(CountOps(program->main, Op::FORINC), 0) << source;
+        EXPECT_EQ(CountOps(program->main, Op::JLT), 1) << source;
+    }
 }
 
 TEST(Compiler, StringAppendTargetsTheVariableItself) {
