@@ -104,7 +104,12 @@ public:
     const char* ArgString(int index) override {
         if (!Valid(index))
             return Missing(index), "";
-        texts.push_back(ToText(args[index]));
+        try {
+            texts.push_back(ToText(args[index]));
+        } catch (const ScriptError& error) {
+            Fail(error.message.c_str());
+            return "";
+        }
         return texts.back().c_str();
     }
     void ReturnInt(int64_t value) override { result = Value::Int(value); }

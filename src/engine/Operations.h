@@ -10,11 +10,6 @@
 
 namespace tessera {
 
-// A runtime error a script can catch.
-struct ScriptError {
-    std::string message;
-};
-
 // Ends a run at once: a Stop request or the step limit. Not catchable.
 struct StopSignal {
     std::string reason;

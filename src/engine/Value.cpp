@@ -117,6 +117,8 @@ std::string FormatFloat(double value) {
 namespace {
 
 constexpr int kMaxTextDepth = 64;
+constexpr size_t kMaxListText = size_t{64} << 20;
+constexpr int64_t kMaxCompareSteps = 1 << 20;
 
 void AppendTextAt(std::string& out, const Value& value, int depth) {
     switch (value.type) {
@@ -143,6 +145,8 @@ void AppendTextAt(std::string& out, const Value& value, int depth) {
         out += '[';
         const auto& items = value.AsList()->items;
         for (size_t k = 0; k < items.size(); ++k) {
+            if (out.size() > kMaxListText)
+                throw ScriptError{"list too large to convert to text"};
             if (k)
                 out += ", ";
             if (items[k].type == ValueType::Str) {
@@ -159,7 +163,9 @@ void AppendTextAt(std::string& out, const Value& value, int depth) {
     }
 }
 
-bool EqualAt(const Value& a, const Value& b, int depth) {
+bool EqualAt(const Value& a, const Value& b, int depth, int64_t& budget) {
+    if (--budget < 0)
+        throw ScriptError{"lists too deeply nested to compare"};
     if (a.type == ValueType::Str || b.type == ValueType::Str)
         return a.type == b.type && a.AsStr() == b.AsStr();
     if (a.type == ValueType::List || b.type == ValueType::List) {
@@ -168,13 +174,13 @@ bool EqualAt(const Value& a, const Value& b, int depth) {
         if (a.AsList() == b.AsList())
             return true;
         if (depth >= kMaxTextDepth)
-            return false;
+            throw ScriptError{"lists too deeply nested to compare"};
         const auto& x = a.AsList()->items;
         const auto& y = b.AsList()->items;
         if (x.size() != y.size())
             return false;
         for (size_t k = 0; k < x.size(); ++k)
-            if (!EqualAt(x[k], y[k], depth + 1))
+            if (!EqualAt(x[k], y[k], depth + 1, budget))
                 return false;
         return true;
     }
@@ -200,7 +206,8 @@ std::string ToText(const Value& value) {
 }
 
 bool ValuesEqual(const Value& a, const Value& b) {
-    return EqualAt(a, b, 0);
+    int64_t budget = kMaxCompareSteps;
+    return EqualAt(a, b, 0, budget);
 }
 
 } // namespace tessera

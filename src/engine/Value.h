@@ -12,6 +12,11 @@
 
 namespace tessera {
 
+// A runtime error a script can catch.
+struct ScriptError {
+    std::string message;
+};
+
 enum class ValueType : uint8_t { Int, Float, Bool, Str, List };
 
 // Declared variable types; `Var` holds anything, `Void` is for results only.
@@ -175,14 +180,16 @@ struct ListObj : HeapObject {
 };
 
 // Text form used by Str, Print and string concatenation: ints in decimal,
-// floats as %.15g, bools as true/false, lists as [a, "b", c].
+// floats as %.15g, bools as true/false, lists as [a, "b", c]. A list whose
+// text would pass 64 MiB (a list holding itself) raises ScriptError.
 void AppendText(std::string& out, const Value& value);
 std::string ToText(const Value& value);
 std::string FormatFloat(double value);
 
 // Equality as the == operator sees it: numbers by value (bools count as
 // numbers), strings by bytes, lists element by element; a number never
-// equals a string. Nesting deeper than a few hundred levels compares false.
+// equals a string. Lists nested too deep or too often to compare (cycles)
+// raise ScriptError.
 bool ValuesEqual(const Value& a, const Value& b);
 
 } // namespace tessera
