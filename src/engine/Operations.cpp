@@ -71,11 +71,17 @@ void BinaryOp(Op op, Value& dst, const Value& a, const Value& b, size_t maxStrin
                 AppendInPlace(dst, b, maxString);
                 return;
             }
-            std::string left = a.type == ValueType::Str ? a.AsStr() : ToText(a);
-            const std::string& right = b.type == ValueType::Str ? b.AsStr() : ToText(b);
+            // Measure before copying, so an oversized result costs nothing.
+            std::string leftText = a.type == ValueType::Str ? std::string() : ToText(a);
+            std::string rightText = b.type == ValueType::Str ? std::string() : ToText(b);
+            const std::string& left = a.type == ValueType::Str ? a.AsStr() : leftText;
+            const std::string& right = b.type == ValueType::Str ? b.AsStr() : rightText;
             CheckLength(left.size() + right.size(), maxString);
-            left += right;
-            dst = Value::Str(std::move(left));
+            std::string joined;
+            joined.reserve(left.size() + right.size());
+            joined += left;
+            joined += right;
+            dst = Value::Str(std::move(joined));
             return;
         }
         [[fallthrough]];
