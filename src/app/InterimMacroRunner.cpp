@@ -1,0 +1,25 @@
+#include "app/InterimMacroRunner.h"
+
+#include "run/ProgramMacro.h"
+
+namespace {
+std::string ScriptPath(const std::string& scriptFile) {
+    const size_t marker = scriptFile.find("ARGS=");
+    return marker == std::string::npos ? scriptFile : scriptFile.substr(0, marker);
+}
+} // namespace
+
+int CInterimMacroRunner::Run(CMacro macro) {
+    if (!host)
+        return 0;
+    int started = 1;
+    if (macro.runAsScript) {
+        std::string line = kNoEngineText;
+        line.replace(line.find("%s"), 2, "\"" + ScriptPath(macro.scriptFile) + "\"");
+        host->Output().AppendOutput(line);
+    } else {
+        started = RunProgramMacro(macro, launcher, host->Messages());
+    }
+    host->MacroFinished();
+    return started;
+}
