@@ -4,8 +4,9 @@
 
 namespace {
 std::string ScriptPath(const std::string& scriptFile) {
-    const size_t marker = scriptFile.find("ARGS=");
-    return marker == std::string::npos ? scriptFile : scriptFile.substr(0, marker);
+    std::string path = scriptFile.substr(0, scriptFile.find("ARGS="));
+    path.erase(path.find_last_not_of(" \t") + 1);
+    return path;
 }
 } // namespace
 
