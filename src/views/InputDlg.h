@@ -25,9 +25,10 @@ public:
     QPlainTextEdit* instructionsBox = nullptr;
     QLineEdit* inputLine = nullptr;
 
+    void accept() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
-    void accept() override;
 
 private:
     QString entered;

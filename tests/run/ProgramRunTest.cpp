@@ -44,8 +44,7 @@ TEST_P(SplitWords, SplitsLikeAShell) {
 INSTANTIATE_TEST_SUITE_P(
     CommandWords, SplitWords,
     ::testing::Values(
-        SplitCase{"empty", "", {}},
-        SplitCase{"blanks_only", "  \t ", {}},
+        SplitCase{"empty", "", {}}, SplitCase{"blanks_only", "  \t ", {}},
         SplitCase{"plain", "a bb  ccc", {"a", "bb", "ccc"}},
         SplitCase{"single_quotes_keep_all", "'a b' '$HOME \\x'", {"a b", "$HOME \\x"}},
         SplitCase{"double_quotes", "\"a \\\"b\\\" \\n\"", {"a \"b\" \\n"}},
@@ -157,7 +156,8 @@ TEST(DeclarationsRecorder, StartsGlimmerFromTheHomeFolderOrSaysWhy) {
     EXPECT_EQ(messages.shown[0].text,
               "Could Not Find File: /home/me/Wingmate/Glimmer\nPlace this file in the "
               "application's residence directory");
-    EXPECT_EQ(messages.shown[1].text, "Unknown Error.  Could not execute /home/me/Wingmate/Glimmer");
+    EXPECT_EQ(messages.shown[1].text,
+              "Unknown Error.  Could not execute /home/me/Wingmate/Glimmer");
     EXPECT_EQ(messages.shown[1].title, "Wingmate Error");
 }
 

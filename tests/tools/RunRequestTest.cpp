@@ -1,8 +1,8 @@
 // "wingmatectl run": the request line, resolving the target, queueing, and
 // the command against a listening socket and against none.
 
-#include "Commands.h"
 #include "app/RunRequest.h"
+#include "Commands.h"
 #include "fakes/FakeKeyHook.h"
 #include "fakes/TestSupport.h"
 #include "library/MacroLibrary.h"
@@ -104,6 +104,7 @@ public:
         server.join();
         ::close(fd);
     }
+
 private:
     int fd = -1;
     std::thread server;
@@ -149,8 +150,8 @@ TEST_F(RunCommandTest, PrintsWhetherTheMacroWasQueued) {
     EXPECT_EQ(request, "run Back up\n");
     fs::remove(dir / "wingmate.sock");
     {
-        FakeInstance instance((dir / "wingmate.sock").string(),
-                              "refused\tthe run queue is full\n", request);
+        FakeInstance instance((dir / "wingmate.sock").string(), "refused\tthe run queue is full\n",
+                              request);
         EXPECT_EQ(Run({"run", "7"}), 1);
         EXPECT_EQ(err.str(), "Not queued: the run queue is full\n");
     }
