@@ -16,7 +16,9 @@ int CInterimMacroRunner::Run(CMacro macro) {
     int started = 1;
     if (macro.runAsScript) {
         std::string line = kNoEngineText;
-        line.replace(line.find("%s"), 2, "\"" + ScriptPath(macro.scriptFile) + "\"");
+        line.replace(line.find("%s"), 2, macro.name);
+        const std::string path = ScriptPath(macro.scriptFile);
+        line.replace(line.rfind("%s"), 2, path.empty() ? "none given" : path);
         host->Output().AppendOutput(line);
     } else {
         started = RunProgramMacro(macro, launcher, host->Messages());

@@ -10,8 +10,9 @@
 
 class CInterimMacroRunner : public IMacroRunner {
 public:
+    // Filled with the macro's name and its script path.
     static constexpr const char* kNoEngineText =
-        "The script engine is not connected yet: %s was not run.\n";
+        "\"%s\" was not run: the script engine is not connected yet (script: %s).\n";
 
     explicit CInterimMacroRunner(IProcessLauncher& processLauncher) : launcher(processLauncher) {}
 

@@ -7,9 +7,12 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextOption>
 #include <QVBoxLayout>
 
 namespace {
+constexpr int kTabGap = 8;
+
 QString AskSavePath(QWidget* parent) {
     // Overwriting is confirmed by the dialog itself.
     return QFileDialog::getSaveFileName(parent, QStringLiteral("Save Log File As"), QString(),
@@ -23,9 +26,15 @@ CLogPage::CLogPage(IMessageBox& messageBox, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     auto* headings = new QHBoxLayout;
+    // The first tab stop lies past the longest run time and the second just
+    // after it, so the "%s\t\t%s" lines line up under the two headings.
+    const int timeWidth = fontMetrics().horizontalAdvance(
+                              QStringLiteral("Wednesday, September 30, 2026; at 00:00:00")) +
+                          fontMetrics().horizontalAdvance(QStringLiteral("MM"));
     auto* runTime = new QLabel(QStringLiteral("Run Time"), this);
-    runTime->setMinimumWidth(fontMetrics().horizontalAdvance(
-        QStringLiteral("Wednesday, September 30, 2026; at 00:00:00  ")));
+    headings->setSpacing(0);
+    headings->addSpacing(5); // the display's frame and document margin
+    runTime->setFixedWidth(timeWidth + kTabGap);
     headings->addWidget(runTime);
     headings->addWidget(new QLabel(QStringLiteral("Macro"), this), 1);
     layout->addLayout(headings);
@@ -36,7 +45,10 @@ CLogPage::CLogPage(IMessageBox& messageBox, QWidget* parent)
     display->setUndoRedoEnabled(false);
     display->setLineWrapMode(QPlainTextEdit::NoWrap);
     display->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    display->setTabStopDistance(fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 4);
+    QTextOption option = display->document()->defaultTextOption();
+    option.setTabs({QTextOption::Tab(timeWidth, QTextOption::LeftTab),
+                    QTextOption::Tab(timeWidth + kTabGap, QTextOption::LeftTab)});
+    display->document()->setDefaultTextOption(option);
     layout->addWidget(display, 1);
 
     auto* buttons = new QHBoxLayout;

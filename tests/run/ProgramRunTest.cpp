@@ -135,7 +135,7 @@ TEST(InterimMacroRunner, ProgramsStartAndEveryRunReportsItsEnd) {
     host.events.clear();
     EXPECT_EQ(runner.Run(script), 1);
     ASSERT_EQ(host.events.size(), 2u);
-    EXPECT_NE(host.events[0].find("\"Scripts/tidy.tsc\""), std::string::npos) << host.events[0];
+    EXPECT_NE(host.events[0].find("(script: Scripts/tidy.tsc)"), std::string::npos) << host.events[0];
     EXPECT_NE(host.events[0].find("not connected"), std::string::npos);
     EXPECT_EQ(host.events[1], "finished");
     EXPECT_EQ(launcher.calls.size(), 2u) << "a script starts no program";
