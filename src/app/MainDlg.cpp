@@ -92,6 +92,7 @@ CMainDlg::~CMainDlg() {
     // No key report may arrive once the window is gone.
     if (keyHook)
         keyHook->Release();
+    hookInstalled = false;
     if (tray)
         tray->hide();
 }
@@ -187,8 +188,7 @@ void CMainDlg::Start() {
     AddTray();
     keyHook->ResetKeys();
     state.triggersEnabled = settings.enableTriggers != 0;
-    if (state.triggersEnabled)
-        keyHook->Install();
+    Install();
     timer->start();
     started = true;
 
@@ -452,14 +452,21 @@ void CMainDlg::LastRunChanged(int32_t id, const std::string&) {
 
 // ---- IKeyHookControl: the queue's hold on the hook follows Disable Triggers ----
 
+// The queue asks for the hook at every idle scheduler pass; a hook that is in
+// place stays as it is (restarting it would cost a round trip to the X server
+// four times a second and could drop keys).
 void CMainDlg::Install() {
-    if (keyHook && state.triggersEnabled)
-        keyHook->Install();
+    if (!keyHook || !state.triggersEnabled || hookInstalled)
+        return;
+    keyHook->Install();
+    hookInstalled = true;
 }
 
 void CMainDlg::Release() {
-    if (keyHook)
-        keyHook->Release();
+    if (!keyHook || !hookInstalled)
+        return;
+    keyHook->Release();
+    hookInstalled = false;
 }
 
 void CMainDlg::ResetKeys() {

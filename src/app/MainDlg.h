@@ -239,6 +239,7 @@ private:
     std::string keyHookProblem;
     bool firstTickSeen = false;
     bool hiddenInTray = false;
+    bool hookInstalled = false; // as far as this window asked for it
     bool started = false;
     bool ended = false;
 };

@@ -276,11 +276,13 @@ void CMainDlg::ToggleScheduler() {
 void CMainDlg::ToggleTriggers() {
     const bool disable = state.triggersEnabled;
     commandActions.value(MainCommand::kDisableTriggers)->setChecked(disable);
-    state.triggersEnabled = !disable;
-    if (disable)
-        keyHook->Release();
-    else
-        keyHook->Install();
+    if (disable) {
+        Release();
+        state.triggersEnabled = false;
+    } else {
+        state.triggersEnabled = true;
+        Install();
+    }
     RefreshTrayState();
 }
 

@@ -21,8 +21,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocalSocket>
-#include <QPushButton>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -467,6 +467,24 @@ private Q_SLOTS:
         });
         hookThread.join();
         QTRY_COMPARE(f.runner.started, std::vector<std::string>{"Backup"});
+    }
+
+    void idleSchedulerPassesLeaveTheHookInPlace() {
+        Fixture f;
+        auto window = f.Make();
+        const auto calls = f.hookPort->calls;
+        QCOMPARE(std::count(calls.begin(), calls.end(), "Init"), 1);
+        for (int i = 0; i < 4; ++i)
+            window->OnTimerTick();
+        QCOMPARE(f.hookPort->calls, calls);
+        // A run releases it and its end puts it back once.
+        window->RunQueue().EnqueueMacro(f.Id(*window, "Tidy"));
+        window->RunQueue().RunNextQueued();
+        QCOMPARE(f.hookPort->calls.back(), std::string("Release"));
+        window->MacroFinished();
+        window->OnTimerTick();
+        const auto after = f.hookPort->calls;
+        QCOMPARE(std::count(after.begin(), after.end(), "Init"), 2);
     }
 
     void anUnavailableHookIsSaidInTheStatusBar() {
