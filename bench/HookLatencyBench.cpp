@@ -8,8 +8,8 @@
 #include "XvfbServer.h"
 
 #include "library/MacroLibrary.h"
+#include "schedule/RunQueuePorts.h"
 #include "triggers/KeyHook.h"
-#include "triggers/MacroStarter.h"
 #include "x11/X11KeyHook.h"
 
 #include <algorithm>
@@ -45,19 +45,20 @@ struct Report {
 
 // The main window's part: reports queued by the hook thread, handled on one
 // "user-interface" thread.
-class CBenchWindow : public IMacroStarter {
+class CBenchWindow : public IRunQueue {
 public:
     void Push(int identifier, int code) {
         std::lock_guard lock(mutex);
         reports.push_back({identifier, code});
         changed.notify_all();
     }
-    void EnqueueMacro(int32_t) override {
+    int EnqueueMacro(int32_t) override {
         std::lock_guard lock(mutex);
         enqueuedAt = Clock::now();
         ++enqueued;
+        return 1;
     }
-    void RunNextQueued() override {}
+    int RunNextQueued() override { return 1; }
 
     void Loop(CKeyHook& hook) {
         std::unique_lock lock(mutex);

@@ -2,23 +2,30 @@
 
 #include "app/AboutDlg.h"
 #include "app/OptionsDlg.h"
+#include "app/RunRequest.h"
+#include "triggers/KeyHook.h"
+#include "triggers/NullKeyHook.h"
 #include "views/IconSet.h"
+#include "views/InputDlg.h"
+#include "views/LogPage.h"
 #include "views/MacroTree.h"
 #include "views/MacroTreeLogic.h"
+#include "views/OutputPage.h"
 #include "views/QuickMenuDlg.h"
 #include "views/QuickMenuLogic.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QLabel>
+#include <QLocalSocket>
 #include <QMenu>
-#include <QMenuBar>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
-#include <QToolBar>
+#include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <filesystem>
@@ -28,135 +35,213 @@ QString Text(const std::string& utf8) {
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 
-struct CommandName {
-    int command;
-    const char* text;
+// Without a runner, a start ends at once (nothing is run).
+class CFinishAtOnceRunner : public IMacroRunner {
+public:
+    explicit CFinishAtOnceRunner(IRunnerHost& runHost) : host(runHost) {}
+    int Run(CMacro) override {
+        host.MacroFinished();
+        return 1;
+    }
+
+private:
+    IRunnerHost& host;
 };
-// The Macro menu's entry commands, in menu order.
-constexpr CommandName kEntryCommands[] = {
-    {MacroCommand::kCut, "Cu&t"},
-    {MacroCommand::kCopy, "&Copy"},
-    {MacroCommand::kDelete, "&Delete"},
-    {MacroCommand::kPasteIn, "Paste &In"},
-    {MacroCommand::kPasteAfter, "Paste &After"},
-    {MacroCommand::kPasteBefore, "Paste &Before"},
-};
+
+// Tab 0 and 1 until the Manager and Scheduler pages are plugged in.
+QWidget* Placeholder(const QString& text, QWidget* parent) {
+    auto* page = new QWidget(parent);
+    auto* layout = new QVBoxLayout(page);
+    auto* label = new QLabel(text, page);
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    label->setEnabled(false);
+    layout->addWidget(label);
+    return page;
+}
+
+enum TabIndex { kManagerTab = 0, kSchedulerTab = 1, kOutputTab = 2, kLogTab = 3 };
 } // namespace
 
-CMainDlg::CMainDlg(std::string homeFolder, ISettingsStore& settingsStore, IMessageBox& messageBox,
-                   QWidget* parent)
-    : QMainWindow(parent), home(std::move(homeFolder)), store(settingsStore), messages(messageBox) {
+CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* parent)
+    : QMainWindow(parent), home(std::move(homeFolder)), store(given.store),
+      messages(given.messages), services(std::move(given)) {
     setWindowTitle(QStringLiteral("Tessera Wingmate"));
     setWindowIcon(ProgramIcon());
     BuildWindow();
+    BuildToolbar();
     BuildMenus();
+    inputPrompt = new CQtInputPrompt(this);
+
+    IMacroRunner* runner = services.runner;
+    if (!runner) {
+        fallbackRunner = std::make_unique<CFinishAtOnceRunner>(*this);
+        runner = fallbackRunner.get();
+    }
+    const IClock& clock = services.clock ? *services.clock : systemClock;
+    runQueue = std::make_unique<CRunQueue>(
+        library, clock, CRunQueue::Ports{*runner, *this, *this, logPage->RunLog()});
+
+    timer = new QTimer(this);
+    timer->setInterval(kTimerMs);
+    connect(timer, &QTimer::timeout, this, &CMainDlg::OnTimerTick);
 }
 
 CMainDlg::~CMainDlg() {
+    timer->stop();
+    // No key report may arrive once the window is gone.
+    if (keyHook)
+        keyHook->Release();
+    hookInstalled = false;
     if (tray)
         tray->hide();
 }
 
 void CMainDlg::BuildWindow() {
-    auto* toolbar = addToolBar(QStringLiteral("Toolbar"));
-    toolbar->setObjectName(QStringLiteral("toolbar"));
-    toolbar->setMovable(false);
-    toolbar->setIconSize(QSize(22, 22));
-    QAction* hide = toolbar->addAction(ToolIconImage(ToolIcon::Hide), QStringLiteral("Hide"));
-    hide->setToolTip(QStringLiteral("Hide Wingmate"));
-    connect(hide, &QAction::triggered, this, &CMainDlg::HideToTray);
-    toolbar->addSeparator();
-    QAction* save = toolbar->addAction(ToolIconImage(ToolIcon::SaveMacros), QStringLiteral("Save"));
-    save->setToolTip(QStringLiteral("Save Macros"));
-    connect(save, &QAction::triggered, this, &CMainDlg::SaveMacros);
-
     auto* splitter = new QSplitter(this);
+    splitter->setChildrenCollapsible(false);
     tree = new CMacroTree(splitter);
     tree->setObjectName(QStringLiteral("macroTree"));
     tree->SetLibrary(&library);
     tree->Initialize();
+    tree->WithholdCommand(MacroCommand::kEdit); // arrives with the script editor
+    tree->setMinimumWidth(160);
     splitter->addWidget(tree);
 
     tabs = new QTabWidget(splitter);
-    auto* manager = new QWidget(tabs);
-    auto* managerLayout = new QVBoxLayout(manager);
-    managerSummary = new QLabel(manager);
-    managerSummary->setWordWrap(true);
-    managerSummary->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    managerSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    managerSummary->setText(
-        QStringLiteral("<span style='color:gray'>Double-click an entry to show it here.</span>"));
-    managerLayout->addWidget(managerSummary);
-    tabs->addTab(manager, PageIconImage(PageIcon::Manager), QStringLiteral("Manager"));
-    tabs->addTab(new QWidget(tabs), PageIconImage(PageIcon::Scheduler),
-                 QStringLiteral("Scheduler"));
-    tabs->addTab(new QWidget(tabs), PageIconImage(PageIcon::Output), QStringLiteral("Output"));
-    tabs->addTab(new QWidget(tabs), PageIconImage(PageIcon::Log), QStringLiteral("Log"));
+    tabs->setObjectName(QStringLiteral("pages"));
+    outputPage = new COutputPage(tabs);
+    logPage = new CLogPage(messages, tabs);
+    tabs->addTab(Placeholder(QStringLiteral("The Manager page is not connected."), tabs),
+                 PageIconImage(PageIcon::Manager), QStringLiteral("Manager"));
+    tabs->addTab(Placeholder(QStringLiteral("The Scheduler page is not connected."), tabs),
+                 PageIconImage(PageIcon::Scheduler), QStringLiteral("Scheduler"));
+    tabs->addTab(outputPage, PageIconImage(PageIcon::Output), QStringLiteral("Output"));
+    tabs->addTab(logPage, PageIconImage(PageIcon::Log), QStringLiteral("Log"));
     splitter->addWidget(tabs);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({220, 480});
+    splitter->setSizes({230, 560});
     setCentralWidget(splitter);
-    resize(720, 480);
+    resize(800, 540);
 
+    connect(tabs, &QTabWidget::currentChanged, this, [this] {
+        ShowSelectedPage();
+        CommitManagerForm();
+    });
     connect(tree, &CMacroTree::commandStateRequested, this, &CMainDlg::UpdateCommandState);
     connect(tree, &CMacroTree::selectMacroRequested, this, &CMainDlg::SelectMacro);
     connect(tree, &CMacroTree::showManagerTabRequested, this, &CMainDlg::ShowManagerTab);
-    connect(tree, &CMacroTree::libraryChanged, this,
-            [this] { UpdateCommandState(tree->GetCaretId()); });
+    connect(tree, &CMacroTree::currentItemChanged, this, [this] { RefreshToolbar(); });
+    connect(tree, &CMacroTree::libraryChanged, this, [this] {
+        UpdateCommandState(tree->GetCaretId());
+        if (schedulerForm)
+            schedulerForm->RefreshCalendar();
+    });
     connect(tree, &CMacroTree::commandRequested, this, [this](int command, int32_t id) {
         if (command == MacroCommand::kExecute)
-            Q_EMIT executeRequested(id);
-        else if (command == MacroCommand::kEdit)
-            Q_EMIT editRequested(id);
+            ExecuteEntry(id);
     });
 }
 
-void CMainDlg::BuildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(QStringLiteral("&Hide"), this, &CMainDlg::HideToTray);
-    file->addAction(QStringLiteral("&Save Macros"), this, &CMainDlg::SaveMacros);
-    file->addSeparator();
-    file->addAction(QStringLiteral("&Exit"), this, &CMainDlg::ExitProgram);
-
-    QMenu* macro = menuBar()->addMenu(QStringLiteral("&Macro"));
-    for (const CommandName& entry : kEntryCommands) {
-        QAction* action = macro->addAction(QString::fromLatin1(entry.text));
-        action->setEnabled(false);
-        const int command = entry.command;
-        connect(action, &QAction::triggered, this, [this, command] {
-            tree->RunCommand(command);
-            UpdateCommandState(tree->GetCaretId());
-        });
-        commandActions.insert(command, action);
-    }
-
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    tools->addAction(QStringLiteral("&Options"), this, &CMainDlg::OpenOptions);
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(QStringLiteral("&About"), this, &CMainDlg::OpenAbout);
+void CMainDlg::SetManagerPage(QWidget* page, IManagerForm* form) {
+    const bool current = tabs->currentIndex() == kManagerTab;
+    QWidget* old = tabs->widget(kManagerTab);
+    tabs->blockSignals(true);
+    tabs->removeTab(kManagerTab);
+    tabs->insertTab(kManagerTab, page, PageIconImage(PageIcon::Manager), QStringLiteral("Manager"));
+    if (current)
+        tabs->setCurrentIndex(kManagerTab);
+    tabs->blockSignals(false);
+    old->deleteLater();
+    managerForm = form;
 }
 
+void CMainDlg::SetSchedulerPage(QWidget* page, ISchedulerForm* form) {
+    const bool current = tabs->currentIndex() == kSchedulerTab;
+    QWidget* old = tabs->widget(kSchedulerTab);
+    tabs->blockSignals(true);
+    tabs->removeTab(kSchedulerTab);
+    tabs->insertTab(kSchedulerTab, page, PageIconImage(PageIcon::Scheduler),
+                    QStringLiteral("Scheduler"));
+    if (current)
+        tabs->setCurrentIndex(kSchedulerTab);
+    tabs->blockSignals(false);
+    old->deleteLater();
+    schedulerForm = form;
+}
+
+// The start-up, in order: settings; pages and the run log; the root "My
+// Macros"; the library; the tray; the hook; the timer; the start-up settings.
 void CMainDlg::Start() {
     settings.ReadSettings(store);
+    logPage->RunLog().SetPath(home + "/Wingmate.log");
+    logPage->RunLog().SetSettings(&settings);
     CMacro root;
     root.kind = static_cast<int32_t>(MacroKind::MacroSet);
     root.name = "My Macros";
     library.InsertRecord(root, -1, InsertPosition::Into);
+    ShowSelectedPage();
+    CreateKeyHook();
     library.File().SetPaths(home);
     LoadLibrary();
     AddTray();
+    keyHook->ResetKeys();
     state.triggersEnabled = settings.enableTriggers != 0;
-    state.schedulerEnabled = settings.enableScheduler != 0;
+    Install();
+    timer->start();
+    started = true;
+
+    ApplyStartVisibility();
+    runQueue->SetSchedulerEnabled(settings.enableScheduler != 0);
+    state.schedulerEnabled = runQueue->SchedulerEnabled();
+    commandActions.value(MainCommand::kDisableScheduler)->setChecked(!state.schedulerEnabled);
+    commandActions.value(MainCommand::kDisableTriggers)->setChecked(!state.triggersEnabled);
+    RefreshTrayState();
+}
+
+void CMainDlg::ApplyStartVisibility() {
     if (settings.hideAtStartup)
         HideToTray();
     else
         ShowFromTray();
-    RefreshTrayState();
+}
+
+void CMainDlg::CreateKeyHook() {
+    std::string why;
+    if (services.makeKeyHook) {
+        // Reports come on the hook's thread: queue them to this one.
+        hookPort = services.makeKeyHook(
+            [this](intptr_t, int identifier, int code) {
+                QMetaObject::invokeMethod(
+                    this, [this, identifier, code] { HandleCommand(identifier, code); },
+                    Qt::QueuedConnection);
+            },
+            &why);
+    }
+    if (!hookPort) {
+        hookPort = std::make_unique<CNullKeyHook>();
+        if (why.empty())
+            why = "Trigger keys are unavailable: no key hook.";
+    }
+    keyHook = std::make_unique<CKeyHook>(*hookPort, library, *runQueue,
+                                         [this] { return state.triggersEnabled; });
+    keyHook->SetMainWindow(reinterpret_cast<intptr_t>(this));
+    if (!why.empty())
+        ReportHookProblem(why);
+}
+
+// Said once, where it does not stop the start: the status bar.
+void CMainDlg::ReportHookProblem(const std::string& why) {
+    keyHookProblem = why;
+    auto* note = new QLabel(Text(why), statusBar());
+    note->setObjectName(QStringLiteral("hookProblem"));
+    note->setToolTip(Text(why));
+    statusBar()->addWidget(note, 1);
 }
 
 // A missing library is the first start, not a failure: the root stays and
-// the first save creates the file.
+// the first save creates the file. After a good load the root is shown.
 void CMainDlg::LoadLibrary() {
     std::error_code error;
     const bool present = std::filesystem::exists(library.File().libraryPath, error);
@@ -166,22 +251,44 @@ void CMainDlg::LoadLibrary() {
         messages.Show("Could not load Macro File", "Bad Load", MessageButtons::Ok);
         tree->LoadAll();
     }
+    if (schedulerForm)
+        schedulerForm->RefreshCalendar();
+    if (library.Root())
+        SelectMacro(library.Root()->id);
 }
 
 void CMainDlg::AddTray() {
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return;
     tray = new QSystemTrayIcon(TrayIconImage(TrayIcon::Idle), this);
-    connect(tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-        if (why == QSystemTrayIcon::Context)
-            ShowQuickMenu(QCursor::pos());
-        else if (why == QSystemTrayIcon::DoubleClick)
-            isVisible() && !isMinimized() ? HideToTray() : ShowFromTray();
-    });
+    tray->setToolTip(QStringLiteral("Tessera Wingmate"));
+    connect(tray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) { OnTrayActivated(int(why)); });
     tray->show();
 }
 
+void CMainDlg::OnTrayActivated(int reason) {
+    if (reason == QSystemTrayIcon::Context) {
+        if (runQueue->IsRunning())
+            ShowStopMenu(QCursor::pos());
+        else
+            ShowQuickMenu(QCursor::pos());
+    } else if (reason == QSystemTrayIcon::DoubleClick) {
+        hiddenInTray = hiddenInTray || !isVisible() || isMinimized();
+        hiddenInTray ? ShowFromTray() : HideToTray();
+    }
+}
+
+void CMainDlg::ShowStopMenu(const QPoint& at) {
+    QMenu menu;
+    menu.addAction(QStringLiteral("&Stop Executing Macro"), this,
+                   [this] { HandleCommand(MainCommand::kStop); });
+    menu.exec(at);
+}
+
 void CMainDlg::RefreshTrayState() {
+    state.running = runQueue->IsRunning();
+    state.schedulerEnabled = runQueue->SchedulerEnabled();
     const TrayLook look = DecideTrayLook(state);
     if (tray) {
         tray->setIcon(TrayIconImage(look.icon));
@@ -191,12 +298,14 @@ void CMainDlg::RefreshTrayState() {
         // No tray to show the state: the title carries it.
         setWindowTitle(Text(look.tooltip).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     }
+    RefreshToolbar();
 }
 
 void CMainDlg::ShowFromTray() {
     showNormal();
     raise();
     activateWindow();
+    hiddenInTray = false;
 }
 
 // Without a tray there is no way back from a hidden window: minimise instead.
@@ -205,50 +314,242 @@ void CMainDlg::HideToTray() {
         hide();
     else
         showMinimized();
+    hiddenInTray = true;
 }
 
-void CMainDlg::UpdateCommandState(int32_t id) {
-    const CommandAvailability available = MenuAvailability(library, id);
-    for (auto it = commandActions.begin(); it != commandActions.end(); ++it)
-        it.value()->setEnabled(available.IsEnabled(it.key()));
+void CMainDlg::ShowSelectedPage() {
+    // QTabWidget shows only the selected page; nothing else to hide.
+    if (QWidget* page = tabs->currentWidget())
+        page->setVisible(true);
 }
+
+void CMainDlg::OnTimerTick() {
+    if (!firstTickSeen) {
+        firstTickSeen = true;
+        ApplyStartVisibility();
+    }
+    if (runQueue->SchedulerEnabled())
+        runQueue->RunDuePass();
+    keyHook->TickPrefix();
+}
+
+void CMainDlg::HandleCommand(int identifier, int code) {
+    if (keyHook && keyHook->OnHookCommand(identifier, code))
+        return;
+    if (identifier == MainCommand::kMacroFinished) {
+        runQueue->OnMacroFinished();
+        return;
+    }
+    RunMenuCommand(identifier);
+}
+
+void CMainDlg::HandleInstanceRequest(const QString& line, QLocalSocket* client) {
+    const auto target = ParseRunRequest(line.toStdString());
+    if (!target) {
+        client->write("refused\tunknown request\n");
+        client->flush();
+        return;
+    }
+    const RunRequestOutcome outcome = QueueRunRequest(library, *runQueue, *target);
+    client->write(QByteArray::fromStdString(outcome.answer + "\n"));
+    client->flush();
+    if (outcome.queued)
+        runQueue->RunNextQueued();
+}
+
+// ---- IMainWindowOps ----
 
 void CMainDlg::SelectMacro(int32_t id) {
+    if (!library.FindById(id))
+        return;
+    CommitManagerForm();
     const CMacroNode* node = library.FindById(id);
     if (!node)
         return;
-    QString summary = QStringLiteral("<b>%1</b>").arg(Text(node->name).toHtmlEscaped());
-    if (!node->description.empty())
-        summary += QStringLiteral("<br>%1").arg(Text(node->description).toHtmlEscaped());
-    if (!node->IsMacroSet() && !node->scriptFile.empty())
-        summary += QStringLiteral("<br><br>%1").arg(Text(node->scriptFile).toHtmlEscaped());
-    managerSummary->setText(summary);
+    const CMacro record = *node;
+    if (managerForm)
+        managerForm->ShowMacro(record);
+    PropagateMacroChange(record);
+}
+
+// The form carries no last-run time: the entry keeps its own, so a commit in
+// the second a macro started cannot start it again.
+void CMainDlg::CommitManagerForm() {
+    if (!managerForm)
+        return;
+    CMacro record = managerForm->ReadForm();
+    const CMacroNode* node = record.id != 0 ? library.FindById(record.id) : nullptr;
+    if (!node)
+        return;
+    record.lastRunTime = node->lastRunTime;
+    if (!library.UpdateRecord(record))
+        return;
+    PropagateMacroChange(*library.FindById(record.id));
+}
+
+void CMainDlg::PropagateMacroChange(const CMacro& record) {
+    const CMacro copy = record; // the form may rewrite the node it came from
+    if (managerForm && managerForm->ShownId() == copy.id)
+        managerForm->ShowMacro(copy);
+    tree->RefreshItem(copy);
+    if (schedulerForm) {
+        schedulerForm->ShowMacro(copy);
+        schedulerForm->RefreshCalendar();
+    }
 }
 
 void CMainDlg::ShowManagerTab() {
-    tabs->setCurrentIndex(0);
+    if (tabs->currentIndex() == kManagerTab)
+        ShowSelectedPage();
+    else
+        tabs->setCurrentIndex(kManagerTab);
 }
 
-void CMainDlg::SaveMacros() {
-    library.Save();
+// Into the caret entry when it is a set, after it when it is a macro; the
+// root when there is no caret entry.
+int32_t CMainDlg::AddMacroAtCaret(const CMacro& record) {
+    const CMacroNode* target = library.FindById(tree->GetCaretId());
+    if (!target)
+        target = library.Root();
+    if (!target)
+        return 0;
+    const InsertPosition position =
+        target->IsMacroSet() ? InsertPosition::Into : InsertPosition::After;
+    const int32_t targetId = target->id;
+    CMacro added = record;
+    added.id = library.InsertRecord(record, targetId, position);
+    if (added.id == 0)
+        return 0;
+    if (const CMacroNode* node = library.FindById(added.id))
+        added = *node;
+    tree->AddItem(added, targetId, position);
+    if (schedulerForm)
+        schedulerForm->RefreshCalendar();
+    return added.id;
 }
 
-void CMainDlg::ExitProgram() {
-    library.Save();
+// ---- IRunQueueView ----
+
+void CMainDlg::SetStopEnabled(bool enabled) {
+    if (QAction* stop = commandActions.value(MainCommand::kStop))
+        stop->setEnabled(enabled);
+}
+
+void CMainDlg::ClearOutput() {
+    outputPage->ClearOutput();
+}
+
+void CMainDlg::SetLastRun(const std::string& text) {
+    outputPage->SetLastRun(text);
+}
+
+void CMainDlg::LastRunChanged(int32_t id, const std::string&) {
+    if (!managerForm)
+        return;
+    if (const CMacroNode* node = library.FindById(id))
+        managerForm->ShowLastRun(*node);
+}
+
+// ---- IKeyHookControl: the queue's hold on the hook follows Disable Triggers ----
+
+// The queue asks for the hook at every idle scheduler pass; a hook that is in
+// place stays as it is (restarting it would cost a round trip to the X server
+// four times a second and could drop keys).
+void CMainDlg::Install() {
+    if (!keyHook || !state.triggersEnabled || hookInstalled)
+        return;
+    keyHook->Install();
+    hookInstalled = true;
+}
+
+void CMainDlg::Release() {
+    if (!keyHook || !hookInstalled)
+        return;
+    keyHook->Release();
+    hookInstalled = false;
+}
+
+void CMainDlg::ResetKeys() {
+    if (keyHook)
+        keyHook->ResetKeys();
+}
+
+// ---- IRunnerHost ----
+
+void CMainDlg::MacroFinished() {
+    if (QThread::currentThread() == thread())
+        HandleCommand(MainCommand::kMacroFinished);
+    else
+        QMetaObject::invokeMethod(
+            this, [this] { HandleCommand(MainCommand::kMacroFinished); },
+            Qt::BlockingQueuedConnection);
+}
+
+IScriptOutput& CMainDlg::Output() {
+    return *outputPage;
+}
+
+IInputPrompt& CMainDlg::Input() {
+    return *inputPrompt;
+}
+
+// ---- Closing ----
+
+bool CMainDlg::SaveEverything() {
+    CommitManagerForm();
+    if (!library.Save()) {
+        const std::string text = "Could not save: " + library.File().libraryPath +
+                                 "\nEnd Wingmate without saving the macros?";
+        if (messages.Show(text, "Save Failed", MessageButtons::YesNo) != MessageAnswer::Yes)
+            return false;
+    }
     settings.WriteSettings(store);
-    closing = true;
+    return true;
+}
+
+void CMainDlg::EndProgram() {
+    ended = true;
+    timer->stop();
     close();
     QApplication::quit();
 }
 
+void CMainDlg::ExitProgram() {
+    if (ended || !SaveEverything())
+        return;
+    EndProgram();
+}
+
+void CMainDlg::EndWithoutSaving() {
+    if (!ended)
+        EndProgram();
+}
+
 void CMainDlg::closeEvent(QCloseEvent* event) {
-    if (!closing) {
-        library.Save();
-        settings.WriteSettings(store);
-        closing = true;
+    if (!ended) {
+        if (!SaveEverything()) {
+            event->ignore();
+            return;
+        }
+        ended = true;
+        timer->stop();
         QApplication::quit();
     }
     event->accept();
+}
+
+// Escape ends the program without saving, unless it was pressed inside a
+// page (the pages never close).
+void CMainDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        QWidget* focus = QApplication::focusWidget();
+        if (!focus || !tabs->isAncestorOf(focus)) {
+            event->accept();
+            EndWithoutSaving();
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void CMainDlg::OpenOptions() {
@@ -267,5 +568,5 @@ void CMainDlg::ShowQuickMenu(const QPoint& anchor) {
     menu.anchor = anchor;
     menu.exec();
     if (IsRunnablePick(library, menu.ChosenId()))
-        Q_EMIT executeRequested(menu.ChosenId());
+        ExecuteEntry(menu.ChosenId());
 }

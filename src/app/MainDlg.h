@@ -1,86 +1,245 @@
 #pragma once
-// "Tessera Wingmate", the program's one window. For now it holds the macro
-// tree over the library of the home folder, the four tabs, the Macro menu's
-// library commands, Options and About, and the tray with the quick menu. The
-// run queue, the runner, the hook, the timer and the pages join it later.
+// "Tessera Wingmate", the program's one window. It owns the library, the
+// settings, the run queue and the hook wrapper, hosts the toolbar, the macro
+// tree and the four tab pages, keeps the tray icon, and wires them together:
+// the pages and the queue reach it through the interfaces it implements.
+// The menu and toolbar commands live in MainDlgCommands.cpp.
 
 #include "app/AppSettings.h"
 #include "app/TrayState.h"
 #include "library/MacroLibrary.h"
+#include "ports/Clock.h"
+#include "ports/KeyHook.h"
 #include "ports/MessageBox.h"
+#include "ports/ProcessLauncher.h"
 #include "ports/SettingsStore.h"
+#include "run/RunnerHost.h"
+#include "schedule/RunQueue.h"
+#include "views/MainWindowOps.h"
+#include "views/PageForms.h"
 
 #include <QHash>
 #include <QMainWindow>
 
+#include <functional>
+#include <memory>
 #include <string>
 
+class CKeyHook;
+class CLogPage;
 class CMacroTree;
+class COutputPage;
+class CQtInputPrompt;
 class QAction;
 class QLabel;
+class QLocalSocket;
 class QSystemTrayIcon;
 class QTabWidget;
+class QTimer;
+class QUrl;
 
-class CMainDlg : public QMainWindow {
+// Command identifiers of the main window (menu, toolbar, tray, runner).
+namespace MainCommand {
+constexpr int kHide = 32790;
+constexpr int kMacroWizard = 32803;
+constexpr int kSaveMacros = 32805;
+constexpr int kRestoreMacros = 32841;
+constexpr int kExit = 32782;
+constexpr int kNewMacro = 32802;
+constexpr int kStop = 32815;
+constexpr int kNewScript = 32813;
+constexpr int kOpenScript = 32812;
+constexpr int kRecordScript = 32817;
+constexpr int kRecordDeclarations = 32818;
+constexpr int kSaveLogFile = 32808;
+constexpr int kClearLogDisplay = 32797;
+constexpr int kClearLogFile = 32807;
+constexpr int kDisableScheduler = 32799;
+constexpr int kDisableTriggers = 32800;
+constexpr int kOptions = 32801;
+constexpr int kAbout = 32806;
+constexpr int kHelpWingmate = 32783;
+constexpr int kHelpTessera = 32784;
+// Sent by the runner when a macro ended.
+constexpr int kMacroFinished = 22000;
+} // namespace MainCommand
+
+// The hook's report callback (hook thread): receiver, 1300/1400, key code.
+using KeyHookReportFn = std::function<void(intptr_t receiver, int identifier, int code)>;
+// Makes the key hook; sets `why` when triggers cannot work here.
+using KeyHookFactory =
+    std::function<std::unique_ptr<IKeyHook>(KeyHookReportFn report, std::string* why)>;
+
+// What the program gives the main window; tests give fakes.
+struct MainDlgServices {
+    MainDlgServices(ISettingsStore& settingsStore, IMessageBox& messageBox)
+        : store(settingsStore), messages(messageBox) {}
+
+    ISettingsStore& store;
+    IMessageBox& messages;
+    IMacroRunner* runner = nullptr;           // null: starts report their end at once
+    IProcessLauncher* launcher = nullptr;     // null: Record Declarations cannot start
+    const IClock* clock = nullptr;            // null: the system clock
+    KeyHookFactory makeKeyHook;               // null: no hook, triggers never fire
+    std::function<bool(const QUrl&)> openUrl; // null: the desktop's viewer
+};
+
+class CMainDlg : public QMainWindow,
+                 public IMainWindowOps,
+                 public IRunQueueView,
+                 public IKeyHookControl,
+                 public IRunnerHost {
     Q_OBJECT
 public:
-    CMainDlg(std::string home, ISettingsStore& store, IMessageBox& messages,
-             QWidget* parent = nullptr);
+    static constexpr int kTimerMs = 250;
+
+    CMainDlg(std::string home, MainDlgServices services, QWidget* parent = nullptr);
     ~CMainDlg() override;
 
-    // Reads the settings, puts up the root "My Macros", loads the library,
-    // adds the tray icon and applies the start-up settings.
+    // The start-up after construction: settings, library, tray, hook, timer,
+    // start-up settings.
     void Start();
+
+    // Seams for the Manager (tab 0) and Scheduler (tab 1) pages: the widget
+    // replaces the placeholder; the form is what the commit and change paths
+    // call. The window takes ownership of the widget.
+    void SetManagerPage(QWidget* page, IManagerForm* form);
+    void SetSchedulerPage(QWidget* page, ISchedulerForm* form);
+
+    // Every command goes through here: first offered to the hook wrapper
+    // (1300, 1400, 1600), then the end of a macro (22000), then the menu.
+    void HandleCommand(int identifier, int code = 0);
+
+    // A request line from the instance socket ("run NAME|ID"); the answer
+    // goes back through `client`.
+    void HandleInstanceRequest(const QString& line, QLocalSocket* client);
+
+    // IMainWindowOps
+    void SelectMacro(int32_t id) override;
+    void CommitManagerForm() override;
+    void PropagateMacroChange(const CMacro& record) override;
+    void ShowManagerTab() override;
+    int32_t AddMacroAtCaret(const CMacro& record) override;
+    void UpdateCommandState(int32_t id) override;
+
+    // IRunQueueView
+    void SetStopEnabled(bool enabled) override;
+    void RefreshTrayState() override;
+    void ClearOutput() override;
+    void SetLastRun(const std::string& text) override;
+    void LastRunChanged(int32_t id, const std::string& lastRunText) override;
+
+    // IKeyHookControl (the queue releases the hook while a macro runs)
+    void Install() override;
+    void Release() override;
+    void ResetKeys() override;
+
+    // IRunnerHost
+    void MacroFinished() override;
+    IScriptOutput& Output() override;
+    IMessageBox& Messages() override { return messages; }
+    IInputPrompt& Input() override;
 
     CMacroLibrary& Library() { return library; }
     CAppSettings& Settings() { return settings; }
+    CRunQueue& RunQueue() { return *runQueue; }
+    CKeyHook* KeyHook() const { return keyHook.get(); }
     CMacroTree* Tree() const { return tree; }
+    QTabWidget* Tabs() const { return tabs; }
+    COutputPage* OutputPage() const { return outputPage; }
+    CLogPage* LogPage() const { return logPage; }
     QAction* CommandAction(int command) const { return commandActions.value(command); }
+    QAction* ToolbarAction(int command) const { return toolbarActions.value(command); }
+    QSystemTrayIcon* Tray() const { return tray; }
     bool HasTray() const { return tray != nullptr; }
+    const ProgramState& State() const { return state; }
+    const std::string& KeyHookProblem() const { return keyHookProblem; }
+    // The window was ended (Exit, close or Escape).
+    bool Ended() const { return ended; }
+    bool HiddenInTray() const { return hiddenInTray; }
+    // The menu the tray's right click shows while a macro runs.
+    void ShowStopMenu(const QPoint& at);
 
 public Q_SLOTS:
     void ShowFromTray();
     void HideToTray();
-    // Greys the Macro menu for the entry clicked in the tree.
-    void UpdateCommandState(int32_t id);
-    // Shows the entry in the Manager tab.
-    void SelectMacro(int32_t id);
-    void ShowManagerTab();
-    void SaveMacros();
-    // Saves the library and the settings and ends the program.
+    void ShowSelectedPage();
+    // Saves the form, the library and the settings and ends the program;
+    // stays open when the library cannot be saved and the user says so.
     void ExitProgram();
+    // Ends the program without saving anything (Escape).
+    void EndWithoutSaving();
     void OpenOptions();
     void OpenAbout();
-    // The quick menu with its bottom-right corner at `anchor` (screen).
+    // The quick menu with its bottom-right corner at `anchor` (screen); a
+    // picked macro runs as Execute does.
     void ShowQuickMenu(const QPoint& anchor);
-    void RefreshTrayState();
-
-Q_SIGNALS:
-    // Execute on an entry (menu, tree, quick menu): for the run queue.
-    void executeRequested(int32_t id);
-    // Edit on an entry: for the script editor.
-    void editRequested(int32_t id);
+    // One tick of the 250 ms timer: the scheduler pass and the prefix count.
+    void OnTimerTick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void BuildMenus();
+    // Window parts (MainDlg.cpp).
     void BuildWindow();
     void AddTray();
+    void CreateKeyHook();
     void LoadLibrary();
+    void ApplyStartVisibility();
+    void ReportHookProblem(const std::string& why);
+    void OnTrayActivated(int reason);
+    // Commit, save the library (asking when it fails) and the settings;
+    // false when the user chose to stay.
+    bool SaveEverything();
+    void EndProgram();
+
+    // Commands (MainDlgCommands.cpp).
+    void BuildMenus();
+    void BuildToolbar();
+    bool RunMenuCommand(int command);
+    void ExecuteEntry(int32_t id);
+    void NewMacro();
+    void SaveMacros();
+    void RestoreMacros();
+    void StopMacro();
+    void ToggleScheduler();
+    void ToggleTriggers();
+    void OpenHelp(const std::string& file);
+    void RecordDeclarations();
+    void RefreshToolbar();
+    bool SelectedIsMacro() const;
 
     std::string home;
     ISettingsStore& store;
     IMessageBox& messages;
+    MainDlgServices services;
+    CSystemClock systemClock;
     CAppSettings settings;
     CMacroLibrary library;
     ProgramState state;
 
     CMacroTree* tree = nullptr;
     QTabWidget* tabs = nullptr;
-    QLabel* managerSummary = nullptr;
+    COutputPage* outputPage = nullptr;
+    CLogPage* logPage = nullptr;
+    IManagerForm* managerForm = nullptr;
+    ISchedulerForm* schedulerForm = nullptr;
+    CQtInputPrompt* inputPrompt = nullptr;
     QSystemTrayIcon* tray = nullptr;
-    QHash<int, QAction*> commandActions;
-    bool closing = false;
+    QTimer* timer = nullptr;
+    QHash<int, QAction*> commandActions; // menu items by command
+    QHash<int, QAction*> toolbarActions; // toolbar buttons by command
+
+    std::unique_ptr<IMacroRunner> fallbackRunner;
+    std::unique_ptr<CRunQueue> runQueue;
+    std::unique_ptr<IKeyHook> hookPort;
+    std::unique_ptr<CKeyHook> keyHook;
+    std::string keyHookProblem;
+    bool firstTickSeen = false;
+    bool hiddenInTray = false;
+    bool hookInstalled = false; // as far as this window asked for it
+    bool started = false;
+    bool ended = false;
 };

@@ -96,7 +96,7 @@ bool CWingmateApp::EnsureSettingsStore(ISettingsStore& store) {
     return store.Create(defaults.Values());
 }
 
-int CWingmateApp::Run() {
+int CWingmateApp::Run(const ProgramParts& parts) {
     if (!ClaimInstance())
         return 0;
     const std::string home = WingmateHomeFolder();
@@ -109,8 +109,15 @@ int CWingmateApp::Run() {
     if (!EnsureSettingsStore(store))
         qWarning("Wingmate: cannot create the settings file %s", store.Path().c_str());
 
-    CMainDlg window(home, store, messages);
+    MainDlgServices services(store, messages);
+    services.runner = parts.runner;
+    services.launcher = parts.launcher;
+    services.makeKeyHook = parts.makeKeyHook;
+    CMainDlg window(home, std::move(services));
     connect(this, &CWingmateApp::showRequested, &window, &CMainDlg::ShowFromTray);
+    connect(this, &CWingmateApp::requestReceived, &window, &CMainDlg::HandleInstanceRequest);
+    if (parts.windowBuilt)
+        parts.windowBuilt(window);
     window.Start();
     return QApplication::exec();
 }

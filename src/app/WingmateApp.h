@@ -3,6 +3,7 @@
 // current directory, the settings store laid out at the first start, then the
 // main window for the life of the process.
 
+#include "app/MainDlg.h"
 #include "ports/MessageBox.h"
 #include "ports/SettingsStore.h"
 
@@ -10,6 +11,15 @@
 #include <QString>
 
 #include <string>
+
+// What main() hands the program: the runner, the process launcher, the key
+// hook, and a last say over the built window (pages are plugged in there).
+struct ProgramParts {
+    IMacroRunner* runner = nullptr;
+    IProcessLauncher* launcher = nullptr;
+    KeyHookFactory makeKeyHook;
+    std::function<void(CMainDlg&)> windowBuilt; // before Start
+};
 
 class QLocalServer;
 class QLocalSocket;
@@ -34,7 +44,7 @@ public:
 
     // The whole start: the rules above, then the main window and the event
     // loop. Returns the process's exit code.
-    int Run();
+    int Run(const ProgramParts& parts = {});
 
     const QString& SocketPath() const { return socketPath; }
 

@@ -2,8 +2,8 @@
 
 #include "library/MacroLibrary.h"
 #include "ports/KeyHook.h"
+#include "schedule/RunQueuePorts.h"
 #include "triggers/KeyNames.h"
-#include "triggers/MacroStarter.h"
 
 #include <thread>
 
@@ -21,9 +21,9 @@ bool ValidCode(int code) {
 
 } // namespace
 
-CKeyHook::CKeyHook(IKeyHook& hookPort, CMacroLibrary& macroLibrary, IMacroStarter& macroStarter,
+CKeyHook::CKeyHook(IKeyHook& hookPort, CMacroLibrary& macroLibrary, IRunQueue& macroQueue,
                    std::function<bool()> enabled)
-    : port(hookPort), library(macroLibrary), starter(macroStarter),
+    : port(hookPort), library(macroLibrary), runQueue(macroQueue),
       triggersEnabled(std::move(enabled)) {}
 
 int CKeyHook::Install() {
@@ -108,8 +108,8 @@ void CKeyHook::OnKeyDown(int code) {
     // The hook is off while the macro is queued and started, so that keys the
     // macro itself types cannot trigger anything meanwhile.
     Release();
-    starter.EnqueueMacro(id);
-    starter.RunNextQueued();
+    runQueue.EnqueueMacro(id);
+    runQueue.RunNextQueued();
     Install();
 }
 

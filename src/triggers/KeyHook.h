@@ -15,7 +15,7 @@
 
 class CMacroLibrary;
 class IKeyHook;
-class IMacroStarter;
+class IRunQueue;
 
 class CKeyHook {
 public:
@@ -26,7 +26,7 @@ public:
 
     // `triggersEnabled` answers whether the Disable Triggers command is
     // unchecked; it is asked at each match.
-    CKeyHook(IKeyHook& port, CMacroLibrary& library, IMacroStarter& starter,
+    CKeyHook(IKeyHook& port, CMacroLibrary& library, IRunQueue& runQueue,
              std::function<bool()> triggersEnabled);
 
     // The receiver handle given to the port (the main window); 0 = not set,
@@ -56,7 +56,7 @@ private:
 
     IKeyHook& port;
     CMacroLibrary& library;
-    IMacroStarter& starter;
+    IRunQueue& runQueue;
     std::function<bool()> triggersEnabled;
 
     int heldCount = 0;

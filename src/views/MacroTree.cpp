@@ -269,7 +269,8 @@ QMenu* CMacroTree::CreateContextMenu(int32_t id, QWidget* parent) {
                 sub->addAction(Text(child.text))->setData(child.command);
             continue;
         }
-        menu->addAction(Text(entry.text))->setData(entry.command);
+        if (!withheldCommands.contains(entry.command))
+            menu->addAction(Text(entry.text))->setData(entry.command);
     }
     return menu;
 }

@@ -7,6 +7,7 @@
 #include "views/MacroTreeLogic.h"
 
 #include <QHash>
+#include <QSet>
 #include <QTreeWidget>
 
 #include <cstdint>
@@ -59,6 +60,8 @@ public:
     // The context menu for an entry (nullptr when it would be empty); the
     // actions carry their command in data().
     QMenu* CreateContextMenu(int32_t id, QWidget* parent);
+    // Commands the program cannot carry out yet stay out of the context menu.
+    void WithholdCommand(int command) { withheldCommands.insert(command); }
 
 Q_SIGNALS:
     // The main window loads the entry into the Manager page (SelectMacro).
@@ -98,5 +101,6 @@ private:
     int32_t selectedId = 0;
     int32_t dropHighlightId = 0;
     QHash<int32_t, QTreeWidgetItem*> itemsById;
+    QSet<int> withheldCommands;
     bool hasDuplicateIds = false;
 };

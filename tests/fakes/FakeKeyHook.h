@@ -2,7 +2,7 @@
 // Recording fakes of the key-hook port and of the run queue's entry points.
 
 #include "ports/KeyHook.h"
-#include "triggers/MacroStarter.h"
+#include "schedule/RunQueuePorts.h"
 
 #include <string>
 #include <vector>
@@ -22,10 +22,16 @@ public:
 
 // Records "Enqueue <id>" and "RunNext", and the hook port's calls up to that
 // moment when given one (to see the hook released around a start).
-class CRecordingMacroStarter : public IMacroStarter {
+class CRecordingMacroStarter : public IRunQueue {
 public:
-    void EnqueueMacro(int32_t id) override { calls.push_back("Enqueue " + std::to_string(id)); }
-    void RunNextQueued() override { calls.push_back("RunNext"); }
+    int EnqueueMacro(int32_t id) override {
+        calls.push_back("Enqueue " + std::to_string(id));
+        return 1;
+    }
+    int RunNextQueued() override {
+        calls.push_back("RunNext");
+        return 1;
+    }
 
     std::vector<std::string> calls;
 };

@@ -11,11 +11,17 @@ namespace {
 
 // Starts land in the port's call log, so the order of hook and queue calls
 // can be checked together.
-class CSharedLogStarter : public IMacroStarter {
+class CSharedLogStarter : public IRunQueue {
 public:
     explicit CSharedLogStarter(std::vector<std::string>& log) : calls(log) {}
-    void EnqueueMacro(int32_t id) override { calls.push_back("Enqueue " + std::to_string(id)); }
-    void RunNextQueued() override { calls.push_back("RunNext"); }
+    int EnqueueMacro(int32_t id) override {
+        calls.push_back("Enqueue " + std::to_string(id));
+        return 1;
+    }
+    int RunNextQueued() override {
+        calls.push_back("RunNext");
+        return 1;
+    }
     std::vector<std::string>& calls;
 };
 

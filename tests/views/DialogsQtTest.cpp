@@ -243,7 +243,7 @@ private Q_SLOTS:
         CMemorySettingsStore store;
         store.exists = true;
         CRecordingMessageBox messages;
-        CMainDlg window(home, store, messages);
+        CMainDlg window(home, MainDlgServices(store, messages));
         window.Start();
         QVERIFY(messages.shown.empty());
         QCOMPARE(ItemShape(window.Tree()->invisibleRootItem()), std::string("My Macros(Tidy)"));
@@ -282,7 +282,7 @@ private Q_SLOTS:
         std::ofstream(home + "/Macros.mcf", std::ios::binary) << std::string("\x00\x20\x00\x00", 4);
         CMemorySettingsStore store;
         CRecordingMessageBox messages;
-        CMainDlg window(home, store, messages);
+        CMainDlg window(home, MainDlgServices(store, messages));
         window.Start();
         QCOMPARE(messages.shown.size(), size_t(1));
         QCOMPARE(messages.shown[0].text, std::string("Could not load Macro File"));
@@ -294,7 +294,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         CMemorySettingsStore store;
         CRecordingMessageBox messages;
-        CMainDlg window(dir.path().toStdString(), store, messages);
+        CMainDlg window(dir.path().toStdString(), MainDlgServices(store, messages));
         window.Start();
         QVERIFY(messages.shown.empty());
         QCOMPARE(ItemShape(window.Tree()->invisibleRootItem()), std::string("My Macros"));

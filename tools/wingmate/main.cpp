@@ -1,9 +1,14 @@
 // wingmate: the desktop program.
 
 #include "app/InstanceSocket.h"
+#include "app/InterimMacroRunner.h"
 #include "app/QtMessageBox.h"
 #include "app/WingmateApp.h"
+#include "run/PosixProcessLauncher.h"
 #include "views/IconSet.h"
+#if WINGMATE_HAVE_X11
+#include "x11/X11KeyHook.h"
+#endif
 
 #include <QApplication>
 
@@ -13,10 +18,24 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Tessera"));
     QApplication::setWindowIcon(ProgramIcon());
     // The window may sit hidden in the tray while a dialog closes; the program
-    // ends only through Exit or closing the main window.
+    // ends only through Exit, closing the main window or Escape.
     QApplication::setQuitOnLastWindowClosed(false);
 
     CQtMessageBox messages;
+    CPosixProcessLauncher launcher;
+    // Until the script engine is connected: programs run, scripts say so.
+    CInterimMacroRunner runner(launcher);
+
+    ProgramParts parts;
+    parts.runner = &runner;
+    parts.launcher = &launcher;
+#if WINGMATE_HAVE_X11
+    parts.makeKeyHook = [](KeyHookReportFn report, std::string* why) {
+        return MakeKeyHook(std::move(report), why);
+    };
+#endif
+    parts.windowBuilt = [&runner](CMainDlg& window) { runner.SetHost(&window); };
+
     CWingmateApp wingmate(messages, QString::fromStdString(InstanceSocketPath()));
-    return wingmate.Run();
+    return wingmate.Run(parts);
 }

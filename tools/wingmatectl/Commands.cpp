@@ -14,13 +14,15 @@ struct CommandEntry {
 const CommandEntry kCommands[] = {
     {"list", ListCommand},
     {"due", DueCommand},
+    {"run", RunCommand},
 };
 } // namespace
 
 std::string CtlUsage() {
     return "usage: wingmatectl list [--file PATH] [--json]\n"
            "       wingmatectl due [--file PATH] --from \"YYYY-MM-DD HH:MM:SS\" --to "
-           "\"YYYY-MM-DD HH:MM:SS\"\n";
+           "\"YYYY-MM-DD HH:MM:SS\"\n"
+           "       wingmatectl run NAME|ID\n";
 }
 
 std::string DefaultLibraryPath() {

@@ -23,6 +23,10 @@ int ListCommand(const std::vector<std::string>& args, CtlStreams streams);
 // entry: "YYYY-MM-DD HH:MM:SS<TAB>id<TAB>name".
 int DueCommand(const std::vector<std::string>& args, CtlStreams streams);
 
+// Asks the running program to run a macro as Execute does; 1 when it is not
+// running or did not queue the macro.
+int RunCommand(const std::vector<std::string>& args, CtlStreams streams);
+
 // Usage text for every command.
 std::string CtlUsage();
 

@@ -1,0 +1,328 @@
+// The main window's commands: the menu, the toolbar, what each command does
+// and when it is available.
+
+#include "app/DeclarationsRecorder.h"
+#include "app/MainDlg.h"
+#include "triggers/KeyHook.h"
+#include "views/IconSet.h"
+#include "views/LogPage.h"
+#include "views/MacroTree.h"
+#include "views/MacroTreeLogic.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include <filesystem>
+
+namespace {
+struct MenuItem {
+    int command; // 0: a separator
+    const char* text;
+    bool checkable = false;
+};
+struct MenuColumn {
+    const char* title;
+    std::vector<MenuItem> items;
+};
+
+// The menu bar, in menu order. The Macro Wizard, the script commands (New,
+// Open, Edit, Record Script) arrive with the wizard, editor and recorder.
+const std::vector<MenuColumn>& MenuTable() {
+    static const std::vector<MenuColumn> table = {
+        {"&File",
+         {{MainCommand::kHide, "&Hide"},
+          {0, ""},
+          {MainCommand::kSaveMacros, "&Save Macros"},
+          {MainCommand::kRestoreMacros, "&Restore Macros"},
+          {0, ""},
+          {MainCommand::kExit, "&Exit"}}},
+        {"&Macro",
+         {{MainCommand::kNewMacro, "&New"},
+          {0, ""},
+          {MacroCommand::kCut, "Cu&t"},
+          {MacroCommand::kCopy, "&Copy"},
+          {MacroCommand::kDelete, "&Delete"},
+          {MacroCommand::kPasteIn, "Paste &In"},
+          {MacroCommand::kPasteAfter, "Paste &After"},
+          {MacroCommand::kPasteBefore, "Paste &Before"},
+          {0, ""},
+          {MacroCommand::kExecute, "E&xecute"},
+          {MainCommand::kStop, "&Stop"}}},
+        {"&Record", {{MainCommand::kRecordDeclarations, "&Declarations"}}},
+        {"&Log",
+         {{MainCommand::kSaveLogFile, "&Save Log File"},
+          {MainCommand::kClearLogDisplay, "Clear Log &Display"},
+          {MainCommand::kClearLogFile, "Clear Log &File"}}},
+        {"&Tools",
+         {{MainCommand::kDisableScheduler, "Disable &Scheduler", true},
+          {MainCommand::kDisableTriggers, "Disable &Triggers", true},
+          {0, ""},
+          {MainCommand::kOptions, "&Options"}}},
+        {"&Help",
+         {{MainCommand::kHelpWingmate, "&Wingmate"},
+          {MainCommand::kHelpTessera, "&Tessera"},
+          {0, ""},
+          {MainCommand::kAbout, "&About"}}},
+    };
+    return table;
+}
+
+struct ToolButton {
+    int command; // 0: a separator
+    ToolIcon icon;
+    const char* text;
+    const char* tooltip;
+};
+// Separators after Hide, after Macro Wizard, after Record Script and after
+// Stop Macro; the buttons not offered yet are left out.
+constexpr ToolButton kToolbar[] = {
+    {MainCommand::kHide, ToolIcon::Hide, "Hide", "Hide Wingmate"},
+    {0, ToolIcon::Hide, "", ""},
+    {MainCommand::kNewMacro, ToolIcon::NewMacro, "New", "New Macro"},
+    {MainCommand::kSaveMacros, ToolIcon::SaveMacros, "Save", "Save Macros"},
+    {0, ToolIcon::Hide, "", ""},
+    {MacroCommand::kExecute, ToolIcon::RunMacro, "Run", "Run Macro"},
+    {MainCommand::kStop, ToolIcon::StopMacro, "Stop", "Stop Macro"},
+    {0, ToolIcon::Hide, "", ""},
+    {MainCommand::kHelpWingmate, ToolIcon::Help, "Help", "Wingmte Help"},
+};
+
+// The entry commands UpdateCommandState decides.
+constexpr int kEntryCommands[] = {
+    MacroCommand::kCut,     MacroCommand::kCopy,       MacroCommand::kDelete,
+    MacroCommand::kPasteIn, MacroCommand::kPasteAfter, MacroCommand::kPasteBefore,
+    MacroCommand::kExecute,
+};
+} // namespace
+
+void CMainDlg::BuildMenus() {
+    for (const MenuColumn& column : MenuTable()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(column.title));
+        for (const MenuItem& item : column.items) {
+            if (item.command == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(QString::fromLatin1(item.text));
+            action->setCheckable(item.checkable);
+            const int command = item.command;
+            connect(action, &QAction::triggered, this, [this, command] { HandleCommand(command); });
+            commandActions.insert(command, action);
+        }
+    }
+    for (int command : kEntryCommands)
+        commandActions.value(command)->setEnabled(false);
+    commandActions.value(MainCommand::kStop)->setEnabled(false);
+}
+
+void CMainDlg::BuildToolbar() {
+    auto* toolbar = addToolBar(QStringLiteral("Toolbar"));
+    toolbar->setObjectName(QStringLiteral("toolbar"));
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->setIconSize(QSize(22, 22));
+    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    for (const ToolButton& button : kToolbar) {
+        if (button.command == 0) {
+            toolbar->addSeparator();
+            continue;
+        }
+        QAction* action =
+            toolbar->addAction(ToolIconImage(button.icon), QString::fromLatin1(button.text));
+        action->setToolTip(QString::fromLatin1(button.tooltip));
+        const int command = button.command;
+        connect(action, &QAction::triggered, this, [this, command] { HandleCommand(command); });
+        toolbarActions.insert(command, action);
+    }
+    toolbarActions.value(MacroCommand::kExecute)->setEnabled(false);
+    toolbarActions.value(MainCommand::kStop)->setEnabled(false);
+}
+
+// The menu table's commands; false for a command this window does not know.
+bool CMainDlg::RunMenuCommand(int command) {
+    switch (command) {
+    case MainCommand::kHide:
+        HideToTray();
+        break;
+    case MainCommand::kSaveMacros:
+        SaveMacros();
+        break;
+    case MainCommand::kRestoreMacros:
+        RestoreMacros();
+        break;
+    case MainCommand::kExit:
+        ExitProgram();
+        break;
+    case MainCommand::kNewMacro:
+        NewMacro();
+        break;
+    case MacroCommand::kCut:
+    case MacroCommand::kCopy:
+    case MacroCommand::kDelete:
+    case MacroCommand::kPasteIn:
+    case MacroCommand::kPasteAfter:
+    case MacroCommand::kPasteBefore:
+        tree->RunCommand(command);
+        UpdateCommandState(tree->GetCaretId());
+        break;
+    case MacroCommand::kExecute:
+        ExecuteEntry(tree->GetCaretId());
+        break;
+    case MainCommand::kStop:
+        StopMacro();
+        break;
+    case MainCommand::kRecordDeclarations:
+        RecordDeclarations();
+        break;
+    case MainCommand::kSaveLogFile:
+        logPage->SaveLogFileAs();
+        break;
+    case MainCommand::kClearLogDisplay:
+        logPage->ClearLogDisplay();
+        break;
+    case MainCommand::kClearLogFile:
+        logPage->ClearLogFile();
+        break;
+    case MainCommand::kDisableScheduler:
+        ToggleScheduler();
+        break;
+    case MainCommand::kDisableTriggers:
+        ToggleTriggers();
+        break;
+    case MainCommand::kOptions:
+        OpenOptions();
+        break;
+    case MainCommand::kAbout:
+        OpenAbout();
+        break;
+    case MainCommand::kHelpWingmate:
+        OpenHelp("Wingmate.chm");
+        break;
+    case MainCommand::kHelpTessera:
+        OpenHelp("Tessera.chm");
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// Execute: queue the entry and start the head at once, running or not.
+void CMainDlg::ExecuteEntry(int32_t id) {
+    if (!library.FindById(id))
+        return;
+    runQueue->EnqueueMacro(id);
+    runQueue->RunNextQueued();
+}
+
+// Commits the form to the entry it shows, then a blank form on the Manager tab.
+void CMainDlg::NewMacro() {
+    if (managerForm) {
+        SelectMacro(managerForm->ShownId());
+        managerForm->ClearForm();
+    }
+    ShowManagerTab();
+}
+
+// A save that fails is said (the library stays in memory).
+void CMainDlg::SaveMacros() {
+    CommitManagerForm();
+    if (!library.Save())
+        messages.Show("Could not save: " + library.File().libraryPath, "Save Failed",
+                      MessageButtons::Ok);
+}
+
+void CMainDlg::RestoreMacros() {
+    const MessageAnswer answer = messages.Show(
+        "Clear Macro Set and restore macros from backup file (Macros.bak)??\nUnsaved changes "
+        "will be lost.",
+        "Restore Macros?", MessageButtons::YesNo);
+    if (answer != MessageAnswer::Yes)
+        return;
+    if (!library.Restore()) {
+        messages.Show("Could not restore Macro File...", "Bad Restore", MessageButtons::Ok);
+        return;
+    }
+    if (!tree->LoadAll()) {
+        messages.Show("Could not restore Macro File...", "Bad Restore", MessageButtons::Ok);
+        LoadLibrary();
+        return;
+    }
+    if (schedulerForm)
+        schedulerForm->RefreshCalendar();
+    if (library.Root())
+        SelectMacro(library.Root()->id);
+    UpdateCommandState(tree->GetCaretId());
+}
+
+// The queue is emptied; a running script is asked to stop by the runner
+// (a started program is not stopped). The running flag waits for its end.
+void CMainDlg::StopMacro() {
+    runQueue->ClearRunQueue();
+}
+
+void CMainDlg::ToggleScheduler() {
+    // The check mark follows the state (a menu click has already flipped it).
+    const bool disable = runQueue->SchedulerEnabled();
+    commandActions.value(MainCommand::kDisableScheduler)->setChecked(disable);
+    runQueue->SetSchedulerEnabled(!disable);
+}
+
+void CMainDlg::ToggleTriggers() {
+    const bool disable = state.triggersEnabled;
+    commandActions.value(MainCommand::kDisableTriggers)->setChecked(disable);
+    if (disable) {
+        Release();
+        state.triggersEnabled = false;
+    } else {
+        state.triggersEnabled = true;
+        Install();
+    }
+    RefreshTrayState();
+}
+
+void CMainDlg::OpenHelp(const std::string& file) {
+    const std::string path = home + "/help/" + file;
+    std::error_code error;
+    bool opened = false;
+    if (std::filesystem::is_regular_file(path, error)) {
+        const QUrl url = QUrl::fromLocalFile(QString::fromStdString(path));
+        opened = services.openUrl ? services.openUrl(url) : QDesktopServices::openUrl(url);
+    }
+    if (!opened)
+        messages.Show("Could not open help file: " + path, "Failed to open Help",
+                      MessageButtons::Ok);
+}
+
+void CMainDlg::RecordDeclarations() {
+    if (!services.launcher) {
+        messages.Show("Unknown Error.  Could not execute " + DeclarationsRecorderPath(home),
+                      "Wingmate Error", MessageButtons::Ok);
+        return;
+    }
+    StartDeclarationsRecorder(home, *services.launcher, messages);
+}
+
+// Grey every entry command, then enable what the entry allows.
+void CMainDlg::UpdateCommandState(int32_t id) {
+    const CommandAvailability available = MenuAvailability(library, id);
+    for (int command : kEntryCommands)
+        commandActions.value(command)->setEnabled(available.IsEnabled(command));
+    RefreshToolbar();
+}
+
+bool CMainDlg::SelectedIsMacro() const {
+    const CMacroNode* node = library.FindById(tree->GetCaretId());
+    return node && node != library.Root() && !node->IsMacroSet();
+}
+
+void CMainDlg::RefreshToolbar() {
+    const RunButtons buttons = DecideRunButtons(state, SelectedIsMacro());
+    toolbarActions.value(MacroCommand::kExecute)->setEnabled(buttons.run);
+    toolbarActions.value(MainCommand::kStop)->setEnabled(buttons.stop);
+}

@@ -1,0 +1,161 @@
+// "wingmatectl run": the request line, resolving the target, queueing, and
+// the command against a listening socket and against none.
+
+#include "app/RunRequest.h"
+#include "Commands.h"
+#include "fakes/FakeKeyHook.h"
+#include "fakes/TestSupport.h"
+#include "library/MacroLibrary.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RunRequest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = Add("My Macros", -1, 2);
+        set = Add("Daily", root, 2);
+        backup = Add("Backup", set);
+        numbered = Add("42", root);
+    }
+    int32_t Add(const std::string& name, int32_t parent, int32_t kind = 1) {
+        CMacro macro;
+        macro.name = name;
+        macro.kind = kind;
+        return library.InsertRecord(macro, parent, InsertPosition::Into);
+    }
+    CMacroLibrary library;
+    int32_t root = 0, set = 0, backup = 0, numbered = 0;
+};
+
+TEST_F(RunRequest, ParsesOnlyRunLinesWithATarget) {
+    EXPECT_EQ(ParseRunRequest("run Backup"), std::optional<std::string>("Backup"));
+    EXPECT_EQ(ParseRunRequest("run   My Backup  \r"), std::optional<std::string>("My Backup"));
+    EXPECT_EQ(ParseRunRequest("run"), std::nullopt);
+    EXPECT_EQ(ParseRunRequest("run   "), std::nullopt);
+    EXPECT_EQ(ParseRunRequest("runner x"), std::nullopt);
+    EXPECT_EQ(ParseRunRequest("show"), std::nullopt);
+}
+
+TEST_F(RunRequest, ResolvesIdsFirstThenNames) {
+    std::string why;
+    EXPECT_EQ(ResolveRunTarget(library, std::to_string(backup), why), backup);
+    EXPECT_EQ(ResolveRunTarget(library, "Backup", why), backup);
+    // "42" is no id here, so it names the macro called "42".
+    EXPECT_EQ(ResolveRunTarget(library, "42", why), numbered);
+    EXPECT_EQ(ResolveRunTarget(library, "Daily", why), 0);
+    EXPECT_EQ(why, "\"Daily\" is a macro set");
+    EXPECT_EQ(ResolveRunTarget(library, "99999999999", why), 0);
+    EXPECT_EQ(ResolveRunTarget(library, "Nothing", why), 0);
+    EXPECT_NE(why.find("Nothing"), std::string::npos);
+}
+
+TEST_F(RunRequest, QueuesLikeExecuteAndSaysWhyNot) {
+    CRecordingMacroStarter queue;
+    RunRequestOutcome outcome = QueueRunRequest(library, queue, "Backup");
+    EXPECT_TRUE(outcome.queued);
+    EXPECT_EQ(outcome.answer, "queued\t" + std::to_string(backup) + "\tBackup");
+    // The caller starts the head after answering.
+    EXPECT_EQ(queue.calls, std::vector<std::string>{"Enqueue " + std::to_string(backup)});
+
+    outcome = QueueRunRequest(library, queue, "Daily");
+    EXPECT_FALSE(outcome.queued);
+    EXPECT_EQ(outcome.answer, "refused\t\"Daily\" is a macro set");
+}
+
+// A stand-in for the running program: answers one request line.
+class FakeInstance {
+public:
+    FakeInstance(const std::string& path, std::string reply, std::string& request) {
+        fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+        EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(::listen(fd, 1), 0);
+        server = std::thread([this, reply, &request] {
+            const int client = ::accept(fd, nullptr, nullptr);
+            char buffer[256];
+            std::string line;
+            while (line.find('\n') == std::string::npos) {
+                const ssize_t n = ::read(client, buffer, sizeof buffer);
+                if (n <= 0)
+                    break;
+                line.append(buffer, size_t(n));
+            }
+            request = line;
+            const ssize_t written = ::write(client, reply.data(), reply.size());
+            (void)written;
+            ::close(client);
+        });
+    }
+    ~FakeInstance() {
+        server.join();
+        ::close(fd);
+    }
+
+private:
+    int fd = -1;
+    std::thread server;
+};
+
+class RunCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("ctlrun-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        const char* old = std::getenv("XDG_RUNTIME_DIR");
+        saved = old ? old : "";
+        ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    }
+    void TearDown() override {
+        ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+        fs::remove_all(dir);
+    }
+    int Run(const std::vector<std::string>& args) {
+        out.str("");
+        err.str("");
+        return RunWingmateCtl(args, CtlStreams{out, err});
+    }
+    fs::path dir;
+    std::string saved;
+    std::ostringstream out, err;
+};
+
+TEST_F(RunCommandTest, WithNoProgramRunningItSaysSoAndFails) {
+    EXPECT_EQ(Run({"run", "Backup"}), 1);
+    EXPECT_EQ(err.str(), "Wingmate is not running.\n");
+    EXPECT_EQ(Run({"run"}), 2);
+    EXPECT_EQ(Run({"run", "a", "b"}), 2);
+}
+
+TEST_F(RunCommandTest, PrintsWhetherTheMacroWasQueued) {
+    std::string request;
+    {
+        FakeInstance instance((dir / "wingmate.sock").string(), "queued\t7\tBack up\n", request);
+        EXPECT_EQ(Run({"run", "Back up"}), 0);
+        EXPECT_EQ(out.str(), "Queued \"Back up\" (id 7).\n");
+    }
+    EXPECT_EQ(request, "run Back up\n");
+    fs::remove(dir / "wingmate.sock");
+    {
+        FakeInstance instance((dir / "wingmate.sock").string(), "refused\tthe run queue is full\n",
+                              request);
+        EXPECT_EQ(Run({"run", "7"}), 1);
+        EXPECT_EQ(err.str(), "Not queued: the run queue is full\n");
+    }
+    EXPECT_EQ(request, "run 7\n");
+}
+
+} // namespace

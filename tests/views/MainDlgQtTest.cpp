@@ -1,0 +1,570 @@
+// The main window as a whole: command availability, the tray state, the
+// commit paths, closing, the end of a macro, the Output and Log pages, the
+// key hook wiring, the input prompt and the instance socket's run request.
+
+#include "QtTestUtil.h"
+
+#include "app/MainDlg.h"
+#include "app/RunRequest.h"
+#include "app/WingmateApp.h"
+#include "fakes/FakeKeyHook.h"
+#include "fakes/FakeProcessLauncher.h"
+#include "fakes/Fakes.h"
+#include "library/LibraryTestUtil.h"
+#include "triggers/KeyHook.h"
+#include "triggers/KeyNames.h"
+#include "views/InputDlg.h"
+#include "views/LogPage.h"
+#include "views/OutputPage.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocalSocket>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Records the names it is given; ends a run only when told (like a script).
+class CRecordingRunner : public IMacroRunner {
+public:
+    int Run(CMacro macro) override {
+        started.push_back(macro.name);
+        return 1;
+    }
+    std::vector<std::string> started;
+};
+
+// The Manager form as the main window sees it.
+class CFakeManagerForm : public IManagerForm {
+public:
+    CMacro ReadForm() override {
+        calls.push_back("ReadForm");
+        CMacro record = form;
+        record.id = shownId;
+        return record;
+    }
+    void ShowMacro(const CMacro& record) override {
+        calls.push_back("ShowMacro " + record.name);
+        form = record;
+        shownId = record.id;
+    }
+    void ShowLastRun(const CMacro& record) override {
+        calls.push_back("ShowLastRun " + record.name);
+    }
+    void ClearForm() override {
+        calls.push_back("ClearForm");
+        form = CMacro();
+        shownId = 0;
+    }
+    int32_t ShownId() const override { return shownId; }
+
+    CMacro form;
+    int32_t shownId = 0;
+    std::vector<std::string> calls;
+};
+
+class CFakeSchedulerForm : public ISchedulerForm {
+public:
+    void ShowMacro(const CMacro& record) override { shown.push_back(record.name); }
+    void RefreshCalendar() override { ++refreshes; }
+    std::vector<std::string> shown;
+    int refreshes = 0;
+};
+
+// A home folder with My Macros(Daily(Backup),Tidy) and a window over it.
+struct Fixture {
+    Fixture() : services(store, messages) {
+        home = dir.path().toStdString();
+        CMacroLibrary saved;
+        const int32_t root = saved.InsertRecord(Record("My Macros", 2), -1, InsertPosition::Into);
+        const int32_t daily = saved.InsertRecord(Record("Daily", 2), root, InsertPosition::Into);
+        CMacro backup = Record("Backup");
+        backup.triggerKey = "<CTRL><K>";
+        saved.InsertRecord(backup, daily, InsertPosition::Into);
+        saved.InsertRecord(Record("Tidy"), daily, InsertPosition::After);
+        saved.File().SetPaths(home);
+        saved.Save();
+        store.exists = true;
+        services.runner = &runner;
+        services.launcher = &launcher;
+        services.clock = &clock;
+        services.makeKeyHook = [this](KeyHookReportFn fn, std::string*) {
+            report = std::move(fn);
+            auto port = std::make_unique<CRecordingKeyHook>();
+            hookPort = port.get();
+            return std::unique_ptr<IKeyHook>(std::move(port));
+        };
+        services.openUrl = [this](const QUrl& url) {
+            opened.push_back(url.toLocalFile().toStdString());
+            return true;
+        };
+    }
+    std::unique_ptr<CMainDlg> Make() {
+        auto window = std::make_unique<CMainDlg>(home, services);
+        window->Start();
+        return window;
+    }
+    int32_t Id(CMainDlg& window, const std::string& name) {
+        int32_t id = 0;
+        CMacroLibrary::ForEachPreOrder(window.Library().Root(), [&](CMacroNode& node) {
+            if (node.name != name)
+                return true;
+            id = node.id;
+            return false;
+        });
+        return id;
+    }
+
+    QTemporaryDir dir;
+    std::string home;
+    CMemorySettingsStore store;
+    CRecordingMessageBox messages;
+    CRecordingRunner runner;
+    CRecordingLauncher launcher;
+    CFakeClock clock{1700000000};
+    MainDlgServices services;
+    KeyHookReportFn report;
+    CRecordingKeyHook* hookPort = nullptr;
+    std::vector<std::string> opened;
+};
+
+constexpr int kEntryCommands[] = {MacroCommand::kCut,        MacroCommand::kCopy,
+                                  MacroCommand::kDelete,     MacroCommand::kExecute,
+                                  MacroCommand::kPasteIn,    MacroCommand::kPasteAfter,
+                                  MacroCommand::kPasteBefore};
+
+std::string Enabled(CMainDlg& window) {
+    std::string out;
+    for (int command : kEntryCommands)
+        out += window.CommandAction(command)->isEnabled() ? "1" : "0";
+    return out;
+}
+
+} // namespace
+
+class MainDlgQtTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void entryCommandsFollowTheClickedEntryAndTheClipboard() {
+        Fixture f;
+        auto window = f.Make();
+        CMainDlg& w = *window;
+        const int32_t root = w.Library().Root()->id;
+        const int32_t daily = f.Id(w, "Daily"), tidy = f.Id(w, "Tidy");
+        // Order: cut copy delete execute in after before.
+        struct Case {
+            const char* label;
+            int32_t id;
+            bool fullClipboard;
+            const char* expected;
+        };
+        const Case cases[] = {
+            {"nothing, empty", 0, false, "0000000"},  {"nothing, full", 0, true, "0000000"},
+            {"root, empty", root, false, "0000000"},  {"root, full", root, true, "0000000"},
+            {"macro, empty", tidy, false, "1111000"}, {"macro, full", tidy, true, "1111011"},
+            {"set, empty", daily, false, "1110000"},  {"set, full", daily, true, "1110111"},
+        };
+        QVERIFY(!w.Library().Clipboard());
+        for (bool full : {false, true}) {
+            if (full)
+                w.Library().CopyToClipboard(tidy);
+            for (const Case& c : cases) {
+                if (c.fullClipboard != full)
+                    continue;
+                w.UpdateCommandState(c.id);
+                QVERIFY2(Enabled(w) == c.expected,
+                         (std::string(c.label) + ": " + Enabled(w)).c_str());
+            }
+        }
+        // Stop is grey while nothing runs; Edit is not offered yet.
+        QVERIFY(!w.CommandAction(MainCommand::kStop)->isEnabled());
+        QVERIFY(!w.CommandAction(MacroCommand::kEdit));
+        QVERIFY(!w.ToolbarAction(MainCommand::kMacroWizard));
+    }
+
+    void trayStateFollowsRunningTriggersAndScheduler() {
+        Fixture f;
+        auto window = f.Make();
+        CMainDlg& w = *window;
+        QVERIFY(!w.HasTray()); // offscreen: the title carries the state
+        QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate"));
+        w.HandleCommand(MainCommand::kDisableTriggers);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate - Triggers Disabled"));
+        QVERIFY(w.CommandAction(MainCommand::kDisableTriggers)->isChecked());
+        QCOMPARE(f.hookPort->calls.back(), std::string("Release"));
+
+        const int32_t tidy = f.Id(w, "Tidy");
+        w.Tree()->setCurrentItem(w.Tree()->FindItem(tidy));
+        w.UpdateCommandState(tidy);
+        QVERIFY(w.ToolbarAction(MacroCommand::kExecute)->isEnabled());
+        w.HandleCommand(MacroCommand::kExecute);
+        QCOMPARE(f.runner.started, std::vector<std::string>{"Tidy"});
+        QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate - Running Macro"));
+        QVERIFY(w.CommandAction(MainCommand::kStop)->isEnabled());
+        QVERIFY(w.ToolbarAction(MainCommand::kStop)->isEnabled());
+        QVERIFY(!w.ToolbarAction(MacroCommand::kExecute)->isEnabled());
+
+        w.MacroFinished();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate - Triggers Disabled"));
+        QVERIFY(!w.ToolbarAction(MainCommand::kStop)->isEnabled());
+
+        w.HandleCommand(MainCommand::kDisableScheduler);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate - Disabled"));
+        w.HandleCommand(MainCommand::kDisableTriggers);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate - Scheduler Disabled"));
+        QVERIFY(!w.CommandAction(MainCommand::kDisableTriggers)->isChecked());
+        QCOMPARE(f.hookPort->calls.back(), std::string("Init"));
+        w.HandleCommand(MainCommand::kDisableScheduler);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate"));
+    }
+
+    void startUpSettingsDisableAndHide() {
+        Fixture f;
+        f.store.values["Set1"] = "8"; // hide; triggers and scheduler off
+        auto window = f.Make();
+        QVERIFY(window->CommandAction(MainCommand::kDisableTriggers)->isChecked());
+        QVERIFY(window->CommandAction(MainCommand::kDisableScheduler)->isChecked());
+        QVERIFY(window->HiddenInTray());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Tessera Wingmate - Disabled"));
+        QVERIFY(f.hookPort->calls.empty() ||
+                std::find(f.hookPort->calls.begin(), f.hookPort->calls.end(), "Init") ==
+                    f.hookPort->calls.end());
+    }
+
+    void tabChangeCommitsTheFormAndChangesPropagate() {
+        Fixture f;
+        auto window = f.Make();
+        CMainDlg& w = *window;
+        CFakeManagerForm form;
+        CFakeSchedulerForm scheduler;
+        w.SetManagerPage(new QWidget, &form);
+        w.SetSchedulerPage(new QWidget, &scheduler);
+        const int32_t tidy = f.Id(w, "Tidy");
+        w.Library().FindById(tidy)->lastRunTime = 1234;
+        w.SelectMacro(tidy);
+        QCOMPARE(form.shownId, tidy);
+        QCOMPARE(scheduler.shown.back(), std::string("Tidy"));
+
+        form.form.name = "Tidy up";
+        form.form.lastRunTime = 0; // the form has no last-run time
+        w.Tabs()->setCurrentIndex(2);
+        QCOMPARE(w.Library().FindById(tidy)->name, std::string("Tidy up"));
+        QCOMPARE(w.Library().FindById(tidy)->lastRunTime, int64_t(1234));
+        QCOMPARE(w.Tree()->FindItem(tidy)->text(0), QStringLiteral("Tidy up"));
+        QCOMPARE(scheduler.shown.back(), std::string("Tidy up"));
+        QVERIFY(scheduler.refreshes > 0);
+
+        // New Macro commits, clears the form and shows the Manager tab; with
+        // the blank form a later selection commits nothing.
+        w.HandleCommand(MainCommand::kNewMacro);
+        QCOMPARE(w.Tabs()->currentIndex(), 0);
+        QCOMPARE(form.shownId, 0);
+        form.form.name = "Should not land";
+        const int32_t daily = f.Id(w, "Daily");
+        w.SelectMacro(daily);
+        QCOMPARE(w.Library().FindById(daily)->name, std::string("Daily"));
+        QCOMPARE(w.Library().FindById(tidy)->name, std::string("Tidy up"));
+
+        // Add Macro through the interface: after a macro, into a set.
+        w.Tree()->setCurrentItem(w.Tree()->FindItem(tidy));
+        const int32_t added = w.AddMacroAtCaret(Record("New one"));
+        QVERIFY(added > 0);
+        QCOMPARE(ItemShape(w.Tree()->invisibleRootItem()),
+                 std::string("My Macros(Daily(Backup),Tidy up,New one)"));
+        QVERIFY(ItemsMatchNodes(w.Tree()->invisibleRootItem(), w.Library().Root()));
+    }
+
+    void exitSavesAndEscapeDoesNot() {
+        Fixture f;
+        const std::string file = f.home + "/Macros.mcf";
+        {
+            auto window = f.Make();
+            window->show();
+            window->Library().RemoveNode(f.Id(*window, "Tidy"));
+            const std::string before = ReadFile(file);
+            window->Tree()->setFocus();
+            QTest::keyClick(window->Tree(), Qt::Key_Escape);
+            QVERIFY(window->Ended());
+            QCOMPARE(ReadFile(file), before);
+            QVERIFY(f.store.writes.empty());
+        }
+        {
+            auto window = f.Make();
+            window->Library().RemoveNode(f.Id(*window, "Tidy"));
+            // Escape inside a page does not end the program.
+            window->show();
+            window->Tabs()->setCurrentIndex(3);
+            window->LogPage()->findChild<QPlainTextEdit*>()->setFocus();
+            QTest::keyClick(window->LogPage()->findChild<QPlainTextEdit*>(), Qt::Key_Escape);
+            QVERIFY(!window->Ended());
+            window->HandleCommand(MainCommand::kExit);
+            QVERIFY(window->Ended());
+            QCOMPARE(f.store.writes.size(), size_t(1));
+            CMacroLibrary reloaded;
+            QVERIFY(reloaded.LoadFrom(file));
+            QCOMPARE(Shape(reloaded.Root()), std::string("My Macros(Daily(Backup))"));
+            QVERIFY(std::filesystem::exists(f.home + "/Macros.bak"));
+        }
+    }
+
+    void aFailedSaveOnExitAsksAndCanStay() {
+        Fixture f;
+        auto window = f.Make();
+        window->Library().File().libraryPath = f.home + "/missing/Macros.mcf";
+        f.messages.answer = MessageAnswer::No;
+        window->HandleCommand(MainCommand::kExit);
+        QVERIFY(!window->Ended());
+        QCOMPARE(f.messages.shown.back().title, std::string("Save Failed"));
+        QVERIFY(f.store.writes.empty());
+        f.messages.answer = MessageAnswer::Yes;
+        window->HandleCommand(MainCommand::kExit);
+        QVERIFY(window->Ended());
+    }
+
+    void endOfMacroStartsTheNextQueued() {
+        Fixture f;
+        auto window = f.Make();
+        CMainDlg& w = *window;
+        const int32_t backup = f.Id(w, "Backup"), tidy = f.Id(w, "Tidy");
+        QVERIFY(w.RunQueue().EnqueueMacro(backup));
+        QVERIFY(w.RunQueue().EnqueueMacro(tidy));
+        w.RunQueue().RunNextQueued();
+        QCOMPARE(f.runner.started, std::vector<std::string>{"Backup"});
+        QCOMPARE(w.RunQueue().Count(), 1);
+        // The end arrives from a worker thread and waits until handled.
+        bool returned = false;
+        std::thread worker([&] {
+            w.MacroFinished();
+            returned = true;
+        });
+        QTRY_VERIFY(f.runner.started.size() == 2);
+        worker.join();
+        QVERIFY(returned);
+        QCOMPARE(f.runner.started[1], std::string("Tidy"));
+        QVERIFY(w.RunQueue().IsRunning());
+        w.HandleCommand(MainCommand::kMacroFinished);
+        QVERIFY(!w.RunQueue().IsRunning());
+        QVERIFY(!w.CommandAction(MainCommand::kStop)->isEnabled());
+    }
+
+    void startsShowOnTheOutputAndLogPages() {
+        Fixture f;
+        auto window = f.Make();
+        CMainDlg& w = *window;
+        w.OutputPage()->AppendOutput("old output\n");
+        const int32_t tidy = f.Id(w, "Tidy");
+        w.Tree()->setCurrentItem(w.Tree()->FindItem(tidy));
+        w.HandleCommand(MacroCommand::kExecute);
+        const QString lastRunText = QStringLiteral("Tuesday, November 14, 2023; at 22:13:20");
+        QCOMPARE(w.OutputPage()->OutputText(), QString());
+        QCOMPARE(w.OutputPage()->LastRunText(), QStringLiteral("Tidy: Run on ") + lastRunText);
+        QCOMPARE(w.LogPage()->DisplayText(), lastRunText + QStringLiteral("\t\tTidy\n"));
+        QCOMPARE(ReadFile(f.home + "/Wingmate.log"), lastRunText.toStdString() + "\t\tTidy\n");
+        w.HandleCommand(MainCommand::kMacroFinished);
+        w.HandleCommand(MacroCommand::kExecute);
+        // A new start empties the output box but not the Log display.
+        QCOMPARE(w.LogPage()->DisplayText().count(QLatin1Char('\n')), 2);
+
+        w.HandleCommand(MainCommand::kClearLogDisplay);
+        QCOMPARE(w.LogPage()->DisplayText(), QString());
+        w.HandleCommand(MainCommand::kClearLogFile);
+        QCOMPARE(ReadFile(f.home + "/Wingmate.log"), std::string());
+    }
+
+    void outputPageShowsLinesFromAnyThread() {
+        CRecordingMessageBox messages;
+        COutputPage page;
+        page.AppendOutput("one\ntwo");
+        page.AppendOutput("\r\nthree\n");
+        QCOMPARE(page.OutputText(), QStringLiteral("one\ntwo\nthree\n"));
+        QCOMPARE(page.LastOutputText(), std::string("\r\nthree\n"));
+        std::thread worker([&] { page.AppendOutput("from a worker\n"); });
+        worker.join();
+        QCOMPARE(page.LastOutputText(), std::string("from a worker\n"));
+        QTRY_COMPARE(page.OutputText(), QStringLiteral("one\ntwo\nthree\nfrom a worker\n"));
+        page.ClearOutput();
+        QCOMPARE(page.OutputText(), QString());
+        // The box keeps the newest text within its limit.
+        page.AppendOutput(std::string(COutputPage::kOutputLimit, 'a'));
+        page.AppendOutput("tail");
+        QCOMPARE(page.OutputText().size(), qsizetype(COutputPage::kOutputLimit));
+        QVERIFY(page.OutputText().endsWith(QStringLiteral("aatail")));
+    }
+
+    void logPageSavesACopyOrSaysItCouldNot() {
+        QTemporaryDir dir;
+        CRecordingMessageBox messages;
+        CLogPage page(messages);
+        const std::string log = dir.filePath(QStringLiteral("Wingmate.log")).toStdString();
+        page.RunLog().SetPath(log);
+        page.RunLog().AppendLine("first\rsecond");
+        QCOMPARE(page.DisplayText(), QStringLiteral("first\nsecond\n"));
+
+        QString target = dir.filePath(QStringLiteral("copy.log"));
+        page.SetSavePathChooser([&](QWidget*) { return target; });
+        page.findChild<QPushButton*>(QStringLiteral("saveLogFileAs"))->click();
+        QCOMPARE(ReadFile(target.toStdString()), std::string("first\rsecond\n"));
+        target = dir.filePath(QStringLiteral("no/such/folder/copy.log"));
+        page.SaveLogFileAs();
+        QCOMPARE(messages.shown.size(), size_t(1));
+        QCOMPARE(messages.shown[0].text, std::string("Could not save Log File"));
+        target.clear(); // cancelled: nothing happens
+        page.SaveLogFileAs();
+        QCOMPARE(messages.shown.size(), size_t(1));
+        page.findChild<QPushButton*>(QStringLiteral("clearDisplay"))->click();
+        QCOMPARE(page.DisplayText(), QString());
+        QCOMPARE(page.RunLog().DisplayLineCount(), 0);
+    }
+
+    void helpAndRecordDeclarationsSayWhyTheyFail() {
+        Fixture f;
+        auto window = f.Make();
+        window->HandleCommand(MainCommand::kHelpWingmate);
+        QCOMPARE(f.messages.shown.back().text,
+                 "Could not open help file: " + f.home + "/help/Wingmate.chm");
+        QCOMPARE(f.messages.shown.back().title, std::string("Failed to open Help"));
+        QVERIFY(f.opened.empty());
+        std::filesystem::create_directories(f.home + "/help");
+        std::ofstream(f.home + "/help/Tessera.chm") << "x";
+        window->HandleCommand(MainCommand::kHelpTessera);
+        QCOMPARE(f.opened, std::vector<std::string>{f.home + "/help/Tessera.chm"});
+
+        f.launcher.result = {false, ENOENT};
+        window->HandleCommand(MainCommand::kRecordDeclarations);
+        QCOMPARE(f.launcher.calls, std::vector<std::string>{f.home + "/Glimmer"});
+        QVERIFY(f.messages.shown.back().text.rfind("Could Not Find File: " + f.home + "/Glimmer",
+                                                   0) == 0);
+    }
+
+    void hookReportsFromItsThreadRunTheTriggeredMacro() {
+        Fixture f;
+        auto window = f.Make();
+        QVERIFY(f.report);
+        std::thread hookThread([&] {
+            f.report(1, CKeyHook::kKeyDown, vk::Ctrl);
+            f.report(1, CKeyHook::kKeyDown, 'K');
+        });
+        hookThread.join();
+        QTRY_COMPARE(f.runner.started, std::vector<std::string>{"Backup"});
+    }
+
+    void idleSchedulerPassesLeaveTheHookInPlace() {
+        Fixture f;
+        auto window = f.Make();
+        const auto calls = f.hookPort->calls;
+        QCOMPARE(std::count(calls.begin(), calls.end(), "Init"), 1);
+        for (int i = 0; i < 4; ++i)
+            window->OnTimerTick();
+        QCOMPARE(f.hookPort->calls, calls);
+        // A run releases it and its end puts it back once.
+        window->RunQueue().EnqueueMacro(f.Id(*window, "Tidy"));
+        window->RunQueue().RunNextQueued();
+        QCOMPARE(f.hookPort->calls.back(), std::string("Release"));
+        window->MacroFinished();
+        window->OnTimerTick();
+        const auto after = f.hookPort->calls;
+        QCOMPARE(std::count(after.begin(), after.end(), "Init"), 2);
+    }
+
+    void anUnavailableHookIsSaidInTheStatusBar() {
+        Fixture f;
+        f.services.makeKeyHook = [](KeyHookReportFn, std::string* why) {
+            *why = "Trigger keys are unavailable: DISPLAY is not set.";
+            return std::unique_ptr<IKeyHook>();
+        };
+        auto window = f.Make();
+        QVERIFY(f.messages.shown.empty());
+        auto* note = window->statusBar()->findChild<QLabel*>(QStringLiteral("hookProblem"));
+        QVERIFY(note);
+        QCOMPARE(note->text(), QStringLiteral("Trigger keys are unavailable: DISPLAY is not set."));
+    }
+
+    void inputPromptAndAlertRunOnTheWindowThread() {
+        QWidget owner;
+        CQtInputPrompt prompt(&owner);
+        QThread* asked = nullptr;
+        prompt.SetAsker([&](const std::string& instructions) -> std::optional<std::string> {
+            asked = QThread::currentThread();
+            return instructions + " answered";
+        });
+        std::optional<std::string> answer;
+        std::thread worker([&] { answer = prompt.AskInput("Name?"); });
+        QTRY_VERIFY(answer.has_value());
+        worker.join();
+        QCOMPARE(*answer, std::string("Name? answered"));
+        QCOMPARE(asked, owner.thread());
+
+        CRecordingMessageBox messages;
+        auto alert = MakeAlertFn(&owner, messages);
+        DesktopResult result;
+        std::thread scriptThread([&] { result = alert("Done!"); });
+        QTRY_COMPARE(messages.shown.size(), size_t(1));
+        scriptThread.join();
+        QVERIFY(result.ok);
+        QCOMPARE(messages.shown[0].text, std::string("Done!"));
+
+        CInputDlg dialog(QStringLiteral("Type it"));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Tessera - Input Required"));
+        QCOMPARE(dialog.instructionsBox->toPlainText(), QStringLiteral("Type it"));
+        dialog.inputLine->setText(QStringLiteral("typed"));
+        dialog.reject();
+        QCOMPARE(dialog.EnteredText(), QString());
+        dialog.accept();
+        QCOMPARE(dialog.EnteredText(), QStringLiteral("typed"));
+    }
+
+    void wingmatectlRunIsQueuedThroughTheSocket() {
+        Fixture f;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("wingmate.sock"));
+        CWingmateApp app(f.messages, path);
+        QVERIFY(app.ClaimInstance());
+        auto window = f.Make();
+        connect(&app, &CWingmateApp::requestReceived, window.get(),
+                &CMainDlg::HandleInstanceRequest);
+        std::string answer, error;
+        bool reached = false, done = false;
+        std::thread client([&] {
+            SendInstanceRequest(path.toStdString(), "run Tidy", answer, error, reached);
+            done = true;
+        });
+        QTRY_VERIFY(done);
+        client.join();
+        QVERIFY(reached);
+        QCOMPARE(answer, "queued\t" + std::to_string(f.Id(*window, "Tidy")) + "\tTidy");
+        QCOMPARE(f.runner.started, std::vector<std::string>{"Tidy"});
+
+        done = false;
+        std::thread refused([&] {
+            SendInstanceRequest(path.toStdString(), "run Daily", answer, error, reached);
+            done = true;
+        });
+        QTRY_VERIFY(done);
+        refused.join();
+        QCOMPARE(answer, std::string("refused\t\"Daily\" is a macro set"));
+    }
+};
+
+QTEST_MAIN(MainDlgQtTest)
+#include "MainDlgQtTest.moc"
