@@ -38,9 +38,13 @@ void CTriggerEdit::keyPressEvent(QKeyEvent* event) {
     end(false); // caret at the end, scrolled into view
 }
 
-void CTriggerEdit::keyReleaseEvent(QKeyEvent* event) { event->accept(); }
+void CTriggerEdit::keyReleaseEvent(QKeyEvent* event) {
+    event->accept();
+}
 
-void CTriggerEdit::inputMethodEvent(QInputMethodEvent* event) { event->accept(); }
+void CTriggerEdit::inputMethodEvent(QInputMethodEvent* event) {
+    event->accept();
+}
 
 void CTriggerEdit::focusInEvent(QFocusEvent* event) {
     if (hookControl)

@@ -81,13 +81,11 @@ ManagerFormValues ManagerFormFor(const CMacro& record, int64_t now) {
     values.executable = record.executable;
     values.useTessera = record.runAsScript != 0;
     values.description = record.description;
-    values.prefixIndex = record.triggerPrefix >= 0 && record.triggerPrefix <= 2
-                             ? record.triggerPrefix
-                             : -1;
+    values.prefixIndex =
+        record.triggerPrefix >= 0 && record.triggerPrefix <= 2 ? record.triggerPrefix : -1;
     values.triggerKey = record.triggerKey;
-    values.scheduleType = record.scheduleType == 1 || record.scheduleType == 2
-                              ? record.scheduleType
-                              : 0;
+    values.scheduleType =
+        record.scheduleType == 1 || record.scheduleType == 2 ? record.scheduleType : 0;
     values.frequencyText = std::to_string(record.frequency);
     values.unitIndex = record.unit >= 0 && record.unit < kScheduleUnitCount ? record.unit : -1;
     values.start = PickerStartFor(record, now);

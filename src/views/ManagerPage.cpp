@@ -36,7 +36,18 @@ QString DefaultChooser(QWidget* parent, CManagerPage::BrowseKind kind, const QSt
                                         QStringLiteral("All Files (*)"));
 }
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Buttons keep some room around their text whatever the style's padding.
+void GiveRoom(std::initializer_list<QPushButton*> buttons) {
+    for (QPushButton* button : buttons) {
+        const int text =
+            button->fontMetrics().horizontalAdvance(button->text().remove(QLatin1Char('&')));
+        button->setMinimumWidth(qMax(button->sizeHint().width(), text + 24));
+    }
+}
 
 // Tab moves through the controls in this order.
 void SetTabChain(std::initializer_list<QWidget*> chain) {
@@ -87,8 +98,8 @@ int64_t CManagerPage::Now() const {
 
 void CManagerPage::BuildForm() {
     auto* page = new QVBoxLayout(this);
-    page->setContentsMargins(8, 8, 8, 8);
-    page->setSpacing(6);
+    page->setContentsMargins(8, 6, 8, 6);
+    page->setSpacing(4);
 
     // Name, files and description, labels in one column.
     auto* entry = new QGridLayout;
@@ -136,7 +147,7 @@ void CManagerPage::BuildForm() {
     descriptionEdit->setObjectName(QStringLiteral("descriptionEdit"));
     descriptionEdit->setTabChangesFocus(true);
     const int lineHeight = descriptionEdit->fontMetrics().lineSpacing();
-    descriptionEdit->setFixedHeight(lineHeight * 3 + 12);
+    descriptionEdit->setFixedHeight(lineHeight * 2 + 12);
     auto* descriptionLabel = label("&Description:", descriptionEdit);
     descriptionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     entry->addWidget(descriptionLabel, 4, 0, Qt::AlignTop);
@@ -146,7 +157,7 @@ void CManagerPage::BuildForm() {
     // Trigger combination: prefix, keys, Clear.
     auto* triggerGroup = new QGroupBox(QStringLiteral("Trigger Combination"), this);
     auto* triggerRow = new QHBoxLayout(triggerGroup);
-    triggerRow->setContentsMargins(8, 4, 8, 6);
+    triggerRow->setContentsMargins(8, 2, 8, 4);
     prefixList = new QComboBox(triggerGroup);
     prefixList->setObjectName(QStringLiteral("prefixList"));
     for (const char* text : kPrefixTexts)
@@ -167,7 +178,7 @@ void CManagerPage::BuildForm() {
     // Run schedule: the three types on the left, the times on the right.
     auto* scheduleGroup = new QGroupBox(QStringLiteral("Run Schedule"), this);
     auto* schedule = new QGridLayout(scheduleGroup);
-    schedule->setContentsMargins(8, 4, 8, 6);
+    schedule->setContentsMargins(8, 2, 8, 4);
     schedule->setHorizontalSpacing(6);
     schedule->setVerticalSpacing(4);
     notScheduledButton = new QRadioButton(QStringLiteral("Not Scheduled"), scheduleGroup);
@@ -185,9 +196,8 @@ void CManagerPage::BuildForm() {
     frequencyEdit->setObjectName(QStringLiteral("frequencyEdit"));
     frequencyEdit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,9}")), frequencyEdit));
-    frequencyEdit->setMaximumWidth(frequencyEdit->fontMetrics().horizontalAdvance(
-                                       QStringLiteral("0000000")) +
-                                   12);
+    frequencyEdit->setMaximumWidth(
+        frequencyEdit->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
     unitList = new QComboBox(scheduleGroup);
     unitList->setObjectName(QStringLiteral("unitList"));
     for (int unit = 0; unit < kScheduleUnitCount; ++unit)
@@ -257,10 +267,13 @@ void CManagerPage::BuildForm() {
     entry->setColumnMinimumWidth(0, labelWidth);
     bottom->setColumnMinimumWidth(0, labelWidth);
 
-    SetTabChain({nameEdit, macroSetBox, fileEdit, fileBrowse, executableEdit, executableBrowse,
-                 useTesseraBox, descriptionEdit, prefixList, triggerEdit, clearTriggerButton,
-                 notScheduledButton, singleButton, repeatedButton, frequencyEdit, unitList,
-                 datePicker, timePicker, lastRunEdit, addButton, clearFieldsButton});
+    GiveRoom({fileBrowse, executableBrowse, clearTriggerButton, addButton, clearFieldsButton});
+    SetTabChain({nameEdit,         macroSetBox,      fileEdit,           fileBrowse,
+                 executableEdit,   executableBrowse, useTesseraBox,      descriptionEdit,
+                 prefixList,       triggerEdit,      clearTriggerButton, notScheduledButton,
+                 singleButton,     repeatedButton,   frequencyEdit,      unitList,
+                 datePicker,       timePicker,       lastRunEdit,        addButton,
+                 clearFieldsButton});
 
     connect(macroSetBox, &QCheckBox::toggled, this, [this] { ApplyRules(); });
     connect(useTesseraBox, &QCheckBox::toggled, this, [this] { ApplyRules(); });
@@ -276,7 +289,9 @@ void CManagerPage::BuildForm() {
             [this] { Browse(BrowseKind::Executable); });
 }
 
-void CManagerPage::SetHookControl(IKeyHookControl* control) { triggerEdit->SetHookControl(control); }
+void CManagerPage::SetHookControl(IKeyHookControl* control) {
+    triggerEdit->SetHookControl(control);
+}
 
 int CManagerPage::CheckedScheduleType() const {
     if (notScheduledButton->isChecked())
@@ -326,8 +341,8 @@ void CManagerPage::SetFormValues(const ManagerFormValues& values) {
 }
 
 void CManagerPage::ApplyRules() {
-    const ManagerControlState state =
-        ManagerControls(macroSetBox->isChecked(), CheckedScheduleType(), useTesseraBox->isChecked());
+    const ManagerControlState state = ManagerControls(
+        macroSetBox->isChecked(), CheckedScheduleType(), useTesseraBox->isChecked());
     fileEdit->setEnabled(state.scriptFile);
     fileBrowse->setEnabled(state.scriptFile);
     executableEdit->setEnabled(state.executable);

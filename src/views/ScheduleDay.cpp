@@ -67,7 +67,9 @@ uint32_t BoldDayMask(const CMacroLibrary& library, int year, int month) {
     return mask;
 }
 
-std::string HourRowText(int hour) { return std::to_string(hour) + ":00"; }
+std::string HourRowText(int hour) {
+    return std::to_string(hour) + ":00";
+}
 
 bool RepeatedShownOn(const CMacro& macro, CalendarDate selected) {
     const int32_t unit = macro.unit;
@@ -183,8 +185,8 @@ ScheduleFormRead ReadScheduleForm(const ScheduleFormValues& values, int32_t curr
     read.frequencyMessage = frequency.message;
     read.frequencyText =
         frequency.message.empty() ? values.frequencyText : std::to_string(frequency.value);
-    read.scheduleType = values.scheduleType == 0 || values.scheduleType == 1 ? values.scheduleType
-                                                                             : 2;
+    read.scheduleType =
+        values.scheduleType == 0 || values.scheduleType == 1 ? values.scheduleType : 2;
     return read;
 }
 

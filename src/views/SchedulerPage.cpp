@@ -33,7 +33,9 @@ namespace {
 
 constexpr int kIdRole = Qt::UserRole;
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // Tab moves through the controls in this order.
 void SetTabChain(std::initializer_list<QWidget*> chain) {
@@ -188,8 +190,8 @@ int64_t CSchedulerPage::Now() const {
 
 void CSchedulerPage::BuildPage() {
     auto* page = new QVBoxLayout(this);
-    page->setContentsMargins(8, 8, 8, 8);
-    page->setSpacing(6);
+    page->setContentsMargins(6, 6, 6, 6);
+    page->setSpacing(4);
 
     calendar = new QCalendarWidget(this);
     calendar->setObjectName(QStringLiteral("calendar"));
@@ -201,7 +203,7 @@ void CSchedulerPage::BuildPage() {
     formGroup = new QGroupBox(QStringLiteral("Macro Name: None Selected"), this);
     formGroup->setObjectName(QStringLiteral("formGroup"));
     auto* form = new QGridLayout(formGroup);
-    form->setContentsMargins(8, 4, 8, 6);
+    form->setContentsMargins(6, 2, 6, 4);
     form->setHorizontalSpacing(6);
     form->setVerticalSpacing(4);
     notScheduledButton = new QRadioButton(QStringLiteral("Not Scheduled"), formGroup);
@@ -231,8 +233,7 @@ void CSchedulerPage::BuildPage() {
     timePicker->setObjectName(QStringLiteral("timePicker"));
     timePicker->setDisplayFormat(QStringLiteral("HH:mm:ss"));
 
-    auto* frequencyLabel = new QLabel(QStringLiteral("Every:"), formGroup);
-    frequencyLabel->setToolTip(QStringLiteral("Frequency: Every"));
+    auto* frequencyLabel = new QLabel(QStringLiteral("Frequency: Every"), formGroup);
     frequencyLabel->setBuddy(frequencyEdit);
     dateLabel = new QLabel(QStringLiteral("Starting On:"), formGroup);
     dateLabel->setObjectName(QStringLiteral("dateLabel"));
@@ -249,21 +250,25 @@ void CSchedulerPage::BuildPage() {
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {updateButton, findButton, manageButton}) {
         button->setAutoDefault(false);
+        // As wide as the text needs, so that the form fits beside the calendar.
+        button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 20);
         buttons->addWidget(button);
     }
 
     form->addWidget(notScheduledButton, 0, 0, 1, 2);
     form->addWidget(singleButton, 1, 0, 1, 2);
     form->addWidget(repeatedButton, 2, 0, 1, 2);
-    form->addWidget(frequencyLabel, 3, 0);
-    form->addLayout(frequencyRow, 3, 1);
-    form->addWidget(dateLabel, 4, 0);
-    form->addWidget(datePicker, 4, 1);
-    form->addWidget(timePicker, 5, 1);
-    form->addWidget(timeLabel, 5, 0);
-    form->addLayout(buttons, 6, 0, 1, 2);
+    // "Frequency: Every" reads on into the box and the unit on the next line,
+    // which keeps the form narrow enough to stand beside the calendar.
+    form->addWidget(frequencyLabel, 3, 0, 1, 2);
+    form->addLayout(frequencyRow, 4, 1);
+    form->addWidget(dateLabel, 5, 0);
+    form->addWidget(datePicker, 5, 1);
+    form->addWidget(timeLabel, 6, 0);
+    form->addWidget(timePicker, 6, 1);
+    form->addLayout(buttons, 7, 0, 1, 2);
     form->setColumnStretch(1, 1);
-    form->setRowStretch(7, 1);
+    form->setRowStretch(8, 1);
 
     auto* top = new QHBoxLayout;
     top->addWidget(calendar, 0, Qt::AlignTop);
@@ -284,9 +289,9 @@ void CSchedulerPage::BuildPage() {
     frequencyEdit->setText(QStringLiteral("1"));
     notScheduledButton->setChecked(true);
     ApplyScheduleRule();
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             updateButton, findButton, manageButton, notScheduledButton, singleButton,
-             repeatedButton})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{updateButton, findButton, manageButton, notScheduledButton,
+                                         singleButton, repeatedButton})
         control->setEnabled(false);
     RefreshDayList();
 
@@ -335,9 +340,9 @@ void CSchedulerPage::ShowMacro(const CMacro& record) {
     ApplyScheduleRule();
     shownId = record.id;
     if (shownId > 0) {
-        for (QWidget* control : std::initializer_list<QWidget*>{
-                 updateButton, findButton, manageButton, notScheduledButton, singleButton,
-                 repeatedButton})
+        for (QWidget* control :
+             std::initializer_list<QWidget*>{updateButton, findButton, manageButton,
+                                             notScheduledButton, singleButton, repeatedButton})
             control->setEnabled(true);
     }
 }
@@ -399,7 +404,7 @@ void CSchedulerPage::Update() {
     values.unitIndex = unitList->currentIndex();
     const QDate date = datePicker->date();
     const QTime time = timePicker->time();
-    values.start = PickerDateTime{date.year(), date.month(), date.day(),
+    values.start = PickerDateTime{date.year(), date.month(),  date.day(),
                                   time.hour(), time.minute(), time.second()};
     const ScheduleFormRead read = ReadScheduleForm(values, node->unit);
     if (!read.frequencyMessage.empty()) {

@@ -49,10 +49,12 @@ const FrequencyCase kFrequencies[] = {
     {"NotANumberIsZero", "abc", 3, 0, "", "abc"},
     {"LeadingNumber", "12abc", 3, 12, "", "12abc"},
     {"NegativeIsOne", "-3", 3, 1, "Frequency must be in range (0 > x >= 1) for this type", "1"},
-    {"AboveSeconds", "90000", 0, 86400, "Frequency must be in range (0 > x >= 86400) for this type", "86400"},
+    {"AboveSeconds", "90000", 0, 86400, "Frequency must be in range (0 > x >= 86400) for this type",
+     "86400"},
     {"MinutesLimit", "36000", 1, 36000, "", "36000"},
     {"MonthIsAtMostOne", "2", 5, 1, "Frequency must be in range (0 > x >= 1) for this type", "1"},
-    {"NoUnitSelectedUsesSeconds", "90000", -1, 86400, "Frequency must be in range (0 > x >= 86400) for this type", "86400"},
+    {"NoUnitSelectedUsesSeconds", "90000", -1, 86400,
+     "Frequency must be in range (0 > x >= 86400) for this type", "86400"},
 };
 INSTANTIATE_TEST_SUITE_P(Read, FormFrequency, ::testing::ValuesIn(kFrequencies), LabelName());
 
@@ -168,10 +170,13 @@ TEST_P(Controls, FollowTheRules) {
 
 const ControlsCase kControls[] = {
     {"NotScheduled", false, 0, true, false, true, false, false, "On Date:", TreeIcon::NotScheduled},
-    {"SingleOccurrence", false, 1, true, false, true, false, true, "On Date:", TreeIcon::SingleOccurrence},
+    {"SingleOccurrence", false, 1, true, false, true, false, true,
+     "On Date:", TreeIcon::SingleOccurrence},
     {"Repeated", false, 2, true, false, true, true, true, "Starting Date:", TreeIcon::Repeated},
-    {"WithoutTesseraEnablesExecutable", false, 0, false, true, true, false, false, "On Date:", TreeIcon::NotScheduled},
-    {"MacroSetDisablesMacroFields", true, 2, false, false, false, false, false, "Starting Date:", TreeIcon::MacroSet},
+    {"WithoutTesseraEnablesExecutable", false, 0, false, true, true, false, false,
+     "On Date:", TreeIcon::NotScheduled},
+    {"MacroSetDisablesMacroFields", true, 2, false, false, false, false, false,
+     "Starting Date:", TreeIcon::MacroSet},
 };
 INSTANTIATE_TEST_SUITE_P(Manager, Controls, ::testing::ValuesIn(kControls), LabelName());
 

@@ -53,7 +53,9 @@ std::string Placement(const std::vector<DayListRow>& rows, const std::string& na
 
 class ScheduleDayTest : public ::testing::Test {
 protected:
-    void SetUp() override { root = lib.InsertRecord(Record("My Macros", kSet), -1, InsertPosition::Into); }
+    void SetUp() override {
+        root = lib.InsertRecord(Record("My Macros", kSet), -1, InsertPosition::Into);
+    }
     int32_t Add(const CMacro& macro) { return lib.InsertRecord(macro, root, InsertPosition::Into); }
 
     ScopedTimeZone zone{"America/New_York"};
@@ -94,33 +96,93 @@ TEST_P(DayListPlacement, ListsTheMacroInItsGroup) {
 }
 
 const PlacementCase kPlacements[] = {
-    {"SingleAt2330EndsTheLastGroup", Scheduled("", kOnce, "3\\10\\2024", "23:30:0"), {2024, 3, 10}, "23:00>m>24:00"},
-    {"SingleAtMidnight", Scheduled("", kOnce, "3\\10\\2024", "0:0:0"), {2024, 3, 10}, "0:00>m>1:00"},
+    {"SingleAt2330EndsTheLastGroup",
+     Scheduled("", kOnce, "3\\10\\2024", "23:30:0"),
+     {2024, 3, 10},
+     "23:00>m>24:00"},
+    {"SingleAtMidnight",
+     Scheduled("", kOnce, "3\\10\\2024", "0:0:0"),
+     {2024, 3, 10},
+     "0:00>m>1:00"},
     {"SingleAt7", Scheduled("", kOnce, "3\\10\\2024", "7:15:0"), {2024, 3, 10}, "7:00>m>8:00"},
     {"SingleOnAnotherDay", Scheduled("", kOnce, "3\\10\\2024", "7:15:0"), {2024, 3, 11}, ""},
-    {"SingleNormalisedDay32", Scheduled("", kOnce, "1\\32\\2024", "9:0:0"), {2024, 2, 1}, "9:00>m>10:00"},
+    {"SingleNormalisedDay32",
+     Scheduled("", kOnce, "1\\32\\2024", "9:0:0"),
+     {2024, 2, 1},
+     "9:00>m>10:00"},
     {"SingleUnparsable", Scheduled("", kOnce, "", "9:0:0"), {2024, 2, 1}, ""},
-    {"Every2DaysOnThe1st", Scheduled("", kRep, "1\\1\\2024", "8:0:0", kDays, 2), {2024, 1, 1}, "Repeated>m>0:00"},
-    {"Every2DaysOnThe3rd", Scheduled("", kRep, "1\\1\\2024", "8:0:0", kDays, 2), {2024, 1, 3}, "Repeated>m>0:00"},
-    {"Every2DaysOnThe5th", Scheduled("", kRep, "1\\1\\2024", "8:0:0", kDays, 2), {2024, 1, 5}, "Repeated>m>0:00"},
-    {"Every2DaysNotOnThe2nd", Scheduled("", kRep, "1\\1\\2024", "8:0:0", kDays, 2), {2024, 1, 2}, ""},
-    {"Every2DaysNotBeforeStart", Scheduled("", kRep, "1\\1\\2024", "8:0:0", kDays, 2), {2023, 12, 30}, ""},
+    {"Every2DaysOnThe1st",
+     Scheduled("", kRep, "1\\1\\2024", "8:0:0", kDays, 2),
+     {2024, 1, 1},
+     "Repeated>m>0:00"},
+    {"Every2DaysOnThe3rd",
+     Scheduled("", kRep, "1\\1\\2024", "8:0:0", kDays, 2),
+     {2024, 1, 3},
+     "Repeated>m>0:00"},
+    {"Every2DaysOnThe5th",
+     Scheduled("", kRep, "1\\1\\2024", "8:0:0", kDays, 2),
+     {2024, 1, 5},
+     "Repeated>m>0:00"},
+    {"Every2DaysNotOnThe2nd",
+     Scheduled("", kRep, "1\\1\\2024", "8:0:0", kDays, 2),
+     {2024, 1, 2},
+     ""},
+    {"Every2DaysNotBeforeStart",
+     Scheduled("", kRep, "1\\1\\2024", "8:0:0", kDays, 2),
+     {2023, 12, 30},
+     ""},
     // Clocks go forward on 10 March 2024 in New York: the days still count.
-    {"Every2DaysAfterSpringForward", Scheduled("", kRep, "3\\1\\2024", "8:0:0", kDays, 2), {2024, 3, 11}, "Repeated>m>0:00"},
-    {"Every2DaysOddDayAfterSpringForward", Scheduled("", kRep, "3\\1\\2024", "8:0:0", kDays, 2), {2024, 3, 12}, ""},
-    {"DailyAfterFallBack", Scheduled("", kRep, "10\\30\\2024", "23:30:0", kDays, 1), {2024, 11, 5}, "Repeated>m>0:00"},
-    {"WeeklyAWeekLater", Scheduled("", kRep, "1\\3\\2024", "8:0:0", kWeeks, 1), {2024, 1, 10}, "Repeated>m>0:00"},
+    {"Every2DaysAfterSpringForward",
+     Scheduled("", kRep, "3\\1\\2024", "8:0:0", kDays, 2),
+     {2024, 3, 11},
+     "Repeated>m>0:00"},
+    {"Every2DaysOddDayAfterSpringForward",
+     Scheduled("", kRep, "3\\1\\2024", "8:0:0", kDays, 2),
+     {2024, 3, 12},
+     ""},
+    {"DailyAfterFallBack",
+     Scheduled("", kRep, "10\\30\\2024", "23:30:0", kDays, 1),
+     {2024, 11, 5},
+     "Repeated>m>0:00"},
+    {"WeeklyAWeekLater",
+     Scheduled("", kRep, "1\\3\\2024", "8:0:0", kWeeks, 1),
+     {2024, 1, 10},
+     "Repeated>m>0:00"},
     {"WeeklyNotMidweek", Scheduled("", kRep, "1\\3\\2024", "8:0:0", kWeeks, 1), {2024, 1, 11}, ""},
     {"DaysWithFrequency0", Scheduled("", kRep, "1\\1\\2024", "8:0:0", kDays, 0), {2024, 1, 1}, ""},
-    {"HoursEveryDayEvenBeforeStart", Scheduled("", kRep, "6\\1\\2030", "8:0:0", kHours, 3), {2024, 1, 1}, "Repeated>m>0:00"},
-    {"SecondsWithUnparsableStart", Scheduled("", kRep, "", "", kSeconds, 5), {2024, 1, 1}, "Repeated>m>0:00"},
+    {"HoursEveryDayEvenBeforeStart",
+     Scheduled("", kRep, "6\\1\\2030", "8:0:0", kHours, 3),
+     {2024, 1, 1},
+     "Repeated>m>0:00"},
+    {"SecondsWithUnparsableStart",
+     Scheduled("", kRep, "", "", kSeconds, 5),
+     {2024, 1, 1},
+     "Repeated>m>0:00"},
     {"DaysWithUnparsableStart", Scheduled("", kRep, "x", "8:0:0", kDays, 1), {2024, 1, 1}, ""},
-    {"MonthlyOn31stOfMarch", Scheduled("", kRep, "1\\31\\2024", "8:0:0", kMonth), {2024, 3, 31}, "Repeated>m>0:00"},
-    {"MonthlyOn31stNotOn30thOfApril", Scheduled("", kRep, "1\\31\\2024", "8:0:0", kMonth), {2024, 4, 30}, ""},
-    {"MonthlyOn31stNotOn29thOfFebruary", Scheduled("", kRep, "1\\31\\2024", "8:0:0", kMonth), {2024, 2, 29}, ""},
-    {"MonthlyNotBeforeStartMonth", Scheduled("", kRep, "1\\31\\2024", "8:0:0", kMonth), {2023, 12, 31}, ""},
-    {"MonthlyFromNovemberInJanuary", Scheduled("", kRep, "11\\15\\2023", "8:0:0", kMonth), {2024, 1, 15}, "Repeated>m>0:00"},
-    {"YearlyOnLeapDay", Scheduled("", kRep, "2\\29\\2024", "8:0:0", kYear), {2028, 2, 29}, "Repeated>m>0:00"},
+    {"MonthlyOn31stOfMarch",
+     Scheduled("", kRep, "1\\31\\2024", "8:0:0", kMonth),
+     {2024, 3, 31},
+     "Repeated>m>0:00"},
+    {"MonthlyOn31stNotOn30thOfApril",
+     Scheduled("", kRep, "1\\31\\2024", "8:0:0", kMonth),
+     {2024, 4, 30},
+     ""},
+    {"MonthlyOn31stNotOn29thOfFebruary",
+     Scheduled("", kRep, "1\\31\\2024", "8:0:0", kMonth),
+     {2024, 2, 29},
+     ""},
+    {"MonthlyNotBeforeStartMonth",
+     Scheduled("", kRep, "1\\31\\2024", "8:0:0", kMonth),
+     {2023, 12, 31},
+     ""},
+    {"MonthlyFromNovemberInJanuary",
+     Scheduled("", kRep, "11\\15\\2023", "8:0:0", kMonth),
+     {2024, 1, 15},
+     "Repeated>m>0:00"},
+    {"YearlyOnLeapDay",
+     Scheduled("", kRep, "2\\29\\2024", "8:0:0", kYear),
+     {2028, 2, 29},
+     "Repeated>m>0:00"},
     {"YearlyNotBeforeStart", Scheduled("", kRep, "7\\4\\2024", "8:0:0", kYear), {2023, 7, 4}, ""},
     {"YearlyNotAnotherMonth", Scheduled("", kRep, "7\\4\\2024", "8:0:0", kYear), {2025, 8, 4}, ""},
     {"NotScheduled", Scheduled("", kNot, "3\\10\\2024", "7:0:0"), {2024, 3, 10}, ""},
@@ -170,17 +232,23 @@ TEST_P(BoldDays, MarksTheScheduledDays) {
     EXPECT_EQ(BoldDayMask(lib, c.year, c.month), c.mask);
 }
 
-constexpr uint32_t Day(int d) { return uint32_t{1} << (d - 1); }
+constexpr uint32_t Day(int d) {
+    return uint32_t{1} << (d - 1);
+}
 
 const BoldCase kBoldCases[] = {
     {"SingleInItsMonth", Scheduled("s", kOnce, "3\\15\\2024", "8:0:0"), 2024, 3, Day(15)},
     {"SingleNotNextMonth", Scheduled("s", kOnce, "3\\15\\2024", "8:0:0"), 2024, 4, 0},
     {"SingleNotSameMonthNextYear", Scheduled("s", kOnce, "3\\15\\2024", "8:0:0"), 2025, 3, 0},
-    {"SingleLateOnLastDayOfMonth", Scheduled("s", kOnce, "3\\31\\2024", "23:59:59"), 2024, 3, Day(31)},
-    {"MonthlyOn31stInJanuary", Scheduled("m", kRep, "1\\31\\2024", "8:0:0", kMonth), 2024, 1, Day(31)},
-    {"MonthlyOn31stInMarch", Scheduled("m", kRep, "1\\31\\2024", "8:0:0", kMonth), 2024, 3, Day(31)},
+    {"SingleLateOnLastDayOfMonth", Scheduled("s", kOnce, "3\\31\\2024", "23:59:59"), 2024, 3,
+     Day(31)},
+    {"MonthlyOn31stInJanuary", Scheduled("m", kRep, "1\\31\\2024", "8:0:0", kMonth), 2024, 1,
+     Day(31)},
+    {"MonthlyOn31stInMarch", Scheduled("m", kRep, "1\\31\\2024", "8:0:0", kMonth), 2024, 3,
+     Day(31)},
     {"MonthlyNotBeforeStart", Scheduled("m", kRep, "1\\31\\2024", "8:0:0", kMonth), 2023, 12, 0},
-    {"MonthlyFromNovemberBoldInJanuary", Scheduled("m", kRep, "11\\20\\2023", "8:0:0", kMonth), 2024, 1, Day(20)},
+    {"MonthlyFromNovemberBoldInJanuary", Scheduled("m", kRep, "11\\20\\2023", "8:0:0", kMonth),
+     2024, 1, Day(20)},
     {"YearlyInItsMonth", Scheduled("y", kRep, "7\\4\\2020", "8:0:0", kYear), 2024, 7, Day(4)},
     {"YearlyNotInOtherMonths", Scheduled("y", kRep, "7\\4\\2020", "8:0:0", kYear), 2024, 6, 0},
     {"YearlyNotBeforeStart", Scheduled("y", kRep, "7\\4\\2020", "8:0:0", kYear), 2019, 7, 0},
@@ -258,13 +326,15 @@ TEST_P(Drop, SchedulesFromTheRow) {
 }
 
 const DropCase kDrops[] = {
-    {"UnscheduledOnHour7WithoutAsking", kNot, "7:00", MessageAnswer::No, true, false, kOnce, "7:00:00"},
+    {"UnscheduledOnHour7WithoutAsking", kNot, "7:00", MessageAnswer::No, true, false, kOnce,
+     "7:00:00"},
     {"ScheduledOnHour7AsksYes", kRep, "7:00", MessageAnswer::Yes, true, true, kOnce, "7:00:00"},
     {"ScheduledOnHour7AsksNo", kOnce, "7:00", MessageAnswer::No, false, true, 0, ""},
     {"OnHour0", kNot, "0:00", MessageAnswer::Yes, true, false, kOnce, "0:00:00"},
     {"OnHour24", kNot, "24:00", MessageAnswer::Yes, true, false, kOnce, "24:00:00"},
     {"OnRepeatedRowTakesNow", kNot, "Repeated", MessageAnswer::Yes, true, false, kRep, "14:5:6"},
-    {"OnMacroRowTakesItsGroupHour", kNot, "[at7]", MessageAnswer::Yes, true, false, kOnce, "7:00:00"},
+    {"OnMacroRowTakesItsGroupHour", kNot, "[at7]", MessageAnswer::Yes, true, false, kOnce,
+     "7:00:00"},
     {"OnRepeatedMacroRowRepeats", kNot, "[daily]", MessageAnswer::Yes, true, false, kRep, "14:5:6"},
     {"OutsideTheRows", kNot, "nowhere", MessageAnswer::Yes, false, false, 0, ""},
 };
@@ -294,7 +364,7 @@ TEST_F(ScheduleDayTest, DroppedMacroIsListedWhereItWasDropped) {
     CRecordingMessageBox messages;
     CMacroNode* node = lib.FindById(id);
     ASSERT_TRUE(ApplyDrop(*node, rows, 1 + 18, // the row of 18:00
-                           {2024, 5, 9}, 0, messages));
+                          {2024, 5, 9}, 0, messages));
     EXPECT_EQ(Placement(BuildDayList(lib, {2024, 5, 9}), "x"), "18:00>x>19:00");
 }
 
