@@ -210,6 +210,7 @@ void CManagerPage::BuildForm() {
     datePicker = new QDateEdit(scheduleGroup);
     datePicker->setObjectName(QStringLiteral("datePicker"));
     datePicker->setCalendarPopup(true);
+    datePicker->setMinimumDate(QDate(100, 1, 1)); // any start the form can show
     datePicker->setDisplayFormat(QStringLiteral("d MMM yyyy"));
     timePicker = new QTimeEdit(scheduleGroup);
     timePicker->setObjectName(QStringLiteral("timePicker"));

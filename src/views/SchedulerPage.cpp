@@ -228,6 +228,7 @@ void CSchedulerPage::BuildPage() {
     datePicker = new QDateEdit(formGroup);
     datePicker->setObjectName(QStringLiteral("datePicker"));
     datePicker->setCalendarPopup(true);
+    datePicker->setMinimumDate(QDate(100, 1, 1)); // any start the form can show
     datePicker->setDisplayFormat(QStringLiteral("d MMM yyyy"));
     timePicker = new QTimeEdit(formGroup);
     timePicker->setObjectName(QStringLiteral("timePicker"));

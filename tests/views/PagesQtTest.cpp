@@ -243,6 +243,17 @@ private Q_SLOTS:
         QCOMPARE(f.manager->nameEdit->text(), QStringLiteral("A"));
     }
 
+    void oldStartDatesSurviveTheForm() {
+        Fixture f;
+        CMacroNode* a = f.library.FindById(f.a);
+        a->startDate = "7\\4\\1600";
+        a->startTime = "9:0:0";
+        f.window.SelectMacro(f.a);
+        QCOMPARE(f.manager->ReadForm().startDate, std::string("7\\4\\1600"));
+        f.scheduler->Update();
+        QCOMPARE(f.Node(f.a).startDate, std::string("7\\4\\1600"));
+    }
+
     void lastRunFollowsOnlyTheShownEntry() {
         Fixture f;
         f.window.SelectMacro(f.a);
