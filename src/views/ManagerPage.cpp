@@ -1,0 +1,438 @@
+#include "views/ManagerPage.h"
+
+#include "ports/Clock.h"
+#include "ports/MessageBox.h"
+#include "schedule/Schedule.h"
+#include "triggers/TriggerEdit.h"
+#include "views/IconSet.h"
+#include "views/MainWindowOps.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const kPrefixTexts[] = {"<NONE>", "<CTRL>", "<SHIFT>"};
+
+QString DefaultChooser(QWidget* parent, CManagerPage::BrowseKind kind, const QString& current) {
+    if (kind == CManagerPage::BrowseKind::ScriptFile)
+        return QFileDialog::getOpenFileName(parent, QStringLiteral("Script File"), current,
+                                            QStringLiteral("Script Files (*.tsc);;All Files (*)"));
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Executable"), current,
+                                        QStringLiteral("All Files (*)"));
+}
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Buttons keep some room around their text whatever the style's padding.
+void GiveRoom(std::initializer_list<QPushButton*> buttons) {
+    for (QPushButton* button : buttons) {
+        const int text =
+            button->fontMetrics().horizontalAdvance(button->text().remove(QLatin1Char('&')));
+        button->setMinimumWidth(qMax(button->sizeHint().width(), text + 24));
+    }
+}
+
+// Tab moves through the controls in this order.
+void SetTabChain(std::initializer_list<QWidget*> chain) {
+    QWidget* previous = nullptr;
+    for (QWidget* widget : chain) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+} // namespace
+
+// Date and time pickers hold a PickerDateTime.
+static void SetPickers(QDateEdit* date, QTimeEdit* time, const PickerDateTime& at) {
+    date->setDate(QDate(at.year, at.month, at.day));
+    time->setTime(QTime(at.hour, at.minute, at.second));
+}
+
+static PickerDateTime ReadPickers(const QDateEdit* date, const QTimeEdit* time) {
+    PickerDateTime at;
+    const QDate day = date->date();
+    const QTime clock = time->time();
+    at.year = day.year();
+    at.month = day.month();
+    at.day = day.day();
+    at.hour = clock.hour();
+    at.minute = clock.minute();
+    at.second = clock.second();
+    return at;
+}
+
+CManagerPage::CManagerPage(CMacroLibrary& model, IMainWindowOps& mainWindow,
+                           IMessageBox& messageBox, const IClock* timeSource, QWidget* parent)
+    : QWidget(parent), library(model), ops(mainWindow), messages(messageBox), clock(timeSource) {
+    setObjectName(QStringLiteral("managerPage"));
+    BuildForm();
+    ClearForm();
+}
+
+CManagerPage::~CManagerPage() = default;
+
+int64_t CManagerPage::Now() const {
+    if (clock)
+        return clock->Now();
+    return CSystemClock().Now();
+}
+
+void CManagerPage::BuildForm() {
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(8, 6, 8, 6);
+    page->setSpacing(4);
+
+    // Name, files and description, labels in one column.
+    auto* entry = new QGridLayout;
+    entry->setHorizontalSpacing(6);
+    entry->setVerticalSpacing(4);
+    entry->setColumnStretch(1, 1);
+    auto label = [this](const char* text, QWidget* buddy) {
+        auto* result = new QLabel(QString::fromLatin1(text), this);
+        result->setBuddy(buddy);
+        return result;
+    };
+
+    nameEdit = new QLineEdit(this);
+    nameEdit->setObjectName(QStringLiteral("nameEdit"));
+    macroSetBox = new QCheckBox(QStringLiteral("Macro &Set"), this);
+    macroSetBox->setObjectName(QStringLiteral("macroSetBox"));
+    iconLabel = new QLabel(this);
+    iconLabel->setFixedSize(20, 20);
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(nameEdit, 1);
+    nameRow->addWidget(macroSetBox);
+    nameRow->addWidget(iconLabel);
+    entry->addWidget(label("Macro &Name:", nameEdit), 0, 0);
+    entry->addLayout(nameRow, 0, 1, 1, 2);
+
+    fileEdit = new QLineEdit(this);
+    fileEdit->setObjectName(QStringLiteral("fileEdit"));
+    fileBrowse = new QPushButton(QStringLiteral("Browse..."), this);
+    entry->addWidget(label("&File:", fileEdit), 1, 0);
+    entry->addWidget(fileEdit, 1, 1);
+    entry->addWidget(fileBrowse, 1, 2);
+
+    executableEdit = new QLineEdit(this);
+    executableEdit->setObjectName(QStringLiteral("executableEdit"));
+    executableBrowse = new QPushButton(QStringLiteral("Browse..."), this);
+    entry->addWidget(label("E&xecutable:", executableEdit), 2, 0);
+    entry->addWidget(executableEdit, 2, 1);
+    entry->addWidget(executableBrowse, 2, 2);
+
+    useTesseraBox = new QCheckBox(QStringLiteral("&Use Tessera"), this);
+    useTesseraBox->setObjectName(QStringLiteral("useTesseraBox"));
+    entry->addWidget(useTesseraBox, 3, 1, 1, 2);
+
+    descriptionEdit = new QPlainTextEdit(this);
+    descriptionEdit->setObjectName(QStringLiteral("descriptionEdit"));
+    descriptionEdit->setTabChangesFocus(true);
+    const int lineHeight = descriptionEdit->fontMetrics().lineSpacing();
+    descriptionEdit->setFixedHeight(lineHeight * 2 + 12);
+    auto* descriptionLabel = label("&Description:", descriptionEdit);
+    descriptionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    entry->addWidget(descriptionLabel, 4, 0, Qt::AlignTop);
+    entry->addWidget(descriptionEdit, 4, 1, 1, 2);
+    page->addLayout(entry);
+
+    // Trigger combination: prefix, keys, Clear.
+    auto* triggerGroup = new QGroupBox(QStringLiteral("Trigger Combination"), this);
+    auto* triggerRow = new QHBoxLayout(triggerGroup);
+    triggerRow->setContentsMargins(8, 2, 8, 4);
+    prefixList = new QComboBox(triggerGroup);
+    prefixList->setObjectName(QStringLiteral("prefixList"));
+    for (const char* text : kPrefixTexts)
+        prefixList->addItem(QString::fromLatin1(text));
+    triggerEdit = new CTriggerEdit(triggerGroup);
+    triggerEdit->setObjectName(QStringLiteral("triggerEdit"));
+    triggerEdit->setPlaceholderText(QStringLiteral("Press the keys"));
+    clearTriggerButton = new QPushButton(QStringLiteral("C&lear"), triggerGroup);
+    auto* prefixLabel = new QLabel(QStringLiteral("&Prefix:"), triggerGroup);
+    prefixLabel->setBuddy(prefixList);
+    triggerRow->addWidget(prefixLabel);
+    triggerRow->addWidget(prefixList);
+    triggerRow->addSpacing(6);
+    triggerRow->addWidget(triggerEdit, 1);
+    triggerRow->addWidget(clearTriggerButton);
+    page->addWidget(triggerGroup);
+
+    // Run schedule: the three types on the left, the times on the right.
+    auto* scheduleGroup = new QGroupBox(QStringLiteral("Run Schedule"), this);
+    auto* schedule = new QGridLayout(scheduleGroup);
+    schedule->setContentsMargins(8, 2, 8, 4);
+    schedule->setHorizontalSpacing(6);
+    schedule->setVerticalSpacing(4);
+    notScheduledButton = new QRadioButton(QStringLiteral("Not Scheduled"), scheduleGroup);
+    singleButton = new QRadioButton(QStringLiteral("Single Occurrence"), scheduleGroup);
+    repeatedButton = new QRadioButton(QStringLiteral("Repeated"), scheduleGroup);
+    notScheduledButton->setObjectName(QStringLiteral("notScheduledButton"));
+    singleButton->setObjectName(QStringLiteral("singleButton"));
+    repeatedButton->setObjectName(QStringLiteral("repeatedButton"));
+    auto* types = new QButtonGroup(this);
+    types->addButton(notScheduledButton, 0);
+    types->addButton(singleButton, 1);
+    types->addButton(repeatedButton, 2);
+
+    frequencyEdit = new QLineEdit(scheduleGroup);
+    frequencyEdit->setObjectName(QStringLiteral("frequencyEdit"));
+    frequencyEdit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,9}")), frequencyEdit));
+    frequencyEdit->setMaximumWidth(
+        frequencyEdit->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
+    unitList = new QComboBox(scheduleGroup);
+    unitList->setObjectName(QStringLiteral("unitList"));
+    for (int unit = 0; unit < kScheduleUnitCount; ++unit)
+        unitList->addItem(QString::fromLatin1(UnitListText(unit)));
+    auto* frequencyRow = new QHBoxLayout;
+    frequencyRow->addWidget(frequencyEdit);
+    frequencyRow->addWidget(unitList);
+    frequencyRow->addStretch(1);
+
+    datePicker = new QDateEdit(scheduleGroup);
+    datePicker->setObjectName(QStringLiteral("datePicker"));
+    datePicker->setCalendarPopup(true);
+    datePicker->setMinimumDate(QDate(100, 1, 1)); // any start the form can show
+    datePicker->setDisplayFormat(QStringLiteral("d MMM yyyy"));
+    timePicker = new QTimeEdit(scheduleGroup);
+    timePicker->setObjectName(QStringLiteral("timePicker"));
+    timePicker->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+
+    auto* frequencyLabel = new QLabel(QStringLiteral("F&requency: Every"), scheduleGroup);
+    frequencyLabel->setBuddy(frequencyEdit);
+    dateLabel = new QLabel(QStringLiteral("Starting Date:"), scheduleGroup);
+    dateLabel->setObjectName(QStringLiteral("dateLabel"));
+    dateLabel->setBuddy(datePicker);
+    auto* timeLabel = new QLabel(QStringLiteral("At &Time:"), scheduleGroup);
+    timeLabel->setBuddy(timePicker);
+
+    schedule->addWidget(notScheduledButton, 0, 0);
+    schedule->addWidget(singleButton, 1, 0);
+    schedule->addWidget(repeatedButton, 2, 0);
+    schedule->setColumnMinimumWidth(1, 10);
+    schedule->addWidget(frequencyLabel, 0, 2);
+    schedule->addLayout(frequencyRow, 0, 3);
+    schedule->addWidget(dateLabel, 1, 2);
+    schedule->addWidget(datePicker, 1, 3, Qt::AlignLeft);
+    schedule->addWidget(timeLabel, 2, 2);
+    schedule->addWidget(timePicker, 2, 3, Qt::AlignLeft);
+    schedule->setColumnStretch(3, 1);
+    page->addWidget(scheduleGroup);
+
+    // Last run and the buttons.
+    auto* bottom = new QGridLayout;
+    bottom->setHorizontalSpacing(6);
+    lastRunEdit = new QLineEdit(this);
+    lastRunEdit->setObjectName(QStringLiteral("lastRunEdit"));
+    lastRunEdit->setReadOnly(true);
+    lastRunEdit->setFocusPolicy(Qt::ClickFocus);
+    bottom->addWidget(new QLabel(QStringLiteral("Last Run:"), this), 0, 0);
+    bottom->addWidget(lastRunEdit, 0, 1);
+    page->addLayout(bottom);
+
+    addButton = new QPushButton(QStringLiteral("&Add Macro"), this);
+    addButton->setObjectName(QStringLiteral("addButton"));
+    clearFieldsButton = new QPushButton(QStringLiteral("&Clear Fields"), this);
+    clearFieldsButton->setObjectName(QStringLiteral("clearFieldsButton"));
+    // Enter in the form does nothing: no button is a default button.
+    addButton->setAutoDefault(false);
+    clearFieldsButton->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(addButton);
+    buttons->addWidget(clearFieldsButton);
+    page->addLayout(buttons);
+    page->addStretch(1);
+
+    // The labels of the three parts line up in one column.
+    const int labelWidth = qMax(frequencyLabel->sizeHint().width(),
+                                fontMetrics().horizontalAdvance(QStringLiteral("Executable:")));
+    entry->setColumnMinimumWidth(0, labelWidth);
+    bottom->setColumnMinimumWidth(0, labelWidth);
+
+    GiveRoom({fileBrowse, executableBrowse, clearTriggerButton, addButton, clearFieldsButton});
+    SetTabChain({nameEdit,         macroSetBox,      fileEdit,           fileBrowse,
+                 executableEdit,   executableBrowse, useTesseraBox,      descriptionEdit,
+                 prefixList,       triggerEdit,      clearTriggerButton, notScheduledButton,
+                 singleButton,     repeatedButton,   frequencyEdit,      unitList,
+                 datePicker,       timePicker,       lastRunEdit,        addButton,
+                 clearFieldsButton});
+
+    connect(macroSetBox, &QCheckBox::toggled, this, [this] { ApplyRules(); });
+    connect(useTesseraBox, &QCheckBox::toggled, this, [this] { ApplyRules(); });
+    connect(types, &QButtonGroup::idToggled, this, [this](int, bool on) {
+        if (on)
+            ApplyRules();
+    });
+    connect(addButton, &QPushButton::clicked, this, &CManagerPage::AddMacro);
+    connect(clearFieldsButton, &QPushButton::clicked, this, &CManagerPage::ClearFields);
+    connect(clearTriggerButton, &QPushButton::clicked, this, &CManagerPage::ClearTrigger);
+    connect(fileBrowse, &QPushButton::clicked, this, [this] { Browse(BrowseKind::ScriptFile); });
+    connect(executableBrowse, &QPushButton::clicked, this,
+            [this] { Browse(BrowseKind::Executable); });
+}
+
+void CManagerPage::SetHookControl(IKeyHookControl* control) {
+    triggerEdit->SetHookControl(control);
+}
+
+int CManagerPage::CheckedScheduleType() const {
+    if (notScheduledButton->isChecked())
+        return 0;
+    if (singleButton->isChecked())
+        return 1;
+    return 2;
+}
+
+ManagerFormValues CManagerPage::FormValues() const {
+    ManagerFormValues values;
+    values.name = nameEdit->text().toStdString();
+    values.macroSet = macroSetBox->isChecked();
+    values.scriptFile = fileEdit->text().toStdString();
+    values.executable = executableEdit->text().toStdString();
+    values.useTessera = useTesseraBox->isChecked();
+    values.description = descriptionEdit->toPlainText().toStdString();
+    values.prefixIndex = prefixList->currentIndex();
+    values.triggerKey = triggerEdit->text().toStdString();
+    values.scheduleType = CheckedScheduleType();
+    values.frequencyText = frequencyEdit->text().toStdString();
+    values.unitIndex = unitList->currentIndex();
+    values.start = ReadPickers(datePicker, timePicker);
+    values.lastRunText = lastRunEdit->text().toStdString();
+    return values;
+}
+
+void CManagerPage::SetFormValues(const ManagerFormValues& values) {
+    const QSignalBlocker blockSet(macroSetBox);
+    const QSignalBlocker blockTessera(useTesseraBox);
+    nameEdit->setText(Text(values.name));
+    macroSetBox->setChecked(values.macroSet);
+    fileEdit->setText(Text(values.scriptFile));
+    executableEdit->setText(Text(values.executable));
+    useTesseraBox->setChecked(values.useTessera);
+    descriptionEdit->setPlainText(Text(values.description));
+    prefixList->setCurrentIndex(values.prefixIndex);
+    triggerEdit->setText(Text(values.triggerKey));
+    QRadioButton* const buttons[] = {notScheduledButton, singleButton, repeatedButton};
+    buttons[values.scheduleType == 1 || values.scheduleType == 2 ? values.scheduleType : 0]
+        ->setChecked(true);
+    frequencyEdit->setText(Text(values.frequencyText));
+    unitList->setCurrentIndex(values.unitIndex);
+    SetPickers(datePicker, timePicker, values.start);
+    lastRunEdit->setText(Text(values.lastRunText));
+    lastRunEdit->setCursorPosition(0);
+}
+
+void CManagerPage::ApplyRules() {
+    const ManagerControlState state = ManagerControls(
+        macroSetBox->isChecked(), CheckedScheduleType(), useTesseraBox->isChecked());
+    fileEdit->setEnabled(state.scriptFile);
+    fileBrowse->setEnabled(state.scriptFile);
+    executableEdit->setEnabled(state.executable);
+    executableBrowse->setEnabled(state.executable);
+    useTesseraBox->setEnabled(state.useTessera);
+    prefixList->setEnabled(state.trigger);
+    triggerEdit->setEnabled(state.trigger);
+    clearTriggerButton->setEnabled(state.trigger);
+    notScheduledButton->setEnabled(state.scheduleType);
+    singleButton->setEnabled(state.scheduleType);
+    repeatedButton->setEnabled(state.scheduleType);
+    frequencyEdit->setEnabled(state.schedule.frequency);
+    unitList->setEnabled(state.schedule.frequency);
+    datePicker->setEnabled(state.schedule.pickers);
+    timePicker->setEnabled(state.schedule.pickers);
+    dateLabel->setText(QString::fromLatin1(state.schedule.dateLabel));
+    iconLabel->setPixmap(TreeIconImage(state.icon).pixmap(18, 18));
+    iconLabel->setToolTip(state.icon == TreeIcon::MacroSet ? QStringLiteral("Macro set")
+                                                           : QStringLiteral("Macro"));
+}
+
+CMacro CManagerPage::ReadForm() {
+    const ManagerFormRead read = ReadManagerForm(FormValues(), shownId);
+    if (!read.frequencyMessage.empty()) {
+        messages.Show(read.frequencyMessage, "Wingmate Error");
+        frequencyEdit->setText(Text(read.frequencyText));
+    }
+    return read.record;
+}
+
+void CManagerPage::ShowMacro(const CMacro& record) {
+    const CMacroNode* node = library.FindById(record.id);
+    if (!node)
+        return;
+    macroSetBox->setEnabled(MacroSetBoxEnabled(*node));
+    SetFormValues(ManagerFormFor(record, Now()));
+    shownId = record.id;
+    ApplyRules();
+}
+
+void CManagerPage::ShowLastRun(const CMacro& record) {
+    if (record.id != shownId)
+        return;
+    lastRunEdit->setText(Text(record.lastRunText));
+    lastRunEdit->setCursorPosition(0);
+}
+
+void CManagerPage::ClearForm() {
+    shownId = 0;
+    macroSetBox->setEnabled(true);
+    SetFormValues(BlankManagerForm(Now()));
+    ApplyRules();
+    ClearTrigger();
+}
+
+void CManagerPage::ClearTrigger() {
+    triggerEdit->clear();
+    prefixList->setCurrentIndex(static_cast<int>(TriggerPrefix::None));
+    if (isVisible())
+        triggerEdit->setFocus(Qt::OtherFocusReason);
+}
+
+void CManagerPage::AddMacro() {
+    CMacro record = ReadForm();
+    record.lastRunText.clear();
+    const std::string error = AddMacroError(record);
+    if (!error.empty()) {
+        messages.Show(error, "Wingmate Error");
+        return;
+    }
+    record.id = 0;
+    const int32_t newId = ops.AddMacroAtCaret(record);
+    if (newId > 0) {
+        shownId = newId;
+        // The new entry has not run: its Last Run box must not carry the
+        // text of the entry the form showed before.
+        lastRunEdit->clear();
+    }
+}
+
+void CManagerPage::ClearFields() {
+    ops.SelectMacro(shownId);
+    ClearForm();
+}
+
+void CManagerPage::Browse(BrowseKind kind) {
+    QLineEdit* box = kind == BrowseKind::ScriptFile ? fileEdit : executableEdit;
+    const QString chosen =
+        fileChooser ? fileChooser(kind, box->text()) : DefaultChooser(this, kind, box->text());
+    if (!chosen.isEmpty())
+        box->setText(chosen);
+}

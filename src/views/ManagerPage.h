@@ -1,0 +1,109 @@
+#pragma once
+// CManagerPage: the Manager tab, a form that shows one entry of the library.
+// It writes nothing into the library itself: the main window reads the form
+// back (ReadForm) at its commit points, and Add Macro hands a new record to
+// the main window.
+
+#include "library/MacroLibrary.h"
+#include "views/ManagerForm.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+class CTriggerEdit;
+class IClock;
+class IKeyHookControl;
+class IMainWindowOps;
+class IMessageBox;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTimeEdit;
+
+class CManagerPage : public QWidget {
+    Q_OBJECT
+public:
+    enum class BrowseKind { ScriptFile, Executable };
+    // Asks for a file to open; an empty answer is Cancel.
+    using FileChooser = std::function<QString(BrowseKind kind, const QString& current)>;
+
+    // `clock` gives "now" for the pickers of a blank form (the system clock
+    // when null).
+    CManagerPage(CMacroLibrary& library, IMainWindowOps& ops, IMessageBox& messages,
+                 const IClock* clock = nullptr, QWidget* parent = nullptr);
+    ~CManagerPage() override;
+
+    // The trigger box releases this hook while it has the focus.
+    void SetHookControl(IKeyHookControl* control);
+    // Replaces the file-open dialog of the Browse buttons (tests).
+    void SetFileChooser(FileChooser chooser) { fileChooser = std::move(chooser); }
+
+    // The form as a record with id = ShownId(). Shows the frequency message
+    // (and corrects the box) when the frequency is out of range.
+    CMacro ReadForm();
+    // Fills the form from the record when the library has its entry; else
+    // nothing changes.
+    void ShowMacro(const CMacro& record);
+    // The Last Run box follows the record when the form shows it.
+    void ShowLastRun(const CMacro& record);
+    // A blank form for a new entry (ShownId() 0).
+    void ClearForm();
+    int32_t ShownId() const { return shownId; }
+
+    // The buttons' actions. ClearFields commits the shown entry through the
+    // main window, then clears the form (also the New Macro command).
+    void AddMacro();
+    void ClearFields();
+    void ClearTrigger();
+    void Browse(BrowseKind kind);
+
+    // What the controls hold, and filling them (no rules are applied).
+    ManagerFormValues FormValues() const;
+    void SetFormValues(const ManagerFormValues& values);
+
+    // The controls, for the main window's focus handling and for tests.
+    QLineEdit* nameEdit = nullptr;
+    QCheckBox* macroSetBox = nullptr;
+    QLabel* iconLabel = nullptr;
+    QLineEdit* fileEdit = nullptr;
+    QPushButton* fileBrowse = nullptr;
+    QLineEdit* executableEdit = nullptr;
+    QPushButton* executableBrowse = nullptr;
+    QCheckBox* useTesseraBox = nullptr;
+    QPlainTextEdit* descriptionEdit = nullptr;
+    QComboBox* prefixList = nullptr;
+    CTriggerEdit* triggerEdit = nullptr;
+    QPushButton* clearTriggerButton = nullptr;
+    QRadioButton* notScheduledButton = nullptr;
+    QRadioButton* singleButton = nullptr;
+    QRadioButton* repeatedButton = nullptr;
+    QLineEdit* frequencyEdit = nullptr;
+    QComboBox* unitList = nullptr;
+    QLabel* dateLabel = nullptr;
+    QDateEdit* datePicker = nullptr;
+    QTimeEdit* timePicker = nullptr;
+    QLineEdit* lastRunEdit = nullptr;
+    QPushButton* addButton = nullptr;
+    QPushButton* clearFieldsButton = nullptr;
+
+private:
+    void BuildForm();
+    // The "Macro Set", schedule-type and "Use Tessera" rules, and the icon.
+    void ApplyRules();
+    int CheckedScheduleType() const;
+    int64_t Now() const;
+
+    CMacroLibrary& library;
+    IMainWindowOps& ops;
+    IMessageBox& messages;
+    const IClock* clock;
+    FileChooser fileChooser;
+    int32_t shownId = 0;
+};
