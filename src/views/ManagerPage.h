@@ -7,6 +7,8 @@
 #include "library/MacroLibrary.h"
 #include "views/ManagerForm.h"
 
+#include "views/PageForms.h"
+
 #include <QWidget>
 
 #include <cstdint>
@@ -27,7 +29,7 @@ class QPushButton;
 class QRadioButton;
 class QTimeEdit;
 
-class CManagerPage : public QWidget {
+class CManagerPage : public QWidget, public IManagerForm {
     Q_OBJECT
 public:
     enum class BrowseKind { ScriptFile, Executable };
@@ -47,15 +49,15 @@ public:
 
     // The form as a record with id = ShownId(). Shows the frequency message
     // (and corrects the box) when the frequency is out of range.
-    CMacro ReadForm();
+    CMacro ReadForm() override;
     // Fills the form from the record when the library has its entry; else
     // nothing changes.
-    void ShowMacro(const CMacro& record);
+    void ShowMacro(const CMacro& record) override;
     // The Last Run box follows the record when the form shows it.
-    void ShowLastRun(const CMacro& record);
+    void ShowLastRun(const CMacro& record) override;
     // A blank form for a new entry (ShownId() 0).
-    void ClearForm();
-    int32_t ShownId() const { return shownId; }
+    void ClearForm() override;
+    int32_t ShownId() const override { return shownId; }
 
     // The buttons' actions. ClearFields commits the shown entry through the
     // main window, then clears the form (also the New Macro command).

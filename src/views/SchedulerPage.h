@@ -6,9 +6,11 @@
 // entry from the macro tree onto a row of the day list.
 
 #include "library/MacroLibrary.h"
+#include "views/PageForms.h"
 #include "views/ScheduleDay.h"
 
 #include <QTreeWidget>
+
 #include <QWidget>
 
 #include <cstdint>
@@ -54,7 +56,7 @@ private:
     CSchedulerPage* page;
 };
 
-class CSchedulerPage : public QWidget {
+class CSchedulerPage : public QWidget, public ISchedulerForm {
     Q_OBJECT
 public:
     // `clock` gives "now" (the system clock when null).
@@ -67,9 +69,9 @@ public:
 
     // Fills the schedule form from the record; enables the form's buttons for
     // a record with an id.
-    void ShowMacro(const CMacro& record);
+    void ShowMacro(const CMacro& record) override;
     // Bold days of the shown month and its neighbours, then RefreshDayList.
-    void RefreshCalendar();
+    void RefreshCalendar() override;
     // Rebuilds the day list for the calendar's selected date.
     void RefreshDayList();
     // Schedules the entry `id` from row `row` of the day list (a drop).

@@ -6,6 +6,8 @@
 #include "app/WingmateApp.h"
 #include "run/PosixProcessLauncher.h"
 #include "views/IconSet.h"
+#include "views/ManagerPage.h"
+#include "views/SchedulerPage.h"
 #if WINGMATE_HAVE_X11
 #include "x11/X11KeyHook.h"
 #endif
@@ -34,7 +36,15 @@ int main(int argc, char** argv) {
         return MakeKeyHook(std::move(report), why);
     };
 #endif
-    parts.windowBuilt = [&runner](CMainDlg& window) { runner.SetHost(&window); };
+    parts.windowBuilt = [&runner](CMainDlg& window) {
+        runner.SetHost(&window);
+        auto* manager = new CManagerPage(window.Library(), window, window.Messages());
+        manager->SetHookControl(&window);
+        window.SetManagerPage(manager, manager);
+        auto* scheduler = new CSchedulerPage(window.Library(), window, window.Messages());
+        scheduler->SetTree(window.Tree());
+        window.SetSchedulerPage(scheduler, scheduler);
+    };
 
     CWingmateApp wingmate(messages, QString::fromStdString(InstanceSocketPath()));
     return wingmate.Run(parts);
