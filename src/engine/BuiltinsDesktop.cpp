@@ -1,0 +1,109 @@
+// Builtins that act on the desktop, through the IDesktop port.
+#include "engine/Builtins.h"
+
+#include "ports/Desktop.h"
+
+namespace tessera {
+
+namespace {
+
+IDesktop& DesktopOf(const BuiltinContext& ctx) {
+    if (!ctx.desktop)
+        throw ScriptError{"no display available"};
+    return *ctx.desktop;
+}
+
+void Check(const DesktopResult& r) {
+    if (!r.ok)
+        throw ScriptError{r.error.empty() ? std::string("failed") : r.error};
+}
+
+MouseButton ButtonArg(const Value* args, int argc, int index) {
+    if (argc <= index)
+        return MouseButton::Left;
+    int64_t b = ArgInt(args, index);
+    if (b < 1 || b > 3)
+        throw ScriptError{"button " + std::to_string(b) +
+                          " is not 1 (left), 2 (middle) or 3 (right)"};
+    return static_cast<MouseButton>(b);
+}
+
+int Coordinate(const Value* args, int index) {
+    int64_t v = ArgInt(args, index);
+    if (v < -100000 || v > 100000)
+        throw ScriptError{"coordinate " + std::to_string(v) + " is out of range"};
+    return static_cast<int>(v);
+}
+
+void Alert(BuiltinContext& ctx, Value* args, int, Value&) {
+    Check(DesktopOf(ctx).Alert(ToText(args[0])));
+}
+
+void TypeKeys(BuiltinContext& ctx, Value* args, int, Value&) {
+    Check(DesktopOf(ctx).TypeKeys(ArgStr(args, 0)));
+}
+
+void MouseMove(BuiltinContext& ctx, Value* args, int, Value&) {
+    Check(DesktopOf(ctx).MouseMove(Coordinate(args, 0), Coordinate(args, 1)));
+}
+
+void MouseClick(BuiltinContext& ctx, Value* args, int argc, Value&) {
+    Check(DesktopOf(ctx).MouseClick(Coordinate(args, 0), Coordinate(args, 1),
+                                    ButtonArg(args, argc, 2)));
+}
+
+void MouseDown(BuiltinContext& ctx, Value* args, int argc, Value&) {
+    Check(DesktopOf(ctx).MouseDown(ButtonArg(args, argc, 0)));
+}
+
+void MouseUp(BuiltinContext& ctx, Value* args, int argc, Value&) {
+    Check(DesktopOf(ctx).MouseUp(ButtonArg(args, argc, 0)));
+}
+
+void WinExists(BuiltinContext& ctx, Value* args, int, Value& result) {
+    result.SetBool(DesktopOf(ctx).WinExists(ArgStr(args, 0)));
+}
+
+void WinActivate(BuiltinContext& ctx, Value* args, int, Value&) {
+    Check(DesktopOf(ctx).WinActivate(ArgStr(args, 0)));
+}
+
+// Waits for a window; a Stop during the wait ends the script.
+void WinWait(BuiltinContext& ctx, Value* args, int, Value& result) {
+    IDesktop& desktop = DesktopOf(ctx);
+    const std::string& title = ArgStr(args, 0);
+    int64_t ms = ArgInt(args, 1);
+    if (ms < 0)
+        throw ScriptError{"the time " + std::to_string(ms) + " is negative"};
+    bool found = desktop.WinWait(title, ms, [&ctx] { return ctx.StopRequested(); });
+    if (ctx.StopRequested())
+        throw StopSignal{"script stopped"};
+    result.SetBool(found);
+}
+
+void WinClose(BuiltinContext& ctx, Value* args, int, Value&) {
+    Check(DesktopOf(ctx).WinClose(ArgStr(args, 0)));
+}
+
+void WinGetActiveTitle(BuiltinContext& ctx, Value*, int, Value& result) {
+    SetStr(result, DesktopOf(ctx).WinGetActiveTitle(), ctx);
+}
+
+} // namespace
+
+const BuiltinInfo kDesktopBuiltins[] = {
+    {"Alert", 1, 1, DeclType::Void, Alert},
+    {"TypeKeys", 1, 1, DeclType::Void, TypeKeys},
+    {"MouseMove", 2, 2, DeclType::Void, MouseMove},
+    {"MouseClick", 2, 3, DeclType::Void, MouseClick},
+    {"MouseDown", 0, 1, DeclType::Void, MouseDown},
+    {"MouseUp", 0, 1, DeclType::Void, MouseUp},
+    {"WinExists", 1, 1, DeclType::Bool, WinExists},
+    {"WinActivate", 1, 1, DeclType::Void, WinActivate},
+    {"WinWait", 2, 2, DeclType::Bool, WinWait},
+    {"WinClose", 1, 1, DeclType::Void, WinClose},
+    {"WinGetActiveTitle", 0, 0, DeclType::Str, WinGetActiveTitle},
+    {nullptr, 0, 0, DeclType::Void, nullptr},
+};
+
+} // namespace tessera

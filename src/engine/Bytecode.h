@@ -1,0 +1,138 @@
+#pragma once
+// The compiled form of a script: register bytecode, one Proto per function
+// plus one for the top-level code.
+//
+// Every instruction is 8 bytes: an opcode, a small flag `x` and three 16-bit
+// operands a, b, c. R[n] is register n of the current frame. RK(n) is R[n]
+// when n < kConstFlag, else constant K[n - kConstFlag]. G[n] is global n.
+// Jump offsets `sbx` are signed 32-bit, made of b (high) and c (low), and
+// count from the instruction after the jump. A "+J" opcode is followed by
+// one JMP word holding its target; it either takes that jump or skips it.
+//
+// The top-level code runs in frame 0 and its first registers are the
+// globals, so top-level code reads and writes them as plain registers while
+// functions reach them through GETGLOBAL / SETGLOBAL.
+//
+//   opcode      operands        effect
+//   MOVE        a b             R[a] = R[b]
+//   LOADK       a b             R[a] = K[b]
+//   LOADINT     a sbx           R[a] = sbx
+//   LOADBOOL    a b             R[a] = (b != 0)
+//   LOADDEF     a b             R[a] = default value of DeclType b
+//   GETGLOBAL   a b             R[a] = G[b]
+//   SETGLOBAL   a b             G[b] = R[a]
+//   NEWLIST     a b c           R[a] = [R[b], ..., R[b+c-1]]
+//   ADD..MOD    a b c x         R[a] = RK(b) op RK(c); ADD concatenates strings and
+//                               appends in place when R[a] is RK(b) and not shared;
+//                               x > 0 converts the result to DeclType x-1 first
+//   EQ..GE      a b c           R[a] = RK(b) cmp RK(c)
+//   NOT, NEG    a b             R[a] = !R[b], -R[b]
+//   TRUTH       a b             R[a] = R[b] as a condition (bool)
+//   JMP         sbx             pc += sbx; a backward jump polls the stop flag
+//   JT, JF      a sbx           jump if R[a] is true / false as a condition
+//   JEQ..JLE    x b c +J        jump if (RK(b) cmp RK(c)) == x
+//   CALL        a b c           R[a] = function b (R[a], ..., R[a+c-1])
+//   CALLB       a b c           R[a] = builtin b (R[a], ..., R[a+c-1])
+//   CALLB1      a b c           R[a] = builtin c (R[b]): one argument already in a register
+//   CALLB2      a b c x         R[a] = builtin x (R[b], R[c]): two arguments in registers
+//   LEN         a b c           R[a] = length of the list or string R[b] (builtin c, Count
+//                               or Len, when R[b] is something else)
+//   CALLX       a b c           R[a] = external function named K[b] (R[a], ...)
+//   RET         a x             return R[a] (x = 1) or the function's default
+//   GETINDEX    a b c           R[a] = R[b][RK(c)]
+//   SETINDEX    a b c           R[a][RK(b)] = RK(c)
+//   CONV        a b c           convert R[a] to DeclType b for variable named K[c]
+//   FORIN       a b +J          R[a] is the sequence, R[a+1] the position: if more,
+//                               R[b] = next element and fall through, else jump
+//   FORINC      a b c x +J      R[a] += K[b]; jump if R[a] cmp RK(c), cmp by x: 0 <, 1 <=,
+//                               2 >, 3 >= (the step and test of a counting for loop)
+//   TRY         a +J            catch errors into R[a] and continue at the jump target
+//   ENDTRY                      drop the innermost catch of this frame
+//   THROW       a               raise R[a] as an error
+//   EXIT        a x             end the script with status R[a] (x = 1) or 0
+//   DLL, UNLOAD a               load / unload the external library named R[a]
+//   END                         end of the top-level code
+
+#include "engine/Value.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tessera {
+
+#define TESSERA_OPCODES(X)                                                                         \
+    X(MOVE)                                                                                        \
+    X(LOADK)                                                                                       \
+    X(LOADINT)                                                                                     \
+    X(LOADBOOL)                                                                                    \
+    X(LOADDEF) X(GETGLOBAL) X(SETGLOBAL) X(NEWLIST) X(ADD) X(SUB) X(MUL) X(DIV) X(MOD) X(EQ) X(NE) \
+        X(LT) X(LE) X(GT) X(GE) X(NOT) X(NEG) X(TRUTH) X(JMP) X(JT) X(JF) X(JEQ) X(JNE) X(JLT)     \
+            X(JLE) X(CALL) X(CALLB) X(CALLB1) X(CALLB2) X(LEN) X(CALLX) X(RET) X(GETINDEX)         \
+                X(SETINDEX) X(CONV) X(FORIN) X(FORINC) X(TRY) X(ENDTRY) X(THROW) X(EXIT) X(DLL)    \
+                    X(UNLOAD) X(END)
+
+enum class Op : uint8_t {
+#define TESSERA_OP_ENUM(name) name,
+    TESSERA_OPCODES(TESSERA_OP_ENUM)
+#undef TESSERA_OP_ENUM
+};
+
+const char* OpName(Op op);
+
+constexpr uint16_t kConstFlag = 0x8000;
+constexpr int kMaxRegisters = 0x7fff;
+constexpr int kMaxConstants = 0x7fff;
+
+struct Instr {
+    Op op;
+    uint8_t x = 0;
+    uint16_t a = 0;
+    uint16_t b = 0;
+    uint16_t c = 0;
+
+    int32_t Sbx() const { return static_cast<int32_t>((uint32_t{b} << 16) | c); }
+    void SetSbx(int32_t offset) {
+        uint32_t u = static_cast<uint32_t>(offset);
+        b = static_cast<uint16_t>(u >> 16);
+        c = static_cast<uint16_t>(u & 0xffff);
+    }
+};
+static_assert(sizeof(Instr) == 8);
+
+// Where an instruction came from, for runtime error messages.
+struct SourcePos {
+    uint32_t line;
+    uint32_t file; // index into Program::files
+};
+
+struct Proto {
+    std::string name; // "" for the top-level code
+    DeclType result = DeclType::Void;
+    std::vector<DeclType> params;
+    int frameSize = 0; // registers needed
+    std::vector<Instr> code;
+    std::vector<SourcePos> lines; // one per instruction
+    std::vector<Value> constants;
+    // Arithmetic instructions whose x names a result type: the variable
+    // they store into, for the message when the conversion fails.
+    std::unordered_map<uint32_t, std::string> conversionTargets;
+};
+
+struct Program {
+    std::vector<std::string> files; // files[0] is the script itself
+    std::vector<Proto> functions;
+    Proto main;
+    int globalCount = 0;
+    int argsGlobal = -1; // global index of `args`
+    std::vector<DeclType> globalTypes;
+    std::vector<std::string> globalNames;
+    std::vector<std::string> usedFiles; // names given to `use`
+    bool loadsLibraries = false;        // the script has dll statements
+};
+
+// Readable listing of a program, one instruction per line.
+std::string Disassemble(const Program& program);
+
+} // namespace tessera

@@ -1,0 +1,402 @@
+#include "engine/Lexer.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <unordered_map>
+
+namespace tessera {
+
+namespace {
+
+struct Spelling {
+    Tok kind;
+    const char* text;
+};
+
+// One table serves both the keyword lookup and TokName.
+constexpr Spelling kSpellings[] = {
+    {Tok::End, "end of file"},
+    {Tok::Ident, "identifier"},
+    {Tok::IntLit, "integer"},
+    {Tok::FloatLit, "number"},
+    {Tok::StrLit, "string"},
+    {Tok::LParen, "("},
+    {Tok::RParen, ")"},
+    {Tok::LBrace, "{"},
+    {Tok::RBrace, "}"},
+    {Tok::LBracket, "["},
+    {Tok::RBracket, "]"},
+    {Tok::Comma, ","},
+    {Tok::Semicolon, ";"},
+    {Tok::Dot, "."},
+    {Tok::Plus, "+"},
+    {Tok::Minus, "-"},
+    {Tok::Star, "*"},
+    {Tok::Slash, "/"},
+    {Tok::Percent, "%"},
+    {Tok::Not, "!"},
+    {Tok::Assign, "="},
+    {Tok::PlusAssign, "+="},
+    {Tok::MinusAssign, "-="},
+    {Tok::StarAssign, "*="},
+    {Tok::SlashAssign, "/="},
+    {Tok::PercentAssign, "%="},
+    {Tok::PlusPlus, "++"},
+    {Tok::MinusMinus, "--"},
+    {Tok::Eq, "=="},
+    {Tok::Ne, "!="},
+    {Tok::Lt, "<"},
+    {Tok::Le, "<="},
+    {Tok::Gt, ">"},
+    {Tok::Ge, ">="},
+    {Tok::AndAnd, "&&"},
+    {Tok::OrOr, "||"},
+    {Tok::KwInclude, "include"},
+    {Tok::KwUse, "use"},
+    {Tok::KwFunction, "function"},
+    {Tok::KwDefine, "define"},
+    {Tok::KwDll, "dll"},
+    {Tok::KwReturn, "return"},
+    {Tok::KwIf, "if"},
+    {Tok::KwFor, "for"},
+    {Tok::KwWhile, "while"},
+    {Tok::KwElse, "else"},
+    {Tok::KwTrue, "true"},
+    {Tok::KwFalse, "false"},
+    {Tok::KwTry, "try"},
+    {Tok::KwCatch, "catch"},
+    {Tok::KwClear, "clear"},
+    {Tok::KwUnload, "unload"},
+    {Tok::KwPackage, "package"},
+    {Tok::KwExit, "exit"},
+    {Tok::KwInt, "int"},
+    {Tok::KwFloat, "float"},
+    {Tok::KwString, "string"},
+    {Tok::KwBool, "bool"},
+    {Tok::KwList, "list"},
+    {Tok::KwVar, "var"},
+    {Tok::KwVoid, "void"},
+    {Tok::KwBreak, "break"},
+    {Tok::KwContinue, "continue"},
+    {Tok::KwIn, "in"},
+    {Tok::KwThrow, "throw"},
+};
+
+Tok KeywordKind(std::string_view word) {
+    for (const Spelling& s : kSpellings)
+        if (s.kind >= Tok::KwInclude && word == s.text)
+            return s.kind;
+    return Tok::Ident;
+}
+
+bool IsIdentStart(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+int HexValue(char c) {
+    if (IsDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+class Lexer {
+public:
+    explicit Lexer(std::string_view source) : src(source) {}
+
+    std::vector<Token> Run() {
+        std::vector<Token> tokens;
+        for (;;) {
+            SkipBlanksAndComments();
+            Token token;
+            token.line = line;
+            token.column = Column();
+            if (pos >= src.size()) {
+                tokens.push_back(token);
+                return tokens;
+            }
+            Scan(token);
+            tokens.push_back(std::move(token));
+        }
+    }
+
+private:
+    int Column() const { return static_cast<int>(pos - lineStart) + 1; }
+    char Peek(size_t ahead = 0) const { return pos + ahead < src.size() ? src[pos + ahead] : '\0'; }
+    [[noreturn]] void Fail(int l, int c, const std::string& message) {
+        throw CompileError(l, c, message);
+    }
+
+    void NewLine() {
+        ++line;
+        lineStart = pos;
+    }
+
+    void SkipBlanksAndComments() {
+        while (pos < src.size()) {
+            char c = src[pos];
+            if (c == '\n') {
+                ++pos;
+                NewLine();
+            } else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
+                ++pos;
+            } else if (c == '#' || (c == '/' && Peek(1) == '/')) {
+                while (pos < src.size() && src[pos] != '\n')
+                    ++pos;
+            } else if (c == '/' && Peek(1) == '*') {
+                int startLine = line, startColumn = Column();
+                pos += 2;
+                for (;;) {
+                    if (pos >= src.size())
+                        Fail(startLine, startColumn, "unterminated comment");
+                    if (src[pos] == '*' && Peek(1) == '/') {
+                        pos += 2;
+                        break;
+                    }
+                    if (src[pos++] == '\n')
+                        NewLine();
+                }
+            } else {
+                return;
+            }
+        }
+    }
+
+    void Scan(Token& token) {
+        char c = src[pos];
+        if (IsIdentStart(c)) {
+            size_t start = pos;
+            while (pos < src.size() && (IsIdentStart(src[pos]) || IsDigit(src[pos])))
+                ++pos;
+            token.text = std::string(src.substr(start, pos - start));
+            token.kind = KeywordKind(token.text);
+            return;
+        }
+        if (IsDigit(c) || (c == '.' && IsDigit(Peek(1)))) {
+            ScanNumber(token);
+            return;
+        }
+        if (c == '"') {
+            ScanString(token);
+            return;
+        }
+        ScanPunctuation(token);
+    }
+
+    void ScanNumber(Token& token) {
+        size_t start = pos;
+        if (src[pos] == '0' && (Peek(1) == 'x' || Peek(1) == 'X')) {
+            pos += 2;
+            uint64_t value = 0;
+            int digits = 0;
+            while (HexValue(Peek()) >= 0) {
+                if (digits == 16)
+                    Fail(token.line, token.column, "integer literal too large");
+                value = value * 16 + static_cast<uint64_t>(HexValue(src[pos++]));
+                ++digits;
+            }
+            if (digits == 0)
+                Fail(token.line, token.column, "malformed hexadecimal number");
+            if (IsIdentStart(Peek()))
+                Fail(token.line, token.column, "malformed number");
+            token.kind = Tok::IntLit;
+            token.intValue = static_cast<int64_t>(value);
+            return;
+        }
+        bool isFloat = false;
+        while (IsDigit(Peek()))
+            ++pos;
+        if (Peek() == '.' && IsDigit(Peek(1))) {
+            isFloat = true;
+            ++pos;
+            while (IsDigit(Peek()))
+                ++pos;
+        } else if (Peek() == '.' && !IsIdentStart(Peek(1))) {
+            isFloat = true; // "2." is a float
+            ++pos;
+        }
+        if (Peek() == 'e' || Peek() == 'E') {
+            size_t save = pos;
+            ++pos;
+            if (Peek() == '+' || Peek() == '-')
+                ++pos;
+            if (!IsDigit(Peek())) {
+                pos = save;
+            } else {
+                isFloat = true;
+                while (IsDigit(Peek()))
+                    ++pos;
+            }
+        }
+        if (IsIdentStart(Peek()))
+            Fail(token.line, token.column, "malformed number");
+        std::string text(src.substr(start, pos - start));
+        if (isFloat) {
+            token.kind = Tok::FloatLit;
+            token.floatValue = std::strtod(text.c_str(), nullptr);
+            return;
+        }
+        uint64_t value = 0;
+        for (char d : text) {
+            uint64_t digit = static_cast<uint64_t>(d - '0');
+            if (value > (UINT64_MAX - digit) / 10)
+                Fail(token.line, token.column, "integer literal too large");
+            value = value * 10 + digit;
+        }
+        if (value > static_cast<uint64_t>(INT64_MAX) + 1)
+            Fail(token.line, token.column, "integer literal too large");
+        // 9223372036854775808 is only valid after a minus; the parser checks.
+        token.kind = Tok::IntLit;
+        token.intValue = static_cast<int64_t>(value);
+        token.text = value > static_cast<uint64_t>(INT64_MAX) ? "min" : "";
+    }
+
+    void ScanString(Token& token) {
+        ++pos; // opening quote
+        std::string text;
+        for (;;) {
+            if (pos >= src.size() || src[pos] == '\n')
+                Fail(token.line, token.column, "unterminated string");
+            char c = src[pos++];
+            if (c == '"')
+                break;
+            if (c != '\\') {
+                text += c;
+                continue;
+            }
+            int escColumn = Column() - 1;
+            char e = Peek();
+            ++pos;
+            switch (e) {
+            case '\\':
+                text += '\\';
+                break;
+            case '"':
+                text += '"';
+                break;
+            case 'n':
+                text += '\n';
+                break;
+            case 't':
+                text += '\t';
+                break;
+            case 'r':
+                text += '\r';
+                break;
+            case '0':
+                text += '\0';
+                break;
+            case 'x': {
+                int hi = HexValue(Peek()), lo = HexValue(Peek(1));
+                if (hi < 0 || lo < 0)
+                    Fail(line, escColumn, "malformed \\x escape (needs two hex digits)");
+                text += static_cast<char>(hi * 16 + lo);
+                pos += 2;
+                break;
+            }
+            default:
+                --pos;
+                Fail(line, escColumn,
+                     e == '\0' || e == '\n' ? std::string("unterminated string")
+                                            : std::string("unknown escape '\\") + e + "'");
+            }
+        }
+        token.kind = Tok::StrLit;
+        token.text = std::move(text);
+    }
+
+    void ScanPunctuation(Token& token) {
+        char c = src[pos], n = Peek(1);
+        auto two = [&](Tok kind) {
+            token.kind = kind;
+            pos += 2;
+        };
+        auto one = [&](Tok kind) {
+            token.kind = kind;
+            pos += 1;
+        };
+        switch (c) {
+        case '(':
+            return one(Tok::LParen);
+        case ')':
+            return one(Tok::RParen);
+        case '{':
+            return one(Tok::LBrace);
+        case '}':
+            return one(Tok::RBrace);
+        case '[':
+            return one(Tok::LBracket);
+        case ']':
+            return one(Tok::RBracket);
+        case ',':
+            return one(Tok::Comma);
+        case ';':
+            return one(Tok::Semicolon);
+        case '.':
+            return one(Tok::Dot);
+        case '+':
+            return n == '=' ? two(Tok::PlusAssign) : n == '+' ? two(Tok::PlusPlus) : one(Tok::Plus);
+        case '-':
+            return n == '='   ? two(Tok::MinusAssign)
+                   : n == '-' ? two(Tok::MinusMinus)
+                              : one(Tok::Minus);
+        case '*':
+            return n == '=' ? two(Tok::StarAssign) : one(Tok::Star);
+        case '/':
+            return n == '=' ? two(Tok::SlashAssign) : one(Tok::Slash);
+        case '%':
+            return n == '=' ? two(Tok::PercentAssign) : one(Tok::Percent);
+        case '!':
+            return n == '=' ? two(Tok::Ne) : one(Tok::Not);
+        case '=':
+            return n == '=' ? two(Tok::Eq) : one(Tok::Assign);
+        case '<':
+            return n == '=' ? two(Tok::Le) : one(Tok::Lt);
+        case '>':
+            return n == '=' ? two(Tok::Ge) : one(Tok::Gt);
+        case '&':
+            if (n == '&')
+                return two(Tok::AndAnd);
+            break;
+        case '|':
+            if (n == '|')
+                return two(Tok::OrOr);
+            break;
+        default:
+            break;
+        }
+        unsigned char u = static_cast<unsigned char>(c);
+        char buffer[48];
+        if (u >= 0x21 && u < 0x7f)
+            std::snprintf(buffer, sizeof buffer, "unexpected character '%c'", c);
+        else
+            std::snprintf(buffer, sizeof buffer, "unexpected character 0x%02X", u);
+        Fail(token.line, token.column, buffer);
+    }
+
+    std::string_view src;
+    size_t pos = 0;
+    size_t lineStart = 0;
+    int line = 1;
+};
+
+} // namespace
+
+const char* TokName(Tok kind) {
+    for (const Spelling& s : kSpellings)
+        if (s.kind == kind)
+            return s.text;
+    return "?";
+}
+
+std::vector<Token> Tokenize(std::string_view source) {
+    return Lexer(source).Run();
+}
+
+} // namespace tessera

@@ -1,0 +1,106 @@
+#pragma once
+// Lexer: turns script text into tokens with line and column.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessera {
+
+enum class Tok : uint8_t {
+    End,
+    Ident,
+    IntLit,
+    FloatLit,
+    StrLit,
+    // punctuation
+    LParen,
+    RParen,
+    LBrace,
+    RBrace,
+    LBracket,
+    RBracket,
+    Comma,
+    Semicolon,
+    Dot,
+    Plus,
+    Minus,
+    Star,
+    Slash,
+    Percent,
+    Not,
+    Assign,
+    PlusAssign,
+    MinusAssign,
+    StarAssign,
+    SlashAssign,
+    PercentAssign,
+    PlusPlus,
+    MinusMinus,
+    Eq,
+    Ne,
+    Lt,
+    Le,
+    Gt,
+    Ge,
+    AndAnd,
+    OrOr,
+    // reserved words
+    KwInclude,
+    KwUse,
+    KwFunction,
+    KwDefine,
+    KwDll,
+    KwReturn,
+    KwIf,
+    KwFor,
+    KwWhile,
+    KwElse,
+    KwTrue,
+    KwFalse,
+    KwTry,
+    KwCatch,
+    KwClear,
+    KwUnload,
+    KwPackage,
+    KwExit,
+    KwInt,
+    KwFloat,
+    KwString,
+    KwBool,
+    KwList,
+    KwVar,
+    KwVoid,
+    KwBreak,
+    KwContinue,
+    KwIn,
+    KwThrow,
+};
+
+struct Token {
+    Tok kind = Tok::End;
+    int line = 1;
+    int column = 1;
+    std::string text; // identifier name, or the decoded string literal
+    int64_t intValue = 0;
+    double floatValue = 0;
+};
+
+// A compile error at a place in the source; the compiler adds the file name.
+struct CompileError : std::runtime_error {
+    CompileError(int l, int c, const std::string& message)
+        : std::runtime_error(message), line(l), column(c) {}
+    int line;
+    int column;
+};
+
+// Readable spelling of a token kind, for messages and the disassembler.
+const char* TokName(Tok kind);
+
+// Splits `source` into tokens, ending with one Tok::End. Throws CompileError
+// at the first malformed token.
+std::vector<Token> Tokenize(std::string_view source);
+
+} // namespace tessera

@@ -1,0 +1,605 @@
+#include "engine/Parser.h"
+
+namespace tessera {
+
+namespace {
+
+// Binary operators, loosest first. Every level is left-associative.
+struct BinaryLevel {
+    Tok ops[4];
+};
+constexpr BinaryLevel kPrecedence[] = {
+    {{Tok::OrOr}},
+    {{Tok::AndAnd}},
+    {{Tok::Eq, Tok::Ne}},
+    {{Tok::Lt, Tok::Le, Tok::Gt, Tok::Ge}},
+    {{Tok::Plus, Tok::Minus}},
+    {{Tok::Star, Tok::Slash, Tok::Percent}},
+};
+constexpr int kLevels = sizeof kPrecedence / sizeof kPrecedence[0];
+
+bool InLevel(int level, Tok kind) {
+    for (Tok op : kPrecedence[level].ops)
+        if (op == kind && op != Tok::End)
+            return true;
+    return false;
+}
+
+bool IsTypeKeyword(Tok kind) {
+    return kind == Tok::KwInt || kind == Tok::KwFloat || kind == Tok::KwString ||
+           kind == Tok::KwBool || kind == Tok::KwList || kind == Tok::KwVar;
+}
+
+DeclType TypeOf(Tok kind) {
+    switch (kind) {
+    case Tok::KwInt:
+        return DeclType::Int;
+    case Tok::KwFloat:
+        return DeclType::Float;
+    case Tok::KwString:
+        return DeclType::Str;
+    case Tok::KwBool:
+        return DeclType::Bool;
+    case Tok::KwList:
+        return DeclType::List;
+    case Tok::KwVoid:
+        return DeclType::Void;
+    default:
+        return DeclType::Var;
+    }
+}
+
+class Parser {
+public:
+    explicit Parser(std::vector<Token> t) : tokens(std::move(t)) {}
+
+    // script := { topLevel } END
+    std::vector<StmtPtr> Script() {
+        std::vector<StmtPtr> stmts;
+        while (Cur().kind != Tok::End)
+            stmts.push_back(TopLevel());
+        return stmts;
+    }
+
+    // literalList := [ literal { "," literal } ] END
+    // literal := ["-"] (INT | FLOAT) | STRING | "true" | "false"
+    std::vector<ExprPtr> LiteralList() {
+        std::vector<ExprPtr> items;
+        if (Cur().kind == Tok::End)
+            return items;
+        for (;;) {
+            const Token& t = Cur();
+            bool negative = Accept(Tok::Minus);
+            const Token& lit = Cur();
+            ExprKind kind;
+            switch (lit.kind) {
+            case Tok::IntLit:
+                kind = ExprKind::IntLit;
+                break;
+            case Tok::FloatLit:
+                kind = ExprKind::FloatLit;
+                break;
+            case Tok::StrLit:
+            case Tok::KwTrue:
+            case Tok::KwFalse:
+                if (negative)
+                    Fail(lit, "expected a number after '-'");
+                kind = lit.kind == Tok::StrLit ? ExprKind::StrLit : ExprKind::BoolLit;
+                break;
+            default:
+                Fail(lit, "expected a literal");
+            }
+            ExprPtr e = Primary();
+            e->line = t.line;
+            e->column = t.column;
+            if (negative)
+                Negate(*e, lit);
+            else if (kind == ExprKind::IntLit && lit.text == "min")
+                Fail(lit, "integer literal too large");
+            items.push_back(std::move(e));
+            if (Accept(Tok::End))
+                return items;
+            Expect(Tok::Comma, "',' between arguments");
+        }
+    }
+
+private:
+    const Token& Cur() const { return tokens[pos]; }
+    const Token& Next() const { return tokens[pos + 1 < tokens.size() ? pos + 1 : pos]; }
+    const Token& Advance() {
+        const Token& t = tokens[pos];
+        if (pos + 1 < tokens.size())
+            ++pos;
+        return t;
+    }
+    bool Accept(Tok kind) {
+        if (Cur().kind != kind)
+            return false;
+        Advance();
+        return true;
+    }
+    [[noreturn]] void Fail(const Token& at, const std::string& message) {
+        throw CompileError(at.line, at.column, message);
+    }
+    std::string Found(const Token& t) {
+        if (t.kind == Tok::Ident)
+            return "'" + t.text + "'";
+        if (t.kind == Tok::End || t.kind == Tok::IntLit || t.kind == Tok::FloatLit ||
+            t.kind == Tok::StrLit)
+            return TokName(t.kind);
+        return std::string("'") + TokName(t.kind) + "'";
+    }
+    const Token& Expect(Tok kind, const char* what) {
+        if (Cur().kind != kind)
+            Fail(Cur(), std::string("expected ") + what + ", found " + Found(Cur()));
+        return Advance();
+    }
+    std::string ExpectName(const char* what) { return Expect(Tok::Ident, what).text; }
+
+    // Guards recursion: every nested statement or expression passes here.
+    struct Nest {
+        Parser& p;
+        Nest(Parser& parser, const Token& at) : p(parser) {
+            if (++p.depth > kMaxNesting)
+                p.Fail(at, "nesting too deep");
+        }
+        ~Nest() { --p.depth; }
+    };
+
+    template <class Node> std::unique_ptr<Node> Make(auto kind, const Token& at) {
+        auto node = std::make_unique<Node>();
+        node->kind = kind;
+        node->line = at.line;
+        node->column = at.column;
+        return node;
+    }
+
+    // topLevel := function | define | include | use | statement
+    StmtPtr TopLevel() {
+        const Token& t = Cur();
+        switch (t.kind) {
+        case Tok::KwFunction:
+            return Function();
+        case Tok::KwDefine: {
+            // define := "define" NAME "=" expr ";"
+            Advance();
+            auto s = Make<Stmt>(StmtKind::Define, t);
+            s->name = ExpectName("a name after 'define'");
+            Expect(Tok::Assign, "'=' after the define's name");
+            s->value = Expression();
+            Expect(Tok::Semicolon, "';'");
+            return s;
+        }
+        case Tok::KwInclude:
+        case Tok::KwUse: {
+            // include := "include" STRING ";"    use := "use" STRING ";"
+            Advance();
+            auto s = Make<Stmt>(t.kind == Tok::KwInclude ? StmtKind::Include : StmtKind::Use, t);
+            s->text = Expect(Tok::StrLit, "a file name in double quotes").text;
+            Expect(Tok::Semicolon, "';'");
+            return s;
+        }
+        default:
+            return Statement();
+        }
+    }
+
+    // function := "function" TYPE NAME "(" [ TYPE NAME { "," TYPE NAME } ] ")" block
+    StmtPtr Function() {
+        const Token& t = Advance();
+        auto s = Make<Stmt>(StmtKind::Function, t);
+        if (!IsTypeKeyword(Cur().kind) && Cur().kind != Tok::KwVoid)
+            Fail(Cur(), "expected the function's result type, found " + Found(Cur()));
+        s->type = TypeOf(Advance().kind);
+        const Token& name = Expect(Tok::Ident, "the function's name");
+        s->name = name.text;
+        s->line = name.line;
+        s->column = name.column;
+        Expect(Tok::LParen, "'('");
+        if (Cur().kind != Tok::RParen) {
+            do {
+                if (!IsTypeKeyword(Cur().kind))
+                    Fail(Cur(), "expected a parameter type, found " + Found(Cur()));
+                DeclType type = TypeOf(Advance().kind);
+                const Token& param = Expect(Tok::Ident, "a parameter name");
+                s->params.push_back({type, param.text, param.line, param.column});
+            } while (Accept(Tok::Comma));
+        }
+        Expect(Tok::RParen, "')'");
+        if (Cur().kind != Tok::LBrace)
+            Fail(Cur(), "expected '{' to begin the function body, found " + Found(Cur()));
+        s->body = Block();
+        return s;
+    }
+
+    // block := "{" { statement } "}"
+    StmtPtr Block() {
+        const Token& t = Expect(Tok::LBrace, "'{'");
+        auto s = Make<Stmt>(StmtKind::Block, t);
+        while (Cur().kind != Tok::RBrace) {
+            if (Cur().kind == Tok::End)
+                Fail(t, "'{' is never closed");
+            s->stmts.push_back(Statement());
+        }
+        Advance();
+        return s;
+    }
+
+    // statement := block | if | while | for | try | declaration ";" | simple ";"
+    //            | "break" ";" | "continue" ";" | "return" [expr] ";" | "throw" expr ";"
+    //            | "exit" [expr] ";" | "dll" expr ";" | "unload" expr ";" | ";"
+    StmtPtr Statement() {
+        const Token& t = Cur();
+        Nest nest(*this, t);
+        switch (t.kind) {
+        case Tok::LBrace:
+            return Block();
+        case Tok::KwIf: {
+            // if := "if" "(" expr ")" statement [ "else" statement ]
+            Advance();
+            auto s = Make<Stmt>(StmtKind::If, t);
+            s->cond = Condition();
+            s->body = Statement();
+            if (Accept(Tok::KwElse))
+                s->elseBody = Statement();
+            return s;
+        }
+        case Tok::KwWhile: {
+            // while := "while" "(" expr ")" statement
+            Advance();
+            auto s = Make<Stmt>(StmtKind::While, t);
+            s->cond = Condition();
+            s->body = Statement();
+            return s;
+        }
+        case Tok::KwFor:
+            return For();
+        case Tok::KwTry:
+            return Try();
+        case Tok::KwBreak:
+        case Tok::KwContinue: {
+            Advance();
+            auto s = Make<Stmt>(t.kind == Tok::KwBreak ? StmtKind::Break : StmtKind::Continue, t);
+            Expect(Tok::Semicolon, "';'");
+            return s;
+        }
+        case Tok::KwReturn:
+        case Tok::KwExit: {
+            Advance();
+            auto s = Make<Stmt>(t.kind == Tok::KwReturn ? StmtKind::Return : StmtKind::Exit, t);
+            if (Cur().kind != Tok::Semicolon)
+                s->value = Expression();
+            Expect(Tok::Semicolon, "';'");
+            return s;
+        }
+        case Tok::KwThrow:
+        case Tok::KwDll:
+        case Tok::KwUnload: {
+            Advance();
+            StmtKind kind = t.kind == Tok::KwThrow ? StmtKind::Throw
+                            : t.kind == Tok::KwDll ? StmtKind::Dll
+                                                   : StmtKind::Unload;
+            auto s = Make<Stmt>(kind, t);
+            s->value = Expression();
+            Expect(Tok::Semicolon, "';'");
+            return s;
+        }
+        case Tok::Semicolon:
+            Advance();
+            return Make<Stmt>(StmtKind::Empty, t);
+        case Tok::KwFunction:
+            Fail(t, "functions may only be defined at the top level");
+        case Tok::KwDefine:
+        case Tok::KwInclude:
+        case Tok::KwUse:
+            Fail(t, std::string("'") + TokName(t.kind) + "' may only be used at the top level");
+        case Tok::KwClear:
+        case Tok::KwPackage:
+        case Tok::KwElse:
+        case Tok::KwCatch:
+        case Tok::KwIn:
+        case Tok::KwVoid:
+            Fail(t, std::string("'") + TokName(t.kind) + "' is reserved here");
+        default:
+            break;
+        }
+        StmtPtr s = Simple();
+        Expect(Tok::Semicolon, "';'");
+        return s;
+    }
+
+    // Parenthesised condition of if and while.
+    ExprPtr Condition() {
+        Expect(Tok::LParen, "'('");
+        ExprPtr e = Expression();
+        Expect(Tok::RParen, "')'");
+        return e;
+    }
+
+    // simple := TYPE NAME [ "=" expr ]
+    //         | target ( "=" | "+=" | "-=" | "*=" | "/=" | "%=" ) expr
+    //         | target ( "++" | "--" )
+    //         | call
+    StmtPtr Simple() {
+        const Token& t = Cur();
+        if (IsTypeKeyword(t.kind)) {
+            Advance();
+            auto s = Make<Stmt>(StmtKind::VarDecl, t);
+            s->type = TypeOf(t.kind);
+            const Token& name = Expect(Tok::Ident, "a variable name");
+            s->name = name.text;
+            s->line = name.line;
+            s->column = name.column;
+            if (Accept(Tok::Assign))
+                s->value = Expression();
+            return s;
+        }
+        ExprPtr e = Expression();
+        const Token& op = Cur();
+        switch (op.kind) {
+        case Tok::Assign:
+        case Tok::PlusAssign:
+        case Tok::MinusAssign:
+        case Tok::StarAssign:
+        case Tok::SlashAssign:
+        case Tok::PercentAssign:
+        case Tok::PlusPlus:
+        case Tok::MinusMinus: {
+            if (e->kind != ExprKind::Name && e->kind != ExprKind::Index)
+                Fail(op, "can only assign to a variable or a list element");
+            Advance();
+            auto s = Make<Stmt>(StmtKind::Assign, op);
+            s->op = op.kind;
+            s->target = std::move(e);
+            if (op.kind != Tok::PlusPlus && op.kind != Tok::MinusMinus)
+                s->value = Expression();
+            return s;
+        }
+        default:
+            break;
+        }
+        if (e->kind != ExprKind::Call) {
+            if (op.kind == Tok::Semicolon)
+                Fail(t, "expression result is not used (expected an assignment or a call)");
+            Fail(op, "expected ';', found " + Found(op));
+        }
+        auto s = Make<Stmt>(StmtKind::Call, t);
+        s->value = std::move(e);
+        return s;
+    }
+
+    // for := "for" "(" TYPE NAME "in" expr ")" statement
+    //      | "for" "(" [simple] ";" [expr] ";" [simple] ")" statement
+    StmtPtr For() {
+        const Token& t = Advance();
+        Expect(Tok::LParen, "'(' after 'for'");
+        if (IsTypeKeyword(Cur().kind) && Next().kind == Tok::Ident &&
+            tokens[pos + 2].kind == Tok::KwIn) {
+            auto s = Make<Stmt>(StmtKind::ForIn, t);
+            s->type = TypeOf(Advance().kind);
+            s->name = Advance().text;
+            Advance(); // in
+            s->value = Expression();
+            Expect(Tok::RParen, "')'");
+            s->body = Statement();
+            return s;
+        }
+        auto s = Make<Stmt>(StmtKind::For, t);
+        if (Cur().kind != Tok::Semicolon)
+            s->init = Simple();
+        Expect(Tok::Semicolon, "';' after the loop's start");
+        if (Cur().kind != Tok::Semicolon)
+            s->cond = Expression();
+        Expect(Tok::Semicolon, "';' after the loop's condition");
+        if (Cur().kind != Tok::RParen) {
+            s->step = Simple();
+            if (s->step->kind == StmtKind::VarDecl)
+                Fail(Cur(), "the loop's step cannot declare a variable");
+        }
+        Expect(Tok::RParen, "')'");
+        s->body = Statement();
+        return s;
+    }
+
+    // try := "try" block "catch" "(" "string" NAME ")" block
+    StmtPtr Try() {
+        const Token& t = Advance();
+        auto s = Make<Stmt>(StmtKind::Try, t);
+        if (Cur().kind != Tok::LBrace)
+            Fail(Cur(), "expected '{' after 'try', found " + Found(Cur()));
+        s->body = Block();
+        Expect(Tok::KwCatch, "'catch' after the try block");
+        Expect(Tok::LParen, "'(' after 'catch'");
+        if (Cur().kind != Tok::KwString && Cur().kind != Tok::KwVar)
+            Fail(Cur(), "expected 'string' before the catch variable, found " + Found(Cur()));
+        Advance();
+        const Token& name = Expect(Tok::Ident, "the catch variable's name");
+        s->name = name.text;
+        s->catchLine = name.line;
+        s->catchColumn = name.column;
+        Expect(Tok::RParen, "')'");
+        if (Cur().kind != Tok::LBrace)
+            Fail(Cur(), "expected '{' after 'catch (...)', found " + Found(Cur()));
+        s->catchBody = Block();
+        return s;
+    }
+
+    // expr := binary(0)
+    ExprPtr Expression() { return Binary(0); }
+
+    // binary(n) := binary(n+1) { OP(n) binary(n+1) }, OP(n) from the precedence table;
+    // binary(levels) := unary
+    ExprPtr Binary(int level) {
+        if (level == kLevels)
+            return Unary();
+        ExprPtr left = Binary(level + 1);
+        while (InLevel(level, Cur().kind)) {
+            const Token& op = Advance();
+            Nest nest(*this, op);
+            auto e = Make<Expr>(ExprKind::Binary, op);
+            e->op = op.kind;
+            e->args.push_back(std::move(left));
+            e->args.push_back(Binary(level + 1));
+            left = std::move(e);
+        }
+        return left;
+    }
+
+    // unary := ( "!" | "-" ) unary | postfix
+    ExprPtr Unary() {
+        const Token& t = Cur();
+        Nest nest(*this, t);
+        if (t.kind == Tok::Minus || t.kind == Tok::Not) {
+            Advance();
+            const Token& operand = Cur();
+            ExprPtr inner = Unary();
+            // Fold negative literals so -9223372036854775808 is an int.
+            if (t.kind == Tok::Minus &&
+                (inner->kind == ExprKind::IntLit || inner->kind == ExprKind::FloatLit) &&
+                &operand == &tokens[pos - 1]) {
+                Negate(*inner, operand);
+                inner->line = t.line;
+                inner->column = t.column;
+                return inner;
+            }
+            auto e = Make<Expr>(ExprKind::Unary, t);
+            e->op = t.kind;
+            e->args.push_back(std::move(inner));
+            return e;
+        }
+        return Postfix();
+    }
+
+    void Negate(Expr& e, const Token& lit) {
+        if (e.kind == ExprKind::FloatLit)
+            e.floatValue = -e.floatValue;
+        else
+            e.intValue = static_cast<int64_t>(0ULL - static_cast<uint64_t>(e.intValue));
+        (void)lit;
+        e.text.clear();
+    }
+
+    // postfix := primary { "[" expr "]" | "." NAME }
+    ExprPtr Postfix() {
+        ExprPtr e = Primary();
+        for (;;) {
+            const Token& t = Cur();
+            if (Accept(Tok::LBracket)) {
+                Nest nest(*this, t);
+                auto index = Make<Expr>(ExprKind::Index, t);
+                index->args.push_back(std::move(e));
+                index->args.push_back(Expression());
+                Expect(Tok::RBracket, "']'");
+                e = std::move(index);
+            } else if (Accept(Tok::Dot)) {
+                auto member = Make<Expr>(ExprKind::Member, t);
+                member->text = ExpectName("a member name after '.'");
+                member->args.push_back(std::move(e));
+                if (Cur().kind == Tok::LParen)
+                    CallArguments(*member);
+                e = std::move(member);
+            } else if (t.kind == Tok::LParen) {
+                Fail(t, "only a named function can be called");
+            } else {
+                return e;
+            }
+        }
+    }
+
+    // arguments := "(" [ expr { "," expr } ] ")"
+    void CallArguments(Expr& call) {
+        Expect(Tok::LParen, "'('");
+        if (Cur().kind != Tok::RParen) {
+            do
+                call.args.push_back(Expression());
+            while (Accept(Tok::Comma));
+        }
+        Expect(Tok::RParen, "')' after the arguments");
+    }
+
+    // primary := INT | FLOAT | STRING | "true" | "false" | NAME [ arguments ]
+    //          | "[" [ expr { "," expr } ] "]" | "(" expr ")"
+    ExprPtr Primary() {
+        const Token& t = Cur();
+        switch (t.kind) {
+        case Tok::IntLit: {
+            if (t.text == "min" && !(pos > 0 && tokens[pos - 1].kind == Tok::Minus))
+                Fail(t, "integer literal too large");
+            Advance();
+            auto e = Make<Expr>(ExprKind::IntLit, t);
+            e->intValue = t.intValue;
+            e->text = t.text;
+            return e;
+        }
+        case Tok::FloatLit: {
+            Advance();
+            auto e = Make<Expr>(ExprKind::FloatLit, t);
+            e->floatValue = t.floatValue;
+            return e;
+        }
+        case Tok::StrLit: {
+            Advance();
+            auto e = Make<Expr>(ExprKind::StrLit, t);
+            e->text = t.text;
+            return e;
+        }
+        case Tok::KwTrue:
+        case Tok::KwFalse: {
+            Advance();
+            auto e = Make<Expr>(ExprKind::BoolLit, t);
+            e->intValue = t.kind == Tok::KwTrue;
+            return e;
+        }
+        case Tok::Ident: {
+            Advance();
+            if (Cur().kind == Tok::LParen) {
+                auto e = Make<Expr>(ExprKind::Call, t);
+                e->text = t.text;
+                CallArguments(*e);
+                return e;
+            }
+            auto e = Make<Expr>(ExprKind::Name, t);
+            e->text = t.text;
+            return e;
+        }
+        case Tok::LBracket: {
+            Advance();
+            auto e = Make<Expr>(ExprKind::ListLit, t);
+            if (Cur().kind != Tok::RBracket) {
+                do
+                    e->args.push_back(Expression());
+                while (Accept(Tok::Comma));
+            }
+            Expect(Tok::RBracket, "']' to close the list");
+            return e;
+        }
+        case Tok::LParen: {
+            Advance();
+            ExprPtr e = Expression();
+            Expect(Tok::RParen, "')'");
+            return e;
+        }
+        default:
+            if (t.kind >= Tok::KwInclude)
+                Fail(t, std::string("expected an expression, found '") + TokName(t.kind) +
+                            "' (a reserved word)");
+            Fail(t, "expected an expression, found " + Found(t));
+        }
+    }
+
+    std::vector<Token> tokens;
+    size_t pos = 0;
+    int depth = 0;
+};
+
+} // namespace
+
+std::vector<StmtPtr> ParseScript(std::string_view source) {
+    return Parser(Tokenize(source)).Script();
+}
+
+std::vector<ExprPtr> ParseLiteralList(std::string_view text) {
+    return Parser(Tokenize(text)).LiteralList();
+}
+
+} // namespace tessera

@@ -1,0 +1,213 @@
+#include "engine/Value.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+namespace tessera {
+
+const char* TypeName(ValueType type) {
+    switch (type) {
+    case ValueType::Int:
+        return "int";
+    case ValueType::Float:
+        return "float";
+    case ValueType::Bool:
+        return "bool";
+    case ValueType::Str:
+        return "string";
+    case ValueType::List:
+        return "list";
+    }
+    return "?";
+}
+
+const char* DeclTypeName(DeclType type) {
+    switch (type) {
+    case DeclType::Int:
+        return "int";
+    case DeclType::Float:
+        return "float";
+    case DeclType::Str:
+        return "string";
+    case DeclType::Bool:
+        return "bool";
+    case DeclType::List:
+        return "list";
+    case DeclType::Var:
+        return "var";
+    case DeclType::Void:
+        return "void";
+    }
+    return "?";
+}
+
+Value Value::Str(std::string text) {
+    Value r;
+    r.type = ValueType::Str;
+    r.s = new StrObj(std::move(text));
+    return r;
+}
+
+void Value::Destroy() {
+    if (type == ValueType::Str)
+        delete s;
+    else
+        l->heap->Free(l);
+    type = ValueType::Int;
+    bits = 0;
+}
+
+ListObj* ListHeap::NewList() {
+    auto* list = new ListObj();
+    list->heap = this;
+    list->nextLive = live;
+    if (live)
+        live->prevLive = list;
+    live = list;
+    ++liveCount;
+    return list;
+}
+
+// Freeing a list releases its items, which may free nested lists; those are
+// queued instead of freed recursively, so a list nested a million deep is
+// freed in a loop.
+void ListHeap::Free(ListObj* list) {
+    pending.push_back(list);
+    if (freeing)
+        return;
+    freeing = true;
+    while (!pending.empty()) {
+        ListObj* next = pending.back();
+        pending.pop_back();
+        if (next->prevLive)
+            next->prevLive->nextLive = next->nextLive;
+        else
+            live = next->nextLive;
+        if (next->nextLive)
+            next->nextLive->prevLive = next->prevLive;
+        --liveCount;
+        delete next;
+    }
+    freeing = false;
+}
+
+void ListHeap::FreeAll() {
+    // Pin every live list, empty them all (which cannot free a pinned one),
+    // then drop the pins.
+    std::vector<ListObj*> all;
+    for (ListObj* list = live; list; list = list->nextLive) {
+        ++list->refs;
+        all.push_back(list);
+    }
+    for (ListObj* list : all) {
+        std::vector<Value> items;
+        items.swap(list->items);
+    }
+    for (ListObj* list : all)
+        if (--list->refs == 0)
+            Free(list);
+}
+
+std::string FormatFloat(double value) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    return buffer;
+}
+
+namespace {
+
+constexpr int kMaxTextDepth = 64;
+constexpr size_t kMaxListText = size_t{64} << 20;
+constexpr int64_t kMaxCompareSteps = 1 << 20;
+
+void AppendTextAt(std::string& out, const Value& value, int depth) {
+    switch (value.type) {
+    case ValueType::Int: {
+        char buffer[24];
+        int n = std::snprintf(buffer, sizeof buffer, "%" PRId64, value.AsInt());
+        out.append(buffer, static_cast<size_t>(n));
+        break;
+    }
+    case ValueType::Float:
+        out += FormatFloat(value.AsFloat());
+        break;
+    case ValueType::Bool:
+        out += value.AsBool() ? "true" : "false";
+        break;
+    case ValueType::Str:
+        out += value.AsStr();
+        break;
+    case ValueType::List: {
+        if (depth >= kMaxTextDepth) {
+            out += "[...]";
+            break;
+        }
+        out += '[';
+        const auto& items = value.AsList()->items;
+        for (size_t k = 0; k < items.size(); ++k) {
+            if (out.size() > kMaxListText)
+                throw ScriptError{"list too large to convert to text"};
+            if (k)
+                out += ", ";
+            if (items[k].type == ValueType::Str) {
+                out += '"';
+                out += items[k].AsStr();
+                out += '"';
+            } else {
+                AppendTextAt(out, items[k], depth + 1);
+            }
+        }
+        out += ']';
+        break;
+    }
+    }
+}
+
+bool EqualAt(const Value& a, const Value& b, int depth, int64_t& budget) {
+    if (--budget < 0)
+        throw ScriptError{"lists too deeply nested to compare"};
+    if (a.type == ValueType::Str || b.type == ValueType::Str)
+        return a.type == b.type && a.AsStr() == b.AsStr();
+    if (a.type == ValueType::List || b.type == ValueType::List) {
+        if (a.type != b.type)
+            return false;
+        if (a.AsList() == b.AsList())
+            return true;
+        if (depth >= kMaxTextDepth)
+            throw ScriptError{"lists too deeply nested to compare"};
+        const auto& x = a.AsList()->items;
+        const auto& y = b.AsList()->items;
+        if (x.size() != y.size())
+            return false;
+        for (size_t k = 0; k < x.size(); ++k)
+            if (!EqualAt(x[k], y[k], depth + 1, budget))
+                return false;
+        return true;
+    }
+    if (a.type == ValueType::Float || b.type == ValueType::Float) {
+        double x = a.type == ValueType::Float ? a.AsFloat() : static_cast<double>(a.AsInt());
+        double y = b.type == ValueType::Float ? b.AsFloat() : static_cast<double>(b.AsInt());
+        return x == y;
+    }
+    // Ints and bools: a bool's payload is 0 or 1, like C.
+    return a.AsInt() == b.AsInt();
+}
+
+} // namespace
+
+void AppendText(std::string& out, const Value& value) {
+    AppendTextAt(out, value, 0);
+}
+
+std::string ToText(const Value& value) {
+    std::string out;
+    AppendTextAt(out, value, 0);
+    return out;
+}
+
+bool ValuesEqual(const Value& a, const Value& b) {
+    int64_t budget = kMaxCompareSteps;
+    return EqualAt(a, b, 0, budget);
+}
+
+} // namespace tessera

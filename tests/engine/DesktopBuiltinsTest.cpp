@@ -1,0 +1,137 @@
+// Desktop builtins against the recording fake, and the scripts the Macro
+// Wizard writes for alerts and key sequences.
+#include "EngineTestUtil.h"
+
+#include "fakes/FakeDesktop.h"
+#include "fakes/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+ScriptRun RunWith(CRecordingDesktop* desktop, const std::string& source) {
+    return RunScript(source,
+                     [desktop](CScript& script) { script.GetEngine()->SetDesktop(desktop); });
+}
+
+TEST(DesktopBuiltins, ReachTheDesktopInOrder) {
+    CRecordingDesktop desktop;
+    desktop.windows = {"Untitled - Editor", "Terminal"};
+    ScriptRun run = RunWith(&desktop, R"(
+        MouseMove(10, 20);
+        MouseClick(30, 40);
+        MouseClick(1, 2, 3);
+        MouseDown();
+        MouseUp(2);
+        TypeKeys("<CTRL>c");
+        Print(WinExists("Editor"), WinExists("Browser"));
+        WinActivate("Terminal");
+        Print(WinGetActiveTitle());
+        Print(WinWait("Untitled", 100));
+        WinClose("Terminal");
+        Alert(42);
+    )");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "truefalse\nTerminal\ntrue\n");
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{
+                                 "MouseMove 10 20", "MouseClick 30 40 1", "MouseClick 1 2 3",
+                                 "MouseDown 1", "MouseUp 2", "TypeKeys <CTRL>c", "WinExists Editor",
+                                 "WinExists Browser", "WinActivate Terminal", "WinGetActiveTitle",
+                                 "WinWait Untitled 100", "WinClose Terminal", "Alert 42"}));
+}
+
+struct Failure {
+    std::string label;
+    std::string call;
+    std::string message;
+};
+
+class DesktopWithoutDisplay : public ::testing::TestWithParam<Failure> {};
+
+TEST_P(DesktopWithoutDisplay, RaisesAClearError) {
+    ScriptRun run = RunScript("try { " + GetParam().call + "; } catch (string e) { Print(e); }");
+    EXPECT_EQ(run.out, GetParam().message + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DesktopWithoutDisplay,
+    ::testing::Values(Failure{"alert", "Alert(\"hi\")", "Alert: no display available"},
+                      Failure{"typekeys", "TypeKeys(\"a\")", "TypeKeys: no display available"},
+                      Failure{"mousemove", "MouseMove(1, 2)", "MouseMove: no display available"},
+                      Failure{"mouseclick", "MouseClick(1, 2)", "MouseClick: no display available"},
+                      Failure{"mousedown", "MouseDown()", "MouseDown: no display available"},
+                      Failure{"mouseup", "MouseUp(1)", "MouseUp: no display available"},
+                      Failure{"winexists", "WinExists(\"a\")", "WinExists: no display available"},
+                      Failure{"winactivate", "WinActivate(\"a\")",
+                              "WinActivate: no display available"},
+                      Failure{"winwait", "WinWait(\"a\", 1)", "WinWait: no display available"},
+                      Failure{"winclose", "WinClose(\"a\")", "WinClose: no display available"},
+                      Failure{"wingetactivetitle", "WinGetActiveTitle()",
+                              "WinGetActiveTitle: no display available"}),
+    LabelName());
+
+TEST(DesktopBuiltins, FailuresAndBadArgumentsNameTheFunction) {
+    CRecordingDesktop desktop;
+    desktop.failWith = "keyboard busy";
+    ScriptRun run = RunWith(&desktop, R"(
+        try { TypeKeys("x"); } catch (string e) { Print(e); }
+        try { WinActivate("nothing"); } catch (string e) { Print(e); }
+        try { MouseClick(1, 2, 7); } catch (string e) { Print(e); }
+        try { TypeKeys(5); } catch (string e) { Print(e); }
+        try { MouseMove("a", 1); } catch (string e) { Print(e); }
+        try { WinWait("x", -1); } catch (string e) { Print(e); }
+    )");
+    EXPECT_EQ(run.out, "TypeKeys: keyboard busy\n"
+                       "WinActivate: no window titled 'nothing'\n"
+                       "MouseClick: button 7 is not 1 (left), 2 (middle) or 3 (right)\n"
+                       "TypeKeys: argument 1 must be a string, not an int\n"
+                       "MouseMove: argument 1 must be a number, not a string\n"
+                       "WinWait: the time -1 is negative\n");
+}
+
+TEST(DesktopBuiltins, StopEndsAWinWait) {
+    CRecordingDesktop desktop;
+    desktop.waitUntilStopped = true;
+    CCaptureStream stream;
+    CScript script(&stream, &stream);
+    script.GetEngine()->SetDesktop(&desktop);
+    ASSERT_TRUE(script.LoadSource("w.tsc", "WinWait(\"never\", 600000);\nPrint(\"after\");"));
+    std::thread worker([&] { script.Run(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    script.GetEngine()->GetInterpreter()->SetStopFlag();
+    worker.join();
+    EXPECT_EQ(script.Outcome(), ScriptOutcome::Stopped);
+    EXPECT_EQ(stream.out, "");
+}
+
+// What the wizard writes for "Alert Message" and "TypeKeys Sequence".
+TEST(DesktopBuiltins, WizardAlertAndKeysScriptsRun) {
+    CRecordingDesktop desktop;
+    ScriptRun alert = RunWith(&desktop, "#Created using Tessera Wingmate Macro Wizard v2.0\n"
+                                        "string sAlert = \"Line one\\nC:\\\\dir\\tend\";\n"
+                                        "Alert(sAlert);\n");
+    ScriptRun keys = RunWith(&desktop, "#Created using Tessera Wingmate Macro Wizard v2.0\n"
+                                       "string sText = \"Hello<ENTER>\\tWorld \\\"q\\\"\";\n"
+                                       "TypeKeys(sText);\n");
+    ScriptRun combo = RunWith(&desktop, "#Created using Tessera Wingmate Macro Wizard v2.0\n"
+                                        "string sText = \"<CTRL><ALT><DEL>\";\n"
+                                        "TypeKeys(sText);\n");
+    EXPECT_EQ(alert.err + keys.err + combo.err, "");
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"Alert Line one\nC:\\dir\tend",
+                                                       "TypeKeys Hello<ENTER>\tWorld \"q\"",
+                                                       "TypeKeys <CTRL><ALT><DEL>"}));
+}
+
+// What the recorder writes: one statement per line.
+TEST(DesktopBuiltins, RecordedScriptRuns) {
+    CRecordingDesktop desktop;
+    ScriptRun run = RunWith(&desktop, "MouseMove(100, 200);\nMouseDown(1);\nSleep(1);\n"
+                                      "MouseUp(1);\nTypeKeys(\"abc<ENTER>\");\n"
+                                      "MouseClick(5, 6, 3);\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(desktop.calls.size(), 5u);
+}
+
+} // namespace

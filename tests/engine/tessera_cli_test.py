@@ -1,0 +1,87 @@
+#!/usr/bin/env python3
+"""Checks the `tessera` command: usage errors, exit statuses, the script log
+beside the script, --disassemble, and Ctrl+C stopping a running script."""
+
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+TESSERA = os.path.abspath(sys.argv[1])
+failures = []
+
+
+def check(name, condition, detail=""):
+    if not condition:
+        failures.append(f"{name}: {detail}")
+
+
+def run(args, stdin="", cwd=None):
+    return subprocess.run([TESSERA] + args, input=stdin.encode(), capture_output=True,
+                          timeout=30, cwd=cwd)
+
+
+with tempfile.TemporaryDirectory() as work:
+    def script(name, text):
+        path = os.path.join(work, name)
+        with open(path, "w") as f:
+            f.write(text)
+        return path
+
+    for args in ([], ["--bogus"], ["a.tsc", "b.tsc"], ["a.tsc", "--args"],
+                 ["--disassemble", "a.tsc", "--args", "1"]):
+        r = run(args)
+        check("usage " + " ".join(args), r.returncode == 2 and b"usage:" in r.stderr,
+              f"status {r.returncode}")
+
+    ok = script("job.tsc", 'Print("out ", args[0]);\nstring s = Input("Name? ");\n'
+                           'Write("hi ", s);\nexit 5;\n')
+    r = run([ok, "--args", "7"], stdin="Ada\n")
+    check("exit status", r.returncode == 5, f"status {r.returncode} {r.stderr!r}")
+    check("stdout", r.stdout == b"out 7\nName? hi Ada", repr(r.stdout))
+    with open(os.path.join(work, "job.log")) as f:
+        log = f.read()
+    check("log beside the script", log == "out 7\nName? \nAda\nhi Ada\n", repr(log))
+
+    bad = script("bad.tsc", "Print(1)\n")
+    r = run([bad])
+    check("compile error status", r.returncode == 1, f"status {r.returncode}")
+    check("compile error on stderr", r.stderr.decode().strip() ==
+          f"{bad}:2:1: error: expected ';', found end of file" and r.stdout == b"",
+          repr(r.stderr))
+
+    fail = script("fail.tsc", 'Print("a");\nthrow "boom";\n')
+    r = run([fail])
+    check("runtime error status", r.returncode == 1, f"status {r.returncode}")
+    check("runtime error on stderr",
+          r.stderr.decode().strip() == f"{fail}:2: runtime error: boom", repr(r.stderr))
+
+    r = run([ok, "--args", "1,x"])
+    check("rejected arguments", r.returncode == 1 and b"bad argument text" in r.stderr,
+          repr(r.stderr))
+
+    r = run(["--disassemble", ok])
+    check("disassemble", r.returncode == 0 and b"main (registers" in r.stdout
+          and b"EXIT" in r.stdout, repr(r.stdout[:200]))
+
+    missing = os.path.join(work, "missing.tsc")
+    r = run([missing])
+    check("missing script", r.returncode == 1 and b"cannot open script" in r.stderr,
+          repr(r.stderr))
+
+    sleeper = script("sleeper.tsc", 'Print("sleeping");\nSleep(60000);\nPrint("woke");\n')
+    proc = subprocess.Popen([TESSERA, sleeper], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    proc.stdout.readline()
+    started = time.monotonic()
+    proc.send_signal(signal.SIGINT)
+    out, err = proc.communicate(timeout=10)
+    elapsed = time.monotonic() - started
+    check("ctrl+c stops", proc.returncode == 1 and b"script stopped" in err and elapsed < 2,
+          f"status {proc.returncode} {err!r} {elapsed:.2f}s")
+
+for f in failures:
+    print("FAIL " + f)
+print("tessera command: %d problem(s)" % len(failures))
+sys.exit(1 if failures else 0)

@@ -1,0 +1,45 @@
+#include "TerminalDesktop.h"
+
+namespace {
+DesktopResult NoDisplay() {
+    return DesktopResult::Fail("no display available");
+}
+} // namespace
+
+DesktopResult CTerminalDesktop::Alert(const std::string& message) {
+    std::fprintf(errors, "Alert: %s\n", message.c_str());
+    std::fflush(errors);
+    return DesktopResult::Ok();
+}
+
+DesktopResult CTerminalDesktop::TypeKeys(const std::string&) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::MouseMove(int, int) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::MouseClick(int, int, MouseButton) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::MouseDown(MouseButton) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::MouseUp(MouseButton) {
+    return NoDisplay();
+}
+// Without a display there are no windows.
+bool CTerminalDesktop::WinExists(const std::string&) {
+    return false;
+}
+DesktopResult CTerminalDesktop::WinActivate(const std::string&) {
+    return NoDisplay();
+}
+bool CTerminalDesktop::WinWait(const std::string&, int64_t, const std::function<bool()>&) {
+    return false;
+}
+DesktopResult CTerminalDesktop::WinClose(const std::string&) {
+    return NoDisplay();
+}
+std::string CTerminalDesktop::WinGetActiveTitle() {
+    return "";
+}

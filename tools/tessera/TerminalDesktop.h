@@ -1,0 +1,28 @@
+#pragma once
+// The desktop of a terminal without a display: Alert prints its message to
+// standard error; every other desktop operation fails clearly.
+
+#include "ports/Desktop.h"
+
+#include <cstdio>
+
+class CTerminalDesktop : public IDesktop {
+public:
+    explicit CTerminalDesktop(std::FILE* err) : errors(err) {}
+
+    DesktopResult Alert(const std::string& message) override;
+    DesktopResult TypeKeys(const std::string& keys) override;
+    DesktopResult MouseMove(int x, int y) override;
+    DesktopResult MouseClick(int x, int y, MouseButton button) override;
+    DesktopResult MouseDown(MouseButton button) override;
+    DesktopResult MouseUp(MouseButton button) override;
+    bool WinExists(const std::string& title) override;
+    DesktopResult WinActivate(const std::string& title) override;
+    bool WinWait(const std::string& title, int64_t milliseconds,
+                 const std::function<bool()>& stopRequested) override;
+    DesktopResult WinClose(const std::string& title) override;
+    std::string WinGetActiveTitle() override;
+
+private:
+    std::FILE* errors;
+};

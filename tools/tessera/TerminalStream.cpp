@@ -1,0 +1,63 @@
+#include "TerminalStream.h"
+
+#include <cstring>
+
+std::string CTerminalStream::LogPathFor(const std::string& scriptPath) {
+    size_t slash = scriptPath.rfind('/');
+    size_t dot = scriptPath.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return scriptPath + ".log";
+    return scriptPath.substr(0, dot) + ".log";
+}
+
+CStatus CTerminalStream::OpenLog(const std::string& scriptPath) {
+    return localFile.Open(LogPathFor(scriptPath).c_str(), "w");
+}
+
+void CTerminalStream::Log(const char* text) {
+    if (localFile.IsOpen())
+        localFile.WriteLine(text);
+}
+
+void CTerminalStream::Write(const char* text, char lineBreak) {
+    std::fputs(text, output);
+    if (lineBreak)
+        std::fputc('\n', output);
+    std::fflush(output);
+    Log(text);
+}
+
+void CTerminalStream::WriteError(const char* text, char lineBreak) {
+    std::fflush(output);
+    std::fputs(text, errors);
+    if (lineBreak)
+        std::fputc('\n', errors);
+    std::fflush(errors);
+    Log(text);
+}
+
+// One line from standard input without its line end; -1 at the end of input
+// or for a line that does not fit.
+int CTerminalStream::ReadInput(char* buffer, int capacity) {
+    if (!buffer || capacity <= 0)
+        return -1;
+    buffer[0] = '\0';
+    std::string line;
+    int c;
+    bool any = false;
+    while ((c = std::fgetc(input)) != EOF) {
+        any = true;
+        if (c == '\n')
+            break;
+        line += static_cast<char>(c);
+    }
+    if (!any)
+        return -1;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    if (line.size() >= static_cast<size_t>(capacity))
+        return -1;
+    std::memcpy(buffer, line.c_str(), line.size() + 1);
+    Log(line.c_str());
+    return static_cast<int>(line.size());
+}
