@@ -2,6 +2,7 @@
 
 #include "engine/Operations.h"
 
+#include <exception>
 #include <new>
 
 namespace tessera {
@@ -65,6 +66,11 @@ RunResult Vm::Run(const Value& args) {
         } catch (const std::bad_alloc&) {
             result.outcome = RunOutcome::Failed;
             result.message = Where() + "out of memory";
+            break;
+        } catch (const std::exception& e) {
+            // Nothing a script does may take the host down.
+            result.outcome = RunOutcome::Failed;
+            result.message = Where() + e.what();
             break;
         } catch (const ExitSignal& e) {
             result.outcome = RunOutcome::Exited;

@@ -29,7 +29,7 @@ DIRECTIVES = ("expect:", "expect-error:", "expect-runtime-error:", "expect-stder
 
 
 def parse(path):
-    spec = {"stdout": [], "stderr": [], "status": None, "args": None, "stdin": [], "env": {}}
+    expected = {"stdout": [], "stderr": [], "status": None, "args": None, "stdin": [], "env": {}}
     for line in path.read_text(encoding="utf-8", errors="replace").splitlines():
         at = line.find("// ")
         if at < 0:
@@ -40,39 +40,39 @@ def parse(path):
                 value = body[len(d):]
                 value = value[1:] if value.startswith(" ") else value
                 if d == "expect:":
-                    spec["stdout"].append(value)
+                    expected["stdout"].append(value)
                 elif d == "expect-error:":
-                    spec["error"] = value
+                    expected["error"] = value
                 elif d == "expect-runtime-error:":
-                    spec["runtime"] = value
+                    expected["runtime"] = value
                 elif d == "expect-stderr:":
-                    spec["stderr"].append(value)
+                    expected["stderr"].append(value)
                 elif d == "expect-status:":
-                    spec["status"] = int(value)
+                    expected["status"] = int(value)
                 elif d == "args:":
-                    spec["args"] = value
+                    expected["args"] = value
                 elif d == "stdin:":
-                    spec["stdin"].append(value)
+                    expected["stdin"].append(value)
                 else:
                     name, _, val = value.partition("=")
-                    spec["env"][name] = val
+                    expected["env"][name] = val
                 break
-    return spec
+    return expected
 
 
 def run_one(tessera, root, script):
-    spec = parse(script)
+    expected = parse(script)
     rel = script.relative_to(root)
     test_dir = tempfile.mkdtemp(prefix="tsc-")
     env = dict(os.environ, TEST_DIR=test_dir, TZ="UTC")
     env.pop("DISPLAY", None)
-    env.update(spec["env"])
+    env.update(expected["env"])
     command = [tessera, str(rel)]
-    if spec["args"] is not None:
-        command += ["--args", spec["args"]]
+    if expected["args"] is not None:
+        command += ["--args", expected["args"]]
     try:
         proc = subprocess.run(command, cwd=root, env=env, capture_output=True, timeout=30,
-                              input=("".join(s + "\n" for s in spec["stdin"])).encode())
+                              input=("".join(s + "\n" for s in expected["stdin"])).encode())
     except subprocess.TimeoutExpired:
         return f"{rel}: timed out"
     finally:
@@ -80,20 +80,20 @@ def run_one(tessera, root, script):
     out = proc.stdout.decode("utf-8", "replace").splitlines()
     err = proc.stderr.decode("utf-8", "replace").splitlines()
     problems = []
-    expected_err = list(spec["stderr"])
-    status = spec["status"]
-    if "error" in spec:
-        expected_err.append(f"{rel}:{spec['error']}")
+    expected_err = list(expected["stderr"])
+    status = expected["status"]
+    if "error" in expected:
+        expected_err.append(f"{rel}:{expected['error']}")
         status = 1 if status is None else status
-    if "runtime" in spec:
-        line, _, text = spec["runtime"].partition(": ")
+    if "runtime" in expected:
+        line, _, text = expected["runtime"].partition(": ")
         expected_err.append(f"{rel}:{line}: runtime error: {text}")
         status = 1 if status is None else status
     if status is None:
         status = 0
-    if out != spec["stdout"]:
+    if out != expected["stdout"]:
         problems.append("standard output differs:\n  expected: %r\n  actual:   %r"
-                        % (spec["stdout"], out))
+                        % (expected["stdout"], out))
     if err != expected_err:
         problems.append("standard error differs:\n  expected: %r\n  actual:   %r"
                         % (expected_err, err))
