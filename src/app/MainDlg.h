@@ -78,6 +78,7 @@ struct MainDlgServices {
     ISettingsStore& store;
     IMessageBox& messages;
     IMacroRunner* runner = nullptr;           // null: starts report their end at once
+    std::function<void()> stopScripts;        // Stop: ask every running script to stop
     IProcessLauncher* launcher = nullptr;     // null: Record Declarations cannot start
     const IClock* clock = nullptr;            // null: the system clock
     KeyHookFactory makeKeyHook;               // null: no hook, triggers never fire

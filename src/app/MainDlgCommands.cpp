@@ -264,6 +264,8 @@ void CMainDlg::RestoreMacros() {
 // (a started program is not stopped). The running flag waits for its end.
 void CMainDlg::StopMacro() {
     runQueue->ClearRunQueue();
+    if (services.stopScripts)
+        services.stopScripts();
 }
 
 void CMainDlg::ToggleScheduler() {

@@ -111,6 +111,7 @@ int CWingmateApp::Run(const ProgramParts& parts) {
 
     MainDlgServices services(store, messages);
     services.runner = parts.runner;
+    services.stopScripts = parts.stopScripts;
     services.launcher = parts.launcher;
     services.makeKeyHook = parts.makeKeyHook;
     CMainDlg window(home, std::move(services));

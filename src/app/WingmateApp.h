@@ -16,6 +16,7 @@
 // hook, and a last say over the built window (pages are plugged in there).
 struct ProgramParts {
     IMacroRunner* runner = nullptr;
+    std::function<void()> stopScripts; // the Stop command's reach into running scripts
     IProcessLauncher* launcher = nullptr;
     KeyHookFactory makeKeyHook;
     std::function<void(CMainDlg&)> windowBuilt; // before Start

@@ -40,6 +40,10 @@ void Input(BuiltinContext& ctx, Value* args, int argc, Value& result) {
     constexpr int kCapacity = 64 * 1024;
     std::vector<char> buffer(kCapacity, '\0');
     int length = ctx.input ? ctx.input->ReadInput(buffer.data(), kCapacity) : -1;
+    // A Stop while the user was asked ends the script here, before the
+    // empty answer reaches the next statement.
+    if (ctx.StopRequested())
+        throw StopSignal{"script stopped"};
     if (length < 0 || length >= kCapacity)
         length = 0;
     result = Value::Str(std::string(buffer.data(), static_cast<size_t>(length)));

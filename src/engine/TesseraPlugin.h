@@ -3,8 +3,13 @@
 //
 // A library is a shared object exporting
 //
+//     TESSERA_PLUGIN_EXPORT_API_VERSION()
 //     TESSERA_PLUGIN_EXPORT void RegisterFunctions(CEngine* engine);
 //     TESSERA_PLUGIN_EXPORT void CleanUp(CEngine* engine);      // optional
+//
+// The first line exports TesseraPluginApiVersion(), the version of this
+// header the library was built against; the loader refuses a library without
+// it or with another version before calling anything else in it.
 //
 // RegisterFunctions adds the library's functions with
 // engine->RegisterFunction(name, callback, userData, minArgs, maxArgs);
@@ -23,6 +28,8 @@
 
 #define TESSERA_PLUGIN_API_VERSION 1
 #define TESSERA_PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
+#define TESSERA_PLUGIN_EXPORT_API_VERSION()                                                        \
+    TESSERA_PLUGIN_EXPORT int TesseraPluginApiVersion() { return TESSERA_PLUGIN_API_VERSION; }
 
 class CEngine;
 

@@ -4,13 +4,28 @@
 // Exit status: the script's `exit` value (0 at its normal end); 1 after a
 // compile error, rejected arguments or an uncaught runtime error; 2 for bad
 // usage. Ctrl+C asks the script to stop.
+//
+// The libraries listed in "Externals.dat" in the Wingmate home folder are
+// loaded before the script runs (problems go to "LibMgrMessages.log" there),
+// and `dll` statements load through the same manager. With $DISPLAY set the
+// desktop builtins act on that X display; without one (or when it cannot be
+// used, with the reason on stderr) they fail with "no display available".
 #include "TerminalDesktop.h"
 #include "TerminalStream.h"
+
+#include "app/HomeFolder.h"
+#include "run/LibMgr.h"
+#if defined(TESSERA_WITH_X11)
+#include "x11/X11Desktop.h"
+#endif
 
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <string>
 
 namespace {
@@ -20,6 +35,25 @@ std::atomic<CInterpreter*> running{nullptr};
 void OnInterrupt(int) {
     if (CInterpreter* interpreter = running.load())
         interpreter->SetStopFlag();
+}
+
+// The X display's desktop when $DISPLAY is set and usable, else the terminal's.
+std::unique_ptr<IDesktop> OpenDesktop() {
+#if defined(TESSERA_WITH_X11)
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display) {
+        std::string why;
+        auto alert = [](const std::string& message) {
+            std::fprintf(stderr, "Alert: %s\n", message.c_str());
+            std::fflush(stderr);
+            return DesktopResult::Ok();
+        };
+        if (std::unique_ptr<CX11Desktop> desktop = CX11Desktop::Open(&why, alert))
+            return desktop;
+        std::fprintf(stderr, "tessera: %s\n", why.c_str());
+    }
+#endif
+    return std::make_unique<CTerminalDesktop>(stderr);
 }
 
 int Usage() {
@@ -58,22 +92,34 @@ int main(int argc, char** argv) {
         return Usage();
 
     CTerminalStream stream(stdout, stderr, stdin);
-    CTerminalDesktop desktop(stderr);
+    std::string home = WingmateHomeFolder();
+    CLibMgr libraries(home);
+    std::unique_ptr<IDesktop> desktop = disassemble ? nullptr : OpenDesktop();
     CScript script(&stream, &stream);
-    script.GetEngine()->SetDesktop(&desktop);
+    CEngine* engine = script.GetEngine();
+    engine->SetDesktop(desktop.get());
+    engine->SetLibraryLoader(&libraries);
     if (!script.Load(file.c_str()))
         return 1;
     if (disassemble) {
         std::fputs(script.Disassemble().c_str(), stdout);
         return 0;
     }
-    if (haveArgs && !script.EvaluateArguments(argsText.c_str()))
+    // A terminal run without a list is normal: only an existing list is read.
+    std::error_code ec;
+    if (std::filesystem::exists(home + "/" + CLibMgr::kListName, ec))
+        libraries.LoadList(engine, CLibMgr::kListName);
+    if (haveArgs && !script.EvaluateArguments(argsText.c_str())) {
+        Factory_ClearData();
+        libraries.UnregisterAll(engine);
         return 1;
+    }
     stream.OpenLog(file);
-    running = script.GetEngine()->GetInterpreter();
+    running = engine->GetInterpreter();
     std::signal(SIGINT, OnInterrupt);
     int status = script.Run(1, nullptr);
     running = nullptr;
     Factory_ClearData();
+    libraries.UnregisterAll(engine);
     return status;
 }

@@ -1,18 +1,43 @@
 // wingmate: the desktop program.
 
+#include "app/HomeFolder.h"
 #include "app/InstanceSocket.h"
-#include "app/InterimMacroRunner.h"
 #include "app/QtMessageBox.h"
+#include "app/RunnerBridge.h"
 #include "app/WingmateApp.h"
+#include "run/MacroRunner.h"
 #include "run/PosixProcessLauncher.h"
 #include "views/IconSet.h"
+#include "views/InputDlg.h"
 #include "views/ManagerPage.h"
 #include "views/SchedulerPage.h"
 #if WINGMATE_HAVE_X11
+#include "x11/X11Desktop.h"
 #include "x11/X11KeyHook.h"
 #endif
 
 #include <QApplication>
+
+#include <memory>
+
+namespace {
+
+// The run queue is built with the main window, the runner only once the
+// window exists (its ports post to the window); this hands runs on.
+class CRunnerSlot : public IMacroRunner {
+public:
+    int Run(CMacro macro) override { return target ? target->Run(std::move(macro)) : 0; }
+    IMacroRunner* target = nullptr;
+};
+
+// What runs scripts, made once the main window exists.
+struct ScriptRunning {
+    std::unique_ptr<IDesktop> desktop;
+    std::unique_ptr<CRunnerBridge> bridge;
+    std::unique_ptr<CMacroRunner> runner;
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -25,19 +50,43 @@ int main(int argc, char** argv) {
 
     CQtMessageBox messages;
     CPosixProcessLauncher launcher;
-    // Until the script engine is connected: programs run, scripts say so.
-    CInterimMacroRunner runner(launcher);
+    CRunnerSlot runnerSlot;
+    ScriptRunning scripts;
 
     ProgramParts parts;
-    parts.runner = &runner;
+    parts.runner = &runnerSlot;
     parts.launcher = &launcher;
+    parts.stopScripts = [&scripts] {
+        if (scripts.runner)
+            scripts.runner->StopAll();
+    };
 #if WINGMATE_HAVE_X11
     parts.makeKeyHook = [](KeyHookReportFn report, std::string* why) {
         return MakeKeyHook(std::move(report), why);
     };
 #endif
-    parts.windowBuilt = [&runner](CMainDlg& window) {
-        runner.SetHost(&window);
+    parts.windowBuilt = [&](CMainDlg& window) {
+#if WINGMATE_HAVE_X11
+        std::string why;
+        scripts.desktop = CX11Desktop::Open(&why, MakeAlertFn(&window, window.Messages()));
+        if (!scripts.desktop)
+            window.Output().AppendOutput(why + "\n");
+#endif
+        scripts.bridge = std::make_unique<CRunnerBridge>(window);
+        CMacroRunner::Ports ports;
+        ports.output = scripts.bridge.get();
+        ports.inputPrompt = scripts.bridge.get();
+        ports.completion = scripts.bridge.get();
+        ports.messageBox = &window.Messages();
+        ports.launcher = &launcher;
+        ports.desktop = scripts.desktop.get();
+        scripts.runner = std::make_unique<CMacroRunner>(WingmateHomeFolder(), ports);
+        runnerSlot.target = scripts.runner.get();
+        // Running scripts are stopped and joined while the window still
+        // exists, so no worker reaches a destroyed window.
+        QObject::connect(&application, &QCoreApplication::aboutToQuit,
+                         [&scripts] { scripts.runner->Shutdown(); });
+
         auto* manager = new CManagerPage(window.Library(), window, window.Messages());
         manager->SetHookControl(&window);
         window.SetManagerPage(manager, manager);

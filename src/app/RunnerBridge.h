@@ -1,0 +1,22 @@
+#pragma once
+// Carries the macro runner's calls from its worker threads to the main
+// window: output goes to the Output page, input requests and the end of a run
+// (command 22000) are posted to the window's thread and answered there, so a
+// worker never blocks inside a call to the user-interface thread. The program
+// stops the runner (which joins its workers) before the window goes away.
+
+#include "run/RunPorts.h"
+
+class CMainDlg;
+
+class CRunnerBridge : public IOutputSink, public IInputRequest, public IRunCompletion {
+public:
+    explicit CRunnerBridge(CMainDlg& mainWindow) : window(mainWindow) {}
+
+    void AppendOutput(const std::string& text) override;
+    void RequestInput(const std::string& instructions, Answer answer) override;
+    void PostMacroFinished(std::function<void()> handled) override;
+
+private:
+    CMainDlg& window;
+};

@@ -1,0 +1,304 @@
+#include "run/MacroRunner.h"
+
+#include "engine/Engine.h"
+#include "run/CommandLine.h"
+#include "run/LibMgr.h"
+#include "run/ReplyWait.h"
+#include "run/ScriptOutStream.h"
+#include "schedule/RunQueue.h"
+
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kArgsMarker = "ARGS=";
+
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+std::string TrimmedRight(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+ScriptField SplitScriptField(const std::string& scriptFile) {
+    size_t marker = scriptFile.find(kArgsMarker);
+    if (marker == std::string::npos)
+        return {scriptFile, ""};
+    return {scriptFile.substr(0, marker), scriptFile.substr(marker + std::strlen(kArgsMarker))};
+}
+
+std::string ScriptLogPath(const std::string& scriptPath) {
+    size_t slash = scriptPath.rfind('/');
+    size_t dot = scriptPath.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return scriptPath + ".log";
+    return scriptPath.substr(0, dot) + ".log";
+}
+
+// One script run: its worker and what Stop must reach while it runs.
+struct CMacroRunner::ActiveRun {
+    std::thread worker;
+    std::atomic<bool> finished{false};
+    // Guarded by the runner's mutex.
+    bool stopRequested = false;
+    CEngine* engine = nullptr;
+    CScriptOutStream* stream = nullptr;
+    std::optional<CReplyWait> completion;
+};
+
+CMacroRunner::CMacroRunner(std::string homeFolder, Ports runnerPorts)
+    : home(std::move(homeFolder)), ports(runnerPorts) {}
+
+CMacroRunner::~CMacroRunner() {
+    Shutdown();
+}
+
+std::string CMacroRunner::InHome(const std::string& path) const {
+    if (path.empty() || path[0] == '/' || home.empty())
+        return path;
+    return home + "/" + path;
+}
+
+// A program named with a relative path is found in the home folder; a bare
+// name there too when such a program exists, else through PATH.
+std::string CMacroRunner::ExecutablePath(const std::string& executable) const {
+    if (executable.empty() || executable[0] == '/')
+        return executable;
+    std::string local = InHome(executable);
+    if (executable.find('/') != std::string::npos)
+        return local;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(local, ec) && ::access(local.c_str(), X_OK) == 0)
+        return local;
+    return executable;
+}
+
+int CMacroRunner::Run(CMacro macro) {
+    if (macro.runAsScript)
+        return StartScript(macro.scriptFile);
+    return StartProgram(macro);
+}
+
+int CMacroRunner::StartScript(const std::string& scriptFile) {
+    JoinFinished();
+    auto run = std::make_shared<ActiveRun>();
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (shuttingDown)
+            return 0;
+        runs.push_back(run);
+    }
+    try {
+        // The worker gets its own copy of the request and of the run record.
+        run->worker = std::thread([this, run, scriptFile] { Work(run, scriptFile); });
+    } catch (const std::system_error& error) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            runs.remove(run);
+        }
+        if (ports.output)
+            ports.output->AppendOutput(std::string("Could not start the script: ") + error.what() +
+                                       "\n");
+        if (ports.messageBox)
+            ports.messageBox->Show("Could not Execute", "Wingmate Error", MessageButtons::Ok);
+        if (ports.completion)
+            ports.completion->PostMacroFinished([] {});
+        return 0;
+    }
+    return 1;
+}
+
+int CMacroRunner::StartProgram(const CMacro& macro) {
+    std::vector<std::string> args;
+    std::string error;
+    bool started = false;
+    if (!SplitCommandLine(macro.scriptFile, &args, &error))
+        error = "bad argument text '" + macro.scriptFile + "': " + error;
+    else if (!ports.launcher)
+        error = "programs cannot be started here";
+    else {
+        const LaunchResult result = ports.launcher->Launch(ExecutablePath(macro.executable), args);
+        started = result.ok;
+        if (!started)
+            error = std::strerror(result.error);
+    }
+    if (!started) {
+        if (ports.output)
+            ports.output->AppendOutput("Could not Execute " + macro.executable + ": " + error +
+                                       "\n");
+        if (ports.messageBox)
+            ports.messageBox->Show("Could not Execute", "Wingmate Error", MessageButtons::Ok);
+    }
+    if (ports.completion)
+        ports.completion->PostMacroFinished([] {});
+    return started ? 1 : 0;
+}
+
+void CMacroRunner::Work(const std::shared_ptr<ActiveRun>& run, const std::string& scriptFile) {
+    RunScript(*run, scriptFile);
+    Complete(*run);
+    run->finished = true;
+}
+
+// The steps of one script run. Everything is destroyed (script, then the
+// library manager, which unloads the libraries, then the stream, which
+// closes the script log) before the completion is sent, so when the main
+// window hears of the end, the run has left nothing behind. 1 after a run,
+// 0 after a failed load or rejected arguments.
+int CMacroRunner::RunScript(ActiveRun& run, const std::string& scriptFile) {
+    CScriptOutStream stream(ports.output, ports.inputPrompt);
+    CLibMgr libraries(home);
+    CScript script(&stream, &stream);
+    CEngine* engine = script.GetEngine();
+    engine->SetDesktop(ports.desktop);
+    engine->SetLibraryLoader(&libraries);
+    Publish(run, engine, &stream);
+
+    ScriptField field = SplitScriptField(scriptFile);
+    // "path ARGS=..." leaves blanks after the path; the path loads without them.
+    std::string path = InHome(field.path);
+    if (!Exists(path) && Exists(InHome(TrimmedRight(field.path))))
+        path = InHome(TrimmedRight(field.path));
+
+    int result = 0;
+    if (script.Load(path)) {
+        libraries.LoadList(engine, CLibMgr::kListName);
+        if (!field.arguments.empty() && !script.EvaluateArguments(field.arguments)) {
+            Factory_ClearData();
+            libraries.UnregisterAll(engine);
+        } else {
+            stream.OpenScriptLog(ScriptLogPath(path));
+            script.Run(1, nullptr);
+            Factory_ClearData();
+            libraries.UnregisterAll(engine);
+            result = 1;
+        }
+    }
+    Unpublish(run);
+    return result;
+}
+
+void CMacroRunner::Publish(ActiveRun& run, CEngine* engine, CScriptOutStream* stream) {
+    std::lock_guard<std::mutex> lock(mutex);
+    run.engine = engine;
+    run.stream = stream;
+    if (run.stopRequested || shuttingDown)
+        AskToStop(run);
+}
+
+void CMacroRunner::Unpublish(ActiveRun& run) {
+    std::lock_guard<std::mutex> lock(mutex);
+    run.engine = nullptr;
+    run.stream = nullptr;
+}
+
+// Sends command 22000 and waits until the main window handled it, or until
+// the runner shuts down.
+void CMacroRunner::Complete(ActiveRun& run) {
+    if (!ports.completion)
+        return;
+    CReplyWait wait;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (shuttingDown)
+            return;
+        run.completion = wait;
+    }
+    ports.completion->PostMacroFinished([give = wait.Giver()] { give(""); });
+    wait.Wait();
+    std::lock_guard<std::mutex> lock(mutex);
+    run.completion.reset();
+}
+
+// Called with the mutex held.
+void CMacroRunner::AskToStop(ActiveRun& run) {
+    run.stopRequested = true;
+    if (run.engine)
+        run.engine->GetInterpreter()->SetStopFlag();
+    if (run.stream)
+        run.stream->CloseInput();
+}
+
+int CMacroRunner::StopMacro(CRunQueue& queue) {
+    queue.ClearRunQueue();
+    return StopAll();
+}
+
+int CMacroRunner::StopAll() {
+    std::lock_guard<std::mutex> lock(mutex);
+    int asked = 0;
+    for (const std::shared_ptr<ActiveRun>& run : runs) {
+        if (run->finished)
+            continue;
+        AskToStop(*run);
+        ++asked;
+    }
+    return asked;
+}
+
+int CMacroRunner::RunningScripts() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    int count = 0;
+    for (const std::shared_ptr<ActiveRun>& run : runs)
+        if (!run->finished)
+            ++count;
+    return count;
+}
+
+// Joins the workers that have ended (each sets `finished` as its last act).
+void CMacroRunner::JoinFinished() {
+    std::list<std::shared_ptr<ActiveRun>> done;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        for (auto it = runs.begin(); it != runs.end();) {
+            if ((*it)->finished) {
+                done.push_back(*it);
+                it = runs.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (const std::shared_ptr<ActiveRun>& run : done)
+        if (run->worker.joinable())
+            run->worker.join();
+}
+
+void CMacroRunner::Shutdown() {
+    std::list<std::shared_ptr<ActiveRun>> all;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        shuttingDown = true;
+        for (const std::shared_ptr<ActiveRun>& run : runs) {
+            AskToStop(*run);
+            if (run->completion)
+                run->completion->Abandon();
+        }
+        all.swap(runs);
+    }
+    for (const std::shared_ptr<ActiveRun>& run : all)
+        if (run->worker.joinable())
+            run->worker.join();
+}
+
+std::string CMacroRunner::LoadFunctionNames() {
+    CScriptOutStream stream(ports.output, ports.inputPrompt);
+    CLibMgr libraries(home);
+    CScript script(&stream, &stream);
+    CEngine* engine = script.GetEngine();
+    libraries.LoadList(engine, CLibMgr::kListName);
+    std::string names = engine->FunctionNames(",").Std();
+    Factory_ClearData();
+    libraries.UnregisterAll(engine);
+    return names;
+}

@@ -1,0 +1,356 @@
+#include "run/MacroRunner.h"
+
+#include "RunTestUtil.h"
+#include "fakes/FakeRunPorts.h"
+#include "fakes/FakeRunQueue.h"
+#include "fakes/Fakes.h"
+#include "fakes/TestSupport.h"
+#include "schedule/RunQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+namespace {
+
+CMacro ScriptMacro(const std::string& scriptFile, const std::string& name = "job") {
+    CMacro macro;
+    macro.name = name;
+    macro.runAsScript = 1;
+    macro.scriptFile = scriptFile;
+    return macro;
+}
+
+CMacro ProgramMacro(const std::string& executable, const std::string& scriptFile) {
+    CMacro macro;
+    macro.name = "program";
+    macro.runAsScript = 0;
+    macro.executable = executable;
+    macro.scriptFile = scriptFile;
+    return macro;
+}
+
+class MacroRunnerTest : public ::testing::Test {
+protected:
+    MacroRunnerTest() : runner(home.path, Ports()) {}
+
+    CMacroRunner::Ports Ports() {
+        CMacroRunner::Ports ports;
+        ports.output = &window;
+        ports.inputPrompt = &window;
+        ports.completion = &window;
+        ports.messageBox = &messageBox;
+        ports.launcher = &launcher;
+        return ports;
+    }
+    // Writes a script into the home folder; returns its name there.
+    std::string Script(const std::string& name, const std::string& source) {
+        WriteText(home / name, source);
+        return name;
+    }
+    // Runs one script macro to its completion.
+    void RunToEnd(const std::string& scriptFile) {
+        int before = window.Completions();
+        ASSERT_EQ(runner.Run(ScriptMacro(scriptFile)), 1);
+        ASSERT_TRUE(window.PumpUntil(
+            [&] { return window.Completions() > before && runner.RunningScripts() == 0; }));
+    }
+
+    CTempHome home;
+    CFakeMainWindowPorts window;
+    CRecordingMessageBox messageBox;
+    CRecordingProcessLauncher launcher;
+    CMacroRunner runner;
+};
+
+TEST(ScriptField, SplitsAtTheFirstArgsMarker) {
+    ScriptField with = SplitScriptField("a/job.tsc ARGS=1,\"ARGS=\"");
+    EXPECT_EQ(with.path, "a/job.tsc ");
+    EXPECT_EQ(with.arguments, "1,\"ARGS=\"");
+    ScriptField without = SplitScriptField("a b/job.tsc");
+    EXPECT_EQ(without.path, "a b/job.tsc");
+    EXPECT_EQ(without.arguments, "");
+}
+
+TEST(ScriptField, LogIsThePathWithItsExtensionReplaced) {
+    EXPECT_EQ(ScriptLogPath("/h/Scripts/job.tsc"), "/h/Scripts/job.log");
+    EXPECT_EQ(ScriptLogPath("/h/a.b/job"), "/h/a.b/job.log");
+    EXPECT_EQ(ScriptLogPath("job.v2.tsc"), "job.v2.log");
+}
+
+TEST_F(MacroRunnerTest, PathWithArgumentsLoadsThePathAndEvaluatesThem) {
+    Script("job.tsc", "Print(Len(args), \":\", args[0] + args[1]);\n");
+    RunToEnd("job.tsc ARGS=1,2");
+    EXPECT_EQ(window.Output(), "2:3\n");
+    EXPECT_EQ(ReadText(home / "job.log"), "2:3\n");
+    EXPECT_EQ(window.Completions(), 1);
+}
+
+TEST_F(MacroRunnerTest, PathWithoutArgumentsLoadsTheWholeText) {
+    std::filesystem::create_directory(home / "my scripts");
+    Script("my scripts/job.tsc", "Print(Len(args));\n");
+    RunToEnd("my scripts/job.tsc");
+    EXPECT_EQ(window.Output(), "0\n");
+    EXPECT_EQ(ReadText(home / "my scripts/job.log"), "0\n");
+}
+
+TEST_F(MacroRunnerTest, AbsolutePathAndLogEmptiedAtEveryRun) {
+    Script("job.tsc", "Print(\"once\");\n");
+    RunToEnd(home / "job.tsc");
+    RunToEnd(home / "job.tsc");
+    EXPECT_EQ(ReadText(home / "job.log"), "once\n");
+    EXPECT_EQ(window.Output(), "once\nonce\n");
+}
+
+struct FailedRunCase {
+    std::string label;
+    std::string scriptFile;
+    std::string source; // written to job.tsc
+    std::string output; // start of the Output page's text
+};
+
+class MacroRunnerFailureTest : public MacroRunnerTest,
+                               public ::testing::WithParamInterface<FailedRunCase> {};
+
+// The engine reports through the stream; the completion still comes and no
+// script log is opened.
+TEST_P(MacroRunnerFailureTest, ReportsThroughTheStreamAndStillCompletes) {
+    Script("job.tsc", GetParam().source);
+    RunToEnd(GetParam().scriptFile);
+    EXPECT_NE(window.Output().find(GetParam().output), std::string::npos) << window.Output();
+    EXPECT_FALSE(FileExists(home / "job.log"));
+    EXPECT_TRUE(messageBox.shown.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, MacroRunnerFailureTest,
+    ::testing::Values(FailedRunCase{"MissingScript", "nothing.tsc", "",
+                                    "/nothing.tsc: error: cannot open script"},
+                      FailedRunCase{"CompileError", "job.tsc", "Print(;\n", "/job.tsc:1:7: error:"},
+                      FailedRunCase{"RejectedArguments", "job.tsc ARGS=1,(", "Print(1);\n",
+                                    "/job.tsc: error: bad argument text"},
+                      FailedRunCase{"EmptyScriptFile", "", "", ""}),
+    LabelName());
+
+TEST_F(MacroRunnerTest, ExternalLibrariesFromTheHomeFolderList) {
+    WriteText(home / "Externals.dat", std::string(TEXTUTILS_PLUGIN) + "\n");
+    Script("job.tsc", "Print(Reverse(\"olleh\"));\n");
+    RunToEnd("job.tsc");
+    EXPECT_EQ(window.Output(), "hello\n");
+    EXPECT_FALSE(FileExists(home / "LibMgrMessages.log"));
+}
+
+TEST_F(MacroRunnerTest, MissingListIsLoggedAndTheScriptRuns) {
+    Script("job.tsc", "Print(\"ran\");\n");
+    RunToEnd("job.tsc");
+    EXPECT_EQ(window.Output(), "ran\n");
+    EXPECT_EQ(ReadText(home / "LibMgrMessages.log"),
+              "Warning: Externals.dat (external DLL list) not found\n");
+}
+
+TEST_F(MacroRunnerTest, InputAsksWithTheLastOutput) {
+    window.answers = {"Ada"};
+    Script("job.tsc", "string name = Input(\"Name? \");\nPrint(\"Hi \" + name);\n");
+    RunToEnd("job.tsc");
+    EXPECT_EQ(window.Prompts(), std::vector<std::string>{"Name? "});
+    EXPECT_EQ(window.Output(), "Name? Ada\nHi Ada\n");
+}
+
+TEST_F(MacroRunnerTest, WorkerWaitsUntilTheCompletionWasHandled) {
+    Script("job.tsc", "Print(1);\n");
+    ASSERT_EQ(runner.Run(ScriptMacro("job.tsc")), 1);
+    // Posted but not yet handled: the worker is still there.
+    ASSERT_TRUE(window.WaitForPosted(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(runner.RunningScripts(), 1);
+    ASSERT_TRUE(window.PumpUntil([&] { return runner.RunningScripts() == 0; }));
+    EXPECT_EQ(window.Completions(), 1);
+}
+
+TEST_F(MacroRunnerTest, ProgramWithEmptyScriptFileStartsWithNoArgumentsAndCompletesAtOnce) {
+    EXPECT_EQ(runner.Run(ProgramMacro("xterm", "")), 1);
+    ASSERT_EQ(launcher.launched.size(), 1u);
+    EXPECT_EQ(launcher.launched[0].executable, "xterm");
+    EXPECT_TRUE(launcher.launched[0].args.empty());
+    EXPECT_EQ(window.Posted(), 1);
+    EXPECT_TRUE(messageBox.shown.empty());
+}
+
+TEST_F(MacroRunnerTest, ProgramArgumentsAreSplitLikeAShell) {
+    WriteText(home / "tool", "");
+    std::filesystem::permissions(home / "tool", std::filesystem::perms::owner_all);
+    EXPECT_EQ(runner.Run(ProgramMacro("tool", R"(-n "two words" it\'s '$HOME')")), 1);
+    EXPECT_EQ(runner.Run(ProgramMacro("bin/other", "")), 1);
+    ASSERT_EQ(launcher.launched.size(), 2u);
+    // A program in the home folder is found there; relative paths resolve there.
+    EXPECT_EQ(launcher.launched[0].executable, home / "tool");
+    EXPECT_EQ(launcher.launched[0].args,
+              (std::vector<std::string>{"-n", "two words", "it's", "$HOME"}));
+    EXPECT_EQ(launcher.launched[1].executable, home / "bin/other");
+}
+
+struct ProgramFailureCase {
+    std::string label;
+    std::string scriptFile;
+    int launcherError; // errno of a failed start; 0: the launcher would succeed
+    size_t launches;
+    std::string reason;
+};
+
+class MacroRunnerProgramFailureTest : public MacroRunnerTest,
+                                      public ::testing::WithParamInterface<ProgramFailureCase> {};
+
+TEST_P(MacroRunnerProgramFailureTest, ShowsCouldNotExecuteAndCompletes) {
+    launcher.failWith = GetParam().launcherError;
+    EXPECT_EQ(runner.Run(ProgramMacro("/opt/tool", GetParam().scriptFile)), 0);
+    EXPECT_EQ(launcher.launched.size(), GetParam().launches);
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_EQ(messageBox.shown[0].text, "Could not Execute");
+    EXPECT_EQ(messageBox.shown[0].title, "Wingmate Error");
+    EXPECT_EQ(messageBox.shown[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(window.Output(), "Could not Execute /opt/tool: " + GetParam().reason + "\n");
+    EXPECT_EQ(window.Posted(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, MacroRunnerProgramFailureTest,
+    ::testing::Values(
+        ProgramFailureCase{"DoesNotStart", "a", ENOENT, 1, "No such file or directory"},
+        ProgramFailureCase{"UnterminatedQuote", "'a b", 0, 0,
+                           "bad argument text ''a b': unterminated ' quote at column 1"}),
+    LabelName());
+
+TEST_F(MacroRunnerTest, StopEndsALongRunningScript) {
+    Script("loop.tsc", "Print(\"started\");\nint n = 0;\nwhile (true) { n = n + 1; }\n");
+    ASSERT_EQ(runner.Run(ScriptMacro("loop.tsc")), 1);
+    ASSERT_TRUE(window.WaitForOutput("started\n"));
+    EXPECT_EQ(runner.StopAll(), 1);
+    ASSERT_TRUE(window.PumpUntil([&] { return runner.RunningScripts() == 0; }));
+    EXPECT_NE(window.Output().find("script stopped"), std::string::npos) << window.Output();
+}
+
+TEST_F(MacroRunnerTest, StopEndsAScriptWaitingForInput) {
+    Script("ask.tsc", "string s = Input(\"?\");\nPrint(\"after\");\n");
+    ASSERT_EQ(runner.Run(ScriptMacro("ask.tsc")), 1);
+    ASSERT_TRUE(window.PumpUntil([&] { return window.Prompts().size() == 1; }));
+    runner.StopAll();
+    ASSERT_TRUE(window.PumpUntil([&] { return runner.RunningScripts() == 0; }));
+    EXPECT_EQ(window.Output().find("after"), std::string::npos) << window.Output();
+    EXPECT_NE(window.Output().find("script stopped"), std::string::npos);
+}
+
+TEST_F(MacroRunnerTest, TwoRunsSideBySideAndStopReachesBoth) {
+    Script("a.tsc", "Print(\"a started\");\nwhile (true) { Sleep(5); }\n");
+    Script("b.tsc", "Print(\"b started\");\nwhile (true) { Sleep(5); }\n");
+    ASSERT_EQ(runner.Run(ScriptMacro("a.tsc")), 1);
+    ASSERT_EQ(runner.Run(ScriptMacro("b.tsc")), 1);
+    ASSERT_TRUE(window.WaitForOutput("a started\n"));
+    ASSERT_TRUE(window.WaitForOutput("b started\n"));
+    EXPECT_EQ(runner.RunningScripts(), 2);
+    EXPECT_EQ(runner.StopAll(), 2);
+    ASSERT_TRUE(window.PumpUntil([&] { return runner.RunningScripts() == 0; }));
+    EXPECT_EQ(window.Completions(), 2);
+    EXPECT_EQ(ReadText(home / "a.log").rfind("a started\n", 0), 0u);
+    EXPECT_EQ(ReadText(home / "b.log").rfind("b started\n", 0), 0u);
+}
+
+// Each run waits for the other's file, so they finish only if they really run
+// at the same time.
+TEST_F(MacroRunnerTest, TwoRunsSideBySideFinish) {
+    std::string a = home / "a.flag", b = home / "b.flag";
+    Script("a.tsc", "WriteFile(\"" + a + "\", \"x\");\nwhile (!FileExists(\"" + b +
+                        "\")) { Sleep(1); }\nPrint(\"a done\");\n");
+    Script("b.tsc", "WriteFile(\"" + b + "\", \"x\");\nwhile (!FileExists(\"" + a +
+                        "\")) { Sleep(1); }\nPrint(\"b done\");\n");
+    ASSERT_EQ(runner.Run(ScriptMacro("a.tsc")), 1);
+    ASSERT_EQ(runner.Run(ScriptMacro("b.tsc")), 1);
+    ASSERT_TRUE(window.PumpUntil([&] { return window.Completions() == 2; }));
+    EXPECT_NE(window.Output().find("a done\n"), std::string::npos);
+    EXPECT_NE(window.Output().find("b done\n"), std::string::npos);
+}
+
+TEST_F(MacroRunnerTest, FunctionNamesIncludeBuiltinsAndListedLibraries) {
+    WriteText(home / "Externals.dat", std::string(TEXTUTILS_PLUGIN) + "\n");
+    std::string names = runner.LoadFunctionNames();
+    EXPECT_EQ(names.rfind("Print,", 0), 0u) << names;
+    EXPECT_NE(names.find(",Alert,"), std::string::npos);
+    EXPECT_NE(names.find(",Reverse,"), std::string::npos);
+    EXPECT_EQ(names.find(",,"), std::string::npos);
+}
+
+// Destroying the runner stops and joins workers that run, wait for input or
+// wait for a completion nobody handles.
+TEST(MacroRunnerShutdown, StopsAndJoinsEveryWorker) {
+    CTempHome home;
+    CFakeMainWindowPorts window;
+    WriteText(home / "loop.tsc", "Print(\"loop\");\nwhile (true) { }\n");
+    WriteText(home / "ask.tsc", "string s = Input(\"?\");\n");
+    WriteText(home / "quick.tsc", "Print(\"quick\");\n");
+    {
+        CMacroRunner::Ports ports;
+        ports.output = &window;
+        ports.inputPrompt = &window;
+        ports.completion = &window;
+        CMacroRunner runner(home.path, ports);
+        ASSERT_EQ(runner.Run(ScriptMacro("loop.tsc")), 1);
+        ASSERT_EQ(runner.Run(ScriptMacro("ask.tsc")), 1);
+        ASSERT_EQ(runner.Run(ScriptMacro("quick.tsc")), 1);
+        ASSERT_TRUE(window.WaitForOutput("loop\n"));
+        ASSERT_TRUE(window.WaitForOutput("quick\n"));
+        while (window.Prompts().empty() || window.Posted() == 0)
+            std::this_thread::yield();
+    }
+    // The late answer of the completion finds its shared state alive.
+    EXPECT_TRUE(window.PumpUntil([&] { return window.Completions() >= 1; }));
+}
+
+class MacroRunnerQueueTest : public MacroRunnerTest {
+protected:
+    MacroRunnerQueueTest() : queue(library, clock, CRunQueue::Ports{runner, host, host, host}) {
+        CMacro root;
+        root.kind = 2;
+        root.name = "My Macros";
+        library.InsertRecord(root, -1, InsertPosition::Into);
+        window.onFinished = [this] { queue.OnMacroFinished(); };
+    }
+    int32_t Add(const CMacro& macro) {
+        return library.InsertRecord(macro, 1, InsertPosition::Into);
+    }
+
+    CMacroLibrary library;
+    CFakeClock clock{1262350800};
+    CRecordingRunHost host;
+    CRunQueue queue;
+};
+
+TEST_F(MacroRunnerQueueTest, ScriptThatDoesNotLoadLetsTheQueueGoOn) {
+    Script("good.tsc", "Print(\"good ran\");\n");
+    int32_t bad = Add(ScriptMacro("missing.tsc", "bad"));
+    int32_t good = Add(ScriptMacro("good.tsc", "good"));
+    ASSERT_EQ(queue.EnqueueMacro(bad), 1);
+    ASSERT_EQ(queue.EnqueueMacro(good), 1);
+    ASSERT_EQ(queue.RunNextQueued(), 1);
+    ASSERT_TRUE(window.PumpUntil([&] { return window.Completions() == 2; }));
+    EXPECT_NE(window.Output().find("good ran\n"), std::string::npos);
+    EXPECT_FALSE(queue.IsRunning());
+    EXPECT_EQ(queue.Count(), 0);
+}
+
+TEST_F(MacroRunnerQueueTest, ProgramRunLetsTheNextQueuedMacroStart) {
+    Script("good.tsc", "Print(\"after program\");\n");
+    ASSERT_EQ(queue.EnqueueMacro(Add(ProgramMacro("xterm", ""))), 1);
+    ASSERT_EQ(queue.EnqueueMacro(Add(ScriptMacro("good.tsc", "good"))), 1);
+    ASSERT_EQ(queue.RunNextQueued(), 1);
+    ASSERT_TRUE(window.PumpUntil([&] { return window.Completions() == 2; }));
+    EXPECT_EQ(window.Output(), "after program\n");
+    EXPECT_EQ(launcher.launched.size(), 1u);
+}
+
+TEST_F(MacroRunnerQueueTest, StopWithNothingRunningOnlyEmptiesTheQueue) {
+    ASSERT_EQ(queue.EnqueueMacro(Add(ScriptMacro("x.tsc"))), 1);
+    EXPECT_EQ(runner.StopMacro(queue), 0);
+    EXPECT_EQ(queue.Count(), 0);
+    EXPECT_EQ(window.Posted(), 0);
+}
+
+} // namespace
