@@ -1,0 +1,220 @@
+// The real `wingmate` on a private Xvfb, measured from outside:
+//   bench_wingmate start [ENTRIES] [RUNS]   spawn to main window mapped, with a
+//                                           library of ENTRIES (default 10000)
+//   bench_wingmate idle [SECONDS] [MACROS]  CPU and resident memory while idle
+//                                           with MACROS (default 1000) scheduled
+//                                           macros none of which is due
+// Each run gets a fresh home folder, settings folder and socket folder.
+
+#include "library/MacroLibrary.h"
+
+#include "WingmateProcess.h"
+#include "XvfbServer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include <X11/Xlib.h>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr const char* kMainTitle = "Tessera Wingmate";
+
+struct Home {
+    fs::path root;
+    std::map<std::string, std::string> env;
+};
+
+Home MakeHome(const CXvfb& server, const std::string& tag) {
+    Home home;
+    home.root = fs::temp_directory_path() / ("wingmate-bench-" + std::to_string(::getpid()) + tag);
+    fs::remove_all(home.root);
+    for (const char* dir : {"home", "config", "runtime"})
+        fs::create_directories(home.root / dir);
+    fs::permissions(home.root / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+    home.env = {{"DISPLAY", server.Name()},
+                {"WINGMATE_HOME", (home.root / "home").string()},
+                {"XDG_CONFIG_HOME", (home.root / "config").string()},
+                {"XDG_RUNTIME_DIR", (home.root / "runtime").string()},
+                {"QT_QPA_PLATFORM", "xcb"}};
+    return home;
+}
+
+// A root set, sets of 100 entries each, macros inside them: `entries` records
+// in all. `scheduled`: every macro carries a schedule that is not due before
+// 2099 (half repeated daily, half single occurrences).
+bool WriteLibrary(const fs::path& home, int entries, bool scheduled) {
+    CMacroLibrary library;
+    library.File().SetPaths(home.string());
+    CMacro top;
+    top.kind = static_cast<int32_t>(MacroKind::MacroSet);
+    top.name = "My Macros";
+    const int32_t rootId = library.InsertRecord(top, -1, InsertPosition::Into);
+    int written = 1;
+    int32_t setId = rootId;
+    for (int index = 0; written < entries; ++index) {
+        if (!scheduled && index % 100 == 0) {
+            CMacro set = top;
+            set.name = "Set " + std::to_string(index / 100);
+            setId = library.InsertRecord(set, rootId, InsertPosition::Into);
+            ++written;
+            continue;
+        }
+        CMacro macro;
+        macro.name = "Macro " + std::to_string(index);
+        macro.runAsScript = 0;
+        macro.executable = "/bin/true";
+        macro.description = "Benchmark entry";
+        if (scheduled) {
+            const bool repeated = index % 2 == 0;
+            macro.scheduleType = static_cast<int32_t>(repeated ? ScheduleType::Repeated
+                                                               : ScheduleType::SingleOccurrence);
+            macro.unit = static_cast<int32_t>(ScheduleUnit::Days);
+            macro.frequency = 1;
+            macro.startDate = "1\\1\\2099";
+            macro.startTime = std::to_string(index % 24) + ":0:0";
+        }
+        library.InsertRecord(macro, setId, InsertPosition::Into);
+        ++written;
+    }
+    return library.Save() == 1;
+}
+
+bool CloseAndWait(Display* display, CChildProcess& child) {
+    const unsigned long window = FindViewableWindow(display, kMainTitle, true);
+    if (window)
+        SendDeleteWindow(display, window);
+    int status = -1;
+    if (!window || !child.WaitExit(30s, status)) {
+        std::fprintf(stderr, "wingmate did not end on close; killed\n");
+        child.Kill();
+        return false;
+    }
+    return status == 0;
+}
+
+int StartBench(const CXvfb& server, Display* display, int entries, int runs) {
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        Home home = MakeHome(server, "-start");
+        if (!WriteLibrary(home.root / "home", entries, false)) {
+            std::fprintf(stderr, "cannot write the library\n");
+            return 1;
+        }
+        CChildProcess child;
+        std::string error;
+        const auto spawned = Clock::now();
+        if (!child.Start(WINGMATE_PROGRAM, {}, home.env, (home.root / "out.txt").string(), error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        const unsigned long window = WaitForWindow(display, kMainTitle, true, 60s, 2ms);
+        const double seconds = std::chrono::duration<double>(Clock::now() - spawned).count();
+        if (!window) {
+            std::fprintf(stderr, "no window within 60 s\n");
+            return 1;
+        }
+        times.push_back(seconds);
+        std::printf("run %d: %.3f s to the window\n", run + 1, seconds);
+        std::fflush(stdout);
+        CloseAndWait(display, child);
+        fs::remove_all(home.root);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("start to window, %d entries: median %.3f s, best %.3f s, worst %.3f s "
+                "(target < 1 s)\n",
+                entries, times[times.size() / 2], times.front(), times.back());
+    return 0;
+}
+
+int IdleBench(const CXvfb& server, Display* display, int seconds, int macros) {
+    Home home = MakeHome(server, "-idle");
+    if (!WriteLibrary(home.root / "home", macros + 1, true)) {
+        std::fprintf(stderr, "cannot write the library\n");
+        return 1;
+    }
+    CChildProcess child;
+    std::string error;
+    if (!child.Start(WINGMATE_PROGRAM, {}, home.env, (home.root / "out.txt").string(), error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    if (!WaitForWindow(display, kMainTitle, true, 60s)) {
+        std::fprintf(stderr, "no window within 60 s\n");
+        return 1;
+    }
+    std::this_thread::sleep_for(3s); // let start-up settle
+    const pid_t pid = child.Pid();
+    const long long cpuStart = ProcessCpuTicks(pid);
+    const long long rssStart = ProcessRssKiB(pid);
+    long long rssMax = rssStart;
+    const auto begun = Clock::now();
+    const auto end = begun + std::chrono::seconds(seconds);
+    auto nextReport = begun + 60s;
+    while (Clock::now() < end) {
+        std::this_thread::sleep_for(std::min<Clock::duration>(1s, end - Clock::now()));
+        rssMax = std::max(rssMax, ProcessRssKiB(pid));
+        if (Clock::now() >= nextReport) {
+            std::printf("%4.0f s: RSS %lld KiB\n",
+                        std::chrono::duration<double>(Clock::now() - begun).count(),
+                        ProcessRssKiB(pid));
+            std::fflush(stdout);
+            nextReport += 60s;
+        }
+    }
+    const double elapsed = std::chrono::duration<double>(Clock::now() - begun).count();
+    const long long cpuEnd = ProcessCpuTicks(pid);
+    const long long rssEnd = ProcessRssKiB(pid);
+    const double cpuSeconds = double(cpuEnd - cpuStart) / double(sysconf(_SC_CLK_TCK));
+    std::printf("idle %d scheduled macros over %.0f s: CPU %.3f s = %.3f %% of one core "
+                "(target < 0.5 %%)\n",
+                macros, elapsed, cpuSeconds, 100.0 * cpuSeconds / elapsed);
+    std::printf("resident memory: %lld KiB at start, %lld KiB at end (%+lld KiB), "
+                "largest %lld KiB\n",
+                rssStart, rssEnd, rssEnd - rssStart, rssMax);
+    CloseAndWait(display, child);
+    fs::remove_all(home.root);
+    return 0;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: bench_wingmate start [ENTRIES] [RUNS]\n"
+                         "       bench_wingmate idle [SECONDS] [MACROS]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return Usage();
+    const std::string mode = argv[1];
+    const auto number = [&](int index, int fallback) {
+        return argc > index ? std::atoi(argv[index]) : fallback;
+    };
+    if (mode != "start" && mode != "idle")
+        return Usage();
+    CXvfb server;
+    if (!server.Running()) {
+        std::fprintf(stderr, "%s\n", server.Error().c_str());
+        return 1;
+    }
+    Display* display = XOpenDisplay(server.Name().c_str());
+    if (!display)
+        return 1;
+    const int result = mode == "start" ? StartBench(server, display, number(2, 10000), number(3, 5))
+                                       : IdleBench(server, display, number(2, 60), number(3, 1000));
+    XCloseDisplay(display);
+    return result;
+}
