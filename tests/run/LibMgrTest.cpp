@@ -6,9 +6,30 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <regex>
 
 namespace {
+
+// `pattern` with "*" standing for any text (also none) matches all of `text`.
+bool GlobMatch(const std::string& text, const std::string& pattern) {
+    size_t t = 0, p = 0, star = std::string::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = t;
+        } else if (p < pattern.size() && pattern[p] == text[t]) {
+            ++p;
+            ++t;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
 
 // True while the library is in the process.
 bool IsLoaded(const char* path) {
@@ -78,7 +99,7 @@ struct FailureCase {
     std::string label;
     std::string listText; // null list file when "<missing>"
     int loadListResult;
-    std::string message; // regular expression for the whole log
+    std::string message; // the whole log; "*" stands for any text
 };
 
 class LibMgrFailureTest : public LibMgrTest, public ::testing::WithParamInterface<FailureCase> {};
@@ -92,7 +113,7 @@ TEST_P(LibMgrFailureTest, LogsTheFailureAndLoadsTheRest) {
     {
         CLibMgr manager(home.path);
         EXPECT_EQ(manager.LoadList(script.GetEngine()), c.loadListResult);
-        EXPECT_TRUE(std::regex_match(Messages(), std::regex(c.message))) << Messages();
+        EXPECT_TRUE(GlobMatch(Messages(), c.message)) << Messages();
         size_t expected = c.listText == "<missing>" ? 0u : 1u;
         ASSERT_EQ(manager.Libraries().size(), expected);
         if (expected) {
@@ -108,23 +129,23 @@ INSTANTIATE_TEST_SUITE_P(
     Failures, LibMgrFailureTest,
     ::testing::Values(
         FailureCase{"MissingList", "<missing>", 0,
-                    R"(Warning: Externals\.dat \(external DLL list\) not found\n)"},
+                    "Warning: Externals.dat (external DLL list) not found\n"},
         FailureCase{"LibraryDoesNotLoad", "/no/such/libnothing.so", 1,
-                    R"(Error: Could not load DLL: /no/such/libnothing\.so \(See Externals\.dat\))"
-                    R"( - Error Code: \d+ - .*No such file or directory\n)"},
+                    "Error: Could not load DLL: /no/such/libnothing.so (See Externals.dat) - "
+                    "Error Code: * - *No such file or directory\n"},
         FailureCase{"NotALibrary", "Externals.dat", 1,
-                    R"(Error: Could not load DLL: Externals\.dat \(See Externals\.dat\))"
-                    R"( - Error Code: \d+ - .*\n)"},
+                    "Error: Could not load DLL: Externals.dat (See Externals.dat) - Error Code: "
+                    "* - *\n"},
         FailureCase{"EmptyLine", "", 1,
-                    R"(Error: Could not load DLL:  \(See Externals\.dat\) - Error Code: 2)"
-                    R"( - empty library name\n)"},
+                    "Error: Could not load DLL:  (See Externals.dat) - Error Code: 2 - empty "
+                    "library name\n"},
         FailureCase{"NoRegisterFunctions", PLUGIN_NO_REGISTER, 1,
-                    "Error: RegisterFunctions not found in .*libplugin_no_register\\.so\n"},
+                    "Error: RegisterFunctions not found in *libplugin_no_register.so\n"},
         FailureCase{"NoApiVersion", PLUGIN_NO_VERSION, 1,
-                    "Error: TesseraPluginApiVersion not found in .*libplugin_no_version\\.so "
-                    "\\(build it .*\\)\n"},
+                    "Error: TesseraPluginApiVersion not found in *libplugin_no_version.so (build "
+                    "it *)\n"},
         FailureCase{"WrongApiVersion", PLUGIN_WRONG_VERSION, 1,
-                    "Error: .*libplugin_wrong_version\\.so was built for plugin API version " +
+                    "Error: *libplugin_wrong_version.so was built for plugin API version " +
                         std::to_string(TESSERA_PLUGIN_API_VERSION + 1) +
                         " but this engine has version " +
                         std::to_string(TESSERA_PLUGIN_API_VERSION) + "\n"}),
@@ -206,10 +227,9 @@ TEST_F(LibMgrTest, ScriptDllStatementLoadsAndUnloadsThroughTheManager) {
                               path +
                               "\";\n"
                               "try { dll \"/no/such.so\"; } catch (string e) { Print(e); }");
-    EXPECT_TRUE(std::regex_match(
-        out, std::regex("1\ndll: cannot load '/no/such\\.so': Error: Could not load DLL: "
-                        "/no/such\\.so \\(See Externals\\.dat\\) - Error Code: \\d+ - .*No "
-                        "such file or directory\n")))
+    EXPECT_TRUE(GlobMatch(out, "1\ndll: cannot load '/no/such.so': Error: Could not load DLL: "
+                               "/no/such.so (See Externals.dat) - Error Code: * - *No such file "
+                               "or directory\n"))
         << out;
     EXPECT_TRUE(manager.Libraries().empty());
     EXPECT_FALSE(IsLoaded(PLUGIN_FULL));
