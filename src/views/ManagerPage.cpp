@@ -6,6 +6,7 @@
 #include "triggers/TriggerEdit.h"
 #include "views/IconSet.h"
 #include "views/MainWindowOps.h"
+#include "views/ScheduleControls.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -181,40 +182,19 @@ void CManagerPage::BuildForm() {
     schedule->setContentsMargins(8, 2, 8, 4);
     schedule->setHorizontalSpacing(6);
     schedule->setVerticalSpacing(4);
-    notScheduledButton = new QRadioButton(QStringLiteral("Not Scheduled"), scheduleGroup);
-    singleButton = new QRadioButton(QStringLiteral("Single Occurrence"), scheduleGroup);
-    repeatedButton = new QRadioButton(QStringLiteral("Repeated"), scheduleGroup);
-    notScheduledButton->setObjectName(QStringLiteral("notScheduledButton"));
-    singleButton->setObjectName(QStringLiteral("singleButton"));
-    repeatedButton->setObjectName(QStringLiteral("repeatedButton"));
-    auto* types = new QButtonGroup(this);
-    types->addButton(notScheduledButton, 0);
-    types->addButton(singleButton, 1);
-    types->addButton(repeatedButton, 2);
-
-    frequencyEdit = new QLineEdit(scheduleGroup);
-    frequencyEdit->setObjectName(QStringLiteral("frequencyEdit"));
-    frequencyEdit->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,9}")), frequencyEdit));
-    frequencyEdit->setMaximumWidth(
-        frequencyEdit->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
-    unitList = new QComboBox(scheduleGroup);
-    unitList->setObjectName(QStringLiteral("unitList"));
-    for (int unit = 0; unit < kScheduleUnitCount; ++unit)
-        unitList->addItem(QString::fromLatin1(UnitListText(unit)));
+    const ScheduleControls controls = MakeScheduleControls(scheduleGroup, this);
+    notScheduledButton = controls.notScheduled;
+    singleButton = controls.single;
+    repeatedButton = controls.repeated;
+    QButtonGroup* types = controls.types;
+    frequencyEdit = controls.frequency;
+    unitList = controls.units;
+    datePicker = controls.date;
+    timePicker = controls.time;
     auto* frequencyRow = new QHBoxLayout;
     frequencyRow->addWidget(frequencyEdit);
     frequencyRow->addWidget(unitList);
     frequencyRow->addStretch(1);
-
-    datePicker = new QDateEdit(scheduleGroup);
-    datePicker->setObjectName(QStringLiteral("datePicker"));
-    datePicker->setCalendarPopup(true);
-    datePicker->setMinimumDate(QDate(100, 1, 1)); // any start the form can show
-    datePicker->setDisplayFormat(QStringLiteral("d MMM yyyy"));
-    timePicker = new QTimeEdit(scheduleGroup);
-    timePicker->setObjectName(QStringLiteral("timePicker"));
-    timePicker->setDisplayFormat(QStringLiteral("HH:mm:ss"));
 
     auto* frequencyLabel = new QLabel(QStringLiteral("F&requency: Every"), scheduleGroup);
     frequencyLabel->setBuddy(frequencyEdit);

@@ -6,6 +6,7 @@
 #include "views/IconSet.h"
 #include "views/MacroTree.h"
 #include "views/MainWindowOps.h"
+#include "views/ScheduleControls.h"
 
 #include <QButtonGroup>
 #include <QCalendarWidget>
@@ -206,33 +207,17 @@ void CSchedulerPage::BuildPage() {
     form->setContentsMargins(6, 2, 6, 4);
     form->setHorizontalSpacing(6);
     form->setVerticalSpacing(4);
-    notScheduledButton = new QRadioButton(QStringLiteral("Not Scheduled"), formGroup);
-    singleButton = new QRadioButton(QStringLiteral("Single Occurrence"), formGroup);
-    repeatedButton = new QRadioButton(QStringLiteral("Repeated"), formGroup);
-    auto* types = new QButtonGroup(this);
-    types->addButton(notScheduledButton, 0);
-    types->addButton(singleButton, 1);
-    types->addButton(repeatedButton, 2);
-
-    frequencyEdit = new QLineEdit(QStringLiteral("1"), formGroup);
-    frequencyEdit->setObjectName(QStringLiteral("frequencyEdit"));
-    frequencyEdit->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,9}")), frequencyEdit));
-    frequencyEdit->setMaximumWidth(
-        frequencyEdit->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
-    unitList = new QComboBox(formGroup);
-    unitList->setObjectName(QStringLiteral("unitList"));
-    for (int unit = 0; unit < kScheduleUnitCount; ++unit)
-        unitList->addItem(QString::fromLatin1(UnitListText(unit)));
+    const ScheduleControls controls = MakeScheduleControls(formGroup, this);
+    notScheduledButton = controls.notScheduled;
+    singleButton = controls.single;
+    repeatedButton = controls.repeated;
+    QButtonGroup* types = controls.types;
+    frequencyEdit = controls.frequency;
+    frequencyEdit->setText(QStringLiteral("1"));
+    unitList = controls.units;
     unitList->setCurrentIndex(-1);
-    datePicker = new QDateEdit(formGroup);
-    datePicker->setObjectName(QStringLiteral("datePicker"));
-    datePicker->setCalendarPopup(true);
-    datePicker->setMinimumDate(QDate(100, 1, 1)); // any start the form can show
-    datePicker->setDisplayFormat(QStringLiteral("d MMM yyyy"));
-    timePicker = new QTimeEdit(formGroup);
-    timePicker->setObjectName(QStringLiteral("timePicker"));
-    timePicker->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    datePicker = controls.date;
+    timePicker = controls.time;
 
     auto* frequencyLabel = new QLabel(QStringLiteral("Frequency: Every"), formGroup);
     frequencyLabel->setBuddy(frequencyEdit);
