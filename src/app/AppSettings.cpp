@@ -49,6 +49,8 @@ int CAppSettings::ReadSettings(ISettingsStore& store) {
         defaultDelay = *value;
     if (auto value = number("AutoClear"))
         autoClearLines = *value;
+    if (auto value = number("RunMissed"))
+        runMissed = *value != 0 ? 1 : 0;
     UnpackSet1();
     return 1;
 }
@@ -58,7 +60,8 @@ SettingsList CAppSettings::Values() {
     return SettingsList{{"AppDir", appDir},
                         {"Set1", std::to_string(static_cast<uint32_t>(set1))},
                         {"DefDel", std::to_string(defaultDelay)},
-                        {"AutoClear", std::to_string(autoClearLines)}};
+                        {"AutoClear", std::to_string(autoClearLines)},
+                        {"RunMissed", std::to_string(runMissed)}};
 }
 
 int CAppSettings::WriteSettings(ISettingsStore& store) {

@@ -32,5 +32,8 @@ public:
     uint32_t autoClearLines = 1000;
     int32_t spareFlag = 1;
     int32_t hideAtStartup = 0;
+    // "Run macros missed while the computer slept"; a value of its own
+    // ("RunMissed"), so Set1 keeps its meaning.
+    int32_t runMissed = 0;
     int32_t set1 = 7;
 };

@@ -45,6 +45,10 @@ COptionsDlg::COptionsDlg(CAppSettings& appSettings, ISettingsStore& settingsStor
     flags->addWidget(schedulerBox);
     flags->addWidget(hideBox);
     layout->addWidget(group);
+    runMissedBox =
+        new QCheckBox(QStringLiteral("Run macros missed while the computer slept"), this);
+    runMissedBox->setObjectName(QStringLiteral("runMissed"));
+    layout->addWidget(runMissedBox);
 
     auto* numbers = new QGridLayout;
     delayBox = DigitsBox(this, QStringLiteral("defaultDelay"));
@@ -71,6 +75,7 @@ COptionsDlg::COptionsDlg(CAppSettings& appSettings, ISettingsStore& settingsStor
     triggersBox->setChecked(form.enableTriggers);
     schedulerBox->setChecked(form.enableScheduler);
     hideBox->setChecked(form.hideAtStartup);
+    runMissedBox->setChecked(form.runMissed);
     delayBox->setText(Text(form.delayText));
     linesBox->setText(Text(form.linesText));
 }
@@ -80,6 +85,7 @@ void COptionsDlg::accept() {
     form.enableTriggers = triggersBox->isChecked();
     form.enableScheduler = schedulerBox->isChecked();
     form.hideAtStartup = hideBox->isChecked();
+    form.runMissed = runMissedBox->isChecked();
     form.delayText = delayBox->text().toStdString();
     form.linesText = linesBox->text().toStdString();
     ApplyOptions(settings, form, messages, store);

@@ -20,6 +20,7 @@ public:
     QCheckBox* triggersBox = nullptr;
     QCheckBox* schedulerBox = nullptr;
     QCheckBox* hideBox = nullptr;
+    QCheckBox* runMissedBox = nullptr;
     QLineEdit* delayBox = nullptr;
     QLineEdit* linesBox = nullptr;
 

@@ -9,6 +9,7 @@ OptionsForm OptionsFormFrom(const CAppSettings& settings) {
     form.enableTriggers = settings.enableTriggers != 0;
     form.enableScheduler = settings.enableScheduler != 0;
     form.hideAtStartup = settings.hideAtStartup != 0;
+    form.runMissed = settings.runMissed != 0;
     // The boxes show the numbers written with "%d", as the settings hold them.
     form.delayText = std::to_string(static_cast<int32_t>(settings.defaultDelay));
     form.linesText = std::to_string(static_cast<int32_t>(settings.autoClearLines));
@@ -51,6 +52,7 @@ void ApplyOptions(CAppSettings& settings, const OptionsForm& form, IMessageBox& 
     settings.enableScheduler = form.enableScheduler ? 1 : 0;
     settings.enableTriggers = form.enableTriggers ? 1 : 0;
     settings.hideAtStartup = form.hideAtStartup ? 1 : 0;
+    settings.runMissed = form.runMissed ? 1 : 0;
 
     uint32_t delay = NumberBoxValue(form.delayText);
     if (delay > CAppSettings::kMaxDefaultDelay) {

@@ -13,8 +13,9 @@ struct OptionsForm {
     bool enableTriggers = false;
     bool enableScheduler = false;
     bool hideAtStartup = false;
-    std::string delayText; // "Default Delay for Recording:"
-    std::string linesText; // "Automatically clear Log file after"
+    bool runMissed = false; // "Run macros missed while the computer slept"
+    std::string delayText;  // "Default Delay for Recording:"
+    std::string linesText;  // "Automatically clear Log file after"
 };
 
 OptionsForm OptionsFormFrom(const CAppSettings& settings);

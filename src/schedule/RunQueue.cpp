@@ -90,21 +90,56 @@ void CRunQueue::ClearRunQueue() {
     count = 0;
 }
 
+// Takes one due entry for the pass: made ineligible, so that no later
+// second of the same pass takes it again, and queued unless it is a set.
+void CRunQueue::TakeDue(CMacroNode& entry) {
+    entry.eligible = 0;
+    if (entry.IsMacroSet())
+        return; // a scheduled macro set is taken but never queued
+    if (!EnqueueMacro(entry.id) && count >= kSlots) {
+        const std::string message = QueueFullMessage();
+        ports.runLog.AppendLine(entry.name + ": " + message);
+        entry.lastRunText = message;
+    }
+}
+
+// Entries with a due second in [from, to], in pass order: what fell due
+// while the computer slept. Computed from each schedule, so a gap of days
+// costs no more than one of minutes.
+void CRunQueue::FindMissedDuring(CMacroNode* root, int64_t from, int64_t to) {
+    ForEachInPassOrder(root, [&](CMacroNode& node) {
+        if (node.eligible == 0 ||
+            node.scheduleType == static_cast<int32_t>(ScheduleType::NotScheduled))
+            return;
+        CDueTimeCursor cursor(node);
+        int64_t due = 0;
+        if (cursor.Next(from, to, due))
+            dueEntries.push_back(&node);
+    });
+}
+
 void CRunQueue::RunDuePass() {
     const int64_t now = clock.Now();
     CMacroNode* root = library.Root();
     if (!root)
         return;
-    scanner.FindDue(root, now, dueEntries);
-    for (CMacroNode* entry : dueEntries) {
-        entry->eligible = 0;
-        if (entry->IsMacroSet())
-            continue; // a scheduled macro set is taken but never queued
-        if (!EnqueueMacro(entry->id) && count >= kSlots) {
-            const std::string message = QueueFullMessage();
-            ports.runLog.AppendLine(entry->name + ": " + message);
-            entry->lastRunText = message;
+    int64_t first = now;
+    if (lastPassSecond != 0 && now > lastPassSecond) {
+        if (now - lastPassSecond <= kCatchUpSeconds) {
+            first = lastPassSecond + 1;
+        } else if (runMissedAfterSleep) {
+            FindMissedDuring(root, lastPassSecond + 1, now - 1);
+            for (CMacroNode* entry : dueEntries)
+                TakeDue(*entry);
         }
+    }
+    // After the clock went back only now is looked at; a second that comes
+    // round again cannot start an entry twice, as its lastRunTime holds it.
+    lastPassSecond = now;
+    for (int64_t second = first; second <= now; ++second) {
+        scanner.FindDue(root, second, dueEntries);
+        for (CMacroNode* entry : dueEntries)
+            TakeDue(*entry);
     }
     dueEntries.clear();
     if (!running)
@@ -119,6 +154,7 @@ void CRunQueue::OnMacroFinished() {
 
 void CRunQueue::SetSchedulerEnabled(bool enabled) {
     schedulerEnabled = enabled;
+    lastPassSecond = 0; // seconds while it was off are not caught up
     if (!enabled)
         ClearRunQueue();
     ports.view.RefreshTrayState();

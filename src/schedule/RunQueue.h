@@ -5,6 +5,7 @@
 #include "library/MacroLibrary.h"
 #include "ports/Clock.h"
 #include "schedule/DueScan.h"
+#include "schedule/DueTimes.h"
 #include "schedule/RunQueuePorts.h"
 
 #include <array>
@@ -32,9 +33,19 @@ public:
     int RunNextQueued() override;
     void ClearRunQueue();
 
-    // One scheduler pass: queue every entry due now, start the head when
-    // nothing runs.
+    // Seconds a pass looks back for seconds it did not see (a busy window
+    // thread, a small clock step). A longer gap is the computer sleeping or
+    // the clock set forward.
+    static constexpr int64_t kCatchUpSeconds = 600;
+
+    // One scheduler pass: queue every entry due in any second since the
+    // previous pass (up to kCatchUpSeconds back; only now on the first pass,
+    // after the clock went back or after a longer gap), each entry at most
+    // once a pass, then start the head when nothing runs. After a longer gap,
+    // entries that fell due during it are queued once when runMissedAfterSleep
+    // is set, and skipped otherwise.
     void RunDuePass();
+    void SetRunMissedAfterSleep(bool run) { runMissedAfterSleep = run; }
 
     // The running macro reported its end (command 22000).
     void OnMacroFinished();
@@ -57,6 +68,8 @@ public:
 
 private:
     void DropHead();
+    void TakeDue(CMacroNode& entry);
+    void FindMissedDuring(CMacroNode* root, int64_t from, int64_t to);
 
     CMacroLibrary& library;
     const IClock& clock;
@@ -65,6 +78,9 @@ private:
     int32_t count = 0;
     bool running = false;
     bool schedulerEnabled = true;
+    bool runMissedAfterSleep = false;
+    // The second of the previous pass; 0 before the first.
+    int64_t lastPassSecond = 0;
     CDueScanner scanner;
     std::vector<CMacroNode*> dueEntries;
 };

@@ -74,7 +74,7 @@ TEST(AppSettings, MissingOrUnreadableValuesKeepTheirFields) {
     EXPECT_EQ(settings.set1, 7);
 }
 
-TEST(AppSettings, WritesTheFourValuesInOrder) {
+TEST(AppSettings, WritesTheValuesInOrder) {
     CMemorySettingsStore store;
     store.exists = true;
     CAppSettings settings;
@@ -83,12 +83,22 @@ TEST(AppSettings, WritesTheFourValuesInOrder) {
     settings.hideAtStartup = 1;
     settings.defaultDelay = 600000;
     settings.autoClearLines = 0;
+    settings.runMissed = 1;
     ASSERT_EQ(settings.WriteSettings(store), 1);
     ASSERT_EQ(store.writes.size(), 1u);
-    const SettingsList expected{{"AppDir", "/a"}, {"Set1", "13"}, {"DefDel", "600000"},
-                                {"AutoClear", "0"}};
+    const SettingsList expected{{"AppDir", "/a"},
+                                {"Set1", "13"},
+                                {"DefDel", "600000"},
+                                {"AutoClear", "0"},
+                                {"RunMissed", "1"}};
     EXPECT_EQ(store.writes[0], expected);
     EXPECT_EQ(settings.set1, 13);
+    // Read back: the flag has a value of its own, Set1 keeps its bits.
+    store.values = {expected.begin(), expected.end()};
+    CAppSettings read;
+    ASSERT_EQ(read.ReadSettings(store), 1);
+    EXPECT_EQ(read.runMissed, 1);
+    EXPECT_EQ(read.set1, 13);
 }
 
 class IniStore : public ::testing::Test {

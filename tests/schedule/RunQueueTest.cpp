@@ -252,6 +252,67 @@ TEST_F(RunQueueTest, EditedStartTextsTakeEffectAtTheNextPass) {
     EXPECT_EQ(StartedNames(), std::vector<std::string>{"Edited"});
 }
 
+// A pass covers the seconds since the previous one, up to ten minutes;
+// longer gaps start what they missed only when asked to.
+TEST_F(RunQueueTest, APassCatchesUpOnSecondsItDidNotSee) {
+    struct Row {
+        int64_t gap;
+        bool runMissed;
+        bool toggleScheduler;
+        size_t starts;
+    };
+    const Row rows[] = {
+        {3, false, false, 0},         {7, false, false, 1},  {600, false, false, 1},
+        {601, false, false, 0},       {601, true, false, 1}, {3 * 86400, true, false, 1},
+        {3 * 86400, false, false, 0}, {10, false, true, 0},
+    };
+    for (const Row& row : rows) {
+        CMacroLibrary lib;
+        CMacro root;
+        root.kind = 2;
+        lib.InsertRecord(root, -1, InsertPosition::Into);
+        lib.InsertRecord(
+            Scheduled(ScheduleType::SingleOccurrence, "1\\1\\2010", "8:0:5", 0, 1, "Once"), 1,
+            InsertPosition::Into);
+        CFakeClock at(Utc(2010, 1, 1, 13));
+        CRecordingRunHost runs;
+        CRunQueue passes(lib, at, CRunQueue::Ports{runs, runs, runs, runs});
+        passes.SetRunMissedAfterSleep(row.runMissed);
+        passes.RunDuePass();
+        if (row.toggleScheduler) {
+            passes.SetSchedulerEnabled(false);
+            passes.SetSchedulerEnabled(true);
+        }
+        at.Advance(row.gap);
+        passes.RunDuePass();
+        passes.OnMacroFinished();
+        at.Advance(1);
+        passes.RunDuePass();
+        EXPECT_EQ(runs.started.size(), row.starts)
+            << "gap " << row.gap << " runMissed " << row.runMissed;
+    }
+}
+
+TEST_F(RunQueueTest, ACaughtUpPassTakesAnEntryOnceAndNeverASecondTwice) {
+    Add(Repeated("1\\1\\2010", "8:0:0", 0, 1, "Tick"));
+    queue.RunDuePass();
+    queue.OnMacroFinished();
+    clock.Advance(4); // four seconds due, one pass: one start
+    queue.RunDuePass();
+    EXPECT_EQ(StartedNames(), (std::vector<std::string>{"Tick", "Tick"}));
+    EXPECT_EQ(queue.Count(), 0);
+    queue.OnMacroFinished();
+    clock.Advance(-2); // the clock went back: only its own second counts
+    queue.RunDuePass();
+    EXPECT_EQ(host.started.size(), 3u);
+    EXPECT_EQ(queue.Count(), 0);
+    queue.OnMacroFinished();
+    clock.Advance(1);
+    queue.RunDuePass();
+    EXPECT_EQ(host.started.size(), 4u);
+    EXPECT_EQ(queue.Count(), 0);
+}
+
 TEST(LastRunText, EnglishNamesInLocalTime) {
     ScopedTimeZone zone(kBerlin);
     EXPECT_EQ(CRunQueue::FormatLastRunText(Utc(2010, 7, 4, 5, 6, 7)),
