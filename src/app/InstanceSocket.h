@@ -9,5 +9,10 @@
 // user); else /tmp/wingmate-<uid>.sock.
 std::string InstanceSocketPath();
 
+// Takes the per-user instance lock (flock on `path`, created 0600, never
+// following a link). Returns the descriptor that holds it, -1 when another
+// process holds it, or -2 with `error` set when the file cannot be used.
+int TakeInstanceLock(const std::string& path, std::string& error);
+
 constexpr const char* kShowRequest = "show";
 constexpr const char* kAlreadyRunningText = "Wingmate already running.  Click OK to view.";

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
 
 #include <cerrno>
 #include <cstring>
@@ -17,39 +18,62 @@
 namespace {
 constexpr int kConnectTimeoutMs = 1000;
 constexpr qsizetype kMaxRequestBytes = 4096;
+constexpr int kAnswerTries = 10;
+constexpr unsigned long kRetryMs = 200;
 } // namespace
 
 CWingmateApp::CWingmateApp(IMessageBox& messageBox, QString path, QObject* parent)
-    : QObject(parent), messages(messageBox), socketPath(std::move(path)) {}
+    : QObject(parent), messages(messageBox), socketPath(std::move(path)),
+      lockPath(socketPath.toStdString() + ".lock") {}
 
 CWingmateApp::~CWingmateApp() {
     if (server)
         server->close();
+    if (lockFd >= 0)
+        ::close(lockFd);
+}
+
+// The copy that holds the lock may still be starting: give it a few seconds
+// to answer, then tell the user anyway (this copy never runs beside it).
+void CWingmateApp::TellRunningCopy() {
+    QLocalSocket probe;
+    for (int tries = 0; tries < kAnswerTries; ++tries) {
+        probe.connectToServer(socketPath);
+        if (probe.waitForConnected(kConnectTimeoutMs))
+            break;
+        QThread::msleep(kRetryMs);
+    }
+    const bool answered = probe.state() == QLocalSocket::ConnectedState;
+    messages.Show(kAlreadyRunningText, "Wingmate", MessageButtons::Ok);
+    if (answered) {
+        probe.write(QByteArray(kShowRequest) + '\n');
+        probe.waitForBytesWritten(kConnectTimeoutMs);
+        probe.disconnectFromServer();
+    }
 }
 
 bool CWingmateApp::ClaimInstance() {
-    {
-        QLocalSocket probe;
-        probe.connectToServer(socketPath);
-        if (probe.waitForConnected(kConnectTimeoutMs)) {
-            messages.Show(kAlreadyRunningText, "Wingmate", MessageButtons::Ok);
-            probe.write(QByteArray(kShowRequest) + '\n');
-            probe.waitForBytesWritten(kConnectTimeoutMs);
-            probe.disconnectFromServer();
-            return false;
-        }
+    std::string error;
+    lockFd = TakeInstanceLock(lockPath, error);
+    if (lockFd == -1) {
+        TellRunningCopy();
+        return false;
     }
+    if (lockFd < 0) {
+        messages.Show(error, "Wingmate Error", MessageButtons::Ok);
+        return false;
+    }
+    // Holding the lock, no other copy runs: a socket file left there is a
+    // dead copy's.
+    QLocalServer::removeServer(socketPath);
     server = new QLocalServer(this);
     // Only this user may connect.
     server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server->listen(socketPath)) {
-        // Nobody answered, so a socket file left there is stale.
-        QLocalServer::removeServer(socketPath);
-        if (!server->listen(socketPath)) {
-            qWarning("Wingmate: cannot listen on %s: %s", qPrintable(socketPath),
-                     qPrintable(server->errorString()));
-            return true;
-        }
+        // The only copy runs on; a second start and wingmatectl cannot reach it.
+        qWarning("Wingmate: cannot listen on %s: %s", qPrintable(socketPath),
+                 qPrintable(server->errorString()));
+        return true;
     }
     connect(server, &QLocalServer::newConnection, this, &CWingmateApp::OnNewConnection);
     return true;

@@ -28,12 +28,15 @@ class QLocalSocket;
 class CWingmateApp : public QObject {
     Q_OBJECT
 public:
+    // The instance lock is the socket's path with ".lock" appended.
     CWingmateApp(IMessageBox& messages, QString socketPath, QObject* parent = nullptr);
     ~CWingmateApp() override;
 
-    // true: no other copy runs, and this one now answers on the socket.
-    // false: another copy answered; the user was told and that copy was asked
-    // to come to the front.
+    // true: this copy holds the instance lock (for its whole life) and
+    // answers on the socket. false: another copy holds it, or the lock could
+    // not be taken; the user was told, and a running copy was asked to come
+    // to the front. A socket file is removed only while holding the lock, so
+    // a copy that is still starting never loses its socket.
     bool ClaimInstance();
 
     // Creates the home folder and its Scripts/ folder and makes it the
@@ -57,10 +60,13 @@ Q_SIGNALS:
     void requestReceived(const QString& line, QLocalSocket* client);
 
 private:
+    void TellRunningCopy();
     void OnNewConnection();
     void OnReadable(QLocalSocket* client);
 
     IMessageBox& messages;
     QString socketPath;
     QLocalServer* server = nullptr;
+    std::string lockPath;
+    int lockFd = -1;
 };

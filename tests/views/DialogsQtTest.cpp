@@ -23,6 +23,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 class DialogsQtTest : public QObject {
     Q_OBJECT
@@ -151,6 +152,26 @@ private Q_SLOTS:
         CWingmateApp again(messages, path);
         QVERIFY(again.ClaimInstance());
         QVERIFY(messages.shown.empty());
+    }
+
+    // A copy that holds the lock but does not listen yet (still starting)
+    // keeps its socket file, and no second copy runs beside it.
+    void aCopyStillStartingKeepsTheInstance() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("wingmate.sock"));
+        std::ofstream(path.toStdString()) << "being set up";
+        std::string error;
+        const int held = TakeInstanceLock(path.toStdString() + ".lock", error);
+        QVERIFY(held >= 0);
+        CRecordingMessageBox messages;
+        CWingmateApp second(messages, path);
+        QVERIFY(!second.ClaimInstance());
+        QVERIFY(std::filesystem::exists(path.toStdString()));
+        QCOMPARE(messages.shown.size(), size_t(1));
+        QCOMPARE(messages.shown[0].text, std::string(kAlreadyRunningText));
+        ::close(held);
+        CWingmateApp third(messages, path);
+        QVERIFY(third.ClaimInstance());
     }
 
     void instanceSocketFollowsTheRuntimeFolder() {
