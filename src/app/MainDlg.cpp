@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLocalSocket>
 #include <QMenu>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -28,6 +29,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cstdio>
 #include <filesystem>
 
 namespace {
@@ -194,6 +196,7 @@ void CMainDlg::Start() {
 
     ApplyStartVisibility();
     runQueue->SetSchedulerEnabled(settings.enableScheduler != 0);
+    runQueue->SetRunMissedAfterSleep(settings.runMissed != 0);
     state.schedulerEnabled = runQueue->SchedulerEnabled();
     commandActions.value(MainCommand::kDisableScheduler)->setChecked(!state.schedulerEnabled);
     commandActions.value(MainCommand::kDisableTriggers)->setChecked(!state.triggersEnabled);
@@ -227,6 +230,7 @@ void CMainDlg::CreateKeyHook() {
     keyHook = std::make_unique<CKeyHook>(*hookPort, library, *runQueue,
                                          [this] { return state.triggersEnabled; });
     keyHook->SetMainWindow(reinterpret_cast<intptr_t>(this));
+    keyHook->SetControl(this);
     if (!why.empty())
         ReportHookProblem(why);
 }
@@ -398,11 +402,14 @@ void CMainDlg::PropagateMacroChange(const CMacro& record) {
     }
 }
 
+// Selecting the tab from code is not the user's change of tab: the form has
+// just been filled from the library, so nothing is committed again.
 void CMainDlg::ShowManagerTab() {
-    if (tabs->currentIndex() == kManagerTab)
-        ShowSelectedPage();
-    else
+    {
+        const QSignalBlocker quiet(tabs);
         tabs->setCurrentIndex(kManagerTab);
+    }
+    ShowSelectedPage();
 }
 
 // Into the caret entry when it is a set, after it when it is a macro; the
@@ -495,16 +502,26 @@ IInputPrompt& CMainDlg::Input() {
 
 // ---- Closing ----
 
-bool CMainDlg::SaveEverything() {
+bool CMainDlg::SaveEverything(bool ask) {
     CommitManagerForm();
     if (!library.Save()) {
         const std::string text = "Could not save: " + library.File().libraryPath +
                                  "\nEnd Wingmate without saving the macros?";
-        if (messages.Show(text, "Save Failed", MessageButtons::YesNo) != MessageAnswer::Yes)
+        if (!ask)
+            std::fprintf(stderr, "Wingmate: could not save %s\n",
+                         library.File().libraryPath.c_str());
+        else if (messages.Show(text, "Save Failed", MessageButtons::YesNo) != MessageAnswer::Yes)
             return false;
     }
     settings.WriteSettings(store);
     return true;
+}
+
+void CMainDlg::EndForSession() {
+    if (ended)
+        return;
+    SaveEverything(false);
+    EndProgram();
 }
 
 void CMainDlg::EndProgram() {
@@ -555,6 +572,7 @@ void CMainDlg::keyPressEvent(QKeyEvent* event) {
 void CMainDlg::OpenOptions() {
     COptionsDlg options(settings, store, messages, this);
     options.exec();
+    runQueue->SetRunMissedAfterSleep(settings.runMissed != 0);
 }
 
 void CMainDlg::OpenAbout() {

@@ -170,6 +170,10 @@ public Q_SLOTS:
     void ExitProgram();
     // Ends the program without saving anything (Escape).
     void EndWithoutSaving();
+    // The session ends (a signal, logout): saves as Exit does, without asking
+    // anything, and ends the program. A failed save is reported on standard
+    // error; the recovery file then stays for the next start.
+    void EndForSession();
     void OpenOptions();
     void OpenAbout();
     // The quick menu with its bottom-right corner at `anchor` (screen); a
@@ -191,9 +195,9 @@ private:
     void ApplyStartVisibility();
     void ReportHookProblem(const std::string& why);
     void OnTrayActivated(int reason);
-    // Commit, save the library (asking when it fails) and the settings;
-    // false when the user chose to stay.
-    bool SaveEverything();
+    // Commit, save the library (asking when it fails, if `ask`) and the
+    // settings; false when the user chose to stay.
+    bool SaveEverything(bool ask = true);
     void EndProgram();
 
     // Commands (MainDlgCommands.cpp).

@@ -5,6 +5,7 @@
 #include "app/IniSettingsStore.h"
 #include "app/InstanceSocket.h"
 #include "app/MainDlg.h"
+#include "app/SignalExit.h"
 
 #include <QApplication>
 #include <QLocalServer>
@@ -141,6 +142,9 @@ int CWingmateApp::Run(const ProgramParts& parts) {
     CMainDlg window(home, std::move(services));
     connect(this, &CWingmateApp::showRequested, &window, &CMainDlg::ShowFromTray);
     connect(this, &CWingmateApp::requestReceived, &window, &CMainDlg::HandleInstanceRequest);
+    CSignalExit signalExit;
+    connect(&signalExit, &CSignalExit::exitRequested, &window, &CMainDlg::EndForSession);
+    connect(qApp, &QGuiApplication::commitDataRequest, &window, &CMainDlg::EndForSession);
     if (parts.windowBuilt)
         parts.windowBuilt(window);
     window.Start();

@@ -107,10 +107,16 @@ void CKeyHook::OnKeyDown(int code) {
         return;
     // The hook is off while the macro is queued and started, so that keys the
     // macro itself types cannot trigger anything meanwhile.
-    Release();
+    if (control)
+        control->Release();
+    else
+        Release();
     runQueue.EnqueueMacro(id);
     runQueue.RunNextQueued();
-    Install();
+    if (control)
+        control->Install();
+    else
+        Install();
 }
 
 void CKeyHook::OnKeyUp(int code) {

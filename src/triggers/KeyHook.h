@@ -15,6 +15,7 @@
 
 class CMacroLibrary;
 class IKeyHook;
+class IKeyHookControl;
 class IRunQueue;
 
 class CKeyHook {
@@ -32,6 +33,10 @@ public:
     // The receiver handle given to the port (the main window); 0 = not set,
     // and Install then refuses.
     void SetMainWindow(intptr_t handle) { mainWindow = handle; }
+    // The owner that keeps track of whether the hook is installed; when set,
+    // the release and install around a trigger go through it, so its record
+    // stays true (Disable Triggers must find the hook it has to release).
+    void SetControl(IKeyHookControl* owner) { control = owner; }
 
     int Install();
     int Release();
@@ -63,6 +68,7 @@ private:
     int loneModifier = 0;
     TriggerPrefix stickyPrefix = TriggerPrefix::None;
     intptr_t mainWindow = 0;
+    IKeyHookControl* control = nullptr;
     std::array<uint8_t, 256> keyState{};
     int shiftCountdown = 0;
     int ctrlCountdown = 0;

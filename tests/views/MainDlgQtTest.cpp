@@ -487,6 +487,35 @@ private Q_SLOTS:
         QCOMPARE(std::count(after.begin(), after.end(), "Init"), 2);
     }
 
+    // After a trigger started a macro, Disable Triggers still finds the hook
+    // installed and releases it.
+    void disableTriggersAfterATriggerReleasesTheHook() {
+        Fixture f;
+        auto window = f.Make();
+        f.report(1, CKeyHook::kKeyDown, vk::Ctrl);
+        f.report(1, CKeyHook::kKeyDown, 'K');
+        QTRY_COMPARE(f.runner.started, std::vector<std::string>{"Backup"});
+        QCOMPARE(f.hookPort->calls.back(), std::string("Init"));
+        window->HandleCommand(MainCommand::kDisableTriggers);
+        QCOMPARE(f.hookPort->calls.back(), std::string("Release"));
+    }
+
+    // Opening an entry on the Manager tab from another tab reads the form
+    // once (leaving the old tab), not again after it was filled.
+    void showManagerTabFromAnotherTabDoesNotCommitAgain() {
+        Fixture f;
+        auto window = f.Make();
+        CMainDlg& w = *window;
+        CFakeManagerForm form;
+        w.SetManagerPage(new QWidget, &form);
+        w.Tabs()->setCurrentIndex(1);
+        w.SelectMacro(f.Id(w, "Tidy"));
+        form.calls.clear();
+        w.ShowManagerTab();
+        QCOMPARE(w.Tabs()->currentIndex(), 0);
+        QCOMPARE(std::count(form.calls.begin(), form.calls.end(), "ReadForm"), 0);
+    }
+
     void anUnavailableHookIsSaidInTheStatusBar() {
         Fixture f;
         f.services.makeKeyHook = [](KeyHookReportFn, std::string* why) {

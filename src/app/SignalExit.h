@@ -1,0 +1,30 @@
+#pragma once
+// Turns SIGTERM, SIGINT and SIGHUP (logout, shutdown, kill, Ctrl+C) into a
+// Qt signal on the user-interface thread, so the program ends as Exit does.
+// The handler only writes the signal's number into a pipe; a socket notifier
+// on the other end does the work in the event loop.
+
+#include <QObject>
+
+class QSocketNotifier;
+
+class CSignalExit : public QObject {
+    Q_OBJECT
+public:
+    explicit CSignalExit(QObject* parent = nullptr);
+    ~CSignalExit() override;
+    CSignalExit(const CSignalExit&) = delete;
+    CSignalExit& operator=(const CSignalExit&) = delete;
+
+    // false when the pipe could not be made (the signals then keep their
+    // default action).
+    bool Installed() const { return notifier != nullptr; }
+
+Q_SIGNALS:
+    void exitRequested(int signalNumber);
+
+private:
+    void OnReadable();
+
+    QSocketNotifier* notifier = nullptr;
+};
