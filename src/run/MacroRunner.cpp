@@ -249,9 +249,10 @@ int CMacroRunner::StopAll() {
 int CMacroRunner::RunningScripts() const {
     std::lock_guard<std::mutex> lock(mutex);
     int count = 0;
-    for (const std::shared_ptr<ActiveRun>& run : runs)
-        if (!run->finished)
-            ++count;
+    for (const auto* list : {&runs, &detached})
+        for (const std::shared_ptr<ActiveRun>& run : *list)
+            if (!run->finished)
+                ++count;
     return count;
 }
 
@@ -274,7 +275,7 @@ void CMacroRunner::JoinFinished() {
             run->worker.join();
 }
 
-void CMacroRunner::Shutdown() {
+bool CMacroRunner::Shutdown(std::chrono::milliseconds grace) {
     std::list<std::shared_ptr<ActiveRun>> all;
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -285,10 +286,28 @@ void CMacroRunner::Shutdown() {
                 run->completion->Abandon();
         }
         all.swap(runs);
+        all.splice(all.end(), detached);
     }
-    for (const std::shared_ptr<ActiveRun>& run : all)
+    using Clock = std::chrono::steady_clock;
+    const bool bounded = grace != std::chrono::milliseconds::max();
+    const Clock::time_point deadline = bounded ? Clock::now() + grace : Clock::time_point::max();
+    bool allEnded = true;
+    for (const std::shared_ptr<ActiveRun>& run : all) {
+        // `finished` is the worker's last act, so polling it is enough.
+        while (!run->finished && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (run->finished) {
+            if (run->worker.joinable())
+                run->worker.join();
+            continue;
+        }
         if (run->worker.joinable())
-            run->worker.join();
+            run->worker.detach();
+        allEnded = false;
+        std::lock_guard<std::mutex> lock(mutex);
+        detached.push_back(run);
+    }
+    return allEnded;
 }
 
 std::string CMacroRunner::LoadFunctionNames() {

@@ -21,6 +21,7 @@
 #include "schedule/RunQueuePorts.h"
 
 #include <atomic>
+#include <chrono>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -49,7 +50,7 @@ public:
     // What the runner uses of the main window and the platform. Every
     // reference must outlive the runner.
     struct Ports {
-        IOutputSink* output = nullptr;       // the Output page's box
+        IOutputSink* output = nullptr;        // the Output page's box
         IInputRequest* inputPrompt = nullptr; // "Tessera - Input Required"
         IRunCompletion* completion = nullptr;
         IMessageBox* messageBox = nullptr; // "Could not Execute"
@@ -82,9 +83,12 @@ public:
     // Scripts whose worker has not finished.
     int RunningScripts() const;
 
-    // Stops and joins every worker; later Runs start nothing. The destructor
-    // calls it.
-    void Shutdown();
+    // Asks every script to stop and joins each worker that ends within
+    // `grace`; later Runs start nothing. A worker still running after that
+    // (stuck inside plugin code) is detached and false returned: the caller
+    // must then end the process without destroying the runner. The
+    // destructor calls it with no time limit.
+    bool Shutdown(std::chrono::milliseconds grace = std::chrono::milliseconds::max());
 
 private:
     struct ActiveRun;
@@ -105,5 +109,7 @@ private:
     Ports ports;
     mutable std::mutex mutex; // guards `runs`, `shuttingDown` and each run's pointers
     std::list<std::shared_ptr<ActiveRun>> runs;
+    // Workers a bounded shutdown gave up on; an unbounded one waits for them.
+    std::list<std::shared_ptr<ActiveRun>> detached;
     bool shuttingDown = false;
 };

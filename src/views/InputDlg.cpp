@@ -10,6 +10,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "run/ReplyWait.h"
+
+#include <list>
+#include <mutex>
+
 CInputDlg::CInputDlg(const QString& instructions, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Tessera - Input Required"));
     auto* layout = new QVBoxLayout(this);
@@ -65,13 +70,65 @@ std::optional<std::string> CQtInputPrompt::AskInput(const std::string& instructi
     return answer;
 }
 
+namespace {
+// The alerts whose workers wait for their box; the end of the program
+// abandons them, so no worker waits for a box that will never be shown.
+struct AlertWaits {
+    std::mutex mutex;
+    bool closed = false;
+    std::list<CReplyWait> waiting;
+};
+AlertWaits& PendingAlerts() {
+    static AlertWaits waits;
+    return waits;
+}
+} // namespace
+
+void AbandonAlerts() {
+    AlertWaits& waits = PendingAlerts();
+    std::lock_guard<std::mutex> lock(waits.mutex);
+    waits.closed = true;
+    for (const CReplyWait& wait : waits.waiting)
+        wait.Abandon();
+}
+
 std::function<DesktopResult(const std::string&)> MakeAlertFn(QObject* context,
                                                              IMessageBox& messages) {
     QPointer<QObject> guard(context);
     return [guard, &messages](const std::string& message) {
         if (!guard)
             return DesktopResult::Fail("the Wingmate window is gone");
-        RunOnThreadOf(guard.data(), [&] { messages.Show(message, "Tessera", MessageButtons::Ok); });
-        return DesktopResult::Ok();
+        if (QThread::currentThread() == guard->thread()) {
+            messages.Show(message, "Tessera", MessageButtons::Ok);
+            return DesktopResult::Ok();
+        }
+        AlertWaits& waits = PendingAlerts();
+        std::list<CReplyWait>::iterator mine;
+        {
+            std::lock_guard<std::mutex> lock(waits.mutex);
+            if (waits.closed)
+                return DesktopResult::Fail("Wingmate is closing");
+            mine = waits.waiting.emplace(waits.waiting.end());
+        }
+        const CReplyWait wait = *mine;
+        QMetaObject::invokeMethod(
+            guard.data(),
+            [give = wait.Giver(), &messages, message] {
+                bool closing = false;
+                {
+                    std::lock_guard<std::mutex> lock(PendingAlerts().mutex);
+                    closing = PendingAlerts().closed;
+                }
+                if (!closing)
+                    messages.Show(message, "Tessera", MessageButtons::Ok);
+                give("");
+            },
+            Qt::QueuedConnection);
+        const bool shown = wait.Wait();
+        {
+            std::lock_guard<std::mutex> lock(waits.mutex);
+            waits.waiting.erase(mine);
+        }
+        return shown ? DesktopResult::Ok() : DesktopResult::Fail("the alert was closed");
     };
 }

@@ -58,5 +58,9 @@ private:
 // An Alert function for the desktop port: shows the message (titled
 // "Tessera") with `messages` on the user-interface thread of `context` and
 // waits for OK.
+// Makes every alert waiting for its box give up, now and from now on (the
+// program is ending). Any thread.
+void AbandonAlerts();
+
 std::function<DesktopResult(const std::string&)> MakeAlertFn(QObject* context,
                                                              IMessageBox& messages);

@@ -229,6 +229,22 @@ TEST_F(MacroRunnerTest, StopEndsALongRunningScript) {
     EXPECT_NE(window.Output().find("script stopped"), std::string::npos) << window.Output();
 }
 
+// A worker stuck in plugin code cannot hold the end of the program: the
+// bounded shutdown gives up on it.
+TEST_F(MacroRunnerTest, BoundedShutdownLeavesAWorkerStuckInPluginCode) {
+    WriteText(home / "Externals.dat", std::string(PLUGIN_FULL) + "\n");
+    Script("hang.tsc", "Print(\"started\");\nFullHang();\n");
+    ASSERT_EQ(runner.Run(ScriptMacro("hang.tsc")), 1);
+    ASSERT_TRUE(window.WaitForOutput("started\n"));
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_FALSE(runner.Shutdown(std::chrono::milliseconds(200)));
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1200));
+    // The detached worker still uses the runner: let it end before the
+    // fixture destroys it.
+    ASSERT_TRUE(window.PumpUntil([&] { return runner.RunningScripts() == 0; }));
+    EXPECT_TRUE(runner.Shutdown(std::chrono::milliseconds(200)));
+}
+
 TEST_F(MacroRunnerTest, StopEndsAScriptWaitingForInput) {
     Script("ask.tsc", "string s = Input(\"?\");\nPrint(\"after\");\n");
     ASSERT_EQ(runner.Run(ScriptMacro("ask.tsc")), 1);

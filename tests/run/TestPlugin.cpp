@@ -5,6 +5,9 @@
 
 #include "engine/TesseraPlugin.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 int registrations = 0;
 [[maybe_unused]] int cleanUps = 0;
@@ -14,6 +17,11 @@ int registrations = 0;
 }
 [[maybe_unused]] void CleanUpCount(ITesseraCall* call, void*) {
     call->ReturnInt(cleanUps);
+}
+// Plugin code that does not look at the stop flag: blocks for 1.5 s.
+[[maybe_unused]] void Hang(ITesseraCall* call, void*) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    call->ReturnInt(0);
 }
 } // namespace
 
@@ -32,6 +40,7 @@ TESSERA_PLUGIN_EXPORT void RegisterFunctions(CEngine* engine) {
     ++registrations;
     engine->RegisterFunction(PLUGIN_PREFIX "RegisterCount", RegisterCount, nullptr, 0, 0);
     engine->RegisterFunction(PLUGIN_PREFIX "CleanUpCount", CleanUpCount, nullptr, 0, 0);
+    engine->RegisterFunction(PLUGIN_PREFIX "Hang", Hang, nullptr, 0, 0);
 }
 #endif
 

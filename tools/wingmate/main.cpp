@@ -18,9 +18,15 @@
 
 #include <QApplication>
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
+
+// How long the end of the program waits for running scripts to stop.
+constexpr std::chrono::milliseconds kScriptGrace{2000};
 
 // The run queue is built with the main window, the runner only once the
 // window exists (its ports post to the window); this hands runs on.
@@ -84,8 +90,17 @@ int main(int argc, char** argv) {
         runnerSlot.target = scripts.runner.get();
         // Running scripts are stopped and joined while the window still
         // exists, so no worker reaches a destroyed window.
-        QObject::connect(&application, &QCoreApplication::aboutToQuit,
-                         [&scripts] { scripts.runner->Shutdown(); });
+        // The library and settings are saved before the event loop ends.
+        // A worker stuck in plugin code must not hold the end: after the
+        // grace the process ends without waiting for it.
+        QObject::connect(&application, &QCoreApplication::aboutToQuit, [&scripts] {
+            AbandonAlerts();
+            if (!scripts.runner->Shutdown(kScriptGrace)) {
+                std::fprintf(stderr, "Wingmate: a script did not stop; ending anyway\n");
+                std::fflush(nullptr);
+                ::_exit(0);
+            }
+        });
 
         auto* manager = new CManagerPage(window.Library(), window, window.Messages());
         manager->SetHookControl(&window);
