@@ -18,9 +18,9 @@ AtomicWriteFault& FaultHook() {
     return hook;
 }
 
-int InjectedFault(AtomicWriteStage stage, size_t bytesWritten) {
+int InjectedFault(const std::string& target, AtomicWriteStage stage, size_t bytesWritten) {
     const AtomicWriteFault& hook = FaultHook();
-    return hook ? hook(stage, bytesWritten) : 0;
+    return hook ? hook(target, stage, bytesWritten) : 0;
 }
 
 void SetError(std::string* error, const std::string& text) {
@@ -129,7 +129,7 @@ bool WriteFileAtomically(const std::string& path, const ContentProducer& produce
 
     std::string temporary;
     int fd = -1;
-    if (const int injected = InjectedFault(AtomicWriteStage::CreateTemporary, 0))
+    if (const int injected = InjectedFault(target, AtomicWriteStage::CreateTemporary, 0))
         return fail("could not create a temporary file in " + FolderOf(target), injected);
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temporary = TemporaryName(target);
@@ -164,7 +164,7 @@ bool WriteFileAtomically(const std::string& path, const ContentProducer& produce
     const ChunkWriter write = [&](std::string_view bytes) {
         if (writeError != 0)
             return false;
-        if (const int injected = InjectedFault(AtomicWriteStage::Write, written)) {
+        if (const int injected = InjectedFault(target, AtomicWriteStage::Write, written)) {
             (void)WriteAll(fd, bytes.data(), bytes.size() / 2);
             writeError = injected;
             return false;
@@ -182,7 +182,7 @@ bool WriteFileAtomically(const std::string& path, const ContentProducer& produce
     if (!produced)
         return abandon("the content could not be produced", ECANCELED);
 
-    int code = InjectedFault(AtomicWriteStage::Sync, written);
+    int code = InjectedFault(target, AtomicWriteStage::Sync, written);
     if (code == 0 && ::fsync(fd) != 0)
         code = errno;
     if (code != 0)
@@ -193,7 +193,7 @@ bool WriteFileAtomically(const std::string& path, const ContentProducer& produce
         return fail("could not close the file", closeError);
     }
 
-    code = InjectedFault(AtomicWriteStage::Rename, written);
+    code = InjectedFault(target, AtomicWriteStage::Rename, written);
     if (code == 0)
         code = PlaceFile(temporary, target, options.noReplace);
     if (code != 0) {
@@ -203,7 +203,7 @@ bool WriteFileAtomically(const std::string& path, const ContentProducer& produce
 
     // Makes the rename itself survive a power cut. Some file systems cannot
     // sync a folder (EINVAL); that is no failure of the write.
-    code = InjectedFault(AtomicWriteStage::SyncFolder, written);
+    code = InjectedFault(target, AtomicWriteStage::SyncFolder, written);
     if (code == 0) {
         const int folder = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (folder >= 0) {

@@ -50,10 +50,12 @@ bool ReadRegularFile(const std::string& path, std::string& bytes, std::string* e
 
 // Test hook: the stages of a write at which a fault can be injected.
 enum class AtomicWriteStage { CreateTemporary, Write, Sync, Rename, SyncFolder };
-// Returns the errno to fail the stage with, 0 to let it run. At Write it is
-// asked before each chunk with the bytes written so far; a fault there writes
-// half of the chunk first (a disk that fills partway through).
-using AtomicWriteFault = std::function<int(AtomicWriteStage stage, size_t bytesWritten)>;
+// Returns the errno to fail the stage with, 0 to let it run. `target` is the
+// file being replaced (links resolved). At Write it is asked before each
+// chunk with the bytes written so far; a fault there writes half of the
+// chunk first (a disk that fills partway through).
+using AtomicWriteFault =
+    std::function<int(const std::string& target, AtomicWriteStage stage, size_t bytesWritten)>;
 // Installs (or, with an empty function, removes) the hook for every write in
 // the process. For tests only: not synchronised with writes on other threads.
 void SetAtomicWriteFaultForTesting(AtomicWriteFault fault);
