@@ -1,8 +1,8 @@
 #include "app/IniSettingsStore.h"
 
-#include <cstdio>
+#include "library/AtomicFile.h"
+
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -26,14 +26,27 @@ bool SplitLine(const std::string& line, std::string& name, std::string& value) {
     return !name.empty();
 }
 
-std::vector<std::string> ReadLines(const std::string& path, bool& ok) {
+// Lines split at '\n' as getline would: a last line without a line break
+// counts, nothing after a final line break does.
+std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
-    std::ifstream in(path);
-    ok = static_cast<bool>(in);
-    std::string line;
-    while (ok && std::getline(in, line))
-        lines.push_back(line);
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            break;
+        }
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+    }
     return lines;
+}
+
+std::vector<std::string> ReadLines(const std::string& path, bool& ok, std::string& error) {
+    std::string text;
+    ok = ReadRegularFile(path, text, &error);
+    return ok ? SplitLines(text) : std::vector<std::string>{};
 }
 } // namespace
 
@@ -72,46 +85,35 @@ bool CIniSettingsStore::Exists() const {
     return std::filesystem::is_regular_file(path, error);
 }
 
-bool CIniSettingsStore::Read(SettingsMap& values) {
-    if (!Exists())
-        return false;
-    bool ok = false;
-    const std::vector<std::string> lines = ReadLines(path, ok);
-    if (!ok)
-        return false;
-    for (const std::string& line : lines) {
+void CIniSettingsStore::Parse(std::string_view text, SettingsMap& values) {
+    for (const std::string& line : SplitLines(text)) {
         std::string name, value;
         if (SplitLine(line, name, value))
             values[name] = Unescape(value);
     }
+}
+
+bool CIniSettingsStore::Read(SettingsMap& values) {
+    if (!Exists())
+        return false;
+    std::string text;
+    if (!ReadRegularFile(path, text, &lastError))
+        return false;
+    Parse(text, values);
     return true;
 }
 
-bool CIniSettingsStore::WriteLines(const std::string& content) const {
-    const std::string temporary = path + ".new";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        if (!out)
-            return false;
-        out << content;
-        out.flush();
-        if (!out) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+// Through a temporary and a rename: the file keeps its mode and link, and a
+// failed write leaves the old settings whole.
+bool CIniSettingsStore::WriteLines(const std::string& content) {
+    return WriteFileAtomically(path, content, &lastError);
 }
 
 bool CIniSettingsStore::WriteExisting(const SettingsList& values) {
     if (!Exists())
         return false;
     bool ok = false;
-    std::vector<std::string> lines = ReadLines(path, ok);
+    std::vector<std::string> lines = ReadLines(path, ok, lastError);
     if (!ok)
         return false;
     std::vector<bool> written(values.size(), false);

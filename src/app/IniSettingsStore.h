@@ -6,6 +6,7 @@
 #include "ports/SettingsStore.h"
 
 #include <string>
+#include <string_view>
 
 class CIniSettingsStore : public ISettingsStore {
 public:
@@ -17,12 +18,18 @@ public:
     bool Exists() const override;
 
     const std::string& Path() const { return path; }
+    // Why the last read or write failed (path and reason).
+    const std::string& LastError() const { return lastError; }
+
+    // The values of a settings file's text (the reader behind Read).
+    static void Parse(std::string_view text, SettingsMap& values);
 
     static std::string Escape(const std::string& text);
     static std::string Unescape(const std::string& text);
 
 private:
-    bool WriteLines(const std::string& content) const;
+    bool WriteLines(const std::string& content);
 
     std::string path;
+    std::string lastError;
 };

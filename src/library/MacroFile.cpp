@@ -1,15 +1,10 @@
 #include "library/MacroFile.h"
 
+#include "library/AtomicFile.h"
 #include "library/MacroLibrary.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
-#include <vector>
+#include <ctime>
+#include <sys/stat.h>
 
 namespace {
 
@@ -32,6 +27,7 @@ public:
     explicit Reader(std::string_view bytes) : data(bytes) {}
 
     bool AtEnd() const { return pos >= data.size(); }
+    size_t Position() const { return pos; }
 
     bool Int(int32_t& value) {
         if (data.size() - pos < 4)
@@ -60,38 +56,9 @@ private:
 
 } // namespace
 
-bool CMacroFile::ReadWholeFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0)
-        return false;
-    in.seekg(0, std::ios::beg);
-    bytes.resize(static_cast<size_t>(size));
-    if (size > 0 && !in.read(bytes.data(), size))
-        return false;
-    return true;
+bool CMacroFile::ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
+    return ReadRegularFile(path, bytes, error);
 }
-
-namespace {
-
-bool WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<size_t>(written);
-    }
-    return true;
-}
-
-} // namespace
 
 CMacroFile::CMacroFile() = default;
 CMacroFile::~CMacroFile() = default;
@@ -154,32 +121,99 @@ std::string CMacroFile::Encode(const CMacroNode* root) const {
     return all;
 }
 
-int CMacroFile::Save(const CMacroNode* root) const {
-    std::error_code ignored;
-    std::filesystem::copy_file(libraryPath, backupPath,
-                               std::filesystem::copy_options::overwrite_existing, ignored);
+bool CMacroFile::BytesLoad(std::string_view bytes) {
+    CMacroLibrary scratch;
+    return scratch.LoadFromBytes(bytes) == 1;
+}
 
-    const std::string temporary = libraryPath + ".new";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return 0;
-    const bool written =
-        EncodeTo(root, [fd](const std::string& chunk) { return WriteAll(fd, chunk); }) &&
-        ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), libraryPath.c_str()) != 0) {
-        std::remove(temporary.c_str());
+int CMacroFile::WriteTo(const CMacroNode* root, const std::string& path,
+                        std::string* error) const {
+    const bool written = WriteFileAtomically(
+        path, [&](const ChunkWriter& write) { return EncodeTo(root, write); }, error);
+    return written ? 1 : 0;
+}
+
+namespace {
+
+mode_t PermissionsOf(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0644;
+}
+
+std::string LocalStamp(int64_t seconds) {
+    const auto t = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    ::localtime_r(&t, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &parts);
+    return text;
+}
+
+} // namespace
+
+// Copies a library file that did not load to "<library>.damaged-<stamp>",
+// or "-2", "-3"... after it when that name is taken: a kept file is never
+// replaced.
+bool CMacroFile::KeepAside(std::string_view bytes, mode_t mode, SaveReport& report) const {
+    static const CSystemClock systemClock;
+    const IClock& now = clock ? *clock : systemClock;
+    const std::string stem = libraryPath + ".damaged-" + LocalStamp(now.Now());
+    AtomicWriteOptions options;
+    options.newFileMode = mode;
+    options.noReplace = true;
+    std::string error;
+    for (int n = 1; n <= 1000; ++n) {
+        const std::string name = n == 1 ? stem : stem + "-" + std::to_string(n);
+        struct stat taken {};
+        if (::lstat(name.c_str(), &taken) == 0)
+            continue;
+        if (WriteFileAtomically(name, bytes, &error, options)) {
+            report.keptAside = name;
+            return true;
+        }
+        if (::lstat(name.c_str(), &taken) != 0)
+            break; // a real failure, not a name taken meanwhile
+    }
+    report.error = "The library file " + libraryPath +
+                   " does not load and could not be kept aside, so it is not replaced. " + error;
+    return false;
+}
+
+int CMacroFile::Save(const CMacroNode* root, SaveReport* report) const {
+    SaveReport local;
+    SaveReport& out = report ? *report : local;
+    out = SaveReport{};
+
+    std::string current;
+    std::string readError;
+    bool missing = false;
+    if (ReadRegularFile(libraryPath, current, &readError, &missing)) {
+        const mode_t mode = PermissionsOf(libraryPath);
+        if (BytesLoad(current)) {
+            // The backup only ever holds a library that loads.
+            AtomicWriteOptions options;
+            options.newFileMode = mode;
+            WriteFileAtomically(backupPath, current, &out.backupError, options);
+        } else if (!KeepAside(current, mode, out)) {
+            return 0;
+        }
+    } else if (!missing) {
+        out.error = "The library file is not replaced: " + readError;
         return 0;
     }
-    return 1;
+    return WriteTo(root, libraryPath, &out.error);
 }
 
 bool CMacroFile::DecodeRecords(std::string_view bytes, int32_t& header,
-                               const std::function<bool(CMacro&&)>& record) {
+                               const std::function<bool(CMacro&&)>& record, size_t* consumed) {
     Reader in(bytes);
     header = 0;
+    if (consumed)
+        *consumed = 0;
     if (!in.Int(header))
         return true; // too short for a header: no records
+    if (consumed)
+        *consumed = in.Position();
     while (!in.AtEnd()) {
         CMacro macro;
         int32_t marker = 0;
@@ -192,6 +226,8 @@ bool CMacroFile::DecodeRecords(std::string_view bytes, int32_t& header,
             in.Text(macro.startTime) && in.Text(macro.lastRunText);
         if (!complete || !record(std::move(macro)))
             return false;
+        if (consumed)
+            *consumed = in.Position();
     }
     return true;
 }

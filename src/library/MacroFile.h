@@ -3,11 +3,24 @@
 // pre-order, integers little-endian, texts as length + bytes.
 
 #include "library/Macro.h"
+#include "ports/Clock.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
+
+// What a save did besides writing the library, and why it failed.
+struct SaveReport {
+    // Where a library file that did not load was kept aside before it was
+    // replaced ("Macros.mcf.damaged-YYYYMMDD-HHMMSS"); empty when none was.
+    std::string keptAside;
+    // Why the save failed (path and reason); empty after a success.
+    std::string error;
+    // Why the backup could not be refreshed; the save itself went on.
+    std::string backupError;
+};
 
 class CMacroFile {
 public:
@@ -21,11 +34,24 @@ public:
     // directory empty: bare file names; else directory + "/" + name.
     void SetPaths(const std::string& directory);
 
-    // Refreshes the backup from the current file, then writes the whole tree
-    // to a temporary file beside libraryPath and renames it over it, so a
-    // failed write never leaves a half-written library. 1 on success, 0 when
-    // the file could not be written (the old file and the backup stay).
-    int Save(const CMacroNode* root) const;
+    // Saves the tree over libraryPath. The file there is read first: when
+    // it loads it is copied over the backup; when it does not (damaged,
+    // cut short) it is kept aside under a new name instead and the backup is
+    // left alone; when it cannot be read at all (a folder, no permission)
+    // nothing is written. A missing file is simply created. The library is
+    // written atomically and keeps its mode and link. 1 on success, 0 on
+    // failure (the old file and the backup stay as they were).
+    int Save(const CMacroNode* root, SaveReport* report = nullptr) const;
+
+    // Writes the tree atomically to any path, leaving libraryPath and the
+    // backup alone (a recovery copy, a salvaged library). 1 or 0 with `error`.
+    int WriteTo(const CMacroNode* root, const std::string& path, std::string* error) const;
+
+    // Whether these bytes load as a library (the acceptance of a load).
+    static bool BytesLoad(std::string_view bytes);
+
+    // The clock that dates a kept-aside file; null for the system clock.
+    void SetClock(const IClock* source) { clock = source; }
 
     // Encodes a tree as the file's bytes, handing them to `sink` in chunks
     // of about a megabyte; stops with false as soon as `sink` fails.
@@ -40,11 +66,22 @@ public:
     // file shorter than that yields no records).
     static bool ReadRecords(const std::string& path, int32_t& header,
                             const std::function<bool(CMacro&&)>& record);
-    static bool ReadWholeFile(const std::string& path, std::string& bytes);
+    // A regular file's bytes; false (with `error`) for a missing file, a
+    // folder, no permission, a read error or a file too large for memory.
+    static bool ReadWholeFile(const std::string& path, std::string& bytes,
+                              std::string* error = nullptr);
+    // `consumed` (when given) receives the offset just past the last whole
+    // record: where a damaged file stops making sense.
     static bool DecodeRecords(std::string_view bytes, int32_t& header,
-                              const std::function<bool(CMacro&&)>& record);
+                              const std::function<bool(CMacro&&)>& record,
+                              size_t* consumed = nullptr);
 
     int32_t formatValue = kFormatValue;
     std::string libraryPath = "c:\\Projects\\Wingmate\\Temp.mac";
     std::string backupPath;
+
+private:
+    bool KeepAside(std::string_view bytes, mode_t mode, SaveReport& report) const;
+
+    const IClock* clock = nullptr;
 };

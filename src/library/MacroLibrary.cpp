@@ -1,9 +1,15 @@
 #include "library/MacroLibrary.h"
 
+#include <cstdint>
+#include <limits>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
+
+namespace {
+constexpr int32_t kMaxId = std::numeric_limits<int32_t>::max();
+}
 
 CMacroLibrary::CMacroLibrary() = default;
 
@@ -41,13 +47,31 @@ CMacroNode* CMacroLibrary::FindById(int32_t id, CMacroNode* start) const {
     return found;
 }
 
-int32_t CMacroLibrary::AllocateId() { return ++nextId; }
+int32_t CMacroLibrary::AllocateId() {
+    if (nextId >= 0 && nextId < kMaxId)
+        return ++nextId;
+    // The counter is spent: a tree of n nodes leaves an id in 1..n+1 free.
+    size_t count = 0;
+    ForEachPreOrder(root, [&](CMacroNode&) {
+        ++count;
+        return true;
+    });
+    std::vector<bool> used(count + 2, false);
+    ForEachPreOrder(root, [&](CMacroNode& node) {
+        if (node.id >= 1 && static_cast<size_t>(node.id) <= count + 1)
+            used[static_cast<size_t>(node.id)] = true;
+        return true;
+    });
+    for (size_t id = 1; id < used.size() && id <= static_cast<size_t>(kMaxId); ++id) {
+        if (!used[id])
+            return static_cast<int32_t>(id);
+    }
+    return 0;
+}
 
 void CMacroLibrary::ResetNextId(int32_t n) {
-    if (n >= 0)
-        nextId = n + 1;
-    else
-        nextId = MaxId(root, 1) + 1;
+    const int32_t past = n >= 0 ? n : MaxId(root, 1);
+    nextId = past == kMaxId ? kMaxId : past + 1;
 }
 
 int32_t CMacroLibrary::MaxId(const CMacroNode* node, int32_t floor) {
@@ -74,32 +98,36 @@ void CMacroLibrary::AppendChild(CMacroNode* parent, CMacroNode* child) {
     last->next = child;
 }
 
+int32_t CMacroLibrary::MakeRoot(const CMacro& record) {
+    const int32_t id = record.id < 1 ? AllocateId() : record.id;
+    if (id == 0)
+        return 0;
+    auto* node = new CMacroNode(record);
+    node->next = node->parent = node->firstChild = nullptr;
+    node->eligible = 1;
+    node->id = id;
+    node->parentId = id;
+    FreeTree(root);
+    root = node;
+    return id;
+}
+
 int32_t CMacroLibrary::InsertRecord(const CMacro& record, int32_t targetId,
                                     InsertPosition position) {
-    if (targetId < 0) {
-        auto* node = new CMacroNode(record);
-        node->eligible = 1;
-        node->parentId = 0;
-        FreeTree(root);
-        root = node;
-        if (node->id < 1)
-            node->id = AllocateId();
-        node->parentId = node->id;
-        return node->id;
-    }
-
     CMacroNode* target = FindById(targetId, root);
     if (!target)
         target = root;
     if (!target) {
         // An empty library: the record becomes the root.
-        return InsertRecord(record, -1, InsertPosition::Into);
+        return MakeRoot(record);
     }
 
+    const int32_t id = record.id == 0 ? AllocateId() : record.id;
+    if (id == 0)
+        return 0;
     auto* node = new CMacroNode(record);
     node->next = node->parent = node->firstChild = nullptr;
-    if (node->id == 0)
-        node->id = AllocateId();
+    node->id = id;
 
     if (position == InsertPosition::After) {
         if (!target->parent) {
@@ -223,6 +251,8 @@ void CMacroLibrary::PasteClipboard(CMacroNode* node, int32_t targetId, InsertPos
         job.node->parentId = 0;
         CMacro copy(*job.node);
         job.node->id = InsertRecord(copy, job.target, job.position);
+        if (job.node->id == 0)
+            continue; // no id left: nothing can hang below or after it
         if (job.node->next)
             jobs.push_back({job.node->next, job.node->id, InsertPosition::After});
         if (job.node->firstChild)
@@ -267,14 +297,27 @@ int CMacroLibrary::Restore() { return LoadFrom(macroFile.backupPath); }
 // appends through a last-child index so the load stays linear. An id that
 // occurs twice is looked up the slow way, so the first node in pre-order wins
 // as it would with FindById.
-int CMacroLibrary::LoadFrom(const std::string& path) {
+int CMacroLibrary::LoadFrom(const std::string& path, std::string* error) {
     std::string bytes;
-    if (!CMacroFile::ReadWholeFile(path, bytes))
+    if (!CMacroFile::ReadWholeFile(path, bytes, error))
         return 0;
+    if (error)
+        error->clear();
     return LoadFromBytes(bytes);
 }
 
 int CMacroLibrary::LoadFromBytes(std::string_view bytes) {
+    return BuildFromBytes(bytes, false, nullptr);
+}
+
+int CMacroLibrary::SalvageFromBytes(std::string_view bytes, SalvageCount* count) {
+    return BuildFromBytes(bytes, true, count);
+}
+
+// A salvage differs from a load in two points only: it stops quietly at the
+// first record that is cut short or has an impossible length, and a record
+// whose parent is unknown is dropped rather than failing everything.
+int CMacroLibrary::BuildFromBytes(std::string_view bytes, bool salvage, SalvageCount* count) {
     CMacroLibrary result;
     std::unordered_map<int32_t, CMacroNode*> byId;
     std::unordered_set<int32_t> ambiguous;
@@ -289,9 +332,13 @@ int CMacroLibrary::LoadFromBytes(std::string_view bytes) {
     };
 
     int32_t header = 0;
-    const bool read = CMacroFile::DecodeRecords(bytes, header, [&](CMacro&& record) {
+    size_t recordsRead = 0;
+    size_t consumed = 0;
+    const auto decoded = [&](CMacro&& record) {
+        ++recordsRead;
         if (record.parentId == record.id) {
-            result.InsertRecord(record, -1, InsertPosition::Into);
+            if (result.MakeRoot(record) == 0)
+                return salvage;
             byId.clear();
             ambiguous.clear();
             lastChild.clear();
@@ -305,14 +352,14 @@ int CMacroLibrary::LoadFromBytes(std::string_view bytes) {
             parent = it->second;
         }
         if (!parent)
-            return false;
+            return salvage;
         auto* node = new CMacroNode(std::move(record));
         node->eligible = 1;
         if (node->id == 0)
             node->id = result.AllocateId();
         if (node->id == 0) {
             delete node;
-            return false;
+            return salvage;
         }
         node->parent = parent;
         node->parentId = parent->id;
@@ -331,9 +378,21 @@ int CMacroLibrary::LoadFromBytes(std::string_view bytes) {
         tail = node;
         remember(node);
         return true;
-    });
-    if (!read || !result.root)
+    };
+    const bool read = CMacroFile::DecodeRecords(bytes, header, decoded, &consumed);
+    if (count) {
+        *count = SalvageCount{};
+        count->recordsRead = recordsRead;
+        count->bytesUnread = bytes.size() - consumed;
+    }
+    if ((!read && !salvage) || !result.root)
         return 0;
+    if (count) {
+        ForEachPreOrder(result.root, [&](CMacroNode&) {
+            ++count->recordsKept;
+            return true;
+        });
+    }
 
     FreeTree(root);
     root = result.ReleaseRoot();

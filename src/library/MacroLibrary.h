@@ -21,13 +21,25 @@ public:
     CMacroNode* FindById(int32_t id, CMacroNode* start) const;
     CMacroNode* FindById(int32_t id) const { return FindById(id, root); }
 
+    // The next id from the counter. Never below 1: once the counter would
+    // pass INT32_MAX (or stands below 0), the lowest id from 1 up that no
+    // node of the tree uses; 0 when every id is taken.
     int32_t AllocateId();
+    // Counter past n (n >= 0) or past the largest id (n < 0); saturates at
+    // INT32_MAX instead of overflowing.
     void ResetNextId(int32_t n);
     // Largest of floor and every id in node, its descendants and its
     // following siblings.
     static int32_t MaxId(const CMacroNode* node, int32_t floor);
 
+    // Inserts a record next to or into the entry `targetId`, looked up like
+    // any id (an entry read from a file may have a negative one); the root
+    // when no entry has that id. Never replaces the root: in an empty
+    // library the record becomes the root. 0 when no id could be drawn.
     int32_t InsertRecord(const CMacro& record, int32_t targetId, InsertPosition position);
+    // Makes the record the root, dropping the previous tree (a load's root
+    // record, the start-up "My Macros"); an id below 1 draws a new one.
+    int32_t MakeRoot(const CMacro& record);
     int UpdateRecord(const CMacro& record);
     void RemoveNode(int32_t id);
 
@@ -46,9 +58,23 @@ public:
     // header as they were.
     int Load();
     int Restore();
-    int Save() { return macroFile.Save(root); }
-    int LoadFrom(const std::string& path);
+    int Save(SaveReport* report = nullptr) { return macroFile.Save(root, report); }
+    // `error` (when given) says why the file could not be read; a file read
+    // whole that is not a library leaves it empty.
+    int LoadFrom(const std::string& path, std::string* error = nullptr);
     int LoadFromBytes(std::string_view bytes);
+
+    // What SalvageFromBytes kept of a damaged file.
+    struct SalvageCount {
+        size_t recordsRead = 0;    // whole records before the first damaged one
+        size_t recordsKept = 0;    // in the salvaged tree
+        size_t bytesUnread = 0;    // from the first damaged record to the end
+    };
+    // Builds the tree from the records read up to the first damaged one, as
+    // a load would, except that a record whose parent was not read is left
+    // out with everything under it instead of failing the whole load. 1 when
+    // a root was read (the tree is replaced), else 0 and nothing changes.
+    int SalvageFromBytes(std::string_view bytes, SalvageCount* count);
 
     // Visits node, its descendants and its following siblings in pre-order
     // until the visitor returns false. Iterative: deep trees are safe.
@@ -64,6 +90,7 @@ public:
     CMacroNode* ReleaseRoot();
 
 private:
+    int BuildFromBytes(std::string_view bytes, bool salvage, SalvageCount* count);
     static void AppendChild(CMacroNode* parent, CMacroNode* child);
 
     CMacroNode* clipboard = nullptr;

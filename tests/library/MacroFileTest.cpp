@@ -1,6 +1,7 @@
 #include "LibraryTestUtil.h"
 
 #include "fakes/TestSupport.h"
+#include "library/AtomicFile.h"
 
 #include <gtest/gtest.h>
 
@@ -251,10 +252,15 @@ TEST_F(MacroFileTest, RestoreReadsTheBackup) {
 TEST_F(MacroFileTest, FailedSaveKeepsTheOldFileAndTheBackup) {
     ASSERT_EQ(lib.Save(), 1);
     const std::string saved = ReadFile(Library());
-    // A directory in the way of the temporary file makes the write fail.
-    fs::create_directories(dir / "Macros.mcf.new");
+    // The temporary file cannot be created.
+    const std::string library = Library().string();
+    SetAtomicWriteFaultForTesting([library](const std::string& target, AtomicWriteStage stage,
+                                            size_t) {
+        return target == library && stage == AtomicWriteStage::CreateTemporary ? EACCES : 0;
+    });
     lib.InsertRecord(Record("unsaved"), 1, InsertPosition::Into);
     EXPECT_EQ(lib.Save(), 0);
+    SetAtomicWriteFaultForTesting({});
     EXPECT_EQ(ReadFile(Library()), saved);
     EXPECT_EQ(ReadFile(Backup()), saved);
 }

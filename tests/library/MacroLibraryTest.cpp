@@ -260,7 +260,7 @@ TEST_F(LibraryTree, ResetEligibleCoversDescendantsAndFollowingSiblings) {
 }
 
 TEST_F(LibraryTree, NewRootDropsThePreviousTree) {
-    lib.InsertRecord(Record("Other", 2, 30), -1, InsertPosition::Into);
+    lib.MakeRoot(Record("Other", 2, 30));
     EXPECT_EQ(Shape(lib.Root()), "Other");
     EXPECT_EQ(lib.FindById(a1), nullptr);
 }
