@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/OptionsDlg.h"
 #include "app/RunRequest.h"
+#include "library/RecoveryFile.h"
 #include "triggers/KeyHook.h"
 #include "triggers/NullKeyHook.h"
 #include "views/IconSet.h"
@@ -81,6 +82,8 @@ CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* paren
         runner = fallbackRunner.get();
     }
     const IClock& clock = services.clock ? *services.clock : systemClock;
+    recovery = std::make_unique<CRecoveryFile>(library, clock);
+    library.File().SetClock(&clock);
     runQueue = std::make_unique<CRunQueue>(
         library, clock, CRunQueue::Ports{*runner, *this, *this, logPage->RunLog()});
 
@@ -187,6 +190,7 @@ void CMainDlg::Start() {
     CreateKeyHook();
     library.File().SetPaths(home);
     LoadLibrary();
+    OfferRecovery();
     AddTray();
     keyHook->ResetKeys();
     state.triggersEnabled = settings.enableTriggers != 0;
@@ -242,23 +246,6 @@ void CMainDlg::ReportHookProblem(const std::string& why) {
     note->setObjectName(QStringLiteral("hookProblem"));
     note->setToolTip(Text(why));
     statusBar()->addWidget(note, 1);
-}
-
-// A missing library is the first start, not a failure: the root stays and
-// the first save creates the file. After a good load the root is shown.
-void CMainDlg::LoadLibrary() {
-    std::error_code error;
-    const bool present = std::filesystem::exists(library.File().libraryPath, error);
-    if (present && !library.Load())
-        messages.Show("Could not load Macro File", "Bad Load", MessageButtons::Ok);
-    if (!tree->LoadAll()) {
-        messages.Show("Could not load Macro File", "Bad Load", MessageButtons::Ok);
-        tree->LoadAll();
-    }
-    if (schedulerForm)
-        schedulerForm->RefreshCalendar();
-    if (library.Root())
-        SelectMacro(library.Root()->id);
 }
 
 void CMainDlg::AddTray() {
@@ -335,6 +322,7 @@ void CMainDlg::OnTimerTick() {
     if (runQueue->SchedulerEnabled())
         runQueue->RunDuePass();
     keyHook->TickPrefix();
+    WriteRecovery();
 }
 
 void CMainDlg::HandleCommand(int identifier, int code) {
@@ -501,21 +489,6 @@ IInputPrompt& CMainDlg::Input() {
 }
 
 // ---- Closing ----
-
-bool CMainDlg::SaveEverything(bool ask) {
-    CommitManagerForm();
-    if (!library.Save()) {
-        const std::string text = "Could not save: " + library.File().libraryPath +
-                                 "\nEnd Wingmate without saving the macros?";
-        if (!ask)
-            std::fprintf(stderr, "Wingmate: could not save %s\n",
-                         library.File().libraryPath.c_str());
-        else if (messages.Show(text, "Save Failed", MessageButtons::YesNo) != MessageAnswer::Yes)
-            return false;
-    }
-    settings.WriteSettings(store);
-    return true;
-}
 
 void CMainDlg::EndForSession() {
     if (ended)

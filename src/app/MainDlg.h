@@ -26,6 +26,7 @@
 #include <string>
 
 class CKeyHook;
+class CRecoveryFile;
 class CLogPage;
 class CMacroTree;
 class COutputPage;
@@ -191,7 +192,14 @@ private:
     void BuildWindow();
     void AddTray();
     void CreateKeyHook();
+    // The library file (MainDlgLibraryFile.cpp).
     void LoadLibrary();
+    void OfferBackupAfterBadLoad();
+    void OfferRecovery();
+    // Saves the library; says what went wrong or was kept aside when `ask`,
+    // else on standard error. true when saved.
+    bool SaveLibrary(bool ask);
+    void WriteRecovery();
     void ApplyStartVisibility();
     void ReportHookProblem(const std::string& why);
     void OnTrayActivated(int reason);
@@ -239,6 +247,8 @@ private:
 
     std::unique_ptr<IMacroRunner> fallbackRunner;
     std::unique_ptr<CRunQueue> runQueue;
+    std::unique_ptr<CRecoveryFile> recovery;
+    std::string recoveryProblem; // the last failed recovery write, said once
     std::unique_ptr<IKeyHook> hookPort;
     std::unique_ptr<CKeyHook> keyHook;
     std::string keyHookProblem;

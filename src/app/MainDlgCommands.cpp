@@ -229,37 +229,6 @@ void CMainDlg::NewMacro() {
     ShowManagerTab();
 }
 
-// A save that fails is said (the library stays in memory).
-void CMainDlg::SaveMacros() {
-    CommitManagerForm();
-    if (!library.Save())
-        messages.Show("Could not save: " + library.File().libraryPath, "Save Failed",
-                      MessageButtons::Ok);
-}
-
-void CMainDlg::RestoreMacros() {
-    const MessageAnswer answer = messages.Show(
-        "Clear Macro Set and restore macros from backup file (Macros.bak)??\nUnsaved changes "
-        "will be lost.",
-        "Restore Macros?", MessageButtons::YesNo);
-    if (answer != MessageAnswer::Yes)
-        return;
-    if (!library.Restore()) {
-        messages.Show("Could not restore Macro File...", "Bad Restore", MessageButtons::Ok);
-        return;
-    }
-    if (!tree->LoadAll()) {
-        messages.Show("Could not restore Macro File...", "Bad Restore", MessageButtons::Ok);
-        LoadLibrary();
-        return;
-    }
-    if (schedulerForm)
-        schedulerForm->RefreshCalendar();
-    if (library.Root())
-        SelectMacro(library.Root()->id);
-    UpdateCommandState(tree->GetCaretId());
-}
-
 // The queue is emptied; a running script is asked to stop by the runner
 // (a started program is not stopped). The running flag waits for its end.
 void CMainDlg::StopMacro() {

@@ -114,6 +114,7 @@ int32_t CMacroLibrary::MakeRoot(const CMacro& record) {
 
 int32_t CMacroLibrary::InsertRecord(const CMacro& record, int32_t targetId,
                                     InsertPosition position) {
+    ++revision;
     CMacroNode* target = FindById(targetId, root);
     if (!target)
         target = root;
@@ -171,6 +172,7 @@ int CMacroLibrary::UpdateRecord(const CMacro& record) {
     if (!node)
         return 0;
     node->AssignFrom(record);
+    ++revision;
     return 1;
 }
 
@@ -178,6 +180,7 @@ void CMacroLibrary::RemoveNode(int32_t id) {
     CMacroNode* node = FindById(id, root);
     if (!node || node == root || !node->parent)
         return;
+    ++revision;
     CMacroNode* parent = node->parent;
     if (parent->firstChild == node) {
         parent->firstChild = node->next;
@@ -288,9 +291,13 @@ CMacroNode* CMacroLibrary::ReleaseRoot() {
     return released;
 }
 
-int CMacroLibrary::Load() { return LoadFrom(macroFile.libraryPath); }
+int CMacroLibrary::Load() {
+    return LoadFrom(macroFile.libraryPath);
+}
 
-int CMacroLibrary::Restore() { return LoadFrom(macroFile.backupPath); }
+int CMacroLibrary::Restore() {
+    return LoadFrom(macroFile.backupPath);
+}
 
 // Builds the loaded tree in a scratch library, exactly as inserting each
 // record Into its parent would, but finds parents through an id index and
@@ -396,6 +403,7 @@ int CMacroLibrary::BuildFromBytes(std::string_view bytes, bool salvage, SalvageC
 
     FreeTree(root);
     root = result.ReleaseRoot();
+    ++revision;
     macroFile.formatValue = header;
     ResetNextId(-1);
     return 1;

@@ -66,9 +66,9 @@ public:
 
     // What SalvageFromBytes kept of a damaged file.
     struct SalvageCount {
-        size_t recordsRead = 0;    // whole records before the first damaged one
-        size_t recordsKept = 0;    // in the salvaged tree
-        size_t bytesUnread = 0;    // from the first damaged record to the end
+        size_t recordsRead = 0; // whole records before the first damaged one
+        size_t recordsKept = 0; // in the salvaged tree
+        size_t bytesUnread = 0; // from the first damaged record to the end
     };
     // Builds the tree from the records read up to the first damaged one, as
     // a load would, except that a record whose parent was not read is left
@@ -81,6 +81,11 @@ public:
     static void ForEachPreOrder(CMacroNode* node, const std::function<bool(CMacroNode&)>& visit);
 
     CMacroNode* Root() const { return root; }
+    // Counts the edits of the tree (insert, update, remove, load); a saved
+    // copy is out of date once it changes. Direct edits of a node's fields
+    // call NoteChange.
+    uint64_t Revision() const { return revision; }
+    void NoteChange() { ++revision; }
     CMacroNode* Clipboard() const { return clipboard; }
     int32_t NextId() const { return nextId; }
     CMacroFile& File() { return macroFile; }
@@ -95,6 +100,7 @@ private:
 
     CMacroNode* clipboard = nullptr;
     int32_t nextId = 0;
+    uint64_t revision = 0;
     CMacroFile macroFile;
     CMacroNode* root = nullptr;
 };

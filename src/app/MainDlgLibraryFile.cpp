@@ -1,0 +1,164 @@
+// The main window and the library file: loading with the offer of the
+// backup or of the unsaved changes a crash left, saving with what a save
+// kept aside, restoring, and the recovery copy written as the user edits.
+
+#include "app/MainDlg.h"
+
+#include "library/RecoveryFile.h"
+#include "views/MacroTree.h"
+
+#include <QStatusBar>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+constexpr const char* kRecoveryTitle = "Restore Unsaved Changes?";
+} // namespace
+
+// A missing library is the first start, not a failure: the root stays and
+// the first save creates the file. After a good load the root is shown.
+void CMainDlg::LoadLibrary() {
+    std::error_code error;
+    const bool present = std::filesystem::exists(library.File().libraryPath, error) ||
+                         std::filesystem::is_symlink(library.File().libraryPath, error);
+    if (present && !library.Load()) {
+        messages.Show("Could not load Macro File", "Bad Load", MessageButtons::Ok);
+        OfferBackupAfterBadLoad();
+    }
+    if (!tree->LoadAll()) {
+        messages.Show("Could not load Macro File", "Bad Load", MessageButtons::Ok);
+        tree->LoadAll();
+    }
+    if (schedulerForm)
+        schedulerForm->RefreshCalendar();
+    if (library.Root())
+        SelectMacro(library.Root()->id);
+    if (recovery)
+        recovery->MarkSaved(false);
+}
+
+// The library did not load: when the backup does, the user may take it.
+// The damaged file stays where it is until the next save keeps it aside.
+void CMainDlg::OfferBackupAfterBadLoad() {
+    CMacroLibrary probe;
+    if (!probe.LoadFrom(library.File().backupPath))
+        return;
+    const std::string text = "The macro file " + library.File().libraryPath +
+                             " is damaged.\nRestore the macros from the backup file "
+                             "(Macros.bak)?\nThe damaged file will be kept aside when the "
+                             "macros are next saved.";
+    if (messages.Show(text, "Restore Macros?", MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    if (!library.Restore())
+        messages.Show("Could not restore Macro File...", "Bad Restore", MessageButtons::Ok);
+}
+
+// A recovery file newer than the library: the last run ended without
+// saving. Yes makes it the library; No keeps it aside under a dated name.
+void CMainDlg::OfferRecovery() {
+    if (!recovery || !recovery->LeftByUncleanEnd())
+        return;
+    const std::string path = recovery->Path();
+    const std::string text = "Wingmate did not end cleanly last time, and some changes to "
+                             "your macros were not saved.\nRestore the unsaved changes from " +
+                             path + "?";
+    std::string error;
+    if (messages.Show(text, kRecoveryTitle, MessageButtons::YesNo) == MessageAnswer::Yes) {
+        CMacroLibrary probe;
+        if (probe.LoadFrom(path) && library.LoadFrom(path) && tree->LoadAll()) {
+            if (schedulerForm)
+                schedulerForm->RefreshCalendar();
+            SelectMacro(library.Root()->id);
+            if (SaveLibrary(true))
+                recovery->MarkSaved(true);
+            return;
+        }
+        messages.Show("The unsaved changes in " + path + " could not be read.", "Wingmate Error",
+                      MessageButtons::Ok);
+    }
+    const std::string kept = recovery->KeepAside(&error);
+    if (kept.empty())
+        messages.Show(error, "Wingmate Error", MessageButtons::Ok);
+    else
+        statusBar()->showMessage(
+            QString::fromStdString("The unsaved changes were kept as " + kept));
+}
+
+bool CMainDlg::SaveLibrary(bool ask) {
+    SaveReport report;
+    const bool saved = library.Save(&report) == 1;
+    auto say = [&](const std::string& text, const char* title) {
+        if (ask)
+            messages.Show(text, title, MessageButtons::Ok);
+        else
+            std::fprintf(stderr, "Wingmate: %s\n", text.c_str());
+    };
+    if (!report.keptAside.empty())
+        say("The macro file that could not be loaded was kept as\n" + report.keptAside, "Wingmate");
+    if (saved) {
+        recovery->MarkSaved(true);
+        return true;
+    }
+    if (!ask)
+        say("Could not save: " + library.File().libraryPath + ": " + report.error, "Save Failed");
+    return false;
+}
+
+bool CMainDlg::SaveEverything(bool ask) {
+    CommitManagerForm();
+    if (!SaveLibrary(ask) && ask) {
+        const std::string text = "Could not save: " + library.File().libraryPath +
+                                 "\nEnd Wingmate without saving the macros?";
+        if (messages.Show(text, "Save Failed", MessageButtons::YesNo) != MessageAnswer::Yes)
+            return false;
+    }
+    settings.WriteSettings(store);
+    return true;
+}
+
+// A save that fails is said (the library stays in memory).
+void CMainDlg::SaveMacros() {
+    CommitManagerForm();
+    if (!SaveLibrary(true))
+        messages.Show("Could not save: " + library.File().libraryPath, "Save Failed",
+                      MessageButtons::Ok);
+}
+
+void CMainDlg::RestoreMacros() {
+    const MessageAnswer answer = messages.Show(
+        "Clear Macro Set and restore macros from backup file (Macros.bak)??\nUnsaved changes "
+        "will be lost.",
+        "Restore Macros?", MessageButtons::YesNo);
+    if (answer != MessageAnswer::Yes)
+        return;
+    if (!library.Restore()) {
+        messages.Show("Could not restore Macro File...", "Bad Restore", MessageButtons::Ok);
+        return;
+    }
+    if (!tree->LoadAll()) {
+        messages.Show("Could not restore Macro File...", "Bad Restore", MessageButtons::Ok);
+        LoadLibrary();
+        return;
+    }
+    if (schedulerForm)
+        schedulerForm->RefreshCalendar();
+    if (library.Root())
+        SelectMacro(library.Root()->id);
+    UpdateCommandState(tree->GetCaretId());
+}
+
+// A failed write is said once in the status bar, until one succeeds.
+void CMainDlg::WriteRecovery() {
+    std::string error;
+    if (recovery->Tick(&error)) {
+        if (!recoveryProblem.empty())
+            statusBar()->clearMessage();
+        recoveryProblem.clear();
+        return;
+    }
+    if (error == recoveryProblem)
+        return;
+    recoveryProblem = error;
+    statusBar()->showMessage(QString::fromStdString("Could not write the recovery file: " + error));
+}
