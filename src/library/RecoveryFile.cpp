@@ -74,8 +74,10 @@ bool CRecoveryFile::LeftByUncleanEnd() const {
         return false;
     if (!ModifiedAt(library.File().libraryPath, saved))
         return true;
+    // Equal times count as newer: file times are coarse, and a clean save
+    // deletes the recovery file anyway.
     return recovery.tv_sec > saved.tv_sec ||
-           (recovery.tv_sec == saved.tv_sec && recovery.tv_nsec > saved.tv_nsec);
+           (recovery.tv_sec == saved.tv_sec && recovery.tv_nsec >= saved.tv_nsec);
 }
 
 std::string CRecoveryFile::KeepAside(std::string* error) const {

@@ -10,6 +10,7 @@
 #include "fakes/FakeKeyHook.h"
 #include "fakes/FakeProcessLauncher.h"
 #include "fakes/Fakes.h"
+#include "fakes/ScopedTimeZone.h"
 #include "library/LibraryTestUtil.h"
 #include "triggers/KeyHook.h"
 #include "triggers/KeyNames.h"
@@ -340,6 +341,70 @@ private Q_SLOTS:
         f.messages.answer = MessageAnswer::Yes;
         window->HandleCommand(MainCommand::kExit);
         QVERIFY(window->Ended());
+    }
+
+    // A library cut short: the backup is offered; whatever the answer, Exit
+    // keeps the damaged file aside and never copies it over the backup.
+    void aDamagedLibraryNeverDestroysItsBackup() {
+        ScopedTimeZone zone("UTC0");
+        for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+            Fixture f;
+            const std::string file = f.home + "/Macros.mcf";
+            const std::string backup = f.home + "/Macros.bak";
+            std::filesystem::copy_file(file, backup);
+            const std::string good = ReadFile(file);
+            const std::string damaged = good.substr(0, good.size() - 10);
+            std::ofstream(file, std::ios::binary | std::ios::trunc) << damaged;
+            f.messages.answer = answer;
+            auto window = f.Make();
+            QCOMPARE(f.messages.shown.size(), size_t(2));
+            QCOMPARE(f.messages.shown[0].title, std::string("Bad Load"));
+            QCOMPARE(f.messages.shown[1].title, std::string("Restore Macros?"));
+            const std::string shape = Shape(window->Library().Root());
+            QCOMPARE(shape,
+                     std::string(answer == MessageAnswer::Yes ? "My Macros(Daily(Backup),Tidy)"
+                                                              : "My Macros"));
+            window->HandleCommand(MainCommand::kExit);
+            QVERIFY(window->Ended());
+            QCOMPARE(ReadFile(backup), good);
+            const std::string kept = f.home + "/Macros.mcf.damaged-20231114-221320";
+            QCOMPARE(ReadFile(kept), damaged);
+            QVERIFY(f.messages.shown.back().text.find(kept) != std::string::npos);
+            CMacroLibrary saved;
+            QVERIFY(saved.LoadFrom(file));
+            QCOMPARE(Shape(saved.Root()), shape);
+        }
+    }
+
+    // Edits of a run that was killed come back at the next start (Yes), or
+    // are kept aside under a dated name (No).
+    void anUncleanEndOffersTheUnsavedChanges() {
+        ScopedTimeZone zone("UTC0");
+        for (const MessageAnswer answer : {MessageAnswer::Yes, MessageAnswer::No}) {
+            Fixture f;
+            const std::string file = f.home + "/Macros.mcf";
+            {
+                auto window = f.Make();
+                window->Library().InsertRecord(Record("Unsaved"), 1, InsertPosition::Into);
+                window->OnTimerTick();
+                f.clock.Advance(1);
+                window->OnTimerTick();
+                QVERIFY(std::filesystem::exists(file + ".recovery"));
+            } // gone without saving, as after a kill
+            f.messages.answer = answer;
+            auto window = f.Make();
+            QCOMPARE(f.messages.shown.size(), size_t(1));
+            QCOMPARE(f.messages.shown[0].title, std::string("Restore Unsaved Changes?"));
+            QVERIFY(!std::filesystem::exists(file + ".recovery"));
+            CMacroLibrary saved;
+            QVERIFY(saved.LoadFrom(file));
+            const bool restored = answer == MessageAnswer::Yes;
+            const std::string expected = restored ? "My Macros(Daily(Backup),Tidy,Unsaved)"
+                                                  : "My Macros(Daily(Backup),Tidy)";
+            QCOMPARE(Shape(saved.Root()), expected);
+            QCOMPARE(Shape(window->Library().Root()), expected);
+            QCOMPARE(std::filesystem::exists(file + ".recovery-20231114-221321"), !restored);
+        }
     }
 
     void endOfMacroStartsTheNextQueued() {
