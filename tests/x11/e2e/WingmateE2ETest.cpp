@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -233,6 +234,119 @@ TEST_F(WingmateE2ETest, SchedulerTriggerCtlSecondStartAndCloseWork) {
     EXPECT_FALSE(tick->lastRunText.empty()) << "the saved library lost the last run";
     CMacroLibrary backup;
     EXPECT_EQ(backup.LoadFrom((home / "Macros.bak").string()), 1);
+}
+
+// Ends the program with a signal and waits, as the session's end would.
+bool EndWithSignal(CChildProcess& child, int signalNumber, std::chrono::milliseconds within,
+                   int& status) {
+    ::kill(child.Pid(), signalNumber);
+    return child.WaitExit(within, status);
+}
+
+// The whole damaged-library sequence in the real program: a library cut
+// short, "Bad Load", the backup offered and declined, then the session ends
+// with SIGTERM. The good backup survives, the damaged file is kept aside,
+// and the saved library loads.
+TEST_F(WingmateE2ETest, ADamagedLibraryKeepsItsBackupThroughBadLoadAndExit) {
+    WriteLibrary();
+    const fs::path file = home / "Macros.mcf", backup = home / "Macros.bak";
+    fs::copy_file(file, backup);
+    const std::string good = ReadText(file.string());
+    const std::string damaged = good.substr(0, good.size() - 10);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << damaged;
+
+    std::string error;
+    ASSERT_TRUE(first.Start(WINGMATE_PROGRAM, {}, env, programLog, error)) << error;
+    const unsigned long badLoad = WaitForWindow(display, "Bad Load", false, 15s);
+    ASSERT_NE(badLoad, 0u) << "no Bad Load message";
+    SendDeleteWindow(display, badLoad);
+    const unsigned long offer = WaitForWindow(display, "Restore Macros?", false, 10s);
+    ASSERT_NE(offer, 0u) << "the backup was not offered";
+    SendDeleteWindow(display, offer); // closing the question answers No
+    ASSERT_NE(WaitForWindow(display, kMainTitle, true, 10s), 0u);
+
+    int status = -1;
+    ASSERT_TRUE(EndWithSignal(first, SIGTERM, 5s, status)) << "SIGTERM did not end wingmate";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadText(backup.string()), good) << "the backup was overwritten";
+    CMacroLibrary fromBackup, saved;
+    EXPECT_EQ(fromBackup.LoadFrom(backup.string()), 1);
+    EXPECT_EQ(saved.LoadFrom(file.string()), 1);
+    size_t keptAside = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(home)) {
+        if (entry.path().filename().string().rfind("Macros.mcf.damaged-", 0) == 0) {
+            ++keptAside;
+            EXPECT_EQ(ReadText(entry.path().string()), damaged);
+        }
+    }
+    EXPECT_EQ(keptAside, 1u);
+    EXPECT_NE(ReadText(programLog).find("Macros.mcf.damaged-"), std::string::npos)
+        << "the program did not say where the damaged file is";
+}
+
+// SIGTERM saves what changed in memory (here the scheduled macro's last
+// run), and a script showing an Alert does not hold the end up.
+TEST_F(WingmateE2ETest, SigtermSavesAndEndsWithinThreeSecondsDuringAnAlert) {
+    WriteLibrary();
+    {
+        CMacroLibrary library;
+        ASSERT_EQ(library.LoadFrom((home / "Macros.mcf").string()), 1);
+        CMacro alert = AppendLineMacro("Alert Macro", ctlFile, home);
+        std::ofstream(alert.scriptFile) << "Alert(\"Still here\");\n";
+        library.InsertRecord(alert, library.Root()->id, InsertPosition::Into);
+        library.File().SetPaths(home.string());
+        ASSERT_EQ(library.File().WriteTo(library.Root(), (home / "Macros.mcf").string(), nullptr),
+                  1);
+    }
+    std::string error;
+    ASSERT_TRUE(first.Start(WINGMATE_PROGRAM, {}, env, programLog, error)) << error;
+    ASSERT_NE(WaitForWindow(display, kMainTitle, true, 15s), 0u);
+    ASSERT_TRUE(WaitForLines(tickFile, 1, 10s)) << "the scheduled macro never ran";
+    std::string output;
+    ASSERT_EQ(RunToEnd(WINGMATECTL_PROGRAM, {"run", "Alert Macro"}, env, 15s, output), 0) << output;
+    ASSERT_NE(WaitForWindow(display, "Tessera", false, 10s), 0u) << "the Alert box never showed";
+
+    const auto before = std::chrono::steady_clock::now();
+    int status = -1;
+    ASSERT_TRUE(EndWithSignal(first, SIGTERM, 10s, status)) << "SIGTERM did not end wingmate";
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 3s);
+    EXPECT_EQ(status, 0);
+    CMacroLibrary saved;
+    ASSERT_EQ(saved.LoadFrom((home / "Macros.mcf").string()), 1);
+    bool tickRunSaved = false;
+    CMacroLibrary::ForEachPreOrder(saved.Root(), [&](CMacroNode& node) {
+        tickRunSaved = tickRunSaved || (node.name == "Tick Macro" && !node.lastRunText.empty());
+        return true;
+    });
+    EXPECT_TRUE(tickRunSaved) << "what changed in memory was not saved";
+    EXPECT_FALSE(fs::exists(home / "Macros.mcf.recovery"));
+}
+
+// Two copies started at the same moment: one runs, the other says so and
+// ends, every time.
+TEST_F(WingmateE2ETest, TwoCopiesStartedTogetherNeverBothRun) {
+    WriteLibrary();
+    for (int round = 0; round < 5; ++round) {
+        std::string error;
+        CChildProcess a, b;
+        ASSERT_TRUE(a.Start(WINGMATE_PROGRAM, {}, env, programLog, error)) << error;
+        ASSERT_TRUE(b.Start(WINGMATE_PROGRAM, {}, env, programLog, error)) << error;
+        const unsigned long box = WaitForWindow(display, kAlreadyRunningTitle, false, 15s);
+        ASSERT_NE(box, 0u) << "round " << round << ": no copy was turned away";
+        SendDeleteWindow(display, box);
+        int status = -1;
+        bool aEnded = false, bEnded = false;
+        for (int poll = 0; poll < 200 && !aEnded && !bEnded; ++poll) {
+            aEnded = a.WaitExit(25ms, status);
+            bEnded = !aEnded && b.WaitExit(25ms, status);
+        }
+        ASSERT_TRUE(aEnded || bEnded) << "round " << round << ": the turned-away copy ran on";
+        EXPECT_EQ(status, 0);
+        CChildProcess& running = aEnded ? b : a;
+        EXPECT_TRUE(running.Running());
+        ASSERT_TRUE(EndWithSignal(running, SIGTERM, 10s, status));
+        EXPECT_EQ(status, 0);
+    }
 }
 
 } // namespace
