@@ -55,7 +55,7 @@ std::string CLibMgr::LibraryPath(const std::string& name) const {
 }
 
 void CLibMgr::AppendMessage(const std::string& message) const {
-    if (std::FILE* log = std::fopen(MessageLogPath().c_str(), "a")) {
+    if (std::FILE* log = std::fopen(MessageLogPath().c_str(), "ae")) {
         std::fputs(message.c_str(), log);
         std::fclose(log);
     }

@@ -35,12 +35,21 @@ LaunchResult CPosixProcessLauncher::Launch(const std::string& program,
     posix_spawnattr_setflags(&attributes,
                              POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
+    // Nothing of ours past standard input, output and error reaches the
+    // program, even a descriptor another thread opened without close-on-exec.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+#endif
+
     pid_t child = 0;
     const bool searchPath = program.find('/') == std::string::npos;
     const int error =
         searchPath
-            ? posix_spawnp(&child, program.c_str(), nullptr, &attributes, argv.data(), environ)
-            : posix_spawn(&child, program.c_str(), nullptr, &attributes, argv.data(), environ);
+            ? posix_spawnp(&child, program.c_str(), &actions, &attributes, argv.data(), environ)
+            : posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (error != 0)
         return {false, error};

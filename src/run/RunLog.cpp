@@ -62,7 +62,7 @@ void CRunLog::AppendLine(const std::string& text) {
     if (displayLineCount > kDisplayLineLimit)
         ClearDisplay();
     AutoClearIfDue();
-    if (std::FILE* file = std::fopen(path.c_str(), "ab")) {
+    if (std::FILE* file = std::fopen(path.c_str(), "abe")) {
         std::fwrite(text.data(), 1, text.size(), file);
         std::fputc('\n', file);
         std::fclose(file);
@@ -88,7 +88,7 @@ void CRunLog::AppendToDisplay(const std::string& text) {
 }
 
 bool CRunLog::ClearFile() {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = std::fopen(path.c_str(), "wbe");
     if (!file)
         return false;
     return std::fclose(file) == 0;

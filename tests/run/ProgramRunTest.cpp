@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -47,6 +48,30 @@ bool WaitForFile(const fs::path& path) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
+}
+
+// A descriptor of ours, even one without close-on-exec, never reaches a
+// launched program.
+TEST(PosixProcessLauncher, TheProgramInheritsNoDescriptorOfOurs) {
+    const fs::path dir = fs::temp_directory_path() / ("launch-fd-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path out = dir / "fds.txt";
+    // A high number no program opens by itself; no O_CLOEXEC on purpose.
+    constexpr int kOurs = 57;
+    ASSERT_EQ(::dup2(STDERR_FILENO, kOurs), kOurs);
+    CPosixProcessLauncher launcher;
+    const LaunchResult result = launcher.Launch(
+        "sh", {"-c", "ls /proc/self/fd > \"$1.tmp\"; mv \"$1.tmp\" \"$1\"", "sh", out.string()});
+    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_TRUE(WaitForFile(out));
+    std::ifstream in(out);
+    std::vector<int> open;
+    for (int fd; in >> fd;)
+        open.push_back(fd);
+    ::close(kOurs);
+    fs::remove_all(dir);
+    ASSERT_FALSE(open.empty());
+    EXPECT_EQ(std::count(open.begin(), open.end(), kOurs), 0) << "our descriptor reached it";
 }
 
 TEST(PosixProcessLauncher, StartsDetachedInANewSessionWithoutAShell) {
