@@ -4,6 +4,11 @@
 //   bench_wingmate idle [SECONDS] [MACROS]  CPU and resident memory while idle
 //                                           with MACROS (default 1000) scheduled
 //                                           macros none of which is due
+//   bench_wingmate soak [SECONDS]           a macro due every second, 20 trigger
+//                                           presses a second and a wingmatectl
+//                                           run every second (default 600 s);
+//                                           build with -DWINGMATE_SANITIZE=ON to
+//                                           run it under AddressSanitizer
 // Each run gets a fresh home folder, settings folder and socket folder.
 
 #include "library/MacroLibrary.h"
@@ -16,12 +21,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
 #include <X11/Xlib.h>
+#include <X11/keysym.h>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -188,9 +195,110 @@ int IdleBench(const CXvfb& server, Display* display, int seconds, int macros) {
     return 0;
 }
 
+// A script macro that appends one line to `out`.
+CMacro AppendMacro(const fs::path& home, const std::string& name, const fs::path& out) {
+    const fs::path script = home / "Scripts" / (name + ".tsc");
+    fs::create_directories(script.parent_path());
+    std::ofstream(script) << "AppendFile(\"" << out.string() << "\", \"x\\n\");\n";
+    CMacro macro;
+    macro.name = name;
+    macro.scriptFile = script.string();
+    return macro;
+}
+
+size_t LinesEndingWith(const std::string& text, const std::string& tail) {
+    size_t count = 0;
+    for (size_t at = text.find(tail); at != std::string::npos; at = text.find(tail, at + 1))
+        if (at + tail.size() == text.size() || text[at + tail.size()] == '\n')
+            ++count;
+    return count;
+}
+
+int SoakBench(const CXvfb& server, Display* display, int seconds) {
+    Home home = MakeHome(server, "-soak");
+    const fs::path dir = home.root / "home";
+    {
+        CMacroLibrary library;
+        library.File().SetPaths(dir.string());
+        CMacro top;
+        top.kind = static_cast<int32_t>(MacroKind::MacroSet);
+        top.name = "My Macros";
+        const int32_t rootId = library.InsertRecord(top, -1, InsertPosition::Into);
+        CMacro tick = AppendMacro(dir, "Tick", home.root / "tick.txt");
+        tick.scheduleType = static_cast<int32_t>(ScheduleType::Repeated);
+        tick.unit = static_cast<int32_t>(ScheduleUnit::Seconds);
+        tick.startDate = "1\\1\\2020";
+        tick.startTime = "0:0:0";
+        library.InsertRecord(tick, rootId, InsertPosition::Into);
+        CMacro trigger = AppendMacro(dir, "Trigger", home.root / "trigger.txt");
+        trigger.triggerKey = "<CTRL><ALT><K>";
+        library.InsertRecord(trigger, rootId, InsertPosition::Into);
+        library.InsertRecord(AppendMacro(dir, "Ctl", home.root / "ctl.txt"), rootId,
+                             InsertPosition::Into);
+        if (library.Save() != 1)
+            return 1;
+    }
+    const std::string output = (home.root / "out.txt").string();
+    CChildProcess child;
+    std::string error;
+    if (!child.Start(WINGMATE_PROGRAM, {}, home.env, output, error) ||
+        !WaitForWindow(display, kMainTitle, true, 60s)) {
+        std::fprintf(stderr, "wingmate did not start: %s\n", error.c_str());
+        return 1;
+    }
+    const pid_t pid = child.Pid();
+    const auto begun = Clock::now();
+    long long rssAfterMinute = -1;
+    size_t presses = 0, runs = 0, runFailures = 0;
+    auto nextRun = begun + 1s;
+    while (Clock::now() < begun + std::chrono::seconds(seconds) && child.Running()) {
+        for (unsigned long key : {XK_Control_L, XK_Alt_L, XK_k})
+            SendKey(display, key, true);
+        for (unsigned long key : {XK_k, XK_Alt_L, XK_Control_L})
+            SendKey(display, key, false);
+        ++presses;
+        std::this_thread::sleep_for(50ms);
+        if (Clock::now() >= nextRun) {
+            std::string said;
+            runFailures += RunToEnd(WINGMATECTL_PROGRAM, {"run", "Ctl"}, home.env, 10s, said) != 0;
+            ++runs;
+            nextRun += 1s;
+        }
+        if (rssAfterMinute < 0 && Clock::now() >= begun + 60s)
+            rssAfterMinute = ProcessRssKiB(pid);
+    }
+    const long long rssEnd = ProcessRssKiB(pid);
+    const bool closed = CloseAndWait(display, child);
+    const std::string log = ReadText((dir / "Wingmate.log").string());
+    const std::string said = ReadText(output);
+    const size_t started[] = {LinesEndingWith(log, "\t\tTick"), LinesEndingWith(log, "\t\tTrigger"),
+                              LinesEndingWith(log, "\t\tCtl")};
+    const size_t ran[] = {CountLines((home.root / "tick.txt").string()),
+                          CountLines((home.root / "trigger.txt").string()),
+                          CountLines((home.root / "ctl.txt").string())};
+    CMacroLibrary saved;
+    const bool loads = saved.LoadFrom((dir / "Macros.mcf").string()) == 1;
+    const bool sanitizerSpoke = said.find("Sanitizer") != std::string::npos;
+    std::printf("soak %d s: %zu trigger presses, %zu wingmatectl runs (%zu failed)\n", seconds,
+                presses, runs, runFailures);
+    std::printf("starts logged / runs done: Tick %zu/%zu, Trigger %zu/%zu, Ctl %zu/%zu\n",
+                started[0], ran[0], started[1], ran[1], started[2], ran[2]);
+    std::printf("resident memory: %lld KiB after the first minute, %lld KiB at the end "
+                "(%+lld KiB, target < 1024)\n",
+                rssAfterMinute, rssEnd, rssAfterMinute < 0 ? 0 : rssEnd - rssAfterMinute);
+    std::printf("ended cleanly: %s; saved library loads: %s; sanitizer report: %s\n",
+                closed ? "yes" : "NO", loads ? "yes" : "NO", sanitizerSpoke ? "YES" : "none");
+    if (sanitizerSpoke)
+        std::printf("%s\n", said.c_str());
+    const bool everyStartRan = started[0] == ran[0] && started[1] == ran[1] && started[2] == ran[2];
+    fs::remove_all(home.root);
+    return closed && loads && !sanitizerSpoke && everyStartRan ? 0 : 1;
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: bench_wingmate start [ENTRIES] [RUNS]\n"
-                         "       bench_wingmate idle [SECONDS] [MACROS]\n");
+                         "       bench_wingmate idle [SECONDS] [MACROS]\n"
+                         "       bench_wingmate soak [SECONDS]\n");
     return 2;
 }
 
@@ -203,7 +311,7 @@ int main(int argc, char** argv) {
     const auto number = [&](int index, int fallback) {
         return argc > index ? std::atoi(argv[index]) : fallback;
     };
-    if (mode != "start" && mode != "idle")
+    if (mode != "start" && mode != "idle" && mode != "soak")
         return Usage();
     CXvfb server;
     if (!server.Running()) {
@@ -214,7 +322,8 @@ int main(int argc, char** argv) {
     if (!display)
         return 1;
     const int result = mode == "start" ? StartBench(server, display, number(2, 10000), number(3, 5))
-                                       : IdleBench(server, display, number(2, 60), number(3, 1000));
+                       : mode == "idle" ? IdleBench(server, display, number(2, 60), number(3, 1000))
+                                        : SoakBench(server, display, number(2, 600));
     XCloseDisplay(display);
     return result;
 }
