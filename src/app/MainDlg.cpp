@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDialog>
 #include <QLabel>
 #include <QLocalSocket>
 #include <QMenu>
@@ -191,6 +192,8 @@ void CMainDlg::Start() {
     library.File().SetPaths(home);
     LoadLibrary();
     OfferRecovery();
+    if (ended)
+        return; // the session ended while a start-up message waited
     AddTray();
     keyHook->ResetKeys();
     state.triggersEnabled = settings.enableTriggers != 0;
@@ -497,11 +500,16 @@ void CMainDlg::EndForSession() {
     EndProgram();
 }
 
+// Every dialog still open (a message, an Alert, an input box, Options) is
+// closed as cancelled: their event loops would otherwise outlive the end.
 void CMainDlg::EndProgram() {
     ended = true;
     timer->stop();
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+            dialog->reject();
     close();
-    QApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 void CMainDlg::ExitProgram() {

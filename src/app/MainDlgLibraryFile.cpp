@@ -24,6 +24,8 @@ void CMainDlg::LoadLibrary() {
                          std::filesystem::is_symlink(library.File().libraryPath, error);
     if (present && !library.Load()) {
         messages.Show("Could not load Macro File", "Bad Load", MessageButtons::Ok);
+        if (ended)
+            return;
         OfferBackupAfterBadLoad();
     }
     if (!tree->LoadAll()) {
@@ -57,7 +59,7 @@ void CMainDlg::OfferBackupAfterBadLoad() {
 // A recovery file newer than the library: the last run ended without
 // saving. Yes makes it the library; No keeps it aside under a dated name.
 void CMainDlg::OfferRecovery() {
-    if (!recovery || !recovery->LeftByUncleanEnd())
+    if (ended || !recovery || !recovery->LeftByUncleanEnd())
         return;
     const std::string path = recovery->Path();
     const std::string text = "Wingmate did not end cleanly last time, and some changes to "

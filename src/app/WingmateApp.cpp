@@ -148,5 +148,9 @@ int CWingmateApp::Run(const ProgramParts& parts) {
     if (parts.windowBuilt)
         parts.windowBuilt(window);
     window.Start();
+    // A signal during the start's message boxes ended the program before
+    // the event loop ran: do not start one that nothing would end.
+    if (window.Ended())
+        return 0;
     return QApplication::exec();
 }

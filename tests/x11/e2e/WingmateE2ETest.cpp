@@ -284,6 +284,23 @@ TEST_F(WingmateE2ETest, ADamagedLibraryKeepsItsBackupThroughBadLoadAndExit) {
         << "the program did not say where the damaged file is";
 }
 
+// The session ends while the start still shows "Bad Load": the program
+// ends at once and the backup survives.
+TEST_F(WingmateE2ETest, SigtermDuringTheBadLoadBoxEndsAndKeepsTheBackup) {
+    WriteLibrary();
+    const fs::path file = home / "Macros.mcf", backup = home / "Macros.bak";
+    fs::copy_file(file, backup);
+    const std::string good = ReadText(file.string());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << good.substr(0, good.size() - 10);
+    std::string error;
+    ASSERT_TRUE(first.Start(WINGMATE_PROGRAM, {}, env, programLog, error)) << error;
+    ASSERT_NE(WaitForWindow(display, "Bad Load", false, 15s), 0u) << "no Bad Load message";
+    int status = -1;
+    ASSERT_TRUE(EndWithSignal(first, SIGTERM, 5s, status)) << "SIGTERM did not end wingmate";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadText(backup.string()), good);
+}
+
 // SIGTERM saves what changed in memory (here the scheduled macro's last
 // run), and a script showing an Alert does not hold the end up.
 TEST_F(WingmateE2ETest, SigtermSavesAndEndsWithinThreeSecondsDuringAnAlert) {
