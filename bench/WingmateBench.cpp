@@ -11,6 +11,8 @@
 //                                           run it under AddressSanitizer
 // Each run gets a fresh home folder, settings folder and socket folder.
 
+#include "app/AppSettings.h"
+#include "app/IniSettingsStore.h"
 #include "library/MacroLibrary.h"
 
 #include "WingmateProcess.h"
@@ -238,6 +240,12 @@ int SoakBench(const CXvfb& server, Display* display, int seconds) {
         if (library.Save() != 1)
             return 1;
     }
+    // The run log keeps every line, so each start can be counted.
+    CAppSettings settings;
+    settings.autoClearLines = 0;
+    CIniSettingsStore store((home.root / "config" / "Tessera" / "Wingmate.conf").string());
+    if (!store.Create(settings.Values()))
+        return 1;
     const std::string output = (home.root / "out.txt").string();
     CChildProcess child;
     std::string error;
