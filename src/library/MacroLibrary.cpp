@@ -288,9 +288,13 @@ CMacroNode* CMacroLibrary::ReleaseRoot() {
     return released;
 }
 
-int CMacroLibrary::Load() { return LoadFrom(macroFile.libraryPath); }
+int CMacroLibrary::Load() {
+    return LoadFrom(macroFile.libraryPath);
+}
 
-int CMacroLibrary::Restore() { return LoadFrom(macroFile.backupPath); }
+int CMacroLibrary::Restore() {
+    return LoadFrom(macroFile.backupPath);
+}
 
 // Builds the loaded tree in a scratch library, exactly as inserting each
 // record Into its parent would, but finds parents through an id index and

@@ -66,9 +66,9 @@ public:
 
     // What SalvageFromBytes kept of a damaged file.
     struct SalvageCount {
-        size_t recordsRead = 0;    // whole records before the first damaged one
-        size_t recordsKept = 0;    // in the salvaged tree
-        size_t bytesUnread = 0;    // from the first damaged record to the end
+        size_t recordsRead = 0; // whole records before the first damaged one
+        size_t recordsKept = 0; // in the salvaged tree
+        size_t bytesUnread = 0; // from the first damaged record to the end
     };
     // Builds the tree from the records read up to the first damaged one, as
     // a load would, except that a record whose parent was not read is left
