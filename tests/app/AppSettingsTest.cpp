@@ -87,8 +87,8 @@ TEST(AppSettings, WritesTheFourValuesInOrder) {
     settings.autoClearLines = 0;
     ASSERT_EQ(settings.WriteSettings(store), 1);
     ASSERT_EQ(store.writes.size(), 1u);
-    const SettingsList expected{{"AppDir", "/a"}, {"Set1", "13"}, {"DefDel", "600000"},
-                                {"AutoClear", "0"}};
+    const SettingsList expected{
+        {"AppDir", "/a"}, {"Set1", "13"}, {"DefDel", "600000"}, {"AutoClear", "0"}};
     EXPECT_EQ(store.writes[0], expected);
     EXPECT_EQ(settings.set1, 13);
 }
@@ -160,9 +160,7 @@ TEST_F(IniStore, SettingsSurviveARestartOnlyWhenTheFileExists) {
 TEST_F(IniStore, WritesKeepModeAndLinkAndFailuresLeaveTheFileWhole) {
     const fs::path real = fs::path(path).parent_path() / "real" / "settings.ini";
     fs::create_directories(real.parent_path());
-    {
-        std::ofstream(real) << "[Wingmate]\nSet1=5\n";
-    }
+    { std::ofstream(real) << "[Wingmate]\nSet1=5\n"; }
     fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
     fs::create_symlink("real/settings.ini", path);
     CIniSettingsStore store(path);

@@ -89,10 +89,10 @@ TEST_F(WingmateCtl, ListJsonHasEveryKeyInFileOrder) {
     EXPECT_LT(backup, solo);
     EXPECT_NE(out.find("\"description\": \"bad \\u00ff byte\\n\""), std::string::npos);
     EXPECT_NE(out.find("\"startDate\": \"1\\\\1\\\\2010\""), std::string::npos);
-    for (const char* key : {"id", "parentId", "kind", "name", "scriptFile", "executable",
-                            "triggerKey", "triggerPrefix", "extra", "description", "startDate",
-                            "startTime", "unit", "frequency", "scheduleType", "runAsScript",
-                            "lastRunText", "depth"})
+    for (const char* key :
+         {"id", "parentId", "kind", "name", "scriptFile", "executable", "triggerKey",
+          "triggerPrefix", "extra", "description", "startDate", "startTime", "unit", "frequency",
+          "scheduleType", "runAsScript", "lastRunText", "depth"})
         EXPECT_NE(out.find(std::string("\"") + key + "\": "), std::string::npos) << key;
     EXPECT_NE(out.find("\"depth\": 2}"), std::string::npos);
 }
@@ -145,9 +145,9 @@ void Put(const fs::path& path, const std::string& bytes) {
 
 struct SalvageCase {
     const char* label;
-    size_t cut;           // bytes cut off the end of the saved library
+    size_t cut; // bytes cut off the end of the saved library
     int status;
-    const char* shape;    // names in pre-order of the salvaged library
+    const char* shape; // names in pre-order of the salvaged library
 };
 
 class Salvage : public WingmateCtl, public ::testing::WithParamInterface<SalvageCase> {};
