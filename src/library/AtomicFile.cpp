@@ -28,7 +28,9 @@ void SetError(std::string* error, const std::string& text) {
         *error = text;
 }
 
-std::string Reason(int code) { return std::strerror(code); }
+std::string Reason(int code) {
+    return std::strerror(code);
+}
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
@@ -81,7 +83,9 @@ int PlaceFile(const std::string& temporary, const std::string& target, bool noRe
 
 } // namespace
 
-void SetAtomicWriteFaultForTesting(AtomicWriteFault fault) { FaultHook() = std::move(fault); }
+void SetAtomicWriteFaultForTesting(AtomicWriteFault fault) {
+    FaultHook() = std::move(fault);
+}
 
 bool ResolveLinkTarget(const std::string& path, std::string& target, std::string* error) {
     constexpr int kMaxLinks = 40;
@@ -213,8 +217,7 @@ bool WriteFileAtomically(const std::string& path, const ContentProducer& produce
         }
     }
     if (code != 0)
-        return fail("the new file is in place, but its folder could not be flushed to disk",
-                    code);
+        return fail("the new file is in place, but its folder could not be flushed to disk", code);
     return true;
 }
 

@@ -126,8 +126,7 @@ bool CMacroFile::BytesLoad(std::string_view bytes) {
     return scratch.LoadFromBytes(bytes) == 1;
 }
 
-int CMacroFile::WriteTo(const CMacroNode* root, const std::string& path,
-                        std::string* error) const {
+int CMacroFile::WriteTo(const CMacroNode* root, const std::string& path, std::string* error) const {
     const bool written = WriteFileAtomically(
         path, [&](const ChunkWriter& write) { return EncodeTo(root, write); }, error);
     return written ? 1 : 0;

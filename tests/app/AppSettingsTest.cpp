@@ -1,11 +1,13 @@
 #include "app/AppSettings.h"
 #include "app/IniSettingsStore.h"
 #include "fakes/Fakes.h"
+#include "library/AtomicFile.h"
 
 #include "fakes/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -161,4 +163,43 @@ TEST_F(IniStore, SettingsSurviveARestartOnlyWhenTheFileExists) {
     CAppSettings third;
     EXPECT_EQ(third.ReadSettings(store), 1);
     EXPECT_EQ(third.autoClearLines, 3u);
+}
+
+// The settings file keeps its mode and its link, a failed write leaves it
+// whole, and a folder in its place is no crash.
+TEST_F(IniStore, WritesKeepModeAndLinkAndFailuresLeaveTheFileWhole) {
+    const fs::path real = fs::path(path).parent_path() / "real" / "settings.ini";
+    fs::create_directories(real.parent_path());
+    { std::ofstream(real) << "[Wingmate]\nSet1=5\n"; }
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("real/settings.ini", path);
+    CIniSettingsStore store(path);
+    ASSERT_TRUE(store.WriteExisting({{"Set1", "7"}})) << store.LastError();
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ((fs::status(real).permissions() & fs::perms::all),
+              fs::perms::owner_read | fs::perms::owner_write);
+    SettingsMap values;
+    ASSERT_TRUE(store.Read(values));
+    EXPECT_EQ(values["Set1"], "7");
+
+    SetAtomicWriteFaultForTesting([](const std::string&, AtomicWriteStage stage, size_t) {
+        return stage == AtomicWriteStage::Write ? ENOSPC : 0;
+    });
+    EXPECT_FALSE(store.WriteExisting({{"Set1", "3"}}));
+    SetAtomicWriteFaultForTesting({});
+    EXPECT_NE(store.LastError().find("No space left"), std::string::npos) << store.LastError();
+    values.clear();
+    ASSERT_TRUE(store.Read(values));
+    EXPECT_EQ(values["Set1"], "7");
+    EXPECT_EQ(std::distance(fs::directory_iterator(real.parent_path()), {}), 1)
+        << "no temporary left behind";
+
+    fs::remove(path);
+    fs::create_directories(path);
+    CIniSettingsStore folder(path);
+    values.clear();
+    EXPECT_FALSE(folder.Read(values));
+    EXPECT_FALSE(folder.WriteExisting({{"Set1", "3"}}));
+    EXPECT_FALSE(folder.Create({{"Set1", "3"}}));
+    EXPECT_TRUE(fs::is_directory(path));
 }

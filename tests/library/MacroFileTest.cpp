@@ -68,9 +68,8 @@ TEST_F(MacroFileTest, EncodesRecordsInPreOrderExactlyAsLaidOut) {
     const int32_t set = lib.InsertRecord(Record("S", 2), 1, InsertPosition::Into);
     lib.InsertRecord(Record("m1"), set, InsertPosition::Into);
     lib.InsertRecord(Record("m2"), 1, InsertPosition::Into);
-    const std::string expected =
-        FileBytes({Child("My Macros", 1, 1, 2), Child("S", 2, 1, 2), Child("m1", 3, 2),
-                   Child("m2", 4, 1)});
+    const std::string expected = FileBytes(
+        {Child("My Macros", 1, 1, 2), Child("S", 2, 1, 2), Child("m1", 3, 2), Child("m2", 4, 1)});
     EXPECT_EQ(lib.File().Encode(lib.Root()), expected);
 }
 
@@ -177,9 +176,9 @@ TEST_F(MacroFileTest, SiblingOrderIsKeptAndIdsAreKept) {
 TEST_F(MacroFileTest, DuplicateIdsResolveToTheFirstEntryInTreeOrder) {
     // Two entries with id 5: "late" is read first but "early" comes first in
     // pre-order (it sits under the first set). The child of 5 goes under it.
-    WriteFile(Library(), FileBytes({Child("R", 1, 1, 2), Child("A", 2, 1, 2),
-                                    Child("late", 5, 1, 2), Child("early", 5, 2, 2),
-                                    Child("kid", 6, 5)}));
+    WriteFile(Library(),
+              FileBytes({Child("R", 1, 1, 2), Child("A", 2, 1, 2), Child("late", 5, 1, 2),
+                         Child("early", 5, 2, 2), Child("kid", 6, 5)}));
     ASSERT_EQ(lib.Load(), 1);
     EXPECT_EQ(Shape(lib.Root()), "R(A(early(kid)),late)");
 }
@@ -254,10 +253,10 @@ TEST_F(MacroFileTest, FailedSaveKeepsTheOldFileAndTheBackup) {
     const std::string saved = ReadFile(Library());
     // The temporary file cannot be created.
     const std::string library = Library().string();
-    SetAtomicWriteFaultForTesting([library](const std::string& target, AtomicWriteStage stage,
-                                            size_t) {
-        return target == library && stage == AtomicWriteStage::CreateTemporary ? EACCES : 0;
-    });
+    SetAtomicWriteFaultForTesting(
+        [library](const std::string& target, AtomicWriteStage stage, size_t) {
+            return target == library && stage == AtomicWriteStage::CreateTemporary ? EACCES : 0;
+        });
     lib.InsertRecord(Record("unsaved"), 1, InsertPosition::Into);
     EXPECT_EQ(lib.Save(), 0);
     SetAtomicWriteFaultForTesting({});

@@ -118,8 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         InsertCase{"AfterRootGoesIntoRoot", "R", InsertPosition::After, "R(A(a1,a2),B,N)"},
         InsertCase{"BeforeRootGoesIntoRoot", "R", InsertPosition::Before, "R(A(a1,a2),B,N)"},
-        InsertCase{"BeforeFirstChildBecomesFirst", "a1", InsertPosition::Before,
-                   "R(A(N,a1,a2),B)"},
+        InsertCase{"BeforeFirstChildBecomesFirst", "a1", InsertPosition::Before, "R(A(N,a1,a2),B)"},
         InsertCase{"BeforeLaterChildFollowsPredecessor", "a2", InsertPosition::Before,
                    "R(A(a1,N,a2),B)"},
         InsertCase{"AfterMiddle", "a1", InsertPosition::After, "R(A(a1,N,a2),B)"},
@@ -281,4 +280,89 @@ TEST(MacroLibrary, DeepTreesAreWalkedCopiedAndFreedWithoutRecursion) {
     EXPECT_EQ(CMacroLibrary::MaxId(lib.Clipboard(), 0), 200000);
     lib.RemoveNode(2);
     EXPECT_EQ(lib.Root()->firstChild, nullptr);
+}
+
+// An entry read from a file may carry a negative id; New, Paste and a drop
+// aimed at it insert next to it and never replace the whole library.
+struct NegativeTarget {
+    const char* label;
+    void (*command)(CMacroLibrary& lib);
+    const char* shape;
+};
+
+class NegativeIds : public ::testing::TestWithParam<NegativeTarget> {};
+
+TEST_P(NegativeIds, CommandsAimedAtThemKeepTheRoot) {
+    CMacro set = Record("neg", 2, -5);
+    set.parentId = 1;
+    CMacro macro = Record("m", 1, -1);
+    macro.parentId = 1;
+    std::string bytes = FileBytes({[] {
+                                       CMacro root = Record("R", 2, 1);
+                                       root.parentId = 1;
+                                       return root;
+                                   }(),
+                                   set, macro});
+    CMacroLibrary lib;
+    ASSERT_EQ(lib.LoadFromBytes(bytes), 1);
+    GetParam().command(lib);
+    EXPECT_EQ(Shape(lib.Root()), GetParam().shape);
+    EXPECT_TRUE(LinksConsistent(lib.Root()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, NegativeIds,
+    ::testing::Values(NegativeTarget{"NewIntoNegativeSet",
+                                     [](CMacroLibrary& lib) {
+                                         lib.InsertRecord(Record("new"), -5, InsertPosition::Into);
+                                     },
+                                     "R(neg(new),m)"},
+                      NegativeTarget{"NewAfterMinusOne",
+                                     [](CMacroLibrary& lib) {
+                                         lib.InsertRecord(Record("new"), -1, InsertPosition::After);
+                                     },
+                                     "R(neg,m,new)"},
+                      NegativeTarget{"UnknownNegativeGoesIntoTheRoot",
+                                     [](CMacroLibrary& lib) {
+                                         lib.InsertRecord(Record("new"), -77, InsertPosition::Into);
+                                     },
+                                     "R(neg,m,new)"},
+                      NegativeTarget{"PasteBeforeMinusOne",
+                                     [](CMacroLibrary& lib) {
+                                         lib.CopyToClipboard(-5);
+                                         lib.PasteClipboard(lib.Clipboard(), -1,
+                                                            InsertPosition::Before);
+                                     },
+                                     "R(neg,neg,m)"},
+                      NegativeTarget{"DropOntoNegativeSet",
+                                     [](CMacroLibrary& lib) {
+                                         lib.CutToClipboard(-1);
+                                         lib.PasteClipboard(lib.Clipboard(), -5,
+                                                            InsertPosition::Into);
+                                     },
+                                     "R(neg(m))"}),
+    LabelName());
+
+// Past INT32_MAX the counter hands out the lowest free id, never one in use,
+// never one below 1, and never overflows.
+TEST(MacroLibrary, SpentCounterTakesTheLowestFreeId) {
+    CMacro root = Record("R", 2, 1);
+    root.parentId = 1;
+    CMacro top = Record("top", 1, INT32_MAX);
+    top.parentId = 1;
+    CMacro two = Record("two", 1, 2);
+    two.parentId = 1;
+    CMacro negative = Record("neg", 1, -3);
+    negative.parentId = 1;
+    CMacroLibrary lib;
+    ASSERT_EQ(lib.LoadFromBytes(FileBytes({root, top, two, negative})), 1);
+    EXPECT_EQ(lib.NextId(), INT32_MAX);
+    EXPECT_EQ(lib.InsertRecord(Record("a"), 1, InsertPosition::Into), 3);
+    EXPECT_EQ(lib.InsertRecord(Record("b"), 1, InsertPosition::Into), 4);
+    lib.RemoveNode(2);
+    EXPECT_EQ(lib.AllocateId(), 2);
+    EXPECT_EQ(lib.NextId(), INT32_MAX);
+    lib.ResetNextId(INT32_MAX);
+    EXPECT_EQ(lib.NextId(), INT32_MAX);
+    EXPECT_GE(lib.AllocateId(), 1);
 }

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <unistd.h>
 
@@ -87,10 +89,10 @@ TEST_F(WingmateCtl, ListJsonHasEveryKeyInFileOrder) {
     EXPECT_LT(backup, solo);
     EXPECT_NE(out.find("\"description\": \"bad \\u00ff byte\\n\""), std::string::npos);
     EXPECT_NE(out.find("\"startDate\": \"1\\\\1\\\\2010\""), std::string::npos);
-    for (const char* key : {"id", "parentId", "kind", "name", "scriptFile", "executable",
-                            "triggerKey", "triggerPrefix", "extra", "description", "startDate",
-                            "startTime", "unit", "frequency", "scheduleType", "runAsScript",
-                            "lastRunText", "depth"})
+    for (const char* key :
+         {"id", "parentId", "kind", "name", "scriptFile", "executable", "triggerKey",
+          "triggerPrefix", "extra", "description", "startDate", "startTime", "unit", "frequency",
+          "scheduleType", "runAsScript", "lastRunText", "depth"})
         EXPECT_NE(out.find(std::string("\"") + key + "\": "), std::string::npos) << key;
     EXPECT_NE(out.find("\"depth\": 2}"), std::string::npos);
 }
@@ -128,3 +130,95 @@ INSTANTIATE_TEST_SUITE_P(
                       JsonCase{"Overlong", "\xc0\xaf", "\"\\u00c0\\u00af\""},
                       JsonCase{"Surrogate", "\xed\xa0\x80", "\"\\u00ed\\u00a0\\u0080\""}),
     LabelName());
+
+// salvage: what is read up to the first damaged record, as a library that
+// loads; FILE itself is never changed.
+namespace {
+std::string Bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+void Put(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+} // namespace
+
+struct SalvageCase {
+    const char* label;
+    size_t cut; // bytes cut off the end of the saved library
+    int status;
+    const char* shape; // names in pre-order of the salvaged library
+};
+
+class Salvage : public WingmateCtl, public ::testing::WithParamInterface<SalvageCase> {};
+
+TEST_P(Salvage, KeepsTheRecordsBeforeTheDamage) {
+    const SalvageCase& c = GetParam();
+    const std::string whole = Bytes(file);
+    const fs::path damaged = dir / "damaged.mcf";
+    // A cut past the whole file keeps only 20 bytes: no record is whole.
+    Put(damaged, whole.substr(0, c.cut >= whole.size() ? 20 : whole.size() - c.cut));
+    const std::string before = Bytes(damaged);
+    const fs::path out = dir / "out.mcf";
+    const CtlRun run = RunCtl({"salvage", damaged.string(), out.string()});
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(Bytes(damaged), before) << "FILE is never changed";
+    if (c.status != 0) {
+        EXPECT_FALSE(fs::exists(out));
+        EXPECT_NE(run.err.find("nothing could be read"), std::string::npos) << run.err;
+        return;
+    }
+    CMacroLibrary salvaged;
+    ASSERT_EQ(salvaged.LoadFrom(out.string()), 1);
+    std::string names;
+    CMacroLibrary::ForEachPreOrder(salvaged.Root(), [&](CMacroNode& node) {
+        names += node.name + ";";
+        return true;
+    });
+    EXPECT_EQ(names, c.shape);
+    EXPECT_NE(run.out.find("left unread"), std::string::npos) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Salvage,
+    ::testing::Values(SalvageCase{"Whole", 0, 0, "My Macros;Daily;Back \"up\";Solo;"},
+                      SalvageCase{"LastRecordCut", 10, 0, "My Macros;Daily;Back \"up\";"},
+                      SalvageCase{"OnlyTheRootLeft", 200, 0, "My Macros;"},
+                      SalvageCase{"NoRoot", 10000, 1, ""}),
+    LabelName());
+
+TEST_F(WingmateCtl, SalvageCountsAndDropsOrphans) {
+    // A record whose parent was never read is left out, with its child.
+    CMacroLibrary lib;
+    lib.InsertRecord(MakeRecord("R", 2), -1, InsertPosition::Into);
+    lib.InsertRecord(MakeRecord("kept"), 1, InsertPosition::Into);
+    std::string bytes = lib.File().Encode(lib.Root());
+    CMacroLibrary orphans;
+    CMacro lost = MakeRecord("lost", 2);
+    lost.id = 50;
+    orphans.InsertRecord(lost, -1, InsertPosition::Into);
+    orphans.InsertRecord(MakeRecord("under lost"), 50, InsertPosition::Into);
+    std::string orphanBytes = orphans.File().Encode(orphans.Root()).substr(4);
+    // Make "lost" a child of a missing 99 instead of a root.
+    orphanBytes[8] = 99;
+    const fs::path damaged = dir / "orphans.mcf";
+    Put(damaged, bytes + orphanBytes + "xyz");
+    const CtlRun run = RunCtl({"salvage", damaged.string(), (dir / "o.mcf").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Kept 2 of 4 records read; 3 of"), std::string::npos) << run.out;
+}
+
+TEST_F(WingmateCtl, SalvageRefusesOutIsFileAndBadUsage) {
+    const std::string before = Bytes(file);
+    fs::create_hard_link(file, dir / "hard.mcf");
+    fs::create_symlink(file, dir / "soft.mcf");
+    for (const std::string& out : {file, (dir / "hard.mcf").string(), (dir / "soft.mcf").string()})
+        EXPECT_EQ(RunCtl({"salvage", file, out}).status, 2) << out;
+    EXPECT_EQ(Bytes(file), before);
+    EXPECT_EQ(RunCtl({"salvage", file}).status, 2);
+    EXPECT_EQ(RunCtl({"salvage"}).status, 2);
+    const CtlRun folder = RunCtl({"salvage", dir.string(), (dir / "o.mcf").string()});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_NE(folder.err.find("folder"), std::string::npos) << folder.err;
+    EXPECT_NE(RunCtl({"--help"}).out.find("salvage FILE OUT"), std::string::npos);
+}

@@ -15,6 +15,7 @@ const CommandEntry kCommands[] = {
     {"list", ListCommand},
     {"due", DueCommand},
     {"run", RunCommand},
+    {"salvage", SalvageCommand},
 };
 } // namespace
 
@@ -22,7 +23,15 @@ std::string CtlUsage() {
     return "usage: wingmatectl list [--file PATH] [--json]\n"
            "       wingmatectl due [--file PATH] --from \"YYYY-MM-DD HH:MM:SS\" --to "
            "\"YYYY-MM-DD HH:MM:SS\"\n"
-           "       wingmatectl run NAME|ID\n";
+           "       wingmatectl run NAME|ID\n"
+           "       wingmatectl salvage FILE OUT\n"
+           "\n"
+           "salvage writes to OUT (never FILE itself, which is only read) the records of a\n"
+           "damaged library FILE read up to the first damaged one, as a library that loads:\n"
+           "a record whose parent was not read is left out with everything below it, and a\n"
+           "second root starts over as a load does. It says how many records were kept and\n"
+           "how many bytes were left unread; exit 1 when no root entry could be read (OUT\n"
+           "is then not written), 2 for bad usage.\n";
 }
 
 std::string DefaultLibraryPath() {

@@ -27,6 +27,10 @@ int DueCommand(const std::vector<std::string>& args, CtlStreams streams);
 // running or did not queue the macro.
 int RunCommand(const std::vector<std::string>& args, CtlStreams streams);
 
+// Writes to OUT the part of a damaged library FILE that can be read, as a
+// library that loads; 1 when no root entry could be read.
+int SalvageCommand(const std::vector<std::string>& args, CtlStreams streams);
+
 // Usage text for every command.
 std::string CtlUsage();
 
