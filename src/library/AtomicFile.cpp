@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
@@ -276,4 +277,13 @@ bool ReadRegularFile(const std::string& path, std::string& bytes, std::string* e
     }
     ::close(fd);
     return true;
+}
+
+std::string LocalTimeStamp(int64_t seconds) {
+    const auto t = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    ::localtime_r(&t, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &parts);
+    return text;
 }

@@ -4,6 +4,7 @@
 // symbolic link.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -47,6 +48,10 @@ bool ResolveLinkTarget(const std::string& path, std::string& target, std::string
 // exist from one that cannot be read.
 bool ReadRegularFile(const std::string& path, std::string& bytes, std::string* error,
                      bool* missing = nullptr);
+
+// A local time as "YYYYMMDD-HHMMSS", for the dated names of files kept
+// aside.
+std::string LocalTimeStamp(int64_t seconds);
 
 // Test hook: the stages of a write at which a fault can be injected.
 enum class AtomicWriteStage { CreateTemporary, Write, Sync, Rename, SyncFolder };

@@ -139,15 +139,6 @@ mode_t PermissionsOf(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0644;
 }
 
-std::string LocalStamp(int64_t seconds) {
-    const auto t = static_cast<std::time_t>(seconds);
-    std::tm parts{};
-    ::localtime_r(&t, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &parts);
-    return text;
-}
-
 } // namespace
 
 // Copies a library file that did not load to "<library>.damaged-<stamp>",
@@ -156,7 +147,7 @@ std::string LocalStamp(int64_t seconds) {
 bool CMacroFile::KeepAside(std::string_view bytes, mode_t mode, SaveReport& report) const {
     static const CSystemClock systemClock;
     const IClock& now = clock ? *clock : systemClock;
-    const std::string stem = libraryPath + ".damaged-" + LocalStamp(now.Now());
+    const std::string stem = libraryPath + ".damaged-" + LocalTimeStamp(now.Now());
     AtomicWriteOptions options;
     options.newFileMode = mode;
     options.noReplace = true;

@@ -1,5 +1,7 @@
 #include "library/RecoveryFile.h"
 
+#include "library/AtomicFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -9,15 +11,6 @@
 #include <sys/stat.h>
 
 namespace {
-std::string LocalStamp(int64_t seconds) {
-    const auto t = static_cast<std::time_t>(seconds);
-    std::tm parts{};
-    ::localtime_r(&t, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &parts);
-    return text;
-}
-
 bool ModifiedAt(const std::string& path, struct timespec& when) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
@@ -81,7 +74,8 @@ bool CRecoveryFile::LeftByUncleanEnd() const {
 }
 
 std::string CRecoveryFile::KeepAside(std::string* error) const {
-    const std::string stem = library.File().libraryPath + kSuffix + "-" + LocalStamp(clock.Now());
+    const std::string stem =
+        library.File().libraryPath + kSuffix + "-" + LocalTimeStamp(clock.Now());
     for (int n = 1; n <= 1000; ++n) {
         const std::string name = n == 1 ? stem : stem + "-" + std::to_string(n);
         struct stat taken {};
