@@ -165,7 +165,9 @@ private:
     int OpenTemporary(mode_t mode) {
         fs::path target(finalPath);
         fs::path folder = target.parent_path();
-        std::string base = "." + target.filename().string() + ".";
+        // Short enough that a target with the longest allowed name still
+        // leaves room for the suffix.
+        std::string base = "." + target.filename().string().substr(0, 200) + ".";
         auto seed = static_cast<unsigned long>(
             std::chrono::steady_clock::now().time_since_epoch().count() ^ ::getpid());
         for (int attempt = 0; attempt < 100; ++attempt) {
