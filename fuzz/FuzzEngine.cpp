@@ -14,8 +14,8 @@ namespace {
 
 class CDiscardStream : public ssi_stream {
 public:
-    void Write(const char* text, char) override { written += std::string(text).size(); }
-    void WriteError(const char* text, char) override { errors.push_back(text); }
+    void Write(std::string_view text, char) override { written += text.size(); }
+    void WriteError(std::string_view text, char) override { errors.emplace_back(text); }
     int ReadInput(char* buffer, int capacity) override {
         if (capacity < 2)
             return -1;

@@ -50,7 +50,7 @@ void BuiltinContext::RequireSystemAccess() const {
 
 void BuiltinContext::Write(const std::string& text, bool newline) const {
     if (stream)
-        stream->Write(text.c_str(), newline ? 1 : 0);
+        stream->Write(text, newline ? 1 : 0);
 }
 
 namespace {

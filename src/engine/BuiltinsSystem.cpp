@@ -1,14 +1,13 @@
 // Builtins for processes, time, files and the environment.
 #include "engine/Builtins.h"
+#include "engine/FileOps.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -26,6 +25,15 @@ std::string Quoted(const std::string& path) {
 
 [[noreturn]] void Errno(const std::string& what, const std::string& path) {
     throw ScriptError{"cannot " + what + " " + Quoted(path) + ": " + std::strerror(errno)};
+}
+
+// A string argument that goes to the system as a C string: a NUL byte in it
+// would silently cut it short, so it is refused.
+const std::string& ArgPath(const Value* args, int index) {
+    const std::string& text = ArgStr(args, index);
+    if (text.find('\0') != std::string::npos)
+        throw ScriptError{"argument " + std::to_string(index + 1) + " contains a NUL byte"};
+    return text;
 }
 
 [[noreturn]] void FsError(const std::string& what, const std::string& path,
@@ -50,7 +58,7 @@ pid_t Spawn(const std::string& command, bool detached) {
 // Runs a command line and waits for it; a Stop ends the command too.
 void System(BuiltinContext& ctx, Value* args, int, Value& result) {
     ctx.RequireSystemAccess();
-    const std::string& command = ArgStr(args, 0);
+    const std::string& command = ArgPath(args, 0);
     pid_t pid = Spawn(command, false);
     if (pid < 0)
         throw ScriptError{std::string("cannot start a process: ") + std::strerror(errno)};
@@ -79,7 +87,7 @@ void System(BuiltinContext& ctx, Value* args, int, Value& result) {
 // zombie remains.
 void Run(BuiltinContext& ctx, Value* args, int, Value& result) {
     ctx.RequireSystemAccess();
-    const std::string& command = ArgStr(args, 0);
+    const std::string& command = ArgPath(args, 0);
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         throw ScriptError{std::string("cannot start a process: ") + std::strerror(errno)};
@@ -147,55 +155,24 @@ void FormatTime(BuiltinContext& ctx, Value* args, int, Value& result) {
     SetStr(result, "", ctx);
 }
 
-void CopyOneFile(const std::string& from, const std::string& to) {
-    std::error_code ec;
-    std::string target = to;
-    if (fs::is_directory(to, ec))
-        target = (fs::path(to) / fs::path(from).filename()).string();
-    std::ifstream in(from, std::ios::binary);
-    if (!in || fs::is_directory(from, ec)) {
-        if (fs::is_directory(from, ec))
-            errno = EISDIR;
-        Errno("open", from);
-    }
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    if (!out)
-        Errno("create", target);
-    out << in.rdbuf();
-    out.flush();
-    if (!out)
-        Errno("write", target);
-}
-
 void CopyFile(BuiltinContext& ctx, Value* args, int, Value&) {
     ctx.RequireSystemAccess();
-    CopyOneFile(ArgStr(args, 0), ArgStr(args, 1));
+    CopyFileSafely(ArgPath(args, 0), ArgPath(args, 1), ctx);
 }
 
 // Copies everything inside `src` into `dst`, creating folders and
 // overwriting files.
 void CopyDir(BuiltinContext& ctx, Value* args, int, Value&) {
     ctx.RequireSystemAccess();
-    const std::string& from = ArgStr(args, 0);
-    const std::string& to = ArgStr(args, 1);
-    std::error_code ec;
-    if (!fs::is_directory(from, ec)) {
-        errno = fs::exists(from, ec) ? ENOTDIR : ENOENT;
-        Errno("open folder", from);
-    }
-    fs::create_directories(to, ec);
-    if (ec)
-        FsError("create folder", to, ec);
-    fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
-    if (ec)
-        FsError("copy folder", from, ec);
+    CopyFolder(ArgPath(args, 0), ArgPath(args, 1), ctx);
 }
 
 void DeleteFile(BuiltinContext& ctx, Value* args, int, Value&) {
     ctx.RequireSystemAccess();
-    const std::string& path = ArgStr(args, 0);
+    const std::string& path = ArgPath(args, 0);
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
+    // A link to a folder is a file here: deleting it removes the link.
+    if (fs::is_directory(fs::symlink_status(path, ec))) {
         errno = EISDIR;
         Errno("delete", path);
     }
@@ -206,19 +183,19 @@ void DeleteFile(BuiltinContext& ctx, Value* args, int, Value&) {
 void FileExists(BuiltinContext& ctx, Value* args, int, Value& result) {
     ctx.RequireSystemAccess();
     std::error_code ec;
-    const std::string& path = ArgStr(args, 0);
+    const std::string& path = ArgPath(args, 0);
     result.SetBool(fs::exists(path, ec) && !fs::is_directory(path, ec));
 }
 
 void DirExists(BuiltinContext& ctx, Value* args, int, Value& result) {
     ctx.RequireSystemAccess();
     std::error_code ec;
-    result.SetBool(fs::is_directory(ArgStr(args, 0), ec));
+    result.SetBool(fs::is_directory(ArgPath(args, 0), ec));
 }
 
 void MakeDir(BuiltinContext& ctx, Value* args, int, Value&) {
     ctx.RequireSystemAccess();
-    const std::string& path = ArgStr(args, 0);
+    const std::string& path = ArgPath(args, 0);
     std::error_code ec;
     fs::create_directories(path, ec);
     if (ec)
@@ -231,41 +208,17 @@ void MakeDir(BuiltinContext& ctx, Value* args, int, Value&) {
 
 void ReadFile(BuiltinContext& ctx, Value* args, int, Value& result) {
     ctx.RequireSystemAccess();
-    const std::string& path = ArgStr(args, 0);
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-        errno = EISDIR;
-        Errno("open", path);
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        Errno("open", path);
-    auto size = fs::file_size(path, ec);
-    if (!ec && size > ctx.maxString)
-        throw ScriptError{Quoted(path) + " is too large"};
-    std::ostringstream text;
-    text << in.rdbuf();
-    SetStr(result, text.str(), ctx);
-}
-
-void WriteText(const std::string& path, const std::string& text, bool append) {
-    std::ofstream out(path, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
-    if (!out)
-        Errno("open", path);
-    out << text;
-    out.flush();
-    if (!out)
-        Errno("write", path);
+    SetStr(result, ReadWholeFile(ArgPath(args, 0), ctx), ctx);
 }
 
 void WriteFile(BuiltinContext& ctx, Value* args, int, Value&) {
     ctx.RequireSystemAccess();
-    WriteText(ArgStr(args, 0), ToText(args[1]), false);
+    ReplaceFileContent(ArgPath(args, 0), ToText(args[1]));
 }
 
 void AppendFile(BuiltinContext& ctx, Value* args, int, Value&) {
     ctx.RequireSystemAccess();
-    WriteText(ArgStr(args, 0), ToText(args[1]), true);
+    AppendToFile(ArgPath(args, 0), ToText(args[1]));
 }
 
 // The process environment is shared by every engine; guard it.
@@ -277,16 +230,18 @@ std::mutex& EnvironmentMutex() {
 void GetEnv(BuiltinContext& ctx, Value* args, int, Value& result) {
     ctx.RequireSystemAccess();
     std::lock_guard<std::mutex> lock(EnvironmentMutex());
-    const char* value = std::getenv(ArgStr(args, 0).c_str());
+    const char* value = std::getenv(ArgPath(args, 0).c_str());
     SetStr(result, value ? value : "", ctx);
 }
 
 void SetEnv(BuiltinContext& ctx, Value* args, int, Value&) {
     ctx.RequireSystemAccess();
-    const std::string& name = ArgStr(args, 0);
+    const std::string& name = ArgPath(args, 0);
     if (name.empty() || name.find('=') != std::string::npos)
         throw ScriptError{"'" + name + "' is not a valid variable name"};
     std::string value = ToText(args[1]);
+    if (value.find('\0') != std::string::npos)
+        throw ScriptError{"argument 2 contains a NUL byte"};
     std::lock_guard<std::mutex> lock(EnvironmentMutex());
     if (setenv(name.c_str(), value.c_str(), 1) != 0)
         throw ScriptError{std::string("cannot set '") + name + "': " + std::strerror(errno)};

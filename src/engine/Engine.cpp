@@ -325,7 +325,7 @@ char CScript::Load(const String& path) {
     engine.Internals().program = CompileFile(file, error);
     if (!engine.Internals().program) {
         if (output)
-            output->WriteError(error.c_str(), 1);
+            output->WriteError(error, 1);
         lastMessage = error;
         return 0;
     }
@@ -337,7 +337,7 @@ char CScript::LoadSource(const String& path, const String& source) {
     engine.Internals().program = CompileSource(path.Std(), source.Std(), error);
     if (!engine.Internals().program) {
         if (output)
-            output->WriteError(error.c_str(), 1);
+            output->WriteError(error, 1);
         lastMessage = error;
         return 0;
     }
@@ -354,7 +354,7 @@ int CScript::EvaluateArguments(const String& text) {
         lastMessage = where + ": error: bad argument text '" + text.Std() + "' (column " +
                       std::to_string(e.column) + "): " + e.what();
         if (output)
-            output->WriteError(lastMessage.c_str(), 1);
+            output->WriteError(lastMessage, 1);
         return 0;
     }
     ListObj* list = state.heap.NewList();
@@ -427,7 +427,7 @@ int CScript::Run(int, CInterpreter*) {
     }
     lastMessage = result.message;
     if (output)
-        output->WriteError(result.message.c_str(), 1);
+        output->WriteError(result.message, 1);
     return 1;
 }
 

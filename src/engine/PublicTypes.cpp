@@ -106,7 +106,7 @@ void File::Close() {
     handle = nullptr;
 }
 
-void ssi_stream::Write(const char*, char) {}
+void ssi_stream::Write(std::string_view, char) {}
 
 int ssi_stream::ReadInput(char* buffer, int capacity) {
     if (buffer && capacity > 0)
@@ -124,7 +124,7 @@ void ssi_stream::Format(const char* format, ...) {
     if (length >= 0) {
         std::vector<char> buffer(static_cast<size_t>(length) + 1);
         std::vsnprintf(buffer.data(), buffer.size(), format, args);
-        Write(buffer.data(), 0);
+        Write(std::string_view(buffer.data(), static_cast<size_t>(length)), 0);
     }
     va_end(args);
 }

@@ -2,8 +2,12 @@
 // `ssi_stream`: where a script's output goes and where its input comes from.
 // A host derives from it and overrides Write and ReadInput; everything else
 // the engine writes (errors, warnings) funnels into Write by default.
+// Texts are byte strings with their length: a script's strings may hold NUL
+// bytes, and those reach the host whole.
 
 #include "engine/ScriptFile.h"
+
+#include <string_view>
 
 class ssi_stream {
 public:
@@ -14,9 +18,9 @@ public:
 
     // Writes `text`; a nonzero `lineBreak` ends the line after it. The base
     // class discards the text.
-    virtual void Write(const char* text, char lineBreak);
+    virtual void Write(std::string_view text, char lineBreak);
     // Write without a line break.
-    virtual void WriteText(const char* text) { Write(text, 0); }
+    virtual void WriteText(std::string_view text) { Write(text, 0); }
     virtual void SetDebug(int level) { debugLevel = level; }
     // Asks the user for one line: fills `buffer` (capacity bytes including
     // the terminating zero) and returns the line's length, or -1 when there
@@ -24,11 +28,11 @@ public:
     virtual int ReadInput(char* buffer, int capacity);
     virtual int getDebug() const { return debugLevel; }
     // Writes `text` as one line.
-    virtual void LogDisp(const char* text) { Write(text, 1); }
+    virtual void LogDisp(std::string_view text) { Write(text, 1); }
     // Compile and runtime errors of the script.
-    virtual void WriteError(const char* text, char lineBreak) { Write(text, lineBreak); }
-    virtual void WriteWarning(const char* text, char lineBreak) { Write(text, lineBreak); }
-    virtual void WriteDebug(const char* text, char lineBreak) { Write(text, lineBreak); }
+    virtual void WriteError(std::string_view text, char lineBreak) { Write(text, lineBreak); }
+    virtual void WriteWarning(std::string_view text, char lineBreak) { Write(text, lineBreak); }
+    virtual void WriteDebug(std::string_view text, char lineBreak) { Write(text, lineBreak); }
     // A file the host may use as the script's log.
     virtual File* getLocalFile() { return &localFile; }
     virtual int SetLogging(int) { return 1; }

@@ -22,14 +22,12 @@ void CScriptOutStream::Append(const std::string& text) {
         output->AppendOutput(text);
 }
 
-void CScriptOutStream::Write(const char* text, char lineBreak) {
-    if (!text)
-        text = "";
-    std::string shown = text;
+void CScriptOutStream::Write(std::string_view text, char lineBreak) {
+    std::string shown(text);
     if (lineBreak)
         shown += "\n";
     Append(shown);
-    localFile.WriteLine(text);
+    localFile.WriteLine(String(text.data(), text.size()));
 }
 
 // The dialog's instructions are the last text this script wrote: with two
@@ -57,7 +55,7 @@ int CScriptOutStream::ReadInput(char* buffer, int capacity) {
     if (!answered || entered.size() >= static_cast<size_t>(capacity))
         return -1;
     std::memcpy(buffer, entered.c_str(), entered.size() + 1);
-    localFile.WriteLine(entered.c_str());
+    localFile.WriteLine(entered);
     localFile.WriteLine("\n");
     Append(entered + "\n");
     return static_cast<int>(entered.size());

@@ -20,7 +20,7 @@ public:
 
     // Appends the text (and "\n" when `lineBreak` is set) to the output box
     // and writes the text alone as one line of the script log.
-    void Write(const char* text, char lineBreak) override;
+    void Write(std::string_view text, char lineBreak) override;
     // Asks the user for a line, with the last output text as instructions.
     // Returns its length, or -1 with "" in `buffer` when it does not fit
     // (length >= capacity) or no answer came (the input was closed).

@@ -11,13 +11,13 @@
 
 class CCaptureStream : public ssi_stream {
 public:
-    void Write(const char* text, char lineBreak) override {
+    void Write(std::string_view text, char lineBreak) override {
         std::lock_guard<std::mutex> lock(mutex);
         out += text;
         if (lineBreak)
             out += "\n";
     }
-    void WriteError(const char* text, char lineBreak) override {
+    void WriteError(std::string_view text, char lineBreak) override {
         std::lock_guard<std::mutex> lock(mutex);
         err += text;
         if (lineBreak)

@@ -58,6 +58,15 @@ with tempfile.TemporaryDirectory() as work:
     check("runtime error on stderr",
           r.stderr.decode().strip() == f"{fail}:2: runtime error: boom", repr(r.stderr))
 
+    nul = script("nul.tsc", 'Print("a\\0b");\nthrow "c\\0d";\n')
+    r = run([nul])
+    error = f"{nul}:2: runtime error: c\0d\n".encode()
+    check("NUL on stdout", r.stdout == b"a\0b\n", repr(r.stdout))
+    check("NUL in the error", r.stderr == error, repr(r.stderr))
+    with open(os.path.join(work, "nul.log"), "rb") as f:
+        log = f.read()
+    check("NUL in the log", log == b"a\0b\n" + error, repr(log))
+
     r = run([ok, "--args", "1,x"])
     check("rejected arguments", r.returncode == 1 and b"bad argument text" in r.stderr,
           repr(r.stderr))

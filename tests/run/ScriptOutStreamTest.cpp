@@ -27,6 +27,14 @@ TEST_F(ScriptOutStreamTest, WriteGoesToTheBoxAndOneLogLine) {
     EXPECT_EQ(stream.LastOutputText(), "fourth\n");
 }
 
+TEST_F(ScriptOutStreamTest, TextWithNulBytesReachesTheBoxAndTheLogWhole) {
+    ASSERT_TRUE(stream.OpenScriptLog(home / "job.log"));
+    const std::string text("a\0b", 3);
+    stream.Write(text, 1);
+    EXPECT_EQ(window.Output(), text + "\n");
+    EXPECT_EQ(ReadText(home / "job.log"), text + "\n");
+}
+
 TEST_F(ScriptOutStreamTest, WriteWithoutALogStillReachesTheBox) {
     stream.Write("shown", 1);
     EXPECT_EQ(window.Output(), "shown\n");

@@ -14,22 +14,22 @@ CStatus CTerminalStream::OpenLog(const std::string& scriptPath) {
     return localFile.Open(LogPathFor(scriptPath).c_str(), "w");
 }
 
-void CTerminalStream::Log(const char* text) {
+void CTerminalStream::Log(std::string_view text) {
     if (localFile.IsOpen())
-        localFile.WriteLine(text);
+        localFile.WriteLine(String(text.data(), text.size()));
 }
 
-void CTerminalStream::Write(const char* text, char lineBreak) {
-    std::fputs(text, output);
+void CTerminalStream::Write(std::string_view text, char lineBreak) {
+    std::fwrite(text.data(), 1, text.size(), output);
     if (lineBreak)
         std::fputc('\n', output);
     std::fflush(output);
     Log(text);
 }
 
-void CTerminalStream::WriteError(const char* text, char lineBreak) {
+void CTerminalStream::WriteError(std::string_view text, char lineBreak) {
     std::fflush(output);
-    std::fputs(text, errors);
+    std::fwrite(text.data(), 1, text.size(), errors);
     if (lineBreak)
         std::fputc('\n', errors);
     std::fflush(errors);
@@ -58,6 +58,6 @@ int CTerminalStream::ReadInput(char* buffer, int capacity) {
     if (line.size() >= static_cast<size_t>(capacity))
         return -1;
     std::memcpy(buffer, line.c_str(), line.size() + 1);
-    Log(line.c_str());
+    Log(line);
     return static_cast<int>(line.size());
 }

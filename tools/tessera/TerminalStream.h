@@ -18,12 +18,12 @@ public:
     CStatus OpenLog(const std::string& scriptPath);
     static std::string LogPathFor(const std::string& scriptPath);
 
-    void Write(const char* text, char lineBreak) override;
-    void WriteError(const char* text, char lineBreak) override;
+    void Write(std::string_view text, char lineBreak) override;
+    void WriteError(std::string_view text, char lineBreak) override;
     int ReadInput(char* buffer, int capacity) override;
 
 private:
-    void Log(const char* text);
+    void Log(std::string_view text);
     std::FILE* output;
     std::FILE* errors;
     std::FILE* input;
