@@ -98,7 +98,7 @@ void CKeyHook::OnKeyDown(int code) {
 
     const std::string combination = KeyCombination();
     const CMacroNode* match = library.FindByTrigger(combination, stickyPrefix);
-    if (!match || match->id <= 0)
+    if (!match || match->id == 0)
         return;
     const int32_t id = match->id;
     stickyPrefix = TriggerPrefix::None;

@@ -61,7 +61,7 @@ int32_t DraggedId(const QMimeData* mime) {
         return 0;
     bool ok = false;
     const int32_t id = mime->data(QString::fromLatin1(CMacroTree::kMacroIdMime)).toInt(&ok);
-    return ok && id > 0 ? id : 0;
+    return ok ? id : 0;
 }
 
 } // namespace
@@ -122,7 +122,7 @@ int32_t CScheduleList::RowId(const QTreeWidgetItem* item) {
 
 void CScheduleList::ShowClickedMacro(const QPoint& at) {
     const int32_t id = RowId(itemAt(at));
-    if (id <= 0)
+    if (id == 0)
         return;
     if (const CMacroNode* node = page->library.FindById(id))
         page->ShowMacro(*node);
@@ -359,7 +359,7 @@ void CSchedulerPage::RefreshDayList() {
 }
 
 bool CSchedulerPage::DropMacro(int32_t id, int row) {
-    CMacroNode* node = id > 0 ? library.FindById(id) : nullptr;
+    CMacroNode* node = id != 0 ? library.FindById(id) : nullptr;
     if (!node)
         return false;
     if (!ApplyDrop(*node, dayRows, row, SelectedDate(), Now(), messages))
