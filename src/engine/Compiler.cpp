@@ -117,6 +117,8 @@ void Compiler::Collect(Module& module, int depth) {
         case StmtKind::Function: {
             CheckNewName(s->name, s->line, s->column);
             int index = static_cast<int>(functionOrder.size());
+            if (index >= kMaxFunctions)
+                Fail(*s, "too many functions");
             functions[s->name] = {s.get(), module.file, index};
             functionOrder.push_back(s->name);
             break;
@@ -212,19 +214,32 @@ Value Compiler::ConstEval(const Expr& e) {
         }
     }
     case ExprKind::Binary: {
-        Value a = ConstEval(*e.args[0]);
-        Value b = ConstEval(*e.args[1]);
-        try {
-            if (e.op == Tok::AndAnd)
-                return Value::Bool(Truth(a) && Truth(b));
-            if (e.op == Tok::OrOr)
-                return Value::Bool(Truth(a) || Truth(b));
-            Value r;
-            BinaryOp(BinaryOpcode(e.op), r, a, b, kMaxConstString);
-            return r;
-        } catch (const ScriptError& err) {
-            Fail(e, err.message);
+        // Left-nested chains fold in a loop, not one call per operator.
+        std::vector<const Expr*> chain; // outermost first
+        const Expr* leftmost = &e;
+        while (leftmost->kind == ExprKind::Binary) {
+            chain.push_back(leftmost);
+            leftmost = leftmost->args[0].get();
         }
+        Value a = ConstEval(*leftmost);
+        for (size_t k = chain.size(); k-- > 0;) {
+            const Expr& node = *chain[k];
+            Value b = ConstEval(*node.args[1]);
+            try {
+                if (node.op == Tok::AndAnd) {
+                    a = Value::Bool(Truth(a) && Truth(b));
+                } else if (node.op == Tok::OrOr) {
+                    a = Value::Bool(Truth(a) || Truth(b));
+                } else {
+                    Value r;
+                    BinaryOp(BinaryOpcode(node.op), r, a, b, kMaxConstString);
+                    a = std::move(r);
+                }
+            } catch (const ScriptError& err) {
+                Fail(node, err.message);
+            }
+        }
+        return a;
     }
     default:
         Fail(e, "a define's value must be a constant");
@@ -260,10 +275,11 @@ Op Compiler::BinaryOpcode(Tok op) {
 
 // ---- emitting ------------------------------------------------------------------
 
-int Compiler::Emit(Op op, int a, int b, int c, int x) {
+int Compiler::Emit(Op op, int a, uint32_t b, uint32_t c, int x) {
     Proto& p = *fs->proto;
-    Instr in{op, static_cast<uint8_t>(x), static_cast<uint16_t>(a), static_cast<uint16_t>(b),
-             static_cast<uint16_t>(c)};
+    if (p.code.size() >= static_cast<size_t>(kMaxInstructions))
+        Fail(curLine, 1, "function too large (too many instructions)");
+    Instr in{op, static_cast<uint8_t>(x), static_cast<uint16_t>(a), b, c};
     p.code.push_back(in);
     p.lines.push_back({static_cast<uint32_t>(curLine), curFile});
     return static_cast<int>(p.code.size()) - 1;
@@ -300,7 +316,7 @@ int Compiler::Temp(const Expr& at) {
     return AllocReg(at.line, at.column);
 }
 
-uint16_t Compiler::Constant(const Value& v, const Expr& at) {
+uint32_t Compiler::Constant(const Value& v, const Expr& at) {
     std::pair<int, std::string> key{static_cast<int>(v.type), ""};
     if (v.type == ValueType::Str)
         key.second = v.AsStr();
@@ -308,17 +324,17 @@ uint16_t Compiler::Constant(const Value& v, const Expr& at) {
         key.second = std::to_string(v.bits);
     auto it = fs->constIndex.find(key);
     if (it != fs->constIndex.end())
-        return static_cast<uint16_t>(it->second | kConstFlag);
+        return static_cast<uint32_t>(it->second) | kConstFlag;
     int index = static_cast<int>(fs->proto->constants.size());
     if (index >= kMaxConstants)
         Fail(at, "function too large (too many constants)");
     fs->proto->constants.push_back(v);
     fs->constIndex[key] = index;
-    return static_cast<uint16_t>(index | kConstFlag);
+    return static_cast<uint32_t>(index) | kConstFlag;
 }
 
-uint16_t Compiler::NameConstant(const std::string& text, const Expr& at) {
-    return static_cast<uint16_t>(Constant(Value::Str(text), at) & ~kConstFlag);
+uint32_t Compiler::NameConstant(const std::string& text, const Expr& at) {
+    return Constant(Value::Str(text), at) & ~kConstFlag;
 }
 
 // ---- names ---------------------------------------------------------------------

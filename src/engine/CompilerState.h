@@ -71,7 +71,7 @@ struct FuncState {
 
 // An operand: a register or constant (RK form) and its static type.
 struct Operand {
-    uint16_t rk;
+    uint32_t rk;
     DeclType type;
 };
 
@@ -106,15 +106,15 @@ private:
 
     // ---- emitting (Compiler.cpp) -------------------------------------------
 
-    int Emit(Op op, int a = 0, int b = 0, int c = 0, int x = 0);
+    int Emit(Op op, int a = 0, uint32_t b = 0, uint32_t c = 0, int x = 0);
     int EmitJump(Op op = Op::JMP, int a = 0);
     int Here() const;
     void PatchTo(int jump, int target);
     void PatchHere(const std::vector<int>& jumps);
     int AllocReg(int line, int column);
     int Temp(const Expr& at);
-    uint16_t Constant(const Value& v, const Expr& at);
-    uint16_t NameConstant(const std::string& text, const Expr& at);
+    uint32_t Constant(const Value& v, const Expr& at);
+    uint32_t NameConstant(const std::string& text, const Expr& at);
 
     // ---- names (Compiler.cpp) ----------------------------------------------
 

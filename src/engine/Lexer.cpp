@@ -108,7 +108,11 @@ int HexValue(char c) {
 
 class Lexer {
 public:
-    explicit Lexer(std::string_view source) : src(source) {}
+    explicit Lexer(std::string_view source) : src(source) {
+        // Editors on other systems start UTF-8 files with a byte-order mark.
+        if (src.substr(0, 3) == "\xEF\xBB\xBF")
+            pos = lineStart = 3;
+    }
 
     std::vector<Token> Run() {
         std::vector<Token> tokens;

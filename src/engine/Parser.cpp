@@ -235,13 +235,24 @@ private:
         case Tok::LBrace:
             return Block();
         case Tok::KwIf: {
-            // if := "if" "(" expr ")" statement [ "else" statement ]
+            // if := "if" "(" expr ")" statement { "else" "if" "(" expr ")" statement }
+            //       [ "else" statement ]
+            // An `else if` continues the chain rather than nesting in it, so
+            // generated chains of any length parse in this one loop.
             Advance();
             auto s = Make<Stmt>(StmtKind::If, t);
             s->cond = Condition();
             s->body = Statement();
-            if (Accept(Tok::KwElse))
-                s->elseBody = Statement();
+            while (Accept(Tok::KwElse)) {
+                if (Cur().kind != Tok::KwIf) {
+                    s->elseBody = Statement();
+                    break;
+                }
+                auto branch = Make<Stmt>(StmtKind::If, Advance());
+                branch->cond = Condition();
+                branch->body = Statement();
+                s->stmts.push_back(std::move(branch));
+            }
             return s;
         }
         case Tok::KwWhile: {

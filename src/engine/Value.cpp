@@ -120,6 +120,45 @@ constexpr int kMaxTextDepth = 64;
 constexpr size_t kMaxListText = size_t{64} << 20;
 constexpr int64_t kMaxCompareSteps = 1 << 20;
 
+// A string as a Tessera literal, so that a list's text reads back as the
+// same list: quotes, backslashes and control bytes get their escapes.
+void AppendQuoted(std::string& out, const std::string& text) {
+    out += '"';
+    for (char ch : text) {
+        auto byte = static_cast<unsigned char>(ch);
+        switch (ch) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\0':
+            out += "\\0";
+            break;
+        default:
+            if (byte < 0x20 || byte == 0x7f) {
+                static const char kHex[] = "0123456789abcdef";
+                out += "\\x";
+                out += kHex[byte >> 4];
+                out += kHex[byte & 15];
+            } else {
+                out += ch;
+            }
+        }
+    }
+    out += '"';
+}
+
 void AppendTextAt(std::string& out, const Value& value, int depth) {
     switch (value.type) {
     case ValueType::Int: {
@@ -150,9 +189,7 @@ void AppendTextAt(std::string& out, const Value& value, int depth) {
             if (k)
                 out += ", ";
             if (items[k].type == ValueType::Str) {
-                out += '"';
-                out += items[k].AsStr();
-                out += '"';
+                AppendQuoted(out, items[k].AsStr());
             } else {
                 AppendTextAt(out, items[k], depth + 1);
             }
