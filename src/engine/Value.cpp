@@ -58,6 +58,10 @@ void Value::Destroy() {
 }
 
 ListObj* ListHeap::NewList() {
+    if (liveCount >= collectAt) {
+        CollectCycles();
+        collectAt = liveCount * 2 > kMinCollectAt ? liveCount * 2 : kMinCollectAt;
+    }
     auto* list = new ListObj();
     list->heap = this;
     list->nextLive = live;
@@ -89,6 +93,51 @@ void ListHeap::Free(ListObj* list) {
         delete next;
     }
     freeing = false;
+}
+
+// Trial deletion: subtract from each list's count the references other
+// lists hold to it. A list left with references is held from outside (a
+// variable, a register, the host); it and everything it reaches stay. The
+// rest are cycles nothing can reach any more: pin them, empty them (which
+// drops their references to each other), then drop the pins.
+size_t ListHeap::CollectCycles() {
+    for (ListObj* list = live; list; list = list->nextLive) {
+        list->outsideRefs = list->refs;
+        list->reached = false;
+    }
+    for (ListObj* list = live; list; list = list->nextLive)
+        for (const Value& item : list->items)
+            if (item.type == ValueType::List)
+                --item.AsList()->outsideRefs;
+    std::vector<ListObj*> work;
+    for (ListObj* list = live; list; list = list->nextLive)
+        if (list->outsideRefs > 0 && !list->reached) {
+            list->reached = true;
+            work.push_back(list);
+        }
+    while (!work.empty()) {
+        ListObj* list = work.back();
+        work.pop_back();
+        for (const Value& item : list->items)
+            if (item.type == ValueType::List && !item.AsList()->reached) {
+                item.AsList()->reached = true;
+                work.push_back(item.AsList());
+            }
+    }
+    std::vector<ListObj*> garbage;
+    for (ListObj* list = live; list; list = list->nextLive)
+        if (!list->reached) {
+            ++list->refs;
+            garbage.push_back(list);
+        }
+    for (ListObj* list : garbage) {
+        std::vector<Value> items;
+        items.swap(list->items);
+    }
+    for (ListObj* list : garbage)
+        if (--list->refs == 0)
+            Free(list);
+    return garbage.size();
 }
 
 void ListHeap::FreeAll() {
