@@ -62,7 +62,7 @@ std::unique_ptr<Program> Compiler::Run(const std::string& path, std::string_view
     includedPaths.insert(CanonicalPath(path));
     auto root = std::make_unique<Module>();
     root->path = path;
-    root->stmts = Parse(source, 0);
+    root->source = source;
     modules.push_back(std::move(root));
     // `args` is a predeclared global list.
     program->argsGlobal = AddGlobal("args", DeclType::List, 1, 1);
@@ -76,11 +76,6 @@ std::unique_ptr<Program> Compiler::Run(const std::string& path, std::string_view
 
 std::string Compiler::FileName(uint32_t file) const {
     return program && file < program->files.size() ? program->files[file] : "?";
-}
-
-std::vector<StmtPtr> Compiler::Parse(std::string_view source, uint32_t file) {
-    curFile = file;
-    return ParseScript(source);
 }
 
 std::string Compiler::CanonicalPath(const std::string& path) {
@@ -111,8 +106,13 @@ void Compiler::CheckNewName(const std::string& name, int line, int column) {
 }
 
 void Compiler::Collect(Module& module, int depth) {
-    for (StmtPtr& s : module.stmts) {
+    StatementReader reader(module.source);
+    for (;;) {
         curFile = module.file;
+        StmtPtr s = reader.Next();
+        if (!s)
+            break;
+        bool keep = true;
         switch (s->kind) {
         case StmtKind::Function: {
             CheckNewName(s->name, s->line, s->column);
@@ -142,8 +142,10 @@ void Compiler::Collect(Module& module, int depth) {
         default:
             if (ContainsDll(*s))
                 program->loadsLibraries = true;
+            keep = false;
             break;
         }
+        module.stmts.push_back(keep ? std::move(s) : nullptr);
     }
 }
 
@@ -175,8 +177,9 @@ void Compiler::Include(Module& from, const Stmt& s, int depth) {
     auto module = std::make_unique<Module>();
     module->path = path;
     module->file = static_cast<uint32_t>(program->files.size());
+    module->ownedSource = std::move(source);
+    module->source = module->ownedSource;
     program->files.push_back(path);
-    module->stmts = Parse(source, module->file);
     Module& ref = *module;
     includeOf[&s] = module.get();
     modules.push_back(std::move(module));
@@ -400,7 +403,8 @@ void Compiler::CompileMain() {
     OpenScope();
     visibleGlobals.insert("args");
     for (const StmtPtr& s : modules[0]->stmts)
-        topLevelDecls.insert(s.get());
+        if (s)
+            topLevelDecls.insert(s.get());
     curFile = 0;
     MainStatements(*modules[0]);
     curFile = 0;
@@ -408,11 +412,16 @@ void Compiler::CompileMain() {
     fs = nullptr;
 }
 
+// Declarations come from the first pass; every other statement is parsed
+// again here, compiled and dropped at once.
 void Compiler::MainStatements(const Module& module) {
-    for (const StmtPtr& s : module.stmts) {
+    StatementReader reader(module.source);
+    for (const StmtPtr& kept : module.stmts) {
         curFile = module.file;
+        StmtPtr fresh = reader.Next();
+        const Stmt* s = kept ? kept.get() : fresh.get();
         if (s->kind == StmtKind::Include) {
-            auto it = includeOf.find(s.get());
+            auto it = includeOf.find(s);
             if (it != includeOf.end())
                 IncludedDeclarations(*it->second);
             continue;
@@ -427,6 +436,8 @@ void Compiler::MainStatements(const Module& module) {
 void Compiler::IncludedDeclarations(const Module& module) {
     for (const StmtPtr& s : module.stmts) {
         curFile = module.file;
+        if (!s)
+            continue;
         if (s->kind == StmtKind::VarDecl) {
             topLevelDecls.insert(s.get());
             Statement(*s);

@@ -24,10 +24,16 @@
 
 namespace tessera {
 
-// One parsed source file: the script itself or an included file.
+// One source file: the script itself or an included file. The first pass
+// keeps only the declarations (functions, defines, variables, include and
+// use); the other top-level statements are null and are parsed again, one
+// at a time, when the top-level code is compiled, so that a huge script
+// never has its whole syntax tree in memory.
 struct Module {
     std::string path;
     uint32_t file = 0;
+    std::string ownedSource; // an included file's text
+    std::string_view source;
     std::vector<StmtPtr> stmts;
 };
 
@@ -90,7 +96,6 @@ private:
         Fail(at.line, at.column, message);
     }
 
-    std::vector<StmtPtr> Parse(std::string_view source, uint32_t file);
     static std::string CanonicalPath(const std::string& path);
 
     // ---- pass 1: names, signatures, defines, includes (Compiler.cpp) -------

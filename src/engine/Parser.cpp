@@ -1,5 +1,7 @@
 #include "engine/Parser.h"
 
+#include <deque>
+
 namespace tessera {
 
 namespace {
@@ -49,16 +51,23 @@ DeclType TypeOf(Tok kind) {
     }
 }
 
+} // namespace
+
+// Tokens come from the lexer as the parser needs them and are dropped after
+// each top-level statement; a deque keeps references to the tokens of the
+// statement being parsed valid while more are read.
 class Parser {
 public:
-    explicit Parser(std::vector<Token> t) : tokens(std::move(t)) {}
+    explicit Parser(std::string_view source) : lexer(source) {}
 
     // script := { topLevel } END
-    std::vector<StmtPtr> Script() {
-        std::vector<StmtPtr> stmts;
-        while (Cur().kind != Tok::End)
-            stmts.push_back(TopLevel());
-        return stmts;
+    // One top-level statement, or null at the end.
+    StmtPtr NextTopLevel() {
+        tokens.erase(tokens.begin(), tokens.begin() + static_cast<std::ptrdiff_t>(pos));
+        pos = 0;
+        if (Cur().kind == Tok::End)
+            return nullptr;
+        return TopLevel();
     }
 
     // literalList := [ literal { "," literal } ] END
@@ -104,11 +113,17 @@ public:
     }
 
 private:
-    const Token& Cur() const { return tokens[pos]; }
-    const Token& Next() const { return tokens[pos + 1 < tokens.size() ? pos + 1 : pos]; }
+    // Token `index` of the buffer, reading up to it; the End token past the end.
+    const Token& At(size_t index) {
+        while (tokens.size() <= index && (tokens.empty() || tokens.back().kind != Tok::End))
+            tokens.push_back(lexer.Next());
+        return tokens[index < tokens.size() ? index : tokens.size() - 1];
+    }
+    const Token& Cur() { return At(pos); }
+    const Token& Next() { return At(pos + 1); }
     const Token& Advance() {
-        const Token& t = tokens[pos];
-        if (pos + 1 < tokens.size())
+        const Token& t = At(pos);
+        if (t.kind != Tok::End)
             ++pos;
         return t;
     }
@@ -385,7 +400,7 @@ private:
         const Token& t = Advance();
         Expect(Tok::LParen, "'(' after 'for'");
         if (IsTypeKeyword(Cur().kind) && Next().kind == Tok::Ident &&
-            tokens[pos + 2].kind == Tok::KwIn) {
+            At(pos + 2).kind == Tok::KwIn) {
             auto s = Make<Stmt>(StmtKind::ForIn, t);
             s->type = TypeOf(Advance().kind);
             s->name = Advance().text;
@@ -598,19 +613,30 @@ private:
         }
     }
 
-    std::vector<Token> tokens;
+    TokenStream lexer;
+    std::deque<Token> tokens;
     size_t pos = 0;
     int depth = 0;
 };
 
-} // namespace
+StatementReader::StatementReader(std::string_view source)
+    : parser(std::make_unique<Parser>(source)) {}
+StatementReader::~StatementReader() = default;
+
+StmtPtr StatementReader::Next() {
+    return parser->NextTopLevel();
+}
 
 std::vector<StmtPtr> ParseScript(std::string_view source) {
-    return Parser(Tokenize(source)).Script();
+    StatementReader reader(source);
+    std::vector<StmtPtr> stmts;
+    while (StmtPtr s = reader.Next())
+        stmts.push_back(std::move(s));
+    return stmts;
 }
 
 std::vector<ExprPtr> ParseLiteralList(std::string_view text) {
-    return Parser(Tokenize(text)).LiteralList();
+    return Parser(text).LiteralList();
 }
 
 } // namespace tessera

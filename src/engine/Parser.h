@@ -3,6 +3,7 @@
 
 #include "engine/Ast.h"
 
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -11,6 +12,26 @@ namespace tessera {
 // Deepest nesting of expressions or statements the parser accepts; deeper
 // input is a compile error rather than a stack overflow.
 constexpr int kMaxNesting = 200;
+
+class Parser;
+
+// Reads a script one top-level statement at a time, so that a compiler can
+// drop each statement as soon as it is done with it. `source` must outlive
+// the reader.
+class StatementReader {
+public:
+    explicit StatementReader(std::string_view source);
+    ~StatementReader();
+    StatementReader(const StatementReader&) = delete;
+    StatementReader& operator=(const StatementReader&) = delete;
+
+    // The next top-level statement, or null at the end of the script.
+    // Throws CompileError at the first error.
+    StmtPtr Next();
+
+private:
+    std::unique_ptr<Parser> parser;
+};
 
 // Parses a whole script: its top-level statements in order.
 std::vector<StmtPtr> ParseScript(std::string_view source);
