@@ -109,10 +109,13 @@ void Compiler::Collect(Module& module, int depth) {
     StatementReader reader(module.source);
     for (;;) {
         curFile = module.file;
-        StmtPtr s = reader.Next();
+        bool skippedDll = false;
+        int line = 0, column = 0;
+        StmtPtr s = reader.NextDeclaration(skippedDll, line, column);
+        if (skippedDll)
+            program->loadsLibraries = true;
         if (!s)
             break;
-        bool keep = true;
         switch (s->kind) {
         case StmtKind::Function: {
             CheckNewName(s->name, s->line, s->column);
@@ -140,26 +143,11 @@ void Compiler::Collect(Module& module, int depth) {
             Include(module, *s, depth);
             break;
         default:
-            if (ContainsDll(*s))
-                program->loadsLibraries = true;
-            keep = false;
             break;
         }
-        module.stmts.push_back(keep ? std::move(s) : nullptr);
+        module.stmts.push_back(std::move(s));
+        module.stmtStarts.emplace_back(line, column);
     }
-}
-
-bool Compiler::ContainsDll(const Stmt& s) {
-    if (s.kind == StmtKind::Dll || s.kind == StmtKind::Unload)
-        return true;
-    for (const Stmt* child :
-         {s.init.get(), s.step.get(), s.body.get(), s.elseBody.get(), s.catchBody.get()})
-        if (child && ContainsDll(*child))
-            return true;
-    for (const StmtPtr& child : s.stmts)
-        if (ContainsDll(*child))
-            return true;
-    return false;
 }
 
 void Compiler::Include(Module& from, const Stmt& s, int depth) {
@@ -403,8 +391,7 @@ void Compiler::CompileMain() {
     OpenScope();
     visibleGlobals.insert("args");
     for (const StmtPtr& s : modules[0]->stmts)
-        if (s)
-            topLevelDecls.insert(s.get());
+        topLevelDecls.insert(s.get());
     curFile = 0;
     MainStatements(*modules[0]);
     curFile = 0;
@@ -416,10 +403,17 @@ void Compiler::CompileMain() {
 // again here, compiled and dropped at once.
 void Compiler::MainStatements(const Module& module) {
     StatementReader reader(module.source);
-    for (const StmtPtr& kept : module.stmts) {
+    size_t nextKept = 0;
+    for (;;) {
         curFile = module.file;
-        StmtPtr fresh = reader.Next();
-        const Stmt* s = kept ? kept.get() : fresh.get();
+        int line = 0, column = 0;
+        StmtPtr fresh = reader.Next(&line, &column);
+        if (!fresh)
+            break;
+        const Stmt* s = fresh.get();
+        if (nextKept < module.stmts.size() &&
+            module.stmtStarts[nextKept] == std::make_pair(line, column))
+            s = module.stmts[nextKept++].get();
         if (s->kind == StmtKind::Include) {
             auto it = includeOf.find(s);
             if (it != includeOf.end())

@@ -25,16 +25,17 @@
 namespace tessera {
 
 // One source file: the script itself or an included file. The first pass
-// keeps only the declarations (functions, defines, variables, include and
-// use); the other top-level statements are null and are parsed again, one
-// at a time, when the top-level code is compiled, so that a huge script
-// never has its whole syntax tree in memory.
+// parses only the declarations (functions, defines, variables, include and
+// use) and keeps them; the other top-level statements are parsed when the
+// top-level code is compiled, one at a time, and dropped at once, so that a
+// huge script never has its whole syntax tree in memory.
 struct Module {
     std::string path;
     uint32_t file = 0;
     std::string ownedSource; // an included file's text
     std::string_view source;
-    std::vector<StmtPtr> stmts;
+    std::vector<StmtPtr> stmts;                  // the declarations, in order
+    std::vector<std::pair<int, int>> stmtStarts; // line and column of each
 };
 
 struct FunctionInfo {
@@ -103,7 +104,6 @@ private:
     int AddGlobal(const std::string& name, DeclType type, int line, int column);
     void CheckNewName(const std::string& name, int line, int column);
     void Collect(Module& module, int depth);
-    static bool ContainsDll(const Stmt& s);
     void Include(Module& from, const Stmt& s, int depth);
     Value ConstEval(const Expr& e);
     static constexpr size_t kMaxConstString = 1 << 20;

@@ -25,9 +25,15 @@ public:
     StatementReader(const StatementReader&) = delete;
     StatementReader& operator=(const StatementReader&) = delete;
 
-    // The next top-level statement, or null at the end of the script.
-    // Throws CompileError at the first error.
-    StmtPtr Next();
+    // The next top-level statement, or null at the end of the script; the
+    // place of its first token in `line` and `column` when given. Throws
+    // CompileError at the first error.
+    StmtPtr Next(int* line = nullptr, int* column = nullptr);
+    // The next top-level declaration (function, define, variable, include,
+    // use), skipping other statements unparsed; sets `skippedDll` when a
+    // skipped one loads or unloads a library. `line` and `column` get the
+    // place of its first token.
+    StmtPtr NextDeclaration(bool& skippedDll, int& line, int& column);
 
 private:
     std::unique_ptr<Parser> parser;

@@ -120,6 +120,17 @@ INSTANTIATE_TEST_SUITE_P(
                   "0 69999\n"},
         LargeCase{"MillionLineRecording", [] { return Recording(1000000); },
                   "typed 999999 999997.5 166666500000\n"},
+        // The first pass finds top-level declarations without parsing the
+        // statements between them; bodies of if/else/for stay local.
+        LargeCase{"DeclarationsAmongSkippedStatements",
+                  [] {
+                      return "function void Show() { Print(g, \" \", h); }\n"
+                             "if (true) int g = 1; else int h = 1;\n"
+                             "for (int i = 0; i < 1; i++) int g = 2;\n"
+                             "{ int h = 3; } while (false) int h = 4;\n"
+                             "int g = 5; list l = [(1), [2]]; int h = Count(l);\nShow();\n";
+                  },
+                  "5 2\n"},
         LargeCase{"ByteOrderMarkIsSkipped", [] { return "\xEF\xBB\xBFPrint(\"bom\");\n"; },
                   "bom\n"}),
     [](const ::testing::TestParamInfo<LargeCase>& param) { return param.param.name; });
