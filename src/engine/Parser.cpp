@@ -91,15 +91,23 @@ public:
         int parens = 0, braces = 0;
         bool atStart = true;
         for (;;) {
-            const Token& t = Cur();
-            if (t.kind == Tok::End)
-                return nullptr;
-            if (atStart &&
-                (IsTypeKeyword(t.kind) || t.kind == Tok::KwFunction || t.kind == Tok::KwDefine ||
-                 t.kind == Tok::KwInclude || t.kind == Tok::KwUse)) {
+            // Skipped tokens never enter the buffer.
+            Token t;
+            if (tokens.empty()) {
+                t = lexer.Next();
+            } else {
+                t = std::move(tokens.front());
+                tokens.pop_front();
+            }
+            bool end = t.kind == Tok::End;
+            if (end || (atStart && (IsTypeKeyword(t.kind) || t.kind == Tok::KwFunction ||
+                                    t.kind == Tok::KwDefine || t.kind == Tok::KwInclude ||
+                                    t.kind == Tok::KwUse))) {
                 line = t.line;
                 column = t.column;
-                return TopLevel();
+                tokens.push_front(std::move(t));
+                current = nullptr;
+                return end ? nullptr : TopLevel();
             }
             switch (t.kind) {
             case Tok::KwDll:
@@ -125,9 +133,6 @@ public:
             }
             atStart =
                 parens == 0 && braces == 0 && (t.kind == Tok::Semicolon || t.kind == Tok::RBrace);
-            Advance();
-            if (pos >= 256)
-                DropRead();
         }
     }
 
