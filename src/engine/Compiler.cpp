@@ -66,7 +66,27 @@ std::unique_ptr<Program> Compiler::Run(const std::string& path, std::string_view
     modules.push_back(std::move(root));
     // `args` is a predeclared global list.
     program->argsGlobal = AddGlobal("args", DeclType::List, 1, 1);
-    Collect(*modules[0], 0);
+    try {
+        Collect(*modules[0], 0);
+    } catch (const CompileError& error) {
+        // The first pass steps over statements unparsed: a syntax error in
+        // one before this error is the first error of the script.
+        std::pair<int, int> at = curFile == 0 ? std::pair{error.line, error.column} : rootDeclStart;
+        uint32_t file = curFile;
+        StatementReader reader(modules[0]->source);
+        try {
+            int line = 0, column = 0;
+            while (reader.Next(&line, &column) && std::pair{line, column} < at) {
+            }
+        } catch (const CompileError& earlier) {
+            if (std::pair{earlier.line, earlier.column} < at) {
+                curFile = 0;
+                throw;
+            }
+        }
+        curFile = file;
+        throw;
+    }
     program->globalCount = static_cast<int>(globalOrder.size());
     CompileMain();
     for (auto& [name, info] : functions)
@@ -116,6 +136,8 @@ void Compiler::Collect(Module& module, int depth) {
             program->loadsLibraries = true;
         if (!s)
             break;
+        if (depth == 0)
+            rootDeclStart = {line, column};
         switch (s->kind) {
         case StmtKind::Function: {
             CheckNewName(s->name, s->line, s->column);

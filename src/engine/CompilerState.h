@@ -197,6 +197,7 @@ private:
     std::unordered_map<std::string, DefineInfo> defines;
     FuncState* fs = nullptr;
     int curLine = 0;
+    std::pair<int, int> rootDeclStart{0, 0}; // the script's declaration the first pass is at
 };
 
 } // namespace tessera

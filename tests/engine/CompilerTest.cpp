@@ -118,6 +118,24 @@ TEST(Compiler, ErrorsNameFileLineAndColumn) {
     EXPECT_EQ(CompileError("continue;"), "c.tsc:1:1: error: 'continue' outside a loop");
 }
 
+// The declaration pass skips statements unparsed; the first error of the
+// script is still the one reported.
+TEST(Compiler, FirstErrorWinsOverLaterDeclarationErrors) {
+    struct Case {
+        const char* source;
+        const char* error;
+    } cases[] = {
+        {"x = ;\nint y;\nint y;\n", "c.tsc:1:5: error: expected an expression, found ';'"},
+        {"int y;\nint y;\nx = ;\n", "c.tsc:2:5: error: 'y' is already declared"},
+        {"if (1) { Print(1) }\ninclude \"/nonexistent/x.tsc\";\n",
+         "c.tsc:1:19: error: expected ';', found '}'"},
+        {"Print(1);\nfunction int f( { }\n",
+         "c.tsc:2:17: error: expected a parameter type, found '{'"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CompileError(c.source), c.error) << c.source;
+}
+
 // Constant indexes past 16 bits stay exact: the last of 70,000 distinct
 // strings is the one loaded, not one 65,536 places earlier.
 TEST(Compiler, ManyConstantsAndRegistersStayWithinLimits) {
