@@ -1,6 +1,6 @@
 #include "engine/Value.h"
 
-#include <cinttypes>
+#include <charconv>
 #include <cstdio>
 
 namespace tessera {
@@ -212,8 +212,8 @@ void AppendTextAt(std::string& out, const Value& value, int depth) {
     switch (value.type) {
     case ValueType::Int: {
         char buffer[24];
-        int n = std::snprintf(buffer, sizeof buffer, "%" PRId64, value.AsInt());
-        out.append(buffer, static_cast<size_t>(n));
+        auto end = std::to_chars(buffer, buffer + sizeof buffer, value.AsInt()).ptr;
+        out.append(buffer, static_cast<size_t>(end - buffer));
         break;
     }
     case ValueType::Float:
