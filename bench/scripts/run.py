@@ -12,7 +12,7 @@ import subprocess
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-BENCHMARKS = ["fib", "loop", "strcat", "list"]
+BENCHMARKS = ["fib", "loop", "calls", "strcat", "split", "list"]
 
 
 def cpu_seconds(command):

@@ -33,14 +33,39 @@ struct Expr {
     double floatValue = 0;
     std::string text;
     std::vector<std::unique_ptr<Expr>> args;
+
+    Expr() = default;
+    Expr(const Expr&) = delete;
+    Expr& operator=(const Expr&) = delete;
+    ~Expr();
 };
 using ExprPtr = std::unique_ptr<Expr>;
+
+// Operator chains nest tens of thousands deep; a tree whose children have
+// children of their own is taken apart with an explicit stack so that
+// freeing it never recurses once per level.
+inline Expr::~Expr() {
+    bool deep = false;
+    for (const ExprPtr& arg : args)
+        deep = deep || (arg && !arg->args.empty());
+    if (!deep)
+        return;
+    std::vector<ExprPtr> pending = std::move(args);
+    while (!pending.empty()) {
+        ExprPtr node = std::move(pending.back());
+        pending.pop_back();
+        for (ExprPtr& arg : node->args)
+            if (arg)
+                pending.push_back(std::move(arg));
+        node->args.clear();
+    }
+}
 
 enum class StmtKind : uint8_t {
     VarDecl, // type name [= value]
     Assign,  // target op value (op is =, +=, ..., ++ or --)
     Call,    // value is the call
-    If,      // cond body [elseBody]
+    If,      // cond body, stmts: the `else if` branches (each an If), [elseBody]
     While,   // cond body
     For,     // init cond step body (each optional but body)
     ForIn,   // type name in value body

@@ -2,12 +2,13 @@
 // The compiled form of a script: register bytecode, one Proto per function
 // plus one for the top-level code.
 //
-// Every instruction is 8 bytes: an opcode, a small flag `x` and three 16-bit
-// operands a, b, c. R[n] is register n of the current frame. RK(n) is R[n]
-// when n < kConstFlag, else constant K[n - kConstFlag]. G[n] is global n.
-// Jump offsets `sbx` are signed 32-bit, made of b (high) and c (low), and
-// count from the instruction after the jump. A "+J" opcode is followed by
-// one JMP word holding its target; it either takes that jump or skips it.
+// Every instruction is 12 bytes: an opcode, a small flag `x`, a 16-bit
+// register operand a and two 32-bit operands b, c, so that constant, global
+// and function indexes of scripts with millions of lines fit. R[n] is
+// register n of the current frame. RK(n) is R[n] when n < kConstFlag, else
+// constant K[n - kConstFlag]. G[n] is global n. Jump offsets `sbx` are
+// signed 32-bit, held in b, and count from the instruction after the jump. A "+J" opcode is
+// followed by one JMP word holding its target; it either takes that jump or skips it.
 //
 // The top-level code runs in frame 0 and its first registers are the
 // globals, so top-level code reads and writes them as plain registers while
@@ -67,11 +68,12 @@ namespace tessera {
     X(LOADK)                                                                                       \
     X(LOADINT)                                                                                     \
     X(LOADBOOL)                                                                                    \
-    X(LOADDEF) X(GETGLOBAL) X(SETGLOBAL) X(NEWLIST) X(ADD) X(SUB) X(MUL) X(DIV) X(MOD) X(EQ) X(NE) \
-        X(LT) X(LE) X(GT) X(GE) X(NOT) X(NEG) X(TRUTH) X(JMP) X(JT) X(JF) X(JEQ) X(JNE) X(JLT)     \
-            X(JLE) X(CALL) X(CALLB) X(CALLB1) X(CALLB2) X(LEN) X(CALLX) X(RET) X(GETINDEX)         \
-                X(SETINDEX) X(CONV) X(FORIN) X(FORINC) X(TRY) X(ENDTRY) X(THROW) X(EXIT) X(DLL)    \
-                    X(UNLOAD) X(END)
+    X(LOADDEF)                                                                                     \
+    X(GETGLOBAL) X(SETGLOBAL) X(NEWLIST) X(ADD) X(SUB) X(MUL) X(DIV) X(MOD) X(EQ) X(NE) X(LT)      \
+        X(LE) X(GT) X(GE) X(NOT) X(NEG) X(TRUTH) X(JMP) X(JT) X(JF) X(JEQ) X(JNE) X(JLT) X(JLE)    \
+            X(CALL) X(CALLB) X(CALLB1) X(CALLB2) X(LEN) X(CALLX) X(RET) X(GETINDEX) X(SETINDEX)    \
+                X(CONV) X(FORIN) X(FORINC) X(TRY) X(ENDTRY) X(THROW) X(EXIT) X(DLL) X(UNLOAD)      \
+                    X(END)
 
 enum class Op : uint8_t {
 #define TESSERA_OP_ENUM(name) name,
@@ -81,25 +83,25 @@ enum class Op : uint8_t {
 
 const char* OpName(Op op);
 
-constexpr uint16_t kConstFlag = 0x8000;
+constexpr uint32_t kConstFlag = 0x80000000u;
+// Register operands are 16 bits wide (a); past these limits compiling fails
+// with a clear error rather than wrapping an index.
 constexpr int kMaxRegisters = 0x7fff;
-constexpr int kMaxConstants = 0x7fff;
+constexpr int kMaxConstants = 1 << 28;
+constexpr int kMaxFunctions = 1 << 28;
+constexpr int kMaxInstructions = 1 << 30; // keeps every jump offset inside int32
 
 struct Instr {
     Op op;
     uint8_t x = 0;
     uint16_t a = 0;
-    uint16_t b = 0;
-    uint16_t c = 0;
+    uint32_t b = 0;
+    uint32_t c = 0;
 
-    int32_t Sbx() const { return static_cast<int32_t>((uint32_t{b} << 16) | c); }
-    void SetSbx(int32_t offset) {
-        uint32_t u = static_cast<uint32_t>(offset);
-        b = static_cast<uint16_t>(u >> 16);
-        c = static_cast<uint16_t>(u & 0xffff);
-    }
+    int32_t Sbx() const { return static_cast<int32_t>(b); }
+    void SetSbx(int32_t offset) { b = static_cast<uint32_t>(offset); }
 };
-static_assert(sizeof(Instr) == 8);
+static_assert(sizeof(Instr) == 12);
 
 // Where an instruction came from, for runtime error messages.
 struct SourcePos {

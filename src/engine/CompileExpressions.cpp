@@ -40,7 +40,7 @@ Operand Compiler::Use(const Expr& e) {
     case ExprKind::Name: {
         NameRef ref = Lookup(e.text);
         if (IsRegister(ref))
-            return {static_cast<uint16_t>(ref.reg), ref.type};
+            return {static_cast<uint32_t>(ref.reg), ref.type};
         if (ref.kind == NameKind::Define && ref.define->value.type != ValueType::List)
             return {Constant(ref.define->value, e), ref.type};
         break;
@@ -50,7 +50,7 @@ Operand Compiler::Use(const Expr& e) {
     }
     int reg = Temp(e);
     DeclType type = Into(e, reg);
-    return {static_cast<uint16_t>(reg), type};
+    return {static_cast<uint32_t>(reg), type};
 }
 
 // A value in a register (not a constant): for indexing and calls.
@@ -208,12 +208,30 @@ DeclType Compiler::BinaryInto(const Expr& e, int dst) {
         PatchTo(skip, Here());
         return DeclType::Bool;
     }
-    Operand a = Use(*e.args[0]);
-    Operand b = Use(*e.args[1]);
-    curLine = e.line;
-    Op op = BinaryOpcode(e.op);
-    Emit(op, dst, a.rk, b.rk);
-    return BinaryType(op, a.type, b.type);
+    // A left-nested chain (a + b + c + ...) compiles in one loop rather than
+    // one C++ call per operator: generated scripts write tens of thousands.
+    // Inner results go to one temporary, so string chains append in place.
+    std::vector<const Expr*> chain; // outermost first
+    const Expr* leftmost = &e;
+    while (leftmost->kind == ExprKind::Binary && leftmost->op != Tok::AndAnd &&
+           leftmost->op != Tok::OrOr) {
+        chain.push_back(leftmost);
+        leftmost = leftmost->args[0].get();
+    }
+    int acc = chain.size() > 1 ? Temp(e) : -1;
+    Operand a = Use(*leftmost);
+    for (size_t k = chain.size(); k-- > 0;) {
+        const Expr& node = *chain[k];
+        Operand b = Use(*node.args[1]);
+        curLine = node.line;
+        Op op = BinaryOpcode(node.op);
+        int into = k == 0 ? dst : acc;
+        Emit(op, into, a.rk, b.rk);
+        a = {static_cast<uint32_t>(into), BinaryType(op, a.type, b.type)};
+        if (k > 0)
+            fs->freeReg = acc + 1;
+    }
+    return a.type;
 }
 
 // Static result type of a binary operator; Var when known only at run time.
@@ -237,17 +255,26 @@ std::vector<int> Compiler::CondJump(const Expr& e, bool jumpIf) {
     if (e.kind == ExprKind::Unary && e.op == Tok::Not) {
         jumps = CondJump(*e.args[0], !jumpIf);
     } else if (e.kind == ExprKind::Binary && (e.op == Tok::AndAnd || e.op == Tok::OrOr)) {
-        bool isAnd = e.op == Tok::AndAnd;
-        if (isAnd != jumpIf) {
-            // and-false / or-true: either side decides
-            jumps = CondJump(*e.args[0], jumpIf);
-            std::vector<int> more = CondJump(*e.args[1], jumpIf);
-            jumps.insert(jumps.end(), more.begin(), more.end());
-        } else {
-            std::vector<int> skip = CondJump(*e.args[0], !jumpIf);
-            jumps = CondJump(*e.args[1], jumpIf);
-            PatchHere(skip);
+        // a && b && c ... is left-nested; walk its operands in a loop.
+        std::vector<const Expr*> operands; // rightmost first
+        const Expr* node = &e;
+        while (node->kind == ExprKind::Binary && node->op == e.op) {
+            operands.push_back(node->args[1].get());
+            node = node->args[0].get();
         }
+        operands.push_back(node);
+        bool isAnd = e.op == Tok::AndAnd;
+        // and-false / or-true: any operand decides; otherwise only the last
+        // one does, and the others skip it when they settle the result.
+        bool anyDecides = isAnd != jumpIf;
+        std::vector<int> skip;
+        for (size_t k = operands.size(); k-- > 0;) {
+            bool last = k == 0;
+            std::vector<int> more = CondJump(*operands[k], anyDecides || last ? jumpIf : !jumpIf);
+            std::vector<int>& into = anyDecides || last ? jumps : skip;
+            into.insert(into.end(), more.begin(), more.end());
+        }
+        PatchHere(skip);
     } else if (e.kind == ExprKind::Binary && e.op >= Tok::Eq && e.op <= Tok::Ge) {
         Operand a = Use(*e.args[0]);
         Operand b = Use(*e.args[1]);

@@ -197,16 +197,22 @@ void Compiler::Statement(const Stmt& s) {
         break;
     }
     case StmtKind::If: {
-        std::vector<int> toElse = CondJump(*s.cond, false);
-        ScopedStatement(*s.body);
-        if (s.elseBody) {
-            int toEnd = EmitJump();
-            PatchHere(toElse);
-            ScopedStatement(*s.elseBody);
-            PatchTo(toEnd, Here());
-        } else {
-            PatchHere(toElse);
+        // The first branch and each `else if` in turn; every branch but the
+        // last jumps to the end after its body.
+        std::vector<int> toEnd;
+        size_t branches = s.stmts.size() + 1;
+        for (size_t k = 0; k < branches; ++k) {
+            const Stmt& branch = k == 0 ? s : *s.stmts[k - 1];
+            curLine = branch.line;
+            std::vector<int> toNext = CondJump(*branch.cond, false);
+            ScopedStatement(*branch.body);
+            if (k + 1 < branches || s.elseBody)
+                toEnd.push_back(EmitJump());
+            PatchHere(toNext);
         }
+        if (s.elseBody)
+            ScopedStatement(*s.elseBody);
+        PatchHere(toEnd);
         break;
     }
     case StmtKind::While:

@@ -62,11 +62,31 @@ std::unique_ptr<Program> Compiler::Run(const std::string& path, std::string_view
     includedPaths.insert(CanonicalPath(path));
     auto root = std::make_unique<Module>();
     root->path = path;
-    root->stmts = Parse(source, 0);
+    root->source = source;
     modules.push_back(std::move(root));
     // `args` is a predeclared global list.
     program->argsGlobal = AddGlobal("args", DeclType::List, 1, 1);
-    Collect(*modules[0], 0);
+    try {
+        Collect(*modules[0], 0);
+    } catch (const CompileError& error) {
+        // The first pass steps over statements unparsed: a syntax error in
+        // one before this error is the first error of the script.
+        std::pair<int, int> at = curFile == 0 ? std::pair{error.line, error.column} : rootDeclStart;
+        uint32_t file = curFile;
+        StatementReader reader(modules[0]->source);
+        try {
+            int line = 0, column = 0;
+            while (reader.Next(&line, &column) && std::pair{line, column} < at) {
+            }
+        } catch (const CompileError& earlier) {
+            if (std::pair{earlier.line, earlier.column} < at) {
+                curFile = 0;
+                throw;
+            }
+        }
+        curFile = file;
+        throw;
+    }
     program->globalCount = static_cast<int>(globalOrder.size());
     CompileMain();
     for (auto& [name, info] : functions)
@@ -76,11 +96,6 @@ std::unique_ptr<Program> Compiler::Run(const std::string& path, std::string_view
 
 std::string Compiler::FileName(uint32_t file) const {
     return program && file < program->files.size() ? program->files[file] : "?";
-}
-
-std::vector<StmtPtr> Compiler::Parse(std::string_view source, uint32_t file) {
-    curFile = file;
-    return ParseScript(source);
 }
 
 std::string Compiler::CanonicalPath(const std::string& path) {
@@ -111,12 +126,24 @@ void Compiler::CheckNewName(const std::string& name, int line, int column) {
 }
 
 void Compiler::Collect(Module& module, int depth) {
-    for (StmtPtr& s : module.stmts) {
+    StatementReader reader(module.source);
+    for (;;) {
         curFile = module.file;
+        bool skippedDll = false;
+        int line = 0, column = 0;
+        StmtPtr s = reader.NextDeclaration(skippedDll, line, column);
+        if (skippedDll)
+            program->loadsLibraries = true;
+        if (!s)
+            break;
+        if (depth == 0)
+            rootDeclStart = {line, column};
         switch (s->kind) {
         case StmtKind::Function: {
             CheckNewName(s->name, s->line, s->column);
             int index = static_cast<int>(functionOrder.size());
+            if (index >= kMaxFunctions)
+                Fail(*s, "too many functions");
             functions[s->name] = {s.get(), module.file, index};
             functionOrder.push_back(s->name);
             break;
@@ -138,24 +165,11 @@ void Compiler::Collect(Module& module, int depth) {
             Include(module, *s, depth);
             break;
         default:
-            if (ContainsDll(*s))
-                program->loadsLibraries = true;
             break;
         }
+        module.stmts.push_back(std::move(s));
+        module.stmtStarts.emplace_back(line, column);
     }
-}
-
-bool Compiler::ContainsDll(const Stmt& s) {
-    if (s.kind == StmtKind::Dll || s.kind == StmtKind::Unload)
-        return true;
-    for (const Stmt* child :
-         {s.init.get(), s.step.get(), s.body.get(), s.elseBody.get(), s.catchBody.get()})
-        if (child && ContainsDll(*child))
-            return true;
-    for (const StmtPtr& child : s.stmts)
-        if (ContainsDll(*child))
-            return true;
-    return false;
 }
 
 void Compiler::Include(Module& from, const Stmt& s, int depth) {
@@ -173,8 +187,9 @@ void Compiler::Include(Module& from, const Stmt& s, int depth) {
     auto module = std::make_unique<Module>();
     module->path = path;
     module->file = static_cast<uint32_t>(program->files.size());
+    module->ownedSource = std::move(source);
+    module->source = module->ownedSource;
     program->files.push_back(path);
-    module->stmts = Parse(source, module->file);
     Module& ref = *module;
     includeOf[&s] = module.get();
     modules.push_back(std::move(module));
@@ -212,19 +227,32 @@ Value Compiler::ConstEval(const Expr& e) {
         }
     }
     case ExprKind::Binary: {
-        Value a = ConstEval(*e.args[0]);
-        Value b = ConstEval(*e.args[1]);
-        try {
-            if (e.op == Tok::AndAnd)
-                return Value::Bool(Truth(a) && Truth(b));
-            if (e.op == Tok::OrOr)
-                return Value::Bool(Truth(a) || Truth(b));
-            Value r;
-            BinaryOp(BinaryOpcode(e.op), r, a, b, kMaxConstString);
-            return r;
-        } catch (const ScriptError& err) {
-            Fail(e, err.message);
+        // Left-nested chains fold in a loop, not one call per operator.
+        std::vector<const Expr*> chain; // outermost first
+        const Expr* leftmost = &e;
+        while (leftmost->kind == ExprKind::Binary) {
+            chain.push_back(leftmost);
+            leftmost = leftmost->args[0].get();
         }
+        Value a = ConstEval(*leftmost);
+        for (size_t k = chain.size(); k-- > 0;) {
+            const Expr& node = *chain[k];
+            Value b = ConstEval(*node.args[1]);
+            try {
+                if (node.op == Tok::AndAnd) {
+                    a = Value::Bool(Truth(a) && Truth(b));
+                } else if (node.op == Tok::OrOr) {
+                    a = Value::Bool(Truth(a) || Truth(b));
+                } else {
+                    Value r;
+                    BinaryOp(BinaryOpcode(node.op), r, a, b, kMaxConstString);
+                    a = std::move(r);
+                }
+            } catch (const ScriptError& err) {
+                Fail(node, err.message);
+            }
+        }
+        return a;
     }
     default:
         Fail(e, "a define's value must be a constant");
@@ -260,10 +288,11 @@ Op Compiler::BinaryOpcode(Tok op) {
 
 // ---- emitting ------------------------------------------------------------------
 
-int Compiler::Emit(Op op, int a, int b, int c, int x) {
+int Compiler::Emit(Op op, int a, uint32_t b, uint32_t c, int x) {
     Proto& p = *fs->proto;
-    Instr in{op, static_cast<uint8_t>(x), static_cast<uint16_t>(a), static_cast<uint16_t>(b),
-             static_cast<uint16_t>(c)};
+    if (p.code.size() >= static_cast<size_t>(kMaxInstructions))
+        Fail(curLine, 1, "function too large (too many instructions)");
+    Instr in{op, static_cast<uint8_t>(x), static_cast<uint16_t>(a), b, c};
     p.code.push_back(in);
     p.lines.push_back({static_cast<uint32_t>(curLine), curFile});
     return static_cast<int>(p.code.size()) - 1;
@@ -300,7 +329,7 @@ int Compiler::Temp(const Expr& at) {
     return AllocReg(at.line, at.column);
 }
 
-uint16_t Compiler::Constant(const Value& v, const Expr& at) {
+uint32_t Compiler::Constant(const Value& v, const Expr& at) {
     std::pair<int, std::string> key{static_cast<int>(v.type), ""};
     if (v.type == ValueType::Str)
         key.second = v.AsStr();
@@ -308,17 +337,17 @@ uint16_t Compiler::Constant(const Value& v, const Expr& at) {
         key.second = std::to_string(v.bits);
     auto it = fs->constIndex.find(key);
     if (it != fs->constIndex.end())
-        return static_cast<uint16_t>(it->second | kConstFlag);
+        return static_cast<uint32_t>(it->second) | kConstFlag;
     int index = static_cast<int>(fs->proto->constants.size());
     if (index >= kMaxConstants)
         Fail(at, "function too large (too many constants)");
     fs->proto->constants.push_back(v);
     fs->constIndex[key] = index;
-    return static_cast<uint16_t>(index | kConstFlag);
+    return static_cast<uint32_t>(index) | kConstFlag;
 }
 
-uint16_t Compiler::NameConstant(const std::string& text, const Expr& at) {
-    return static_cast<uint16_t>(Constant(Value::Str(text), at) & ~kConstFlag);
+uint32_t Compiler::NameConstant(const std::string& text, const Expr& at) {
+    return Constant(Value::Str(text), at) & ~kConstFlag;
 }
 
 // ---- names ---------------------------------------------------------------------
@@ -392,11 +421,23 @@ void Compiler::CompileMain() {
     fs = nullptr;
 }
 
+// Declarations come from the first pass; every other statement is parsed
+// again here, compiled and dropped at once.
 void Compiler::MainStatements(const Module& module) {
-    for (const StmtPtr& s : module.stmts) {
+    StatementReader reader(module.source);
+    size_t nextKept = 0;
+    for (;;) {
         curFile = module.file;
+        int line = 0, column = 0;
+        StmtPtr fresh = reader.Next(&line, &column);
+        if (!fresh)
+            break;
+        const Stmt* s = fresh.get();
+        if (nextKept < module.stmts.size() &&
+            module.stmtStarts[nextKept] == std::make_pair(line, column))
+            s = module.stmts[nextKept++].get();
         if (s->kind == StmtKind::Include) {
-            auto it = includeOf.find(s.get());
+            auto it = includeOf.find(s);
             if (it != includeOf.end())
                 IncludedDeclarations(*it->second);
             continue;
@@ -411,6 +452,8 @@ void Compiler::MainStatements(const Module& module) {
 void Compiler::IncludedDeclarations(const Module& module) {
     for (const StmtPtr& s : module.stmts) {
         curFile = module.file;
+        if (!s)
+            continue;
         if (s->kind == StmtKind::VarDecl) {
             topLevelDecls.insert(s.get());
             Statement(*s);

@@ -24,11 +24,18 @@
 
 namespace tessera {
 
-// One parsed source file: the script itself or an included file.
+// One source file: the script itself or an included file. The first pass
+// parses only the declarations (functions, defines, variables, include and
+// use) and keeps them; the other top-level statements are parsed when the
+// top-level code is compiled, one at a time, and dropped at once, so that a
+// huge script never has its whole syntax tree in memory.
 struct Module {
     std::string path;
     uint32_t file = 0;
-    std::vector<StmtPtr> stmts;
+    std::string ownedSource; // an included file's text
+    std::string_view source;
+    std::vector<StmtPtr> stmts;                  // the declarations, in order
+    std::vector<std::pair<int, int>> stmtStarts; // line and column of each
 };
 
 struct FunctionInfo {
@@ -71,7 +78,7 @@ struct FuncState {
 
 // An operand: a register or constant (RK form) and its static type.
 struct Operand {
-    uint16_t rk;
+    uint32_t rk;
     DeclType type;
 };
 
@@ -90,7 +97,6 @@ private:
         Fail(at.line, at.column, message);
     }
 
-    std::vector<StmtPtr> Parse(std::string_view source, uint32_t file);
     static std::string CanonicalPath(const std::string& path);
 
     // ---- pass 1: names, signatures, defines, includes (Compiler.cpp) -------
@@ -98,7 +104,6 @@ private:
     int AddGlobal(const std::string& name, DeclType type, int line, int column);
     void CheckNewName(const std::string& name, int line, int column);
     void Collect(Module& module, int depth);
-    static bool ContainsDll(const Stmt& s);
     void Include(Module& from, const Stmt& s, int depth);
     Value ConstEval(const Expr& e);
     static constexpr size_t kMaxConstString = 1 << 20;
@@ -106,15 +111,15 @@ private:
 
     // ---- emitting (Compiler.cpp) -------------------------------------------
 
-    int Emit(Op op, int a = 0, int b = 0, int c = 0, int x = 0);
+    int Emit(Op op, int a = 0, uint32_t b = 0, uint32_t c = 0, int x = 0);
     int EmitJump(Op op = Op::JMP, int a = 0);
     int Here() const;
     void PatchTo(int jump, int target);
     void PatchHere(const std::vector<int>& jumps);
     int AllocReg(int line, int column);
     int Temp(const Expr& at);
-    uint16_t Constant(const Value& v, const Expr& at);
-    uint16_t NameConstant(const std::string& text, const Expr& at);
+    uint32_t Constant(const Value& v, const Expr& at);
+    uint32_t NameConstant(const std::string& text, const Expr& at);
 
     // ---- names (Compiler.cpp) ----------------------------------------------
 
@@ -192,6 +197,7 @@ private:
     std::unordered_map<std::string, DefineInfo> defines;
     FuncState* fs = nullptr;
     int curLine = 0;
+    std::pair<int, int> rootDeclStart{0, 0}; // the script's declaration the first pass is at
 };
 
 } // namespace tessera

@@ -18,7 +18,7 @@ namespace {
 
 const char* const kCompare[] = {"<", "<=", ">", ">="};
 
-std::string Operand(uint16_t rk, const Proto& proto) {
+std::string Operand(uint32_t rk, const Proto& proto) {
     if (!(rk & kConstFlag))
         return "R" + std::to_string(rk);
     size_t k = rk & ~kConstFlag;
@@ -66,8 +66,7 @@ void List(std::string& out, const Proto& proto, const char* title) {
             line += "R" + std::to_string(in.a) + " R" + std::to_string(in.b);
             break;
         case Op::LOADK:
-            line += "R" + std::to_string(in.a) + " " +
-                    Operand(static_cast<uint16_t>(in.b | kConstFlag), proto);
+            line += "R" + std::to_string(in.a) + " " + Operand(in.b | kConstFlag, proto);
             break;
         case Op::LOADINT:
             line += "R" + std::to_string(in.a) + " " + std::to_string(in.Sbx());
@@ -124,7 +123,7 @@ void List(std::string& out, const Proto& proto, const char* title) {
         case Op::CALLB:
         case Op::CALLX:
             line += "R" + std::to_string(in.a) + " " +
-                    (in.op == Op::CALLX ? Operand(static_cast<uint16_t>(in.b | kConstFlag), proto)
+                    (in.op == Op::CALLX ? Operand(in.b | kConstFlag, proto)
                                         : "#" + std::to_string(in.b)) +
                     " " + std::to_string(in.c);
             break;
@@ -138,8 +137,7 @@ void List(std::string& out, const Proto& proto, const char* title) {
                     std::to_string(in.b);
             break;
         case Op::FORINC:
-            line += "R" + std::to_string(in.a) +
-                    " += " + Operand(static_cast<uint16_t>(in.b | kConstFlag), proto) + " " +
+            line += "R" + std::to_string(in.a) + " += " + Operand(in.b | kConstFlag, proto) + " " +
                     kCompare[in.x & 3] + " " + Operand(in.c, proto);
             break;
         case Op::CONV:

@@ -84,8 +84,11 @@ constexpr Spelling kSpellings[] = {
 };
 
 Tok KeywordKind(std::string_view word) {
+    // Every reserved word starts with a lower-case letter and is 2 to 8 long.
+    if (word.size() < 2 || word.size() > 8 || word[0] < 'a' || word[0] > 'z')
+        return Tok::Ident;
     for (const Spelling& s : kSpellings)
-        if (s.kind >= Tok::KwInclude && word == s.text)
+        if (s.kind >= Tok::KwInclude && s.text[0] == word[0] && word == s.text)
             return s.kind;
     return Tok::Ident;
 }
@@ -108,22 +111,21 @@ int HexValue(char c) {
 
 class Lexer {
 public:
-    explicit Lexer(std::string_view source) : src(source) {}
+    explicit Lexer(std::string_view source) : src(source) {
+        // Editors on other systems start UTF-8 files with a byte-order mark.
+        if (src.substr(0, 3) == "\xEF\xBB\xBF")
+            pos = lineStart = 3;
+    }
 
-    std::vector<Token> Run() {
-        std::vector<Token> tokens;
-        for (;;) {
-            SkipBlanksAndComments();
-            Token token;
-            token.line = line;
-            token.column = Column();
-            if (pos >= src.size()) {
-                tokens.push_back(token);
-                return tokens;
-            }
+    // The next token; Tok::End at the end of the source, and again after.
+    Token Next() {
+        SkipBlanksAndComments();
+        Token token;
+        token.line = line;
+        token.column = Column();
+        if (pos < src.size())
             Scan(token);
-            tokens.push_back(std::move(token));
-        }
+        return token;
     }
 
 private:
@@ -395,8 +397,24 @@ const char* TokName(Tok kind) {
     return "?";
 }
 
+struct TokenStream::Impl : Lexer {
+    using Lexer::Lexer;
+};
+
+TokenStream::TokenStream(std::string_view source) : impl(std::make_unique<Impl>(source)) {}
+TokenStream::~TokenStream() = default;
+
+Token TokenStream::Next() {
+    return impl->Next();
+}
+
 std::vector<Token> Tokenize(std::string_view source) {
-    return Lexer(source).Run();
+    TokenStream stream(source);
+    std::vector<Token> tokens;
+    do
+        tokens.push_back(stream.Next());
+    while (tokens.back().kind != Tok::End);
+    return tokens;
 }
 
 } // namespace tessera

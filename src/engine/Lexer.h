@@ -2,6 +2,7 @@
 // Lexer: turns script text into tokens with line and column.
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -98,6 +99,24 @@ struct CompileError : std::runtime_error {
 
 // Readable spelling of a token kind, for messages and the disassembler.
 const char* TokName(Tok kind);
+
+// Reads `source` one token at a time, so that a parser need not hold every
+// token of a large script at once. `source` must outlive the stream.
+class TokenStream {
+public:
+    explicit TokenStream(std::string_view source);
+    ~TokenStream();
+    TokenStream(const TokenStream&) = delete;
+    TokenStream& operator=(const TokenStream&) = delete;
+
+    // The next token; Tok::End at the end, and again on every later call.
+    // Throws CompileError at a malformed token.
+    Token Next();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl;
+};
 
 // Splits `source` into tokens, ending with one Tok::End. Throws CompileError
 // at the first malformed token.

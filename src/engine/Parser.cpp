@@ -1,28 +1,38 @@
 #include "engine/Parser.h"
 
+#include <deque>
+
 namespace tessera {
 
 namespace {
 
-// Binary operators, loosest first. Every level is left-associative.
-struct BinaryLevel {
-    Tok ops[4];
-};
-constexpr BinaryLevel kPrecedence[] = {
-    {{Tok::OrOr}},
-    {{Tok::AndAnd}},
-    {{Tok::Eq, Tok::Ne}},
-    {{Tok::Lt, Tok::Le, Tok::Gt, Tok::Ge}},
-    {{Tok::Plus, Tok::Minus}},
-    {{Tok::Star, Tok::Slash, Tok::Percent}},
-};
-constexpr int kLevels = sizeof kPrecedence / sizeof kPrecedence[0];
-
-bool InLevel(int level, Tok kind) {
-    for (Tok op : kPrecedence[level].ops)
-        if (op == kind && op != Tok::End)
-            return true;
-    return false;
+// Binary operators by precedence level, loosest (0) first; -1 for tokens
+// that are not binary operators. Every level is left-associative.
+constexpr int kLevels = 6;
+int BinaryLevel(Tok kind) {
+    switch (kind) {
+    case Tok::OrOr:
+        return 0;
+    case Tok::AndAnd:
+        return 1;
+    case Tok::Eq:
+    case Tok::Ne:
+        return 2;
+    case Tok::Lt:
+    case Tok::Le:
+    case Tok::Gt:
+    case Tok::Ge:
+        return 3;
+    case Tok::Plus:
+    case Tok::Minus:
+        return 4;
+    case Tok::Star:
+    case Tok::Slash:
+    case Tok::Percent:
+        return 5;
+    default:
+        return -1;
+    }
 }
 
 bool IsTypeKeyword(Tok kind) {
@@ -49,16 +59,81 @@ DeclType TypeOf(Tok kind) {
     }
 }
 
+} // namespace
+
+// Tokens come from the lexer as the parser needs them and are dropped after
+// each top-level statement; a deque keeps references to the tokens of the
+// statement being parsed valid while more are read.
 class Parser {
 public:
-    explicit Parser(std::vector<Token> t) : tokens(std::move(t)) {}
+    explicit Parser(std::string_view source) : lexer(source) {}
 
     // script := { topLevel } END
-    std::vector<StmtPtr> Script() {
-        std::vector<StmtPtr> stmts;
-        while (Cur().kind != Tok::End)
-            stmts.push_back(TopLevel());
-        return stmts;
+    // One top-level statement, or null at the end.
+    StmtPtr NextTopLevel(int* line, int* column) {
+        DropRead();
+        if (Cur().kind == Tok::End)
+            return nullptr;
+        if (line) {
+            *line = Cur().line;
+            *column = Cur().column;
+        }
+        return TopLevel();
+    }
+
+    // The next top-level declaration, skipping the statements between token
+    // by token without building them: a declaration starts at brace and
+    // bracket depth 0 after a ';' or '}' (or at the start), where no
+    // if/while/for body can begin. Errors in skipped statements are left for
+    // the full parse.
+    StmtPtr NextDeclaration(bool& skippedDll, int& line, int& column) {
+        DropRead();
+        int parens = 0, braces = 0;
+        bool atStart = true;
+        for (;;) {
+            // Skipped tokens never enter the buffer.
+            Token t;
+            if (tokens.empty()) {
+                t = lexer.Next();
+            } else {
+                t = std::move(tokens.front());
+                tokens.pop_front();
+            }
+            bool end = t.kind == Tok::End;
+            if (end || (atStart && (IsTypeKeyword(t.kind) || t.kind == Tok::KwFunction ||
+                                    t.kind == Tok::KwDefine || t.kind == Tok::KwInclude ||
+                                    t.kind == Tok::KwUse))) {
+                line = t.line;
+                column = t.column;
+                tokens.push_front(std::move(t));
+                current = nullptr;
+                return end ? nullptr : TopLevel();
+            }
+            switch (t.kind) {
+            case Tok::KwDll:
+            case Tok::KwUnload:
+                skippedDll = true;
+                break;
+            case Tok::LParen:
+            case Tok::LBracket:
+                ++parens;
+                break;
+            case Tok::RParen:
+            case Tok::RBracket:
+                parens = parens > 0 ? parens - 1 : 0;
+                break;
+            case Tok::LBrace:
+                ++braces;
+                break;
+            case Tok::RBrace:
+                braces = braces > 0 ? braces - 1 : 0;
+                break;
+            default:
+                break;
+            }
+            atStart =
+                parens == 0 && braces == 0 && (t.kind == Tok::Semicolon || t.kind == Tok::RBrace);
+        }
     }
 
     // literalList := [ literal { "," literal } ] END
@@ -104,12 +179,31 @@ public:
     }
 
 private:
-    const Token& Cur() const { return tokens[pos]; }
-    const Token& Next() const { return tokens[pos + 1 < tokens.size() ? pos + 1 : pos]; }
+    // Forgets the tokens already parsed; only between statements.
+    void DropRead() {
+        tokens.erase(tokens.begin(), tokens.begin() + static_cast<std::ptrdiff_t>(pos));
+        pos = 0;
+        current = nullptr;
+    }
+
+    // Token `index` of the buffer, reading up to it; the End token past the end.
+    const Token& At(size_t index) {
+        while (tokens.size() <= index && (tokens.empty() || tokens.back().kind != Tok::End))
+            tokens.push_back(lexer.Next());
+        return tokens[index < tokens.size() ? index : tokens.size() - 1];
+    }
+    const Token& Cur() {
+        if (!current)
+            current = &At(pos);
+        return *current;
+    }
+    const Token& Next() { return At(pos + 1); }
     const Token& Advance() {
-        const Token& t = tokens[pos];
-        if (pos + 1 < tokens.size())
+        const Token& t = Cur();
+        if (t.kind != Tok::End) {
             ++pos;
+            current = nullptr;
+        }
         return t;
     }
     bool Accept(Tok kind) {
@@ -235,13 +329,24 @@ private:
         case Tok::LBrace:
             return Block();
         case Tok::KwIf: {
-            // if := "if" "(" expr ")" statement [ "else" statement ]
+            // if := "if" "(" expr ")" statement { "else" "if" "(" expr ")" statement }
+            //       [ "else" statement ]
+            // An `else if` continues the chain rather than nesting in it, so
+            // generated chains of any length parse in this one loop.
             Advance();
             auto s = Make<Stmt>(StmtKind::If, t);
             s->cond = Condition();
             s->body = Statement();
-            if (Accept(Tok::KwElse))
-                s->elseBody = Statement();
+            while (Accept(Tok::KwElse)) {
+                if (Cur().kind != Tok::KwIf) {
+                    s->elseBody = Statement();
+                    break;
+                }
+                auto branch = Make<Stmt>(StmtKind::If, Advance());
+                branch->cond = Condition();
+                branch->body = Statement();
+                s->stmts.push_back(std::move(branch));
+            }
             return s;
         }
         case Tok::KwWhile: {
@@ -374,7 +479,7 @@ private:
         const Token& t = Advance();
         Expect(Tok::LParen, "'(' after 'for'");
         if (IsTypeKeyword(Cur().kind) && Next().kind == Tok::Ident &&
-            tokens[pos + 2].kind == Tok::KwIn) {
+            At(pos + 2).kind == Tok::KwIn) {
             auto s = Make<Stmt>(StmtKind::ForIn, t);
             s->type = TypeOf(Advance().kind);
             s->name = Advance().text;
@@ -427,19 +532,17 @@ private:
     // expr := binary(0)
     ExprPtr Expression() { return Binary(0); }
 
-    // binary(n) := binary(n+1) { OP(n) binary(n+1) }, OP(n) from the precedence table;
-    // binary(levels) := unary
-    ExprPtr Binary(int level) {
-        if (level == kLevels)
-            return Unary();
-        ExprPtr left = Binary(level + 1);
-        while (InLevel(level, Cur().kind)) {
+    // binary(n) := unary { OP binary(m + 1) }, for operators OP of a level m >= n
+    // (precedence climbing: a chain of one level is built in this loop, left-nested)
+    ExprPtr Binary(int minLevel) {
+        ExprPtr left = Unary();
+        for (int level; (level = BinaryLevel(Cur().kind)) >= minLevel;) {
             const Token& op = Advance();
             Nest nest(*this, op);
             auto e = Make<Expr>(ExprKind::Binary, op);
             e->op = op.kind;
             e->args.push_back(std::move(left));
-            e->args.push_back(Binary(level + 1));
+            e->args.push_back(level + 1 < kLevels ? Binary(level + 1) : Unary());
             left = std::move(e);
         }
         return left;
@@ -587,19 +690,35 @@ private:
         }
     }
 
-    std::vector<Token> tokens;
+    TokenStream lexer;
+    std::deque<Token> tokens;
     size_t pos = 0;
+    const Token* current = nullptr; // tokens[pos] once read
     int depth = 0;
 };
 
-} // namespace
+StatementReader::StatementReader(std::string_view source)
+    : parser(std::make_unique<Parser>(source)) {}
+StatementReader::~StatementReader() = default;
+
+StmtPtr StatementReader::Next(int* line, int* column) {
+    return parser->NextTopLevel(line, column);
+}
+
+StmtPtr StatementReader::NextDeclaration(bool& skippedDll, int& line, int& column) {
+    return parser->NextDeclaration(skippedDll, line, column);
+}
 
 std::vector<StmtPtr> ParseScript(std::string_view source) {
-    return Parser(Tokenize(source)).Script();
+    StatementReader reader(source);
+    std::vector<StmtPtr> stmts;
+    while (StmtPtr s = reader.Next())
+        stmts.push_back(std::move(s));
+    return stmts;
 }
 
 std::vector<ExprPtr> ParseLiteralList(std::string_view text) {
-    return Parser(Tokenize(text)).LiteralList();
+    return Parser(text).LiteralList();
 }
 
 } // namespace tessera

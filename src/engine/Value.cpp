@@ -1,6 +1,6 @@
 #include "engine/Value.h"
 
-#include <cinttypes>
+#include <charconv>
 #include <cstdio>
 
 namespace tessera {
@@ -58,6 +58,10 @@ void Value::Destroy() {
 }
 
 ListObj* ListHeap::NewList() {
+    if (liveCount >= collectAt) {
+        CollectCycles();
+        collectAt = liveCount * 2 > kMinCollectAt ? liveCount * 2 : kMinCollectAt;
+    }
     auto* list = new ListObj();
     list->heap = this;
     list->nextLive = live;
@@ -91,6 +95,51 @@ void ListHeap::Free(ListObj* list) {
     freeing = false;
 }
 
+// Trial deletion: subtract from each list's count the references other
+// lists hold to it. A list left with references is held from outside (a
+// variable, a register, the host); it and everything it reaches stay. The
+// rest are cycles nothing can reach any more: pin them, empty them (which
+// drops their references to each other), then drop the pins.
+size_t ListHeap::CollectCycles() {
+    for (ListObj* list = live; list; list = list->nextLive) {
+        list->outsideRefs = list->refs;
+        list->reached = false;
+    }
+    for (ListObj* list = live; list; list = list->nextLive)
+        for (const Value& item : list->items)
+            if (item.type == ValueType::List)
+                --item.AsList()->outsideRefs;
+    std::vector<ListObj*> work;
+    for (ListObj* list = live; list; list = list->nextLive)
+        if (list->outsideRefs > 0 && !list->reached) {
+            list->reached = true;
+            work.push_back(list);
+        }
+    while (!work.empty()) {
+        ListObj* list = work.back();
+        work.pop_back();
+        for (const Value& item : list->items)
+            if (item.type == ValueType::List && !item.AsList()->reached) {
+                item.AsList()->reached = true;
+                work.push_back(item.AsList());
+            }
+    }
+    std::vector<ListObj*> garbage;
+    for (ListObj* list = live; list; list = list->nextLive)
+        if (!list->reached) {
+            ++list->refs;
+            garbage.push_back(list);
+        }
+    for (ListObj* list : garbage) {
+        std::vector<Value> items;
+        items.swap(list->items);
+    }
+    for (ListObj* list : garbage)
+        if (--list->refs == 0)
+            Free(list);
+    return garbage.size();
+}
+
 void ListHeap::FreeAll() {
     // Pin every live list, empty them all (which cannot free a pinned one),
     // then drop the pins.
@@ -120,12 +169,51 @@ constexpr int kMaxTextDepth = 64;
 constexpr size_t kMaxListText = size_t{64} << 20;
 constexpr int64_t kMaxCompareSteps = 1 << 20;
 
+// A string as a Tessera literal, so that a list's text reads back as the
+// same list: quotes, backslashes and control bytes get their escapes.
+void AppendQuoted(std::string& out, const std::string& text) {
+    out += '"';
+    for (char ch : text) {
+        auto byte = static_cast<unsigned char>(ch);
+        switch (ch) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\0':
+            out += "\\0";
+            break;
+        default:
+            if (byte < 0x20 || byte == 0x7f) {
+                static const char kHex[] = "0123456789abcdef";
+                out += "\\x";
+                out += kHex[byte >> 4];
+                out += kHex[byte & 15];
+            } else {
+                out += ch;
+            }
+        }
+    }
+    out += '"';
+}
+
 void AppendTextAt(std::string& out, const Value& value, int depth) {
     switch (value.type) {
     case ValueType::Int: {
         char buffer[24];
-        int n = std::snprintf(buffer, sizeof buffer, "%" PRId64, value.AsInt());
-        out.append(buffer, static_cast<size_t>(n));
+        auto end = std::to_chars(buffer, buffer + sizeof buffer, value.AsInt()).ptr;
+        out.append(buffer, static_cast<size_t>(end - buffer));
         break;
     }
     case ValueType::Float:
@@ -150,9 +238,7 @@ void AppendTextAt(std::string& out, const Value& value, int depth) {
             if (k)
                 out += ", ";
             if (items[k].type == ValueType::Str) {
-                out += '"';
-                out += items[k].AsStr();
-                out += '"';
+                AppendQuoted(out, items[k].AsStr());
             } else {
                 AppendTextAt(out, items[k], depth + 1);
             }

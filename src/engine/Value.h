@@ -37,8 +37,8 @@ struct StrObj : HeapObject {
 struct ListObj;
 
 // Every live list of one engine, so that lists caught in reference cycles
-// (a list appended to itself) are freed when a run ends, and so that freeing
-// a deeply nested list does not recurse on the C stack.
+// (a list appended to itself) are found and freed, and so that freeing a
+// deeply nested list does not recurse on the C stack.
 class ListHeap {
 public:
     ListHeap() = default;
@@ -46,7 +46,11 @@ public:
     ListHeap& operator=(const ListHeap&) = delete;
     ~ListHeap() { FreeAll(); }
 
+    // A new list; when the heap has doubled since the last collection it
+    // first frees the cycles nothing outside the heap can reach.
     ListObj* NewList();
+    // Frees every list reachable only from other lists; returns how many.
+    size_t CollectCycles();
     // Breaks every cycle and frees every list still alive.
     void FreeAll();
     size_t LiveCount() const { return liveCount; }
@@ -54,9 +58,11 @@ public:
 private:
     friend struct ListObj;
     friend class Value;
+    static constexpr size_t kMinCollectAt = size_t{1} << 16;
     void Free(ListObj* list);
     ListObj* live = nullptr;
     size_t liveCount = 0;
+    size_t collectAt = kMinCollectAt;
     std::vector<ListObj*> pending;
     bool freeing = false;
 };
@@ -177,6 +183,10 @@ struct ListObj : HeapObject {
     ListHeap* heap = nullptr;
     ListObj* prevLive = nullptr;
     ListObj* nextLive = nullptr;
+    // Scratch of the cycle collector: references not held by other lists,
+    // and whether a list held from outside reaches this one.
+    uint32_t outsideRefs = 0;
+    bool reached = false;
 };
 
 // Text form used by Str, Print and string concatenation: ints in decimal,

@@ -118,13 +118,39 @@ TEST(Compiler, ErrorsNameFileLineAndColumn) {
     EXPECT_EQ(CompileError("continue;"), "c.tsc:1:1: error: 'continue' outside a loop");
 }
 
+// The declaration pass skips statements unparsed; the first error of the
+// script is still the one reported.
+TEST(Compiler, FirstErrorWinsOverLaterDeclarationErrors) {
+    struct Case {
+        const char* source;
+        const char* error;
+    } cases[] = {
+        {"x = ;\nint y;\nint y;\n", "c.tsc:1:5: error: expected an expression, found ';'"},
+        {"int y;\nint y;\nx = ;\n", "c.tsc:2:5: error: 'y' is already declared"},
+        {"if (1) { Print(1) }\ninclude \"/nonexistent/x.tsc\";\n",
+         "c.tsc:1:19: error: expected ';', found '}'"},
+        {"Print(1);\nfunction int f( { }\n",
+         "c.tsc:2:17: error: expected a parameter type, found '{'"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CompileError(c.source), c.error) << c.source;
+}
+
+// Constant indexes past 16 bits stay exact: the last of 70,000 distinct
+// strings is the one loaded, not one 65,536 places earlier.
 TEST(Compiler, ManyConstantsAndRegistersStayWithinLimits) {
     std::string source;
-    for (int k = 0; k < 40000; ++k)
+    for (int k = 0; k < 70000; ++k)
         source += "Print(\"s" + std::to_string(k) + "\");\n";
-    std::string error;
-    EXPECT_FALSE(CompileSource("c.tsc", source, error));
-    EXPECT_NE(error.find("too many constants"), std::string::npos) << error;
+    auto program = Compile(source);
+    ASSERT_TRUE(program);
+    EXPECT_EQ(program->main.constants.size(), 70000u);
+    std::string listing = Disassemble(*program);
+    EXPECT_NE(listing.find("\"s69999\""), std::string::npos);
+    std::string tooMany;
+    for (int k = 0; k < 0x7fff + 10; ++k)
+        tooMany += "int v" + std::to_string(k) + " = " + std::to_string(k) + ";\n";
+    EXPECT_NE(CompileError(tooMany).find("too many global variables"), std::string::npos);
 }
 
 } // namespace
