@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <future>
 #include <thread>
 
 #include <X11/Xlib.h>
@@ -86,6 +87,32 @@ TEST_F(X11DesktopTest, ModifiersAreNotLeftDown) {
     ASSERT_TRUE(desktop->TypeKeys("<CTRL><ALT>", kFast, {}).ok);
     ASSERT_TRUE(desktop->TypeKeys("z", kFast, {}).ok);
     EXPECT_EQ(target.Received(1), "z");
+}
+
+// A macro started by its hotkey begins typing while the user still holds
+// the trigger keys: they never combine with what is typed, whether the user
+// lets go soon or keeps holding past the wait.
+TEST_F(X11DesktopTest, TypingWaitsForTheUsersHeldKeys) {
+    for (const auto hold : {std::chrono::milliseconds(300), std::chrono::milliseconds(1500)}) {
+        CTypingTarget target(server->Name());
+        Display* user = XOpenDisplay(server->Name().c_str());
+        ASSERT_NE(user, nullptr);
+        for (KeySym key : {XK_Control_L, XK_Alt_L, XK_p})
+            SendKey(user, key, true);
+        auto typing = std::async(std::launch::async, [&] {
+            return desktop->TypeKeys("Preis: 5\xE2\x82\xAC", KeyPacing{2, 2}, {});
+        });
+        std::this_thread::sleep_for(hold);
+        for (KeySym key : {XK_p, XK_Alt_L, XK_Control_L})
+            SendKey(user, key, false);
+        XCloseDisplay(user);
+        EXPECT_TRUE(typing.get().ok);
+        // The user's own Ctrl+Alt+P (repeated while held) is theirs.
+        std::string received = target.Received(11 + 4);
+        for (size_t at; (at = received.find("^M-p")) != std::string::npos;)
+            received.erase(at, 4);
+        EXPECT_EQ(received, "Preis: 5\xE2\x82\xAC") << "held " << hold.count() << " ms";
+    }
 }
 
 TEST_F(X11DesktopTest, MouseClicksReachTheWindowUnderThePointer) {
