@@ -116,8 +116,8 @@ TEST_P(TesseraStops, NothingIsLeftHeld) {
     std::filesystem::remove(file);
 }
 
-const std::string kLongCapitals = "SetKeyDelay(3, 3);\nTypeKeys(\"" + std::string(3000, 'Q') +
-                                  "\");\n";
+const std::string kLongCapitals =
+    "SetKeyDelay(3, 3);\nTypeKeys(\"" + std::string(3000, 'Q') + "\");\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Endings, TesseraStops,
