@@ -73,6 +73,8 @@ public:
                     XRefreshKeyboardMapping(&event.xmapping);
                 else if (event.type == KeyPress)
                     Describe(event.xkey, text);
+                if (lagPerEvent.count() > 0)
+                    std::this_thread::sleep_for(lagPerEvent);
                 else if (event.type == ButtonPress || event.type == ButtonRelease)
                     clicks.push_back(std::string(event.type == ButtonPress ? "down " : "up ") +
                                      std::to_string(event.xbutton.button) + " at " +
@@ -89,6 +91,8 @@ public:
     Display* display = nullptr;
     Window window = 0;
     std::vector<std::string> clicks;
+    // A slow application: this long for every event it reads.
+    std::chrono::milliseconds lagPerEvent{0};
 
 private:
     static void Describe(XKeyEvent& key, std::string& text) {

@@ -115,6 +115,21 @@ TEST_F(X11DesktopTest, TypingWaitsForTheUsersHeldKeys) {
     }
 }
 
+// A borrowed keycode stays mapped until an application that lags 10 ms per
+// event behind has read its events, even when the desktop closes at once
+// (tessera ending right after typing).
+TEST_F(X11DesktopTest, ASlowApplicationReadsBorrowedKeysAfterTheEnd) {
+    CTypingTarget target(server->Name());
+    target.lagPerEvent = std::chrono::milliseconds(10);
+    auto typing = std::async(std::launch::async, [&] {
+        const DesktopResult result = desktop->TypeKeys("Preis: 5\xE2\x82\xAC", kFast, {});
+        desktop.reset();
+        return result;
+    });
+    EXPECT_EQ(target.Received(11, std::chrono::seconds(3)), "Preis: 5\xE2\x82\xAC");
+    EXPECT_TRUE(typing.get().ok);
+}
+
 TEST_F(X11DesktopTest, MouseClicksReachTheWindowUnderThePointer) {
     CTypingTarget target(server->Name());
     ASSERT_TRUE(desktop->MouseClick(60, 50, MouseButton::Right).ok);
