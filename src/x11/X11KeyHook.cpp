@@ -244,6 +244,33 @@ void CX11KeyHook::ReleaseKeybHook() {
     session.reset();
 }
 
+int HookCodeForKeycode(unsigned keycode, const std::string& name) {
+    static std::mutex guard;
+    static Display* display = nullptr;
+    static std::string openedName;
+    std::lock_guard lock(guard);
+    std::string cause;
+    if (display && openedName != name) {
+        XCloseDisplay(display);
+        display = nullptr;
+    }
+    if (!display) {
+        display = OpenX11Display(name, cause);
+        openedName = name;
+    }
+    if (!display)
+        return 0;
+    XkbDescPtr keyboard = XkbGetMap(display, XkbAllClientInfoMask, XkbUseCoreKbd);
+    XkbStateRec state{};
+    XkbGetState(display, XkbUseCoreKbd, &state);
+    const unsigned numLockMask = XkbKeysymToModifiers(display, XK_Num_Lock);
+    const bool numLock = numLockMask && (state.locked_mods & numLockMask) == numLockMask;
+    const int code = CodeForKeycode(keyboard, keycode, state.group, numLock);
+    if (keyboard)
+        XkbFreeKeyboard(keyboard, 0, True);
+    return code;
+}
+
 std::unique_ptr<IKeyHook> MakeKeyHook(CX11KeyHook::ReportFn report, std::string* why) {
     std::string problem = CX11KeyHook::Probe();
     if (why)

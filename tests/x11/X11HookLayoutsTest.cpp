@@ -136,6 +136,21 @@ TEST_F(HookUnderLayouts, TheFirstPressAfterEachChangeReadsTheNewLayout) {
     }
 }
 
+// The trigger box asks the same translation by keycode: on AZERTY the digit
+// row records digits, the German Z key <Z>.
+TEST_F(HookUnderLayouts, TheTriggerBoxGetsTheHooksCodes) {
+    const LayoutKey cases[] = {{"fr", 0, "AE01", '1'},
+                               {"fr", 0, "AE07", '7'},
+                               {"de", 0, "AD06", 'Z'},
+                               {"us", 0, "AE07", '7'}};
+    for (const LayoutKey& each : cases) {
+        ASSERT_EQ(server.SetKeymap({"-layout", each.layouts}), "");
+        EXPECT_EQ(HookCodeForKeycode(KeycodeNamed(sender, each.keyName), server.Name()), each.code)
+            << each.keyName << " under " << each.layouts;
+        EXPECT_EQ(CodeOf(each.keyName), each.code) << "the hook agrees";
+    }
+}
+
 TEST_F(HookUnderLayouts, KeypadFollowsNumLock) {
     const unsigned numLock = XkbKeysymToModifiers(sender, XK_Num_Lock);
     ASSERT_NE(numLock, 0u);
