@@ -58,9 +58,10 @@ int PacingArg(const Value* args, int index) {
 // SetKeyDelay(ms [, holdMs]): the pause after each key TypeKeys plays and
 // how long each key is held, for the rest of the run.
 void SetKeyDelay(BuiltinContext& ctx, Value* args, int argc, Value&) {
-    ctx.keyDelayMs = PacingArg(args, 0);
-    if (argc > 1)
-        ctx.keyHoldMs = PacingArg(args, 1);
+    const int delayMs = PacingArg(args, 0);
+    const int holdMs = argc > 1 ? PacingArg(args, 1) : ctx.keyHoldMs;
+    ctx.keyDelayMs = delayMs;
+    ctx.keyHoldMs = holdMs;
 }
 
 void MouseMove(BuiltinContext& ctx, Value* args, int, Value&) {
