@@ -26,6 +26,9 @@ struct BuiltinContext {
     size_t maxString = 0;
     size_t maxList = 0;
     bool systemAccess = true;
+    // TypeKeys pacing, set by SetKeyDelay for the rest of the run.
+    int keyDelayMs = 2;
+    int keyHoldMs = 2;
 
     bool StopRequested() const { return stopFlag && stopFlag->load(std::memory_order_relaxed); }
     // Sleeps up to `milliseconds`, waking every few milliseconds to honour

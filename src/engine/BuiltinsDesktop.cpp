@@ -39,8 +39,29 @@ void Alert(BuiltinContext& ctx, Value* args, int, Value&) {
     Check(DesktopOf(ctx).Alert(ToText(args[0])));
 }
 
+// Types keys; a Stop between two keys ends the script.
 void TypeKeys(BuiltinContext& ctx, Value* args, int, Value&) {
-    Check(DesktopOf(ctx).TypeKeys(ArgStr(args, 0)));
+    IDesktop& desktop = DesktopOf(ctx);
+    const KeyPacing pacing{ctx.keyDelayMs, ctx.keyHoldMs};
+    Check(desktop.TypeKeys(ArgStr(args, 0), pacing, [&ctx] { return ctx.StopRequested(); }));
+    if (ctx.StopRequested())
+        throw StopSignal{"script stopped"};
+}
+
+int PacingArg(const Value* args, int index) {
+    const int64_t ms = ArgInt(args, index);
+    if (ms < 0 || ms > 10000)
+        throw ScriptError{"the time " + std::to_string(ms) + " is not between 0 and 10000 ms"};
+    return static_cast<int>(ms);
+}
+
+// SetKeyDelay(ms [, holdMs]): the pause after each key TypeKeys plays and
+// how long each key is held, for the rest of the run.
+void SetKeyDelay(BuiltinContext& ctx, Value* args, int argc, Value&) {
+    const int delayMs = PacingArg(args, 0);
+    const int holdMs = argc > 1 ? PacingArg(args, 1) : ctx.keyHoldMs;
+    ctx.keyDelayMs = delayMs;
+    ctx.keyHoldMs = holdMs;
 }
 
 void MouseMove(BuiltinContext& ctx, Value* args, int, Value&) {
@@ -94,6 +115,7 @@ void WinGetActiveTitle(BuiltinContext& ctx, Value*, int, Value& result) {
 const BuiltinInfo kDesktopBuiltins[] = {
     {"Alert", 1, 1, DeclType::Void, Alert},
     {"TypeKeys", 1, 1, DeclType::Void, TypeKeys},
+    {"SetKeyDelay", 1, 2, DeclType::Void, SetKeyDelay},
     {"MouseMove", 2, 2, DeclType::Void, MouseMove},
     {"MouseClick", 2, 3, DeclType::Void, MouseClick},
     {"MouseDown", 0, 1, DeclType::Void, MouseDown},

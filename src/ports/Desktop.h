@@ -17,6 +17,13 @@ struct DesktopResult {
     static DesktopResult Fail(std::string why) { return {false, std::move(why)}; }
 };
 
+// How fast TypeKeys plays: the pause after each key and the time each key
+// is held down, in milliseconds. Scripts set it with SetKeyDelay.
+struct KeyPacing {
+    int delayMs = 2;
+    int holdMs = 2;
+};
+
 enum class MouseButton : int { Left = 1, Middle = 2, Right = 3 };
 
 class IDesktop {
@@ -27,8 +34,10 @@ public:
     virtual DesktopResult Alert(const std::string& message) = 0;
 
     // Types `keys` in the key syntax of TypeKeys (characters, <NAME> tokens,
-    // held modifiers).
-    virtual DesktopResult TypeKeys(const std::string& keys) = 0;
+    // held modifiers). `stopRequested` is polled between keys: a Stop ends
+    // the typing early (with every key released) and returns Ok.
+    virtual DesktopResult TypeKeys(const std::string& keys, const KeyPacing& pacing,
+                                   const std::function<bool()>& stopRequested) = 0;
     virtual DesktopResult MouseMove(int x, int y) = 0;
     virtual DesktopResult MouseClick(int x, int y, MouseButton button) = 0;
     virtual DesktopResult MouseDown(MouseButton button) = 0;

@@ -1,9 +1,21 @@
 #include "triggers/TriggerEdit.h"
 
 #include "schedule/RunQueuePorts.h"
+#include "triggers/KeyNames.h"
 #include "triggers/TriggerEditKeys.h"
 
 #include <QKeyEvent>
+
+namespace {
+CTriggerEdit::NativeKeyFn& NativeKeyCodes() {
+    static CTriggerEdit::NativeKeyFn codes;
+    return codes;
+}
+} // namespace
+
+void CTriggerEdit::SetNativeKeyCodes(NativeKeyFn codes) {
+    NativeKeyCodes() = std::move(codes);
+}
 
 CTriggerEdit::CTriggerEdit(QWidget* parent) : QLineEdit(parent) {
     // Only key presses change the text: no pasting, dropping or undo.
@@ -29,8 +41,11 @@ void CTriggerEdit::keyPressEvent(QKeyEvent* event) {
     event->accept();
     if (event->isAutoRepeat())
         return; // a held key is one press
-    const int code =
-        VirtualKeyForQtKey(event->key(), event->modifiers().testFlag(Qt::KeypadModifier));
+    int code = 0;
+    if (NativeKeyCodes() && event->nativeScanCode())
+        code = NativeKeyCodes()(event->nativeScanCode());
+    if (code <= 0 || code == vk::Unmapped)
+        code = VirtualKeyForQtKey(event->key(), event->modifiers().testFlag(Qt::KeypadModifier));
     std::string combination = text().toStdString();
     if (!AppendKeyToken(combination, code, upperCase, allowRepeat))
         return;

@@ -7,6 +7,8 @@
 
 #include <QLineEdit>
 
+#include <functional>
+
 class IKeyHookControl;
 
 class CTriggerEdit : public QLineEdit {
@@ -16,6 +18,13 @@ public:
 
     // Released on focus in, installed again on focus out; none by default.
     void SetHookControl(IKeyHookControl* control) { hookControl = control; }
+
+    // The code the key hook reports for a key press by its native scan code
+    // (the X keycode); 0 when it has none. When set, the box records exactly
+    // what the hook reports (the digit row of an AZERTY keyboard as digits);
+    // without it, the code comes from Qt's key.
+    using NativeKeyFn = std::function<int(unsigned nativeScanCode)>;
+    static void SetNativeKeyCodes(NativeKeyFn codes);
 
     bool upperCase = true;    // letter tokens upper case ("<A>")
     bool allowRepeat = false; // a key pressed again adds its token again

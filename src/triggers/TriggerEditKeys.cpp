@@ -41,7 +41,6 @@ constexpr int F24 = 0x01000047;
 constexpr int SuperL = 0x01000053;
 constexpr int SuperR = 0x01000054;
 constexpr int Menu = 0x01000055;
-constexpr int AltGr = 0x01001103;
 } // namespace qtkey
 
 struct KeyPair {
@@ -49,8 +48,9 @@ struct KeyPair {
     int code;
 };
 
-// Keys that mean the same wherever they are.
-constexpr std::array<KeyPair, 32> kNamedKeys{{
+// Keys that mean the same wherever they are. AltGr is not Alt: it types
+// characters, and has no code.
+constexpr std::array<KeyPair, 31> kNamedKeys{{
     {qtkey::Escape, vk::Esc},
     {qtkey::Tab, vk::Tab},
     {qtkey::Backtab, vk::Tab},
@@ -74,7 +74,6 @@ constexpr std::array<KeyPair, 32> kNamedKeys{{
     {qtkey::Control, vk::Ctrl},
     {qtkey::Meta, vk::Alt},
     {qtkey::Alt, vk::Alt},
-    {qtkey::AltGr, vk::Alt},
     {qtkey::CapsLock, vk::Caps},
     {qtkey::NumLock, vk::NumLock},
     {qtkey::ScrollLock, vk::ScrollLock},
@@ -111,8 +110,6 @@ int KeypadCode(int qtKey) {
         return vk::Decimal;
     case ',':
         return vk::Separator;
-    case qtkey::Delete:
-        return vk::Decimal;
     default:
         return 0;
     }

@@ -8,10 +8,13 @@
 
 #include "ports/Desktop.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct KeyAction;
@@ -31,12 +34,9 @@ public:
     CX11Desktop(const CX11Desktop&) = delete;
     CX11Desktop& operator=(const CX11Desktop&) = delete;
 
-    // Pause after each key event, in milliseconds (default 2); some programs
-    // drop keys that come faster.
-    void SetKeyDelay(int milliseconds) { keyDelayMs = milliseconds < 0 ? 0 : milliseconds; }
-
     DesktopResult Alert(const std::string& message) override;
-    DesktopResult TypeKeys(const std::string& keys) override;
+    DesktopResult TypeKeys(const std::string& keys, const KeyPacing& keyPacing,
+                           const std::function<bool()>& stopRequested) override;
     DesktopResult MouseMove(int x, int y) override;
     DesktopResult MouseClick(int x, int y, MouseButton button) override;
     DesktopResult MouseDown(MouseButton button) override;
@@ -52,15 +52,38 @@ public:
 private:
     CX11Desktop(_XDisplay* display, AlertFn alert);
 
-    // Key playback (X11Desktop.cpp).
+    // How to type one keysym: a key, the layout group to select (-1: any)
+    // and the modifiers (Shift, AltGr) to hold.
+    struct Stroke {
+        unsigned keycode = 0;
+        int group = -1;
+        unsigned modifiers = 0;
+    };
+    // A spare keycode this object mapped to a keysym.
+    struct Borrowed {
+        unsigned keycode;
+        unsigned long keysym;
+        std::chrono::steady_clock::time_point lastUsed;
+    };
+
+    // Key playback (X11Playback.cpp).
     DesktopResult Perform(const KeyAction& action);
     DesktopResult SendKeysym(unsigned long keysym, bool down, bool tap);
     DesktopResult TypeCharacter(char32_t character);
-    // A keycode that types `keysym` and the shift level (0 or 1) it needs;
-    // maps a spare keycode to it when the keyboard map has none.
-    bool KeycodeFor(unsigned long keysym, unsigned& keycode, int& level);
+    // How to type `keysym`; borrows a spare keycode when no key has it.
+    bool StrokeFor(unsigned long keysym, Stroke& stroke);
+    bool Borrow(unsigned long keysym, Stroke& stroke);
     void LoadKeyboardMap();
-    void FakeKey(unsigned keycode, bool down);
+    void SelectGroup(int group);
+    void FakeKey(unsigned keycode, bool down, int pauseMs);
+    void FakeButton(unsigned button, bool down);
+    // Waits (bounded) until the user let go of every key, then releases
+    // what is still down, so typed keys never combine with held ones.
+    void LetGoOfUserKeys();
+    void BeginPlayback();
+    void EndPlayback();
+    void ReleaseEverything();
+    void GiveBackBorrowedKeycodes();
 
     // Windows (X11Windows.cpp).
     std::vector<unsigned long> TopLevelWindows(); // X window ids
@@ -72,13 +95,21 @@ private:
     _XDisplay* display;
     AlertFn alert;
     std::mutex mutex;
-    int keyDelayMs = 2;
+    KeyPacing pacing; // of the TypeKeys being played
 
-    // The keyboard map as last read, and the spare keycodes this object has
-    // remapped, oldest first (given back at destruction).
-    int minKeycode = 0;
-    int maxKeycode = 0;
-    int keysymsPerKeycode = 0;
-    std::vector<unsigned long> keyboardMap;
-    std::vector<unsigned> borrowedKeycodes;
+    // The keyboard as last read: the best stroke of every keysym, the keys
+    // that press Shift and AltGr, the empty keycodes that can be borrowed.
+    std::unordered_map<unsigned long, Stroke> strokes;
+    unsigned shiftKeycode = 0;
+    unsigned level3Keycode = 0;
+    unsigned level3Mask = 0;
+    std::vector<unsigned> spareKeycodes;
+    std::vector<Borrowed> borrowed;
+    // The user's layout group and Caps Lock, put back after playback.
+    int userGroup = 0;
+    int typingGroup = 0;
+    bool userCapsLock = false;
+    // Keys and buttons that playback holds down now.
+    std::set<unsigned> keysDown;
+    std::set<unsigned> buttonsDown;
 };

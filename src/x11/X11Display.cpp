@@ -1,6 +1,7 @@
 #include "x11/X11Display.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <mutex>
 
 namespace {
@@ -29,8 +30,13 @@ Display* OpenX11Display(const std::string& displayName, std::string& cause) {
         return nullptr;
     }
     Display* display = XOpenDisplay(label.c_str());
-    if (!display)
+    if (!display) {
         cause = "cannot open the X display '" + label + "'";
+        return nullptr;
+    }
+    // Programs that scripts start must not inherit the connection.
+    const int fd = ConnectionNumber(display);
+    fcntl(fd, F_SETFD, fcntl(fd, F_GETFD) | FD_CLOEXEC);
     return display;
 }
 

@@ -6,13 +6,16 @@
 #include "x11/X11Display.h"
 #include "x11/X11Keys.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
 #include <X11/extensions/record.h>
+#include <X11/keysym.h>
 
 #include <array>
 #include <chrono>
 #include <condition_variable>
+#include <fcntl.h>
 #include <mutex>
 #include <poll.h>
 #include <unistd.h>
@@ -30,6 +33,8 @@ struct CX11KeyHook::Session {
             [[maybe_unused]] const ssize_t written = write(wake[1], "x", 1);
             thread.join();
         }
+        if (keyboard)
+            XkbFreeKeyboard(keyboard, 0, True);
         if (control && context) {
             XRecordDisableContext(control, context);
             XRecordFreeContext(control, context);
@@ -44,12 +49,52 @@ struct CX11KeyHook::Session {
                 close(fd);
     }
 
-    // On the hook thread: one key event recorded by the server.
-    void Deliver(bool down, unsigned keycode) const {
+    // On the hook thread: one key event recorded by the server. Layout
+    // changes the server announced before the key are taken in first, so
+    // the first press after a change is read with the new layout.
+    void Deliver(bool down, unsigned keycode) {
+        FollowKeyboard();
         const intptr_t receiver = handle.load();
         if (!receiver || hookType.load() != 1 || !report)
             return;
-        report(receiver, down ? CKeyHook::kKeyDown : CKeyHook::kKeyUp, codeOfKeycode[keycode]);
+        report(receiver, down ? CKeyHook::kKeyDown : CKeyHook::kKeyUp,
+               CodeForKeycode(keyboard, keycode, group, numLock));
+    }
+
+    // Reads the keyboard map and the layout group and NumLock state.
+    void LoadKeyboard() {
+        if (keyboard)
+            XkbFreeKeyboard(keyboard, 0, True);
+        keyboard = XkbGetMap(control, XkbAllClientInfoMask, XkbUseCoreKbd);
+        numLockMask = XkbKeysymToModifiers(control, XK_Num_Lock);
+        XkbStateRec state{};
+        if (XkbGetState(control, XkbUseCoreKbd, &state) == Success)
+            TakeState(state.group, state.locked_mods);
+    }
+    void TakeState(int activeGroup, unsigned lockedMods) {
+        group = activeGroup;
+        numLock = numLockMask && (lockedMods & numLockMask) == numLockMask;
+    }
+    // Handles the keyboard notifications queued on the control connection.
+    void FollowKeyboard() {
+        bool reload = false;
+        while (XPending(control)) {
+            XEvent event;
+            XNextEvent(control, &event);
+            if (event.type == MappingNotify) {
+                reload = true;
+            } else if (event.type == xkbEventBase) {
+                const auto& any = reinterpret_cast<const XkbAnyEvent&>(event);
+                if (any.xkb_type == XkbStateNotify) {
+                    const auto& state = reinterpret_cast<const XkbStateNotifyEvent&>(event);
+                    TakeState(state.group, state.locked_mods);
+                } else {
+                    reload = true;
+                }
+            }
+        }
+        if (reload)
+            LoadKeyboard();
     }
 
     void Run();
@@ -61,7 +106,12 @@ struct CX11KeyHook::Session {
     Display* control = nullptr;
     Display* data = nullptr;
     XRecordContext context = 0;
-    std::array<int, 256> codeOfKeycode{};
+    // The keyboard as the hook thread last read it.
+    XkbDescPtr keyboard = nullptr;
+    int xkbEventBase = -1;
+    unsigned numLockMask = 0;
+    int group = 0;
+    bool numLock = false;
     int wake[2] = {-1, -1};
     std::thread thread;
 
@@ -88,26 +138,6 @@ void OnRecordedData(XPointer closure, XRecordInterceptData* intercepted) {
     XRecordFreeData(intercepted);
 }
 
-// The virtual-key code of every keycode, from the unshifted keysym of the
-// current keyboard map.
-void BuildKeycodeTable(Display* display, std::array<int, 256>& table) {
-    table.fill(vk::Unmapped);
-    int minKeycode = 0, maxKeycode = 0, perKeycode = 0;
-    XDisplayKeycodes(display, &minKeycode, &maxKeycode);
-    KeySym* map = XGetKeyboardMapping(display, static_cast<KeyCode>(minKeycode),
-                                      maxKeycode - minKeycode + 1, &perKeycode);
-    if (!map)
-        return;
-    for (int keycode = minKeycode; keycode <= maxKeycode && keycode < 256; ++keycode) {
-        const KeySym* syms = map + (keycode - minKeycode) * perKeycode;
-        KeySym keysym = syms[0];
-        if (keysym == NoSymbol && perKeycode > 1)
-            keysym = syms[1];
-        table[static_cast<size_t>(keycode)] = CodeForKeysym(keysym);
-    }
-    XFree(map);
-}
-
 } // namespace
 
 void CX11KeyHook::Session::Run() {
@@ -121,10 +151,13 @@ void CX11KeyHook::Session::Run() {
         return;
     }
     // Waits without a timeout: no key, no wake-up, no CPU.
-    pollfd fds[2] = {{ConnectionNumber(data), POLLIN, 0}, {wake[0], POLLIN, 0}};
+    pollfd fds[3] = {{ConnectionNumber(data), POLLIN, 0},
+                     {wake[0], POLLIN, 0},
+                     {ConnectionNumber(control), POLLIN, 0}};
     for (;;) {
         XRecordProcessReplies(data);
-        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+        FollowKeyboard();
+        if (poll(fds, 3, -1) < 0 && errno != EINTR)
             break;
         if (fds[1].revents)
             break;
@@ -166,7 +199,19 @@ void CX11KeyHook::InitKeybHook(intptr_t) {
         lastError = "Trigger keys are unavailable: " + cause + ".";
         return;
     }
-    BuildKeycodeTable(started->control, started->codeOfKeycode);
+    int xkbOpcode = 0, xkbError = 0, xkbMajor = XkbMajorVersion, xkbMinor = XkbMinorVersion;
+    if (!XkbQueryExtension(started->control, &xkbOpcode, &started->xkbEventBase, &xkbError,
+                           &xkbMajor, &xkbMinor)) {
+        lastError = "Trigger keys are unavailable: the X server lacks the XKEYBOARD extension.";
+        return;
+    }
+    // Layout switches and keymap changes (setxkbmap, a second layout group,
+    // NumLock) change what a key means.
+    const unsigned long followed = XkbNewKeyboardNotifyMask | XkbMapNotifyMask;
+    XkbSelectEvents(started->control, XkbUseCoreKbd, followed, followed);
+    const unsigned long stateParts = XkbGroupStateMask | XkbModifierLockMask;
+    XkbSelectEventDetails(started->control, XkbUseCoreKbd, XkbStateNotify, stateParts, stateParts);
+    started->LoadKeyboard();
 
     XRecordRange* range = XRecordAllocRange();
     range->device_events.first = KeyPress;
@@ -175,7 +220,7 @@ void CX11KeyHook::InitKeybHook(intptr_t) {
     started->context = XRecordCreateContext(started->control, 0, &clients, 1, &range, 1);
     XFree(range);
     XSync(started->control, False);
-    if (!started->context || pipe(started->wake) != 0) {
+    if (!started->context || pipe2(started->wake, O_CLOEXEC) != 0) {
         lastError = "Trigger keys are unavailable: the key recording could not be set up.";
         return;
     }
@@ -197,6 +242,33 @@ void CX11KeyHook::InitKeybHook(intptr_t) {
 
 void CX11KeyHook::ReleaseKeybHook() {
     session.reset();
+}
+
+int HookCodeForKeycode(unsigned keycode, const std::string& name) {
+    static std::mutex guard;
+    static Display* display = nullptr;
+    static std::string openedName;
+    std::lock_guard lock(guard);
+    std::string cause;
+    if (display && openedName != name) {
+        XCloseDisplay(display);
+        display = nullptr;
+    }
+    if (!display) {
+        display = OpenX11Display(name, cause);
+        openedName = name;
+    }
+    if (!display)
+        return 0;
+    XkbDescPtr keyboard = XkbGetMap(display, XkbAllClientInfoMask, XkbUseCoreKbd);
+    XkbStateRec state{};
+    XkbGetState(display, XkbUseCoreKbd, &state);
+    const unsigned numLockMask = XkbKeysymToModifiers(display, XK_Num_Lock);
+    const bool numLock = numLockMask && (state.locked_mods & numLockMask) == numLockMask;
+    const int code = CodeForKeycode(keyboard, keycode, state.group, numLock);
+    if (keyboard)
+        XkbFreeKeyboard(keyboard, 0, True);
+    return code;
 }
 
 std::unique_ptr<IKeyHook> MakeKeyHook(CX11KeyHook::ReportFn report, std::string* why) {

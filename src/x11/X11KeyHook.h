@@ -51,6 +51,11 @@ private:
     std::string lastError;
 };
 
+// The code the hook reports for X keycode `keycode` under the layout active
+// now (for the trigger box); 0 without a display. Opens its connection at
+// the first call.
+int HookCodeForKeycode(unsigned keycode, const std::string& displayName = {});
+
 // The X11 hook when it can run on $DISPLAY, else the null hook; `why` then
 // receives the message to show.
 std::unique_ptr<IKeyHook> MakeKeyHook(CX11KeyHook::ReportFn report, std::string* why);

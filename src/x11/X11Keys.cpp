@@ -4,6 +4,9 @@
 
 #include <X11/keysym.h>
 
+#include <X11/XKBlib.h>
+#include <X11/Xutil.h>
+
 #include <array>
 
 namespace {
@@ -14,7 +17,7 @@ struct KeyPair {
 };
 
 // Named keys. The first entry for a code is the one that plays it.
-constexpr std::array<KeyPair, 56> kKeys{{
+constexpr std::array<KeyPair, 61> kKeys{{
     {XK_BackSpace, vk::Backspace},
     {XK_Tab, vk::Tab},
     {XK_ISO_Left_Tab, vk::Tab},
@@ -29,7 +32,6 @@ constexpr std::array<KeyPair, 56> kKeys{{
     {XK_Alt_R, vk::Alt},
     {XK_Meta_L, vk::Alt},
     {XK_Meta_R, vk::Alt},
-    {XK_ISO_Level3_Shift, vk::Alt},
     {XK_Pause, vk::Pause},
     {XK_Caps_Lock, vk::Caps},
     {XK_Escape, vk::Esc},
@@ -53,7 +55,6 @@ constexpr std::array<KeyPair, 56> kKeys{{
     {XK_KP_Separator, vk::Separator},
     {XK_KP_Subtract, vk::Subtract},
     {XK_KP_Decimal, vk::Decimal},
-    {XK_KP_Delete, vk::Decimal},
     {XK_KP_Divide, vk::Divide},
     {XK_Num_Lock, vk::NumLock},
     {XK_Scroll_Lock, vk::ScrollLock},
@@ -71,6 +72,13 @@ constexpr std::array<KeyPair, 56> kKeys{{
     {XK_KP_Home, vk::Home},
     {XK_KP_End, vk::End},
     {XK_KP_Insert, vk::Insert},
+    {XK_KP_Delete, vk::Delete},
+    {XK_KP_Left, vk::Left},
+    {XK_KP_Up, vk::Up},
+    {XK_KP_Right, vk::Right},
+    {XK_KP_Down, vk::Down},
+    {XK_KP_Prior, vk::PageUp},
+    {XK_KP_Next, vk::PageDown},
 }};
 
 } // namespace
@@ -114,4 +122,51 @@ KeySym KeysymForCharacter(char32_t character) {
     if (character <= 0xFF)
         return character;
     return 0x01000000 + character;
+}
+
+namespace {
+
+KeySym SymAt(XkbDescPtr xkb, unsigned keycode, int group, int level) {
+    if (group >= XkbKeyNumGroups(xkb, keycode) || level >= XkbKeyGroupWidth(xkb, keycode, group))
+        return NoSymbol;
+    return XkbKeySymEntry(xkb, keycode, level, group);
+}
+
+bool IsKeypadDigit(KeySym keysym) {
+    return (keysym >= XK_KP_0 && keysym <= XK_KP_9) || keysym == XK_KP_Decimal ||
+           keysym == XK_KP_Separator;
+}
+
+// The code of a key in one group: keypad keys by NumLock, letters by their
+// letter, digit-row keys by their digit even where the digit needs Shift
+// (AZERTY), everything else by the unshifted keysym.
+int CodeInGroup(XkbDescPtr xkb, unsigned keycode, int group, bool numLock) {
+    const KeySym plain = SymAt(xkb, keycode, group, 0);
+    const KeySym shifted = SymAt(xkb, keycode, group, 1);
+    if (IsKeypadDigit(shifted) && IsKeypadKey(plain))
+        return CodeForKeysym(numLock ? shifted : plain);
+    const int code = CodeForKeysym(plain != NoSymbol ? plain : shifted);
+    if (code >= 'A' && code <= 'Z')
+        return code;
+    if (shifted >= XK_0 && shifted <= XK_9)
+        return static_cast<int>(shifted - XK_0) + '0';
+    return code;
+}
+
+} // namespace
+
+int CodeForKeycode(XkbDescPtr xkb, unsigned keycode, int group, bool numLock) {
+    if (!xkb || !xkb->map || keycode < xkb->min_key_code || keycode > xkb->max_key_code)
+        return vk::Unmapped;
+    const int groups = XkbKeyNumGroups(xkb, keycode);
+    if (groups <= 0)
+        return vk::Unmapped;
+    const int active = (group < 0 ? 0 : group) % groups;
+    int code = CodeInGroup(xkb, keycode, active, numLock);
+    // A key with no code on the active layout (Cyrillic letters) is named
+    // after another layout's key in the same place.
+    for (int other = 0; code == vk::Unmapped && other < groups; ++other)
+        if (other != active)
+            code = CodeInGroup(xkb, keycode, other, numLock);
+    return code;
 }

@@ -3,6 +3,8 @@
 // keysym plays a named key or a character.
 
 #include <X11/X.h>
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
 
 // The virtual-key code of a key whose unshifted keysym is `keysym`;
 // vk::Unmapped when it has none. Modifiers give the generic 16, 17, 18.
@@ -13,3 +15,10 @@ KeySym KeysymForCode(int code);
 
 // The keysym of a Unicode character; NoSymbol for control characters.
 KeySym KeysymForCharacter(char32_t character);
+
+// The virtual-key code of `keycode` under `xkb` with layout group `group`
+// active and NumLock on or off, as the key hook and the trigger box report
+// it: letter keys by the letter of the active layout, digit-row keys by
+// their digit, keypad keys by NumLock, keys without a code on the active
+// layout by another layout's key in the same place.
+int CodeForKeycode(XkbDescPtr xkb, unsigned keycode, int group, bool numLock);

@@ -42,6 +42,26 @@ TEST(DesktopBuiltins, ReachTheDesktopInOrder) {
                                  "WinWait Untitled 100", "WinClose Terminal", "Alert 42"}));
 }
 
+// SetKeyDelay paces the rest of the run's typing; bad times are refused.
+TEST(DesktopBuiltins, SetKeyDelayPacesLaterTyping) {
+    CRecordingDesktop desktop;
+    ScriptRun run = RunWith(&desktop, R"(
+        TypeKeys("a");
+        Print(1);
+        SetKeyDelay(7, 3);
+        SetKeyDelay(9);
+        TypeKeys("b");
+        try { SetKeyDelay(-1); } catch (string e) { Print(e); }
+        try { SetKeyDelay(5, 10001); } catch (string e) { Print(e); }
+        TypeKeys("c");
+    )");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "1\nSetKeyDelay: the time -1 is not between 0 and 10000 ms\n"
+                       "SetKeyDelay: the time 10001 is not between 0 and 10000 ms\n");
+    EXPECT_EQ(desktop.lastPacing.delayMs, 9);
+    EXPECT_EQ(desktop.lastPacing.holdMs, 3);
+}
+
 struct Failure {
     std::string label;
     std::string call;

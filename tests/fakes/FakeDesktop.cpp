@@ -18,7 +18,9 @@ bool CRecordingDesktop::HasWindow(const std::string& title) const {
 DesktopResult CRecordingDesktop::Alert(const std::string& message) {
     return Record("Alert " + message);
 }
-DesktopResult CRecordingDesktop::TypeKeys(const std::string& keys) {
+DesktopResult CRecordingDesktop::TypeKeys(const std::string& keys, const KeyPacing& pacing,
+                                          const std::function<bool()>&) {
+    lastPacing = pacing;
     return Record("TypeKeys " + keys);
 }
 DesktopResult CRecordingDesktop::MouseMove(int x, int y) {

@@ -11,7 +11,8 @@
 class CRecordingDesktop : public IDesktop {
 public:
     DesktopResult Alert(const std::string& message) override;
-    DesktopResult TypeKeys(const std::string& keys) override;
+    DesktopResult TypeKeys(const std::string& keys, const KeyPacing& pacing,
+                           const std::function<bool()>& stopRequested) override;
     DesktopResult MouseMove(int x, int y) override;
     DesktopResult MouseClick(int x, int y, MouseButton button) override;
     DesktopResult MouseDown(MouseButton button) override;
@@ -28,6 +29,7 @@ public:
     std::string activeTitle;
     std::string failWith;          // when set, every action fails with it
     bool waitUntilStopped = false; // WinWait polls until a stop is requested
+    KeyPacing lastPacing;          // of the last TypeKeys
 
 private:
     DesktopResult Record(const std::string& call);

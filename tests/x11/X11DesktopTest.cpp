@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include "TypingTarget.h"
+
 #include <chrono>
 #include <cstdlib>
+#include <future>
 #include <thread>
 
 #include <X11/Xlib.h>
@@ -15,107 +18,7 @@
 
 namespace {
 
-// Appends a code point as UTF-8.
-void AppendUtf8(std::string& out, unsigned long code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// A plain Xlib window that has the keyboard focus and writes down what it
-// receives: characters as UTF-8, Enter as "\n", Tab as "\t", a key pressed
-// with Ctrl as "^k", with Alt as "M-k", other keys as "<Keysym_Name>".
-class CTypingTarget {
-public:
-    explicit CTypingTarget(const std::string& displayName) {
-        display = XOpenDisplay(displayName.c_str());
-        if (!display)
-            return;
-        window =
-            XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10, 300, 200, 0, 0, 0);
-        XStoreName(display, window, "Typing target");
-        XSelectInput(display, window,
-                     KeyPressMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask);
-        XMapRaised(display, window);
-        for (XEvent event;
-             XWindowEvent(display, window, StructureNotifyMask, &event), event.type != MapNotify;) {
-        }
-        XSetInputFocus(display, window, RevertToParent, CurrentTime);
-        XSync(display, False);
-    }
-    ~CTypingTarget() {
-        if (display)
-            XCloseDisplay(display);
-    }
-
-    // Collects until `length` bytes arrived (or `patience` passed), then a
-    // little longer so that anything extra shows.
-    std::string Received(size_t length,
-                         std::chrono::milliseconds patience = std::chrono::seconds(2)) {
-        std::string text;
-        const auto deadline = std::chrono::steady_clock::now() + patience;
-        auto settle = std::chrono::steady_clock::time_point::max();
-        while (std::chrono::steady_clock::now() < std::min(deadline, settle)) {
-            while (XPending(display)) {
-                XEvent event;
-                XNextEvent(display, &event);
-                if (event.type == MappingNotify)
-                    XRefreshKeyboardMapping(&event.xmapping);
-                else if (event.type == KeyPress)
-                    Describe(event.xkey, text);
-                else if (event.type == ButtonPress || event.type == ButtonRelease)
-                    clicks.push_back(std::string(event.type == ButtonPress ? "down " : "up ") +
-                                     std::to_string(event.xbutton.button) + " at " +
-                                     std::to_string(event.xbutton.x) + "," +
-                                     std::to_string(event.xbutton.y));
-            }
-            if (text.size() >= length && settle == std::chrono::steady_clock::time_point::max())
-                settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(60);
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return text;
-    }
-
-    Display* display = nullptr;
-    Window window = 0;
-    std::vector<std::string> clicks;
-
-private:
-    static void Describe(XKeyEvent& key, std::string& text) {
-        char buffer[32];
-        KeySym keysym = NoSymbol;
-        XLookupString(&key, buffer, sizeof buffer, &keysym, nullptr);
-        if (IsModifierKey(keysym))
-            return;
-        if (key.state & ControlMask)
-            text += "^";
-        if (key.state & Mod1Mask)
-            text += "M-";
-        if (keysym == XK_Return)
-            text += "\n";
-        else if (keysym == XK_Tab)
-            text += "\t";
-        else if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF))
-            AppendUtf8(text, keysym);
-        else if ((keysym & 0xFF000000) == 0x01000000)
-            AppendUtf8(text, keysym & 0x00FFFFFF);
-        else
-            text +=
-                std::string("<") + (XKeysymToString(keysym) ? XKeysymToString(keysym) : "?") + ">";
-    }
-};
+const KeyPacing kFast{0, 0};
 
 class X11DesktopTest : public ::testing::Test {
 protected:
@@ -130,7 +33,6 @@ protected:
         desktop = CX11Desktop::Open(&why, {}, server->Name());
         ASSERT_NE(desktop, nullptr) << why;
         EXPECT_EQ(why, "");
-        desktop->SetKeyDelay(0);
     }
 
     static CXvfb* server;
@@ -149,7 +51,7 @@ class TypeKeysOnX : public X11DesktopTest, public ::testing::WithParamInterface<
 TEST_P(TypeKeysOnX, TheFocusedWindowReceivesExactlyTheText) {
     CTypingTarget target(server->Name());
     ASSERT_NE(target.display, nullptr);
-    const DesktopResult result = desktop->TypeKeys(GetParam().keys);
+    const DesktopResult result = desktop->TypeKeys(GetParam().keys, kFast, {});
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(target.Received(GetParam().received.size()), GetParam().received);
 }
@@ -174,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(X11DesktopTest, BadKeysAreRefusedAndNothingIsTyped) {
     CTypingTarget target(server->Name());
-    const DesktopResult result = desktop->TypeKeys("ab\x01");
+    const DesktopResult result = desktop->TypeKeys("ab\x01", kFast, {});
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, "cannot type the control character 0x01");
     EXPECT_EQ(target.Received(1, std::chrono::milliseconds(200)), "");
@@ -182,9 +84,50 @@ TEST_F(X11DesktopTest, BadKeysAreRefusedAndNothingIsTyped) {
 
 TEST_F(X11DesktopTest, ModifiersAreNotLeftDown) {
     CTypingTarget target(server->Name());
-    ASSERT_TRUE(desktop->TypeKeys("<CTRL><ALT>").ok);
-    ASSERT_TRUE(desktop->TypeKeys("z").ok);
+    ASSERT_TRUE(desktop->TypeKeys("<CTRL><ALT>", kFast, {}).ok);
+    ASSERT_TRUE(desktop->TypeKeys("z", kFast, {}).ok);
     EXPECT_EQ(target.Received(1), "z");
+}
+
+// A macro started by its hotkey begins typing while the user still holds
+// the trigger keys: they never combine with what is typed, whether the user
+// lets go soon or keeps holding past the wait.
+TEST_F(X11DesktopTest, TypingWaitsForTheUsersHeldKeys) {
+    for (const auto hold : {std::chrono::milliseconds(300), std::chrono::milliseconds(1500)}) {
+        CTypingTarget target(server->Name());
+        Display* user = XOpenDisplay(server->Name().c_str());
+        ASSERT_NE(user, nullptr);
+        for (KeySym key : {XK_Control_L, XK_Alt_L, XK_p})
+            SendKey(user, key, true);
+        auto typing = std::async(std::launch::async, [&] {
+            return desktop->TypeKeys("Preis: 5\xE2\x82\xAC", KeyPacing{2, 2}, {});
+        });
+        std::this_thread::sleep_for(hold);
+        for (KeySym key : {XK_p, XK_Alt_L, XK_Control_L})
+            SendKey(user, key, false);
+        XCloseDisplay(user);
+        EXPECT_TRUE(typing.get().ok);
+        // The user's own Ctrl+Alt+P (repeated while held) is theirs.
+        std::string received = target.Received(11 + 4);
+        for (size_t at; (at = received.find("^M-p")) != std::string::npos;)
+            received.erase(at, 4);
+        EXPECT_EQ(received, "Preis: 5\xE2\x82\xAC") << "held " << hold.count() << " ms";
+    }
+}
+
+// A borrowed keycode stays mapped until an application that lags 10 ms per
+// event behind has read its events, even when the desktop closes at once
+// (tessera ending right after typing).
+TEST_F(X11DesktopTest, ASlowApplicationReadsBorrowedKeysAfterTheEnd) {
+    CTypingTarget target(server->Name());
+    target.lagPerEvent = std::chrono::milliseconds(10);
+    auto typing = std::async(std::launch::async, [&] {
+        const DesktopResult result = desktop->TypeKeys("Preis: 5\xE2\x82\xAC", kFast, {});
+        desktop.reset();
+        return result;
+    });
+    EXPECT_EQ(target.Received(11, std::chrono::seconds(3)), "Preis: 5\xE2\x82\xAC");
+    EXPECT_TRUE(typing.get().ok);
 }
 
 TEST_F(X11DesktopTest, MouseClicksReachTheWindowUnderThePointer) {

@@ -4,6 +4,7 @@
 #include "library/MacroLibrary.h"
 #include "triggers/KeyHook.h"
 #include "triggers/KeyNames.h"
+#include "x11/X11Desktop.h"
 #include "x11/X11KeyHook.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,9 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -141,6 +145,38 @@ TEST_F(X11KeyHookTest, ReportsNothingWithoutReceiverOrTypeOrAfterRelease) {
     TapKey(sender, XK_d); // stopped: ReleaseKeybHook has joined the thread
     Report late{};
     EXPECT_FALSE(queue.WaitOne(late, std::chrono::milliseconds(150)));
+}
+
+// Descriptors open now: number and whether it closes on exec.
+std::map<int, bool> OpenDescriptors() {
+    std::map<int, bool> open;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        const int fd = std::stoi(entry.path().filename().string());
+        const int flags = fcntl(fd, F_GETFD);
+        if (flags >= 0)
+            open[fd] = (flags & FD_CLOEXEC) != 0;
+    }
+    return open;
+}
+
+// Programs that macros start must not inherit the hook's or playback's
+// descriptors (the wake pipe, the X connections).
+TEST_F(X11KeyHookTest, OpensEveryDescriptorCloseOnExec) {
+    const std::map<int, bool> before = OpenDescriptors();
+    CX11KeyHook hook(QueueReports(), server->Name());
+    hook.InitKeybHook(0);
+    ASSERT_TRUE(hook.Running()) << hook.LastError();
+    std::string why;
+    auto desktop = CX11Desktop::Open(&why, {}, server->Name());
+    ASSERT_NE(desktop, nullptr) << why;
+    int opened = 0;
+    for (const auto& [fd, closesOnExec] : OpenDescriptors()) {
+        if (before.count(fd))
+            continue;
+        ++opened;
+        EXPECT_TRUE(closesOnExec) << "descriptor " << fd;
+    }
+    EXPECT_GE(opened, 5); // two hook connections, the wake pipe, playback's connection
 }
 
 TEST_F(X11KeyHookTest, StartsAndStopsAnyNumberOfTimes) {

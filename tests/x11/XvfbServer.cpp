@@ -19,13 +19,34 @@
 extern char** environ;
 
 bool CXvfb::Installed() {
+    return HasProgram("Xvfb");
+}
+
+std::string CXvfb::SetKeymap(const std::vector<std::string>& extra) const {
+    std::vector<std::string> args = {"setxkbmap", "-display", name};
+    args.insert(args.end(), extra.begin(), extra.end());
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t child = -1;
+    if (posix_spawnp(&child, "setxkbmap", nullptr, nullptr, argv.data(), environ) != 0)
+        return "cannot start setxkbmap";
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return "setxkbmap failed for " + args.back();
+    return {};
+}
+
+bool CXvfb::HasProgram(const char* program) {
     const char* path = std::getenv("PATH");
     std::string paths = path ? path : "/usr/bin:/bin";
     size_t start = 0;
     while (start <= paths.size()) {
         const size_t end = paths.find(':', start);
         const std::string dir = paths.substr(start, end == std::string::npos ? end : end - start);
-        if (!dir.empty() && access((dir + "/Xvfb").c_str(), X_OK) == 0)
+        if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0)
             return true;
         if (end == std::string::npos)
             break;

@@ -21,6 +21,11 @@ public:
 
     // True when the Xvfb program is on the PATH.
     static bool Installed();
+    // True when `program` is on the PATH.
+    static bool HasProgram(const char* program);
+    // Runs setxkbmap for this server with `args` ("-layout", "us,ru"); the
+    // error text when it failed.
+    std::string SetKeymap(const std::vector<std::string>& args) const;
 
     bool Running() const { return !name.empty(); }
     const std::string& Name() const { return name; } // ":N"

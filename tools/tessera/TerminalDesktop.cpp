@@ -12,7 +12,8 @@ DesktopResult CTerminalDesktop::Alert(const std::string& message) {
     return DesktopResult::Ok();
 }
 
-DesktopResult CTerminalDesktop::TypeKeys(const std::string&) {
+DesktopResult CTerminalDesktop::TypeKeys(const std::string&, const KeyPacing&,
+                                         const std::function<bool()>&) {
     return NoDisplay();
 }
 DesktopResult CTerminalDesktop::MouseMove(int, int) {

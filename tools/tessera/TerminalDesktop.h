@@ -11,7 +11,8 @@ public:
     explicit CTerminalDesktop(std::FILE* err) : errors(err) {}
 
     DesktopResult Alert(const std::string& message) override;
-    DesktopResult TypeKeys(const std::string& keys) override;
+    DesktopResult TypeKeys(const std::string& keys, const KeyPacing& pacing,
+                           const std::function<bool()>& stopRequested) override;
     DesktopResult MouseMove(int x, int y) override;
     DesktopResult MouseClick(int x, int y, MouseButton button) override;
     DesktopResult MouseDown(MouseButton button) override;

@@ -10,6 +10,8 @@
 // and `dll` statements load through the same manager. With $DISPLAY set the
 // desktop builtins act on that X display; without one (or when it cannot be
 // used, with the reason on stderr) they fail with "no display available".
+// SIGTERM and SIGHUP stop the script the same way; playback then lets go of
+// every key and button it holds before the program ends by that signal.
 #include "TerminalDesktop.h"
 #include "TerminalStream.h"
 
@@ -31,8 +33,11 @@
 namespace {
 
 std::atomic<CInterpreter*> running{nullptr};
+volatile std::sig_atomic_t endingSignal = 0;
 
-void OnInterrupt(int) {
+void OnInterrupt(int signal) {
+    if (signal != SIGINT)
+        endingSignal = signal;
     if (CInterpreter* interpreter = running.load())
         interpreter->SetStopFlag();
 }
@@ -116,10 +121,18 @@ int main(int argc, char** argv) {
     }
     stream.OpenLog(file);
     running = engine->GetInterpreter();
-    std::signal(SIGINT, OnInterrupt);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, OnInterrupt);
     int status = script.Run(1, nullptr);
     running = nullptr;
     Factory_ClearData();
     libraries.UnregisterAll(engine);
+    // Releases held keys and gives borrowed keycodes back.
+    engine->SetDesktop(nullptr);
+    desktop.reset();
+    if (const int signal = endingSignal) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
     return status;
 }

@@ -7,6 +7,7 @@
 #include "app/WingmateApp.h"
 #include "run/MacroRunner.h"
 #include "run/PosixProcessLauncher.h"
+#include "triggers/TriggerEdit.h"
 #include "views/IconSet.h"
 #include "views/InputDlg.h"
 #include "views/ManagerPage.h"
@@ -70,6 +71,8 @@ int main(int argc, char** argv) {
     parts.makeKeyHook = [](KeyHookReportFn report, std::string* why) {
         return MakeKeyHook(std::move(report), why);
     };
+    // The trigger box records keys as the hook reports them.
+    CTriggerEdit::SetNativeKeyCodes([](unsigned keycode) { return HookCodeForKeycode(keycode); });
 #endif
     parts.windowBuilt = [&](CMainDlg& window) {
 #if WINGMATE_HAVE_X11

@@ -1,0 +1,122 @@
+#pragma once
+// A plain Xlib window that has the keyboard focus and writes down what it
+// receives. Include after every project and GoogleTest header (X11 macros).
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+namespace {
+
+// Appends a code point as UTF-8.
+void AppendUtf8(std::string& out, unsigned long code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// A plain Xlib window that has the keyboard focus and writes down what it
+// receives: characters as UTF-8, Enter as "\n", Tab as "\t", a key pressed
+// with Ctrl as "^k", with Alt as "M-k", other keys as "<Keysym_Name>".
+class CTypingTarget {
+public:
+    explicit CTypingTarget(const std::string& displayName) {
+        display = XOpenDisplay(displayName.c_str());
+        if (!display)
+            return;
+        window =
+            XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10, 300, 200, 0, 0, 0);
+        XStoreName(display, window, "Typing target");
+        XSelectInput(display, window,
+                     KeyPressMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask);
+        XMapRaised(display, window);
+        for (XEvent event;
+             XWindowEvent(display, window, StructureNotifyMask, &event), event.type != MapNotify;) {
+        }
+        XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        XSync(display, False);
+    }
+    ~CTypingTarget() {
+        if (display)
+            XCloseDisplay(display);
+    }
+
+    // Collects until `length` bytes arrived (or `patience` passed), then a
+    // little longer so that anything extra shows.
+    std::string Received(size_t length,
+                         std::chrono::milliseconds patience = std::chrono::seconds(2)) {
+        std::string text;
+        const auto deadline = std::chrono::steady_clock::now() + patience;
+        auto settle = std::chrono::steady_clock::time_point::max();
+        while (std::chrono::steady_clock::now() < std::min(deadline, settle)) {
+            while (XPending(display)) {
+                XEvent event;
+                XNextEvent(display, &event);
+                if (event.type == MappingNotify)
+                    XRefreshKeyboardMapping(&event.xmapping);
+                else if (event.type == KeyPress)
+                    Describe(event.xkey, text);
+                if (lagPerEvent.count() > 0)
+                    std::this_thread::sleep_for(lagPerEvent);
+                else if (event.type == ButtonPress || event.type == ButtonRelease)
+                    clicks.push_back(std::string(event.type == ButtonPress ? "down " : "up ") +
+                                     std::to_string(event.xbutton.button) + " at " +
+                                     std::to_string(event.xbutton.x) + "," +
+                                     std::to_string(event.xbutton.y));
+            }
+            if (text.size() >= length && settle == std::chrono::steady_clock::time_point::max())
+                settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(60);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return text;
+    }
+
+    Display* display = nullptr;
+    Window window = 0;
+    std::vector<std::string> clicks;
+    // A slow application: this long for every event it reads.
+    std::chrono::milliseconds lagPerEvent{0};
+
+private:
+    static void Describe(XKeyEvent& key, std::string& text) {
+        char buffer[32];
+        KeySym keysym = NoSymbol;
+        XLookupString(&key, buffer, sizeof buffer, &keysym, nullptr);
+        if (IsModifierKey(keysym))
+            return;
+        if (key.state & ControlMask)
+            text += "^";
+        if (key.state & Mod1Mask)
+            text += "M-";
+        if (keysym == XK_Return)
+            text += "\n";
+        else if (keysym == XK_Tab)
+            text += "\t";
+        else if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF))
+            AppendUtf8(text, keysym);
+        else if ((keysym & 0xFF000000) == 0x01000000)
+            AppendUtf8(text, keysym & 0x00FFFFFF);
+        else
+            text +=
+                std::string("<") + (XKeysymToString(keysym) ? XKeysymToString(keysym) : "?") + ">";
+    }
+};
+
+} // namespace
