@@ -1,0 +1,24 @@
+// The Macro Wizard command: the wizard runs modally and the macro it made is
+// added at the caret, as the Manager page adds one, and selected.
+
+#include "app/MainDlg.h"
+#include "views/MacroTree.h"
+#include "wizard/QtFileChooser.h"
+#include "wizard/WizardDlg.h"
+
+void CMainDlg::RunMacroWizard() {
+    CQtFileChooser files(this);
+    CWizardDlg wizard(home, messages, files, this);
+    if (wizard.exec() != QDialog::Accepted || !wizard.Finished())
+        return;
+    CMacro record = wizard.Macro();
+    record.id = 0;
+    const int32_t id = AddMacroAtCaret(record);
+    if (id == 0)
+        return;
+    if (QTreeWidgetItem* item = tree->FindItem(id)) {
+        tree->setCurrentItem(item);
+        tree->SyncSelection();
+    }
+    UpdateCommandState(id);
+}
