@@ -3,15 +3,13 @@
 
 #include "app/MainDlg.h"
 #include "views/MacroTree.h"
-#include "wizard/QtFileChooser.h"
 #include "wizard/WizardDlg.h"
 
 void CMainDlg::RunMacroWizard() {
-    CQtFileChooser files(this);
-    CWizardDlg wizard(home, messages, files, this);
-    if (wizard.exec() != QDialog::Accepted || !wizard.Finished())
+    std::optional<CMacro> made = RunWizardModally(home, messages, this);
+    if (!made)
         return;
-    CMacro record = wizard.Macro();
+    CMacro record = *made;
     record.id = 0;
     const int32_t id = AddMacroAtCaret(record);
     if (id == 0)

@@ -2,6 +2,7 @@
 
 #include "library/AtomicFile.h"
 #include "ports/MessageBox.h"
+#include "wizard/QtFileChooser.h"
 #include "wizard/WizardPages.h"
 #include "wizard/WizardScripts.h"
 
@@ -179,4 +180,13 @@ void CWizardDlg::Finish() {
     }
     finished = 1;
     accept();
+}
+
+std::optional<CMacro> RunWizardModally(const std::string& home, IMessageBox& messages,
+                                       QWidget* parent) {
+    CQtFileChooser files(parent);
+    CWizardDlg wizard(home, messages, files, parent);
+    if (wizard.exec() != QDialog::Accepted || !wizard.Finished())
+        return std::nullopt;
+    return wizard.Macro();
 }

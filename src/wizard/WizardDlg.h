@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include <optional>
 #include <string>
 
 class CWizardAppPage;
@@ -66,3 +67,8 @@ private:
     std::string scriptText;
     int finished = 0;
 };
+
+// Runs the wizard modally over `parent` with the desktop's file dialogs; the
+// macro it made when it finished.
+std::optional<CMacro> RunWizardModally(const std::string& home, IMessageBox& messages,
+                                       QWidget* parent);

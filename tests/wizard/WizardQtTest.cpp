@@ -5,7 +5,9 @@
 #include "app/MainDlg.h"
 #include "fakes/Fakes.h"
 #include "library/LibraryTestUtil.h"
+#include "views/FakeMainWindow.h"
 #include "views/MacroTree.h"
+#include "views/ManagerPage.h"
 #include "wizard/FileChooser.h"
 #include "wizard/WizardDlg.h"
 #include "wizard/WizardPages.h"
@@ -360,6 +362,29 @@ private Q_SLOTS:
             if (!shots.isEmpty())
                 w.grab().save(shots + QStringLiteral("/wizard-page-%1.png").arg(i));
         }
+    }
+
+    // The Manager page's hidden Wizard button adds what the wizard made at the
+    // caret and leaves the form on the entry it showed.
+    void managerPageWizardButtonAddsTheMacro() {
+        CMacroLibrary library;
+        library.InsertRecord(Record("My Macros", 2), -1, InsertPosition::Into);
+        CFakeMainWindow ops(library);
+        CRecordingMessageBox messages;
+        CManagerPage page(library, ops, messages);
+        QVERIFY(page.wizardButton->isHidden());
+        QCOMPARE(page.wizardButton->text(), QStringLiteral("&Wizard"));
+        page.wizardButton->click();
+        QVERIFY(ops.calls.empty());
+        std::optional<CMacro> answer;
+        page.SetWizardRunner([&answer] { return answer; });
+        page.wizardButton->click();
+        QVERIFY(ops.calls.empty());
+        CMacro made = Record("Hello", 1, 77);
+        answer = made;
+        page.wizardButton->click();
+        QCOMPARE(ops.calls, (std::vector<std::string>{"Add Hello"}));
+        QCOMPARE(page.ShownId(), 0);
     }
 
     // The Macro Wizard command: the macro goes in after the selected macro
