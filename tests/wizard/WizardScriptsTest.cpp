@@ -32,6 +32,10 @@ struct NameCase {
     std::string stem;
 };
 
+void PrintTo(const NameCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
 class ScriptFileStemTest : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(ScriptFileStemTest, ReplacesWhatAFileNameCannotHold) {
@@ -67,6 +71,10 @@ struct GenerateCase {
     std::string expected;             // lines after the header
     std::string refusal = {};         // set: the generator must refuse with it
 };
+
+void PrintTo(const GenerateCase& c, std::ostream* out) {
+    *out << c.label;
+}
 
 bool Generate(const GenerateCase& c, std::string& script, std::string& refusal) {
     switch (c.kind) {
