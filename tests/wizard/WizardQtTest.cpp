@@ -425,11 +425,17 @@ private Q_SLOTS:
             wizard->nextButton->click();
             wizard->alertPage->textEdit->setPlainText(QStringLiteral("Hi"));
             wizard->nextButton->click();
+            const QString shots = qEnvironmentVariable("WIZARD_SCREENSHOTS");
+            if (!shots.isEmpty())
+                wizard->grab().save(shots + QStringLiteral("/wizard-done-filled.png"));
             wizard->finishButton->click();
             drove = true;
         });
         window.ToolbarAction(MainCommand::kMacroWizard)->trigger();
         QVERIFY(drove);
+        const QString shots = qEnvironmentVariable("WIZARD_SCREENSHOTS");
+        if (!shots.isEmpty())
+            window.grab().save(shots + QStringLiteral("/main-window.png"));
         QCOMPARE(messages.shown.empty() ? std::string() : messages.shown.front().text,
                  std::string());
         QTreeWidgetItem* added = tree->topLevelItem(0)->child(1);
