@@ -221,6 +221,7 @@ private:
     void ToggleTriggers();
     void OpenHelp(const std::string& file);
     void RecordDeclarations();
+    void RunMacroWizard(); // MainDlgWizard.cpp
     void RefreshToolbar();
     bool SelectedIsMacro() const;
 

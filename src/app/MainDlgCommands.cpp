@@ -29,12 +29,13 @@ struct MenuColumn {
     std::vector<MenuItem> items;
 };
 
-// The menu bar, in menu order. The Macro Wizard, the script commands (New,
-// Open, Edit, Record Script) arrive with the wizard, editor and recorder.
+// The menu bar, in menu order. The script commands (New, Open, Edit, Record
+// Script) arrive with the editor and recorder.
 const std::vector<MenuColumn>& MenuTable() {
     static const std::vector<MenuColumn> table = {
         {"&File",
          {{MainCommand::kHide, "&Hide"},
+          {MainCommand::kMacroWizard, "&Macro Wizard"},
           {0, ""},
           {MainCommand::kSaveMacros, "&Save Macros"},
           {MainCommand::kRestoreMacros, "&Restore Macros"},
@@ -84,6 +85,7 @@ constexpr ToolButton kToolbar[] = {
     {0, ToolIcon::Hide, "", ""},
     {MainCommand::kNewMacro, ToolIcon::NewMacro, "New", "New Macro"},
     {MainCommand::kSaveMacros, ToolIcon::SaveMacros, "Save", "Save Macros"},
+    {MainCommand::kMacroWizard, ToolIcon::MacroWizard, "Wizard", "Macro Wizard"},
     {0, ToolIcon::Hide, "", ""},
     {MacroCommand::kExecute, ToolIcon::RunMacro, "Run", "Run Macro"},
     {MainCommand::kStop, ToolIcon::StopMacro, "Stop", "Stop Macro"},
@@ -178,6 +180,9 @@ bool CMainDlg::RunMenuCommand(int command) {
         break;
     case MainCommand::kRecordDeclarations:
         RecordDeclarations();
+        break;
+    case MainCommand::kMacroWizard:
+        RunMacroWizard();
         break;
     case MainCommand::kSaveLogFile:
         logPage->SaveLogFileAs();

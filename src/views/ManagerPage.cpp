@@ -235,8 +235,13 @@ void CManagerPage::BuildForm() {
     // Enter in the form does nothing: no button is a default button.
     addButton->setAutoDefault(false);
     clearFieldsButton->setAutoDefault(false);
+    wizardButton = new QPushButton(QStringLiteral("&Wizard"), this);
+    wizardButton->setObjectName(QStringLiteral("wizardButton"));
+    wizardButton->setAutoDefault(false);
+    wizardButton->setVisible(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    buttons->addWidget(wizardButton);
     buttons->addWidget(addButton);
     buttons->addWidget(clearFieldsButton);
     page->addLayout(buttons);
@@ -264,6 +269,7 @@ void CManagerPage::BuildForm() {
     });
     connect(addButton, &QPushButton::clicked, this, &CManagerPage::AddMacro);
     connect(clearFieldsButton, &QPushButton::clicked, this, &CManagerPage::ClearFields);
+    connect(wizardButton, &QPushButton::clicked, this, &CManagerPage::RunWizard);
     connect(clearTriggerButton, &QPushButton::clicked, this, &CManagerPage::ClearTrigger);
     connect(fileBrowse, &QPushButton::clicked, this, [this] { Browse(BrowseKind::ScriptFile); });
     connect(executableBrowse, &QPushButton::clicked, this,
@@ -401,6 +407,15 @@ void CManagerPage::AddMacro() {
         // The new entry has not run: its Last Run box must not carry the
         // text of the entry the form showed before.
         lastRunEdit->clear();
+    }
+}
+
+void CManagerPage::RunWizard() {
+    if (!wizardRunner)
+        return;
+    if (std::optional<CMacro> record = wizardRunner()) {
+        record->id = 0;
+        ops.AddMacroAtCaret(*record);
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class CTriggerEdit;
 class IClock;
@@ -46,6 +47,10 @@ public:
     void SetHookControl(IKeyHookControl* control);
     // Replaces the file-open dialog of the Browse buttons (tests).
     void SetFileChooser(FileChooser chooser) { fileChooser = std::move(chooser); }
+    // Runs the Macro Wizard for the hidden Wizard button; the macro it made,
+    // if it finished. Without one the button does nothing.
+    using WizardRunner = std::function<std::optional<CMacro>()>;
+    void SetWizardRunner(WizardRunner runner) { wizardRunner = std::move(runner); }
 
     // The form as a record with id = ShownId(). Shows the frequency message
     // (and corrects the box) when the frequency is out of range.
@@ -64,6 +69,8 @@ public:
     void AddMacro();
     void ClearFields();
     void ClearTrigger();
+    // The wizard's macro goes in at the caret; the form keeps its entry.
+    void RunWizard();
     void Browse(BrowseKind kind);
 
     // What the controls hold, and filling them (no rules are applied).
@@ -94,6 +101,7 @@ public:
     QLineEdit* lastRunEdit = nullptr;
     QPushButton* addButton = nullptr;
     QPushButton* clearFieldsButton = nullptr;
+    QPushButton* wizardButton = nullptr; // hidden
 
 private:
     void BuildForm();
@@ -107,5 +115,6 @@ private:
     IMessageBox& messages;
     const IClock* clock;
     FileChooser fileChooser;
+    WizardRunner wizardRunner;
     int32_t shownId = 0;
 };

@@ -12,6 +12,7 @@
 #include "views/InputDlg.h"
 #include "views/ManagerPage.h"
 #include "views/SchedulerPage.h"
+#include "wizard/WizardDlg.h"
 #if WINGMATE_HAVE_X11
 #include "x11/X11Desktop.h"
 #include "x11/X11KeyHook.h"
@@ -107,6 +108,9 @@ int main(int argc, char** argv) {
 
         auto* manager = new CManagerPage(window.Library(), window, window.Messages());
         manager->SetHookControl(&window);
+        manager->SetWizardRunner([&window] {
+            return RunWizardModally(WingmateHomeFolder(), window.Messages(), &window);
+        });
         window.SetManagerPage(manager, manager);
         auto* scheduler = new CSchedulerPage(window.Library(), window, window.Messages());
         scheduler->SetTree(window.Tree());

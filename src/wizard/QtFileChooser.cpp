@@ -1,0 +1,33 @@
+#include "wizard/QtFileChooser.h"
+
+#include <QFileDialog>
+
+std::vector<std::string> CQtFileChooser::OpenFiles(const std::string& filter, bool multiple) {
+    const QString qtFilter = QString::fromUtf8(filter);
+    QStringList chosen;
+    if (multiple) {
+        chosen = QFileDialog::getOpenFileNames(parent, QString(), QString(), qtFilter);
+    } else {
+        const QString one = QFileDialog::getOpenFileName(parent, QString(), QString(), qtFilter);
+        if (!one.isEmpty())
+            chosen << one;
+    }
+    std::vector<std::string> paths;
+    for (const QString& path : chosen)
+        paths.push_back(path.toStdString());
+    return paths;
+}
+
+// The wizard asks before it replaces a file, so the dialog does not.
+std::string CQtFileChooser::SaveFile(const std::string& filter, const std::string& initial) {
+    return QFileDialog::getSaveFileName(parent, QString(), QString::fromUtf8(initial),
+                                        QString::fromUtf8(filter), nullptr,
+                                        QFileDialog::DontConfirmOverwrite)
+        .toStdString();
+}
+
+std::string CQtFileChooser::ChooseFolder(const std::string& title) {
+    return QFileDialog::getExistingDirectory(parent, QString::fromUtf8(title), QString(),
+                                             QFileDialog::ShowDirsOnly)
+        .toStdString();
+}

@@ -1,0 +1,192 @@
+#include "wizard/WizardDlg.h"
+
+#include "library/AtomicFile.h"
+#include "ports/MessageBox.h"
+#include "wizard/QtFileChooser.h"
+#include "wizard/WizardPages.h"
+#include "wizard/WizardScripts.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace {
+constexpr const char* kTypeTexts[] = {"Record New Script", "Open Application",
+                                      "Copy Files / Folder", "Alert Message", "TypeKeys Sequence"};
+
+std::string Replace(std::string text, const std::string& path) {
+    return text.replace(text.find("%s"), 2, path);
+}
+} // namespace
+
+CWizardDlg::CWizardDlg(std::string homeFolder, IMessageBox& messageBox, IFileChooser& files,
+                       QWidget* parent)
+    : QDialog(parent), home(std::move(homeFolder)), messages(messageBox),
+      scriptText(wizard::kScriptHeader) {
+    setWindowTitle(QStringLiteral("Macro Wizard"));
+    auto* first = new QWidget(this);
+    nameEdit = new QLineEdit(first);
+    nameEdit->setObjectName(QStringLiteral("nameEdit"));
+    typeList = new QListWidget(first);
+    typeList->setObjectName(QStringLiteral("typeList"));
+    for (const char* text : kTypeTexts)
+        typeList->addItem(QString::fromLatin1(text));
+    auto* nameLabel = new QLabel(QStringLiteral("Macro Name:"), first);
+    nameLabel->setBuddy(nameEdit);
+    auto* typeLabel = new QLabel(QStringLiteral("Select Type of Macro to Create:"), first);
+    typeLabel->setBuddy(typeList);
+    auto* firstColumn = new QVBoxLayout(first);
+    firstColumn->setContentsMargins(0, 0, 0, 0);
+    firstColumn->addWidget(nameLabel);
+    firstColumn->addWidget(nameEdit);
+    firstColumn->addSpacing(6);
+    firstColumn->addWidget(typeLabel);
+    firstColumn->addWidget(typeList, 1);
+
+    appPage = new CWizardAppPage(files, this);
+    copyPage = new CWizardCopyPage(files, this);
+    alertPage = new CWizardAlertPage(this);
+    keysPage = new CWizardKeysPage(this);
+    donePage = new CWizardDonePage(files, this);
+    pages = new QStackedWidget(this);
+    pages->addWidget(first);
+    for (QWidget* page :
+         std::initializer_list<QWidget*>{appPage, copyPage, alertPage, keysPage, donePage}) {
+        page->layout()->setContentsMargins(0, 0, 0, 0);
+        pages->addWidget(page);
+    }
+
+    nextButton = new QPushButton(QStringLiteral("Next >"), this);
+    nextButton->setDefault(true);
+    finishButton = new QPushButton(QStringLiteral("Finish"), this);
+    finishButton->setVisible(false);
+    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(nextButton);
+    buttons->addWidget(finishButton);
+    buttons->addWidget(cancelButton);
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(pages, 1);
+    column->addSpacing(8);
+    column->addLayout(buttons);
+    connect(nextButton, &QPushButton::clicked, this, &CWizardDlg::Next);
+    connect(finishButton, &QPushButton::clicked, this, &CWizardDlg::Finish);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(typeList, &QListWidget::itemDoubleClicked, this, &CWizardDlg::Next);
+    resize(520, 380);
+}
+
+// The name and the kind; false (with the message shown) when either is
+// missing or the kind cannot be built here.
+bool CWizardDlg::LeaveFirstPage() {
+    const int row = typeList->currentRow();
+    if (row < 0 || !typeList->currentItem()->isSelected()) {
+        messages.Show("Must select macro type", "Wingmate Error");
+        return false;
+    }
+    const std::string name = wizard::TrimName(nameEdit->text().toUtf8().toStdString());
+    if (name.empty()) {
+        messages.Show("Macro requires a name", "Wingmate Error");
+        return false;
+    }
+    if (row == static_cast<int>(WizardType::RecordScript)) {
+        messages.Show("Recording a new script is not available yet. Choose another type of "
+                      "macro, or write the script in the editor.",
+                      "Macro Wizard");
+        return false;
+    }
+    macroType = row;
+    macro.name = name;
+    macro.scriptFile = wizard::ScriptFilePath(home, name);
+    return true;
+}
+
+CWizardScriptPage* CWizardDlg::TypePage() const {
+    switch (static_cast<WizardType>(macroType)) {
+    case WizardType::OpenApplication:
+        return appPage;
+    case WizardType::CopyFiles:
+        return copyPage;
+    case WizardType::AlertMessage:
+        return alertPage;
+    case WizardType::TypeKeys:
+        return keysPage;
+    case WizardType::RecordScript:
+        break;
+    }
+    return nullptr;
+}
+
+// A refused page keeps the step, so a further Next tries the page again
+// rather than throwing away what was entered.
+void CWizardDlg::Next() {
+    if (step == 0) {
+        if (!LeaveFirstPage())
+            return;
+        step = 1;
+        pages->setCurrentWidget(TypePage());
+        return;
+    }
+    CWizardScriptPage* page = TypePage();
+    if (step != 1 || !page) {
+        reject();
+        return;
+    }
+    std::string script = scriptText;
+    std::string refusal;
+    if (!page->AppendScript(script, refusal)) {
+        messages.Show(refusal, "Wingmate Error");
+        return;
+    }
+    scriptText = std::move(script);
+    step = 2;
+    ShowDonePage();
+}
+
+void CWizardDlg::ShowDonePage() {
+    nextButton->setVisible(false);
+    finishButton->setVisible(true);
+    finishButton->setDefault(true);
+    donePage->Fill(macro.name, macro.scriptFile);
+    pages->setCurrentWidget(donePage);
+}
+
+// Writes the script (whole or not at all) and closes with the macro; a file
+// already there, even one that cannot be read, is replaced only when the
+// user says so.
+void CWizardDlg::Finish() {
+    const std::string chosen = donePage->FileText();
+    if (!chosen.empty() && chosen != macro.scriptFile)
+        macro.scriptFile = chosen;
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(macro.scriptFile, error)) &&
+        messages.Show(Replace("File '%s' alread exists. Overwrite?", macro.scriptFile),
+                      "File Exists", MessageButtons::YesNo) != MessageAnswer::Yes) {
+        finished = 0;
+        return;
+    }
+    std::string why;
+    if (!WriteFileAtomically(macro.scriptFile, scriptText, &why)) {
+        messages.Show(Replace("Could not create file '%s'.", macro.scriptFile), "Wingmate Error");
+        finished = 0;
+        return;
+    }
+    finished = 1;
+    accept();
+}
+
+std::optional<CMacro> RunWizardModally(const std::string& home, IMessageBox& messages,
+                                       QWidget* parent) {
+    CQtFileChooser files(parent);
+    CWizardDlg wizard(home, messages, files, parent);
+    if (wizard.exec() != QDialog::Accepted || !wizard.Finished())
+        return std::nullopt;
+    return wizard.Macro();
+}
