@@ -14,6 +14,13 @@ inline CMacro Record(const std::string& name, int32_t kind = 1, int32_t id = 0) 
     return macro;
 }
 
+// A record as it is laid out in the file: with its id and its parent's id.
+inline CMacro Entry(const std::string& name, int32_t id, int32_t parentId, int32_t kind = 1) {
+    CMacro macro = Record(name, kind, id);
+    macro.parentId = parentId;
+    return macro;
+}
+
 // The tree as "name(child,child)" with siblings comma separated.
 inline std::string Shape(const CMacroNode* node) {
     std::string out;

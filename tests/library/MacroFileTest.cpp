@@ -1,54 +1,24 @@
+#include "LibraryFolderTest.h"
 #include "LibraryTestUtil.h"
 
+#include "fakes/TestFiles.h"
 #include "fakes/TestSupport.h"
 #include "library/AtomicFile.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-CMacro Child(const std::string& name, int32_t id, int32_t parentId, int32_t kind = 1) {
-    CMacro macro = Record(name, kind, id);
-    macro.parentId = parentId;
-    return macro;
-}
-
-class MacroFileTest : public ::testing::Test {
+class MacroFileTest : public LibraryFolderTest {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("wingmate-file-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        lib.File().SetPaths(dir.string());
+        OpenFolder("wingmate-file-");
         lib.InsertRecord(Record("My Macros", 2), -1, InsertPosition::Into);
     }
-    void TearDown() override { fs::remove_all(dir); }
-
-    fs::path Library() const { return dir / "Macros.mcf"; }
-    fs::path Backup() const { return dir / "Macros.bak"; }
-
-    fs::path dir;
-    CMacroLibrary lib;
 };
 
 } // namespace
@@ -69,7 +39,7 @@ TEST_F(MacroFileTest, EncodesRecordsInPreOrderExactlyAsLaidOut) {
     lib.InsertRecord(Record("m1"), set, InsertPosition::Into);
     lib.InsertRecord(Record("m2"), 1, InsertPosition::Into);
     const std::string expected = FileBytes(
-        {Child("My Macros", 1, 1, 2), Child("S", 2, 1, 2), Child("m1", 3, 2), Child("m2", 4, 1)});
+        {Entry("My Macros", 1, 1, 2), Entry("S", 2, 1, 2), Entry("m1", 3, 2), Entry("m2", 4, 1)});
     EXPECT_EQ(lib.File().Encode(lib.Root()), expected);
 }
 
@@ -122,11 +92,11 @@ TEST_F(MacroFileTest, SaveAndLoadRoundTripEveryStoredField) {
 }
 
 TEST_F(MacroFileTest, ZeroLengthTextsRoundTripAsEmpty) {
-    WriteFile(Library(), FileBytes({Child("", 1, 1, 2), Child("", 2, 1)}));
+    WriteFile(Library(), FileBytes({Entry("", 1, 1, 2), Entry("", 2, 1)}));
     ASSERT_EQ(lib.Load(), 1);
     EXPECT_EQ(lib.FindById(2)->name, "");
     ASSERT_EQ(lib.Save(), 1);
-    EXPECT_EQ(ReadFile(Library()), FileBytes({Child("", 1, 1, 2), Child("", 2, 1)}));
+    EXPECT_EQ(ReadFile(Library()), FileBytes({Entry("", 1, 1, 2), Entry("", 2, 1)}));
 }
 
 TEST_F(MacroFileTest, SavingTwiceLeavesThePreviousFileAsBackup) {
@@ -141,7 +111,7 @@ TEST_F(MacroFileTest, SavingTwiceLeavesThePreviousFileAsBackup) {
 }
 
 TEST_F(MacroFileTest, ForeignHeaderLoadsAndIsWrittenBack) {
-    WriteFile(Library(), FileBytes({Child("R", 5, 5, 2)}, 0x1234));
+    WriteFile(Library(), FileBytes({Entry("R", 5, 5, 2)}, 0x1234));
     ASSERT_EQ(lib.Load(), 1);
     EXPECT_EQ(lib.File().formatValue, 0x1234);
     ASSERT_EQ(lib.Save(), 1);
@@ -149,15 +119,15 @@ TEST_F(MacroFileTest, ForeignHeaderLoadsAndIsWrittenBack) {
 }
 
 TEST_F(MacroFileTest, RecordMarkerIsNotChecked) {
-    std::string bytes = FileBytes({Child("R", 1, 1, 2), Child("x", 2, 1)});
+    std::string bytes = FileBytes({Entry("R", 1, 1, 2), Entry("x", 2, 1)});
     bytes[4] = 'W'; // first record's marker
     WriteFile(Library(), bytes);
     EXPECT_EQ(lib.Load(), 1);
 }
 
 TEST_F(MacroFileTest, SecondRootStartsOverAndDropsEarlierEntries) {
-    WriteFile(Library(), FileBytes({Child("R", 1, 1, 2), Child("x", 2, 1), Child("R2", 3, 3, 2),
-                                    Child("y", 4, 3)}));
+    WriteFile(Library(), FileBytes({Entry("R", 1, 1, 2), Entry("x", 2, 1), Entry("R2", 3, 3, 2),
+                                    Entry("y", 4, 3)}));
     ASSERT_EQ(lib.Load(), 1);
     EXPECT_EQ(Shape(lib.Root()), "R2(y)");
     EXPECT_EQ(lib.FindById(2), nullptr);
@@ -165,8 +135,8 @@ TEST_F(MacroFileTest, SecondRootStartsOverAndDropsEarlierEntries) {
 }
 
 TEST_F(MacroFileTest, SiblingOrderIsKeptAndIdsAreKept) {
-    WriteFile(Library(), FileBytes({Child("R", 10, 10, 2), Child("S", 30, 10, 2),
-                                    Child("b", 20, 10), Child("s1", 40, 30)}));
+    WriteFile(Library(), FileBytes({Entry("R", 10, 10, 2), Entry("S", 30, 10, 2),
+                                    Entry("b", 20, 10), Entry("s1", 40, 30)}));
     ASSERT_EQ(lib.Load(), 1);
     EXPECT_EQ(Shape(lib.Root()), "R(S(s1),b)");
     EXPECT_TRUE(LinksConsistent(lib.Root()));
@@ -177,8 +147,8 @@ TEST_F(MacroFileTest, DuplicateIdsResolveToTheFirstEntryInTreeOrder) {
     // Two entries with id 5: "late" is read first but "early" comes first in
     // pre-order (it sits under the first set). The child of 5 goes under it.
     WriteFile(Library(),
-              FileBytes({Child("R", 1, 1, 2), Child("A", 2, 1, 2), Child("late", 5, 1, 2),
-                         Child("early", 5, 2, 2), Child("kid", 6, 5)}));
+              FileBytes({Entry("R", 1, 1, 2), Entry("A", 2, 1, 2), Entry("late", 5, 1, 2),
+                         Entry("early", 5, 2, 2), Entry("kid", 6, 5)}));
     ASSERT_EQ(lib.Load(), 1);
     EXPECT_EQ(Shape(lib.Root()), "R(A(early(kid)),late)");
 }
@@ -203,11 +173,11 @@ TEST_P(LoadFailures, LeaveTheLibraryAsItWas) {
 
 namespace {
 std::string Truncated(size_t cut) {
-    std::string bytes = FileBytes({Child("R", 1, 1, 2), Child("child", 2, 1)});
+    std::string bytes = FileBytes({Entry("R", 1, 1, 2), Entry("child", 2, 1)});
     return bytes.substr(0, bytes.size() - cut);
 }
 std::string WithNameLength(int32_t length) {
-    std::string bytes = FileBytes({Child("R", 1, 1, 2), Child("child", 2, 1)});
+    std::string bytes = FileBytes({Entry("R", 1, 1, 2), Entry("child", 2, 1)});
     // Second record's name length sits after header, first record, and 9 ints.
     const size_t firstRecord = 9 * 4 + 4 + 1 + 8 * 4;
     const size_t offset = 4 + firstRecord + 9 * 4;
@@ -223,9 +193,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadFile{"Empty", ""}, BadFile{"HeaderOnly", FileBytes({})},
         BadFile{"ShortHeader", std::string("\0\x20", 2)},
-        BadFile{"ChildBeforeParent", FileBytes({Child("x", 2, 1), Child("R", 1, 1, 2)})},
-        BadFile{"UnknownParent", FileBytes({Child("R", 1, 1, 2), Child("x", 2, 9)})},
-        BadFile{"EndsInsideMarker", FileBytes({Child("R", 1, 1, 2)}) + std::string("\0\x20", 2)},
+        BadFile{"ChildBeforeParent", FileBytes({Entry("x", 2, 1), Entry("R", 1, 1, 2)})},
+        BadFile{"UnknownParent", FileBytes({Entry("R", 1, 1, 2), Entry("x", 2, 9)})},
+        BadFile{"EndsInsideMarker", FileBytes({Entry("R", 1, 1, 2)}) + std::string("\0\x20", 2)},
         BadFile{"EndsInsideText", Truncated(3)}, BadFile{"EndsInsideLength", Truncated(2)},
         BadFile{"NegativeLength", WithNameLength(-1)},
         BadFile{"LengthPastEnd", WithNameLength(1000)},

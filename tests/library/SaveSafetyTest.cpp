@@ -1,10 +1,12 @@
 // A save never loses the library: damaged files are kept aside, the backup
 // only ever holds a file that loads, every failed write leaves both files
 // whole, and mode and links survive.
+#include "LibraryFolderTest.h"
 #include "LibraryTestUtil.h"
 
 #include "fakes/Fakes.h"
 #include "fakes/ScopedTimeZone.h"
+#include "fakes/TestFiles.h"
 #include "fakes/TestSupport.h"
 #include "library/AtomicFile.h"
 
@@ -14,32 +16,12 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-CMacro Entry(const std::string& name, int32_t id, int32_t parentId, int32_t kind = 1) {
-    CMacro macro = Record(name, kind, id);
-    macro.parentId = parentId;
-    return macro;
-}
 
 bool Loads(const fs::path& path) {
     CMacroLibrary probe;
@@ -63,30 +45,20 @@ std::vector<std::string> Others(const fs::path& dir, std::initializer_list<std::
     return others;
 }
 
-class SaveSafety : public ::testing::Test {
+class SaveSafety : public LibraryFolderTest {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("wingmate-save-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        lib.File().SetPaths(dir.string());
+        OpenFolder("wingmate-save-");
         lib.File().SetClock(&clock);
         lib.InsertRecord(Record("My Macros", 2), -1, InsertPosition::Into);
         lib.InsertRecord(Record("edited"), 1, InsertPosition::Into);
     }
     void TearDown() override {
         SetAtomicWriteFaultForTesting({});
-        fs::remove_all(dir);
+        LibraryFolderTest::TearDown();
     }
 
-    fs::path Library() const { return dir / "Macros.mcf"; }
-    fs::path Backup() const { return dir / "Macros.bak"; }
-
-    fs::path dir;
     CFakeClock clock{1720000000}; // 2024-07-03 09:46:40 UTC
-    CMacroLibrary lib;
 };
 
 const std::string kGoodOld = FileBytes({Entry("R", 1, 1, 2), Entry("old", 2, 1)});

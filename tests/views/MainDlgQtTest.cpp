@@ -11,6 +11,7 @@
 #include "fakes/FakeProcessLauncher.h"
 #include "fakes/Fakes.h"
 #include "fakes/ScopedTimeZone.h"
+#include "fakes/TestFiles.h"
 #include "library/LibraryTestUtil.h"
 #include "triggers/KeyHook.h"
 #include "triggers/KeyNames.h"
@@ -33,17 +34,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Records the names it is given; ends a run only when told (like a script).
 class CRecordingRunner : public IMacroRunner {

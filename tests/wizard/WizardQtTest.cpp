@@ -4,6 +4,7 @@
 
 #include "app/MainDlg.h"
 #include "fakes/Fakes.h"
+#include "fakes/TestFiles.h"
 #include "library/LibraryTestUtil.h"
 #include "views/FakeMainWindow.h"
 #include "views/MacroTree.h"
@@ -31,16 +32,8 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Answers the wizard's dialogs from queues; records what was asked.
 class CScriptedFileChooser : public IFileChooser {

@@ -1,4 +1,4 @@
-#include "XvfbServer.h"
+#include "XvfbSuite.h"
 
 #include "fakes/TestSupport.h"
 #include "x11/X11Desktop.h"
@@ -20,13 +20,8 @@ namespace {
 
 const KeyPacing kFast{0, 0};
 
-class X11DesktopTest : public ::testing::Test {
+class X11DesktopTest : public XvfbSuiteTest {
 protected:
-    static void SetUpTestSuite() { server = new CXvfb(); }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override {
         REQUIRE_XVFB(*server);
         std::string why;
@@ -35,10 +30,8 @@ protected:
         EXPECT_EQ(why, "");
     }
 
-    static CXvfb* server;
     std::unique_ptr<CX11Desktop> desktop;
 };
-CXvfb* X11DesktopTest::server = nullptr;
 
 struct TypeCase {
     std::string label;

@@ -1,4 +1,4 @@
-#include "XvfbServer.h"
+#include "XvfbSuite.h"
 
 #include "fakes/FakeKeyHook.h"
 #include "library/MacroLibrary.h"
@@ -66,33 +66,16 @@ private:
     std::deque<Report> reports;
 };
 
-class X11KeyHookTest : public ::testing::Test {
+class X11KeyHookTest : public XvfbClientTest {
 protected:
-    static void SetUpTestSuite() { server = new CXvfb(); }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
-    void SetUp() override {
-        REQUIRE_XVFB(*server);
-        sender = XOpenDisplay(server->Name().c_str());
-        ASSERT_NE(sender, nullptr);
-    }
-    void TearDown() override {
-        if (sender)
-            XCloseDisplay(sender);
-    }
     CX11KeyHook::ReportFn QueueReports() {
         return [this](intptr_t receiver, int identifier, int code) {
             queue.Push(receiver, identifier, code);
         };
     }
 
-    static CXvfb* server;
-    Display* sender = nullptr;
     CReportQueue queue;
 };
-CXvfb* X11KeyHookTest::server = nullptr;
 
 constexpr int kDown = CKeyHook::kKeyDown;
 constexpr int kUp = CKeyHook::kKeyUp;
@@ -104,17 +87,17 @@ TEST_F(X11KeyHookTest, ReportsKeysAsVirtualKeyCodesInOrder) {
     hook.InitKeybHook(0);
     ASSERT_TRUE(hook.Running()) << hook.LastError();
 
-    SendKey(sender, XK_Control_L, true);
-    SendKey(sender, XK_Alt_L, true);
-    TapKey(sender, XK_x);
-    SendKey(sender, XK_Alt_L, false);
-    SendKey(sender, XK_Control_L, false);
-    SendKey(sender, XK_Shift_R, true);
-    TapKey(sender, XK_1);
-    SendKey(sender, XK_Shift_R, false);
-    TapKey(sender, XK_F5);
-    TapKey(sender, XK_Return);
-    TapKey(sender, XK_semicolon);
+    SendKey(client, XK_Control_L, true);
+    SendKey(client, XK_Alt_L, true);
+    TapKey(client, XK_x);
+    SendKey(client, XK_Alt_L, false);
+    SendKey(client, XK_Control_L, false);
+    SendKey(client, XK_Shift_R, true);
+    TapKey(client, XK_1);
+    SendKey(client, XK_Shift_R, false);
+    TapKey(client, XK_F5);
+    TapKey(client, XK_Return);
+    TapKey(client, XK_semicolon);
     const std::vector<Report> expected = {
         {7, kDown, vk::Ctrl},  {7, kDown, vk::Alt}, {7, kDown, 'X'},        {7, kUp, 'X'},
         {7, kUp, vk::Alt},     {7, kUp, vk::Ctrl},  {7, kDown, vk::Shift},  {7, kDown, '1'},
@@ -131,18 +114,18 @@ TEST_F(X11KeyHookTest, ReportsNothingWithoutReceiverOrTypeOrAfterRelease) {
     hook.SetType(1);
     hook.InitKeybHook(0);
     ASSERT_TRUE(hook.Running()) << hook.LastError();
-    TapKey(sender, XK_a); // no receiver
+    TapKey(client, XK_a); // no receiver
     settle();
     hook.SetHandle(3);
     hook.SetType(0);
-    TapKey(sender, XK_b); // stopped type
+    TapKey(client, XK_b); // stopped type
     settle();
     hook.SetType(1);
-    TapKey(sender, XK_c);
+    TapKey(client, XK_c);
     EXPECT_EQ(queue.Take(2), (std::vector<Report>{{3, kDown, 'C'}, {3, kUp, 'C'}}));
     hook.ReleaseKeybHook();
     EXPECT_FALSE(hook.Running());
-    TapKey(sender, XK_d); // stopped: ReleaseKeybHook has joined the thread
+    TapKey(client, XK_d); // stopped: ReleaseKeybHook has joined the thread
     Report late{};
     EXPECT_FALSE(queue.WaitOne(late, std::chrono::milliseconds(150)));
 }
@@ -186,7 +169,7 @@ TEST_F(X11KeyHookTest, StartsAndStopsAnyNumberOfTimes) {
     for (int round = 0; round < 20; ++round) {
         hook.InitKeybHook(0);
         ASSERT_TRUE(hook.Running()) << "round " << round << ": " << hook.LastError();
-        TapKey(sender, XK_q);
+        TapKey(client, XK_q);
         ASSERT_EQ(queue.Take(2), (std::vector<Report>{{1, kDown, 'Q'}, {1, kUp, 'Q'}}))
             << "round " << round;
         if (round % 2)
@@ -213,9 +196,9 @@ TEST_F(X11KeyHookTest, AChordThroughXTestStartsTheMatchingMacro) {
     ASSERT_EQ(hook.Install(), 1);
     ASSERT_TRUE(port.Running()) << port.LastError();
 
-    SendKey(sender, XK_Control_L, true);
-    SendKey(sender, XK_Alt_L, true);
-    SendKey(sender, XK_k, true);
+    SendKey(client, XK_Control_L, true);
+    SendKey(client, XK_Alt_L, true);
+    SendKey(client, XK_k, true);
     Report report{};
     for (int handled = 0; handled < 3 && queue.WaitOne(report, std::chrono::seconds(3));
          ++handled) {
@@ -226,11 +209,11 @@ TEST_F(X11KeyHookTest, AChordThroughXTestStartsTheMatchingMacro) {
               (std::vector<std::string>{"Enqueue " + std::to_string(id), "RunNext"}));
     // The hook was reinstalled after the start and still reports.
     EXPECT_TRUE(port.Running());
-    SendKey(sender, XK_k, false);
+    SendKey(client, XK_k, false);
     ASSERT_TRUE(queue.WaitOne(report, std::chrono::seconds(3)));
     EXPECT_EQ(report, (Report{99, kUp, 'K'}));
-    SendKey(sender, XK_Alt_L, false);
-    SendKey(sender, XK_Control_L, false);
+    SendKey(client, XK_Alt_L, false);
+    SendKey(client, XK_Control_L, false);
     hook.Release();
 }
 

@@ -1,7 +1,7 @@
 // Typing and chords under the layouts users have: us, de, fr, and us,ru with
 // either group active. The receiver reads while the keys are played, as an
 // application does.
-#include "XvfbServer.h"
+#include "XvfbSuite.h"
 
 #include "fakes/TestSupport.h"
 #include "x11/X11Desktop.h"
@@ -45,13 +45,8 @@ struct Layout {
     int group;           // locked while typing
 };
 
-class TypingUnderLayouts : public ::testing::TestWithParam<Layout> {
+class TypingUnderLayouts : public XvfbSuiteTest, public ::testing::WithParamInterface<Layout> {
 protected:
-    static void SetUpTestSuite() { server = new CXvfb(); }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override {
         REQUIRE_XVFB(*server);
         if (!CXvfb::HasProgram("setxkbmap"))
@@ -85,11 +80,9 @@ protected:
         return state.locked_group;
     }
 
-    static CXvfb* server;
     std::unique_ptr<CX11Desktop> desktop;
     std::unique_ptr<CTypingTarget> target;
 };
-CXvfb* TypingUnderLayouts::server = nullptr;
 
 TEST_P(TypingUnderLayouts, EveryCharacterArrivesAsWritten) {
     const std::string text = TestCharacters();

@@ -1,6 +1,6 @@
 // Every way a script ends lets go of what playback pressed: a Stop between
 // keys, SIGTERM, SIGINT and SIGHUP to `tessera`, a runtime error.
-#include "XvfbServer.h"
+#include "XvfbSuite.h"
 
 #include "fakes/TestSupport.h"
 #include "x11/X11Desktop.h"
@@ -27,26 +27,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class StopTest : public ::testing::Test {
+class StopTest : public XvfbClientTest {
 protected:
-    static void SetUpTestSuite() { server = new CXvfb(); }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
-    void SetUp() override {
-        REQUIRE_XVFB(*server);
-        observer = XOpenDisplay(server->Name().c_str());
-        ASSERT_NE(observer, nullptr);
-    }
-    void TearDown() override {
-        if (observer)
-            XCloseDisplay(observer);
-    }
     // The keys down and the pointer buttons held on the server now.
     std::string HeldNow() {
         char keys[32] = {};
-        XQueryKeymap(observer, keys);
+        XQueryKeymap(client, keys);
         std::string held;
         for (int keycode = 8; keycode < 256; ++keycode)
             if ((keys[keycode / 8] >> (keycode % 8)) & 1)
@@ -54,17 +40,13 @@ protected:
         Window root, child;
         int rootX, rootY, x, y;
         unsigned mask = 0;
-        XQueryPointer(observer, DefaultRootWindow(observer), &root, &child, &rootX, &rootY, &x, &y,
+        XQueryPointer(client, DefaultRootWindow(client), &root, &child, &rootX, &rootY, &x, &y,
                       &mask);
         if (mask & (Button1Mask | Button2Mask | Button3Mask))
             held += "button";
         return held;
     }
-
-    static CXvfb* server;
-    Display* observer = nullptr;
 };
-CXvfb* StopTest::server = nullptr;
 
 TEST_F(StopTest, AStopBetweenKeysEndsTypingWithNothingHeld) {
     std::string why;
