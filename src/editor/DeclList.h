@@ -1,0 +1,62 @@
+#pragma once
+// Window declarations: the model behind the editor's "Window Declarations"
+// tree and its file format (an indented outline of five-line records).
+// Plain logic; TDecTree shows it, wingmatectl decl and Glimmer read and
+// write it.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct CDeclNode {
+    int unquotedTag = 0; // the tag was written without quotes
+    int topMenu = 0;     // a record whose first line is only "Menu"
+    std::string type;
+    int id = 0;          // 1, 2, 3 ... over the list's lifetime; 0 for file nodes
+    std::string name;    // for a file node: the file name as the use statement wrote it
+    std::string tag;
+    std::string cls;
+    int isParent = 0;
+    int isChild = 0;
+    int file = 0;        // 1 for the top-level node of one declarations file
+    CDeclNode* next = nullptr;
+    CDeclNode* parent = nullptr;
+    CDeclNode* firstChild = nullptr;
+};
+
+class CDeclList {
+public:
+    CDeclList() = default;
+    ~CDeclList(); // frees every node without recursion
+    CDeclList(const CDeclList&) = delete;
+    CDeclList& operator=(const CDeclList&) = delete;
+
+    // Reads one declarations file: appends a file node named `fileName`
+    // (kept as given) and its records. A relative name is taken from
+    // `folder` (empty: the current directory). false when the file cannot
+    // be read or ends inside a record; `error` then says why, and the file
+    // node stays in the list (with the records read before the fault).
+    bool Load(const std::string& fileName, const std::string& folder, std::string* error);
+    // The same from text already in memory.
+    bool LoadText(const std::string& fileName, std::string_view text, std::string* error);
+
+    // The canonical text of one file node's declarations.
+    static std::string Format(const CDeclNode& fileNode);
+    // Writes every file node in reading order (a file read twice is written
+    // twice, ending with its latest copy), each atomically; a file node with
+    // no declarations is skipped. false at the first failure (`error` says
+    // which file and why); files written before it stay written.
+    bool SaveAll(const std::string& folder, std::string* error) const;
+
+    CDeclNode* First() const { return first; }
+    // Pre-order search; file nodes are never found.
+    CDeclNode* FindById(int id) const;
+    // "App.Main.Ok.": each ancestor below the file node that is not a top
+    // menu, outermost first, each followed by ".".
+    static std::string QualifiedName(const CDeclNode* node);
+
+private:
+    CDeclNode* first = nullptr;
+    int idCounter = 0;
+};

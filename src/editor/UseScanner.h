@@ -1,0 +1,32 @@
+#pragma once
+// Finding `use` statements in script lines: which declarations files a script
+// names. Plain logic; the script control feeds it one line at a time.
+
+#include <string>
+#include <string_view>
+
+// Is position p of s inside a string literal? Counts double quotes before p;
+// a quote after a backslash does not count while inside a string. p < 0 is
+// outside.
+bool IsInsideString(std::string_view s, long p);
+
+// The use list and the uses-seen flag of one script control.
+class CScriptUses {
+public:
+    // Scans one line (at most its first 4096 bytes) for a `use` statement.
+    // Sets the uses-seen flag when the line is one; appends the quoted name
+    // and "::" to the use list unless the list already holds that text.
+    // Returns true when the line was a use statement.
+    bool ScanLine(std::string_view line);
+    // A full rescan starts here: the use list is emptied.
+    void BeginRescan() { useList.clear(); }
+    // Clears the uses-seen flag and returns a copy of the use list.
+    std::string TakeUseList();
+    bool UsesSeen() const { return usesSeen; }
+    void SetUsesSeen(bool seen) { usesSeen = seen; }
+    const std::string& UseList() const { return useList; }
+
+private:
+    std::string useList;
+    bool usesSeen = false;
+};
