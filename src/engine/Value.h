@@ -81,6 +81,12 @@ public:
         other.bits = 0;
     }
     Value& operator=(const Value& other) {
+        // Scalars over scalars: no reference counts to touch.
+        if (!IsHeap() && !other.IsHeap()) {
+            type = other.type;
+            bits = other.bits;
+            return *this;
+        }
         if (this != &other) {
             other.Retain();
             Release();

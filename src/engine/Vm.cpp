@@ -214,7 +214,8 @@ void Vm::Execute() {
     const std::vector<BuiltinInfo>& builtins = Builtins();
     const size_t maxString = limits.maxString;
     int32_t budget = pollBudget;
-    Instr in;
+    // The running instruction; operands are read through it, not copied.
+    const Instr* in = pc;
 #if TESSERA_COMPUTED_GOTO
     static const void* const dispatch[] = {
 #define TESSERA_OP_LABEL(name) &&L_##name,
@@ -226,82 +227,82 @@ void Vm::Execute() {
         for (;;) {
 #if TESSERA_COMPUTED_GOTO
         next_instruction:
-            in = *pc++;
-            goto* dispatch[static_cast<size_t>(in.op)];
+            in = pc++;
+            goto* dispatch[static_cast<size_t>(in->op)];
 #else
-            in = *pc++;
+            in = pc++;
 #endif
-            switch (in.op) {
+            switch (in->op) {
                 CASE(MOVE)
-                R[in.a] = R[in.b];
+                R[in->a] = R[in->b];
                 NEXT;
                 CASE(LOADK)
-                R[in.a] = K[in.b];
+                R[in->a] = K[in->b];
                 NEXT;
                 CASE(LOADINT)
-                R[in.a].SetInt(in.Sbx());
+                R[in->a].SetInt(in->Sbx());
                 NEXT;
                 CASE(LOADBOOL)
-                R[in.a].SetBool(in.b != 0);
+                R[in->a].SetBool(in->b != 0);
                 NEXT;
                 CASE(LOADDEF)
-                R[in.a] = DefaultValue(static_cast<DeclType>(in.b), *ctx.heap);
+                R[in->a] = DefaultValue(static_cast<DeclType>(in->b), *ctx.heap);
                 NEXT;
                 CASE(GETGLOBAL)
-                R[in.a] = stack[in.b];
+                R[in->a] = stack[in->b];
                 NEXT;
                 CASE(SETGLOBAL)
-                stack[in.b] = R[in.a];
+                stack[in->b] = R[in->a];
                 NEXT;
                 CASE(NEWLIST) {
                     ListObj* list = ctx.heap->NewList();
                     Value made = Value::List(list);
-                    list->items.assign(R + in.b, R + in.b + in.c);
-                    R[in.a] = std::move(made);
+                    list->items.assign(R + in->b, R + in->b + in->c);
+                    R[in->a] = std::move(made);
                     NEXT;
                 }
                 CASE(ADD) {
-                    const Value& b = RK(in.b);
-                    const Value& c = RK(in.c);
-                    if (b.type == ValueType::Int && c.type == ValueType::Int && in.x <= kIntResult)
-                        R[in.a].SetInt(WrapAdd(b.AsInt(), c.AsInt()));
+                    const Value& b = RK(in->b);
+                    const Value& c = RK(in->c);
+                    if (b.type == ValueType::Int && c.type == ValueType::Int && in->x <= kIntResult)
+                        R[in->a].SetInt(WrapAdd(b.AsInt(), c.AsInt()));
                     else if (b.type == ValueType::Float && c.type == ValueType::Float &&
-                             (in.x == 0 || in.x == kFloatResult))
-                        R[in.a].SetFloat(b.AsFloat() + c.AsFloat());
+                             (in->x == 0 || in->x == kFloatResult))
+                        R[in->a].SetFloat(b.AsFloat() + c.AsFloat());
                     else
-                        Arithmetic(in, R[in.a], b, c, pc);
+                        Arithmetic(*in, R[in->a], b, c, pc);
                     NEXT;
                 }
                 CASE(SUB) {
-                    const Value& b = RK(in.b);
-                    const Value& c = RK(in.c);
-                    if (b.type == ValueType::Int && c.type == ValueType::Int && in.x <= kIntResult)
-                        R[in.a].SetInt(WrapSub(b.AsInt(), c.AsInt()));
+                    const Value& b = RK(in->b);
+                    const Value& c = RK(in->c);
+                    if (b.type == ValueType::Int && c.type == ValueType::Int && in->x <= kIntResult)
+                        R[in->a].SetInt(WrapSub(b.AsInt(), c.AsInt()));
                     else
-                        Arithmetic(in, R[in.a], b, c, pc);
+                        Arithmetic(*in, R[in->a], b, c, pc);
                     NEXT;
                 }
                 CASE(MUL) {
-                    const Value& b = RK(in.b);
-                    const Value& c = RK(in.c);
-                    if (b.type == ValueType::Int && c.type == ValueType::Int && in.x <= kIntResult)
-                        R[in.a].SetInt(WrapMul(b.AsInt(), c.AsInt()));
+                    const Value& b = RK(in->b);
+                    const Value& c = RK(in->c);
+                    if (b.type == ValueType::Int && c.type == ValueType::Int && in->x <= kIntResult)
+                        R[in->a].SetInt(WrapMul(b.AsInt(), c.AsInt()));
                     else
-                        Arithmetic(in, R[in.a], b, c, pc);
+                        Arithmetic(*in, R[in->a], b, c, pc);
                     NEXT;
                 }
                 CASE(MOD) {
-                    const Value& b = RK(in.b);
-                    const Value& c = RK(in.c);
+                    const Value& b = RK(in->b);
+                    const Value& c = RK(in->c);
                     if (b.type == ValueType::Int && c.type == ValueType::Int && c.AsInt() > 0 &&
-                        in.x <= kIntResult)
-                        R[in.a].SetInt(b.AsInt() % c.AsInt());
+                        in->x <= kIntResult)
+                        R[in->a].SetInt(b.AsInt() % c.AsInt());
                     else
-                        Arithmetic(in, R[in.a], b, c, pc);
+                        Arithmetic(*in, R[in->a], b, c, pc);
                     NEXT;
                 }
                 CASE(DIV) {
-                    Arithmetic(in, R[in.a], RK(in.b), RK(in.c), pc);
+                    Arithmetic(*in, R[in->a], RK(in->b), RK(in->c), pc);
                     NEXT;
                 }
                 CASE(EQ)
@@ -310,26 +311,26 @@ void Vm::Execute() {
                 CASE(LE)
                 CASE(GT)
                 CASE(GE)
-                BinaryOp(in.op, R[in.a], RK(in.b), RK(in.c), maxString);
+                BinaryOp(in->op, R[in->a], RK(in->b), RK(in->c), maxString);
                 NEXT;
                 CASE(NOT)
-                R[in.a].SetBool(!Truth(R[in.b]));
+                R[in->a].SetBool(!Truth(R[in->b]));
                 NEXT;
                 CASE(NEG) {
-                    const Value& b = R[in.b];
+                    const Value& b = R[in->b];
                     if (b.type == ValueType::Float)
-                        R[in.a].SetFloat(-b.AsFloat());
+                        R[in->a].SetFloat(-b.AsFloat());
                     else if (b.type == ValueType::Int || b.type == ValueType::Bool)
-                        R[in.a].SetInt(WrapSub(0, b.AsInt()));
+                        R[in->a].SetInt(WrapSub(0, b.AsInt()));
                     else
                         throw ScriptError{std::string("cannot negate a ") + TypeName(b.type)};
                     NEXT;
                 }
                 CASE(TRUTH)
-                R[in.a].SetBool(Truth(R[in.b]));
+                R[in->a].SetBool(Truth(R[in->b]));
                 NEXT;
                 CASE(JMP) {
-                    int32_t offset = in.Sbx();
+                    int32_t offset = in->Sbx();
                     pc += offset;
                     if (offset < 0 && --budget <= 0)
                         budget = Poll();
@@ -337,8 +338,8 @@ void Vm::Execute() {
                 }
                 CASE(JT)
                 CASE(JF) {
-                    if (Truth(R[in.a]) == (in.op == Op::JT)) {
-                        int32_t offset = in.Sbx();
+                    if (Truth(R[in->a]) == (in->op == Op::JT)) {
+                        int32_t offset = in->Sbx();
                         pc += offset;
                         if (offset < 0 && --budget <= 0)
                             budget = Poll();
@@ -347,13 +348,13 @@ void Vm::Execute() {
                 }
                 CASE(JEQ)
                 CASE(JNE) {
-                    const Value& b = RK(in.b);
-                    const Value& c = RK(in.c);
+                    const Value& b = RK(in->b);
+                    const Value& c = RK(in->c);
                     bool equal = b.type == ValueType::Int && c.type == ValueType::Int
                                      ? b.AsInt() == c.AsInt()
                                      : ValuesEqual(b, c);
-                    bool holds = in.op == Op::JEQ ? equal : !equal;
-                    if (holds == (in.x != 0))
+                    bool holds = in->op == Op::JEQ ? equal : !equal;
+                    if (holds == (in->x != 0))
                         JUMP_FOLLOWING();
                     else
                         ++pc;
@@ -361,27 +362,27 @@ void Vm::Execute() {
                 }
                 CASE(JLT)
                 CASE(JLE) {
-                    const Value& b = RK(in.b);
-                    const Value& c = RK(in.c);
+                    const Value& b = RK(in->b);
+                    const Value& c = RK(in->c);
                     bool holds;
                     if (b.type == ValueType::Int && c.type == ValueType::Int)
-                        holds = in.op == Op::JLT ? b.AsInt() < c.AsInt() : b.AsInt() <= c.AsInt();
+                        holds = in->op == Op::JLT ? b.AsInt() < c.AsInt() : b.AsInt() <= c.AsInt();
                     else
-                        holds = LessThan(b, c, in.op == Op::JLE);
-                    if (holds == (in.x != 0))
+                        holds = LessThan(b, c, in->op == Op::JLE);
+                    if (holds == (in->x != 0))
                         JUMP_FOLLOWING();
                     else
                         ++pc;
                     NEXT;
                 }
                 CASE(CALL) {
-                    const Proto* callee = &program.functions[in.b];
+                    const Proto* callee = &program.functions[in->b];
                     if (frames.size() >= limits.maxCallDepth)
                         throw ScriptError{"runaway recursion (more than " +
                                           std::to_string(limits.maxCallDepth) + " nested calls)"};
                     if (--budget <= 0)
                         budget = Poll();
-                    size_t base = f->base + in.a;
+                    size_t base = f->base + in->a;
                     size_t needed = base + static_cast<size_t>(callee->frameSize);
                     f->pc = pc;
                     if (needed > stack.size())
@@ -392,9 +393,9 @@ void Vm::Execute() {
                     NEXT;
                 }
                 CASE(RET) {
-                    if (in.x) {
-                        if (in.a != 0)
-                            R[0] = std::move(R[in.a]);
+                    if (in->x) {
+                        if (in->a != 0)
+                            R[0] = std::move(R[in->a]);
                     } else {
                         R[0] = DefaultValue(f->proto->result, *ctx.heap);
                     }
@@ -407,34 +408,34 @@ void Vm::Execute() {
                     NEXT;
                 }
                 CASE(CALLB) {
-                    const BuiltinInfo& info = builtins[in.b];
+                    const BuiltinInfo& info = builtins[in->b];
                     Value result;
                     f->pc = pc;
                     try {
-                        info.fn(ctx, R + in.a, in.c, result);
+                        info.fn(ctx, R + in->a, in->c, result);
                     } catch (ScriptError& e) {
                         e.message = std::string(info.name) + ": " + e.message;
                         throw;
                     }
-                    R[in.a] = std::move(result);
+                    R[in->a] = std::move(result);
                     NEXT;
                 }
                 CASE(CALLB1) {
-                    const BuiltinInfo& info = builtins[in.c];
+                    const BuiltinInfo& info = builtins[in->c];
                     Value result;
                     f->pc = pc;
                     try {
-                        info.fn(ctx, R + in.b, 1, result);
+                        info.fn(ctx, R + in->b, 1, result);
                     } catch (ScriptError& e) {
                         e.message = std::string(info.name) + ": " + e.message;
                         throw;
                     }
-                    R[in.a] = std::move(result);
+                    R[in->a] = std::move(result);
                     NEXT;
                 }
                 CASE(CALLB2) {
-                    const BuiltinInfo& info = builtins[in.x];
-                    Value args[2] = {R[in.b], R[in.c]};
+                    const BuiltinInfo& info = builtins[in->x];
+                    Value args[2] = {R[in->b], R[in->c]};
                     Value result;
                     f->pc = pc;
                     try {
@@ -443,84 +444,84 @@ void Vm::Execute() {
                         e.message = std::string(info.name) + ": " + e.message;
                         throw;
                     }
-                    R[in.a] = std::move(result);
+                    R[in->a] = std::move(result);
                     NEXT;
                 }
                 CASE(LEN) {
-                    const Value& v = R[in.b];
+                    const Value& v = R[in->b];
                     if (v.type == ValueType::List) {
-                        R[in.a].SetInt(static_cast<int64_t>(v.AsList()->items.size()));
+                        R[in->a].SetInt(static_cast<int64_t>(v.AsList()->items.size()));
                         NEXT;
                     }
-                    const BuiltinInfo& info = builtins[in.c];
+                    const BuiltinInfo& info = builtins[in->c];
                     Value result;
                     f->pc = pc;
                     try {
-                        info.fn(ctx, R + in.b, 1, result);
+                        info.fn(ctx, R + in->b, 1, result);
                     } catch (ScriptError& e) {
                         e.message = std::string(info.name) + ": " + e.message;
                         throw;
                     }
-                    R[in.a] = std::move(result);
+                    R[in->a] = std::move(result);
                     NEXT;
                 }
                 CASE(CALLX) {
-                    const std::string& name = K[in.b].AsStr();
+                    const std::string& name = K[in->b].AsStr();
                     Value result;
                     f->pc = pc;
                     bool found;
                     try {
-                        found = host.CallExternal(name, R + in.a, in.c, result);
+                        found = host.CallExternal(name, R + in->a, in->c, result);
                     } catch (ScriptError& e) {
                         e.message = name + ": " + e.message;
                         throw;
                     }
                     if (!found)
                         throw ScriptError{"unknown function '" + name + "'"};
-                    R[in.a] = std::move(result);
+                    R[in->a] = std::move(result);
                     NEXT;
                 }
                 CASE(GETINDEX) {
-                    const Value& base = R[in.b];
-                    const Value& index = RK(in.c);
+                    const Value& base = R[in->b];
+                    const Value& index = RK(in->c);
                     if (base.type == ValueType::List) {
                         const auto& items = base.AsList()->items;
                         int64_t i = IndexOf(index);
                         if (i < 0 || static_cast<uint64_t>(i) >= items.size())
                             IndexError(i, items.size(), "list");
                         Value item = items[static_cast<size_t>(i)];
-                        R[in.a] = std::move(item);
+                        R[in->a] = std::move(item);
                     } else if (base.type == ValueType::Str) {
                         const std::string& text = base.AsStr();
                         int64_t i = IndexOf(index);
                         if (i < 0 || static_cast<uint64_t>(i) >= text.size())
                             IndexError(i, text.size(), "string");
-                        R[in.a] = Value::Str(std::string(1, text[static_cast<size_t>(i)]));
+                        R[in->a] = Value::Str(std::string(1, text[static_cast<size_t>(i)]));
                     } else {
                         throw ScriptError{std::string("cannot index a ") + TypeName(base.type)};
                     }
                     NEXT;
                 }
                 CASE(SETINDEX) {
-                    const Value& base = R[in.a];
+                    const Value& base = R[in->a];
                     if (base.type != ValueType::List)
                         throw ScriptError{
                             base.type == ValueType::Str
                                 ? std::string("cannot assign to a character of a string")
                                 : std::string("cannot index a ") + TypeName(base.type)};
                     auto& items = base.AsList()->items;
-                    int64_t i = IndexOf(RK(in.b));
+                    int64_t i = IndexOf(RK(in->b));
                     if (i < 0 || static_cast<uint64_t>(i) >= items.size())
                         IndexError(i, items.size(), "list");
-                    items[static_cast<size_t>(i)] = RK(in.c);
+                    items[static_cast<size_t>(i)] = RK(in->c);
                     NEXT;
                 }
                 CASE(CONV)
-                ConvertTo(R[in.a], static_cast<DeclType>(in.b), K[in.c].AsStr());
+                ConvertTo(R[in->a], static_cast<DeclType>(in->b), K[in->c].AsStr());
                 NEXT;
                 CASE(FORIN) {
-                    const Value& seq = R[in.a];
-                    Value& position = R[in.a + 1];
+                    const Value& seq = R[in->a];
+                    Value& position = R[in->a + 1];
                     int64_t i = position.AsInt();
                     bool more;
                     if (seq.type == ValueType::List) {
@@ -528,13 +529,13 @@ void Vm::Execute() {
                         more = static_cast<uint64_t>(i) < items.size();
                         if (more) {
                             Value item = items[static_cast<size_t>(i)];
-                            R[in.b] = std::move(item);
+                            R[in->b] = std::move(item);
                         }
                     } else if (seq.type == ValueType::Str) {
                         const std::string& text = seq.AsStr();
                         more = static_cast<uint64_t>(i) < text.size();
                         if (more)
-                            R[in.b] = Value::Str(std::string(1, text[static_cast<size_t>(i)]));
+                            R[in->b] = Value::Str(std::string(1, text[static_cast<size_t>(i)]));
                     } else {
                         throw ScriptError{std::string("cannot loop over a ") + TypeName(seq.type)};
                     }
@@ -547,18 +548,18 @@ void Vm::Execute() {
                     NEXT;
                 }
                 CASE(FORINC) {
-                    Value& counter = R[in.a];
-                    const Value& limit = RK(in.c);
+                    Value& counter = R[in->a];
+                    const Value& limit = RK(in->c);
                     bool holds;
                     if (counter.type == ValueType::Int && limit.type == ValueType::Int) {
-                        int64_t i = WrapAdd(counter.AsInt(), K[in.b].AsInt());
+                        int64_t i = WrapAdd(counter.AsInt(), K[in->b].AsInt());
                         counter.i = i;
                         int64_t n = limit.AsInt();
-                        holds = in.x == 0 ? i < n : in.x == 1 ? i <= n : in.x == 2 ? i > n : i >= n;
+                        holds = in->x == 0 ? i < n : in->x == 1 ? i <= n : in->x == 2 ? i > n : i >= n;
                     } else {
-                        BinaryOp(Op::ADD, counter, counter, K[in.b], maxString);
-                        holds = in.x < 2 ? LessThan(counter, limit, in.x == 1)
-                                         : LessThan(limit, counter, in.x == 3);
+                        BinaryOp(Op::ADD, counter, counter, K[in->b], maxString);
+                        holds = in->x < 2 ? LessThan(counter, limit, in->x == 1)
+                                         : LessThan(limit, counter, in->x == 3);
                     }
                     if (holds)
                         JUMP_FOLLOWING();
@@ -567,7 +568,7 @@ void Vm::Execute() {
                     NEXT;
                 }
                 CASE(TRY)
-                handlers.push_back({frames.size() - 1, pc + 1 + pc->Sbx(), in.a});
+                handlers.push_back({frames.size() - 1, pc + 1 + pc->Sbx(), in->a});
                 ++pc;
                 NEXT;
                 CASE(ENDTRY)
@@ -575,11 +576,11 @@ void Vm::Execute() {
                     handlers.pop_back();
                 NEXT;
                 CASE(THROW)
-                throw ScriptError{ToText(R[in.a])};
+                throw ScriptError{ToText(R[in->a])};
                 CASE(EXIT) {
                     int64_t status = 0;
-                    if (in.x) {
-                        Value v = R[in.a];
+                    if (in->x) {
+                        Value v = R[in->a];
                         if (v.type == ValueType::Str || v.type == ValueType::List)
                             throw ScriptError{std::string("exit needs an int status, not a ") +
                                               TypeName(v.type)};
@@ -590,13 +591,13 @@ void Vm::Execute() {
                 }
                 CASE(DLL)
                 CASE(UNLOAD) {
-                    const Value& path = R[in.a];
+                    const Value& path = R[in->a];
                     if (path.type != ValueType::Str)
-                        throw ScriptError{std::string(in.op == Op::DLL ? "dll" : "unload") +
+                        throw ScriptError{std::string(in->op == Op::DLL ? "dll" : "unload") +
                                           " needs a file name, not a " + TypeName(path.type)};
                     f->pc = pc;
                     std::string name = path.AsStr();
-                    if (in.op == Op::DLL)
+                    if (in->op == Op::DLL)
                         host.LoadLibrary(name);
                     else
                         host.UnloadLibrary(name);
