@@ -26,12 +26,16 @@
 //   ADD..MOD    a b c x         R[a] = RK(b) op RK(c); ADD concatenates strings and
 //                               appends in place when R[a] is RK(b) and not shared;
 //                               x > 0 converts the result to DeclType x-1 first
+//   ADDI, SUBI, MODI  a b c x   R[a] = R[b] op c, with c a signed 32-bit int constant;
+//                               otherwise as ADD, SUB, MOD (x included)
 //   EQ..GE      a b c           R[a] = RK(b) cmp RK(c)
 //   NOT, NEG    a b             R[a] = !R[b], -R[b]
 //   TRUTH       a b             R[a] = R[b] as a condition (bool)
 //   JMP         sbx             pc += sbx; a backward jump polls the stop flag
 //   JT, JF      a sbx           jump if R[a] is true / false as a condition
 //   JEQ..JLE    x b c +J        jump if (RK(b) cmp RK(c)) == x
+//   JLTI..JGEI  x b c +J        jump if (R[b] cmp c) == x, with c a signed 32-bit int constant
+//                               (<, <=, >, >=)
 //   CALL        a b c           R[a] = function b (R[a], ..., R[a+c-1])
 //   CALLB       a b c           R[a] = builtin b (R[a], ..., R[a+c-1])
 //   CALLB1      a b c           R[a] = builtin c (R[b]): one argument already in a register
@@ -69,11 +73,12 @@ namespace tessera {
     X(LOADINT)                                                                                     \
     X(LOADBOOL)                                                                                    \
     X(LOADDEF)                                                                                     \
-    X(GETGLOBAL) X(SETGLOBAL) X(NEWLIST) X(ADD) X(SUB) X(MUL) X(DIV) X(MOD) X(EQ) X(NE) X(LT)      \
-        X(LE) X(GT) X(GE) X(NOT) X(NEG) X(TRUTH) X(JMP) X(JT) X(JF) X(JEQ) X(JNE) X(JLT) X(JLE)    \
-            X(CALL) X(CALLB) X(CALLB1) X(CALLB2) X(LEN) X(CALLX) X(RET) X(GETINDEX) X(SETINDEX)    \
-                X(CONV) X(FORIN) X(FORINC) X(TRY) X(ENDTRY) X(THROW) X(EXIT) X(DLL) X(UNLOAD)      \
-                    X(END)
+    X(GETGLOBAL)                                                                                   \
+    X(SETGLOBAL) X(NEWLIST) X(ADD) X(SUB) X(MUL) X(DIV) X(MOD) X(ADDI) X(SUBI) X(MODI) X(EQ) X(NE) \
+        X(LT) X(LE) X(GT) X(GE) X(NOT) X(NEG) X(TRUTH) X(JMP) X(JT) X(JF) X(JEQ) X(JNE) X(JLT)     \
+            X(JLE) X(JLTI) X(JLEI) X(JGTI) X(JGEI) X(CALL) X(CALLB) X(CALLB1) X(CALLB2) X(LEN)     \
+                X(CALLX) X(RET) X(GETINDEX) X(SETINDEX) X(CONV) X(FORIN) X(FORINC) X(TRY)          \
+                    X(ENDTRY) X(THROW) X(EXIT) X(DLL) X(UNLOAD) X(END)
 
 enum class Op : uint8_t {
 #define TESSERA_OP_ENUM(name) name,
@@ -82,6 +87,11 @@ enum class Op : uint8_t {
 };
 
 const char* OpName(Op op);
+
+// ADD..MOD and their immediate forms: the instructions whose x converts the result.
+inline bool IsArithmetic(Op op) {
+    return op >= Op::ADD && op <= Op::MODI;
+}
 
 constexpr uint32_t kConstFlag = 0x80000000u;
 // Register operands are 16 bits wide (a); past these limits compiling fails

@@ -226,7 +226,7 @@ DeclType Compiler::BinaryInto(const Expr& e, int dst) {
         curLine = node.line;
         Op op = BinaryOpcode(node.op);
         int into = k == 0 ? dst : acc;
-        Emit(op, into, a.rk, b.rk);
+        EmitArithmetic(op, into, a.rk, b.rk);
         a = {static_cast<uint32_t>(into), BinaryType(op, a.type, b.type)};
         if (k > 0)
             fs->freeReg = acc + 1;
@@ -303,7 +303,19 @@ std::vector<int> Compiler::CondJump(const Expr& e, bool jumpIf) {
             swap = true;
             break;
         }
-        Emit(op, 0, swap ? b.rk : a.rk, swap ? a.rk : b.rk, jumpIf ? 1 : 0);
+        // A register against a small int constant: the immediate forms, which
+        // name the comparison as written, so a constant on the left mirrors it.
+        int32_t imm = 0;
+        Op immediate = Op::JMP;
+        if (!(a.rk & kConstFlag) && SmallIntConstant(b.rk, imm))
+            immediate = ImmediateCompare(e.op, false);
+        else if (!(b.rk & kConstFlag) && SmallIntConstant(a.rk, imm))
+            immediate = ImmediateCompare(e.op, true);
+        if (immediate != Op::JMP)
+            Emit(immediate, 0, (a.rk & kConstFlag) ? b.rk : a.rk, static_cast<uint32_t>(imm),
+                 jumpIf ? 1 : 0);
+        else
+            Emit(op, 0, swap ? b.rk : a.rk, swap ? a.rk : b.rk, jumpIf ? 1 : 0);
         jumps.push_back(EmitJump());
     } else if (e.kind == ExprKind::BoolLit) {
         if ((e.intValue != 0) == jumpIf)

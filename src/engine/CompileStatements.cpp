@@ -17,8 +17,8 @@ void Compiler::AssignTo(const NameRef& ref, const std::string& name, const Expr&
             return;
         // Arithmetic converts its result on the way into the variable.
         Instr& last = fs->proto->code.back();
-        if (e.kind == ExprKind::Binary && last.op >= Op::ADD && last.op <= Op::MOD &&
-            last.a == ref.reg && fs->proto->code.size() > codeSize) {
+        if (e.kind == ExprKind::Binary && IsArithmetic(last.op) && last.a == ref.reg &&
+            fs->proto->code.size() > codeSize) {
             MarkConversion(last, ref.type, target);
             return;
         }
@@ -99,7 +99,7 @@ void Compiler::Assign(const Stmt& s) {
         DeclType type = BinaryType(op, ref.type, v.type);
         bool exact = ref.type == DeclType::Var || type == ref.type;
         if (IsRegister(ref)) {
-            int at = Emit(op, ref.reg, ref.reg, v.rk);
+            int at = EmitArithmetic(op, ref.reg, ref.reg, v.rk);
             if (!exact)
                 MarkConversion(fs->proto->code[static_cast<size_t>(at)], ref.type,
                                std::string(DeclTypeName(ref.type)) + " variable '" + target.text +
@@ -107,10 +107,10 @@ void Compiler::Assign(const Stmt& s) {
         } else {
             int tmp = Temp(target);
             if (IsRegister(ref))
-                Emit(op, tmp, ref.reg, v.rk);
+                EmitArithmetic(op, tmp, ref.reg, v.rk);
             else {
                 Emit(Op::GETGLOBAL, tmp, ref.global);
-                Emit(op, tmp, tmp, v.rk);
+                EmitArithmetic(op, tmp, tmp, v.rk);
             }
             if (!exact)
                 Emit(Op::CONV, tmp, static_cast<int>(ref.type),
@@ -138,7 +138,7 @@ void Compiler::Assign(const Stmt& s) {
         Emit(Op::GETINDEX, tmp, base, index.rk);
         Operand v = CompoundOperand(s);
         curLine = s.line;
-        Emit(CompoundOpcode(s.op), tmp, tmp, v.rk);
+        EmitArithmetic(CompoundOpcode(s.op), tmp, tmp, v.rk);
         Emit(Op::SETINDEX, base, index.rk, tmp);
     }
     fs->freeReg = mark;

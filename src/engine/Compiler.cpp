@@ -303,6 +303,47 @@ int Compiler::EmitJump(Op op, int a) {
     return at;
 }
 
+// ADD, SUB and MOD of a register and a small int constant take the constant
+// as an immediate, sparing the VM a constant load and a type test.
+int Compiler::EmitArithmetic(Op op, int a, uint32_t b, uint32_t c) {
+    static const std::pair<Op, Op> kImmediate[] = {
+        {Op::ADD, Op::ADDI}, {Op::SUB, Op::SUBI}, {Op::MOD, Op::MODI}};
+    int32_t imm = 0;
+    if (!(b & kConstFlag) && SmallIntConstant(c, imm))
+        for (const auto& [plain, immediate] : kImmediate)
+            if (op == plain)
+                return Emit(immediate, a, b, static_cast<uint32_t>(imm));
+    return Emit(op, a, b, c);
+}
+
+// Whether operand `rk` is an int constant that fits 32 bits.
+bool Compiler::SmallIntConstant(uint32_t rk, int32_t& value) const {
+    if (!(rk & kConstFlag))
+        return false;
+    const Value& k = fs->proto->constants[rk & ~kConstFlag];
+    if (k.type != ValueType::Int || k.AsInt() < INT32_MIN || k.AsInt() > INT32_MAX)
+        return false;
+    value = static_cast<int32_t>(k.AsInt());
+    return true;
+}
+
+// The compare-with-immediate opcode for `reg op k`, or for `k op reg` when
+// the constant comes first (k < r is r > k).
+Op Compiler::ImmediateCompare(Tok op, bool constantFirst) {
+    switch (op) {
+    case Tok::Lt:
+        return constantFirst ? Op::JGTI : Op::JLTI;
+    case Tok::Le:
+        return constantFirst ? Op::JGEI : Op::JLEI;
+    case Tok::Gt:
+        return constantFirst ? Op::JLTI : Op::JGTI;
+    case Tok::Ge:
+        return constantFirst ? Op::JLEI : Op::JGEI;
+    default:
+        return Op::JMP; // == and != keep the general form
+    }
+}
+
 int Compiler::Here() const {
     return static_cast<int>(fs->proto->code.size());
 }

@@ -113,6 +113,9 @@ private:
 
     int Emit(Op op, int a = 0, uint32_t b = 0, uint32_t c = 0, int x = 0);
     int EmitJump(Op op = Op::JMP, int a = 0);
+    int EmitArithmetic(Op op, int a, uint32_t b, uint32_t c);
+    bool SmallIntConstant(uint32_t rk, int32_t& value) const;
+    static Op ImmediateCompare(Tok op, bool constantFirst);
     int Here() const;
     void PatchTo(int jump, int target);
     void PatchHere(const std::vector<int>& jumps);

@@ -36,6 +36,10 @@ bool IsJumpWord(const Proto& proto, size_t k) {
     case Op::JNE:
     case Op::JLT:
     case Op::JLE:
+    case Op::JLTI:
+    case Op::JLEI:
+    case Op::JGTI:
+    case Op::JGEI:
     case Op::FORIN:
     case Op::FORINC:
     case Op::TRY:
@@ -101,6 +105,12 @@ void List(std::string& out, const Proto& proto, const char* title) {
                     (in.op == Op::GETINDEX ? "R" + std::to_string(in.b) : Operand(in.b, proto)) +
                     " " + Operand(in.c, proto);
             break;
+        case Op::ADDI:
+        case Op::SUBI:
+        case Op::MODI:
+            line += "R" + std::to_string(in.a) + " R" + std::to_string(in.b) + " " +
+                    std::to_string(static_cast<int32_t>(in.c));
+            break;
         case Op::SETINDEX:
             line += "R" + std::to_string(in.a) + " " + Operand(in.b, proto) + " " +
                     Operand(in.c, proto);
@@ -117,6 +127,13 @@ void List(std::string& out, const Proto& proto, const char* title) {
         case Op::JLT:
         case Op::JLE:
             line += Operand(in.b, proto) + " " + Operand(in.c, proto) +
+                    (in.x ? " if true" : " if false");
+            break;
+        case Op::JLTI:
+        case Op::JLEI:
+        case Op::JGTI:
+        case Op::JGEI:
+            line += "R" + std::to_string(in.b) + " " + std::to_string(static_cast<int32_t>(in.c)) +
                     (in.x ? " if true" : " if false");
             break;
         case Op::CALL:

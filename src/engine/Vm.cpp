@@ -168,6 +168,28 @@ void Vm::Arithmetic(Instr in, Value& dst, const Value& b, const Value& c, const 
     dst = std::move(result);
 }
 
+// The immediate forms off their fast path: the plain operation with the
+// immediate as an int operand.
+void Vm::ArithmeticImmediate(Op op, Value& dst, const Value& b, const Instr* pc) {
+    Instr plain = pc[-1];
+    plain.op = op;
+    Arithmetic(plain, dst, b, Value::Int(static_cast<int32_t>(plain.c)), pc);
+}
+
+bool Vm::CompareImmediate(Op op, const Value& b, int32_t imm) {
+    Value k = Value::Int(imm);
+    switch (op) {
+    case Op::JLTI:
+        return LessThan(b, k, false);
+    case Op::JLEI:
+        return LessThan(b, k, true);
+    case Op::JGTI:
+        return LessThan(k, b, false);
+    default:
+        return LessThan(k, b, true);
+    }
+}
+
 void Vm::GrowStack(size_t needed) {
     size_t size = stack.size() * 2;
     if (size < needed)
@@ -199,6 +221,15 @@ void Vm::GrowStack(size_t needed) {
         if (offset < 0 && --budget <= 0)                                                           \
             budget = Poll();                                                                       \
     } while (0)
+// Takes the jump word that follows when `cond` holds, else steps over it.
+#define BRANCH_IF(cond)                                                                            \
+    do {                                                                                           \
+        if (cond)                                                                                  \
+            JUMP_FOLLOWING();                                                                      \
+        else                                                                                       \
+            ++pc;                                                                                  \
+    } while (0)
+#define IMM() static_cast<int32_t>(in->c)
 #define RELOAD()                                                                                   \
     do {                                                                                           \
         f = &frames.back();                                                                        \
@@ -301,6 +332,30 @@ void Vm::Execute() {
                         Arithmetic(*in, R[in->a], b, c, pc);
                     NEXT;
                 }
+                CASE(ADDI) {
+                    const Value& b = R[in->b];
+                    if (b.type == ValueType::Int && in->x <= kIntResult)
+                        R[in->a].SetInt(WrapAdd(b.AsInt(), IMM()));
+                    else
+                        ArithmeticImmediate(Op::ADD, R[in->a], b, pc);
+                    NEXT;
+                }
+                CASE(SUBI) {
+                    const Value& b = R[in->b];
+                    if (b.type == ValueType::Int && in->x <= kIntResult)
+                        R[in->a].SetInt(WrapSub(b.AsInt(), IMM()));
+                    else
+                        ArithmeticImmediate(Op::SUB, R[in->a], b, pc);
+                    NEXT;
+                }
+                CASE(MODI) {
+                    const Value& b = R[in->b];
+                    if (b.type == ValueType::Int && IMM() > 0 && in->x <= kIntResult)
+                        R[in->a].SetInt(b.AsInt() % IMM());
+                    else
+                        ArithmeticImmediate(Op::MOD, R[in->a], b, pc);
+                    NEXT;
+                }
                 CASE(DIV) {
                     Arithmetic(*in, R[in->a], RK(in->b), RK(in->c), pc);
                     NEXT;
@@ -373,6 +428,34 @@ void Vm::Execute() {
                         JUMP_FOLLOWING();
                     else
                         ++pc;
+                    NEXT;
+                }
+                CASE(JLTI) {
+                    const Value& b = R[in->b];
+                    BRANCH_IF((b.type == ValueType::Int
+                                   ? b.AsInt() < IMM()
+                                   : CompareImmediate(Op::JLTI, b, IMM())) == (in->x != 0));
+                    NEXT;
+                }
+                CASE(JLEI) {
+                    const Value& b = R[in->b];
+                    BRANCH_IF((b.type == ValueType::Int
+                                   ? b.AsInt() <= IMM()
+                                   : CompareImmediate(Op::JLEI, b, IMM())) == (in->x != 0));
+                    NEXT;
+                }
+                CASE(JGTI) {
+                    const Value& b = R[in->b];
+                    BRANCH_IF((b.type == ValueType::Int
+                                   ? b.AsInt() > IMM()
+                                   : CompareImmediate(Op::JGTI, b, IMM())) == (in->x != 0));
+                    NEXT;
+                }
+                CASE(JGEI) {
+                    const Value& b = R[in->b];
+                    BRANCH_IF((b.type == ValueType::Int
+                                   ? b.AsInt() >= IMM()
+                                   : CompareImmediate(Op::JGEI, b, IMM())) == (in->x != 0));
                     NEXT;
                 }
                 CASE(CALL) {
@@ -555,11 +638,14 @@ void Vm::Execute() {
                         int64_t i = WrapAdd(counter.AsInt(), K[in->b].AsInt());
                         counter.i = i;
                         int64_t n = limit.AsInt();
-                        holds = in->x == 0 ? i < n : in->x == 1 ? i <= n : in->x == 2 ? i > n : i >= n;
+                        holds = in->x == 0   ? i < n
+                                : in->x == 1 ? i <= n
+                                : in->x == 2 ? i > n
+                                             : i >= n;
                     } else {
                         BinaryOp(Op::ADD, counter, counter, K[in->b], maxString);
                         holds = in->x < 2 ? LessThan(counter, limit, in->x == 1)
-                                         : LessThan(limit, counter, in->x == 3);
+                                          : LessThan(limit, counter, in->x == 3);
                     }
                     if (holds)
                         JUMP_FOLLOWING();

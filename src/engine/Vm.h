@@ -70,6 +70,8 @@ private:
     void CheckExternals();
     void GrowStack(size_t needed);
     void Arithmetic(Instr in, Value& dst, const Value& b, const Value& c, const Instr* pc);
+    void ArithmeticImmediate(Op op, Value& dst, const Value& b, const Instr* pc);
+    static bool CompareImmediate(Op op, const Value& b, int32_t imm);
 
     const Program& program;
     VmHost& host;

@@ -32,13 +32,13 @@ TEST(Compiler, CountingLoopIsThreeInstructionsWithoutConversions) {
     const Proto& main = program->main;
     EXPECT_EQ(CountOps(main, Op::CONV), 0);
     EXPECT_EQ(CountOps(main, Op::MOVE), 0);
-    EXPECT_EQ(CountOps(main, Op::JLT), 1); // the test before the first iteration
-    // MOD, ADD (sum), FORINC + its jump word back: one iteration.
+    EXPECT_EQ(CountOps(main, Op::JLTI), 1); // the test before the first iteration
+    // MODI, ADD (sum), FORINC + its jump word back: one iteration.
     size_t step = 0;
     while (main.code[step].op != Op::FORINC)
         ++step;
     EXPECT_EQ(main.code[step - 1].op, Op::ADD);
-    EXPECT_EQ(main.code[step - 2].op, Op::MOD);
+    EXPECT_EQ(main.code[step - 2].op, Op::MODI);
     EXPECT_EQ(main.code[step + 1].op, Op::JMP);
     EXPECT_EQ(static_cast<int>(step + 2) + main.code[step + 1].Sbx(), static_cast<int>(step - 2));
 }
@@ -50,7 +50,8 @@ TEST(Compiler, LoopsThatAreNotCountingUseCompareAndJump) {
                                "int k = 2; for (int i = 0; i < 9; i += k) { }"}) {
         auto program = Compile(source);
         EXPECT_EQ(CountOps(program->main, Op::FORINC), 0) << source;
-        EXPECT_EQ(CountOps(program->main, Op::JLT), 1) << source;
+        EXPECT_EQ(CountOps(program->main, Op::JLT) + CountOps(program->main, Op::JLTI), 1)
+            << source;
     }
 }
 
