@@ -56,6 +56,32 @@ private:
         const Instr* pc;
         size_t base;
     };
+    // The call stack. Its storage never shrinks during a run, and a call or
+    // return is a store and a counter step, inlined into the dispatch loop.
+    class FrameStack {
+    public:
+        void push_back(const Frame& frame) {
+            if (count == store.size())
+                Grow();
+            store[count++] = frame;
+        }
+        void pop_back() { --count; }
+        Frame& back() { return store[count - 1]; }
+        const Frame& back() const { return store[count - 1]; }
+        size_t size() const { return count; }
+        bool empty() const { return count == 0; }
+        void resize(size_t n) { count = n; } // only ever shrinks
+        void clear() { count = 0; }
+        void reserve(size_t n) {
+            if (store.size() < n)
+                store.resize(n);
+        }
+
+    private:
+        void Grow() { store.resize(store.empty() ? 64 : store.size() * 2); }
+        std::vector<Frame> store;
+        size_t count = 0;
+    };
     struct Handler {
         size_t frame;
         const Instr* target;
@@ -78,7 +104,7 @@ private:
     BuiltinContext& ctx;
     VmLimits limits;
     std::vector<Value> stack;
-    std::vector<Frame> frames;
+    FrameStack frames;
     std::vector<Handler> handlers;
     int32_t pollBudget = 0;
     uint64_t steps = 0;
