@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace tessera {
 
@@ -72,6 +74,58 @@ ListObj* ListHeap::NewList() {
     return list;
 }
 
+void ValueArray::Grow(size_t needed) {
+    size_t grown = capacity < 4 ? 4 : capacity * 2;
+    if (grown < needed)
+        grown = needed;
+    if (grown > SIZE_MAX / sizeof(Value))
+        throw std::bad_alloc();
+    void* moved = std::realloc(static_cast<void*>(data), grown * sizeof(Value));
+    if (!moved)
+        throw std::bad_alloc();
+    data = static_cast<Value*>(moved);
+    capacity = grown;
+}
+
+void ValueArray::Release() {
+    // Take the elements out first: releasing one may reach this list again
+    // (a list inside itself) and must find it already empty.
+    Value* old = data;
+    size_t n = count;
+    data = nullptr;
+    count = capacity = 0;
+    for (size_t k = 0; k < n; ++k)
+        old[k].~Value();
+    std::free(old);
+}
+
+void ValueArray::insert(Value* at, Value&& value) {
+    size_t index = static_cast<size_t>(at - data);
+    Value moved = std::move(value);
+    if (count == capacity)
+        Grow(count + 1);
+    Value* slot = data + index;
+    std::memmove(static_cast<void*>(slot + 1), static_cast<const void*>(slot),
+                 (count - index) * sizeof(Value));
+    new (slot) Value(std::move(moved));
+    ++count;
+}
+
+void ValueArray::erase(Value* at) {
+    Value gone = std::move(*at); // released once the array is whole again
+    std::memmove(static_cast<void*>(at), static_cast<const void*>(at + 1),
+                 static_cast<size_t>(end() - (at + 1)) * sizeof(Value));
+    --count;
+}
+
+void ValueArray::assign(const Value* first, const Value* last) {
+    ValueArray fresh;
+    fresh.reserve(static_cast<size_t>(last - first));
+    for (const Value* v = first; v != last; ++v)
+        fresh.push_back(*v);
+    swap(fresh);
+}
+
 // Freeing a list releases its items, which may free nested lists; those are
 // queued instead of freed recursively, so a list nested a million deep is
 // freed in a loop.
@@ -131,7 +185,7 @@ size_t ListHeap::CollectCycles() {
             garbage.push_back(list);
         }
     for (ListObj* list : garbage) {
-        std::vector<Value> items;
+        ValueArray items;
         items.swap(list->items);
     }
     for (ListObj* list : garbage)
@@ -149,7 +203,7 @@ void ListHeap::FreeAll() {
         all.push_back(list);
     }
     for (ListObj* list : all) {
-        std::vector<Value> items;
+        ValueArray items;
         items.swap(list->items);
     }
     for (ListObj* list : all)

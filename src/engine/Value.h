@@ -5,6 +5,7 @@
 // runs on one thread at a time.
 
 #include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -184,8 +185,69 @@ private:
     void Destroy();
 };
 
+// The elements of a list. Like std::vector<Value>, but it grows with
+// realloc: a value holds no pointer to itself, so its bytes may move, and a
+// large list then grows without copying or touching its pages again.
+class ValueArray {
+public:
+    ValueArray() = default;
+    ValueArray(const ValueArray&) = delete;
+    ValueArray& operator=(const ValueArray&) = delete;
+    ~ValueArray() { Release(); }
+
+    size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    Value* begin() { return data; }
+    Value* end() { return data + count; }
+    const Value* begin() const { return data; }
+    const Value* end() const { return data + count; }
+    Value& operator[](size_t k) { return data[k]; }
+    const Value& operator[](size_t k) const { return data[k]; }
+
+    void push_back(const Value& value) {
+        if (count == capacity) {
+            Value copy = value; // `value` may be one of ours, and growing moves it
+            Grow(count + 1);
+            new (data + count) Value(std::move(copy));
+        } else {
+            new (data + count) Value(value);
+        }
+        ++count;
+    }
+    void push_back(Value&& value) {
+        if (count == capacity) {
+            Value moved = std::move(value);
+            Grow(count + 1);
+            new (data + count) Value(std::move(moved));
+        } else {
+            new (data + count) Value(std::move(value));
+        }
+        ++count;
+    }
+    void insert(Value* at, Value&& value);
+    void erase(Value* at);
+    void assign(const Value* first, const Value* last);
+    void reserve(size_t n) {
+        if (n > capacity)
+            Grow(n);
+    }
+    // Hands the elements to `other` (and takes its elements) without copying.
+    void swap(ValueArray& other) noexcept {
+        std::swap(data, other.data);
+        std::swap(count, other.count);
+        std::swap(capacity, other.capacity);
+    }
+
+private:
+    void Grow(size_t needed);
+    void Release();
+    Value* data = nullptr;
+    size_t count = 0;
+    size_t capacity = 0;
+};
+
 struct ListObj : HeapObject {
-    std::vector<Value> items;
+    ValueArray items;
     ListHeap* heap = nullptr;
     ListObj* prevLive = nullptr;
     ListObj* nextLive = nullptr;
