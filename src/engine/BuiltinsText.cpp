@@ -130,14 +130,20 @@ void Split(BuiltinContext& ctx, Value* args, int, Value& result) {
     const std::string& sep = ArgStr(args, 1);
     if (sep.empty())
         throw ScriptError{"the separator is empty"};
+    // Count the parts first: the list is sized once, and too many parts
+    // fail before anything is made.
+    size_t parts = 1;
+    for (size_t at = s.find(sep); at != std::string::npos; at = s.find(sep, at + sep.size()))
+        if (++parts > ctx.maxList)
+            throw ScriptError{"too many parts"};
     ListObj* list = ctx.heap->NewList();
     Value made = Value::List(list);
+    list->items.reserve(parts);
     size_t pos = 0;
     for (;;) {
         size_t at = s.find(sep, pos);
-        if (list->items.size() >= ctx.maxList)
-            throw ScriptError{"too many parts"};
-        list->items.push_back(Value::Str(s.substr(pos, at == std::string::npos ? at : at - pos)));
+        size_t end = at == std::string::npos ? s.size() : at;
+        list->items.push_back(Value::Str(std::string(s.data() + pos, end - pos)));
         if (at == std::string::npos)
             break;
         pos = at + sep.size();

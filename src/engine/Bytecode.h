@@ -40,8 +40,8 @@
 //   CALLB       a b c           R[a] = builtin b (R[a], ..., R[a+c-1])
 //   CALLB1      a b c           R[a] = builtin c (R[b]): one argument already in a register
 //   CALLB2      a b c x         R[a] = builtin x (R[b], R[c]): two arguments in registers
-//   LEN         a b c           R[a] = length of the list or string R[b] (builtin c, Count
-//                               or Len, when R[b] is something else)
+//   LEN         a b c x         R[a] = length of the list R[b], or of the string R[b] when
+//                               x = 1 (Len); builtin c (Count or Len) for anything else
 //   CALLX       a b c           R[a] = external function named K[b] (R[a], ...)
 //   RET         a x             return R[a] (x = 1) or the function's default
 //   GETINDEX    a b c           R[a] = R[b][RK(c)]
@@ -74,11 +74,12 @@ namespace tessera {
     X(LOADBOOL)                                                                                    \
     X(LOADDEF)                                                                                     \
     X(GETGLOBAL)                                                                                   \
-    X(SETGLOBAL) X(NEWLIST) X(ADD) X(SUB) X(MUL) X(DIV) X(MOD) X(ADDI) X(SUBI) X(MODI) X(EQ) X(NE) \
-        X(LT) X(LE) X(GT) X(GE) X(NOT) X(NEG) X(TRUTH) X(JMP) X(JT) X(JF) X(JEQ) X(JNE) X(JLT)     \
-            X(JLE) X(JLTI) X(JLEI) X(JGTI) X(JGEI) X(CALL) X(CALLB) X(CALLB1) X(CALLB2) X(LEN)     \
-                X(CALLX) X(RET) X(GETINDEX) X(SETINDEX) X(CONV) X(FORIN) X(FORINC) X(TRY)          \
-                    X(ENDTRY) X(THROW) X(EXIT) X(DLL) X(UNLOAD) X(END)
+    X(SETGLOBAL)                                                                                   \
+    X(NEWLIST) X(ADD) X(SUB) X(MUL) X(DIV) X(MOD) X(ADDI) X(SUBI) X(MODI) X(EQ) X(NE) X(LT) X(LE)  \
+        X(GT) X(GE) X(NOT) X(NEG) X(TRUTH) X(JMP) X(JT) X(JF) X(JEQ) X(JNE) X(JLT) X(JLE) X(JLTI)  \
+            X(JLEI) X(JGTI) X(JGEI) X(CALL) X(CALLB) X(CALLB1) X(CALLB2) X(LEN) X(CALLX) X(RET)    \
+                X(GETINDEX) X(SETINDEX) X(CONV) X(FORIN) X(FORINC) X(TRY) X(ENDTRY) X(THROW)       \
+                    X(EXIT) X(DLL) X(UNLOAD) X(END)
 
 enum class Op : uint8_t {
 #define TESSERA_OP_ENUM(name) name,

@@ -225,9 +225,16 @@ DeclType Compiler::BinaryInto(const Expr& e, int dst) {
         Operand b = Use(*node.args[1]);
         curLine = node.line;
         Op op = BinaryOpcode(node.op);
-        int into = k == 0 ? dst : acc;
+        // The last piece of a string chain is appended in place too, and the
+        // result moved: cheaper than copying the whole text into dst.
+        bool stringChain = acc >= 0 && op == Op::ADD && a.type == DeclType::Str;
+        int into = k == 0 && !stringChain ? dst : acc;
         EmitArithmetic(op, into, a.rk, b.rk);
         a = {static_cast<uint32_t>(into), BinaryType(op, a.type, b.type)};
+        if (k == 0 && into != dst) {
+            Emit(Op::MOVE, dst, into);
+            a.rk = static_cast<uint32_t>(dst);
+        }
         if (k > 0)
             fs->freeReg = acc + 1;
     }
@@ -358,6 +365,14 @@ DeclType Compiler::CallInto(const Expr& e, int dst, bool needValue) {
     }
     if (needValue && result == DeclType::Void)
         Fail(e, "'" + e.text + "' does not return a value");
+    // Count and Len of a list or string need no call; Len also measures strings.
+    bool length = builtin >= 0 && argc == 1 && (e.text == "Count" || e.text == "Len");
+    if (length) {
+        int reg = UseRegister(*e.args[0]);
+        curLine = e.line;
+        Emit(Op::LEN, dst, reg, builtin, e.text == "Len" ? 1 : 0);
+        return result;
+    }
     // Arguments already in registers need no copies.
     if (builtin >= 0 && argc >= 1 && argc <= 2) {
         int regs[2] = {-1, -1};
@@ -371,8 +386,7 @@ DeclType Compiler::CallInto(const Expr& e, int dst, bool needValue) {
         }
         curLine = e.line;
         if (argc == 1 && regs[0] >= 0) {
-            bool length = e.text == "Count" || e.text == "Len";
-            Emit(length ? Op::LEN : Op::CALLB1, dst, regs[0], builtin);
+            Emit(Op::CALLB1, dst, regs[0], builtin);
             return result;
         }
         if (argc == 2 && regs[0] >= 0 && regs[1] >= 0 && builtin < 256) {

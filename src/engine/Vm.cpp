@@ -536,6 +536,10 @@ void Vm::Execute() {
                         R[in->a].SetInt(static_cast<int64_t>(v.AsList()->items.size()));
                         NEXT;
                     }
+                    if (v.type == ValueType::Str && in->x) {
+                        R[in->a].SetInt(static_cast<int64_t>(v.AsStr().size()));
+                        NEXT;
+                    }
                     const BuiltinInfo& info = builtins[in->c];
                     Value result;
                     f->pc = pc;
