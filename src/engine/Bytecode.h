@@ -49,8 +49,10 @@
 //   CONV        a b c           convert R[a] to DeclType b for variable named K[c]
 //   FORIN       a b +J          R[a] is the sequence, R[a+1] the position: if more,
 //                               R[b] = next element and fall through, else jump
-//   FORINC      a b c x +J      R[a] += K[b]; jump if R[a] cmp RK(c), cmp by x: 0 <, 1 <=,
-//                               2 >, 3 >= (the step and test of a counting for loop)
+//   FORINC      a b c x +J      R[a] += b (a signed 32-bit step); jump if R[a] cmp limit,
+//                               cmp by x & 3: 0 <, 1 <=, 2 >, 3 >=; the limit is c as a
+//                               signed 32-bit int when x & 4, else RK(c) (the step and test
+//                               of a counting for loop)
 //   TRY         a +J            catch errors into R[a] and continue at the jump target
 //   ENDTRY                      drop the innermost catch of this frame
 //   THROW       a               raise R[a] as an error
@@ -75,9 +77,10 @@ namespace tessera {
     X(LOADDEF)                                                                                     \
     X(GETGLOBAL)                                                                                   \
     X(SETGLOBAL)                                                                                   \
-    X(NEWLIST) X(ADD) X(SUB) X(MUL) X(DIV) X(MOD) X(ADDI) X(SUBI) X(MODI) X(EQ) X(NE) X(LT) X(LE)  \
-        X(GT) X(GE) X(NOT) X(NEG) X(TRUTH) X(JMP) X(JT) X(JF) X(JEQ) X(JNE) X(JLT) X(JLE) X(JLTI)  \
-            X(JLEI) X(JGTI) X(JGEI) X(CALL) X(CALLB) X(CALLB1) X(CALLB2) X(LEN) X(CALLX) X(RET)    \
+    X(NEWLIST)                                                                                     \
+    X(ADD) X(SUB) X(MUL) X(DIV) X(MOD) X(ADDI) X(SUBI) X(MODI) X(EQ) X(NE) X(LT) X(LE) X(GT) X(GE) \
+        X(NOT) X(NEG) X(TRUTH) X(JMP) X(JT) X(JF) X(JEQ) X(JNE) X(JLT) X(JLE) X(JLTI) X(JLEI)      \
+            X(JGTI) X(JGEI) X(CALL) X(CALLB) X(CALLB1) X(CALLB2) X(LEN) X(CALLX) X(RET)            \
                 X(GETINDEX) X(SETINDEX) X(CONV) X(FORIN) X(FORINC) X(TRY) X(ENDTRY) X(THROW)       \
                     X(EXIT) X(DLL) X(UNLOAD) X(END)
 
@@ -95,6 +98,7 @@ inline bool IsArithmetic(Op op) {
 }
 
 constexpr uint32_t kConstFlag = 0x80000000u;
+constexpr int kForLimitImmediate = 4; // FORINC's x: the limit is the immediate c
 // Register operands are 16 bits wide (a); past these limits compiling fails
 // with a clear error rather than wrapping an index.
 constexpr int kMaxRegisters = 0x7fff;

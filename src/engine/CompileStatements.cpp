@@ -321,6 +321,8 @@ bool Compiler::MatchCountingLoop(const Expr& cond, const Stmt& step, CountingLoo
                        : static_cast<int64_t>(0ULL - static_cast<uint64_t>(step.value->intValue));
     else
         return false;
+    if (out.step < INT32_MIN || out.step > INT32_MAX)
+        return false; // the step is an immediate
     NameRef var = Lookup(step.target->text);
     if (!IsRegister(var) || var.type != DeclType::Int)
         return false;
@@ -367,8 +369,11 @@ void Compiler::CountedLoop(const Expr& cond, const CountingLoop& counting, const
     int mark = fs->freeReg;
     Operand limit = Use(*cond.args[1]);
     curLine = cond.line;
-    Emit(Op::FORINC, counting.reg, Constant(Value::Int(counting.step), cond) & ~kConstFlag,
-         limit.rk, counting.compare);
+    int32_t imm = 0;
+    bool immediate = SmallIntConstant(limit.rk, imm);
+    Emit(Op::FORINC, counting.reg, static_cast<uint32_t>(static_cast<int32_t>(counting.step)),
+         immediate ? static_cast<uint32_t>(imm) : limit.rk,
+         counting.compare | (immediate ? kForLimitImmediate : 0));
     PatchTo(EmitJump(), top);
     fs->freeReg = mark;
     PatchHere(exits);

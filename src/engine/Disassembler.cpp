@@ -154,8 +154,11 @@ void List(std::string& out, const Proto& proto, const char* title) {
                     std::to_string(in.b);
             break;
         case Op::FORINC:
-            line += "R" + std::to_string(in.a) + " += " + Operand(in.b | kConstFlag, proto) + " " +
-                    kCompare[in.x & 3] + " " + Operand(in.c, proto);
+            line += "R" + std::to_string(in.a) +
+                    " += " + std::to_string(static_cast<int32_t>(in.b)) + " " + kCompare[in.x & 3] +
+                    " " +
+                    (in.x & kForLimitImmediate ? std::to_string(static_cast<int32_t>(in.c))
+                                               : Operand(in.c, proto));
             break;
         case Op::CONV:
             line += "R" + std::to_string(in.a) + " " + DeclTypeName(static_cast<DeclType>(in.b));

@@ -176,6 +176,12 @@ void Vm::ArithmeticImmediate(Op op, Value& dst, const Value& b, const Instr* pc)
     Arithmetic(plain, dst, b, Value::Int(static_cast<int32_t>(plain.c)), pc);
 }
 
+// A counting loop's step when the counter is not an int (a script wrote
+// another type into it).
+void Vm::ForStepSlow(Value& counter, int64_t step) {
+    BinaryOp(Op::ADD, counter, counter, Value::Int(step), limits.maxString);
+}
+
 bool Vm::CompareImmediate(Op op, const Value& b, int32_t imm) {
     Value k = Value::Int(imm);
     switch (op) {
@@ -636,25 +642,25 @@ void Vm::Execute() {
                 }
                 CASE(FORINC) {
                     Value& counter = R[in->a];
-                    const Value& limit = RK(in->c);
+                    const int64_t step = static_cast<int32_t>(in->b);
+                    const int compare = in->x & 3;
                     bool holds;
-                    if (counter.type == ValueType::Int && limit.type == ValueType::Int) {
-                        int64_t i = WrapAdd(counter.AsInt(), K[in->b].AsInt());
+                    if (counter.type == ValueType::Int &&
+                        ((in->x & kForLimitImmediate) || RK(in->c).type == ValueType::Int)) {
+                        int64_t i = WrapAdd(counter.AsInt(), step);
                         counter.i = i;
-                        int64_t n = limit.AsInt();
-                        holds = in->x == 0   ? i < n
-                                : in->x == 1 ? i <= n
-                                : in->x == 2 ? i > n
-                                             : i >= n;
+                        int64_t n = (in->x & kForLimitImmediate) ? IMM() : RK(in->c).AsInt();
+                        holds = compare == 0   ? i < n
+                                : compare == 1 ? i <= n
+                                : compare == 2 ? i > n
+                                               : i >= n;
                     } else {
-                        BinaryOp(Op::ADD, counter, counter, K[in->b], maxString);
-                        holds = in->x < 2 ? LessThan(counter, limit, in->x == 1)
-                                          : LessThan(limit, counter, in->x == 3);
+                        ForStepSlow(counter, step);
+                        Value limit = (in->x & kForLimitImmediate) ? Value::Int(IMM()) : RK(in->c);
+                        holds = compare < 2 ? LessThan(counter, limit, compare == 1)
+                                            : LessThan(limit, counter, compare == 3);
                     }
-                    if (holds)
-                        JUMP_FOLLOWING();
-                    else
-                        ++pc;
+                    BRANCH_IF(holds);
                     NEXT;
                 }
                 CASE(TRY)

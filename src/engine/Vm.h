@@ -98,6 +98,7 @@ private:
     void Arithmetic(Instr in, Value& dst, const Value& b, const Value& c, const Instr* pc);
     void ArithmeticImmediate(Op op, Value& dst, const Value& b, const Instr* pc);
     static bool CompareImmediate(Op op, const Value& b, int32_t imm);
+    void ForStepSlow(Value& counter, int64_t step);
 
     const Program& program;
     VmHost& host;
