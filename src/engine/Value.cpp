@@ -75,7 +75,7 @@ ListObj* ListHeap::NewList() {
 }
 
 void ValueArray::Grow(size_t needed) {
-    size_t grown = capacity < 4 ? 4 : capacity * 2;
+    size_t grown = capacity * 2; // doubling, as std::vector does
     if (grown < needed)
         grown = needed;
     if (grown > SIZE_MAX / sizeof(Value))
