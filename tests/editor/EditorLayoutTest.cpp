@@ -62,7 +62,7 @@ struct PageCase {
 
 const PageCase kPageCases[] = {
     {297.0, 240, 67}, // A4, 12 pt lines: 70.15 lines less 3 for the margin
-    {279.4, 240, 62}, // Letter
+    {420.0, 240, 96}, // A3
     {297.0, 0, 1},    // no line height: one line a page, never a division by zero
     {10.0, 20000, 1}, // a line taller than the page still prints
 };
