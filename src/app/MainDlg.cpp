@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/OptionsDlg.h"
 #include "app/RunRequest.h"
+#include "editor/EditorDlg.h"
 #include "library/RecoveryFile.h"
 #include "triggers/KeyHook.h"
 #include "triggers/NullKeyHook.h"
@@ -110,7 +111,6 @@ void CMainDlg::BuildWindow() {
     tree->setObjectName(QStringLiteral("macroTree"));
     tree->SetLibrary(&library);
     tree->Initialize();
-    tree->WithholdCommand(MacroCommand::kEdit); // arrives with the script editor
     tree->setMinimumWidth(160);
     splitter->addWidget(tree);
 
@@ -147,6 +147,8 @@ void CMainDlg::BuildWindow() {
     connect(tree, &CMacroTree::commandRequested, this, [this](int command, int32_t id) {
         if (command == MacroCommand::kExecute)
             ExecuteEntry(id);
+        else if (command == MacroCommand::kEdit)
+            EditSelectedScript(id);
     });
 }
 
@@ -204,6 +206,8 @@ void CMainDlg::Start() {
     ApplyStartVisibility();
     runQueue->SetSchedulerEnabled(settings.enableScheduler != 0);
     runQueue->SetRunMissedAfterSleep(settings.runMissed != 0);
+    if (services.loadFunctionNames)
+        functionNames = services.loadFunctionNames();
     state.schedulerEnabled = runQueue->SchedulerEnabled();
     commandActions.value(MainCommand::kDisableScheduler)->setChecked(!state.schedulerEnabled);
     commandActions.value(MainCommand::kDisableTriggers)->setChecked(!state.triggersEnabled);
@@ -513,7 +517,7 @@ void CMainDlg::EndProgram() {
 }
 
 void CMainDlg::ExitProgram() {
-    if (ended || !SaveEverything())
+    if (ended || !CloseEditors() || !SaveEverything())
         return;
     EndProgram();
 }
@@ -525,7 +529,7 @@ void CMainDlg::EndWithoutSaving() {
 
 void CMainDlg::closeEvent(QCloseEvent* event) {
     if (!ended) {
-        if (!SaveEverything()) {
+        if (!CloseEditors() || !SaveEverything()) {
             event->ignore();
             return;
         }

@@ -156,6 +156,10 @@ void CEditorDlg::BuildMenus() {
     }
 }
 
+CFindDlg* CEditorDlg::FindDialog() const {
+    return findDlg.data();
+}
+
 QAction* CEditorDlg::CommandAction(int command) const {
     return actions.value(command);
 }

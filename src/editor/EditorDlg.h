@@ -97,7 +97,7 @@ public:
     QLabel* StatusLabel() const { return statusLabel; }
     QProgressBar* Progress() const { return progress; }
     const std::string& UseList() const { return useList; }
-    CFindDlg* FindDialog() const { return findDlg; }
+    CFindDlg* FindDialog() const;
     QAction* CommandAction(int command) const;
 
 protected:

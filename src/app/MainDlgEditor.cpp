@@ -1,0 +1,110 @@
+// The script editor commands of the main window: New Script, Open Script,
+// Edit (a macro's script, with the engine's function names), and the
+// editors' Run, which runs their script as a macro would.
+
+#include "app/MainDlg.h"
+#include "editor/EditorDlg.h"
+#include "run/MacroRunner.h"
+#include "views/MacroTree.h"
+#include "wizard/QtFileChooser.h"
+
+#include <QApplication>
+#include <QTabWidget>
+
+#include <filesystem>
+
+class CEditorRunBridge : public IEditorRunner {
+public:
+    explicit CEditorRunBridge(CMainDlg& window) : owner(window) {}
+    std::string RunScript(const std::string& path) override { return owner.RunEditorScript(path); }
+
+private:
+    CMainDlg& owner;
+};
+
+namespace {
+IFileChooser& Chooser(IFileChooser* given, std::unique_ptr<IFileChooser>& own, QWidget* parent) {
+    if (given)
+        return *given;
+    if (!own)
+        own = std::make_unique<CQtFileChooser>(parent);
+    return *own;
+}
+} // namespace
+
+// A top-level window of its own: it outlives nothing but the program, and
+// closing it never touches the main window.
+CEditorDlg* CMainDlg::OpenEditor(const std::string& path, bool macroScript) {
+    if (!editorRunner)
+        editorRunner = std::make_unique<CEditorRunBridge>(*this);
+    EditorServices editorServices(messages, Chooser(services.files, ownFileChooser, this));
+    editorServices.home = home;
+    editorServices.runner = editorRunner.get();
+    editorServices.openUrl = services.openUrl;
+    auto* editor = new CEditorDlg(editorServices);
+    editor->setProperty("wingmateEditor", true);
+    if (macroScript)
+        editor->View()->AddKeywords(functionNames);
+    if (services.editorOpened)
+        services.editorOpened(*editor);
+    editor->show();
+    editor->SetPathToLoad(path);
+    editor->Load();
+    editor->raise();
+    editor->activateWindow();
+    return editor;
+}
+
+void CMainDlg::EditSelectedScript(int32_t id) {
+    const CMacroNode* node = library.FindById(id);
+    if (!node || node == library.Root() || node->IsMacroSet())
+        return;
+    OpenEditor(SplitScriptField(node->scriptFile).path, true);
+}
+
+void CMainDlg::OpenScriptFile() {
+    const std::vector<std::string> chosen =
+        Chooser(services.files, ownFileChooser, this)
+            .OpenFiles("Tessera Scripts (*.tsc);;All Files (*)", false);
+    if (!chosen.empty() && !chosen.front().empty())
+        OpenEditor(chosen.front(), false);
+}
+
+QList<CEditorDlg*> CMainDlg::Editors() const {
+    QList<CEditorDlg*> editors;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* editor = qobject_cast<CEditorDlg*>(widget); editor && editor->isVisible())
+            editors << editor;
+    return editors;
+}
+
+bool CMainDlg::CloseEditors() {
+    for (CEditorDlg* editor : Editors())
+        if (!editor->close())
+            return false;
+    return true;
+}
+
+// The script runs through the runner exactly as a macro would: output on the
+// Output page and in the script's log, Stop reaches it. One run at a time:
+// the queue's macro keeps its place.
+std::string CMainDlg::RunEditorScript(const std::string& path) {
+    if (runQueue->IsRunning())
+        return "A macro is running: run the script again when it has ended.";
+    CMacro macro;
+    macro.name = std::filesystem::path(path).filename().string();
+    macro.runAsScript = 1;
+    macro.scriptFile = path;
+    ClearOutput();
+    SetStopEnabled(true);
+    toolbarActions.value(MainCommand::kStop)->setEnabled(true);
+    tabs->setCurrentIndex(2); // the Output page
+    IMacroRunner* runner = services.runner ? services.runner : fallbackRunner.get();
+    if (!runner->Run(macro))
+        return "The script could not be started: see the message shown.";
+    SetLastRun(
+        macro.name + ": Run on " +
+        CRunQueue::FormatLastRunText((services.clock ? *services.clock : systemClock).Now()));
+    return "Running: the output is on the main window's Output page and in " + ScriptLogPath(path) +
+           ".";
+}
