@@ -99,6 +99,9 @@ public:
     const std::string& UseList() const { return useList; }
     CFindDlg* FindDialog() const;
     QAction* CommandAction(int command) const;
+    // Asks whether to reload a script changed on disk (done when the window
+    // is activated).
+    void CheckDisk();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -119,7 +122,6 @@ private:
     void OpenHelp(const std::string& file);
     void Run();
     void GoToLine();
-    void CheckDisk();
     void ShowStatus(const QString& text);
 
     EditorServices services;

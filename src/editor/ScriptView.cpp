@@ -52,6 +52,7 @@ CScriptView::CScriptView(IMessageBox& messageBox, QWidget* parent)
     setFont(fixed);
     setTabStopDistance(fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 4);
     setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
 
     highlighter = new CScriptHighlighter(document());
     highlighter->AddStatementKeywords(
