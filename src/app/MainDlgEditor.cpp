@@ -59,7 +59,16 @@ void CMainDlg::EditSelectedScript(int32_t id) {
     const CMacroNode* node = library.FindById(id);
     if (!node || node == library.Root() || node->IsMacroSet())
         return;
-    OpenEditor(SplitScriptField(node->scriptFile).path, true);
+    // As the runner does: the path as written, or without the blanks that
+    // stood before "ARGS=" when only that names a file.
+    std::string path = SplitScriptField(node->scriptFile).path;
+    const std::string full = path.empty() || path.front() == '/' ? path : home + "/" + path;
+    std::error_code error;
+    if (!std::filesystem::exists(full, error)) {
+        const size_t end = path.find_last_not_of(" \t");
+        path.erase(end == std::string::npos ? 0 : end + 1);
+    }
+    OpenEditor(path, true);
 }
 
 void CMainDlg::OpenScriptFile() {
