@@ -196,6 +196,14 @@ private Q_SLOTS:
         QCOMPARE(view->document()->findBlockByNumber(2).text(), text.chopped(1));
         QCOMPARE(view->document()->findBlockByNumber(3).text(), QStringLiteral("second();"));
         QVERIFY(view->IsModified());
+        // A look at the window as a person sees it, when asked for.
+        const QString shots = qEnvironmentVariable("EDITOR_SCREENSHOTS");
+        if (!shots.isEmpty()) {
+            f.editor->Tree()->expandAll();
+            view->InsertText("x = ;\n");
+            view->CheckNow();
+            f.editor->grab().save(shots + QStringLiteral("/editor.png"));
+        }
     }
 
     void closingAChangedScriptAsks_data() {
