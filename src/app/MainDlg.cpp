@@ -523,7 +523,8 @@ void CMainDlg::ExitProgram() {
 }
 
 void CMainDlg::EndWithoutSaving() {
-    if (!ended)
+    // The library is left unsaved; an editor's script is still the user's.
+    if (!ended && CloseEditors())
         EndProgram();
 }
 

@@ -43,8 +43,10 @@ CEditorDlg* CMainDlg::OpenEditor(const std::string& path, bool macroScript) {
     editorServices.openUrl = services.openUrl;
     auto* editor = new CEditorDlg(editorServices);
     editor->setProperty("wingmateEditor", true);
-    if (macroScript)
-        editor->View()->AddKeywords(functionNames);
+    // A macro's script is coloured with the engine's names; every editor
+    // offers them for completion.
+    editor->View()->AddKeywords(functionNames);
+    Q_UNUSED(macroScript);
     if (services.editorOpened)
         services.editorOpened(*editor);
     editor->show();

@@ -5,13 +5,18 @@
 
 #include "editor/DecTree.h"
 #include "editor/EditorDlg.h"
+#include "editor/FindDlg.h"
 #include "editor/ScriptHighlighter.h"
 #include "fakes/Fakes.h"
 #include "fakes/TestFiles.h"
 #include "wizard/FileChooser.h"
 
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QCompleter>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPrinter>
 #include <QProcess>
@@ -369,6 +374,102 @@ private Q_SLOTS:
         QVERIFY(printed.contains(QStringLiteral("Print(\"line 1\");")));
         QVERIFY(printed.contains(QStringLiteral("Print(\"line 150\");")));
         QVERIFY(printed.count(QChar('\f')) >= 2); // more than one page
+    }
+
+    void findAndReplaceHonourTheirOptions_data() {
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<bool>("wholeWord");
+        QTest::addColumn<bool>("backward");
+        QTest::addColumn<int>("found"); // start of the match from position 5; -1 none
+        QTest::addColumn<int>("replaced");
+        // Text: "cat Cat cats cat\n", caret at 5 (inside the second word).
+        QTest::newRow("next, any case") << "cat" << false << false << false << 8 << 4;
+        QTest::newRow("match case wraps") << "Cat" << true << false << false << 4 << 1;
+        QTest::newRow("whole word") << "cat" << false << true << false << 13 << 3;
+        QTest::newRow("previous wraps") << "cats" << false << false << true << 8 << 1;
+        QTest::newRow("absent") << "dog" << false << false << false << -1 << 0;
+    }
+    void findAndReplaceHonourTheirOptions() {
+        QFETCH(QString, needle);
+        QFETCH(bool, matchCase);
+        QFETCH(bool, wholeWord);
+        QFETCH(bool, backward);
+        QFETCH(int, found);
+        QFETCH(int, replaced);
+        Fixture f;
+        CScriptView* view = f.editor->View();
+        view->setPlainText(QStringLiteral("cat Cat cats cat\n"));
+        QTextCursor at = view->textCursor();
+        at.setPosition(5);
+        view->setTextCursor(at);
+        f.editor->RunCommand(EditorCommand::kReplace);
+        CFindDlg* find = f.editor->FindDialog();
+        QVERIFY(find);
+        find->FindBox()->setText(needle);
+        find->MatchCaseBox()->setChecked(matchCase);
+        find->WholeWordBox()->setChecked(wholeWord);
+        find->ReplaceBox()->setText(QStringLiteral("X"));
+        const bool hit = find->FindNext(backward);
+        QCOMPARE(hit, found >= 0);
+        if (hit)
+            QCOMPARE(view->textCursor().selectionStart(), found);
+        QCOMPARE(find->ReplaceAll(), replaced);
+        if (replaced > 0) {
+            QVERIFY(view->IsModified());
+            view->undo(); // one step takes every replacement back
+            QCOMPARE(view->toPlainText(), QStringLiteral("cat Cat cats cat\n"));
+        }
+    }
+
+    void completionOffersNamesByPrefix() {
+        Fixture f;
+        f.editor->show();
+        CScriptView* view = f.editor->View();
+        view->AddKeywords("Twiddle,Frob");
+        view->setFocus();
+        QTest::keyClicks(view, "x = Tw");
+        QTest::keyClick(view, Qt::Key_Space, Qt::ControlModifier);
+        auto* completer = view->findChild<QCompleter*>();
+        QVERIFY(completer);
+        QCOMPARE(completer->completionCount(), 1);
+        QCOMPARE(completer->currentCompletion(), QStringLiteral("Twiddle"));
+        QVERIFY(view->CompletionWords().contains(QStringLiteral("while")));
+        Q_EMIT completer->activated(completer->currentCompletion());
+        QCOMPARE(view->toPlainText(), QStringLiteral("x = Twiddle"));
+    }
+
+    void helpOpensTheHtmlFileOrSaysWhy_data() {
+        QTest::addColumn<bool>("present");
+        QTest::newRow("present") << true;
+        QTest::newRow("missing") << false;
+    }
+    void helpOpensTheHtmlFileOrSaysWhy() {
+        QFETCH(bool, present);
+        QTemporaryDir dir;
+        const std::string home = dir.path().toStdString();
+        if (present) {
+            std::filesystem::create_directories(home + "/help");
+            WriteFile(home + "/help/Tessera.html", "<html></html>");
+        }
+        CRecordingMessageBox messages;
+        CAnsweringFileChooser files;
+        EditorServices services(messages, files);
+        services.home = home;
+        std::vector<QString> opened;
+        services.openUrl = [&](const QUrl& url) {
+            opened.push_back(url.toLocalFile());
+            return true;
+        };
+        CEditorDlg editor(services);
+        editor.RunCommand(EditorCommand::kHelpTessera);
+        QCOMPARE(opened.size(), size_t(present ? 1 : 0));
+        QCOMPARE(messages.shown.size(), size_t(present ? 0 : 1));
+        if (!present) {
+            QCOMPARE(messages.shown[0].text,
+                     "Could not open help file: " + home + "/help/Tessera.html");
+            QCOMPARE(messages.shown[0].title, std::string("Failed to open Help"));
+        }
     }
 
     void aScriptChangedOnDiskIsOfferedForReload_data() {

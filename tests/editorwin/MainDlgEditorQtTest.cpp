@@ -89,15 +89,13 @@ private Q_SLOTS:
     void scriptCommandsOpenEditors_data() {
         QTest::addColumn<int>("command");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<bool>("functionNames");
-        QTest::newRow("edit") << int(MacroCommand::kEdit) << "[tidy.tsc]" << true;
-        QTest::newRow("new") << int(MainCommand::kNewScript) << "[New File]" << false;
-        QTest::newRow("open") << int(MainCommand::kOpenScript) << "[@/tidy.tsc]" << false;
+        QTest::newRow("edit") << int(MacroCommand::kEdit) << "[tidy.tsc]";
+        QTest::newRow("new") << int(MainCommand::kNewScript) << "[New File]";
+        QTest::newRow("open") << int(MainCommand::kOpenScript) << "[@/tidy.tsc]";
     }
     void scriptCommandsOpenEditors() {
         QFETCH(int, command);
         QFETCH(QString, title);
-        QFETCH(bool, functionNames);
         Fixture f;
         f.files.answer = f.home + "/tidy.tsc";
         f.window->Tree()->setCurrentItem(f.window->Tree()->FindItem(f.TidyId()));
@@ -106,8 +104,8 @@ private Q_SLOTS:
         CEditorDlg* editor = f.editors[0];
         title.replace(QStringLiteral("@"), QString::fromStdString(f.home));
         QCOMPARE(editor->windowTitle(), title + QStringLiteral(" - Tessera Wingmate Editor"));
-        QCOMPARE(editor->View()->CompletionWords().contains(QStringLiteral("Twiddle")),
-                 functionNames);
+        // The engine's names are offered in every editor.
+        QVERIFY(editor->View()->CompletionWords().contains(QStringLiteral("Twiddle")));
         if (command != MainCommand::kNewScript)
             QCOMPARE(editor->View()->toPlainText(), QStringLiteral("Frob(1);\n"));
     }
