@@ -4,6 +4,7 @@
 #include "editor/EditorLayout.h"
 #include "editor/FindDlg.h"
 #include "ports/MessageBox.h"
+#include "views/IconSet.h"
 #include "wizard/FileChooser.h"
 
 #include <QAction>
@@ -81,6 +82,7 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     setObjectName(QStringLiteral("editorDlg"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlag(Qt::Window);
+    setWindowIcon(ProgramIcon());
 
     client = new QWidget(this);
     client->setObjectName(QStringLiteral("editorClient"));
@@ -111,6 +113,7 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     connect(view, &CScriptView::lineReport, this,
             [this](int line) { lineLabel->setText(QStringLiteral("Line: %1").arg(line)); });
     connect(view, &CScriptView::usesChanged, this, &CEditorDlg::OnUsesChanged);
+    connect(tree, &TDecTree::DeclarationEdited, this, [this] { declarationsEdited = true; });
     connect(view, &CScriptView::diagnosticChanged, this, [this] {
         const ScriptDiagnostic& diagnostic = view->Diagnostic();
         if (!diagnostic.failed) {
@@ -344,8 +347,10 @@ bool CEditorDlg::SaveScriptAs() {
 // otherwise close the window believing the edits were kept.
 bool CEditorDlg::SaveDeclarations() {
     std::string why;
-    if (tree->SaveAll(ScriptFolder(), &why))
+    if (tree->SaveAll(ScriptFolder(), &why)) {
+        declarationsEdited = false;
         return true;
+    }
     services.messages.Show("Could not save declarations: " + why, "Save Failed",
                            MessageButtons::Ok);
     return false;
@@ -357,15 +362,19 @@ bool CEditorDlg::SaveAll() {
     return script && declarations;
 }
 
+// Edited declarations count as unsaved work too: closing would lose them.
 bool CEditorDlg::AskToSave() {
-    if (!view->IsModified())
+    const bool script = view->IsModified();
+    if (!script && !declarationsEdited)
         return true;
     switch (services.messages.Show("Save script and declarations?",
                                    "Script / Declarations not saved",
                                    MessageButtons::YesNoCancel)) {
     case MessageAnswer::Yes:
-        // A script that could not be saved keeps the window as it is.
-        return SaveScript() && (SaveDeclarations(), true);
+        // Anything that could not be saved keeps the window as it is.
+        if (script && !SaveScript())
+            return false;
+        return SaveDeclarations();
     case MessageAnswer::No:
         return true;
     default:

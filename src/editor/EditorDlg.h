@@ -97,6 +97,7 @@ public:
     QLabel* StatusLabel() const { return statusLabel; }
     QProgressBar* Progress() const { return progress; }
     const std::string& UseList() const { return useList; }
+    bool DeclarationsEdited() const { return declarationsEdited; }
     CFindDlg* FindDialog() const;
     QAction* CommandAction(int command) const;
     // Asks whether to reload a script changed on disk (done when the window
@@ -136,6 +137,7 @@ private:
     QLabel* statusLabel = nullptr;
     QPointer<CFindDlg> findDlg;
     QHash<int, QAction*> actions;
+    bool declarationsEdited = false; // a declaration changed since the last save
     bool checkingDisk = false;
     bool closing = false;
 };

@@ -246,6 +246,39 @@ private Q_SLOTS:
         QVERIFY(f.messages.shown.empty());
     }
 
+    void anEditedDeclarationIsNotLostOnClose() {
+        Fixture f;
+        WriteFile(f.Path("app.dec"), kDecs);
+        QVERIFY(f.Open("decl.tsc", "use \"app.dec\";\n"));
+        f.editor->Tree()->SetPropertiesEditor([](CDeclNode& copy) {
+            copy.tag = "Renamed";
+            return true;
+        });
+        QVERIFY(f.editor->Tree()->EditDeclaration(1));
+        QVERIFY(f.editor->DeclarationsEdited());
+        f.messages.answer = MessageAnswer::Yes;
+        QVERIFY(f.editor->close());
+        QCOMPARE(f.messages.shown.size(), size_t(1));
+        QVERIFY(ReadFile(f.Path("app.dec")).find("Tag=\"Renamed\"") != std::string::npos);
+        QCOMPARE(ReadFile(f.Path("decl.tsc")), std::string("use \"app.dec\";\n"));
+    }
+
+    void savingKeepsTheScriptsLinkAndMode() {
+        Fixture f;
+        WriteFile(f.Path("real.tsc"), "a;\n");
+        std::filesystem::permissions(f.Path("real.tsc"), std::filesystem::perms(0640));
+        std::filesystem::create_symlink("real.tsc", f.Path("link.tsc"));
+        f.editor->SetPathToLoad(f.Path("link.tsc"));
+        QVERIFY(f.editor->Load());
+        f.editor->View()->InsertText("b;\n");
+        QVERIFY(f.editor->SaveScript());
+        QVERIFY(std::filesystem::is_symlink(f.Path("link.tsc")));
+        QCOMPARE(ReadFile(f.Path("real.tsc")), std::string("b;\na;\n"));
+        QCOMPARE(int(std::filesystem::status(f.Path("real.tsc")).permissions() &
+                     std::filesystem::perms::all),
+                 0640);
+    }
+
     void colouringLeavesTheMarkUndoAndCaretAlone() {
         Fixture f;
         QVERIFY(f.Open("colour.tsc", "if (x) { Frob(1); }\n"));
