@@ -2,6 +2,7 @@
 
 #include "editor/WindowPropsDlg.h"
 
+#include <QHeaderView>
 #include <QIcon>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -47,6 +48,9 @@ TDecTree::TDecTree(QWidget* parent) : QTreeWidget(parent) {
     setDefaultDropAction(Qt::CopyAction);
     setExpandsOnDoubleClick(false);
     setIconSize(QSize(16, 16));
+    // Long names and error items scroll sideways rather than being cut off.
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
     setStyleSheet(QStringLiteral("TDecTree { background: #ffffff; }"));
 }
 
