@@ -110,7 +110,8 @@ bool AppendWindowRecord(const std::string& path, const std::string& title,
     CDeclList list;
     std::error_code ec;
     // Anything but a plain "no such file" is read (and reports its own fault).
-    const bool exists = std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
+    const bool exists =
+        std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
     std::string readError;
     if (exists ? !list.Load(path, "", &readError) : !list.LoadText(path, "", &readError)) {
         error = readError + " (the file was left as it is)";

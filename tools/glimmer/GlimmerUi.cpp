@@ -23,7 +23,8 @@ bool ChooseDeclarationsFile(std::string& path) {
     App();
     // Appending, not replacing: an existing file gets no overwrite question.
     const QString chosen = QFileDialog::getSaveFileName(
-        nullptr, QStringLiteral("Glimmer - Add the window to which declarations file?"),
+        nullptr,
+        QStringLiteral("Glimmer - Choose the declarations file, then click the window to record"),
         QDir::currentPath(), QStringLiteral("Window Declarations (*.dec);;All Files (*)"), nullptr,
         QFileDialog::DontConfirmOverwrite);
     if (chosen.isEmpty())

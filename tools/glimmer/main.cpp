@@ -134,6 +134,9 @@ int main(int argc, char** argv) {
 
     Window window = options.window;
     std::string error;
+    if (!options.haveWindow)
+        std::cout << "Glimmer: click the window to record (any other button than the first cancels)"
+                  << std::endl;
     if (!options.haveWindow && !PickWindowByClick(display, window, error)) {
         XCloseDisplay(display);
         return Finish(false, "no window recorded: " + error, fromDialog);
