@@ -1,5 +1,6 @@
 #include "editor/DecTree.h"
 
+#include "editor/UseScanner.h"
 #include "editor/WindowPropsDlg.h"
 
 #include <QHeaderView>
@@ -100,6 +101,12 @@ void TDecTree::ShowFile(const CDeclNode& fileNode) {
 
 void TDecTree::Clear() {
     clear();
+}
+
+void TDecTree::Reload(const std::string& useList, const std::string& folder) {
+    Clear();
+    for (const std::string& file : UseListFiles(useList))
+        Load(file, folder);
 }
 
 bool TDecTree::SaveAll(const std::string& folder, std::string* error) {

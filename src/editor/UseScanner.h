@@ -4,11 +4,20 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Is position p of s inside a string literal? Counts double quotes before p;
 // a quote after a backslash does not count while inside a string. p < 0 is
 // outside.
 bool IsInsideString(std::string_view s, long p);
+
+// The file names of a use list ("a.dec::b.dec::"), in order; text after the
+// last "::" is ignored.
+std::vector<std::string> UseListFiles(std::string_view useList);
+
+// The folder declarations files named by a script are read from: the
+// script's own folder (absolute), or empty for a script without a path.
+std::string ScriptFolder(const std::string& scriptPath);
 
 // The use list and the uses-seen flag of one script control.
 class CScriptUses {

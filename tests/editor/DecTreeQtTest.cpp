@@ -71,6 +71,16 @@ private Q_SLOTS:
         QCOMPARE(tree.topLevelItem(0)->child(0)->data(0, TDecTree::IdRole).toInt(), 6);
     }
 
+    void reloadShowsTheUseListFilesFromTheScriptFolder() {
+        TDecTree tree;
+        QVERIFY(tree.Load("app.dec", Folder()));
+        tree.Reload("dialog.dec::missing.dec::", Folder());
+        QCOMPARE(tree.topLevelItemCount(), 2);
+        QCOMPARE(tree.topLevelItem(0)->text(0), QStringLiteral("dialog.dec"));
+        QCOMPARE(tree.topLevelItem(1)->text(0),
+                 QStringLiteral("ERROR: Could Not Open missing.dec"));
+    }
+
     void selectedIdIsZeroForFileAndErrorItems() {
         TDecTree tree;
         LoadBoth(tree);
