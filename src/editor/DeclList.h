@@ -51,8 +51,8 @@ public:
     static std::string Format(const CDeclNode& fileNode);
     // Writes every file node in reading order (a file read twice is written
     // twice, ending with its latest copy), each atomically; a file node with
-    // no declarations is skipped. false at the first failure (`error` says
-    // which file and why); files written before it stay written.
+    // no declarations, or whose file did not read, is skipped. false at the first failure (`error`
+    // says which file and why); files written before it stay written.
     bool SaveAll(const std::string& folder, std::string* error) const;
 
     // Where a declarations file named in a use statement lives: a relative

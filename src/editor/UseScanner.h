@@ -24,7 +24,8 @@ class CScriptUses {
 public:
     // Scans one line (at most its first 4096 bytes) for a `use` statement.
     // Sets the uses-seen flag when the line is one; appends the quoted name
-    // and "::" to the use list unless the list already holds that text.
+    // and "::" to the use list unless one of its entries is that name (an
+    // empty name is never added).
     // Returns true when the line was a use statement.
     bool ScanLine(std::string_view line);
     // A full rescan starts here: the use list is emptied.
