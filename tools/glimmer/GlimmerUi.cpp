@@ -21,11 +21,17 @@ QApplication& App() {
 
 bool ChooseDeclarationsFile(std::string& path) {
     App();
+    // Started from the program, the current folder is its home: scripts, and
+    // the declarations files beside them, live in its Scripts folder.
+    const QDir here = QDir::current();
+    const QString start = here.exists(QStringLiteral("Scripts"))
+                              ? here.filePath(QStringLiteral("Scripts"))
+                              : here.path();
     // Appending, not replacing: an existing file gets no overwrite question.
     const QString chosen = QFileDialog::getSaveFileName(
         nullptr,
         QStringLiteral("Glimmer - Choose the declarations file, then click the window to record"),
-        QDir::currentPath(), QStringLiteral("Window Declarations (*.dec);;All Files (*)"), nullptr,
+        start, QStringLiteral("Window Declarations (*.dec);;All Files (*)"), nullptr,
         QFileDialog::DontConfirmOverwrite);
     if (chosen.isEmpty())
         return false;
