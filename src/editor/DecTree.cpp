@@ -3,6 +3,7 @@
 #include "editor/UseScanner.h"
 #include "editor/WindowPropsDlg.h"
 
+#include <QDrag>
 #include <QHeaderView>
 #include <QIcon>
 #include <QMimeData>
@@ -177,6 +178,21 @@ void TDecTree::mouseDoubleClickEvent(QMouseEvent* event) {
     const int id = SelectedId();
     if (id != 0)
         EditDeclaration(id);
+}
+
+// A declaration is only ever copied out: a drop that asked for a move must
+// not take the item out of the tree.
+void TDecTree::startDrag(Qt::DropActions) {
+    QTreeWidgetItem* item = currentItem();
+    if (!item)
+        return;
+    QMimeData* mime = mimeData({item});
+    if (!mime)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->setPixmap(item->icon(0).pixmap(iconSize()));
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 
 QStringList TDecTree::mimeTypes() const {
