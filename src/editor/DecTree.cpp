@@ -2,6 +2,7 @@
 
 #include "editor/UseScanner.h"
 #include "editor/WindowPropsDlg.h"
+#include "views/IconSet.h"
 
 #include <QDrag>
 #include <QHeaderView>
@@ -17,10 +18,8 @@ namespace {
 enum class DeclIcon { File, Window, Menu };
 
 QIcon IconFor(DeclIcon role) {
-    static const QIcon icons[] = {QIcon(QStringLiteral(":/icons/decl-file.svg")),
-                                  QIcon(QStringLiteral(":/icons/decl-window.svg")),
-                                  QIcon(QStringLiteral(":/icons/decl-menu.svg"))};
-    return icons[static_cast<int>(role)];
+    static const char* const names[] = {"decl-file", "decl-window", "decl-menu"};
+    return NamedIcon(names[static_cast<int>(role)]);
 }
 
 DeclIcon IconForType(const std::string& type) {
