@@ -1,7 +1,11 @@
 #include "editor/DecTree.h"
 
+#include "editor/UseScanner.h"
 #include "editor/WindowPropsDlg.h"
+#include "views/IconSet.h"
 
+#include <QDrag>
+#include <QHeaderView>
 #include <QIcon>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -14,10 +18,8 @@ namespace {
 enum class DeclIcon { File, Window, Menu };
 
 QIcon IconFor(DeclIcon role) {
-    static const QIcon icons[] = {QIcon(QStringLiteral(":/icons/decl-file.svg")),
-                                  QIcon(QStringLiteral(":/icons/decl-window.svg")),
-                                  QIcon(QStringLiteral(":/icons/decl-menu.svg"))};
-    return icons[static_cast<int>(role)];
+    static const char* const names[] = {"decl-file", "decl-window", "decl-menu"};
+    return NamedIcon(names[static_cast<int>(role)]);
 }
 
 DeclIcon IconForType(const std::string& type) {
@@ -47,6 +49,9 @@ TDecTree::TDecTree(QWidget* parent) : QTreeWidget(parent) {
     setDefaultDropAction(Qt::CopyAction);
     setExpandsOnDoubleClick(false);
     setIconSize(QSize(16, 16));
+    // Long names and error items scroll sideways rather than being cut off.
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
     setStyleSheet(QStringLiteral("TDecTree { background: #ffffff; }"));
 }
 
@@ -96,6 +101,12 @@ void TDecTree::ShowFile(const CDeclNode& fileNode) {
 
 void TDecTree::Clear() {
     clear();
+}
+
+void TDecTree::Reload(const std::string& useList, const std::string& folder) {
+    Clear();
+    for (const std::string& file : UseListFiles(useList))
+        Load(file, folder);
 }
 
 bool TDecTree::SaveAll(const std::string& folder, std::string* error) {
@@ -166,6 +177,21 @@ void TDecTree::mouseDoubleClickEvent(QMouseEvent* event) {
     const int id = SelectedId();
     if (id != 0)
         EditDeclaration(id);
+}
+
+// A declaration is only ever copied out: a drop that asked for a move must
+// not take the item out of the tree.
+void TDecTree::startDrag(Qt::DropActions) {
+    QTreeWidgetItem* item = currentItem();
+    if (!item)
+        return;
+    QMimeData* mime = mimeData({item});
+    if (!mime)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->setPixmap(item->icon(0).pixmap(iconSize()));
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 
 QStringList TDecTree::mimeTypes() const {

@@ -21,6 +21,9 @@ public:
     // it after the items already shown; a file that cannot be read shows
     // "ERROR: Could Not Open %s". false on failure.
     bool Load(const std::string& fileName, const std::string& folder);
+    // Reload Declarations: removes the shown items, then loads every file of
+    // `useList` ("a.dec::b.dec::") from `folder`, in order.
+    void Reload(const std::string& useList, const std::string& folder);
     // Removes the shown items; the list keeps its nodes.
     void Clear();
     // Writes every declarations file read since the window opened.
@@ -51,6 +54,7 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
 

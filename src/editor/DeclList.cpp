@@ -237,6 +237,16 @@ bool CDeclList::ParseInto(CDeclNode* fileNode, std::string_view text, std::strin
     return true;
 }
 
+CDeclNode* CDeclList::Append(CDeclNode* parent, const CDeclNode& values) {
+    auto* node = new CDeclNode(values);
+    node->id = ++idCounter;
+    node->file = 0;
+    node->loadFailed = 0;
+    node->next = node->parent = node->firstChild = nullptr;
+    AppendChild(parent, node);
+    return node;
+}
+
 std::string CDeclList::Format(const CDeclNode& fileNode) {
     std::string out;
     struct Pending {

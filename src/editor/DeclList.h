@@ -42,12 +42,17 @@ public:
     // The same from text already in memory.
     bool LoadText(const std::string& fileName, std::string_view text, std::string* error);
 
+    // Adds a declaration with `values` (name, type, tag, flags...) as the last
+    // child of `parent` (a file node or a declaration of this list) and gives
+    // it the next id.
+    CDeclNode* Append(CDeclNode* parent, const CDeclNode& values);
+
     // The canonical text of one file node's declarations.
     static std::string Format(const CDeclNode& fileNode);
     // Writes every file node in reading order (a file read twice is written
     // twice, ending with its latest copy), each atomically; a file node with
-    // no declarations is skipped. false at the first failure (`error` says
-    // which file and why); files written before it stay written.
+    // no declarations, or whose file did not read, is skipped. false at the first failure (`error`
+    // says which file and why); files written before it stay written.
     bool SaveAll(const std::string& folder, std::string* error) const;
 
     // Where a declarations file named in a use statement lives: a relative

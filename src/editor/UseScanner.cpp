@@ -1,6 +1,7 @@
 #include "editor/UseScanner.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -93,4 +94,23 @@ bool CScriptUses::ScanLine(std::string_view line) {
 std::string CScriptUses::TakeUseList() {
     usesSeen = false;
     return useList;
+}
+
+std::vector<std::string> UseListFiles(std::string_view useList) {
+    std::vector<std::string> files;
+    for (size_t end = useList.find("::"); end != std::string_view::npos; end = useList.find("::")) {
+        files.emplace_back(useList.substr(0, end));
+        useList.remove_prefix(end + 2);
+    }
+    return files;
+}
+
+std::string ScriptFolder(const std::string& scriptPath) {
+    if (scriptPath.empty())
+        return {};
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(scriptPath, ec);
+    if (ec)
+        absolute = scriptPath;
+    return absolute.parent_path().string();
 }

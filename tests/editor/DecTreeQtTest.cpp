@@ -62,13 +62,23 @@ private Q_SLOTS:
                  QStringLiteral("ERROR: Could Not Open missing.dec"));
         QCOMPARE(tree.topLevelItem(2)->text(0), QStringLiteral("dialog.dec"));
         QCOMPARE(tree.topLevelItem(2)->child(0)->data(0, TDecTree::IdRole).toInt(), 5);
-        QVERIFY(!tree.topLevelItem(0)->icon(0).isNull());
+        QVERIFY(!tree.topLevelItem(0)->icon(0).pixmap(16).isNull()); // the artwork is linked in
 
         tree.Clear();
         QCOMPARE(tree.topLevelItemCount(), 0);
         QVERIFY(tree.FindById(5) != nullptr); // the list keeps its nodes
         QVERIFY(tree.Load("dialog.dec", Folder()));
         QCOMPARE(tree.topLevelItem(0)->child(0)->data(0, TDecTree::IdRole).toInt(), 6);
+    }
+
+    void reloadShowsTheUseListFilesFromTheScriptFolder() {
+        TDecTree tree;
+        QVERIFY(tree.Load("app.dec", Folder()));
+        tree.Reload("dialog.dec::missing.dec::", Folder());
+        QCOMPARE(tree.topLevelItemCount(), 2);
+        QCOMPARE(tree.topLevelItem(0)->text(0), QStringLiteral("dialog.dec"));
+        QCOMPARE(tree.topLevelItem(1)->text(0),
+                 QStringLiteral("ERROR: Could Not Open missing.dec"));
     }
 
     void selectedIdIsZeroForFileAndErrorItems() {

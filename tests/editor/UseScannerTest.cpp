@@ -76,4 +76,13 @@ TEST(UseScanner, TakingTheListClearsTheFlagAndRescanEmptiesIt) {
     EXPECT_EQ(uses.UseList(), "b.dec::");
 }
 
+TEST(UseScanner, UseListSplitsIntoFilesAndScriptsGiveTheirFolder) {
+    EXPECT_EQ(UseListFiles("a.dec::sub/b.dec::tail"),
+              (std::vector<std::string>{"a.dec", "sub/b.dec"}));
+    EXPECT_TRUE(UseListFiles("").empty());
+    EXPECT_EQ(ScriptFolder("/home/u/Scripts/x.tsc"), "/home/u/Scripts");
+    EXPECT_EQ(ScriptFolder(""), "");
+    EXPECT_FALSE(ScriptFolder("x.tsc").empty()); // relative: the current folder, made absolute
+}
+
 } // namespace

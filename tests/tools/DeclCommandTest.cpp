@@ -42,9 +42,9 @@ protected:
         fs::create_directories(dir);
         WriteFile(dir / "messy.dec", kMessy);
         WriteFile(dir / "cut.dec", kCut);
-        WriteFile(dir / "nested.dec",
-                  std::string(kCanonical) + "\t[ ]Button \"Ok\"\n\t\t( )Tag=1\n\t\t( "
-                                            ")Class=\"B\"\n\t\t( )Parent=0\n\t\t( )Child=1\n");
+        WriteFile(dir / "nested.dec", std::string(kCanonical) +
+                                          "\t[ ]Button \"Ok\"\n\t\t( )Tag=1\n\t\t( "
+                                          ")Class=\"B\"\n\t\t( )Parent=0\n\t\t( )Child=1\n");
     }
     void TearDown() override { fs::remove_all(dir); }
     std::string Path(const char* name) const { return (dir / name).string(); }
@@ -71,6 +71,11 @@ TEST_F(DeclCommandTest, NormalizeWritesTheCanonicalFormatAndLeavesABrokenFileAlo
     EXPECT_EQ(run.status, kExitOk) << run.err;
     EXPECT_EQ(ReadFile(dir / "messy.dec"), kCanonical);
     EXPECT_EQ(run.out, Path("messy.dec") + ": 2 declarations written\n");
+
+    WriteFile(dir / "blank.dec", "\n\n");
+    run = RunCtl({"decl", "--normalize", Path("blank.dec")});
+    EXPECT_EQ(run.status, kExitOk);
+    EXPECT_EQ(run.out, Path("blank.dec") + ": no declarations; the file is left as it is\n");
 
     run = RunCtl({"decl", "--normalize", Path("cut.dec")});
     EXPECT_EQ(run.status, kExitFailure);

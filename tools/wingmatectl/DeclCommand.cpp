@@ -63,11 +63,15 @@ int Normalize(const std::string& path, CtlStreams streams) {
         streams.err << "wingmatectl: " << error << " (the file is left as it is)\n";
         return kExitFailure;
     }
+    const int count = CountDeclarations(*list.First());
+    if (count == 0) {
+        streams.out << path << ": no declarations; the file is left as it is\n";
+        return kExitOk;
+    }
     if (!list.SaveAll("", &error)) {
         streams.err << "wingmatectl: " << error << "\n";
         return kExitFailure;
     }
-    const int count = CountDeclarations(*list.First());
     streams.out << path << ": " << count << (count == 1 ? " declaration" : " declarations")
                 << " written\n";
     return kExitOk;
