@@ -42,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RoundTrip{"loneCr", "a;\rb;\r", true, false},
                       RoundTrip{"utf8", "s = \"\xc3\xa9\xe2\x82\xac\";\r\n", true, true},
                       RoundTrip{"empty", "", true, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(ScriptBytes, EditedCrlfScriptKeepsCrlf) {
     const ScriptFormat format = DetectScriptFormat("a;\r\n");
