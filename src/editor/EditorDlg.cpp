@@ -262,6 +262,7 @@ void CEditorDlg::ApplyLayout(int width, int height) {
     lineLabel->setGeometry(rect(g.lineLabel));
     progress->setGeometry(rect(g.progress));
     statusLabel->setGeometry(rect(g.progress));
+    ShowStatus(statusText);
 }
 
 void CEditorDlg::SetTitle(const std::string& path) {
@@ -269,8 +270,11 @@ void CEditorDlg::SetTitle(const std::string& path) {
         Text((path.empty() ? std::string("[New File]") : "[" + path + "]") + kTitleSuffix));
 }
 
+// A long message is cut to the label with "..."; the tooltip has it whole.
 void CEditorDlg::ShowStatus(const QString& text) {
-    statusLabel->setText(text);
+    statusText = text;
+    statusLabel->setText(
+        statusLabel->fontMetrics().elidedText(text, Qt::ElideRight, statusLabel->width()));
     statusLabel->setToolTip(text);
 }
 

@@ -95,6 +95,7 @@ public:
     QLabel* DeclarationsLabel() const { return declLabel; }
     QLabel* LineLabel() const { return lineLabel; }
     QLabel* StatusLabel() const { return statusLabel; }
+    const QString& StatusText() const { return statusText; }
     QProgressBar* Progress() const { return progress; }
     const std::string& UseList() const { return useList; }
     bool DeclarationsEdited() const { return declarationsEdited; }
@@ -135,6 +136,7 @@ private:
     QLabel* lineLabel = nullptr;
     QProgressBar* progress = nullptr;
     QLabel* statusLabel = nullptr;
+    QString statusText; // the whole of what the status label shows
     QPointer<CFindDlg> findDlg;
     QHash<int, QAction*> actions;
     bool declarationsEdited = false; // a declaration changed since the last save

@@ -311,20 +311,20 @@ private Q_SLOTS:
         QVERIFY(f.Open("diag.tsc", "int x = 1;\nPrint(x);\n"));
         CScriptView* view = f.editor->View();
         QVERIFY(!view->Diagnostic().failed);
-        QVERIFY(f.editor->StatusLabel()->text().isEmpty());
+        QVERIFY(f.editor->StatusText().isEmpty());
         QTextCursor cursor(view->document()->findBlockByNumber(1));
         cursor.insertText("x = ;\n");
         QTRY_VERIFY(view->Diagnostic().failed); // after the typing pause
         QCOMPARE(view->Diagnostic().line, 2);
         QCOMPARE(view->extraSelections().size(), 1);
         QCOMPARE(view->extraSelections()[0].cursor.block().blockNumber(), 1);
-        QVERIFY(!f.editor->StatusLabel()->text().isEmpty());
+        QVERIFY(!f.editor->StatusText().isEmpty());
         cursor.movePosition(QTextCursor::PreviousBlock);
         cursor.select(QTextCursor::BlockUnderCursor);
         cursor.removeSelectedText();
         QTRY_VERIFY(!view->Diagnostic().failed);
         QVERIFY(view->extraSelections().isEmpty());
-        QVERIFY(f.editor->StatusLabel()->text().isEmpty());
+        QVERIFY(f.editor->StatusText().isEmpty());
     }
 
     void runSavesAndHandsTheScriptToTheRunner() {
@@ -336,7 +336,7 @@ private Q_SLOTS:
         QCOMPARE(f.runner.paths.size(), size_t(1));
         QCOMPARE(f.runner.paths[0], f.Path("run.tsc"));
         QCOMPARE(ReadFile(f.Path("run.tsc")), std::string("Print(1);\nPrint(2);"));
-        QCOMPARE(f.editor->StatusLabel()->text(),
+        QCOMPARE(f.editor->StatusText(),
                  QString::fromStdString("Running " + f.Path("run.tsc")));
     }
 
