@@ -93,7 +93,7 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     tree->setObjectName(QStringLiteral("decTree"));
     view = new CScriptView(services.messages, client);
     view->SetBaseFolder(services.home);
-    lineLabel = new QLabel(QStringLiteral("Line: "), client);
+    lineLabel = new QLabel(QStringLiteral("Line: 1"), client);
     lineLabel->setObjectName(QStringLiteral("lineLabel"));
     lineLabel->setFixedSize(
         lineLabel->fontMetrics().horizontalAdvance(QStringLiteral("Line: 000000")) + 6,

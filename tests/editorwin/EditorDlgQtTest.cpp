@@ -104,6 +104,7 @@ private Q_SLOTS:
     void newWindowIsTitledNewFileAndSaveAsksForAPath() {
         Fixture f;
         QCOMPARE(f.editor->windowTitle(), QStringLiteral("[New File] - Tessera Wingmate Editor"));
+        QCOMPARE(f.editor->LineLabel()->text(), QStringLiteral("Line: 1"));
         f.files.saveAnswers.push_back(f.Path("first"));
         f.editor->View()->setPlainText("int x = 1;\n");
         f.editor->RunCommand(EditorCommand::kSaveScript);
