@@ -95,6 +95,7 @@ CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* paren
 }
 
 CMainDlg::~CMainDlg() {
+    DestroyEditors();
     timer->stop();
     // No key report may arrive once the window is gone.
     if (keyHook)

@@ -236,6 +236,8 @@ private:
     void OpenScriptFile();
     // Asks every open editor to close; false when one stays open.
     bool CloseEditors();
+    // Editors use this window's message box and runner: none may outlive it.
+    void DestroyEditors();
     void RefreshToolbar();
     bool SelectedIsMacro() const;
 

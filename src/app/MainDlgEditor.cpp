@@ -89,6 +89,12 @@ QList<CEditorDlg*> CMainDlg::Editors() const {
     return editors;
 }
 
+void CMainDlg::DestroyEditors() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* editor = qobject_cast<CEditorDlg*>(widget))
+            delete editor;
+}
+
 bool CMainDlg::CloseEditors() {
     for (CEditorDlg* editor : Editors())
         if (!editor->close())

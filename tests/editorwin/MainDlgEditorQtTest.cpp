@@ -9,6 +9,7 @@
 #include "views/MacroTree.h"
 #include "views/MacroTreeLogic.h"
 
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -116,6 +117,15 @@ private Q_SLOTS:
         QCOMPARE(f.runner.scripts, std::vector<std::string>{f.home + "/tidy.tsc"});
         QVERIFY(where.find(f.home + "/tidy.log") != std::string::npos);
         QVERIFY(f.window->CommandAction(MainCommand::kStop)->isEnabled());
+    }
+
+    void editorsGoWithTheMainWindow() {
+        Fixture f;
+        f.window->HandleCommand(MainCommand::kNewScript);
+        QPointer<CEditorDlg> editor = f.editors.at(0);
+        f.editors.clear();
+        f.window.reset(); // its message box and runner go with it
+        QVERIFY(editor.isNull());
     }
 
     void exitAsksOpenEditorsAndCanStay() {
