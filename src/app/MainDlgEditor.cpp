@@ -9,6 +9,7 @@
 #include "wizard/QtFileChooser.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QTabWidget>
 
 #include <filesystem>
@@ -89,10 +90,15 @@ QList<CEditorDlg*> CMainDlg::Editors() const {
     return editors;
 }
 
+// Collected first: deleting an editor deletes its own top-level children
+// (the find dialog, the completion popup) from the list being walked.
 void CMainDlg::DestroyEditors() {
+    QList<QPointer<CEditorDlg>> editors;
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* editor = qobject_cast<CEditorDlg*>(widget))
-            delete editor;
+            editors << editor;
+    for (const QPointer<CEditorDlg>& editor : editors)
+        delete editor.data();
 }
 
 bool CMainDlg::CloseEditors() {
