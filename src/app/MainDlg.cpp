@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/OptionsDlg.h"
 #include "app/RunRequest.h"
+#include "editor/EditorDlg.h"
 #include "library/RecoveryFile.h"
 #include "triggers/KeyHook.h"
 #include "triggers/NullKeyHook.h"
@@ -94,6 +95,7 @@ CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* paren
 }
 
 CMainDlg::~CMainDlg() {
+    DestroyEditors();
     timer->stop();
     // No key report may arrive once the window is gone.
     if (keyHook)
@@ -110,7 +112,6 @@ void CMainDlg::BuildWindow() {
     tree->setObjectName(QStringLiteral("macroTree"));
     tree->SetLibrary(&library);
     tree->Initialize();
-    tree->WithholdCommand(MacroCommand::kEdit); // arrives with the script editor
     tree->setMinimumWidth(160);
     splitter->addWidget(tree);
 
@@ -147,6 +148,8 @@ void CMainDlg::BuildWindow() {
     connect(tree, &CMacroTree::commandRequested, this, [this](int command, int32_t id) {
         if (command == MacroCommand::kExecute)
             ExecuteEntry(id);
+        else if (command == MacroCommand::kEdit)
+            EditSelectedScript(id);
     });
 }
 
@@ -204,6 +207,8 @@ void CMainDlg::Start() {
     ApplyStartVisibility();
     runQueue->SetSchedulerEnabled(settings.enableScheduler != 0);
     runQueue->SetRunMissedAfterSleep(settings.runMissed != 0);
+    if (services.loadFunctionNames)
+        functionNames = services.loadFunctionNames();
     state.schedulerEnabled = runQueue->SchedulerEnabled();
     commandActions.value(MainCommand::kDisableScheduler)->setChecked(!state.schedulerEnabled);
     commandActions.value(MainCommand::kDisableTriggers)->setChecked(!state.triggersEnabled);
@@ -513,19 +518,20 @@ void CMainDlg::EndProgram() {
 }
 
 void CMainDlg::ExitProgram() {
-    if (ended || !SaveEverything())
+    if (ended || !CloseEditors() || !SaveEverything())
         return;
     EndProgram();
 }
 
 void CMainDlg::EndWithoutSaving() {
-    if (!ended)
+    // The library is left unsaved; an editor's script is still the user's.
+    if (!ended && CloseEditors())
         EndProgram();
 }
 
 void CMainDlg::closeEvent(QCloseEvent* event) {
     if (!ended) {
-        if (!SaveEverything()) {
+        if (!CloseEditors() || !SaveEverything()) {
             event->ignore();
             return;
         }

@@ -17,6 +17,7 @@
 #include "schedule/RunQueue.h"
 #include "views/MainWindowOps.h"
 #include "views/PageForms.h"
+#include "wizard/FileChooser.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -25,7 +26,9 @@
 #include <memory>
 #include <string>
 
+class CEditorDlg;
 class CKeyHook;
+class IEditorRunner;
 class CRecoveryFile;
 class CLogPage;
 class CMacroTree;
@@ -84,6 +87,11 @@ struct MainDlgServices {
     const IClock* clock = nullptr;            // null: the system clock
     KeyHookFactory makeKeyHook;               // null: no hook, triggers never fire
     std::function<bool(const QUrl&)> openUrl; // null: the desktop's viewer
+    // The engine's function names for the script editors (start-up step 12).
+    std::function<std::string()> loadFunctionNames;
+    IFileChooser* files = nullptr; // null: Qt's file dialogs
+    // Editor windows are built through here (tests reach into them).
+    std::function<void(CEditorDlg&)> editorOpened;
 };
 
 class CMainDlg : public QMainWindow,
@@ -222,9 +230,25 @@ private:
     void OpenHelp(const std::string& file);
     void RecordDeclarations();
     void RunMacroWizard(); // MainDlgWizard.cpp
+    // Script editors (MainDlgEditor.cpp).
+    CEditorDlg* OpenEditor(const std::string& path, bool macroScript);
+    void EditSelectedScript(int32_t id);
+    void OpenScriptFile();
+    // Asks every open editor to close; false when one stays open.
+    bool CloseEditors();
+    // Editors use this window's message box and runner: none may outlive it.
+    void DestroyEditors();
     void RefreshToolbar();
     bool SelectedIsMacro() const;
 
+public:
+    // The editor's Run: the script runs as a macro would; says where its
+    // output is.
+    std::string RunEditorScript(const std::string& path);
+    const std::string& FunctionNames() const { return functionNames; }
+    QList<CEditorDlg*> Editors() const;
+
+private:
     std::string home;
     ISettingsStore& store;
     IMessageBox& messages;
@@ -253,6 +277,9 @@ private:
     std::unique_ptr<IKeyHook> hookPort;
     std::unique_ptr<CKeyHook> keyHook;
     std::string keyHookProblem;
+    std::string functionNames; // the engine's, for the editors
+    std::unique_ptr<IFileChooser> ownFileChooser;
+    std::unique_ptr<IEditorRunner> editorRunner;
     bool firstTickSeen = false;
     bool hiddenInTray = false;
     bool hookInstalled = false; // as far as this window asked for it

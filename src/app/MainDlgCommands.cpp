@@ -29,8 +29,7 @@ struct MenuColumn {
     std::vector<MenuItem> items;
 };
 
-// The menu bar, in menu order. The script commands (New, Open, Edit, Record
-// Script) arrive with the editor and recorder.
+// The menu bar, in menu order. Record Script arrives with the recorder.
 const std::vector<MenuColumn>& MenuTable() {
     static const std::vector<MenuColumn> table = {
         {"&File",
@@ -53,6 +52,10 @@ const std::vector<MenuColumn>& MenuTable() {
           {0, ""},
           {MacroCommand::kExecute, "E&xecute"},
           {MainCommand::kStop, "&Stop"}}},
+        {"&Script",
+         {{MainCommand::kNewScript, "&New"},
+          {MainCommand::kOpenScript, "&Open"},
+          {MacroCommand::kEdit, "&Edit"}}},
         {"&Record", {{MainCommand::kRecordDeclarations, "&Declarations"}}},
         {"&Log",
          {{MainCommand::kSaveLogFile, "&Save Log File"},
@@ -79,13 +82,17 @@ struct ToolButton {
     const char* tooltip;
 };
 // Separators after Hide, after Macro Wizard, after Record Script and after
-// Stop Macro; the buttons not offered yet are left out.
+// Stop Macro; Record Script arrives with the recorder.
 constexpr ToolButton kToolbar[] = {
     {MainCommand::kHide, ToolIcon::Hide, "Hide", "Hide Wingmate"},
     {0, ToolIcon::Hide, "", ""},
     {MainCommand::kNewMacro, ToolIcon::NewMacro, "New", "New Macro"},
     {MainCommand::kSaveMacros, ToolIcon::SaveMacros, "Save", "Save Macros"},
     {MainCommand::kMacroWizard, ToolIcon::MacroWizard, "Wizard", "Macro Wizard"},
+    {0, ToolIcon::Hide, "", ""},
+    {MainCommand::kNewScript, ToolIcon::NewScript, "New Script", "New Script"},
+    {MainCommand::kOpenScript, ToolIcon::OpenScript, "Open Script", "Open Script"},
+    {MacroCommand::kEdit, ToolIcon::EditScript, "Edit Script", "Edit Script"},
     {0, ToolIcon::Hide, "", ""},
     {MacroCommand::kExecute, ToolIcon::RunMacro, "Run", "Run Macro"},
     {MainCommand::kStop, ToolIcon::StopMacro, "Stop", "Stop Macro"},
@@ -97,7 +104,7 @@ constexpr ToolButton kToolbar[] = {
 constexpr int kEntryCommands[] = {
     MacroCommand::kCut,     MacroCommand::kCopy,       MacroCommand::kDelete,
     MacroCommand::kPasteIn, MacroCommand::kPasteAfter, MacroCommand::kPasteBefore,
-    MacroCommand::kExecute,
+    MacroCommand::kExecute, MacroCommand::kEdit,
 };
 } // namespace
 
@@ -142,6 +149,7 @@ void CMainDlg::BuildToolbar() {
         toolbarActions.insert(command, action);
     }
     toolbarActions.value(MacroCommand::kExecute)->setEnabled(false);
+    toolbarActions.value(MacroCommand::kEdit)->setEnabled(false);
     toolbarActions.value(MainCommand::kStop)->setEnabled(false);
 }
 
@@ -174,6 +182,15 @@ bool CMainDlg::RunMenuCommand(int command) {
         break;
     case MacroCommand::kExecute:
         ExecuteEntry(tree->GetCaretId());
+        break;
+    case MacroCommand::kEdit:
+        EditSelectedScript(tree->GetCaretId());
+        break;
+    case MainCommand::kNewScript:
+        OpenEditor("", false);
+        break;
+    case MainCommand::kOpenScript:
+        OpenScriptFile();
         break;
     case MainCommand::kStop:
         StopMacro();
@@ -300,5 +317,6 @@ bool CMainDlg::SelectedIsMacro() const {
 void CMainDlg::RefreshToolbar() {
     const RunButtons buttons = DecideRunButtons(state, SelectedIsMacro());
     toolbarActions.value(MacroCommand::kExecute)->setEnabled(buttons.run);
+    toolbarActions.value(MacroCommand::kEdit)->setEnabled(buttons.edit);
     toolbarActions.value(MainCommand::kStop)->setEnabled(buttons.stop);
 }

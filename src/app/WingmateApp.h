@@ -20,6 +20,7 @@ struct ProgramParts {
     IProcessLauncher* launcher = nullptr;
     KeyHookFactory makeKeyHook;
     std::function<void(CMainDlg&)> windowBuilt; // before Start
+    std::function<std::string()> loadFunctionNames; // the engine's, for the editors
 };
 
 class QLocalServer;

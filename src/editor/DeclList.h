@@ -13,13 +13,14 @@ struct CDeclNode {
     int unquotedTag = 0; // the tag was written without quotes
     int topMenu = 0;     // a record whose first line is only "Menu"
     std::string type;
-    int id = 0;          // 1, 2, 3 ... over the list's lifetime; 0 for file nodes
-    std::string name;    // for a file node: the file name as the use statement wrote it
+    int id = 0;       // 1, 2, 3 ... over the list's lifetime; 0 for file nodes
+    std::string name; // for a file node: the file name as the use statement wrote it
     std::string tag;
     std::string cls;
     int isParent = 0;
     int isChild = 0;
-    int file = 0;        // 1 for the top-level node of one declarations file
+    int file = 0;       // 1 for the top-level node of one declarations file
+    int loadFailed = 0; // file node whose file did not read: never written back
     CDeclNode* next = nullptr;
     CDeclNode* parent = nullptr;
     CDeclNode* firstChild = nullptr;
@@ -41,13 +42,23 @@ public:
     // The same from text already in memory.
     bool LoadText(const std::string& fileName, std::string_view text, std::string* error);
 
+    // Adds a declaration with `values` (name, type, tag, flags...) as the last
+    // child of `parent` (a file node or a declaration of this list) and gives
+    // it the next id.
+    CDeclNode* Append(CDeclNode* parent, const CDeclNode& values);
+
     // The canonical text of one file node's declarations.
     static std::string Format(const CDeclNode& fileNode);
     // Writes every file node in reading order (a file read twice is written
     // twice, ending with its latest copy), each atomically; a file node with
-    // no declarations is skipped. false at the first failure (`error` says
-    // which file and why); files written before it stay written.
+    // no declarations, or whose file did not read, is skipped. false at the first failure (`error`
+    // says which file and why); files written before it stay written.
     bool SaveAll(const std::string& folder, std::string* error) const;
+
+    // Where a declarations file named in a use statement lives: a relative
+    // name is taken from `folder` (the script's folder), never from the
+    // process's current directory, which worker threads rely on.
+    static std::string ResolvePath(const std::string& fileName, const std::string& folder);
 
     CDeclNode* First() const { return first; }
     // Pre-order search; file nodes are never found.
@@ -57,6 +68,9 @@ public:
     static std::string QualifiedName(const CDeclNode* node);
 
 private:
+    CDeclNode* AppendFileNode(const std::string& fileName);
+    bool ParseInto(CDeclNode* fileNode, std::string_view text, std::string* error);
+
     CDeclNode* first = nullptr;
     int idCounter = 0;
 };

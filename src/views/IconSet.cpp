@@ -27,6 +27,10 @@ QIcon Cached(const QString& path) {
 }
 } // namespace
 
+QIcon NamedIcon(const char* name) {
+    return Cached(Svg(name));
+}
+
 QString ProgramIconPath() {
     return Svg("wingmate");
 }

@@ -29,6 +29,9 @@ QString TrayIconPath(TrayIcon role);
 QString ToolIconPath(ToolIcon role);
 QString PageIconPath(PageIcon role);
 
+// Any icon of the set by its file name without ".svg" ("decl-file").
+QIcon NamedIcon(const char* name);
+
 QIcon ProgramIcon();
 QIcon TreeIconImage(TreeIcon role);
 QIcon TrayIconImage(TrayIcon role);

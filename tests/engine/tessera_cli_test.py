@@ -52,6 +52,21 @@ with tempfile.TemporaryDirectory() as work:
           f"{bad}:2:1: error: expected ';', found end of file" and r.stdout == b"",
           repr(r.stderr))
 
+    # --check compiles only: nothing runs, no log is written.
+    quiet = script("quiet.tsc", 'Print("ran");\n')
+    r = run(["--check", quiet])
+    check("check clean", r.returncode == 0 and r.stdout == b"" and r.stderr == b""
+          and not os.path.exists(os.path.join(work, "quiet.log")), repr(r))
+    r = run(["--check", bad])
+    check("check error", r.returncode == 1 and r.stderr.decode().strip() ==
+          f"{bad}:2:1: error: expected ';', found end of file", repr(r.stderr))
+    r = run(["--check", os.path.join(work, "missing.tsc")])
+    check("check missing", r.returncode == 1 and b"error: cannot open script" in r.stderr,
+          repr(r.stderr))
+    for args in (["--check"], ["--check", bad, "--args", "1"], ["--check", "--disassemble", bad]):
+        r = run(args)
+        check("check usage " + " ".join(args), r.returncode == 2, f"status {r.returncode}")
+
     fail = script("fail.tsc", 'Print("a");\nthrow "boom";\n')
     r = run([fail])
     check("runtime error status", r.returncode == 1, f"status {r.returncode}")

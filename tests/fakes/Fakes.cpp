@@ -27,5 +27,10 @@ bool CMemorySettingsStore::Create(const SettingsList& list) {
 MessageAnswer CRecordingMessageBox::Show(const std::string& text, const std::string& title,
                                          MessageButtons buttons) {
     shown.push_back({text, title, buttons});
-    return buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer;
+    if (buttons == MessageButtons::Ok)
+        return MessageAnswer::Ok;
+    // A Yes/No question has no Cancel: closing it counts as No.
+    if (buttons == MessageButtons::YesNo && answer == MessageAnswer::Cancel)
+        return MessageAnswer::No;
+    return answer;
 }

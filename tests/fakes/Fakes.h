@@ -41,5 +41,5 @@ public:
                        MessageButtons buttons) override;
 
     std::vector<Shown> shown;
-    MessageAnswer answer = MessageAnswer::Yes; // for Yes/No questions
+    MessageAnswer answer = MessageAnswer::Yes; // for Yes/No(/Cancel) questions
 };

@@ -191,10 +191,15 @@ private Q_SLOTS:
                          (std::string(c.label) + ": " + Enabled(w)).c_str());
             }
         }
-        // Stop is grey while nothing runs; Edit is not offered yet; the
-        // Macro Wizard is always available.
+        // Stop is grey while nothing runs; Edit (menu and toolbar) follows a
+        // macro; the Macro Wizard is always available.
         QVERIFY(!w.CommandAction(MainCommand::kStop)->isEnabled());
-        QVERIFY(!w.CommandAction(MacroCommand::kEdit));
+        for (const auto& [id, macro] : {std::pair{daily, false}, {tidy, true}, {root, false}}) {
+            w.Tree()->setCurrentItem(w.Tree()->FindItem(id));
+            w.UpdateCommandState(id);
+            QCOMPARE(w.CommandAction(MacroCommand::kEdit)->isEnabled(), macro);
+            QCOMPARE(w.ToolbarAction(MacroCommand::kEdit)->isEnabled(), macro);
+        }
         QVERIFY(w.ToolbarAction(MainCommand::kMacroWizard)->isEnabled());
     }
 

@@ -1,5 +1,6 @@
 // tessera FILE [--args TEXT]     compile and run a script
 // tessera --disassemble FILE     print its bytecode
+// tessera --check FILE           compile only: 0 clean, 1 with the first error
 //
 // Exit status: the script's `exit` value (0 at its normal end); 1 after a
 // compile error, rejected arguments or an uncaught runtime error; 2 for bad
@@ -14,6 +15,8 @@
 // every key and button it holds before the program ends by that signal.
 #include "TerminalDesktop.h"
 #include "TerminalStream.h"
+#include "editor/ScriptCheck.h"
+#include "library/AtomicFile.h"
 
 #include "app/HomeFolder.h"
 #include "run/LibMgr.h"
@@ -63,16 +66,32 @@ std::unique_ptr<IDesktop> OpenDesktop() {
 
 int Usage() {
     std::fputs("usage: tessera FILE [--args TEXT]\n"
-               "       tessera --disassemble FILE\n",
+               "       tessera --disassemble FILE\n"
+               "       tessera --check FILE\n",
                stderr);
     return 2;
+}
+
+// Compiles the file and runs nothing: "FILE:LINE:COLUMN: error: TEXT" on
+// stderr and 1 for a script that does not compile.
+int CheckOnly(const std::string& file) {
+    std::string source, why;
+    if (!ReadRegularFile(file, source, &why)) {
+        std::fprintf(stderr, "%s: error: cannot open script: %s\n", file.c_str(), why.c_str());
+        return 1;
+    }
+    const ScriptDiagnostic diagnostic = CheckScript(file, source);
+    if (!diagnostic.failed)
+        return 0;
+    std::fprintf(stderr, "%s\n", diagnostic.full.c_str());
+    return 1;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     std::string file, argsText;
-    bool haveArgs = false, disassemble = false;
+    bool haveArgs = false, disassemble = false, check = false;
     for (int k = 1; k < argc; ++k) {
         std::string arg = argv[k];
         if (arg == "--args") {
@@ -82,6 +101,8 @@ int main(int argc, char** argv) {
             haveArgs = true;
         } else if (arg == "--disassemble") {
             disassemble = true;
+        } else if (arg == "--check") {
+            check = true;
         } else if (arg == "--help" || arg == "-h") {
             Usage();
             return 0;
@@ -93,8 +114,10 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
-    if (file.empty() || (disassemble && haveArgs))
+    if (file.empty() || (disassemble && haveArgs) || (check && (disassemble || haveArgs)))
         return Usage();
+    if (check)
+        return CheckOnly(file);
 
     CTerminalStream stream(stdout, stderr, stdin);
     std::string home = WingmateHomeFolder();

@@ -64,6 +64,9 @@ int main(int argc, char** argv) {
     ProgramParts parts;
     parts.runner = &runnerSlot;
     parts.launcher = &launcher;
+    parts.loadFunctionNames = [&scripts] {
+        return scripts.runner ? scripts.runner->LoadFunctionNames() : std::string();
+    };
     parts.stopScripts = [&scripts] {
         if (scripts.runner)
             scripts.runner->StopAll();

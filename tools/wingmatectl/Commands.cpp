@@ -16,6 +16,7 @@ const CommandEntry kCommands[] = {
     {"due", DueCommand},
     {"run", RunCommand},
     {"salvage", SalvageCommand},
+    {"decl", DeclCommand},
 };
 } // namespace
 
@@ -25,13 +26,21 @@ std::string CtlUsage() {
            "\"YYYY-MM-DD HH:MM:SS\"\n"
            "       wingmatectl run NAME|ID\n"
            "       wingmatectl salvage FILE OUT\n"
+           "       wingmatectl decl FILE...\n"
+           "       wingmatectl decl --normalize FILE\n"
            "\n"
            "salvage writes to OUT (never FILE itself, which is only read) the records of a\n"
            "damaged library FILE read up to the first damaged one, as a library that loads:\n"
            "a record whose parent was not read is left out with everything below it, and a\n"
            "second root starts over as a load does. It says how many records were kept and\n"
            "how many bytes were left unread; exit 1 when no root entry could be read (OUT\n"
-           "is then not written), 2 for bad usage.\n";
+           "is then not written), 2 for bad usage.\n"
+           "\n"
+           "decl prints each window declarations FILE as a tree: the file name, then one\n"
+           "line per declaration, indented two spaces a level, with its name, type, tag,\n"
+           "class and qualified name separated by tabs. --normalize writes FILE back in\n"
+           "the canonical format (through a temporary file; a FILE that does not read is\n"
+           "left as it is). Exit 1 when a FILE does not read, 2 for bad usage.\n";
 }
 
 std::string DefaultLibraryPath() {

@@ -31,6 +31,11 @@ int RunCommand(const std::vector<std::string>& args, CtlStreams streams);
 // library that loads; 1 when no root entry could be read.
 int SalvageCommand(const std::vector<std::string>& args, CtlStreams streams);
 
+// Prints each declarations FILE as a tree (name, type, tag, class, qualified
+// name); with --normalize writes one FILE back in the canonical format. 1 when
+// a file does not read (a file that does not read is never written).
+int DeclCommand(const std::vector<std::string>& args, CtlStreams streams);
+
 // Usage text for every command.
 std::string CtlUsage();
 

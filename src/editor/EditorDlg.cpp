@@ -1,0 +1,521 @@
+#include "editor/EditorDlg.h"
+
+#include "editor/DecTree.h"
+#include "editor/EditorLayout.h"
+#include "editor/FindDlg.h"
+#include "ports/MessageBox.h"
+#include "views/IconSet.h"
+#include "wizard/FileChooser.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QTimer>
+#include <QUrl>
+
+#include <filesystem>
+
+namespace {
+QString Text(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+struct MenuItem {
+    int command; // 0: a separator
+    const char* text;
+    QKeySequence shortcut;
+};
+struct MenuColumn {
+    const char* title;
+    std::vector<MenuItem> items;
+    const char* submenuOf = nullptr; // a submenu of this column
+};
+
+const std::vector<MenuColumn>& MenuTable() {
+    using namespace EditorCommand;
+    static const std::vector<MenuColumn> table = {
+        {"&File",
+         {{kOpen, "&Open", QKeySequence::Open},
+          {0, "", {}},
+          {kSaveScript, "&Script", QKeySequence::Save},
+          {kSaveDeclarations, "&Declarations", {}},
+          {kSaveAll, "&All", {}},
+          {kSaveAllMenu, "Save &All", {}},
+          {kSaveScriptAs, "Save S&cript As...", QKeySequence::SaveAs},
+          {0, "", {}},
+          {kPrint, "&Print...", QKeySequence::Print},
+          {kRefreshDecs, "&Refresh Decs", {}},
+          {0, "", {}},
+          {kExit, "E&xit", {}}}},
+        {"&Edit",
+         {{kUndo, "&Undo", QKeySequence::Undo},
+          {kRedo, "&Redo", QKeySequence::Redo},
+          {0, "", {}},
+          {kCut, "Cu&t", QKeySequence::Cut},
+          {kCopy, "&Copy", QKeySequence::Copy},
+          {kPaste, "&Paste", QKeySequence::Paste},
+          {0, "", {}},
+          {kFind, "&Find", QKeySequence::Find},
+          {kReplace, "R&eplace", QKeySequence(Qt::CTRL | Qt::Key_H)},
+          {kGoToLine, "&Go to Line...", QKeySequence(Qt::CTRL | Qt::Key_G)},
+          {kComplete, "Complete &Word", {}}}},
+        {"&Script", {{kRun, "&Run", QKeySequence(Qt::Key_F5)}}},
+        {"&Help", {{kHelpWingmate, "&Wingmate", {}}, {kHelpTessera, "&Tessera", {}}}},
+    };
+    return table;
+}
+// The three Save entries that form the File menu's "&Save" submenu.
+bool InSaveSubmenu(int command) {
+    return command == EditorCommand::kSaveScript || command == EditorCommand::kSaveDeclarations ||
+           command == EditorCommand::kSaveAll;
+}
+} // namespace
+
+CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
+    : QMainWindow(parent), services(std::move(given)) {
+    setObjectName(QStringLiteral("editorDlg"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlag(Qt::Window);
+    setWindowIcon(ProgramIcon());
+
+    client = new QWidget(this);
+    client->setObjectName(QStringLiteral("editorClient"));
+    setCentralWidget(client);
+    declLabel = new QLabel(QStringLiteral("Window Declarations"), client);
+    declLabel->setObjectName(QStringLiteral("declarationsLabel"));
+    tree = new TDecTree(client);
+    tree->setObjectName(QStringLiteral("decTree"));
+    view = new CScriptView(services.messages, client);
+    view->SetBaseFolder(services.home);
+    lineLabel = new QLabel(QStringLiteral("Line: 1"), client);
+    lineLabel->setObjectName(QStringLiteral("lineLabel"));
+    lineLabel->setFixedSize(
+        lineLabel->fontMetrics().horizontalAdvance(QStringLiteral("Line: 000000")) + 6,
+        kEditorBottomStrip - 2);
+    progress = new QProgressBar(client);
+    progress->setObjectName(QStringLiteral("progress"));
+    progress->setTextVisible(false);
+    progress->setFixedHeight(kEditorBottomStrip - 4);
+    progress->setValue(0);
+    progress->hide(); // shown while a long pass runs
+    view->SetProgressBar(progress);
+    statusLabel = new QLabel(client);
+    statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    statusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    client->installEventFilter(this);
+
+    connect(view, &CScriptView::lineReport, this,
+            [this](int line) { lineLabel->setText(QStringLiteral("Line: %1").arg(line)); });
+    connect(view, &CScriptView::usesChanged, this, &CEditorDlg::OnUsesChanged);
+    connect(tree, &TDecTree::DeclarationEdited, this, [this] { declarationsEdited = true; });
+    connect(view, &CScriptView::diagnosticChanged, this, [this] {
+        const ScriptDiagnostic& diagnostic = view->Diagnostic();
+        if (!diagnostic.failed) {
+            ShowStatus(QString());
+            return;
+        }
+        const QString place =
+            diagnostic.line > 0
+                ? QStringLiteral("Line %1, column %2: ").arg(diagnostic.line).arg(diagnostic.column)
+                : QString();
+        ShowStatus(place + Text(diagnostic.line > 0 ? diagnostic.message : diagnostic.full));
+    });
+
+    BuildMenus();
+    SetTitle("");
+    resize(760, 520);
+}
+
+CEditorDlg::~CEditorDlg() = default;
+
+void CEditorDlg::BuildMenus() {
+    for (const MenuColumn& column : MenuTable()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(column.title));
+        QMenu* saveMenu = nullptr;
+        for (const MenuItem& item : column.items) {
+            if (item.command == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QMenu* into = menu;
+            if (InSaveSubmenu(item.command)) {
+                if (!saveMenu)
+                    saveMenu = menu->addMenu(QStringLiteral("&Save"));
+                into = saveMenu;
+            }
+            QAction* action = into->addAction(QString::fromLatin1(item.text));
+            if (!item.shortcut.isEmpty())
+                action->setShortcut(item.shortcut);
+            const int command = item.command;
+            connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+            actions.insert(command, action);
+        }
+    }
+}
+
+CFindDlg* CEditorDlg::FindDialog() const {
+    return findDlg.data();
+}
+
+QAction* CEditorDlg::CommandAction(int command) const {
+    return actions.value(command);
+}
+
+void CEditorDlg::RunCommand(int command) {
+    using namespace EditorCommand;
+    switch (command) {
+    case kOpen:
+        Open();
+        break;
+    case kSaveAllMenu:
+    case kSaveAll:
+        SaveAll();
+        break;
+    case kSaveScriptAs:
+        SaveScriptAs();
+        break;
+    case kSaveScript:
+        SaveScript();
+        break;
+    case kSaveDeclarations:
+        SaveDeclarations();
+        break;
+    case kPrint:
+        Print();
+        break;
+    case kRefreshDecs:
+        view->SetUsesSeen(true);
+        view->Rescan();
+        ReloadDeclarations();
+        break;
+    case kExit:
+        close();
+        break;
+    case kUndo:
+        view->Undo();
+        break;
+    case kRedo:
+        view->Redo();
+        break;
+    case kCopy:
+        view->Copy();
+        break;
+    case kCut:
+        view->Cut();
+        break;
+    case kPaste:
+        view->Paste();
+        break;
+    case kFind:
+        OpenFind(false);
+        break;
+    case kReplace:
+        OpenFind(true);
+        break;
+    case kHelpWingmate:
+        OpenHelp("Wingmate.html");
+        break;
+    case kHelpTessera:
+        OpenHelp("Tessera.html");
+        break;
+    case kRun:
+        Run();
+        break;
+    case kGoToLine:
+        GoToLine();
+        break;
+    case kComplete:
+        view->setFocus();
+        view->ShowCompletion();
+        break;
+    default:
+        break;
+    }
+}
+
+bool CEditorDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client && event->type() == QEvent::Resize)
+        ApplyLayout(client->width(), client->height());
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CEditorDlg::ApplyLayout(int width, int height) {
+    EditorLayoutInput in;
+    in.clientWidth = width;
+    in.clientHeight = height;
+    in.declLabelHeight = declLabel->sizeHint().height();
+    in.lineLabelWidth = lineLabel->width();
+    in.lineLabelHeight = lineLabel->height();
+    in.progressHeight = progress->height();
+    const EditorLayout g = ComputeEditorLayout(in);
+    const auto rect = [](const LayoutRect& r) { return QRect(r.x, r.y, r.width, r.height); };
+    declLabel->setGeometry(rect(g.declLabel));
+    declLabel->repaint();
+    tree->setGeometry(rect(g.tree));
+    view->setGeometry(rect(g.script));
+    lineLabel->setGeometry(rect(g.lineLabel));
+    progress->setGeometry(rect(g.progress));
+    statusLabel->setGeometry(rect(g.progress));
+    ShowStatus(statusText);
+}
+
+void CEditorDlg::SetTitle(const std::string& path) {
+    setWindowTitle(
+        Text((path.empty() ? std::string("[New File]") : "[" + path + "]") + kTitleSuffix));
+}
+
+// A long message is cut to the label with "..."; the tooltip has it whole.
+void CEditorDlg::ShowStatus(const QString& text) {
+    statusText = text;
+    statusLabel->setText(
+        statusLabel->fontMetrics().elidedText(text, Qt::ElideRight, statusLabel->width()));
+    statusLabel->setToolTip(text);
+}
+
+bool CEditorDlg::Load() {
+    if (pathToLoad.empty())
+        return true;
+    std::string why;
+    if (!view->Load(pathToLoad, &why)) {
+        std::string text = "Could not load file: " + pathToLoad;
+        if (!why.empty())
+            text += "\n\n" + why;
+        services.messages.Show(text, "Wingmate Error", MessageButtons::Ok);
+        return false;
+    }
+    progress->show();
+    view->LoadPass();
+    progress->hide();
+    if (view->UsesSeen()) {
+        useList = view->TakeUseList();
+        ReloadDeclarations();
+    }
+    SetTitle(pathToLoad);
+    view->CheckNow();
+    return true;
+}
+
+std::string CEditorDlg::ScriptFolder() const {
+    const std::string full = view->FullPath();
+    if (full.empty())
+        return services.home;
+    return std::filesystem::path(full).parent_path().string();
+}
+
+// Use-file names are taken from the script's folder; the process's current
+// directory is left alone (other windows and the runner rely on it).
+void CEditorDlg::ReloadDeclarations() {
+    tree->Clear();
+    const std::string folder = ScriptFolder();
+    std::string rest = useList;
+    for (size_t end = rest.find("::"); end != std::string::npos; end = rest.find("::")) {
+        const std::string name = rest.substr(0, end);
+        rest.erase(0, end + 2);
+        tree->Load(name, folder);
+    }
+}
+
+void CEditorDlg::OnUsesChanged() {
+    if (!view->UsesSeen())
+        return;
+    useList = view->TakeUseList();
+    ReloadDeclarations();
+}
+
+bool CEditorDlg::SaveScript() {
+    if (view->FilePath().empty())
+        return SaveScriptAs();
+    return view->Save();
+}
+
+bool CEditorDlg::SaveScriptAs() {
+    std::string path =
+        services.files.SaveFile("Tessera Scripts Files (*.tsc);;All Files (*)", view->FullPath());
+    if (path.empty())
+        return false;
+    if (path.find('.') == std::string::npos)
+        path += ".tsc";
+    view->SetFilePath(path);
+    const bool saved = view->Save();
+    SetTitle(path);
+    return saved;
+}
+
+// A failed declarations save is said, not swallowed: the user would
+// otherwise close the window believing the edits were kept.
+bool CEditorDlg::SaveDeclarations() {
+    std::string why;
+    if (tree->SaveAll(ScriptFolder(), &why)) {
+        declarationsEdited = false;
+        return true;
+    }
+    services.messages.Show("Could not save declarations: " + why, "Save Failed",
+                           MessageButtons::Ok);
+    return false;
+}
+
+bool CEditorDlg::SaveAll() {
+    const bool script = SaveScript();
+    const bool declarations = SaveDeclarations();
+    return script && declarations;
+}
+
+// Edited declarations count as unsaved work too: closing would lose them.
+bool CEditorDlg::AskToSave() {
+    const bool script = view->IsModified();
+    if (!script && !declarationsEdited)
+        return true;
+    switch (services.messages.Show("Save script and declarations?",
+                                   "Script / Declarations not saved",
+                                   MessageButtons::YesNoCancel)) {
+    case MessageAnswer::Yes:
+        // Anything that could not be saved keeps the window as it is.
+        if (script && !SaveScript())
+            return false;
+        return SaveDeclarations();
+    case MessageAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CEditorDlg::Open() {
+    if (!AskToSave())
+        return;
+    const std::vector<std::string> chosen =
+        services.files.OpenFiles("Tessera Scripts (*.tsc);;All Files (*)", false);
+    if (chosen.empty() || chosen.front().empty())
+        return;
+    pathToLoad = chosen.front();
+    tree->Clear();
+    useList.clear();
+    view->clear();
+    if (!Load()) {
+        // The window now holds no file: nothing may be saved over the old one.
+        view->SetFilePath("");
+        view->SetModified(false);
+        SetTitle("");
+        services.messages.Show("Could not open file", "Wingmate Error", MessageButtons::Ok);
+    }
+}
+
+void CEditorDlg::closeEvent(QCloseEvent* event) {
+    if (!closing && !AskToSave()) {
+        event->ignore();
+        return;
+    }
+    closing = true;
+    if (findDlg)
+        findDlg->close();
+    event->accept();
+}
+
+void CEditorDlg::Print() {
+    QPrinter printer(QPrinter::HighResolution);
+    if (services.setUpPrinter) {
+        if (!services.setUpPrinter(printer))
+            return;
+    } else {
+        QPrintDialog dialog(&printer, this);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, view->textCursor().hasSelection());
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    }
+    view->Print(printer);
+}
+
+void CEditorDlg::OpenFind(bool replaceMode) {
+    if (!findDlg) {
+        findDlg = new CFindDlg(view, replaceMode, this);
+        findDlg->setAttribute(Qt::WA_DeleteOnClose);
+        connect(findDlg, &CFindDlg::textReplaced, view, &CScriptView::Rescan);
+    } else {
+        findDlg->SetReplaceMode(replaceMode);
+    }
+    findDlg->show();
+    findDlg->raise();
+    findDlg->activateWindow();
+}
+
+void CEditorDlg::OpenHelp(const std::string& file) {
+    if (services.home.empty())
+        return;
+    const std::string path = services.home + "/help/" + file;
+    std::error_code error;
+    bool opened = false;
+    if (std::filesystem::is_regular_file(path, error)) {
+        const QUrl url = QUrl::fromLocalFile(Text(path));
+        opened = services.openUrl ? services.openUrl(url) : QDesktopServices::openUrl(url);
+    }
+    if (!opened)
+        services.messages.Show("Could not open help file: " + path, "Failed to open Help",
+                               MessageButtons::Ok);
+}
+
+// Saves, then hands the script to the program's runner as a macro.
+void CEditorDlg::Run() {
+    if (!services.runner) {
+        ShowStatus(QStringLiteral("Scripts run from an editor opened by the main window."));
+        return;
+    }
+    if (!SaveScript())
+        return;
+    ShowStatus(Text(services.runner->RunScript(view->FullPath())));
+}
+
+void CEditorDlg::GoToLine() {
+    bool ok = false;
+    const int line = QInputDialog::getInt(
+        this, QStringLiteral("Go to Line"), QStringLiteral("Line number:"),
+        view->textCursor().blockNumber() + 1, 1, view->document()->blockCount(), 1, &ok);
+    if (ok)
+        view->GoToLine(line);
+}
+
+// A script changed on disk (the recorder, another editor) is noticed when
+// the window comes to the front; the user decides, nothing happens silently.
+void CEditorDlg::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !checkingDisk &&
+        view->ChangedOnDisk())
+        QTimer::singleShot(0, this, &CEditorDlg::CheckDisk);
+}
+
+void CEditorDlg::CheckDisk() {
+    if (checkingDisk || !view->ChangedOnDisk())
+        return;
+    checkingDisk = true;
+    const std::string path = view->FilePath();
+    std::error_code error;
+    if (!std::filesystem::exists(view->FullPath(), error)) {
+        services.messages.Show("The script " + path +
+                                   " no longer exists on disk. Save it to keep this text.",
+                               "Script Changed", MessageButtons::Ok);
+        view->AcceptDiskState();
+        view->SetModified(true);
+        checkingDisk = false;
+        return;
+    }
+    const std::string question =
+        "The script " + path + " was changed by another program.\n" +
+        (view->IsModified() ? "Reload it and lose the changes made here?" : "Reload it?");
+    if (services.messages.Show(question, "Script Changed", MessageButtons::YesNo) ==
+        MessageAnswer::Yes) {
+        pathToLoad = path;
+        tree->Clear();
+        useList.clear();
+        Load();
+    } else {
+        // Keep this text; it differs from the file, so it counts as changed.
+        view->AcceptDiskState();
+        view->SetModified(true);
+    }
+    checkingDisk = false;
+}

@@ -1,0 +1,145 @@
+#pragma once
+// CEditorDlg: the script editor window. The Window Declarations tree on the
+// left quarter, the script on the rest, the "Line: " indicator and a progress
+// bar along the bottom. Modeless and independent: any number may be open,
+// each on its own script; it only reads and writes files (and, when the main
+// window gives it a runner, runs its script as a macro would).
+
+#include "editor/ScriptView.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <string>
+
+class CFindDlg;
+class IFileChooser;
+class IMessageBox;
+class QLabel;
+class QPrinter;
+class QProgressBar;
+class QUrl;
+class TDecTree;
+
+// What the main window offers an editor for its Run command.
+class IEditorRunner {
+public:
+    virtual ~IEditorRunner() = default;
+    // Runs the saved script at `path` as a macro runs. Returns a sentence for
+    // the user: where the run's output is, or why it did not start.
+    virtual std::string RunScript(const std::string& path) = 0;
+};
+
+struct EditorServices {
+    EditorServices(IMessageBox& messageBox, IFileChooser& fileChooser)
+        : messages(messageBox), files(fileChooser) {}
+    IMessageBox& messages;
+    IFileChooser& files;
+    std::string home;                            // program folder; empty: no owner
+    IEditorRunner* runner = nullptr;             // null: Run says it cannot run
+    std::function<bool(const QUrl&)> openUrl;    // null: the desktop's viewer
+    std::function<bool(QPrinter&)> setUpPrinter; // null: the print dialog
+};
+
+namespace EditorCommand {
+constexpr int kOpen = 57601;
+constexpr int kSaveAllMenu = 32816;
+constexpr int kSaveScriptAs = 32787;
+constexpr int kSaveScript = 57603;
+constexpr int kSaveDeclarations = 32785;
+constexpr int kSaveAll = 32786;
+constexpr int kPrint = 57607;
+constexpr int kRefreshDecs = 32827;
+constexpr int kExit = 32782;
+constexpr int kUndo = 57643;
+constexpr int kRedo = 57644;
+constexpr int kCopy = 57634;
+constexpr int kCut = 57635;
+constexpr int kPaste = 57637;
+constexpr int kFind = 57636;
+constexpr int kReplace = 57641;
+constexpr int kHelpWingmate = 32783;
+constexpr int kHelpTessera = 32784;
+// Commands of our own.
+constexpr int kRun = 40001;
+constexpr int kGoToLine = 40002;
+constexpr int kComplete = 40003;
+} // namespace EditorCommand
+
+class CEditorDlg : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr const char* kTitleSuffix = " - Tessera Wingmate Editor";
+
+    explicit CEditorDlg(EditorServices services, QWidget* parent = nullptr);
+    ~CEditorDlg() override;
+
+    void SetPathToLoad(const std::string& path) { pathToLoad = path; }
+    // Loads the path to load (nothing for an empty one). false after saying
+    // "Could not load file: PATH".
+    bool Load();
+    void RunCommand(int command);
+
+    // The script's folder: where use-file names are taken from.
+    std::string ScriptFolder() const;
+    void ReloadDeclarations();
+    // Saves; false when the save failed or the user cancelled the dialog.
+    bool SaveScript();
+    bool SaveScriptAs();
+    bool SaveDeclarations();
+    bool SaveAll();
+
+    CScriptView* View() const { return view; }
+    TDecTree* Tree() const { return tree; }
+    QLabel* DeclarationsLabel() const { return declLabel; }
+    QLabel* LineLabel() const { return lineLabel; }
+    QLabel* StatusLabel() const { return statusLabel; }
+    const QString& StatusText() const { return statusText; }
+    QProgressBar* Progress() const { return progress; }
+    const std::string& UseList() const { return useList; }
+    bool DeclarationsEdited() const { return declarationsEdited; }
+    CFindDlg* FindDialog() const;
+    QAction* CommandAction(int command) const;
+    // Asks whether to reload a script changed on disk (done when the window
+    // is activated).
+    void CheckDisk();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void ApplyLayout(int width, int height);
+    void SetTitle(const std::string& path);
+    void OnUsesChanged();
+    // Asks "Save script and declarations?"; false when the user cancelled or
+    // the save failed.
+    bool AskToSave();
+    void Open();
+    void Print();
+    void OpenFind(bool replaceMode);
+    void OpenHelp(const std::string& file);
+    void Run();
+    void GoToLine();
+    void ShowStatus(const QString& text);
+
+    EditorServices services;
+    std::string pathToLoad;
+    std::string useList;
+    QWidget* client = nullptr;
+    QLabel* declLabel = nullptr;
+    TDecTree* tree = nullptr;
+    CScriptView* view = nullptr;
+    QLabel* lineLabel = nullptr;
+    QProgressBar* progress = nullptr;
+    QLabel* statusLabel = nullptr;
+    QString statusText; // the whole of what the status label shows
+    QPointer<CFindDlg> findDlg;
+    QHash<int, QAction*> actions;
+    bool declarationsEdited = false; // a declaration changed since the last save
+    bool checkingDisk = false;
+    bool closing = false;
+};

@@ -1,0 +1,93 @@
+#include "editor/ScriptHighlighter.h"
+
+namespace {
+enum BlockState { kNormal = 0, kInBlockComment = 1 };
+
+bool IsWordStart(QChar c) {
+    return c.isLetter() || c == QLatin1Char('_');
+}
+bool IsWordPart(QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
+} // namespace
+
+CScriptHighlighter::CScriptHighlighter(QTextDocument* document) : QSyntaxHighlighter(document) {
+    statementFormat.setForeground(QColor(230, 0, 0));
+    functionFormat.setForeground(QColor(0, 0, 230));
+    stringFormat.setForeground(QColor(0, 120, 60));
+    commentFormat.setForeground(QColor(128, 128, 128));
+    commentFormat.setFontItalic(true);
+}
+
+void CScriptHighlighter::AddStatementKeywords(const QStringList& words) {
+    for (const QString& word : words)
+        if (!word.trimmed().isEmpty())
+            statements.insert(word.trimmed());
+    rehighlight();
+}
+
+void CScriptHighlighter::AddFunctionNames(const QStringList& words) {
+    for (const QString& word : words)
+        if (!word.trimmed().isEmpty())
+            functions.insert(word.trimmed());
+    rehighlight();
+}
+
+// One pass over the line: block comments carry over lines through the
+// block state; "#" and "//" end the line; strings honour backslash escapes.
+void CScriptHighlighter::highlightBlock(const QString& text) {
+    const qsizetype length = text.size();
+    qsizetype i = 0;
+    setCurrentBlockState(kNormal);
+    if (previousBlockState() == kInBlockComment) {
+        const qsizetype end = text.indexOf(QStringLiteral("*/"));
+        if (end < 0) {
+            setFormat(0, int(length), commentFormat);
+            setCurrentBlockState(kInBlockComment);
+            return;
+        }
+        setFormat(0, int(end + 2), commentFormat);
+        i = end + 2;
+    }
+    while (i < length) {
+        const QChar c = text.at(i);
+        const QChar next = i + 1 < length ? text.at(i + 1) : QChar();
+        if (c == QLatin1Char('#') || (c == QLatin1Char('/') && next == QLatin1Char('/'))) {
+            setFormat(int(i), int(length - i), commentFormat);
+            return;
+        }
+        if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+            const qsizetype end = text.indexOf(QStringLiteral("*/"), i + 2);
+            if (end < 0) {
+                setFormat(int(i), int(length - i), commentFormat);
+                setCurrentBlockState(kInBlockComment);
+                return;
+            }
+            setFormat(int(i), int(end + 2 - i), commentFormat);
+            i = end + 2;
+            continue;
+        }
+        if (c == QLatin1Char('"')) {
+            qsizetype end = i + 1;
+            while (end < length && text.at(end) != QLatin1Char('"'))
+                end += text.at(end) == QLatin1Char('\\') ? 2 : 1;
+            end = std::min(end + 1, length);
+            setFormat(int(i), int(end - i), stringFormat);
+            i = end;
+            continue;
+        }
+        if (IsWordStart(c)) {
+            qsizetype end = i + 1;
+            while (end < length && IsWordPart(text.at(end)))
+                ++end;
+            const QString word = text.mid(i, end - i);
+            if (statements.contains(word))
+                setFormat(int(i), int(end - i), statementFormat);
+            else if (functions.contains(word))
+                setFormat(int(i), int(end - i), functionFormat);
+            i = end;
+            continue;
+        }
+        ++i;
+    }
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Colours a script as the user reads it: statement keywords red, the engine's
+// function names blue, strings and comments in quieter colours. Formats are
+// layout-only, so the text, the undo stack, the caret, the selection and the
+// modified mark stay as they were.
+
+#include <QSet>
+#include <QSyntaxHighlighter>
+#include <QTextCharFormat>
+
+class CScriptHighlighter : public QSyntaxHighlighter {
+    Q_OBJECT
+public:
+    explicit CScriptHighlighter(QTextDocument* document);
+
+    void AddStatementKeywords(const QStringList& words);
+    void AddFunctionNames(const QStringList& words);
+    const QSet<QString>& StatementKeywords() const { return statements; }
+    const QSet<QString>& FunctionNames() const { return functions; }
+
+protected:
+    void highlightBlock(const QString& text) override;
+
+private:
+    QSet<QString> statements;
+    QSet<QString> functions;
+    QTextCharFormat statementFormat;
+    QTextCharFormat functionFormat;
+    QTextCharFormat stringFormat;
+    QTextCharFormat commentFormat;
+};

@@ -1,0 +1,142 @@
+#pragma once
+// CScriptView: the editor window's script text. Loads and saves one script
+// keeping its bytes (line ends, encoding, no final newline), keeps the
+// modified mark, runs the line pass after edits so the window learns when
+// the script's `use` statements change, reports the caret's line, prints,
+// colours, shows line numbers and the first compile error, completes names,
+// and takes a declaration dropped from the tree at the line under the
+// pointer.
+
+#include "editor/ScriptBytes.h"
+#include "editor/ScriptCheck.h"
+#include "editor/UseScanner.h"
+
+#include <QPlainTextEdit>
+
+#include <string>
+
+class CScriptHighlighter;
+class IMessageBox;
+class QCompleter;
+class QPrinter;
+class QProgressBar;
+class QStringListModel;
+
+class CScriptView : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    static constexpr const char* kStatementKeywords =
+        "include,use,function,define,dll,return,if,for,while,else,true,false,try,catch,clear,"
+        "unload,package,exit";
+
+    CScriptView(IMessageBox& messages, QWidget* parent = nullptr);
+
+    // Relative script paths are taken from this folder (the program's home).
+    void SetBaseFolder(const std::string& folder) { baseFolder = folder; }
+    void SetProgressBar(QProgressBar* bar) { progress = bar; }
+
+    // Replaces the text with the file's. false (text and path unchanged) when
+    // it cannot be read; `error` says why.
+    bool Load(const std::string& path, std::string* error = nullptr);
+    // The full pass after a load: every line scanned, progress shown, the
+    // modified mark cleared.
+    void LoadPass();
+    // Rebuilds the use list from every line.
+    void Rescan();
+    // Writes the text to the file path through a temporary file; on failure
+    // says "Could not save: PATH" and keeps the text and the mark.
+    bool Save();
+
+    std::string TakeUseList() { return uses.TakeUseList(); }
+    bool UsesSeen() const { return uses.UsesSeen(); }
+    void SetUsesSeen(bool seen) { uses.SetUsesSeen(seen); }
+    const std::string& UseList() const { return uses.UseList(); }
+
+    bool IsModified() const;
+    void SetModified(bool modified);
+    const std::string& FilePath() const { return filePath; }
+    void SetFilePath(const std::string& path) { filePath = path; }
+    // The file path, relative ones taken from the base folder.
+    std::string FullPath() const;
+
+    void Cut();
+    void Copy();
+    void Paste();
+    void Undo();
+    void Redo();
+    // Replaces the selection with `text` (one undo step) and leaves the
+    // caret after it.
+    void InsertText(const QString& text);
+    // Caret to the start of the line under a screen point.
+    void CaretToPoint(const QPoint& globalPoint);
+    void GoToLine(int line);
+
+    // Comma-separated names coloured as the engine's functions and offered
+    // by completion.
+    void AddKeywords(const std::string& commaList);
+    QStringList CompletionWords() const;
+    void ShowCompletion();
+
+    // Prints the whole text, one page per `LinesPerPage` lines.
+    void Print(QPrinter& printer);
+
+    // Has the file changed on disk since it was loaded or saved here?
+    bool ChangedOnDisk() const;
+    // Takes the file as it is on disk now as the known state.
+    void AcceptDiskState();
+
+    // The engine's compile check of the current text, shown in place.
+    ScriptDiagnostic CheckNow();
+    const ScriptDiagnostic& Diagnostic() const { return diagnostic; }
+    CScriptHighlighter* Highlighter() const { return highlighter; }
+
+    // The gutter (line numbers and the error marker).
+    int GutterWidth() const;
+    void PaintGutter(QPaintEvent* event, QWidget* gutter);
+
+Q_SIGNALS:
+    void lineReport(int line);
+    void usesChanged();
+    void diagnosticChanged();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    // Line pass over lines first..last (0-based, clamped).
+    void LinePasses(int first, int last);
+    bool ScanBlock(const QTextBlock& block);
+    int LineOfPosition(int position) const;
+    void ShowDiagnostic();
+    void InsertCompletion(const QString& word);
+    struct DiskStamp {
+        bool exists = false;
+        long long size = 0;
+        long long mtimeNs = 0;
+        bool operator==(const DiskStamp&) const = default;
+    };
+    DiskStamp StampOf(const std::string& path) const;
+
+    IMessageBox& messages;
+    std::string baseFolder;
+    std::string filePath;
+    CScriptUses uses;
+    QProgressBar* progress = nullptr;
+    CScriptHighlighter* highlighter = nullptr;
+    QWidget* gutter = nullptr;
+    QCompleter* completer = nullptr;
+    QStringListModel* completionModel = nullptr;
+    QStringList functionNames;
+
+    // What was read, to write the same bytes back while the text is the same.
+    ScriptFormat format;
+    std::string loadedBytes;
+    QString loadedText;
+    DiskStamp diskStamp;
+    ScriptDiagnostic diagnostic;
+};

@@ -1,0 +1,140 @@
+#include "x11/X11WindowPicker.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+
+#include <cstdio>
+#include <deque>
+
+namespace {
+
+bool HasWmState(Display* display, Window window, Atom wmState) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    const bool has = XGetWindowProperty(display, window, wmState, 0, 0, False, AnyPropertyType,
+                                        &type, &format, &count, &remaining, &data) == Success &&
+                     type != None;
+    if (data)
+        XFree(data);
+    return has;
+}
+
+std::string Utf8Title(Display* display, Window window) {
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    std::string title;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 65536,
+                           False, utf8, &type, &format, &count, &remaining, &data) == Success &&
+        data && type == utf8 && format == 8)
+        title.assign(reinterpret_cast<char*>(data), count);
+    if (data)
+        XFree(data);
+    if (!title.empty())
+        return title;
+    XTextProperty property{};
+    if (!XGetWMName(display, window, &property) || !property.value)
+        return title;
+    char** list = nullptr;
+    int items = 0;
+    if (Xutf8TextPropertyToTextList(display, &property, &list, &items) >= Success && list) {
+        for (int i = 0; i < items; ++i)
+            title += list[i];
+        XFreeStringList(list);
+    }
+    XFree(property.value);
+    return title;
+}
+
+std::string Hex(Window window) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lx", static_cast<unsigned long>(window));
+    return text;
+}
+
+} // namespace
+
+bool PickWindowByClick(Display* display, Window& picked, std::string& error) {
+    const Window root = DefaultRootWindow(display);
+    const Cursor crosshair = XCreateFontCursor(display, XC_crosshair);
+    const int grab = XGrabPointer(display, root, False, ButtonPressMask | ButtonReleaseMask,
+                                  GrabModeSync, GrabModeAsync, root, crosshair, CurrentTime);
+    if (grab != GrabSuccess) {
+        XFreeCursor(display, crosshair);
+        error = "could not grab the pointer (another program holds it)";
+        return false;
+    }
+    Window target = None;
+    unsigned int button = 0;
+    int pressed = 0;
+    // Wait for one press and its release, so the click does not reach the
+    // window under the pointer.
+    while (target == None || pressed > 0) {
+        XAllowEvents(display, SyncPointer, CurrentTime);
+        XEvent event;
+        XWindowEvent(display, root, ButtonPressMask | ButtonReleaseMask, &event);
+        if (event.type == ButtonPress) {
+            if (target == None) {
+                button = event.xbutton.button;
+                target = event.xbutton.subwindow != None ? event.xbutton.subwindow : root;
+            }
+            ++pressed;
+        } else if (event.type == ButtonRelease && pressed > 0) {
+            --pressed;
+        }
+    }
+    XUngrabPointer(display, CurrentTime);
+    XFreeCursor(display, crosshair);
+    XFlush(display);
+    if (button != Button1) {
+        error = "cancelled";
+        return false;
+    }
+    picked = target;
+    return true;
+}
+
+Window ClientWindowOf(Display* display, Window window) {
+    const Atom wmState = XInternAtom(display, "WM_STATE", False);
+    std::deque<Window> pending{window};
+    while (!pending.empty()) {
+        const Window current = pending.front();
+        pending.pop_front();
+        if (HasWmState(display, current, wmState))
+            return current;
+        Window rootReturn = None, parentReturn = None;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(display, current, &rootReturn, &parentReturn, &children, &count) &&
+            children) {
+            pending.insert(pending.end(), children, children + count);
+            XFree(children);
+        }
+    }
+    return window;
+}
+
+bool ReadWindowInfo(Display* display, Window window, PickedWindowInfo& info, std::string& error) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes)) {
+        error = "there is no window " + Hex(window);
+        return false;
+    }
+    info.window = window;
+    info.title = Utf8Title(display, window);
+    XClassHint hint{};
+    if (XGetClassHint(display, window, &hint)) {
+        if (hint.res_class)
+            info.resClass = hint.res_class;
+        if (hint.res_name)
+            info.resName = hint.res_name;
+        XFree(hint.res_class);
+        XFree(hint.res_name);
+    }
+    return true;
+}

@@ -1,0 +1,161 @@
+// Glimmer: records a window declaration. The user clicks a window (or names
+// it with --window); its title and class become a Window record appended to
+// a declarations file.
+
+#include "GlimmerRecord.h"
+#include "x11/X11Display.h"
+#include "x11/X11WindowPicker.h"
+
+#ifdef GLIMMER_WITH_QT
+#include "GlimmerUi.h"
+#endif
+
+#include <cerrno>
+#include <clocale>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+const char* const kUsage =
+    "usage: Glimmer [--display NAME] [--window ID] [FILE]\n"
+    "\n"
+    "Click a window (the pointer turns into a crosshair; button 1 picks, any other\n"
+    "button cancels) and Glimmer appends a window declaration for it to the\n"
+    "declarations FILE: a Window record whose tag is the window's title, whose class\n"
+    "is its WM_CLASS class, with Parent=1 and Child=0, named after the class (a\n"
+    "valid Tessera identifier, made unique in the file with 2, 3 ...). FILE is\n"
+    "created when missing; an existing FILE is read first and written back whole\n"
+    "in the canonical format through a temporary file, and a FILE that does not\n"
+    "read as declarations is left as it is.\n"
+    "\n"
+    "  --window ID     record window ID (decimal or 0x hexadecimal) instead of\n"
+    "                  waiting for a click\n"
+    "  --display NAME  the X display to use (default: $DISPLAY)\n"
+#ifdef GLIMMER_WITH_QT
+    "\n"
+    "Without FILE a file dialog asks for it, and the outcome is shown in a box.\n"
+#else
+    "\n"
+    "FILE is required (this build has no file dialog).\n"
+#endif
+    "\n"
+    "Exit status: 0 when the record was added, 1 on failure (no display, the\n"
+    "pick was cancelled, the file does not read or cannot be written), 2 for\n"
+    "bad usage.\n";
+
+struct Options {
+    std::string display;
+    std::string file;
+    unsigned long window = 0;
+    bool haveWindow = false;
+};
+
+// Returns -1 to go on, else the exit status.
+int ParseArguments(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return kExitOk;
+        }
+        if ((arg == "--window" || arg == "--display") && i + 1 < argc) {
+            const std::string value = argv[++i];
+            if (arg == "--display") {
+                options.display = value;
+                continue;
+            }
+            char* end = nullptr;
+            errno = 0;
+            options.window = std::strtoul(value.c_str(), &end, 0);
+            if (value.empty() || *end != '\0' || errno != 0 || options.window == 0) {
+                std::cerr << "Glimmer: '" << value << "' is not a window id\n";
+                return kExitUsage;
+            }
+            options.haveWindow = true;
+        } else if (!arg.empty() && arg[0] != '-' && options.file.empty()) {
+            options.file = arg;
+        } else {
+            std::cerr << "Glimmer: unexpected argument '" << arg << "'\n" << kUsage;
+            return kExitUsage;
+        }
+    }
+    return -1;
+}
+
+// Reports on the terminal, and in a box when the file came from the dialog.
+int Finish(bool succeeded, const std::string& text, bool withBox) {
+    (succeeded ? std::cout : std::cerr) << "Glimmer: " << text << "\n";
+#ifdef GLIMMER_WITH_QT
+    if (withBox)
+        ShowOutcome(succeeded, text);
+#else
+    (void)withBox;
+#endif
+    return succeeded ? kExitOk : kExitFailure;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const int status = ParseArguments(argc, argv, options); status >= 0)
+        return status;
+
+    // WM_NAME in the user's encoding converts to UTF-8 only under their locale.
+    std::setlocale(LC_CTYPE, "");
+    std::string cause;
+    Display* display = OpenX11Display(options.display, cause);
+    if (!display) {
+        std::cerr << "Glimmer: no X display to pick a window on: " << cause << "\n";
+        return kExitFailure;
+    }
+    bool fromDialog = false;
+    if (options.file.empty()) {
+#ifdef GLIMMER_WITH_QT
+        if (!options.display.empty())
+            setenv("DISPLAY", options.display.c_str(), 1);
+        if (!ChooseDeclarationsFile(options.file)) {
+            XCloseDisplay(display);
+            return kExitFailure;
+        }
+        fromDialog = true;
+#else
+        std::cerr << "Glimmer: no declarations FILE given\n" << kUsage;
+        XCloseDisplay(display);
+        return kExitUsage;
+#endif
+    }
+
+    Window window = options.window;
+    std::string error;
+    if (!options.haveWindow)
+        std::cout << "Glimmer: click the window to record (any other button than the first cancels)"
+                  << std::endl;
+    if (!options.haveWindow && !PickWindowByClick(display, window, error)) {
+        XCloseDisplay(display);
+        return Finish(false, "no window recorded: " + error, fromDialog);
+    }
+    if (window == DefaultRootWindow(display)) {
+        XCloseDisplay(display);
+        return Finish(false, "no window recorded: that was the desktop, not a window", fromDialog);
+    }
+    PickedWindowInfo info;
+    const bool read = ReadWindowInfo(display, ClientWindowOf(display, window), info, error);
+    XCloseDisplay(display);
+    if (!read)
+        return Finish(false, "no window recorded: " + error, fromDialog);
+
+    WindowRecordResult result;
+    if (!AppendWindowRecord(options.file, info.title, info.resClass, result, error))
+        return Finish(false, "no window recorded in " + options.file + ": " + error, fromDialog);
+    return Finish(true,
+                  "added Window \"" + result.name + "\" (title \"" + info.title + "\", class \"" +
+                      info.resClass + "\") to " + options.file,
+                  fromDialog);
+}
