@@ -13,6 +13,8 @@
 #include "ports/MessageBox.h"
 #include "ports/ProcessLauncher.h"
 #include "ports/SettingsStore.h"
+#include "record/RecordHost.h"
+#include "record/Recorder.h"
 #include "run/RunnerHost.h"
 #include "schedule/RunQueue.h"
 #include "views/MainWindowOps.h"
@@ -29,6 +31,7 @@ class CKeyHook;
 class CRecoveryFile;
 class CLogPage;
 class CMacroTree;
+class IFileChooser;
 class COutputPage;
 class CQtInputPrompt;
 class QAction;
@@ -84,13 +87,18 @@ struct MainDlgServices {
     const IClock* clock = nullptr;            // null: the system clock
     KeyHookFactory makeKeyHook;               // null: no hook, triggers never fire
     std::function<bool(const QUrl&)> openUrl; // null: the desktop's viewer
+    // Makes the recorder's event source; sets `why` and returns null when
+    // nothing can be recorded here. Null: recording is unavailable.
+    std::function<std::unique_ptr<IRecordSource>(std::string* why)> makeRecordSource;
+    IFileChooser* files = nullptr; // null: the desktop's file dialogs
 };
 
 class CMainDlg : public QMainWindow,
                  public IMainWindowOps,
                  public IRunQueueView,
                  public IKeyHookControl,
-                 public IRunnerHost {
+                 public IRunnerHost,
+                 public IRecordMainWindow {
     Q_OBJECT
 public:
     static constexpr int kTimerMs = 250;
@@ -141,6 +149,17 @@ public:
     IScriptOutput& Output() override;
     IMessageBox& Messages() override { return messages; }
     IInputPrompt& Input() override;
+
+    // IRecordMainWindow (MainDlgRecord.cpp); RefreshTrayState is above.
+    void SetRecording(bool recording, const std::string& stopKeyText) override;
+    bool SchedulerEnabled() const override;
+    void SetSchedulerEnabled(bool enabled) override;
+    bool TriggersEnabled() const override { return state.triggersEnabled; }
+    void SetTriggersEnabled(bool enabled) override;
+    void ReleaseTriggerHook() override { Release(); }
+    void ShowMainWindow() override { ShowFromTray(); }
+    void HideMainWindow() override { HideToTray(); }
+    int DefaultDelay() const override;
 
     CMacroLibrary& Library() { return library; }
     CAppSettings& Settings() { return settings; }
@@ -222,6 +241,9 @@ private:
     void OpenHelp(const std::string& file);
     void RecordDeclarations();
     void RunMacroWizard(); // MainDlgWizard.cpp
+    void RecordScript();   // MainDlgRecord.cpp
+    // The recorder's event source, or one that says why nothing can be recorded.
+    std::unique_ptr<IRecordSource> MakeRecordSource();
     void RefreshToolbar();
     bool SelectedIsMacro() const;
 

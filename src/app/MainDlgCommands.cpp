@@ -29,8 +29,8 @@ struct MenuColumn {
     std::vector<MenuItem> items;
 };
 
-// The menu bar, in menu order. The script commands (New, Open, Edit, Record
-// Script) arrive with the editor and recorder.
+// The menu bar, in menu order. The script editor's commands (New, Open,
+// Edit) arrive with the editor.
 const std::vector<MenuColumn>& MenuTable() {
     static const std::vector<MenuColumn> table = {
         {"&File",
@@ -53,7 +53,9 @@ const std::vector<MenuColumn>& MenuTable() {
           {0, ""},
           {MacroCommand::kExecute, "E&xecute"},
           {MainCommand::kStop, "&Stop"}}},
-        {"&Record", {{MainCommand::kRecordDeclarations, "&Declarations"}}},
+        {"&Record",
+         {{MainCommand::kRecordScript, "&Script"},
+          {MainCommand::kRecordDeclarations, "&Declarations"}}},
         {"&Log",
          {{MainCommand::kSaveLogFile, "&Save Log File"},
           {MainCommand::kClearLogDisplay, "Clear Log &Display"},
@@ -86,6 +88,8 @@ constexpr ToolButton kToolbar[] = {
     {MainCommand::kNewMacro, ToolIcon::NewMacro, "New", "New Macro"},
     {MainCommand::kSaveMacros, ToolIcon::SaveMacros, "Save", "Save Macros"},
     {MainCommand::kMacroWizard, ToolIcon::MacroWizard, "Wizard", "Macro Wizard"},
+    {0, ToolIcon::Hide, "", ""},
+    {MainCommand::kRecordScript, ToolIcon::RecordScript, "Record", "Record Script"},
     {0, ToolIcon::Hide, "", ""},
     {MacroCommand::kExecute, ToolIcon::RunMacro, "Run", "Run Macro"},
     {MainCommand::kStop, ToolIcon::StopMacro, "Stop", "Stop Macro"},
@@ -183,6 +187,9 @@ bool CMainDlg::RunMenuCommand(int command) {
         break;
     case MainCommand::kMacroWizard:
         RunMacroWizard();
+        break;
+    case MainCommand::kRecordScript:
+        RecordScript();
         break;
     case MainCommand::kSaveLogFile:
         logPage->SaveLogFileAs();

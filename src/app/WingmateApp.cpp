@@ -139,6 +139,7 @@ int CWingmateApp::Run(const ProgramParts& parts) {
     services.stopScripts = parts.stopScripts;
     services.launcher = parts.launcher;
     services.makeKeyHook = parts.makeKeyHook;
+    services.makeRecordSource = parts.makeRecordSource;
     CMainDlg window(home, std::move(services));
     connect(this, &CWingmateApp::showRequested, &window, &CMainDlg::ShowFromTray);
     connect(this, &CWingmateApp::requestReceived, &window, &CMainDlg::HandleInstanceRequest);

@@ -37,10 +37,7 @@ uint16_t StopKeyForText(std::string_view box) {
 }
 
 std::string StopKeyText(uint16_t modifier, uint16_t stopKey) {
-    std::string text = KeyName(modifier, true) + "+";
-    if (stopKey & kShiftState)
-        text += "SHIFT+";
-    return text + KeyName(stopKey & 0xFF, true);
+    return KeyName(modifier, true) + "+" + KeyName(stopKey & 0xFF, true);
 }
 
 int32_t ParseIdleSeconds(std::string_view box) {

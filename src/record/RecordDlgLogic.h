@@ -21,7 +21,8 @@ inline constexpr int kDefaultStopModifier = 1; // CTRL
 // 0 when the box is empty or the character has no key.
 uint16_t StopKeyForText(std::string_view box);
 
-// "CTRL+Z": the modifier's name, "+", the key's name.
+// "CTRL+Z": the modifier's name, "+", the key's name. The key's shift state
+// is not part of it: the recorder stops on the key whatever Shift does.
 std::string StopKeyText(uint16_t modifier, uint16_t stopKey);
 
 // The seconds box as a number: 0 when empty or not a number, capped at a day.
