@@ -250,7 +250,8 @@ void CRecordDlg::Start() {
 
     if (mainWnd && mainWnd->TriggersEnabled())
         mainWnd->ReleaseTriggerHook();
-    if (hideWhileRecording && !windowsHidden) {
+    // Without a stop key a hidden dialog could never be brought back.
+    if (hideWhileRecording && stopKey != 0 && !windowsHidden) {
         windowsHidden = true;
         if (mainWnd)
             mainWnd->HideMainWindow();

@@ -392,6 +392,20 @@ private Q_SLOTS:
         QVERIFY(QString::fromStdString(f.dialog.scriptText).contains(QStringLiteral("ok")));
     }
 
+    // With no key to stop with, hiding would leave no way back.
+    void withoutAStopKeyTheDialogStaysInSight() {
+        DialogFixture f;
+        f.dialog.hideBox->setChecked(true);
+        f.dialog.keyBox->clear();
+        f.dialog.show();
+        f.dialog.startButton->click();
+        QVERIFY(f.dialog.Recording());
+        QVERIFY(f.dialog.isVisible());
+        QVERIFY(!f.mainWindow.hidden);
+        f.dialog.stopButton->click();
+        QVERIFY(!f.dialog.Recording());
+    }
+
     // The Record Script command: the dialog pauses the real main window,
     // whose tray (or title, without a tray) and toolbar show the recording.
     void recordScriptCommandShowsTheRecordingInTheMainWindow() {
