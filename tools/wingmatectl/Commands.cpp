@@ -12,10 +12,8 @@ struct CommandEntry {
 };
 
 const CommandEntry kCommands[] = {
-    {"list", ListCommand},
-    {"due", DueCommand},
-    {"run", RunCommand},
-    {"salvage", SalvageCommand},
+    {"list", ListCommand},       {"due", DueCommand},       {"run", RunCommand},
+    {"salvage", SalvageCommand}, {"record", RecordCommand},
 };
 } // namespace
 
@@ -25,6 +23,8 @@ std::string CtlUsage() {
            "\"YYYY-MM-DD HH:MM:SS\"\n"
            "       wingmatectl run NAME|ID\n"
            "       wingmatectl salvage FILE OUT\n"
+           "       wingmatectl record FILE [--stop CTRL+Z] [--delay MS] [--idle SECONDS] "
+           "[--full-titles]\n"
            "\n"
            "salvage writes to OUT (never FILE itself, which is only read) the records of a\n"
            "damaged library FILE read up to the first damaged one, as a library that loads:\n"

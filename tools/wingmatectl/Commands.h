@@ -31,6 +31,10 @@ int RunCommand(const std::vector<std::string>& args, CtlStreams streams);
 // library that loads; 1 when no root entry could be read.
 int SalvageCommand(const std::vector<std::string>& args, CtlStreams streams);
 
+// Records keys and mouse as a Tessera script until the stop combination and
+// writes it to FILE; 1 without a display or RECORD, 2 for bad usage.
+int RecordCommand(const std::vector<std::string>& args, CtlStreams streams);
+
 // Usage text for every command.
 std::string CtlUsage();
 
