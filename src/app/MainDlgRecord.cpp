@@ -23,7 +23,12 @@ std::unique_ptr<IRecordSource> CMainDlg::MakeRecordSource() {
     return std::make_unique<CNullRecordSource>(why);
 }
 
+// One recording at a time: a dialog hidden while it records leaves this
+// window reachable from the tray, and a second recording would take the
+// paused switches for the user's own.
 void CMainDlg::RecordScript() {
+    if (state.recording)
+        return;
     std::unique_ptr<IRecordSource> source = MakeRecordSource();
     CQtFileChooser qtFiles(this);
     IFileChooser& files = services.files ? *services.files : qtFiles;

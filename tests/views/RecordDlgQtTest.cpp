@@ -424,6 +424,8 @@ private Q_SLOTS:
                 QVERIFY(!window.TriggersEnabled());
                 QVERIFY(window.CommandAction(MainCommand::kDisableScheduler)->isChecked());
                 QVERIFY(hook && !HookInstalled(*hook));
+                window.HandleCommand(MainCommand::kRecordScript); // no second recording
+                QCOMPARE(window.findChildren<CRecordDlg*>().size(), qsizetype(1));
                 dialog->HandleCommand(kStopRecording);
                 QVERIFY(!window.State().recording);
                 checked = true;
