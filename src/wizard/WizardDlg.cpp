@@ -80,7 +80,7 @@ CWizardDlg::CWizardDlg(std::string homeFolder, IMessageBox& messageBox, IFileCho
     column->addLayout(buttons);
     connect(nextButton, &QPushButton::clicked, this, &CWizardDlg::Next);
     connect(finishButton, &QPushButton::clicked, this, &CWizardDlg::Finish);
-    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancelButton, &QPushButton::clicked, this, &CWizardDlg::reject);
     connect(typeList, &QListWidget::itemDoubleClicked, this, &CWizardDlg::Next);
     resize(520, 380);
 }
@@ -103,11 +103,21 @@ bool CWizardDlg::RecordScript() {
     recordDlg = std::make_unique<CRecordDlg>(*recordSource, messages, files, this);
     recordDlg->SetEmbedded(true);
     recordDlg->mainWnd = recordMainWindow;
+    for (QWidget* part : std::initializer_list<QWidget*>{pages, nextButton, cancelButton})
+        part->setEnabled(false);
     const bool recorded = recordDlg->Run() == QDialog::Accepted;
+    for (QWidget* part : std::initializer_list<QWidget*>{pages, nextButton, cancelButton})
+        part->setEnabled(true);
     if (recorded)
         scriptText += recordDlg->scriptText;
     recordDlg.reset();
     return recorded;
+}
+
+void CWizardDlg::reject() {
+    if (recordDlg)
+        return;
+    QDialog::reject();
 }
 
 // The name and the kind; false (with the message shown) when either is

@@ -53,6 +53,9 @@ public:
 
     void Next();
     void Finish();
+    // Cancel, Escape and the close box; refused while the Record Script
+    // dialog runs (hidden while recording, it leaves the wizard reachable).
+    void reject() override;
 
     QLineEdit* nameEdit = nullptr;
     QListWidget* typeList = nullptr;

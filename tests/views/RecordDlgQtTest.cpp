@@ -471,6 +471,8 @@ private Q_SLOTS:
                 CRecordDlg* dialog = wizard.RecordDialog();
                 QVERIFY(dialog && dialog->embedded);
                 QVERIFY(dialog->mainWnd == &mainWindow);
+                wizard.reject(); // the wizard stays while the dialog runs
+                QVERIFY(wizard.isVisible() && !wizard.cancelButton->isEnabled());
                 dialog->startButton->click();
                 QVERIFY(!mainWindow.scheduler);
                 Type(source, "abc");
