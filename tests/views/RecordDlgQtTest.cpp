@@ -4,6 +4,7 @@
 // and the wizard's "Record New Script").
 
 #include "app/MainDlg.h"
+#include "engine/EngineTestUtil.h"
 #include "fakes/FakeKeyHook.h"
 #include "fakes/FakeRecordSource.h"
 #include "fakes/Fakes.h"
@@ -502,6 +503,9 @@ private Q_SLOTS:
         QVERIFY(script.find("abc") != std::string::npos);
         QVERIFY(script.ends_with("\r\n"));
         QCOMPARE(script, wizard.ScriptText());
+        CCaptureStream stream;
+        CScript compiled(&stream, &stream);
+        QVERIFY2(compiled.LoadSource("rec.tsc", script.c_str()) != 0, stream.err.c_str());
     }
 
 private:
