@@ -98,7 +98,8 @@ public:
     int OnCommand(unsigned identifier, long parameter);
 
     // Called on the source's thread each time events were queued; the owner
-    // arranges for Pump() to run on its own thread.
+    // arranges for Pump() to run on its own thread, without waiting for it
+    // (ReleaseHooks waits for the source's thread).
     void SetWake(std::function<void()> wake);
     // Translates the queued events into script lines.
     void Pump();

@@ -46,6 +46,11 @@ bool IsLockKey(int code) {
     return code == vk::Caps || code == vk::NumLock || code == vk::ScrollLock;
 }
 
+// A run of typing longer than this goes on in another TypeKeys line, so that
+// lines stay short enough for editors and for the dialog, which reads lines
+// of up to 8192 bytes.
+constexpr size_t kMaxTypingBytes = 4000;
+
 // A pointer that moved no more than this between press and release clicked.
 constexpr int kClickSlop = 2;
 
@@ -227,10 +232,17 @@ CScriptTranslator::Outcome CScriptTranslator::Feed(const RecordedEvent& event,
     case RecordedEvent::Kind::WindowChange:
         if (event.ownWindow)
             break;
-        // Typing so far went to the window that was active.
-        FlushTyping(lines);
-        activeTitle = RecordedTitle(event.title, settings.truncateTitles);
-        break;
+        {
+            // Typing so far went to the window that was active. A title that
+            // changes only in its truncated-away part (an editor marking its
+            // document modified) is the same window to the script.
+            std::string title = RecordedTitle(event.title, settings.truncateTitles);
+            if (title != activeTitle) {
+                FlushTyping(lines);
+                activeTitle = std::move(title);
+            }
+            break;
+        }
     }
     return Outcome::Continue;
 }
@@ -264,8 +276,11 @@ void CScriptTranslator::KeyDown(const RecordedEvent& event, std::vector<std::str
                            event.timeMs - lastActionMs > int64_t{settings.idleSeconds} * 1000;
     if (!typing.empty() && (idleSplit || activeTitle != writtenTitle))
         FlushTyping(lines);
-    if (typing.empty())
+    if (typing.empty()) {
         BeginAction(event.timeMs, lines);
+    } else if (typing.size() + keys.size() > kMaxTypingBytes) {
+        FlushTyping(lines); // the run goes on in the next line
+    }
     typing += keys;
     lastActionMs = event.timeMs;
 }

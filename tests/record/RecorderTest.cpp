@@ -135,7 +135,7 @@ TEST(Recorder, EventsFromAnotherThreadArriveInOrder) {
     recorder.SetWake([&] { ++wakes; });
     recorder.Init(InitFor(sink));
     ASSERT_EQ(recorder.Start(), "");
-    constexpr int kKeys = 5000;
+    constexpr int kKeys = 3000;
     std::thread typist([&] {
         for (int i = 0; i < kKeys; ++i)
             source.Type('A' + i % 26, std::string(1, static_cast<char>('a' + i % 26)));

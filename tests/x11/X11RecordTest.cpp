@@ -14,7 +14,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <future>
+#include <sstream>
+#include <sys/wait.h>
 
 #include "TypingTarget.h"
 
@@ -173,6 +179,82 @@ TEST_F(RecordOwnWindows, KeysInOurOwnWindowAreLeftOut) {
     EXPECT_EQ(sink.lines,
               (std::vector<std::string>{R"(WinWait("Typing target", 5000);)",
                                         R"(WinActivate("Typing target");)", R"(TypeKeys("ab");)"}));
+}
+
+// `wingmatectl record` as a user runs it: a script written whole at the stop
+// combination; a kill while recording leaves the old file as it was.
+class WingmatectlRecord : public XvfbSuiteTest {
+protected:
+    void SetUp() override {
+        REQUIRE_XVFB(*server);
+        std::string why;
+        desktop = CX11Desktop::Open(&why, {}, server->Name());
+        ASSERT_NE(desktop, nullptr) << why;
+        file = ::testing::TempDir() + "/recorded-" + std::to_string(getpid()) + ".tsc";
+        std::ofstream(file) << "old script\n";
+    }
+    void TearDown() override { std::filesystem::remove(file); }
+
+    // Starts the command; returns once it records. `pid` is its process.
+    FILE* Launch(pid_t& pid) {
+        const std::string command = "echo $$; DISPLAY=" + server->Name() + " exec " +
+                                    WINGMATECTL_PATH + " record " + file + " 2>&1";
+        FILE* output = popen(command.c_str(), "r");
+        char line[256] = {};
+        if (!output || !fgets(line, sizeof line, output))
+            return nullptr;
+        pid = static_cast<pid_t>(std::atoi(line));
+        if (!fgets(line, sizeof line, output) ||
+            std::string(line) != "Recording. Press CTRL+Z to stop.\n")
+            return nullptr;
+        return output;
+    }
+    static std::string Rest(FILE* output) {
+        std::string text;
+        char buffer[256];
+        while (fgets(buffer, sizeof buffer, output))
+            text += buffer;
+        return text;
+    }
+    std::string FileText() const {
+        std::ifstream in(file);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    std::unique_ptr<CX11Desktop> desktop;
+    std::string file;
+};
+
+TEST_F(WingmatectlRecord, WritesTheScriptAtTheStopCombination) {
+    CTypingTarget target(server->Name());
+    pid_t pid = 0;
+    FILE* output = Launch(pid);
+    ASSERT_NE(output, nullptr);
+    ASSERT_TRUE(desktop->TypeKeys("ok<ENTER>", KeyPacing{2, 2}, {}).ok);
+    ASSERT_TRUE(desktop->MouseClick(30, 40, MouseButton::Left).ok);
+    ASSERT_TRUE(desktop->TypeKeys("<CTRL>z", KeyPacing{2, 2}, {}).ok);
+    const std::string said = Rest(output);
+    const int status = pclose(output);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << said;
+    EXPECT_EQ(said, "Wrote 4 lines to " + file + ".\n");
+    EXPECT_EQ(FileText(), "WinWait(\"Typing target\", 5000);\nWinActivate(\"Typing target\");\n"
+                          "TypeKeys(\"ok<ENTER>\");\nMouseClick(30, 40);\n");
+}
+
+TEST_F(WingmatectlRecord, AKillLeavesTheOldFileAsItWas) {
+    CTypingTarget target(server->Name());
+    pid_t pid = 0;
+    FILE* output = Launch(pid);
+    ASSERT_NE(output, nullptr);
+    ASSERT_TRUE(desktop->TypeKeys("typed", KeyPacing{2, 2}, {}).ok);
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    const std::string said = Rest(output);
+    const int status = pclose(output);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << said;
+    EXPECT_NE(said.find("recording abandoned"), std::string::npos) << said;
+    EXPECT_EQ(FileText(), "old script\n");
 }
 
 } // namespace

@@ -18,7 +18,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <filesystem>
 #include <mutex>
+#include <unistd.h>
 
 namespace {
 
@@ -162,7 +164,28 @@ private:
     struct sigaction oldStop {};
 };
 
+// Why FILE could not be written after recording, found before the user
+// records anything; empty when it looks writable.
+std::string CannotWrite(const std::string& file) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::is_directory(file, error))
+        return file + " is a folder";
+    fs::path folder = fs::path(file).parent_path();
+    if (folder.empty())
+        folder = ".";
+    if (!fs::is_directory(folder, error))
+        return "the folder " + folder.string() + " does not exist";
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return "the folder " + folder.string() + " is not writable";
+    return {};
+}
+
 int Record(IRecordSource& source, const RecordOptions& options, CtlStreams streams) {
+    if (const std::string why = CannotWrite(options.file); !why.empty()) {
+        streams.err << "wingmatectl: cannot record to " << options.file << ": " << why << "\n";
+        return kExitFailure;
+    }
     CRecording recording;
     CRecorder recorder(source);
     recorder.SetTruncState(options.fullTitles ? 0 : 1);
@@ -202,7 +225,9 @@ int Record(IRecordSource& source, const RecordOptions& options, CtlStreams strea
         script += line + "\n";
     std::string error;
     if (!WriteFileAtomically(options.file, script, &error)) {
-        streams.err << "wingmatectl: " << error << "\n";
+        // The recording is not lost: it goes to the terminal instead.
+        streams.err << "wingmatectl: " << error << "\nThe recorded script follows:\n";
+        streams.out << script << std::flush;
         return kExitFailure;
     }
     streams.out << "Wrote " << recording.lines.size() << " lines to " << options.file << "."
