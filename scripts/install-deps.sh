@@ -9,5 +9,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
     libgtest-dev libgmock-dev libbenchmark-dev \
     qt6-base-dev qt6-svg-dev libgl-dev poppler-utils \
-    libx11-dev libxtst-dev xvfb xauth x11-utils x11-xkb-utils xkb-data xdotool \
+    libx11-dev libxtst-dev libxkbcommon-dev xvfb xauth x11-utils x11-xkb-utils xkb-data xdotool \
     lua5.4 python3 >/dev/null

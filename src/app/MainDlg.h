@@ -13,6 +13,8 @@
 #include "ports/MessageBox.h"
 #include "ports/ProcessLauncher.h"
 #include "ports/SettingsStore.h"
+#include "record/RecordHost.h"
+#include "record/Recorder.h"
 #include "run/RunnerHost.h"
 #include "schedule/RunQueue.h"
 #include "views/MainWindowOps.h"
@@ -32,6 +34,7 @@ class IEditorRunner;
 class CRecoveryFile;
 class CLogPage;
 class CMacroTree;
+class IFileChooser;
 class COutputPage;
 class CQtInputPrompt;
 class QAction;
@@ -92,13 +95,18 @@ struct MainDlgServices {
     IFileChooser* files = nullptr; // null: Qt's file dialogs
     // Editor windows are built through here (tests reach into them).
     std::function<void(CEditorDlg&)> editorOpened;
+    // Makes the recorder's event source; sets `why` and returns null when
+    // nothing can be recorded here. Null: recording is unavailable.
+    std::function<std::unique_ptr<IRecordSource>(std::string* why)> makeRecordSource;
+    IFileChooser* files = nullptr; // null: the desktop's file dialogs
 };
 
 class CMainDlg : public QMainWindow,
                  public IMainWindowOps,
                  public IRunQueueView,
                  public IKeyHookControl,
-                 public IRunnerHost {
+                 public IRunnerHost,
+                 public IRecordMainWindow {
     Q_OBJECT
 public:
     static constexpr int kTimerMs = 250;
@@ -149,6 +157,17 @@ public:
     IScriptOutput& Output() override;
     IMessageBox& Messages() override { return messages; }
     IInputPrompt& Input() override;
+
+    // IRecordMainWindow (MainDlgRecord.cpp); RefreshTrayState is above.
+    void SetRecording(bool recording, const std::string& stopKeyText) override;
+    bool SchedulerEnabled() const override;
+    void SetSchedulerEnabled(bool enabled) override;
+    bool TriggersEnabled() const override { return state.triggersEnabled; }
+    void SetTriggersEnabled(bool enabled) override;
+    void ReleaseTriggerHook() override { Release(); }
+    void ShowMainWindow() override { ShowFromTray(); }
+    void HideMainWindow() override { HideToTray(); }
+    int DefaultDelay() const override;
 
     CMacroLibrary& Library() { return library; }
     CAppSettings& Settings() { return settings; }
@@ -238,6 +257,9 @@ private:
     bool CloseEditors();
     // Editors use this window's message box and runner: none may outlive it.
     void DestroyEditors();
+    void RecordScript();   // MainDlgRecord.cpp
+    // The recorder's event source, or one that says why nothing can be recorded.
+    std::unique_ptr<IRecordSource> MakeRecordSource();
     void RefreshToolbar();
     bool SelectedIsMacro() const;
 

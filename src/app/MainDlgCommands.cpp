@@ -29,7 +29,7 @@ struct MenuColumn {
     std::vector<MenuItem> items;
 };
 
-// The menu bar, in menu order. Record Script arrives with the recorder.
+// The menu bar, in menu order.
 const std::vector<MenuColumn>& MenuTable() {
     static const std::vector<MenuColumn> table = {
         {"&File",
@@ -56,7 +56,9 @@ const std::vector<MenuColumn>& MenuTable() {
          {{MainCommand::kNewScript, "&New"},
           {MainCommand::kOpenScript, "&Open"},
           {MacroCommand::kEdit, "&Edit"}}},
-        {"&Record", {{MainCommand::kRecordDeclarations, "&Declarations"}}},
+        {"&Record",
+         {{MainCommand::kRecordScript, "&Script"},
+          {MainCommand::kRecordDeclarations, "&Declarations"}}},
         {"&Log",
          {{MainCommand::kSaveLogFile, "&Save Log File"},
           {MainCommand::kClearLogDisplay, "Clear Log &Display"},
@@ -82,7 +84,7 @@ struct ToolButton {
     const char* tooltip;
 };
 // Separators after Hide, after Macro Wizard, after Record Script and after
-// Stop Macro; Record Script arrives with the recorder.
+// Stop Macro.
 constexpr ToolButton kToolbar[] = {
     {MainCommand::kHide, ToolIcon::Hide, "Hide", "Hide Wingmate"},
     {0, ToolIcon::Hide, "", ""},
@@ -93,6 +95,7 @@ constexpr ToolButton kToolbar[] = {
     {MainCommand::kNewScript, ToolIcon::NewScript, "New Script", "New Script"},
     {MainCommand::kOpenScript, ToolIcon::OpenScript, "Open Script", "Open Script"},
     {MacroCommand::kEdit, ToolIcon::EditScript, "Edit Script", "Edit Script"},
+    {MainCommand::kRecordScript, ToolIcon::RecordScript, "Record", "Record Script"},
     {0, ToolIcon::Hide, "", ""},
     {MacroCommand::kExecute, ToolIcon::RunMacro, "Run", "Run Macro"},
     {MainCommand::kStop, ToolIcon::StopMacro, "Stop", "Stop Macro"},
@@ -200,6 +203,9 @@ bool CMainDlg::RunMenuCommand(int command) {
         break;
     case MainCommand::kMacroWizard:
         RunMacroWizard();
+        break;
+    case MainCommand::kRecordScript:
+        RecordScript();
         break;
     case MainCommand::kSaveLogFile:
         logPage->SaveLogFileAs();

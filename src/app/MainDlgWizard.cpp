@@ -1,4 +1,5 @@
-// The Macro Wizard command: the wizard runs modally and the macro it made is
+// The Macro Wizard command: the wizard runs modally (recording, for "Record
+// New Script", from this window's event source) and the macro it made is
 // added at the caret, as the Manager page adds one, and selected.
 
 #include "app/MainDlg.h"
@@ -6,7 +7,8 @@
 #include "wizard/WizardDlg.h"
 
 void CMainDlg::RunMacroWizard() {
-    std::optional<CMacro> made = RunWizardModally(home, messages, this);
+    std::unique_ptr<IRecordSource> source = MakeRecordSource();
+    std::optional<CMacro> made = RunWizardModally(home, messages, this, source.get(), this);
     if (!made)
         return;
     CMacro record = *made;

@@ -140,6 +140,7 @@ int CWingmateApp::Run(const ProgramParts& parts) {
     services.launcher = parts.launcher;
     services.makeKeyHook = parts.makeKeyHook;
     services.loadFunctionNames = parts.loadFunctionNames;
+    services.makeRecordSource = parts.makeRecordSource;
     CMainDlg window(home, std::move(services));
     connect(this, &CWingmateApp::showRequested, &window, &CMainDlg::ShowFromTray);
     connect(this, &CWingmateApp::requestReceived, &window, &CMainDlg::HandleInstanceRequest);

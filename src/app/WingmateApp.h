@@ -13,12 +13,15 @@
 #include <string>
 
 // What main() hands the program: the runner, the process launcher, the key
-// hook, and a last say over the built window (pages are plugged in there).
+// hook, the recorder's event source, and a last say over the built window (pages are plugged in
+// there).
 struct ProgramParts {
     IMacroRunner* runner = nullptr;
     std::function<void()> stopScripts; // the Stop command's reach into running scripts
     IProcessLauncher* launcher = nullptr;
     KeyHookFactory makeKeyHook;
+    // The recorder's event source (see MainDlgServices::makeRecordSource).
+    std::function<std::unique_ptr<IRecordSource>(std::string* why)> makeRecordSource;
     std::function<void(CMainDlg&)> windowBuilt; // before Start
     std::function<std::string()> loadFunctionNames; // the engine's, for the editors
 };

@@ -23,12 +23,12 @@ struct RecordedEvent {
     enum class Kind { KeyDown, KeyUp, ButtonDown, ButtonUp, Motion, WindowChange };
     Kind kind = Kind::KeyDown;
     int64_t timeMs = 0;
-    int keyCode = 0;     // KeyDown/KeyUp: virtual-key code (modifiers 16, 17, 18)
-    std::string text;    // KeyDown: the UTF-8 character the key produced, if any
-    int button = 0;      // ButtonDown/ButtonUp: 1 left, 2 middle, 3 right
-    int x = 0, y = 0;    // ButtonDown/ButtonUp/Motion: pointer position
-    std::string title;   // WindowChange: the active window's title
-    std::string wmClass; // WindowChange: its class
+    int keyCode = 0;        // KeyDown/KeyUp: virtual-key code (modifiers 16, 17, 18)
+    std::string text;       // KeyDown: the UTF-8 character the key produced, if any
+    int button = 0;         // ButtonDown/ButtonUp: 1 left, 2 middle, 3 right
+    int x = 0, y = 0;       // ButtonDown/ButtonUp/Motion: pointer position
+    std::string title;      // WindowChange: the active window's title
+    std::string wmClass;    // WindowChange: its class
     bool ownWindow = false; // aimed at one of this program's own windows
 };
 
@@ -50,6 +50,10 @@ class IScriptSink {
 public:
     virtual ~IScriptSink() = default;
     virtual void AppendLine(const std::string& line) = 0; // without line break
+    // The run of typing still being gathered, as the line it will become
+    // (empty when none), for views that show it as it grows; the finished
+    // line arrives later through AppendLine. Views may ignore it.
+    virtual void ShowPendingLine(const std::string& /*line*/) {}
 };
 
 // Port: the window that owns the recording (receives kStopRecording).
@@ -94,7 +98,8 @@ public:
     int OnCommand(unsigned identifier, long parameter);
 
     // Called on the source's thread each time events were queued; the owner
-    // arranges for Pump() to run on its own thread.
+    // arranges for Pump() to run on its own thread, without waiting for it
+    // (ReleaseHooks waits for the source's thread).
     void SetWake(std::function<void()> wake);
     // Translates the queued events into script lines.
     void Pump();

@@ -13,6 +13,13 @@ public:
     virtual std::vector<std::string> OpenFiles(const std::string& filter, bool multiple) = 0;
     // A dialog naming a file to write (it need not exist yet).
     virtual std::string SaveFile(const std::string& filter, const std::string& initial) = 0;
+    // A dialog naming a file to write that asks before an existing file is
+    // replaced and adds `suffix` (".tsc") to a name chosen without one.
+    virtual std::string SaveFileAskingOverwrite(const std::string& filter,
+                                                const std::string& suffix) {
+        (void)suffix;
+        return SaveFile(filter, std::string());
+    }
     // A folder browser showing file-system folders only.
     virtual std::string ChooseFolder(const std::string& title) = 0;
 };

@@ -26,6 +26,19 @@ std::string CQtFileChooser::SaveFile(const std::string& filter, const std::strin
         .toStdString();
 }
 
+// Qt adds the suffix before it asks about overwriting, so the question names
+// the file that is written.
+std::string CQtFileChooser::SaveFileAskingOverwrite(const std::string& filter,
+                                                    const std::string& suffix) {
+    QFileDialog dialog(parent, QString(), QString(), QString::fromUtf8(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromUtf8(suffix).remove(0, suffix.starts_with('.') ? 1 : 0));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst().toStdString();
+}
+
 std::string CQtFileChooser::ChooseFolder(const std::string& title) {
     return QFileDialog::getExistingDirectory(parent, QString::fromUtf8(title), QString(),
                                              QFileDialog::ShowDirsOnly)

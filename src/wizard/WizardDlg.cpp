@@ -2,6 +2,8 @@
 
 #include "library/AtomicFile.h"
 #include "ports/MessageBox.h"
+#include "record/NullRecordSource.h"
+#include "record/RecordDlg.h"
 #include "wizard/QtFileChooser.h"
 #include "wizard/WizardPages.h"
 #include "wizard/WizardScripts.h"
@@ -25,9 +27,9 @@ std::string Replace(std::string text, const std::string& path) {
 }
 } // namespace
 
-CWizardDlg::CWizardDlg(std::string homeFolder, IMessageBox& messageBox, IFileChooser& files,
+CWizardDlg::CWizardDlg(std::string homeFolder, IMessageBox& messageBox, IFileChooser& chooser,
                        QWidget* parent)
-    : QDialog(parent), home(std::move(homeFolder)), messages(messageBox),
+    : QDialog(parent), home(std::move(homeFolder)), messages(messageBox), files(chooser),
       scriptText(wizard::kScriptHeader) {
     setWindowTitle(QStringLiteral("Macro Wizard"));
     auto* first = new QWidget(this);
@@ -78,9 +80,44 @@ CWizardDlg::CWizardDlg(std::string homeFolder, IMessageBox& messageBox, IFileCho
     column->addLayout(buttons);
     connect(nextButton, &QPushButton::clicked, this, &CWizardDlg::Next);
     connect(finishButton, &QPushButton::clicked, this, &CWizardDlg::Finish);
-    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancelButton, &QPushButton::clicked, this, &CWizardDlg::reject);
     connect(typeList, &QListWidget::itemDoubleClicked, this, &CWizardDlg::Next);
     resize(520, 380);
+}
+
+CWizardDlg::~CWizardDlg() = default;
+
+void CWizardDlg::SetRecording(IRecordSource* source, IRecordMainWindow* mainWindow) {
+    recordSource = source;
+    recordMainWindow = mainWindow;
+}
+
+// The embedded Record Script dialog; true when it ended with OK, its script
+// then appended.
+bool CWizardDlg::RecordScript() {
+    if (!recordSource) {
+        noRecordSource =
+            std::make_unique<CNullRecordSource>("Recording is unavailable: no recorder was given.");
+        recordSource = noRecordSource.get();
+    }
+    recordDlg = std::make_unique<CRecordDlg>(*recordSource, messages, files, this);
+    recordDlg->SetEmbedded(true);
+    recordDlg->mainWnd = recordMainWindow;
+    for (QWidget* part : std::initializer_list<QWidget*>{pages, nextButton, cancelButton})
+        part->setEnabled(false);
+    const bool recorded = recordDlg->Run() == QDialog::Accepted;
+    for (QWidget* part : std::initializer_list<QWidget*>{pages, nextButton, cancelButton})
+        part->setEnabled(true);
+    if (recorded)
+        scriptText += recordDlg->scriptText;
+    recordDlg.reset();
+    return recorded;
+}
+
+void CWizardDlg::reject() {
+    if (recordDlg)
+        return;
+    QDialog::reject();
 }
 
 // The name and the kind; false (with the message shown) when either is
@@ -94,12 +131,6 @@ bool CWizardDlg::LeaveFirstPage() {
     const std::string name = wizard::TrimName(nameEdit->text().toUtf8().toStdString());
     if (name.empty()) {
         messages.Show("Macro requires a name", "Wingmate Error");
-        return false;
-    }
-    if (row == static_cast<int>(WizardType::RecordScript)) {
-        messages.Show("Recording a new script is not available yet. Choose another type of "
-                      "macro, or write the script in the editor.",
-                      "Macro Wizard");
         return false;
     }
     macroType = row;
@@ -131,7 +162,16 @@ void CWizardDlg::Next() {
         if (!LeaveFirstPage())
             return;
         step = 1;
-        pages->setCurrentWidget(TypePage());
+        if (static_cast<WizardType>(macroType) != WizardType::RecordScript) {
+            pages->setCurrentWidget(TypePage());
+            return;
+        }
+        if (!RecordScript()) {
+            reject();
+            return;
+        }
+        step = 2;
+        ShowDonePage();
         return;
     }
     CWizardScriptPage* page = TypePage();
@@ -183,9 +223,11 @@ void CWizardDlg::Finish() {
 }
 
 std::optional<CMacro> RunWizardModally(const std::string& home, IMessageBox& messages,
-                                       QWidget* parent) {
+                                       QWidget* parent, IRecordSource* source,
+                                       IRecordMainWindow* mainWindow) {
     CQtFileChooser files(parent);
     CWizardDlg wizard(home, messages, files, parent);
+    wizard.SetRecording(source, mainWindow);
     if (wizard.exec() != QDialog::Accepted || !wizard.Finished())
         return std::nullopt;
     return wizard.Macro();

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,8 +17,11 @@ class CWizardAlertPage;
 class CWizardKeysPage;
 class CWizardDonePage;
 class CWizardScriptPage;
+class CRecordDlg;
 class IFileChooser;
 class IMessageBox;
+class IRecordMainWindow;
+class IRecordSource;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -32,6 +36,14 @@ public:
     // `home` is the program's folder; scripts go into its "Scripts" folder.
     CWizardDlg(std::string home, IMessageBox& messages, IFileChooser& files,
                QWidget* parent = nullptr);
+    ~CWizardDlg() override;
+
+    // What "Record New Script" records with: the event source and the main
+    // window the Record Script dialog pauses. Without a source, its Start
+    // says that nothing can be recorded.
+    void SetRecording(IRecordSource* source, IRecordMainWindow* mainWindow);
+    // The embedded Record Script dialog while it runs (null otherwise).
+    CRecordDlg* RecordDialog() const { return recordDlg.get(); }
 
     // The macro naming the written script; meaningful when Finished().
     const CMacro& Macro() const { return macro; }
@@ -41,6 +53,9 @@ public:
 
     void Next();
     void Finish();
+    // Cancel, Escape and the close box; refused while the Record Script
+    // dialog runs (hidden while recording, it leaves the wizard reachable).
+    void reject() override;
 
     QLineEdit* nameEdit = nullptr;
     QListWidget* typeList = nullptr;
@@ -58,9 +73,15 @@ private:
     bool LeaveFirstPage();
     CWizardScriptPage* TypePage() const;
     void ShowDonePage();
+    bool RecordScript();
 
     std::string home;
     IMessageBox& messages;
+    IFileChooser& files;
+    IRecordSource* recordSource = nullptr;
+    IRecordMainWindow* recordMainWindow = nullptr;
+    std::unique_ptr<IRecordSource> noRecordSource;
+    std::unique_ptr<CRecordDlg> recordDlg;
     int step = 0;
     int macroType = -1;
     CMacro macro;
@@ -69,6 +90,8 @@ private:
 };
 
 // Runs the wizard modally over `parent` with the desktop's file dialogs; the
-// macro it made when it finished.
+// macro it made when it finished. "Record New Script" records from `source`
+// and pauses `mainWindow` meanwhile.
 std::optional<CMacro> RunWizardModally(const std::string& home, IMessageBox& messages,
-                                       QWidget* parent);
+                                       QWidget* parent, IRecordSource* source = nullptr,
+                                       IRecordMainWindow* mainWindow = nullptr);

@@ -169,9 +169,7 @@ private Q_SLOTS:
         QTest::newRow("no type") << "Backup" << -1 << "Must select macro type";
         QTest::newRow("no type, no name") << "" << -1 << "Must select macro type";
         QTest::newRow("blank name") << " \t " << 3 << "Macro requires a name";
-        QTest::newRow("record") << "Backup" << 0
-                                << "Recording a new script is not available yet. Choose another "
-                                   "type of macro, or write the script in the editor.";
+        QTest::newRow("record, blank name") << "" << 0 << "Macro requires a name";
     }
     void firstPageRefusesWithoutTypeOrName() {
         QFETCH(QString, name);

@@ -16,6 +16,7 @@
 #if WINGMATE_HAVE_X11
 #include "x11/X11Desktop.h"
 #include "x11/X11KeyHook.h"
+#include "x11/X11RecordSource.h"
 #endif
 
 #include <QApplication>
@@ -74,6 +75,10 @@ int main(int argc, char** argv) {
 #if WINGMATE_HAVE_X11
     parts.makeKeyHook = [](KeyHookReportFn report, std::string* why) {
         return MakeKeyHook(std::move(report), why);
+    };
+    // Start says why when the display cannot record.
+    parts.makeRecordSource = [](std::string*) -> std::unique_ptr<IRecordSource> {
+        return std::make_unique<CX11RecordSource>();
     };
     // The trigger box records keys as the hook reports them.
     CTriggerEdit::SetNativeKeyCodes([](unsigned keycode) { return HookCodeForKeycode(keycode); });

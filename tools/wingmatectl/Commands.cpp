@@ -17,6 +17,7 @@ const CommandEntry kCommands[] = {
     {"run", RunCommand},
     {"salvage", SalvageCommand},
     {"decl", DeclCommand},
+    {"record", RecordCommand},
 };
 } // namespace
 
@@ -28,6 +29,8 @@ std::string CtlUsage() {
            "       wingmatectl salvage FILE OUT\n"
            "       wingmatectl decl FILE...\n"
            "       wingmatectl decl --normalize FILE\n"
+           "       wingmatectl record FILE [--stop CTRL+Z] [--delay MS] [--idle SECONDS] "
+           "[--full-titles]\n"
            "\n"
            "salvage writes to OUT (never FILE itself, which is only read) the records of a\n"
            "damaged library FILE read up to the first damaged one, as a library that loads:\n"

@@ -35,6 +35,9 @@ int SalvageCommand(const std::vector<std::string>& args, CtlStreams streams);
 // name); with --normalize writes one FILE back in the canonical format. 1 when
 // a file does not read (a file that does not read is never written).
 int DeclCommand(const std::vector<std::string>& args, CtlStreams streams);
+// Records keys and mouse as a Tessera script until the stop combination and
+// writes it to FILE; 1 without a display or RECORD, 2 for bad usage.
+int RecordCommand(const std::vector<std::string>& args, CtlStreams streams);
 
 // Usage text for every command.
 std::string CtlUsage();

@@ -1,0 +1,477 @@
+#include "x11/X11RecordSource.h"
+
+#include "triggers/KeyNames.h"
+#include "x11/X11Display.h"
+#include "x11/X11Keys.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xproto.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/record.h>
+#include <X11/keysym.h>
+
+#ifdef WINGMATE_HAVE_XKBCOMMON
+#include <xkbcommon/xkbcommon.h>
+#endif
+
+#include <bitset>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <fcntl.h>
+#include <mutex>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The UTF-8 text of `keysym`; empty for keys that produce no character.
+std::string KeysymText(KeySym keysym) {
+#ifdef WINGMATE_HAVE_XKBCOMMON
+    char buffer[8] = {};
+    const int written =
+        xkb_keysym_to_utf8(static_cast<xkb_keysym_t>(keysym), buffer, sizeof buffer);
+    return written > 1 ? std::string(buffer) : std::string();
+#else
+    // Latin-1 and Unicode keysyms only.
+    char32_t code = 0;
+    if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF))
+        code = static_cast<char32_t>(keysym);
+    else if (keysym >= 0x01000100 && keysym <= 0x0110FFFF)
+        code = static_cast<char32_t>(keysym - 0x01000000);
+    else if (keysym == XK_EuroSign)
+        code = 0x20AC;
+    std::string out;
+    if (!code)
+        return out;
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
+#endif
+}
+
+// A 32-bit window property's first item; `found` false when it is absent.
+unsigned long CardinalProperty(Display* display, Window window, Atom property, Atom type,
+                               bool& found) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    unsigned long value = 0;
+    found = false;
+    if (XGetWindowProperty(display, window, property, 0, 1, False, type, &actualType, &format,
+                           &count, &remaining, &data) == Success &&
+        data && format == 32 && count >= 1) {
+        value = *reinterpret_cast<unsigned long*>(data);
+        found = true;
+    }
+    if (data)
+        XFree(data);
+    return value;
+}
+
+} // namespace
+
+struct CX11RecordSource::Session {
+    ~Session() {
+        if (thread.joinable()) {
+            [[maybe_unused]] const ssize_t written = write(wake[1], "x", 1);
+            thread.join();
+        }
+        if (keyboard)
+            XkbFreeKeyboard(keyboard, 0, True);
+        if (control && context) {
+            XRecordDisableContext(control, context);
+            XRecordFreeContext(control, context);
+            XSync(control, False);
+        }
+        if (data)
+            XCloseDisplay(data);
+        if (control)
+            XCloseDisplay(control);
+        for (int fd : wake)
+            if (fd >= 0)
+                close(fd);
+    }
+
+    void Run();
+    void Deliver(const xEvent& event);
+
+    // The keyboard map, the layout group and the locked modifiers, kept up to
+    // date from the notifications on the control connection.
+    void LoadKeyboard() {
+        if (keyboard)
+            XkbFreeKeyboard(keyboard, 0, True);
+        keyboard = XkbGetMap(control, XkbAllClientInfoMask, XkbUseCoreKbd);
+        numLockMask = XkbKeysymToModifiers(control, XK_Num_Lock);
+        XkbStateRec state{};
+        if (XkbGetState(control, XkbUseCoreKbd, &state) == Success) {
+            group = state.group;
+            lockedMods = state.locked_mods;
+        }
+    }
+    void FollowKeyboard() {
+        bool reload = false;
+        while (XPending(control)) {
+            XEvent event;
+            XNextEvent(control, &event);
+            if (event.type == MappingNotify) {
+                reload = true;
+            } else if (event.type == xkbEventBase) {
+                const auto& any = reinterpret_cast<const XkbAnyEvent&>(event);
+                if (any.xkb_type == XkbStateNotify) {
+                    const auto& state = reinterpret_cast<const XkbStateNotifyEvent&>(event);
+                    group = state.group;
+                    lockedMods = state.locked_mods;
+                } else {
+                    reload = true;
+                }
+            }
+        }
+        if (reload)
+            LoadKeyboard();
+    }
+
+    // The modifiers in effect now: those of the keys held, and the locks.
+    unsigned Modifiers() const {
+        unsigned mods = lockedMods;
+        if (!keyboard || !keyboard->map || !keyboard->map->modmap)
+            return mods;
+        for (unsigned keycode = keyboard->min_key_code; keycode <= keyboard->max_key_code;
+             ++keycode)
+            if (held.test(keycode))
+                mods |= keyboard->map->modmap[keycode];
+        return mods;
+    }
+
+    std::string KeyText(unsigned keycode) const {
+        unsigned consumed = 0;
+        KeySym keysym = NoSymbol;
+        if (!keyboard ||
+            !XkbTranslateKeyCode(keyboard, keycode, XkbBuildCoreState(Modifiers(), group),
+                                 &consumed, &keysym))
+            return {};
+        return KeysymText(keysym);
+    }
+
+    // Reports the active window when it differs from the last one reported.
+    void ReportWindow(int64_t timeMs);
+    Window ActiveWindow();
+    std::string Title(Window window);
+    bool OwnWindow(Window window);
+
+    int64_t Milliseconds(Time serverTime) {
+        if (!timeStarted) {
+            timeStarted = true;
+            lastServerTime = serverTime;
+        }
+        clockMs += static_cast<uint32_t>(serverTime - lastServerTime);
+        lastServerTime = serverTime;
+        return clockMs;
+    }
+
+    EventFn report;
+    Display* control = nullptr;
+    Display* data = nullptr;
+    XRecordContext context = 0;
+    XkbDescPtr keyboard = nullptr;
+    int xkbEventBase = -1;
+    unsigned numLockMask = 0;
+    int group = 0;
+    unsigned lockedMods = 0;
+    std::bitset<256> held;
+    Window reportedWindow = None;
+    std::string reportedTitle;
+    bool timeStarted = false;
+    uint32_t lastServerTime = 0;
+    int64_t clockMs = 0;
+    int wake[2] = {-1, -1};
+    std::thread thread;
+
+    std::mutex mutex;
+    std::condition_variable stateChanged;
+    bool recording = false;
+    bool failed = false;
+};
+
+Window CX11RecordSource::Session::ActiveWindow() {
+    const Window root = DefaultRootWindow(control);
+    bool found = false;
+    const Window active = CardinalProperty(
+        control, root, XInternAtom(control, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, found);
+    if (found && active != None)
+        return active;
+    // Without a window manager: the focus window's nearest titled ancestor.
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(control, &focus, &revert);
+    while (focus != None && focus != PointerRoot && focus != root) {
+        if (!Title(focus).empty())
+            return focus;
+        Window rootReturn = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(control, focus, &rootReturn, &parent, &children, &count))
+            break;
+        if (children)
+            XFree(children);
+        focus = parent;
+    }
+    return None;
+}
+
+std::string CX11RecordSource::Session::Title(Window window) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* bytes = nullptr;
+    const Atom utf8 = XInternAtom(control, "UTF8_STRING", False);
+    std::string title;
+    if (XGetWindowProperty(control, window, XInternAtom(control, "_NET_WM_NAME", False), 0, 65536,
+                           False, utf8, &actualType, &format, &count, &remaining,
+                           &bytes) == Success &&
+        bytes && actualType == utf8 && format == 8)
+        title.assign(reinterpret_cast<char*>(bytes), count);
+    if (bytes)
+        XFree(bytes);
+    if (!title.empty())
+        return title;
+    XTextProperty property{};
+    if (!XGetWMName(control, window, &property) || !property.value)
+        return title;
+    char** list = nullptr;
+    int items = 0;
+    if (Xutf8TextPropertyToTextList(control, &property, &list, &items) >= Success && list) {
+        for (int i = 0; i < items; ++i)
+            title += list[i];
+        XFreeStringList(list);
+    }
+    XFree(property.value);
+    return title;
+}
+
+// True when `window`, or a window inside it (a window manager's frame holds
+// the client), belongs to this process.
+bool CX11RecordSource::Session::OwnWindow(Window window) {
+    const Atom pidAtom = XInternAtom(control, "_NET_WM_PID", False);
+    const auto ours = static_cast<unsigned long>(getpid());
+    std::vector<Window> level{window};
+    for (int depth = 0; depth < 3 && !level.empty(); ++depth) {
+        std::vector<Window> next;
+        for (Window candidate : level) {
+            bool found = false;
+            const unsigned long pid =
+                CardinalProperty(control, candidate, pidAtom, XA_CARDINAL, found);
+            if (found)
+                return pid == ours;
+            Window rootReturn = 0, parent = 0, *children = nullptr;
+            unsigned count = 0;
+            if (XQueryTree(control, candidate, &rootReturn, &parent, &children, &count)) {
+                next.insert(next.end(), children, children + count);
+                if (children)
+                    XFree(children);
+            }
+        }
+        level = std::move(next);
+    }
+    return false;
+}
+
+void CX11RecordSource::Session::ReportWindow(int64_t timeMs) {
+    const Window window = ActiveWindow();
+    std::string title = window == None ? std::string() : Title(window);
+    if (window == reportedWindow && title == reportedTitle)
+        return;
+    reportedWindow = window;
+    reportedTitle = title;
+    RecordedEvent event;
+    event.kind = RecordedEvent::Kind::WindowChange;
+    event.timeMs = timeMs;
+    event.title = std::move(title);
+    if (window != None) {
+        XClassHint hint{};
+        if (XGetClassHint(control, window, &hint)) {
+            if (hint.res_class)
+                event.wmClass = hint.res_class;
+            XFree(hint.res_name);
+            XFree(hint.res_class);
+        }
+        event.ownWindow = OwnWindow(window);
+    }
+    report(event);
+}
+
+void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
+    FollowKeyboard();
+    const int type = recorded.u.u.type & 0x7F;
+    const unsigned detail = recorded.u.u.detail;
+    RecordedEvent event;
+    event.timeMs = Milliseconds(recorded.u.keyButtonPointer.time);
+    event.x = recorded.u.keyButtonPointer.rootX;
+    event.y = recorded.u.keyButtonPointer.rootY;
+    switch (type) {
+    case KeyPress:
+        ReportWindow(event.timeMs);
+        event.kind = RecordedEvent::Kind::KeyDown;
+        event.keyCode = CodeForKeycode(keyboard, detail, group,
+                                       numLockMask && (lockedMods & numLockMask) == numLockMask);
+        event.text = KeyText(detail); // with the modifiers held before this key
+        held.set(detail & 0xFF);
+        event.ownWindow = reportedWindow != None && OwnWindow(reportedWindow);
+        break;
+    case KeyRelease:
+        held.reset(detail & 0xFF);
+        event.kind = RecordedEvent::Kind::KeyUp;
+        event.keyCode = CodeForKeycode(keyboard, detail, group,
+                                       numLockMask && (lockedMods & numLockMask) == numLockMask);
+        break;
+    case ButtonPress:
+    case ButtonRelease: {
+        if (type == ButtonPress)
+            ReportWindow(event.timeMs);
+        event.kind =
+            type == ButtonPress ? RecordedEvent::Kind::ButtonDown : RecordedEvent::Kind::ButtonUp;
+        event.button = static_cast<int>(detail);
+        // The top-level window under the pointer, which a click may be about
+        // to activate.
+        const Window child = recorded.u.keyButtonPointer.child;
+        event.ownWindow = child != None && OwnWindow(child);
+        break;
+    }
+    case MotionNotify:
+        event.kind = RecordedEvent::Kind::Motion;
+        break;
+    default:
+        return;
+    }
+    report(event);
+}
+
+namespace {
+
+// Runs inside XRecordProcessReplies on the recording thread.
+void OnRecordedData(XPointer closure, XRecordInterceptData* intercepted) {
+    auto& session = *reinterpret_cast<CX11RecordSource::Session*>(closure);
+    if (intercepted->category == XRecordStartOfData) {
+        std::lock_guard lock(session.mutex);
+        session.recording = true;
+        session.stateChanged.notify_all();
+    } else if (intercepted->category == XRecordFromServer &&
+               intercepted->data_len * 4 >= sizeof(xEvent)) {
+        session.Deliver(*reinterpret_cast<const xEvent*>(intercepted->data));
+    }
+    XRecordFreeData(intercepted);
+}
+
+} // namespace
+
+void CX11RecordSource::Session::Run() {
+    const bool enabled =
+        XRecordEnableContextAsync(data, context, OnRecordedData, reinterpret_cast<XPointer>(this));
+    XFlush(data);
+    if (!enabled) {
+        std::lock_guard lock(mutex);
+        failed = true;
+        stateChanged.notify_all();
+        return;
+    }
+    pollfd fds[3] = {{ConnectionNumber(data), POLLIN, 0},
+                     {wake[0], POLLIN, 0},
+                     {ConnectionNumber(control), POLLIN, 0}};
+    for (;;) {
+        XRecordProcessReplies(data);
+        FollowKeyboard();
+        if (poll(fds, 3, -1) < 0 && errno != EINTR)
+            break;
+        if (fds[1].revents)
+            break;
+        if (fds[0].revents & (POLLERR | POLLHUP))
+            break;
+    }
+    std::lock_guard lock(mutex);
+    failed = !recording;
+    stateChanged.notify_all();
+}
+
+CX11RecordSource::CX11RecordSource(std::string name) : displayName(std::move(name)) {}
+
+CX11RecordSource::~CX11RecordSource() {
+    Stop();
+}
+
+std::string CX11RecordSource::Probe(const std::string& name) {
+    std::string cause;
+    Display* display = OpenX11Display(name, cause);
+    if (display) {
+        cause = MissingExtension(display, "RECORD");
+        XCloseDisplay(display);
+    }
+    return cause.empty() ? cause : "Recording is unavailable: " + cause + ".";
+}
+
+std::string CX11RecordSource::Start(EventFn onEvent) {
+    Stop();
+    auto started = std::make_unique<Session>();
+    started->report = std::move(onEvent);
+    std::string cause;
+    started->control = OpenX11Display(displayName, cause);
+    if (started->control)
+        started->data = OpenX11Display(displayName, cause);
+    if (started->data)
+        cause = MissingExtension(started->control, "RECORD");
+    if (!cause.empty())
+        return "Recording is unavailable: " + cause + ".";
+    int xkbOpcode = 0, xkbError = 0, xkbMajor = XkbMajorVersion, xkbMinor = XkbMinorVersion;
+    if (!XkbQueryExtension(started->control, &xkbOpcode, &started->xkbEventBase, &xkbError,
+                           &xkbMajor, &xkbMinor))
+        return "Recording is unavailable: the X server lacks the XKEYBOARD extension.";
+    const unsigned long followed = XkbNewKeyboardNotifyMask | XkbMapNotifyMask;
+    XkbSelectEvents(started->control, XkbUseCoreKbd, followed, followed);
+    const unsigned long stateParts = XkbGroupStateMask | XkbModifierLockMask;
+    XkbSelectEventDetails(started->control, XkbUseCoreKbd, XkbStateNotify, stateParts, stateParts);
+    started->LoadKeyboard();
+
+    XRecordRange* range = XRecordAllocRange();
+    if (!range)
+        return "Recording is unavailable: out of memory.";
+    range->device_events.first = KeyPress;
+    range->device_events.last = MotionNotify;
+    XRecordClientSpec clients = XRecordAllClients;
+    started->context = XRecordCreateContext(started->control, 0, &clients, 1, &range, 1);
+    XFree(range);
+    XSync(started->control, False);
+    if (!started->context || pipe2(started->wake, O_CLOEXEC) != 0)
+        return "Recording is unavailable: the input recording could not be set up.";
+
+    Session* raw = started.get();
+    raw->thread = std::thread([raw] { raw->Run(); });
+    std::unique_lock lock(raw->mutex);
+    const bool ready = raw->stateChanged.wait_for(lock, std::chrono::seconds(5),
+                                                  [raw] { return raw->recording || raw->failed; });
+    const bool good = ready && raw->recording && !raw->failed;
+    lock.unlock();
+    if (!good)
+        return "Recording is unavailable: the X server did not start recording.";
+    session = std::move(started);
+    return {};
+}
+
+void CX11RecordSource::Stop() {
+    session.reset();
+}
