@@ -339,6 +339,11 @@ void CMainDlg::HandleCommand(int identifier, int code) {
 }
 
 void CMainDlg::HandleInstanceRequest(const QString& line, QLocalSocket* client) {
+    if (IsStatusRequest(line.toStdString())) {
+        client->write(QByteArray::fromStdString(FormatStatusAnswer(CurrentStatus()) + "\n"));
+        client->flush();
+        return;
+    }
     const auto target = ParseRunRequest(line.toStdString());
     if (!target) {
         client->write("refused\tunknown request\n");
@@ -350,6 +355,18 @@ void CMainDlg::HandleInstanceRequest(const QString& line, QLocalSocket* client) 
     client->flush();
     if (outcome.queued)
         runQueue->RunNextQueued();
+}
+
+InstanceStatus CMainDlg::CurrentStatus() const {
+    InstanceStatus status;
+    status.schedulerEnabled = runQueue->SchedulerEnabled();
+    status.triggersEnabled = state.triggersEnabled;
+    const CMacro& running = runQueue->RunningMacro();
+    if (runQueue->IsRunning() && running.id != 0)
+        status.running = InstanceStatus::Entry{running.id, running.name};
+    for (int i = 0; i < runQueue->Count(); ++i)
+        status.queued.push_back({runQueue->Slot(i).id, runQueue->Slot(i).name});
+    return status;
 }
 
 // ---- IMainWindowOps ----

@@ -6,6 +6,7 @@
 // The menu and toolbar commands live in MainDlgCommands.cpp.
 
 #include "app/AppSettings.h"
+#include "app/StatusRequest.h"
 #include "app/TrayState.h"
 #include "library/MacroLibrary.h"
 #include "ports/Clock.h"
@@ -112,9 +113,11 @@ public:
     // (1300, 1400, 1600), then the end of a macro (22000), then the menu.
     void HandleCommand(int identifier, int code = 0);
 
-    // A request line from the instance socket ("run NAME|ID"); the answer
-    // goes back through `client`.
+    // A request line from the instance socket ("run NAME|ID" or "status");
+    // the answer goes back through `client`.
     void HandleInstanceRequest(const QString& line, QLocalSocket* client);
+    // What "wingmatectl status" reports.
+    InstanceStatus CurrentStatus() const;
 
     // IMainWindowOps
     void SelectMacro(int32_t id) override;

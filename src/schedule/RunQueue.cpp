@@ -53,6 +53,7 @@ int CRunQueue::RunNextQueued() {
     ports.keyHook.Install();
     ports.view.SetStopEnabled(false);
     running = false;
+    current = CMacro();
     ports.view.RefreshTrayState();
 
     // Skip heads whose entries were removed from the library since queued.
@@ -68,6 +69,7 @@ int CRunQueue::RunNextQueued() {
     ports.keyHook.Release();
 
     const CMacro head = slots[0];
+    current = head;
     DropHead();
     ports.runner.Run(head);
 
@@ -149,6 +151,7 @@ void CRunQueue::RunDuePass() {
 
 void CRunQueue::OnMacroFinished() {
     running = false;
+    current = CMacro();
     RunNextQueued();
 }
 

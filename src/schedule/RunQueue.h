@@ -51,6 +51,8 @@ public:
     void OnMacroFinished();
 
     bool IsRunning() const { return running; }
+    // The macro started last while it runs; an empty record (id 0) otherwise.
+    const CMacro& RunningMacro() const { return current; }
     bool SchedulerEnabled() const { return schedulerEnabled; }
     // Switching the scheduler off also empties the queue; either way the
     // tray state is refreshed.
@@ -75,6 +77,7 @@ private:
     const IClock& clock;
     Ports ports;
     std::array<CMacro, kSlots> slots;
+    CMacro current;
     int32_t count = 0;
     bool running = false;
     bool schedulerEnabled = true;

@@ -6,6 +6,7 @@
 
 #include "app/MainDlg.h"
 #include "app/RunRequest.h"
+#include "app/StatusRequest.h"
 #include "app/WingmateApp.h"
 #include "fakes/FakeKeyHook.h"
 #include "fakes/FakeProcessLauncher.h"
@@ -651,6 +652,21 @@ private Q_SLOTS:
         QTRY_VERIFY(done);
         refused.join();
         QCOMPARE(answer, std::string("refused\t\"Daily\" is a macro set"));
+
+        // Tidy is still running: status names it.
+        done = false;
+        std::thread status([&] {
+            SendInstanceRequest(path.toStdString(), "status", answer, error, reached);
+            done = true;
+        });
+        QTRY_VERIFY(done);
+        status.join();
+        const auto parsed = ParseStatusAnswer(answer);
+        QVERIFY2(parsed.has_value(), answer.c_str());
+        QVERIFY(parsed->running.has_value());
+        QCOMPARE(parsed->running->name, std::string("Tidy"));
+        QVERIFY(parsed->queued.empty());
+        QVERIFY(parsed->schedulerEnabled);
     }
 };
 

@@ -1,37 +1,35 @@
 #include "Commands.h"
 
+#include "CliSupport.h"
+
 #include "app/HomeFolder.h"
 #include "library/MacroFile.h"
 
-#include <functional>
-
 namespace {
-struct CommandEntry {
-    const char* name;
-    std::function<int(const std::vector<std::string>&, CtlStreams)> run;
-};
+using AddCommandFn = void (*)(CLI::App&, CtlContext&);
 
-const CommandEntry kCommands[] = {
-    {"list", ListCommand},
-    {"due", DueCommand},
-    {"run", RunCommand},
-    {"salvage", SalvageCommand},
+// Every command, in the order the usage lists them.
+constexpr AddCommandFn kCommands[] = {
+    AddListCommand, AddDueCommand, AddRunCommand, AddSalvageCommand, AddStatusCommand,
 };
 } // namespace
 
-std::string CtlUsage() {
-    return "usage: wingmatectl list [--file PATH] [--json]\n"
-           "       wingmatectl due [--file PATH] --from \"YYYY-MM-DD HH:MM:SS\" --to "
-           "\"YYYY-MM-DD HH:MM:SS\"\n"
-           "       wingmatectl run NAME|ID\n"
-           "       wingmatectl salvage FILE OUT\n"
-           "\n"
-           "salvage writes to OUT (never FILE itself, which is only read) the records of a\n"
-           "damaged library FILE read up to the first damaged one, as a library that loads:\n"
-           "a record whose parent was not read is left out with everything below it, and a\n"
-           "second root starts over as a load does. It says how many records were kept and\n"
-           "how many bytes were left unread; exit 1 when no root entry could be read (OUT\n"
-           "is then not written), 2 for bad usage.\n";
+void BuildWingmateCtl(CLI::App& app, CtlContext& context) {
+    AddVersionFlag(app);
+    AddBashCompletionFlag(app);
+    app.require_subcommand(1);
+    for (AddCommandFn add : kCommands)
+        add(app, context);
+}
+
+std::string CtlUsage(const CtlContext& context) {
+    std::string text;
+    for (const std::string& line : context.usageLines)
+        text += (text.empty() ? "usage: wingmatectl " : "       wingmatectl ") + line + "\n";
+    text += "       wingmatectl --help | --version | COMMAND --help\n";
+    if (!context.notes.empty())
+        text += "\n" + context.notes;
+    return text;
 }
 
 std::string DefaultLibraryPath() {
@@ -40,19 +38,18 @@ std::string DefaultLibraryPath() {
     return file.libraryPath;
 }
 
+void ReportUnreached(const std::string& error, bool reached, std::ostream& err) {
+    if (reached)
+        err << "wingmatectl: " << error << "\n";
+    else
+        err << "Wingmate is not running.\n";
+}
+
 int RunWingmateCtl(const std::vector<std::string>& args, CtlStreams streams) {
-    if (args.empty()) {
-        streams.err << CtlUsage();
-        return kExitUsage;
-    }
-    if (args[0] == "--help" || args[0] == "-h") {
-        streams.out << CtlUsage();
-        return kExitOk;
-    }
-    for (const CommandEntry& command : kCommands) {
-        if (args[0] == command.name)
-            return command.run(std::vector<std::string>(args.begin() + 1, args.end()), streams);
-    }
-    streams.err << "wingmatectl: unknown command '" << args[0] << "'\n" << CtlUsage();
-    return kExitUsage;
+    CLI::App app("Reads the Wingmate macro library and talks to the running program.",
+                 "wingmatectl");
+    CtlContext context(streams);
+    BuildWingmateCtl(app, context);
+    const int parsed = ParseCommandLine(app, args, streams.out, streams.err, CtlUsage(context));
+    return parsed >= 0 ? parsed : context.status;
 }
