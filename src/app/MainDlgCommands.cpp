@@ -2,7 +2,9 @@
 // and when it is available.
 
 #include "app/DeclarationsRecorder.h"
+#include "app/HomeFolder.h"
 #include "app/MainDlg.h"
+
 #include "triggers/KeyHook.h"
 #include "views/IconSet.h"
 #include "views/LogPage.h"
@@ -263,7 +265,7 @@ void CMainDlg::ToggleTriggers() {
 }
 
 void CMainDlg::OpenHelp(const std::string& file) {
-    const std::string path = home + "/help/" + file;
+    const std::string path = FindShippedFile(home, ExecutableFolder(), "help/" + file);
     std::error_code error;
     bool opened = false;
     if (std::filesystem::is_regular_file(path, error)) {
