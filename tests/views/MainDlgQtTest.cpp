@@ -161,6 +161,57 @@ class MainDlgQtTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The menu keys act on the tree's entry while the tree has the focus.
+    void menuShortcutsActWhenTheTreeHasFocus_data() {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("F5 executes") << QKeySequence(Qt::Key_F5) << "started Tidy";
+        QTest::newRow("copy") << QKeySequence(QKeySequence::Copy) << "clipboard";
+        QTest::newRow("cut") << QKeySequence(QKeySequence::Cut) << "gone";
+        QTest::newRow("delete") << QKeySequence(QKeySequence::Delete) << "gone";
+        QTest::newRow("F1 opens the guide") << QKeySequence(QKeySequence::HelpContents) << "help";
+    }
+    void menuShortcutsActWhenTheTreeHasFocus() {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, effect);
+        Fixture f;
+        std::filesystem::create_directories(f.home + "/help");
+        std::ofstream(f.home + "/help/Wingmate.html") << "<html></html>";
+        f.messages.answer = MessageAnswer::Yes;
+        auto window = f.Make();
+        CMainDlg& w = *window;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        const auto found = w.Tree()->findItems(QStringLiteral("Tidy"), Qt::MatchRecursive);
+        QCOMPARE(found.size(), 1);
+        w.Tree()->scrollToItem(found.front());
+        QTest::mouseClick(w.Tree()->viewport(), Qt::LeftButton, {},
+                          w.Tree()->visualItemRect(found.front()).center());
+        w.Tree()->setFocus();
+        QTRY_VERIFY(w.Tree()->hasFocus());
+        QTest::keySequence(w.Tree(), keys);
+        if (effect == QStringLiteral("started Tidy"))
+            QCOMPARE(f.runner.started, std::vector<std::string>{"Tidy"});
+        else if (effect == QStringLiteral("clipboard"))
+            QVERIFY(w.Library().Clipboard());
+        else if (effect == QStringLiteral("gone"))
+            QCOMPARE(f.Id(w, "Tidy"), 0);
+        else if (effect == QStringLiteral("help"))
+            QCOMPARE(f.opened, std::vector<std::string>{f.home + "/help/Wingmate.html"});
+    }
+
+    void menusShowTheirShortcuts() {
+        Fixture f;
+        auto window = f.Make();
+        for (int command : {MainCommand::kNewMacro, MainCommand::kSaveMacros, MainCommand::kExit,
+                            MainCommand::kStop, MainCommand::kHelpWingmate, MacroCommand::kCut,
+                            MacroCommand::kCopy, MacroCommand::kPasteAfter, MacroCommand::kDelete,
+                            MacroCommand::kExecute})
+            QVERIFY2(!window->CommandAction(command)->shortcut().isEmpty(),
+                     QByteArray::number(command));
+    }
+
     void entryCommandsFollowTheClickedEntryAndTheClipboard() {
         Fixture f;
         auto window = f.Make();
@@ -502,13 +553,13 @@ private Q_SLOTS:
         auto window = f.Make();
         window->HandleCommand(MainCommand::kHelpWingmate);
         QCOMPARE(f.messages.shown.back().text,
-                 "Could not open help file: " + f.home + "/help/Wingmate.chm");
+                 "Could not open help file: " + f.home + "/help/Wingmate.html");
         QCOMPARE(f.messages.shown.back().title, std::string("Failed to open Help"));
         QVERIFY(f.opened.empty());
         std::filesystem::create_directories(f.home + "/help");
-        std::ofstream(f.home + "/help/Tessera.chm") << "x";
+        std::ofstream(f.home + "/help/Tessera.html") << "x";
         window->HandleCommand(MainCommand::kHelpTessera);
-        QCOMPARE(f.opened, std::vector<std::string>{f.home + "/help/Tessera.chm"});
+        QCOMPARE(f.opened, std::vector<std::string>{f.home + "/help/Tessera.html"});
 
         f.launcher.result = {false, ENOENT};
         window->HandleCommand(MainCommand::kRecordDeclarations);
