@@ -258,7 +258,24 @@ void CMainDlg::AddTray() {
     tray->setToolTip(QStringLiteral("Tessera Wingmate"));
     connect(tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason why) { OnTrayActivated(int(why)); });
+    connect(tray, &QSystemTrayIcon::messageClicked, this, &CMainDlg::ShowOutputPage);
     tray->show();
+}
+
+void CMainDlg::ReportMacroFailure(int32_t id, const std::string& name,
+                                  const std::string& firstLine) {
+    if (!runQueue->StartedUnattended(id))
+        return;
+    const std::string title = "Macro \"" + name + "\" failed";
+    if (services.notifier)
+        services.notifier->Notify(title, firstLine);
+    else if (tray && QSystemTrayIcon::supportsMessages())
+        tray->showMessage(Text(title), Text(firstLine), QSystemTrayIcon::Warning);
+}
+
+void CMainDlg::ShowOutputPage() {
+    ShowFromTray();
+    tabs->setCurrentIndex(kOutputTab);
 }
 
 void CMainDlg::OnTrayActivated(int reason) {

@@ -12,6 +12,7 @@
 #include "ports/Clock.h"
 #include "ports/KeyHook.h"
 #include "ports/MessageBox.h"
+#include "ports/Notifier.h"
 #include "ports/ProcessLauncher.h"
 #include "ports/SettingsStore.h"
 #include "run/RunnerHost.h"
@@ -85,6 +86,7 @@ struct MainDlgServices {
     const IClock* clock = nullptr;            // null: the system clock
     KeyHookFactory makeKeyHook;               // null: no hook, triggers never fire
     std::function<bool(const QUrl&)> openUrl; // null: the desktop's viewer
+    IDesktopNotifier* notifier = nullptr;     // null: the tray icon's message
 };
 
 class CMainDlg : public QMainWindow,
@@ -116,6 +118,12 @@ public:
     // A request line from the instance socket ("run NAME|ID" or "status");
     // the answer goes back through `client`.
     void HandleInstanceRequest(const QString& line, QLocalSocket* client);
+    // A macro failed (from the runner). Reported by a desktop notification
+    // when nobody watched it start (scheduler, trigger); the Output page has
+    // the error either way.
+    void ReportMacroFailure(int32_t id, const std::string& name, const std::string& firstLine);
+    // Clicking the notification: the window comes back on the Output page.
+    void ShowOutputPage();
     // What "wingmatectl status" reports.
     InstanceStatus CurrentStatus() const;
 

@@ -33,6 +33,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -86,6 +87,14 @@ public:
     int refreshes = 0;
 };
 
+class CRecordingNotifier : public IDesktopNotifier {
+public:
+    void Notify(const std::string& title, const std::string& text) override {
+        shown.push_back(title + " | " + text);
+    }
+    std::vector<std::string> shown;
+};
+
 // A home folder with My Macros(Daily(Backup),Tidy) and a window over it.
 struct Fixture {
     Fixture() : services(store, messages) {
@@ -103,6 +112,7 @@ struct Fixture {
         services.runner = &runner;
         services.launcher = &launcher;
         services.clock = &clock;
+        services.notifier = &notifier;
         services.makeKeyHook = [this](KeyHookReportFn fn, std::string*) {
             report = std::move(fn);
             auto port = std::make_unique<CRecordingKeyHook>();
@@ -137,6 +147,7 @@ struct Fixture {
     CRecordingRunner runner;
     CRecordingLauncher launcher;
     CFakeClock clock{1700000000};
+    CRecordingNotifier notifier;
     MainDlgServices services;
     KeyHookReportFn report;
     CRecordingKeyHook* hookPort = nullptr;
@@ -199,6 +210,57 @@ private Q_SLOTS:
             QCOMPARE(f.Id(w, "Tidy"), 0);
         else if (effect == QStringLiteral("help"))
             QCOMPARE(f.opened, std::vector<std::string>{f.home + "/help/Wingmate.html"});
+    }
+
+    // Only a failure nobody watched start is worth a notification; clicking
+    // it brings the Output page.
+    void unattendedFailureRaisesANotification_data() {
+        QTest::addColumn<QString>("origin");
+        QTest::addColumn<bool>("notified");
+        QTest::newRow("scheduler") << "scheduler" << true;
+        QTest::newRow("trigger") << "trigger" << true;
+        QTest::newRow("Execute in the window") << "window" << false;
+    }
+    void unattendedFailureRaisesANotification() {
+        QFETCH(QString, origin);
+        QFETCH(bool, notified);
+        Fixture f;
+        auto window = f.Make();
+        CMainDlg& w = *window;
+        const int32_t tidy = f.Id(w, "Tidy");
+        if (origin == QStringLiteral("scheduler")) {
+            // Due now: a single occurrence at the clock's second.
+            CMacro record = *w.Library().FindById(tidy);
+            record.scheduleType = 1;
+            const std::time_t now = f.clock.Now() + 1;
+            std::tm local{};
+            localtime_r(&now, &local);
+            record.startDate = std::to_string(local.tm_mon + 1) + "\\" +
+                               std::to_string(local.tm_mday) + "\\" +
+                               std::to_string(local.tm_year + 1900);
+            char time[16];
+            std::snprintf(time, sizeof time, "%02d:%02d:%02d", local.tm_hour, local.tm_min,
+                          local.tm_sec);
+            record.startTime = time;
+            QVERIFY(w.Library().UpdateRecord(record));
+            w.RunQueue().RunDuePass();
+            f.clock.Advance(1);
+            w.RunQueue().RunDuePass();
+        } else if (origin == QStringLiteral("trigger")) {
+            w.RunQueue().EnqueueUnattended(tidy);
+            w.RunQueue().RunNextQueued();
+        } else {
+            w.RunQueue().EnqueueMacro(tidy);
+            w.RunQueue().RunNextQueued();
+        }
+        QCOMPARE(f.runner.started, std::vector<std::string>{"Tidy"});
+        w.ReportMacroFailure(tidy, "Tidy", "job.tsc:1:7: error: expected an expression");
+        QCOMPARE(f.notifier.shown.size(), size_t(notified ? 1 : 0));
+        if (notified)
+            QCOMPARE(f.notifier.shown.front(),
+                     std::string("Macro \"Tidy\" failed | job.tsc:1:7: error: expected an expression"));
+        w.ShowOutputPage();
+        QCOMPARE(w.findChild<QTabWidget*>()->currentIndex(), 2);
     }
 
     void menusShowTheirShortcuts() {

@@ -101,6 +101,7 @@ int main(int argc, char** argv) {
         ports.output = scripts.bridge.get();
         ports.inputPrompt = scripts.bridge.get();
         ports.completion = scripts.bridge.get();
+        ports.failure = scripts.bridge.get();
         ports.messageBox = &window.Messages();
         ports.launcher = &launcher;
         ports.desktop = scripts.desktop.get();
