@@ -87,6 +87,9 @@ struct MainDlgServices {
     KeyHookFactory makeKeyHook;               // null: no hook, triggers never fire
     std::function<bool(const QUrl&)> openUrl; // null: the desktop's viewer
     IDesktopNotifier* notifier = nullptr;     // null: the tray icon's message
+    // No settings file and no library before this start: the Examples set is
+    // added (never over a library that exists).
+    bool firstStart = false;
 };
 
 class CMainDlg : public QMainWindow,
@@ -206,6 +209,7 @@ private:
     // The library file (MainDlgLibraryFile.cpp).
     void LoadLibrary();
     void OfferBackupAfterBadLoad();
+    void AddFirstStartExamples();
     void OfferRecovery();
     // Saves the library; says what went wrong or was kept aside when `ask`,
     // else on standard error. true when saved.

@@ -263,6 +263,44 @@ private Q_SLOTS:
         QCOMPARE(w.findChild<QTabWidget*>()->currentIndex(), 2);
     }
 
+    // The examples come only with a first start into an empty home, and
+    // only once.
+    void examplesAppearAtAFirstStartOnly_data() {
+        QTest::addColumn<bool>("firstStart");
+        QTest::addColumn<bool>("libraryExists");
+        QTest::addColumn<int>("examples");
+        QTest::newRow("first start") << true << false << 1;
+        QTest::newRow("never over a library") << true << true << 0;
+        QTest::newRow("settings existed") << false << false << 0;
+    }
+    void examplesAppearAtAFirstStartOnly() {
+        QFETCH(bool, firstStart);
+        QFETCH(bool, libraryExists);
+        QFETCH(int, examples);
+        Fixture f;
+        if (!libraryExists)
+            std::filesystem::remove(f.home + "/Macros.mcf");
+        f.services.firstStart = firstStart;
+        const auto count = [&f](CMainDlg& w) {
+            return f.Id(w, "Examples") != 0 ? 1 : 0;
+        };
+        {
+            auto window = f.Make();
+            QCOMPARE(count(*window), examples);
+            QCOMPARE(std::filesystem::exists(f.home + "/Scripts/Examples/Hello.tsc"),
+                     examples == 1);
+        }
+        // The next start reads the saved library and adds nothing more.
+        f.services.firstStart = false;
+        auto again = f.Make();
+        int sets = 0;
+        CMacroLibrary::ForEachPreOrder(again->Library().Root(), [&](CMacroNode& node) {
+            sets += node.name == "Examples" ? 1 : 0;
+            return true;
+        });
+        QCOMPARE(sets, examples);
+    }
+
     void menusShowTheirShortcuts() {
         Fixture f;
         auto window = f.Make();
