@@ -34,7 +34,7 @@ set +e
 [ $? = 1 ] && grep -qx "Wingmate is not running." "$work/status.err" || fail "status without a program"
 set -e
 
-printf 'Print("hello from " + "tessera")\n' >"$work/hello.tsc"
+printf 'Print("hello from " + "tessera");\n' >"$work/hello.tsc"
 [ "$("$prefix/bin/tessera" "$work/hello.tsc")" = "hello from tessera" ] || fail "installed tessera"
 
 # The first start lays out the home folder under XDG_DATA_HOME, not beside the
