@@ -79,7 +79,10 @@ bash -n "$prefix"/share/bash-completion/completions/wingmatectl
 echo "== Debian package round trip"
 (cd "$BUILD_DIR" && rm -f wingmate_*.deb && cpack -G DEB >/dev/null)
 deb=$(ls "$BUILD_DIR"/wingmate_*.deb)
-dpkg-deb -f "$deb" Depends | grep -q "libqt6" || fail "the package declares no Qt dependency"
+depends=$(dpkg-deb -f "$deb" Depends)
+for needed in libqt6widgets6 libqt6svg6 qt6-qpa-plugins; do
+    grep -q "$needed" <<<"$depends" || fail "the package does not depend on $needed"
+done
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$(realpath "$deb")" >/dev/null
