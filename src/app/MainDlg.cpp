@@ -1,6 +1,9 @@
 #include "app/MainDlg.h"
 
 #include "app/AboutDlg.h"
+#if WINGMATE_HAVE_DBUS
+#include "app/DBusNotifier.h"
+#endif
 #include "app/OptionsDlg.h"
 #include "app/RunRequest.h"
 #include "library/RecoveryFile.h"
@@ -267,10 +270,18 @@ void CMainDlg::ReportMacroFailure(int32_t id, const std::string& name,
     if (!runQueue->StartedUnattended(id))
         return;
     const std::string title = "Macro \"" + name + "\" failed";
-    if (services.notifier)
+    if (services.notifier) {
         services.notifier->Notify(title, firstLine);
-    else if (tray && QSystemTrayIcon::supportsMessages())
+    } else if (tray && QSystemTrayIcon::supportsMessages()) {
         tray->showMessage(Text(title), Text(firstLine), QSystemTrayIcon::Warning);
+    } else {
+#if WINGMATE_HAVE_DBUS
+        if (!dbusNotifier && CDBusNotifier::Available())
+            dbusNotifier = new CDBusNotifier([this] { ShowOutputPage(); }, this);
+        if (dbusNotifier)
+            dbusNotifier->Notify(title, firstLine);
+#endif
+    }
 }
 
 void CMainDlg::ShowOutputPage() {

@@ -27,6 +27,7 @@
 #include <memory>
 #include <string>
 
+class CDBusNotifier;
 class CKeyHook;
 class CRecoveryFile;
 class CLogPage;
@@ -257,6 +258,8 @@ private:
     ISchedulerForm* schedulerForm = nullptr;
     CQtInputPrompt* inputPrompt = nullptr;
     QSystemTrayIcon* tray = nullptr;
+    // Made at the first notification on a desktop without a tray.
+    CDBusNotifier* dbusNotifier = nullptr;
     QTimer* timer = nullptr;
     QHash<int, QAction*> commandActions; // menu items by command
     QHash<int, QAction*> toolbarActions; // toolbar buttons by command
