@@ -1,9 +1,19 @@
 #include "app/DeclarationsRecorder.h"
 
-#include <cerrno>
+#include "app/HomeFolder.h"
 
+#include <cerrno>
+#include <filesystem>
+
+// The home folder's Glimmer first, then the one installed beside the program.
 std::string DeclarationsRecorderPath(const std::string& home) {
-    return home + "/Glimmer";
+    const std::string own = home + "/Glimmer";
+    const std::string folder = ExecutableFolder();
+    std::error_code error;
+    if (std::filesystem::exists(own, error) || folder.empty() ||
+        !std::filesystem::exists(folder + "/Glimmer", error))
+        return own;
+    return folder + "/Glimmer";
 }
 
 bool StartDeclarationsRecorder(const std::string& home, IProcessLauncher& launcher,

@@ -12,27 +12,57 @@ std::optional<std::string> Env(const char* name) {
     return std::string(value);
 }
 
-std::string UserHome(const std::optional<std::string>& home) { return home ? *home : "."; }
+std::string UserHome(const std::optional<std::string>& home) {
+    return home ? *home : ".";
+}
 } // namespace
 
 std::string ResolveHomeFolder(const HomeFolderInputs& inputs) {
     if (inputs.wingmateHome && !inputs.wingmateHome->empty())
         return *inputs.wingmateHome;
-    if (!inputs.executableFolder.empty() && inputs.executableFolderWritable)
+    if (!inputs.executableFolder.empty() && inputs.executableFolderWritable && !inputs.installed)
         return inputs.executableFolder;
     if (inputs.xdgDataHome && !inputs.xdgDataHome->empty())
         return *inputs.xdgDataHome + "/Wingmate";
     return UserHome(inputs.userHome) + "/.local/share/Wingmate";
 }
 
+std::string ExecutableFolder() {
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : executable.parent_path().string();
+}
+
+std::string InstalledDataFolder(const std::string& executableFolder) {
+    if (executableFolder.empty())
+        return "";
+    const std::filesystem::path folder(executableFolder);
+    if (folder.filename() != "bin")
+        return "";
+    const std::filesystem::path data = folder.parent_path() / "share" / "wingmate";
+    std::error_code error;
+    return std::filesystem::is_directory(data, error) ? data.string() : "";
+}
+
+std::string FindShippedFile(const std::string& home, const std::string& executableFolder,
+                            const std::string& relative) {
+    const std::string own = home + "/" + relative;
+    std::error_code error;
+    if (std::filesystem::exists(own, error))
+        return own;
+    const std::string installed = InstalledDataFolder(executableFolder);
+    if (!installed.empty() && std::filesystem::exists(installed + "/" + relative, error))
+        return installed + "/" + relative;
+    return own;
+}
+
 std::string WingmateHomeFolder() {
     HomeFolderInputs inputs;
     inputs.wingmateHome = Env("WINGMATE_HOME");
-    std::error_code error;
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        inputs.executableFolder = executable.parent_path().string();
+    inputs.executableFolder = ExecutableFolder();
+    if (!inputs.executableFolder.empty()) {
         inputs.executableFolderWritable = ::access(inputs.executableFolder.c_str(), W_OK) == 0;
+        inputs.installed = !InstalledDataFolder(inputs.executableFolder).empty();
     }
     inputs.xdgDataHome = Env("XDG_DATA_HOME");
     inputs.userHome = Env("HOME");

@@ -9,16 +9,31 @@ struct HomeFolderInputs {
     std::optional<std::string> wingmateHome; // $WINGMATE_HOME
     std::string executableFolder;            // folder of the running program
     bool executableFolderWritable = false;
-    std::optional<std::string> xdgDataHome;   // $XDG_DATA_HOME
-    std::optional<std::string> userHome;      // $HOME
+    std::optional<std::string> xdgDataHome; // $XDG_DATA_HOME
+    std::optional<std::string> userHome;    // $HOME
+    bool installed = false;                 // the executable sits in an installed prefix
 };
 
 // $WINGMATE_HOME when set and not empty; else the executable's folder when
-// writable; else $XDG_DATA_HOME/Wingmate, or ~/.local/share/Wingmate.
+// writable and not an installed prefix; else $XDG_DATA_HOME/Wingmate, or
+// ~/.local/share/Wingmate.
 std::string ResolveHomeFolder(const HomeFolderInputs& inputs);
 
 // The same, from this process's environment and executable.
 std::string WingmateHomeFolder();
+
+// The folder of the running executable; empty when unknown.
+std::string ExecutableFolder();
+
+// PREFIX/share/wingmate for an executable installed in PREFIX/bin (that
+// folder exists only in an installed prefix); empty in a build tree.
+std::string InstalledDataFolder(const std::string& executableFolder);
+
+// Where a file the program ships is read from: `home`/`relative` when it
+// exists, else the installed copy, else the home path (for the message that
+// it is missing).
+std::string FindShippedFile(const std::string& home, const std::string& executableFolder,
+                            const std::string& relative);
 
 // Creates the home folder and its Scripts/ folder when missing. false when
 // the folder could not be made.

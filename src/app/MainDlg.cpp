@@ -1,6 +1,9 @@
 #include "app/MainDlg.h"
 
 #include "app/AboutDlg.h"
+#if WINGMATE_HAVE_DBUS
+#include "app/DBusNotifier.h"
+#endif
 #include "app/OptionsDlg.h"
 #include "app/RunRequest.h"
 #include "editor/EditorDlg.h"
@@ -263,7 +266,32 @@ void CMainDlg::AddTray() {
     tray->setToolTip(QStringLiteral("Tessera Wingmate"));
     connect(tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason why) { OnTrayActivated(int(why)); });
+    connect(tray, &QSystemTrayIcon::messageClicked, this, &CMainDlg::ShowOutputPage);
     tray->show();
+}
+
+void CMainDlg::ReportMacroFailure(int32_t id, const std::string& name,
+                                  const std::string& firstLine) {
+    if (!runQueue->StartedUnattended(id))
+        return;
+    const std::string title = "Macro \"" + name + "\" failed";
+    if (services.notifier) {
+        services.notifier->Notify(title, firstLine);
+    } else if (tray && QSystemTrayIcon::supportsMessages()) {
+        tray->showMessage(Text(title), Text(firstLine), QSystemTrayIcon::Warning);
+    } else {
+#if WINGMATE_HAVE_DBUS
+        if (!dbusNotifier && CDBusNotifier::Available())
+            dbusNotifier = new CDBusNotifier([this] { ShowOutputPage(); }, this);
+        if (dbusNotifier)
+            dbusNotifier->Notify(title, firstLine);
+#endif
+    }
+}
+
+void CMainDlg::ShowOutputPage() {
+    ShowFromTray();
+    tabs->setCurrentIndex(kOutputTab);
 }
 
 void CMainDlg::OnTrayActivated(int reason) {
@@ -344,6 +372,11 @@ void CMainDlg::HandleCommand(int identifier, int code) {
 }
 
 void CMainDlg::HandleInstanceRequest(const QString& line, QLocalSocket* client) {
+    if (IsStatusRequest(line.toStdString())) {
+        client->write(QByteArray::fromStdString(FormatStatusAnswer(CurrentStatus()) + "\n"));
+        client->flush();
+        return;
+    }
     const auto target = ParseRunRequest(line.toStdString());
     if (!target) {
         client->write("refused\tunknown request\n");
@@ -355,6 +388,18 @@ void CMainDlg::HandleInstanceRequest(const QString& line, QLocalSocket* client) 
     client->flush();
     if (outcome.queued)
         runQueue->RunNextQueued();
+}
+
+InstanceStatus CMainDlg::CurrentStatus() const {
+    InstanceStatus status;
+    status.schedulerEnabled = runQueue->SchedulerEnabled();
+    status.triggersEnabled = state.triggersEnabled;
+    const CMacro& running = runQueue->RunningMacro();
+    if (runQueue->IsRunning() && running.id != 0)
+        status.running = InstanceStatus::Entry{running.id, running.name};
+    for (int i = 0; i < runQueue->Count(); ++i)
+        status.queued.push_back({runQueue->Slot(i).id, runQueue->Slot(i).name});
+    return status;
 }
 
 // ---- IMainWindowOps ----

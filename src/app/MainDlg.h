@@ -6,11 +6,13 @@
 // The menu and toolbar commands live in MainDlgCommands.cpp.
 
 #include "app/AppSettings.h"
+#include "app/StatusRequest.h"
 #include "app/TrayState.h"
 #include "library/MacroLibrary.h"
 #include "ports/Clock.h"
 #include "ports/KeyHook.h"
 #include "ports/MessageBox.h"
+#include "ports/Notifier.h"
 #include "ports/ProcessLauncher.h"
 #include "ports/SettingsStore.h"
 #include "record/RecordHost.h"
@@ -29,6 +31,7 @@
 #include <string>
 
 class CEditorDlg;
+class CDBusNotifier;
 class CKeyHook;
 class IEditorRunner;
 class CRecoveryFile;
@@ -98,7 +101,10 @@ struct MainDlgServices {
     // Makes the recorder's event source; sets `why` and returns null when
     // nothing can be recorded here. Null: recording is unavailable.
     std::function<std::unique_ptr<IRecordSource>(std::string* why)> makeRecordSource;
-    IFileChooser* files = nullptr; // null: the desktop's file dialogs
+    IDesktopNotifier* notifier = nullptr;     // null: the tray icon's message
+    // No settings file and no library before this start: the Examples set is
+    // added (never over a library that exists).
+    bool firstStart = false;
 };
 
 class CMainDlg : public QMainWindow,
@@ -128,9 +134,17 @@ public:
     // (1300, 1400, 1600), then the end of a macro (22000), then the menu.
     void HandleCommand(int identifier, int code = 0);
 
-    // A request line from the instance socket ("run NAME|ID"); the answer
-    // goes back through `client`.
+    // A request line from the instance socket ("run NAME|ID" or "status");
+    // the answer goes back through `client`.
     void HandleInstanceRequest(const QString& line, QLocalSocket* client);
+    // A macro failed (from the runner). Reported by a desktop notification
+    // when nobody watched it start (scheduler, trigger); the Output page has
+    // the error either way.
+    void ReportMacroFailure(int32_t id, const std::string& name, const std::string& firstLine);
+    // Clicking the notification: the window comes back on the Output page.
+    void ShowOutputPage();
+    // What "wingmatectl status" reports.
+    InstanceStatus CurrentStatus() const;
 
     // IMainWindowOps
     void SelectMacro(int32_t id) override;
@@ -222,6 +236,7 @@ private:
     // The library file (MainDlgLibraryFile.cpp).
     void LoadLibrary();
     void OfferBackupAfterBadLoad();
+    void AddFirstStartExamples();
     void OfferRecovery();
     // Saves the library; says what went wrong or was kept aside when `ask`,
     // else on standard error. true when saved.
@@ -288,6 +303,8 @@ private:
     ISchedulerForm* schedulerForm = nullptr;
     CQtInputPrompt* inputPrompt = nullptr;
     QSystemTrayIcon* tray = nullptr;
+    // Made at the first notification on a desktop without a tray.
+    CDBusNotifier* dbusNotifier = nullptr;
     QTimer* timer = nullptr;
     QHash<int, QAction*> commandActions; // menu items by command
     QHash<int, QAction*> toolbarActions; // toolbar buttons by command

@@ -2,7 +2,9 @@
 // and when it is available.
 
 #include "app/DeclarationsRecorder.h"
+#include "app/HomeFolder.h"
 #include "app/MainDlg.h"
+
 #include "triggers/KeyHook.h"
 #include "views/IconSet.h"
 #include "views/LogPage.h"
@@ -11,6 +13,7 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -103,6 +106,44 @@ constexpr ToolButton kToolbar[] = {
     {MainCommand::kHelpWingmate, ToolIcon::Help, "Help", "Wingmte Help"},
 };
 
+// Keys of the desktop's conventions where one exists; F5 and Shift+F5 run and
+// stop as in most tools that run things. Shown in the menus; they work
+// wherever the focus is in the window, the tree included (a text box keeps
+// its own editing keys).
+// A desktop theme without a binding for one (some have no Quit) gets the
+// common key instead.
+struct CommandShortcut {
+    int command;
+    QKeySequence::StandardKey standard; // UnknownKey: only the fallback
+    QKeyCombination fallback;
+};
+const CommandShortcut kShortcuts[] = {
+    {MainCommand::kNewMacro, QKeySequence::New, Qt::CTRL | Qt::Key_N},
+    {MainCommand::kSaveMacros, QKeySequence::Save, Qt::CTRL | Qt::Key_S},
+    {MainCommand::kExit, QKeySequence::Quit, Qt::CTRL | Qt::Key_Q},
+    {MacroCommand::kCut, QKeySequence::Cut, Qt::CTRL | Qt::Key_X},
+    {MacroCommand::kCopy, QKeySequence::Copy, Qt::CTRL | Qt::Key_C},
+    {MacroCommand::kPasteAfter, QKeySequence::Paste, Qt::CTRL | Qt::Key_V},
+    {MacroCommand::kDelete, QKeySequence::Delete, QKeyCombination(Qt::Key_Delete)},
+    {MainCommand::kHelpWingmate, QKeySequence::HelpContents, QKeyCombination(Qt::Key_F1)},
+    {MacroCommand::kExecute, QKeySequence::UnknownKey, QKeyCombination(Qt::Key_F5)},
+    {MainCommand::kStop, QKeySequence::UnknownKey, Qt::SHIFT | Qt::Key_F5},
+};
+
+QList<QKeySequence> ShortcutsFor(int command) {
+    for (const CommandShortcut& shortcut : kShortcuts) {
+        if (shortcut.command != command)
+            continue;
+        QList<QKeySequence> keys;
+        if (shortcut.standard != QKeySequence::UnknownKey)
+            keys = QKeySequence::keyBindings(shortcut.standard);
+        if (keys.isEmpty())
+            keys.append(QKeySequence(shortcut.fallback));
+        return keys;
+    }
+    return {};
+}
+
 // The entry commands UpdateCommandState decides.
 constexpr int kEntryCommands[] = {
     MacroCommand::kCut,     MacroCommand::kCopy,       MacroCommand::kDelete,
@@ -122,6 +163,7 @@ void CMainDlg::BuildMenus() {
             QAction* action = menu->addAction(QString::fromLatin1(item.text));
             action->setCheckable(item.checkable);
             const int command = item.command;
+            action->setShortcuts(ShortcutsFor(command));
             connect(action, &QAction::triggered, this, [this, command] { HandleCommand(command); });
             commandActions.insert(command, action);
         }
@@ -229,10 +271,10 @@ bool CMainDlg::RunMenuCommand(int command) {
         OpenAbout();
         break;
     case MainCommand::kHelpWingmate:
-        OpenHelp("Wingmate.chm");
+        OpenHelp("Wingmate.html");
         break;
     case MainCommand::kHelpTessera:
-        OpenHelp("Tessera.chm");
+        OpenHelp("Tessera.html");
         break;
     default:
         return false;
@@ -286,7 +328,7 @@ void CMainDlg::ToggleTriggers() {
 }
 
 void CMainDlg::OpenHelp(const std::string& file) {
-    const std::string path = home + "/help/" + file;
+    const std::string path = FindShippedFile(home, ExecutableFolder(), "help/" + file);
     std::error_code error;
     bool opened = false;
     if (std::filesystem::is_regular_file(path, error)) {

@@ -4,6 +4,8 @@
 
 #include "app/MainDlg.h"
 
+#include "app/FirstStartExamples.h"
+
 #include "library/RecoveryFile.h"
 #include "views/MacroTree.h"
 
@@ -28,6 +30,8 @@ void CMainDlg::LoadLibrary() {
             return;
         OfferBackupAfterBadLoad();
     }
+    if (!present && services.firstStart)
+        AddFirstStartExamples();
     if (!tree->LoadAll()) {
         messages.Show("Could not load Macro File", "Bad Load", MessageButtons::Ok);
         tree->LoadAll();
@@ -38,6 +42,17 @@ void CMainDlg::LoadLibrary() {
         SelectMacro(library.Root()->id);
     if (recovery)
         recovery->MarkSaved(false);
+}
+
+// Saved at once, so a start that ends without a save does not leave the
+// scripts without their macros.
+void CMainDlg::AddFirstStartExamples() {
+    std::string error;
+    if (!AddExamples(library, home, &error)) {
+        Output().AppendOutput("Could not add the examples: " + error + "\n");
+        return;
+    }
+    SaveLibrary(false);
 }
 
 // The library did not load: when the backup does, the user may take it.

@@ -1,5 +1,7 @@
 #include "app/OptionsDlg.h"
 
+#include "app/Autostart.h"
+#include "app/HomeFolder.h"
 #include "app/OptionsLogic.h"
 
 #include <QCheckBox>
@@ -49,6 +51,9 @@ COptionsDlg::COptionsDlg(CAppSettings& appSettings, ISettingsStore& settingsStor
         new QCheckBox(QStringLiteral("Run macros missed while the computer slept"), this);
     runMissedBox->setObjectName(QStringLiteral("runMissed"));
     layout->addWidget(runMissedBox);
+    autostartBox = new QCheckBox(QStringLiteral("Start Wingmate when I log in"), this);
+    autostartBox->setObjectName(QStringLiteral("autostart"));
+    layout->addWidget(autostartBox);
 
     auto* numbers = new QGridLayout;
     delayBox = DigitsBox(this, QStringLiteral("defaultDelay"));
@@ -76,6 +81,7 @@ COptionsDlg::COptionsDlg(CAppSettings& appSettings, ISettingsStore& settingsStor
     schedulerBox->setChecked(form.enableScheduler);
     hideBox->setChecked(form.hideAtStartup);
     runMissedBox->setChecked(form.runMissed);
+    autostartBox->setChecked(AutostartEnabled(AutostartFilePath()));
     delayBox->setText(Text(form.delayText));
     linesBox->setText(Text(form.linesText));
 }
@@ -89,5 +95,13 @@ void COptionsDlg::accept() {
     form.delayText = delayBox->text().toStdString();
     form.linesText = linesBox->text().toStdString();
     ApplyOptions(settings, form, messages, store);
+    // Only a change is written: an entry the user edited stays as it is.
+    const std::string autostartPath = AutostartFilePath();
+    if (autostartBox->isChecked() != AutostartEnabled(autostartPath)) {
+        std::string error;
+        if (!SetAutostart(autostartPath, autostartBox->isChecked(),
+                          ExecutableFolder() + "/wingmate", &error))
+            messages.Show(error, "Wingmate Error", MessageButtons::Ok);
+    }
     QDialog::accept();
 }

@@ -1,6 +1,8 @@
 #pragma once
 // "Wingmate Options": the start-up flags, the recording delay and the log
-// line limit. OK applies the boxes to the settings and saves them.
+// line limit, and whether the desktop starts Wingmate at login. OK applies
+// the boxes to the settings and saves them, and writes or removes the
+// autostart entry when that box changed.
 
 #include "app/AppSettings.h"
 #include "ports/MessageBox.h"
@@ -21,6 +23,7 @@ public:
     QCheckBox* schedulerBox = nullptr;
     QCheckBox* hideBox = nullptr;
     QCheckBox* runMissedBox = nullptr;
+    QCheckBox* autostartBox = nullptr;
     QLineEdit* delayBox = nullptr;
     QLineEdit* linesBox = nullptr;
 

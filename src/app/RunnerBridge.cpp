@@ -29,3 +29,10 @@ void CRunnerBridge::PostMacroFinished(std::function<void()> handled) {
         },
         Qt::QueuedConnection);
 }
+
+void CRunnerBridge::MacroFailed(int32_t id, const std::string& name, const std::string& firstLine) {
+    CMainDlg* target = &window;
+    QMetaObject::invokeMethod(
+        target, [target, id, name, firstLine] { target->ReportMacroFailure(id, name, firstLine); },
+        Qt::QueuedConnection);
+}

@@ -9,13 +9,17 @@
 
 class CMainDlg;
 
-class CRunnerBridge : public IOutputSink, public IInputRequest, public IRunCompletion {
+class CRunnerBridge : public IOutputSink,
+                      public IInputRequest,
+                      public IRunCompletion,
+                      public IRunFailure {
 public:
     explicit CRunnerBridge(CMainDlg& mainWindow) : window(mainWindow) {}
 
     void AppendOutput(const std::string& text) override;
     void RequestInput(const std::string& instructions, Answer answer) override;
     void PostMacroFinished(std::function<void()> handled) override;
+    void MacroFailed(int32_t id, const std::string& name, const std::string& firstLine) override;
 
 private:
     CMainDlg& window;

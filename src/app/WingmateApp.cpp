@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -131,6 +132,10 @@ int CWingmateApp::Run(const ProgramParts& parts) {
         return 1;
     }
     CIniSettingsStore store(SettingsFilePath());
+    std::error_code noLibrary;
+    const bool firstStart = !store.Exists() &&
+                            !std::filesystem::exists(home + "/Macros.mcf", noLibrary) &&
+                            !std::filesystem::is_symlink(home + "/Macros.mcf", noLibrary);
     if (!EnsureSettingsStore(store))
         qWarning("Wingmate: cannot create the settings file %s", store.Path().c_str());
 
@@ -141,6 +146,7 @@ int CWingmateApp::Run(const ProgramParts& parts) {
     services.makeKeyHook = parts.makeKeyHook;
     services.loadFunctionNames = parts.loadFunctionNames;
     services.makeRecordSource = parts.makeRecordSource;
+    services.firstStart = firstStart;
     CMainDlg window(home, std::move(services));
     connect(this, &CWingmateApp::showRequested, &window, &CMainDlg::ShowFromTray);
     connect(this, &CWingmateApp::requestReceived, &window, &CMainDlg::HandleInstanceRequest);

@@ -54,6 +54,8 @@ struct CMacroRunner::ActiveRun {
     CEngine* engine = nullptr;
     CScriptOutStream* stream = nullptr;
     std::optional<CReplyWait> completion;
+    int32_t macroId = 0;
+    std::string macroName;
 };
 
 CMacroRunner::CMacroRunner(std::string homeFolder, Ports runnerPorts)
@@ -85,13 +87,16 @@ std::string CMacroRunner::ExecutablePath(const std::string& executable) const {
 
 int CMacroRunner::Run(CMacro macro) {
     if (macro.runAsScript)
-        return StartScript(macro.scriptFile);
+        return StartScript(macro);
     return StartProgram(macro);
 }
 
-int CMacroRunner::StartScript(const std::string& scriptFile) {
+int CMacroRunner::StartScript(const CMacro& macro) {
     JoinFinished();
     auto run = std::make_shared<ActiveRun>();
+    run->macroId = macro.id;
+    run->macroName = macro.name;
+    const std::string& scriptFile = macro.scriptFile;
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (shuttingDown)
@@ -109,6 +114,7 @@ int CMacroRunner::StartScript(const std::string& scriptFile) {
         if (ports.output)
             ports.output->AppendOutput(std::string("Could not start the script: ") + error.what() +
                                        "\n");
+        ReportFailure(macro.id, macro.name, "Could not Execute");
         if (ports.messageBox)
             ports.messageBox->Show("Could not Execute", "Wingmate Error", MessageButtons::Ok);
         if (ports.completion)
@@ -136,6 +142,7 @@ int CMacroRunner::StartProgram(const CMacro& macro) {
         if (ports.output)
             ports.output->AppendOutput("Could not Execute " + macro.executable + ": " + error +
                                        "\n");
+        ReportFailure(macro.id, macro.name, "Could not Execute " + macro.executable + ": " + error);
         if (ports.messageBox)
             ports.messageBox->Show("Could not Execute", "Wingmate Error", MessageButtons::Ok);
     }
@@ -171,6 +178,7 @@ int CMacroRunner::RunScript(ActiveRun& run, const std::string& scriptFile) {
         path = InHome(TrimmedRight(field.path));
 
     int result = 0;
+    bool failed = true;
     if (script.Load(path)) {
         libraries.LoadList(engine, CLibMgr::kListName);
         if (!field.arguments.empty() && !script.EvaluateArguments(field.arguments)) {
@@ -182,10 +190,22 @@ int CMacroRunner::RunScript(ActiveRun& run, const std::string& scriptFile) {
             Factory_ClearData();
             libraries.UnregisterAll(engine);
             result = 1;
+            // A stop is the user's doing, an exit status the script's choice.
+            failed = script.Outcome() == ScriptOutcome::Failed;
         }
     }
     Unpublish(run);
+    if (failed)
+        ReportFailure(run.macroId, run.macroName, stream.FirstError());
     return result;
+}
+
+// Only the first line: the notification has room for one.
+void CMacroRunner::ReportFailure(int32_t id, const std::string& name, const std::string& error) {
+    if (!ports.failure)
+        return;
+    const std::string firstLine = error.substr(0, error.find('\n'));
+    ports.failure->MacroFailed(id, name, firstLine.empty() ? "The script failed" : firstLine);
 }
 
 void CMacroRunner::Publish(ActiveRun& run, CEngine* engine, CScriptOutStream* stream) {

@@ -55,7 +55,8 @@ public:
         IRunCompletion* completion = nullptr;
         IMessageBox* messageBox = nullptr; // "Could not Execute"
         IProcessLauncher* launcher = nullptr;
-        IDesktop* desktop = nullptr; // null: no display
+        IDesktop* desktop = nullptr;    // null: no display
+        IRunFailure* failure = nullptr; // null: failures only reach the Output page
     };
 
     // `homeFolder`: where relative script paths, "Externals.dat",
@@ -93,10 +94,11 @@ public:
 private:
     struct ActiveRun;
 
-    int StartScript(const std::string& scriptFile);
+    int StartScript(const CMacro& macro);
     int StartProgram(const CMacro& macro);
     void Work(const std::shared_ptr<ActiveRun>& run, const std::string& scriptFile);
     int RunScript(ActiveRun& run, const std::string& scriptFile);
+    void ReportFailure(int32_t id, const std::string& name, const std::string& error);
     void Publish(ActiveRun& run, CEngine* engine, CScriptOutStream* stream);
     void Unpublish(ActiveRun& run);
     void Complete(ActiveRun& run);

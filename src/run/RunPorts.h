@@ -5,6 +5,7 @@
 // call on the worker's thread, and none may block the worker on the
 // user-interface thread: at exit the user-interface thread joins the workers.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -42,4 +43,15 @@ public:
     // for `handled`), or on the user-interface thread inside Run for a
     // program macro (nothing waits; it is handled after Run returns).
     virtual void PostMacroFinished(std::function<void()> handled) = 0;
+};
+
+// A macro failed: its script did not compile, stopped with an error or
+// rejected its arguments, or it could not be started ("Could not Execute").
+// `firstLine` is the first line of the error. Called on a worker thread, or
+// on the user-interface thread inside Run; queue it and return. It comes
+// before the run's end (command 22000).
+class IRunFailure {
+public:
+    virtual ~IRunFailure() = default;
+    virtual void MacroFailed(int32_t id, const std::string& name, const std::string& firstLine) = 0;
 };

@@ -72,3 +72,17 @@ std::string CScriptOutStream::LastOutputText() const {
     std::lock_guard<std::mutex> lock(mutex);
     return lastOutput;
 }
+
+void CScriptOutStream::WriteError(std::string_view text, char lineBreak) {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (firstError.empty())
+            firstError = std::string(text);
+    }
+    Write(text, lineBreak);
+}
+
+std::string CScriptOutStream::FirstError() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return firstError;
+}

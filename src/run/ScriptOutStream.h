@@ -21,6 +21,10 @@ public:
     // Appends the text (and "\n" when `lineBreak` is set) to the output box
     // and writes the text alone as one line of the script log.
     void Write(std::string_view text, char lineBreak) override;
+    // Written like any text; the first is also kept for FirstError.
+    void WriteError(std::string_view text, char lineBreak) override;
+    // The first compile or runtime error written ("" when none).
+    std::string FirstError() const;
     // Asks the user for a line, with the last output text as instructions.
     // Returns its length, or -1 with "" in `buffer` when it does not fit
     // (length >= capacity) or no answer came (the input was closed).
@@ -43,6 +47,7 @@ private:
     IInputRequest* prompt;
     mutable std::mutex mutex; // guards the fields below
     std::string lastOutput;
+    std::string firstError;
     bool inputClosed = false;
     std::optional<CReplyWait> pendingInput;
 };

@@ -31,20 +31,37 @@ std::string CRunQueue::FormatLastRunText(int64_t time) {
 }
 
 int CRunQueue::EnqueueMacro(int32_t id) {
+    return Enqueue(id, false);
+}
+
+int CRunQueue::EnqueueUnattended(int32_t id) {
+    return Enqueue(id, true);
+}
+
+bool CRunQueue::StartedUnattended(int32_t id) const {
+    const auto found = lastStartUnattended.find(id);
+    return found != lastStartUnattended.end() && found->second;
+}
+
+int CRunQueue::Enqueue(int32_t id, bool unattended) {
     if (id == 0)
         return 0; // id 0 marks a free slot and names no entry
     const CMacroNode* node = library.FindById(id);
     if (!node || node->IsMacroSet() || count >= kSlots)
         return 0;
     slots[static_cast<size_t>(count)] = *node;
+    unattendedSlots[static_cast<size_t>(count)] = unattended;
     ++count;
     return 1;
 }
 
 void CRunQueue::DropHead() {
-    for (int i = 1; i < kSlots; ++i)
+    for (int i = 1; i < kSlots; ++i) {
         slots[static_cast<size_t>(i - 1)] = slots[static_cast<size_t>(i)];
+        unattendedSlots[static_cast<size_t>(i - 1)] = unattendedSlots[static_cast<size_t>(i)];
+    }
     slots[kSlots - 1] = CMacro();
+    unattendedSlots[kSlots - 1] = false;
     --count;
 }
 
@@ -53,6 +70,7 @@ int CRunQueue::RunNextQueued() {
     ports.keyHook.Install();
     ports.view.SetStopEnabled(false);
     running = false;
+    current = CMacro();
     ports.view.RefreshTrayState();
 
     // Skip heads whose entries were removed from the library since queued.
@@ -68,6 +86,8 @@ int CRunQueue::RunNextQueued() {
     ports.keyHook.Release();
 
     const CMacro head = slots[0];
+    current = head;
+    lastStartUnattended[head.id] = unattendedSlots[0];
     DropHead();
     ports.runner.Run(head);
 
@@ -87,6 +107,7 @@ int CRunQueue::RunNextQueued() {
 
 void CRunQueue::ClearRunQueue() {
     slots.fill(CMacro());
+    unattendedSlots.fill(false);
     count = 0;
 }
 
@@ -96,7 +117,7 @@ void CRunQueue::TakeDue(CMacroNode& entry) {
     entry.eligible = 0;
     if (entry.IsMacroSet())
         return; // a scheduled macro set is taken but never queued
-    if (!EnqueueMacro(entry.id) && count >= kSlots) {
+    if (!EnqueueUnattended(entry.id) && count >= kSlots) {
         const std::string message = QueueFullMessage();
         ports.runLog.AppendLine(entry.name + ": " + message);
         entry.lastRunText = message;
@@ -149,6 +170,7 @@ void CRunQueue::RunDuePass() {
 
 void CRunQueue::OnMacroFinished() {
     running = false;
+    current = CMacro();
     RunNextQueued();
 }
 

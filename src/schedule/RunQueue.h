@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ public:
     CRunQueue(CMacroLibrary& library, const IClock& clock, Ports ports);
 
     int EnqueueMacro(int32_t id) override;
+    int EnqueueUnattended(int32_t id) override;
     // Starts the head entry. A head whose entry has been removed from the
     // library meanwhile is dropped and the next one tried, so a vanished
     // entry never blocks the queue.
@@ -51,6 +53,11 @@ public:
     void OnMacroFinished();
 
     bool IsRunning() const { return running; }
+    // The macro started last while it runs; an empty record (id 0) otherwise.
+    const CMacro& RunningMacro() const { return current; }
+    // Whether the last start of the entry came from the scheduler or a
+    // trigger (nobody watching); false for an entry never started.
+    bool StartedUnattended(int32_t id) const;
     bool SchedulerEnabled() const { return schedulerEnabled; }
     // Switching the scheduler off also empties the queue; either way the
     // tray state is refreshed.
@@ -74,7 +81,12 @@ private:
     CMacroLibrary& library;
     const IClock& clock;
     Ports ports;
+    int Enqueue(int32_t id, bool unattended);
+
     std::array<CMacro, kSlots> slots;
+    std::array<bool, kSlots> unattendedSlots{};
+    CMacro current;
+    std::map<int32_t, bool> lastStartUnattended;
     int32_t count = 0;
     bool running = false;
     bool schedulerEnabled = true;

@@ -60,6 +60,9 @@ public:
     // 1 when the entry was queued; 0 when it does not exist, is a macro set
     // or the queue is full.
     virtual int EnqueueMacro(int32_t id) = 0;
+    // The same for a start nobody watches (a trigger): its failure is
+    // reported by a desktop notification.
+    virtual int EnqueueUnattended(int32_t id) { return EnqueueMacro(id); }
     // Starts the head of the queue: 1 when one started, else 0.
     virtual int RunNextQueued() = 0;
 };

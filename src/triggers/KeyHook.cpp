@@ -111,7 +111,7 @@ void CKeyHook::OnKeyDown(int code) {
         control->Release();
     else
         Release();
-    runQueue.EnqueueMacro(id);
+    runQueue.EnqueueUnattended(id);
     runQueue.RunNextQueued();
     if (control)
         control->Install();

@@ -15,8 +15,21 @@
 #include <string>
 #include <vector>
 
-class CFakeMainWindowPorts : public IOutputSink, public IInputRequest, public IRunCompletion {
+class CFakeMainWindowPorts : public IOutputSink,
+                             public IInputRequest,
+                             public IRunCompletion,
+                             public IRunFailure {
 public:
+    // "id name: first line" for every failure reported.
+    void MacroFailed(int32_t id, const std::string& name, const std::string& firstLine) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        failures.push_back(std::to_string(id) + " " + name + ": " + firstLine);
+    }
+    std::vector<std::string> Failures() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return failures;
+    }
+
     void AppendOutput(const std::string& text) override {
         std::lock_guard<std::mutex> lock(mutex);
         output += text;
@@ -122,6 +135,7 @@ private:
     std::mutex mutex;
     std::condition_variable changed;
     std::string output;
+    std::vector<std::string> failures;
     std::vector<std::string> prompts;
     std::vector<Answer> unanswered;
     std::deque<std::function<void()>> events;

@@ -39,6 +39,7 @@ protected:
         ports.output = &window;
         ports.inputPrompt = &window;
         ports.completion = &window;
+        ports.failure = &window;
         ports.messageBox = &messageBox;
         ports.launcher = &launcher;
         return ports;
@@ -84,6 +85,41 @@ TEST_F(MacroRunnerTest, PathWithArgumentsLoadsThePathAndEvaluatesThem) {
     EXPECT_EQ(window.Output(), "2:3\n");
     EXPECT_EQ(ReadText(home / "job.log"), "2:3\n");
     EXPECT_EQ(window.Completions(), 1);
+}
+
+// Failures are reported with the first line of the error; an end the user or
+// the script chose is not a failure.
+TEST_F(MacroRunnerTest, FailuresAreReportedWithTheFirstLineOfTheError) {
+    struct Case {
+        const char* source;   // null: no such file
+        const char* expected; // substring of the one report, or null for none
+    };
+    const Case cases[] = {
+        {"Print(\"fine\");\n", nullptr}, {"exit 3;\n", nullptr}, {"Print(;\n", "error"},
+        {"var x = [1][5];\n", "error"},  {nullptr, "job.tsc"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(home / "job.tsc");
+        if (c.source)
+            Script("job.tsc", c.source);
+        const size_t before = window.Failures().size();
+        RunToEnd("job.tsc");
+        const std::vector<std::string> failures = window.Failures();
+        if (!c.expected) {
+            EXPECT_EQ(failures.size(), before) << (c.source ? c.source : "missing");
+            continue;
+        }
+        ASSERT_EQ(failures.size(), before + 1) << (c.source ? c.source : "missing");
+        EXPECT_NE(failures.back().find(c.expected), std::string::npos) << failures.back();
+        EXPECT_EQ(failures.back().find('\n'), std::string::npos);
+        EXPECT_EQ(failures.back().rfind("0 job: ", 0), 0u) << failures.back();
+    }
+    // A program that cannot start.
+    launcher.failWith = ENOENT;
+    runner.Run(ProgramMacro("/no/such/program", ""));
+    ASSERT_FALSE(window.Failures().empty());
+    EXPECT_NE(window.Failures().back().find("Could not Execute /no/such/program"),
+              std::string::npos);
 }
 
 TEST_F(MacroRunnerTest, PathWithoutArgumentsLoadsTheWholeText) {

@@ -3,6 +3,7 @@
 
 #include "app/RunRequest.h"
 #include "Commands.h"
+#include "app/StatusRequest.h"
 #include "fakes/FakeKeyHook.h"
 #include "fakes/TestSupport.h"
 #include "library/MacroLibrary.h"
@@ -159,3 +160,47 @@ TEST_F(RunCommandTest, PrintsWhetherTheMacroWasQueued) {
 }
 
 } // namespace
+
+// ---- status ----
+
+TEST(StatusAnswer, SurvivesTheLineWithAwkwardNames) {
+    InstanceStatus status;
+    status.schedulerEnabled = false;
+    status.running = InstanceStatus::Entry{3, "Back up"};
+    status.queued = {{5, "Tab\there"}, {6, ""}};
+    const std::string line = FormatStatusAnswer(status);
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+    const auto parsed = ParseStatusAnswer(line);
+    ASSERT_TRUE(parsed);
+    status.queued[0].name = "Tab here"; // a tab would split the field
+    EXPECT_EQ(*parsed, status);
+    InstanceStatus idle;
+    EXPECT_EQ(ParseStatusAnswer(FormatStatusAnswer(idle)), idle);
+    for (const char* bad : {"", "status", "status\t1\t1\t0", "status\t2\t1\t0\t",
+                            "queued\t1\t1\t0\t", "status\t1\t1\tx\t", "status\t1\t1\t0\t\t5"})
+        EXPECT_EQ(ParseStatusAnswer(bad), std::nullopt) << bad;
+}
+
+TEST_F(RunCommandTest, StatusAsksTheProgramAndPrintsTextOrJson) {
+    EXPECT_EQ(Run({"status"}), 1);
+    EXPECT_EQ(err.str(), "Wingmate is not running.\n");
+    std::string request;
+    const std::string reply = "status\t1\t0\t7\tBack up\t9\tSay \"hi\"\n";
+    {
+        FakeInstance instance((dir / "wingmate.sock").string(), reply, request);
+        EXPECT_EQ(Run({"status"}), 0) << err.str();
+        EXPECT_EQ(out.str(), "Wingmate is running.\nRunning: \"Back up\" (id 7)\n"
+                             "Queued: \"Say \"hi\"\" (id 9)\nScheduler: enabled\n"
+                             "Triggers: disabled\n");
+    }
+    EXPECT_EQ(request, "status\n");
+    fs::remove(dir / "wingmate.sock");
+    {
+        FakeInstance instance((dir / "wingmate.sock").string(), reply, request);
+        EXPECT_EQ(Run({"status", "--json"}), 0) << err.str();
+        EXPECT_EQ(out.str(), "{\"running\": true, \"macro\": {\"id\": 7, \"name\": \"Back up\"}, "
+                             "\"queued\": [{\"id\": 9, \"name\": \"Say \\\"hi\\\"\"}], "
+                             "\"schedulerEnabled\": true, \"triggersEnabled\": false}\n");
+    }
+    EXPECT_EQ(Run({"status", "extra"}), 2);
+}

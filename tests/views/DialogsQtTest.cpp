@@ -9,6 +9,7 @@
 #include "app/OptionsDlg.h"
 #include "app/WingmateApp.h"
 #include "fakes/Fakes.h"
+#include "fakes/TestFiles.h"
 #include "library/LibraryTestUtil.h"
 #include "views/IconSet.h"
 
@@ -29,6 +30,53 @@ class DialogsQtTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The box shows whether the entry is on; OK writes or removes it, and an
+    // unchanged box leaves the user's own entry alone.
+    void autostartBoxWritesAndRemovesTheEntry_data() {
+        QTest::addColumn<QString>("before"); // "" = no file
+        QTest::addColumn<bool>("shownChecked");
+        QTest::addColumn<bool>("check");
+        QTest::addColumn<QString>("after"); // "" = no file, "*" = a fresh entry
+        QTest::newRow("turn on") << "" << false << true << "*";
+        QTest::newRow("turn off") << "[Desktop Entry]\nExec=x\n" << true << false << "";
+        QTest::newRow("hidden entry counts as off, turning on rewrites it")
+            << "[Desktop Entry]\nHidden=true\n" << false << true << "*";
+        QTest::newRow("unchanged on keeps the user's entry")
+            << "[Desktop Entry]\nExec=mine\n" << true << true << "[Desktop Entry]\nExec=mine\n";
+        QTest::newRow("unchanged off writes nothing") << "" << false << false << "";
+    }
+    void autostartBoxWritesAndRemovesTheEntry() {
+        QFETCH(QString, before);
+        QFETCH(bool, shownChecked);
+        QFETCH(bool, check);
+        QFETCH(QString, after);
+        QTemporaryDir dir;
+        qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+        const std::string path = dir.path().toStdString() + "/autostart/wingmate.desktop";
+        if (!before.isEmpty()) {
+            std::filesystem::create_directories(dir.path().toStdString() + "/autostart");
+            std::ofstream(path) << before.toStdString();
+        }
+        CAppSettings settings;
+        CMemorySettingsStore store;
+        CRecordingMessageBox messages;
+        COptionsDlg options(settings, store, messages);
+        QCOMPARE(options.autostartBox->isChecked(), shownChecked);
+        options.autostartBox->setChecked(check);
+        options.accept();
+        qunsetenv("XDG_CONFIG_HOME");
+        QVERIFY(messages.shown.empty());
+        if (after.isEmpty()) {
+            QVERIFY(!std::filesystem::exists(path));
+        } else if (after == QStringLiteral("*")) {
+            const std::string text = ReadFile(path);
+            QVERIFY(text.find("Exec=\"") != std::string::npos);
+            QVERIFY(text.find("Hidden") == std::string::npos);
+        } else {
+            QCOMPARE(QString::fromStdString(ReadFile(path)), after);
+        }
+    }
+
     void optionsOpensWithTheSettings() {
         CAppSettings settings;
         settings.enableScheduler = 0;

@@ -6,6 +6,7 @@
 
 #include "app/MainDlg.h"
 #include "app/RunRequest.h"
+#include "app/StatusRequest.h"
 #include "app/WingmateApp.h"
 #include "fakes/FakeKeyHook.h"
 #include "fakes/FakeProcessLauncher.h"
@@ -32,6 +33,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -85,6 +87,14 @@ public:
     int refreshes = 0;
 };
 
+class CRecordingNotifier : public IDesktopNotifier {
+public:
+    void Notify(const std::string& title, const std::string& text) override {
+        shown.push_back(title + " | " + text);
+    }
+    std::vector<std::string> shown;
+};
+
 // A home folder with My Macros(Daily(Backup),Tidy) and a window over it.
 struct Fixture {
     Fixture() : services(store, messages) {
@@ -102,6 +112,7 @@ struct Fixture {
         services.runner = &runner;
         services.launcher = &launcher;
         services.clock = &clock;
+        services.notifier = &notifier;
         services.makeKeyHook = [this](KeyHookReportFn fn, std::string*) {
             report = std::move(fn);
             auto port = std::make_unique<CRecordingKeyHook>();
@@ -136,6 +147,7 @@ struct Fixture {
     CRecordingRunner runner;
     CRecordingLauncher launcher;
     CFakeClock clock{1700000000};
+    CRecordingNotifier notifier;
     MainDlgServices services;
     KeyHookReportFn report;
     CRecordingKeyHook* hookPort = nullptr;
@@ -160,6 +172,146 @@ class MainDlgQtTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The menu keys act on the tree's entry while the tree has the focus.
+    void menuShortcutsActWhenTheTreeHasFocus_data() {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("F5 executes") << QKeySequence(Qt::Key_F5) << "started Tidy";
+        QTest::newRow("copy") << QKeySequence(QKeySequence::Copy) << "clipboard";
+        QTest::newRow("cut") << QKeySequence(QKeySequence::Cut) << "gone";
+        QTest::newRow("delete") << QKeySequence(QKeySequence::Delete) << "gone";
+        QTest::newRow("F1 opens the guide") << QKeySequence(QKeySequence::HelpContents) << "help";
+    }
+    void menuShortcutsActWhenTheTreeHasFocus() {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, effect);
+        Fixture f;
+        std::filesystem::create_directories(f.home + "/help");
+        std::ofstream(f.home + "/help/Wingmate.html") << "<html></html>";
+        f.messages.answer = MessageAnswer::Yes;
+        auto window = f.Make();
+        CMainDlg& w = *window;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        const auto found = w.Tree()->findItems(QStringLiteral("Tidy"), Qt::MatchRecursive);
+        QCOMPARE(found.size(), 1);
+        w.Tree()->scrollToItem(found.front());
+        QTest::mouseClick(w.Tree()->viewport(), Qt::LeftButton, {},
+                          w.Tree()->visualItemRect(found.front()).center());
+        w.Tree()->setFocus();
+        QTRY_VERIFY(w.Tree()->hasFocus());
+        QTest::keySequence(w.Tree(), keys);
+        if (effect == QStringLiteral("started Tidy"))
+            QCOMPARE(f.runner.started, std::vector<std::string>{"Tidy"});
+        else if (effect == QStringLiteral("clipboard"))
+            QVERIFY(w.Library().Clipboard());
+        else if (effect == QStringLiteral("gone"))
+            QCOMPARE(f.Id(w, "Tidy"), 0);
+        else if (effect == QStringLiteral("help"))
+            QCOMPARE(f.opened, std::vector<std::string>{f.home + "/help/Wingmate.html"});
+    }
+
+    // Only a failure nobody watched start is worth a notification; clicking
+    // it brings the Output page.
+    void unattendedFailureRaisesANotification_data() {
+        QTest::addColumn<QString>("origin");
+        QTest::addColumn<bool>("notified");
+        QTest::newRow("scheduler") << "scheduler" << true;
+        QTest::newRow("trigger") << "trigger" << true;
+        QTest::newRow("Execute in the window") << "window" << false;
+    }
+    void unattendedFailureRaisesANotification() {
+        QFETCH(QString, origin);
+        QFETCH(bool, notified);
+        Fixture f;
+        auto window = f.Make();
+        CMainDlg& w = *window;
+        const int32_t tidy = f.Id(w, "Tidy");
+        if (origin == QStringLiteral("scheduler")) {
+            // Due now: a single occurrence at the clock's second.
+            CMacro record = *w.Library().FindById(tidy);
+            record.scheduleType = 1;
+            const std::time_t now = f.clock.Now() + 1;
+            std::tm local{};
+            localtime_r(&now, &local);
+            record.startDate = std::to_string(local.tm_mon + 1) + "\\" +
+                               std::to_string(local.tm_mday) + "\\" +
+                               std::to_string(local.tm_year + 1900);
+            char time[16];
+            std::snprintf(time, sizeof time, "%02d:%02d:%02d", local.tm_hour, local.tm_min,
+                          local.tm_sec);
+            record.startTime = time;
+            QVERIFY(w.Library().UpdateRecord(record));
+            w.RunQueue().RunDuePass();
+            f.clock.Advance(1);
+            w.RunQueue().RunDuePass();
+        } else if (origin == QStringLiteral("trigger")) {
+            w.RunQueue().EnqueueUnattended(tidy);
+            w.RunQueue().RunNextQueued();
+        } else {
+            w.RunQueue().EnqueueMacro(tidy);
+            w.RunQueue().RunNextQueued();
+        }
+        QCOMPARE(f.runner.started, std::vector<std::string>{"Tidy"});
+        w.ReportMacroFailure(tidy, "Tidy", "job.tsc:1:7: error: expected an expression");
+        QCOMPARE(f.notifier.shown.size(), size_t(notified ? 1 : 0));
+        if (notified)
+            QCOMPARE(f.notifier.shown.front(),
+                     std::string("Macro \"Tidy\" failed | job.tsc:1:7: error: expected an expression"));
+        w.ShowOutputPage();
+        QCOMPARE(w.findChild<QTabWidget*>()->currentIndex(), 2);
+    }
+
+    // The examples come only with a first start into an empty home, and
+    // only once.
+    void examplesAppearAtAFirstStartOnly_data() {
+        QTest::addColumn<bool>("firstStart");
+        QTest::addColumn<bool>("libraryExists");
+        QTest::addColumn<int>("examples");
+        QTest::newRow("first start") << true << false << 1;
+        QTest::newRow("never over a library") << true << true << 0;
+        QTest::newRow("settings existed") << false << false << 0;
+    }
+    void examplesAppearAtAFirstStartOnly() {
+        QFETCH(bool, firstStart);
+        QFETCH(bool, libraryExists);
+        QFETCH(int, examples);
+        Fixture f;
+        if (!libraryExists)
+            std::filesystem::remove(f.home + "/Macros.mcf");
+        f.services.firstStart = firstStart;
+        const auto count = [&f](CMainDlg& w) {
+            return f.Id(w, "Examples") != 0 ? 1 : 0;
+        };
+        {
+            auto window = f.Make();
+            QCOMPARE(count(*window), examples);
+            QCOMPARE(std::filesystem::exists(f.home + "/Scripts/Examples/Hello.tsc"),
+                     examples == 1);
+        }
+        // The next start reads the saved library and adds nothing more.
+        f.services.firstStart = false;
+        auto again = f.Make();
+        int sets = 0;
+        CMacroLibrary::ForEachPreOrder(again->Library().Root(), [&](CMacroNode& node) {
+            sets += node.name == "Examples" ? 1 : 0;
+            return true;
+        });
+        QCOMPARE(sets, examples);
+    }
+
+    void menusShowTheirShortcuts() {
+        Fixture f;
+        auto window = f.Make();
+        for (int command : {MainCommand::kNewMacro, MainCommand::kSaveMacros, MainCommand::kExit,
+                            MainCommand::kStop, MainCommand::kHelpWingmate, MacroCommand::kCut,
+                            MacroCommand::kCopy, MacroCommand::kPasteAfter, MacroCommand::kDelete,
+                            MacroCommand::kExecute})
+            QVERIFY2(!window->CommandAction(command)->shortcut().isEmpty(),
+                     QByteArray::number(command));
+    }
+
     void entryCommandsFollowTheClickedEntryAndTheClipboard() {
         Fixture f;
         auto window = f.Make();
@@ -506,13 +658,13 @@ private Q_SLOTS:
         auto window = f.Make();
         window->HandleCommand(MainCommand::kHelpWingmate);
         QCOMPARE(f.messages.shown.back().text,
-                 "Could not open help file: " + f.home + "/help/Wingmate.chm");
+                 "Could not open help file: " + f.home + "/help/Wingmate.html");
         QCOMPARE(f.messages.shown.back().title, std::string("Failed to open Help"));
         QVERIFY(f.opened.empty());
         std::filesystem::create_directories(f.home + "/help");
-        std::ofstream(f.home + "/help/Tessera.chm") << "x";
+        std::ofstream(f.home + "/help/Tessera.html") << "x";
         window->HandleCommand(MainCommand::kHelpTessera);
-        QCOMPARE(f.opened, std::vector<std::string>{f.home + "/help/Tessera.chm"});
+        QCOMPARE(f.opened, std::vector<std::string>{f.home + "/help/Tessera.html"});
 
         f.launcher.result = {false, ENOENT};
         window->HandleCommand(MainCommand::kRecordDeclarations);
@@ -656,6 +808,21 @@ private Q_SLOTS:
         QTRY_VERIFY(done);
         refused.join();
         QCOMPARE(answer, std::string("refused\t\"Daily\" is a macro set"));
+
+        // Tidy is still running: status names it.
+        done = false;
+        std::thread status([&] {
+            SendInstanceRequest(path.toStdString(), "status", answer, error, reached);
+            done = true;
+        });
+        QTRY_VERIFY(done);
+        status.join();
+        const auto parsed = ParseStatusAnswer(answer);
+        QVERIFY2(parsed.has_value(), answer.c_str());
+        QVERIFY(parsed->running.has_value());
+        QCOMPARE(parsed->running->name, std::string("Tidy"));
+        QVERIFY(parsed->queued.empty());
+        QVERIFY(parsed->schedulerEnabled);
     }
 };
 

@@ -1,6 +1,7 @@
 // tessera FILE [--args TEXT]     compile and run a script
 // tessera --disassemble FILE     print its bytecode
 // tessera --check FILE           compile only: 0 clean, 1 with the first error
+// tessera --help | --version
 //
 // Exit status: the script's `exit` value (0 at its normal end); 1 after a
 // compile error, rejected arguments or an uncaught runtime error; 2 for bad
@@ -13,8 +14,10 @@
 // used, with the reason on stderr) they fail with "no display available".
 // SIGTERM and SIGHUP stop the script the same way; playback then lets go of
 // every key and button it holds before the program ends by that signal.
+#include "CliSupport.h"
 #include "TerminalDesktop.h"
 #include "TerminalStream.h"
+#include "TesseraCommandLine.h"
 #include "editor/ScriptCheck.h"
 #include "library/AtomicFile.h"
 
@@ -30,6 +33,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <string>
 
@@ -64,14 +68,6 @@ std::unique_ptr<IDesktop> OpenDesktop() {
     return std::make_unique<CTerminalDesktop>(stderr);
 }
 
-int Usage() {
-    std::fputs("usage: tessera FILE [--args TEXT]\n"
-               "       tessera --disassemble FILE\n"
-               "       tessera --check FILE\n",
-               stderr);
-    return 2;
-}
-
 // Compiles the file and runs nothing: "FILE:LINE:COLUMN: error: TEXT" on
 // stderr and 1 for a script that does not compile.
 int CheckOnly(const std::string& file) {
@@ -90,33 +86,19 @@ int CheckOnly(const std::string& file) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string file, argsText;
-    bool haveArgs = false, disassemble = false, check = false;
-    for (int k = 1; k < argc; ++k) {
-        std::string arg = argv[k];
-        if (arg == "--args") {
-            if (k + 1 >= argc || haveArgs)
-                return Usage();
-            argsText = argv[++k];
-            haveArgs = true;
-        } else if (arg == "--disassemble") {
-            disassemble = true;
-        } else if (arg == "--check") {
-            check = true;
-        } else if (arg == "--help" || arg == "-h") {
-            Usage();
-            return 0;
-        } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-            return Usage();
-        } else if (file.empty()) {
-            file = arg;
-        } else {
-            return Usage();
-        }
-    }
-    if (file.empty() || (disassemble && haveArgs) || (check && (disassemble || haveArgs)))
-        return Usage();
-    if (check)
+    TesseraOptions options;
+    CLI::App app("Compiles and runs a Tessera script from a terminal.", "tessera");
+    BuildTesseraCommandLine(app, options);
+    const int parsed = ParseCommandLine(app, std::vector<std::string>(argv + 1, argv + argc),
+                                        std::cout, std::cerr, kTesseraUsage);
+    if (parsed >= 0)
+        return parsed;
+    std::cout.flush();
+    const std::string& file = options.file;
+    const std::string& argsText = options.argsText;
+    const bool disassemble = options.disassemble;
+    const bool haveArgs = app.count("--args") > 0;
+    if (options.check)
         return CheckOnly(file);
 
     CTerminalStream stream(stdout, stderr, stdin);

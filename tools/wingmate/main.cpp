@@ -19,10 +19,13 @@
 #include "x11/X11RecordSource.h"
 #endif
 
+#include "CliSupport.h"
+
 #include <QApplication>
 
 #include <chrono>
 #include <cstdio>
+#include <iostream>
 #include <memory>
 #include <unistd.h>
 
@@ -49,6 +52,17 @@ struct ScriptRunning {
 } // namespace
 
 int main(int argc, char** argv) {
+    // --help and --version answer without a display; every other argument
+    // is left to Qt (-platform, -display, ...).
+    CLI::App commandLine("The Wingmate desktop program: a macro manager.", "wingmate");
+    AddVersionFlag(commandLine);
+    commandLine.allow_extras();
+    const int parsed =
+        ParseCommandLine(commandLine, std::vector<std::string>(argv + 1, argv + argc), std::cout,
+                         std::cerr, "usage: wingmate [--help | --version] [Qt options]\n");
+    if (parsed >= 0)
+        return parsed;
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Wingmate"));
     QApplication::setOrganizationName(QStringLiteral("Tessera"));
@@ -95,6 +109,7 @@ int main(int argc, char** argv) {
         ports.output = scripts.bridge.get();
         ports.inputPrompt = scripts.bridge.get();
         ports.completion = scripts.bridge.get();
+        ports.failure = scripts.bridge.get();
         ports.messageBox = &window.Messages();
         ports.launcher = &launcher;
         ports.desktop = scripts.desktop.get();

@@ -1,49 +1,46 @@
 #include "Commands.h"
 
+#include "CliSupport.h"
+
 #include "app/HomeFolder.h"
 #include "library/MacroFile.h"
 
-#include <functional>
+#include <sstream>
 
 namespace {
-struct CommandEntry {
-    const char* name;
-    std::function<int(const std::vector<std::string>&, CtlStreams)> run;
-};
+using AddCommandFn = void (*)(CLI::App&, CtlContext&);
 
-const CommandEntry kCommands[] = {
-    {"list", ListCommand},
-    {"due", DueCommand},
-    {"run", RunCommand},
-    {"salvage", SalvageCommand},
-    {"decl", DeclCommand},
-    {"record", RecordCommand},
+// Every command, in the order the usage lists them.
+constexpr AddCommandFn kCommands[] = {
+    AddListCommand, AddDueCommand, AddRunCommand, AddSalvageCommand, AddStatusCommand,
+    AddDeclCommand,  AddRecordCommand,
 };
 } // namespace
 
+void BuildWingmateCtl(CLI::App& app, CtlContext& context) {
+    AddVersionFlag(app);
+    AddBashCompletionFlag(app);
+    app.require_subcommand(1);
+    for (AddCommandFn add : kCommands)
+        add(app, context);
+}
+
+std::string CtlUsage(const CtlContext& context) {
+    std::string text;
+    for (const std::string& line : context.usageLines)
+        text += (text.empty() ? "usage: wingmatectl " : "       wingmatectl ") + line + "\n";
+    text += "       wingmatectl --help | --version | COMMAND --help\n";
+    if (!context.notes.empty())
+        text += "\n" + context.notes;
+    return text;
+}
+
 std::string CtlUsage() {
-    return "usage: wingmatectl list [--file PATH] [--json]\n"
-           "       wingmatectl due [--file PATH] --from \"YYYY-MM-DD HH:MM:SS\" --to "
-           "\"YYYY-MM-DD HH:MM:SS\"\n"
-           "       wingmatectl run NAME|ID\n"
-           "       wingmatectl salvage FILE OUT\n"
-           "       wingmatectl decl FILE...\n"
-           "       wingmatectl decl --normalize FILE\n"
-           "       wingmatectl record FILE [--stop CTRL+Z] [--delay MS] [--idle SECONDS] "
-           "[--full-titles]\n"
-           "\n"
-           "salvage writes to OUT (never FILE itself, which is only read) the records of a\n"
-           "damaged library FILE read up to the first damaged one, as a library that loads:\n"
-           "a record whose parent was not read is left out with everything below it, and a\n"
-           "second root starts over as a load does. It says how many records were kept and\n"
-           "how many bytes were left unread; exit 1 when no root entry could be read (OUT\n"
-           "is then not written), 2 for bad usage.\n"
-           "\n"
-           "decl prints each window declarations FILE as a tree: the file name, then one\n"
-           "line per declaration, indented two spaces a level, with its name, type, tag,\n"
-           "class and qualified name separated by tabs. --normalize writes FILE back in\n"
-           "the canonical format (through a temporary file; a FILE that does not read is\n"
-           "left as it is). Exit 1 when a FILE does not read, 2 for bad usage.\n";
+    std::ostringstream ignored;
+    CtlContext context(CtlStreams{ignored, ignored});
+    CLI::App app("", "wingmatectl");
+    BuildWingmateCtl(app, context);
+    return CtlUsage(context);
 }
 
 std::string DefaultLibraryPath() {
@@ -52,19 +49,27 @@ std::string DefaultLibraryPath() {
     return file.libraryPath;
 }
 
+void ReportUnreached(const std::string& error, bool reached, std::ostream& err) {
+    if (reached)
+        err << "wingmatectl: " << error << "\n";
+    else
+        err << "Wingmate is not running.\n";
+}
+
 int RunWingmateCtl(const std::vector<std::string>& args, CtlStreams streams) {
-    if (args.empty()) {
-        streams.err << CtlUsage();
-        return kExitUsage;
-    }
-    if (args[0] == "--help" || args[0] == "-h") {
-        streams.out << CtlUsage();
-        return kExitOk;
-    }
-    for (const CommandEntry& command : kCommands) {
-        if (args[0] == command.name)
-            return command.run(std::vector<std::string>(args.begin() + 1, args.end()), streams);
-    }
-    streams.err << "wingmatectl: unknown command '" << args[0] << "'\n" << CtlUsage();
-    return kExitUsage;
+    CLI::App app("Reads the Wingmate macro library and talks to the running program.",
+                 "wingmatectl");
+    CtlContext context(streams);
+    BuildWingmateCtl(app, context);
+    const int parsed = ParseCommandLine(app, args, streams.out, streams.err, CtlUsage(context));
+    return parsed >= 0 ? parsed : context.status;
+}
+
+void AddRawCommand(CLI::App& app, CtlContext& context, const char* name, const char* summary,
+                   int (*run)(const std::vector<std::string>&, CtlStreams)) {
+    CLI::App* command = app.add_subcommand(name, summary);
+    command->prefix_command();
+    command->callback([command, &context, run] {
+        context.status = run(command->remaining(), context.streams);
+    });
 }

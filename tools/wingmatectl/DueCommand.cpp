@@ -8,6 +8,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -79,29 +80,20 @@ std::string OneLine(std::string text) {
 
 } // namespace
 
-int DueCommand(const std::vector<std::string>& args, CtlStreams streams) {
+namespace {
+struct DueOptions {
     std::string path;
     std::string fromText;
     std::string toText;
-    bool haveFrom = false;
-    bool haveTo = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const bool hasValue = i + 1 < args.size();
-        if (args[i] == "--file" && hasValue) {
-            path = args[++i];
-        } else if (args[i] == "--from" && hasValue) {
-            fromText = args[++i];
-            haveFrom = true;
-        } else if (args[i] == "--to" && hasValue) {
-            toText = args[++i];
-            haveTo = true;
-        } else {
-            streams.err << "wingmatectl: unexpected argument '" << args[i] << "'\n" << CtlUsage();
-            return kExitUsage;
-        }
-    }
-    if (!haveFrom || !haveTo) {
-        streams.err << "wingmatectl: due needs --from and --to\n" << CtlUsage();
+};
+
+int RunDue(const DueOptions& options, CtlStreams streams) {
+    std::string path = options.path;
+    const std::string& fromText = options.fromText;
+    const std::string& toText = options.toText;
+    // Checked here rather than by the parser, so the message names both.
+    if (fromText.empty() || toText.empty()) {
+        streams.err << "wingmatectl: due needs --from and --to\n";
         return kExitUsage;
     }
     int64_t from = 0;
@@ -150,4 +142,19 @@ int DueCommand(const std::vector<std::string>& args, CtlStreams streams) {
     });
     streams.out << buffer;
     return kExitOk;
+}
+} // namespace
+
+void AddDueCommand(CLI::App& app, CtlContext& context) {
+    auto options = std::make_shared<DueOptions>();
+    CLI::App* due = app.add_subcommand("due", "Print when library entries are due in a range");
+    due->add_option("--file", options->path, "The library to read (default: the home folder's)")
+        ->type_name("PATH");
+    due->add_option("--from", options->fromText, "Start of the range, local time")
+        ->type_name("\"YYYY-MM-DD HH:MM:SS\"");
+    due->add_option("--to", options->toText, "End of the range, local time (at most 366 days)")
+        ->type_name("\"YYYY-MM-DD HH:MM:SS\"");
+    due->callback([options, &context] { context.status = RunDue(*options, context.streams); });
+    context.usageLines.push_back(
+        "due [--file PATH] --from \"YYYY-MM-DD HH:MM:SS\" --to \"YYYY-MM-DD HH:MM:SS\"");
 }

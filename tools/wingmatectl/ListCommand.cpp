@@ -1,32 +1,39 @@
+// wingmatectl list: the library as an indented tree, or as JSON.
+
 #include "Commands.h"
 
 #include "library/LibraryReport.h"
 #include "library/MacroLibrary.h"
 
-int ListCommand(const std::vector<std::string>& args, CtlStreams streams) {
+#include <memory>
+
+namespace {
+struct ListOptions {
     std::string path;
     bool json = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--json") {
-            json = true;
-        } else if (args[i] == "--file" && i + 1 < args.size()) {
-            path = args[++i];
-        } else {
-            streams.err << "wingmatectl: unexpected argument '" << args[i] << "'\n" << CtlUsage();
-            return kExitUsage;
-        }
-    }
-    if (path.empty())
-        path = DefaultLibraryPath();
+};
 
+int RunList(const ListOptions& options, CtlStreams streams) {
+    const std::string path = options.path.empty() ? DefaultLibraryPath() : options.path;
     CMacroLibrary library;
     if (!library.LoadFrom(path)) {
         streams.err << "Could not load Macro File\n";
         return kExitFailure;
     }
-    if (json)
+    if (options.json)
         PrintLibraryJson(library.Root(), streams.out);
     else
         PrintLibraryTree(library.Root(), streams.out);
     return kExitOk;
+}
+} // namespace
+
+void AddListCommand(CLI::App& app, CtlContext& context) {
+    auto options = std::make_shared<ListOptions>();
+    CLI::App* list = app.add_subcommand("list", "Print the macro library");
+    list->add_option("--file", options->path, "The library to read (default: the home folder's)")
+        ->type_name("PATH");
+    list->add_flag("--json", options->json, "Print JSON instead of a tree");
+    list->callback([options, &context] { context.status = RunList(*options, context.streams); });
+    context.usageLines.push_back("list [--file PATH] [--json]");
 }

@@ -251,3 +251,11 @@ int RecordCommand(const std::vector<std::string>& args, CtlStreams streams) {
     return kExitFailure;
 #endif
 }
+
+void AddRecordCommand(CLI::App& app, CtlContext& context) {
+    AddRawCommand(app, context, "record",
+                  "Record keys and mouse as a Tessera script until the stop combination",
+                  RecordCommand);
+    context.usageLines.push_back(
+        "record FILE [--stop CTRL+Z] [--delay MS] [--idle SECONDS] [--full-titles]");
+}

@@ -1,25 +1,27 @@
+// wingmatectl run NAME|ID: the running program queues the macro as Execute does.
+
 #include "Commands.h"
 
 #include "app/InstanceSocket.h"
 #include "app/RunRequest.h"
 
-int RunCommand(const std::vector<std::string>& args, CtlStreams streams) {
-    if (args.size() != 1 || args[0].empty()) {
-        streams.err << CtlUsage();
+#include <memory>
+
+namespace {
+int RunRun(const std::string& target, CtlStreams streams) {
+    if (target.empty()) {
+        streams.err << "wingmatectl: run needs the name or id of a macro\n";
         return kExitUsage;
     }
-    if (args[0].find_first_of("\r\n") != std::string::npos) {
+    if (target.find_first_of("\r\n") != std::string::npos) {
         streams.err << "wingmatectl: a macro name has no line breaks\n";
         return kExitUsage;
     }
     std::string answer, error;
     bool reached = false;
-    if (!SendInstanceRequest(InstanceSocketPath(), std::string(kRunRequestVerb) + " " + args[0],
+    if (!SendInstanceRequest(InstanceSocketPath(), std::string(kRunRequestVerb) + " " + target,
                              answer, error, reached)) {
-        if (reached)
-            streams.err << "wingmatectl: " << error << "\n";
-        else
-            streams.err << "Wingmate is not running.\n";
+        ReportUnreached(error, reached, streams.err);
         return kExitFailure;
     }
     const size_t tab = answer.find('\t');
@@ -38,4 +40,13 @@ int RunCommand(const std::vector<std::string>& args, CtlStreams streams) {
     }
     streams.err << "wingmatectl: unexpected answer from Wingmate: " << answer << "\n";
     return kExitFailure;
+}
+} // namespace
+
+void AddRunCommand(CLI::App& app, CtlContext& context) {
+    auto target = std::make_shared<std::string>();
+    CLI::App* run = app.add_subcommand("run", "Ask the running program to run a macro");
+    run->add_option("NAME|ID", *target, "The macro's name or id")->required();
+    run->callback([target, &context] { context.status = RunRun(*target, context.streams); });
+    context.usageLines.push_back("run NAME|ID");
 }

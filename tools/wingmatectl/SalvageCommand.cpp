@@ -6,6 +6,7 @@
 #include "library/AtomicFile.h"
 #include "library/MacroLibrary.h"
 
+#include <memory>
 #include <sys/stat.h>
 
 namespace {
@@ -19,15 +20,11 @@ bool SameFile(const std::string& a, const std::string& b) {
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-} // namespace
-
-int SalvageCommand(const std::vector<std::string>& args, CtlStreams streams) {
-    if (args.size() != 2 || args[0].empty() || args[1].empty()) {
-        streams.err << CtlUsage();
+int RunSalvage(const std::string& file, const std::string& out, CtlStreams streams) {
+    if (file.empty() || out.empty()) {
+        streams.err << "wingmatectl: salvage needs FILE and OUT\n";
         return kExitUsage;
     }
-    const std::string& file = args[0];
-    const std::string& out = args[1];
     if (file == out || SameFile(file, out)) {
         streams.err << "wingmatectl: OUT must not be FILE itself: the damaged file is never "
                        "changed\n";
@@ -56,4 +53,24 @@ int SalvageCommand(const std::vector<std::string>& args, CtlStreams streams) {
                 << count.bytesUnread << " of " << bytes.size() << " bytes left unread. Wrote "
                 << out << ".\n";
     return kExitOk;
+}
+} // namespace
+
+void AddSalvageCommand(CLI::App& app, CtlContext& context) {
+    auto paths = std::make_shared<std::pair<std::string, std::string>>();
+    CLI::App* salvage =
+        app.add_subcommand("salvage", "Write what can be read of a damaged library to OUT");
+    salvage->add_option("FILE", paths->first, "The damaged library (only read)")->required();
+    salvage->add_option("OUT", paths->second, "The library to write")->required();
+    salvage->callback([paths, &context] {
+        context.status = RunSalvage(paths->first, paths->second, context.streams);
+    });
+    context.usageLines.push_back("salvage FILE OUT");
+    context.notes +=
+        "salvage writes to OUT (never FILE itself, which is only read) the records of a\n"
+        "damaged library FILE read up to the first damaged one, as a library that loads:\n"
+        "a record whose parent was not read is left out with everything below it, and a\n"
+        "second root starts over as a load does. It says how many records were kept and\n"
+        "how many bytes were left unread; exit 1 when no root entry could be read (OUT\n"
+        "is then not written), 2 for bad usage.\n";
 }

@@ -1,0 +1,45 @@
+#include "app/DBusNotifier.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QVariantMap>
+
+namespace {
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+constexpr int kTimeoutMs = 10000;
+} // namespace
+
+CDBusNotifier::CDBusNotifier(std::function<void()> onClicked, QObject* parent)
+    : QObject(parent), clicked(std::move(onClicked)) {
+    QDBusConnection::sessionBus().connect(kService, kPath, kInterface,
+                                          QStringLiteral("ActionInvoked"), this,
+                                          SLOT(OnActionInvoked(uint, QString)));
+}
+
+bool CDBusNotifier::Available() {
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    return bus && bus->isServiceRegistered(kService).value();
+}
+
+// Notify(app_name, replaces_id, app_icon, summary, body, actions, hints,
+// expire_timeout); the "default" action is a click on the notification.
+void CDBusNotifier::Notify(const std::string& title, const std::string& text) {
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
+    call << QStringLiteral("Wingmate") << uint(0) << QStringLiteral("wingmate")
+         << QString::fromStdString(title) << QString::fromStdString(text)
+         << QStringList{QStringLiteral("default"), QStringLiteral("Show Output")} << QVariantMap()
+         << kTimeoutMs;
+    const QDBusReply<uint> reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 2000);
+    if (reply.isValid())
+        shownIds.append(reply.value());
+}
+
+void CDBusNotifier::OnActionInvoked(uint id, const QString& action) {
+    if (action == QStringLiteral("default") && shownIds.contains(id) && clicked)
+        clicked();
+}

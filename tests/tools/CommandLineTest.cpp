@@ -1,0 +1,114 @@
+// The terminal programs' command lines: shared usage errors and exit codes,
+// and bash completions that offer every command and option the parser knows.
+
+#include "CliSupport.h"
+#include "Commands.h"
+#include "TesseraCommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+struct Parsed {
+    int status;
+    std::string out, err;
+};
+
+Parsed Ctl(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = RunWingmateCtl(args, CtlStreams{out, err});
+    return {status, out.str(), err.str()};
+}
+
+struct UsageCase {
+    std::vector<std::string> args;
+    int status;
+    const char* stream; // "out" or "err"
+    const char* text;
+};
+
+class CtlUsage : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(CtlUsage, EveryCommandAnswersHelpVersionAndBadUsageAlike) {
+    const UsageCase& c = GetParam();
+    const Parsed run = Ctl(c.args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    const std::string& text = std::string(c.stream) == "out" ? run.out : run.err;
+    EXPECT_NE(text.find(c.text), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CtlUsage,
+    ::testing::Values(UsageCase{{"--version"}, 0, "out", "wingmatectl 0."},
+                      UsageCase{{"list", "--help"}, 0, "out", "--json"},
+                      UsageCase{{"status", "--help"}, 0, "out", "--json"},
+                      UsageCase{{"salvage", "--help"}, 0, "out", "OUT"},
+                      UsageCase{{"status", "--bogus"}, 2, "err", "unexpected argument '--bogus'"},
+                      UsageCase{{"run", "--file", "x"}, 2, "err", "usage: wingmatectl"},
+                      UsageCase{{"list", "--file"}, 2, "err", "'--file' without its value"},
+                      UsageCase{{"due", "--from", "a", "--from", "b"}, 2, "err", "--from"},
+                      UsageCase{{"frobnicate"}, 2, "err", "usage: wingmatectl"}));
+
+// Each program's completion names every subcommand and every visible option.
+void ExpectCompletionCovers(const CLI::App& app) {
+    const std::string script = BashCompletion(app);
+    std::vector<const CLI::App*> commands{&app};
+    for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; })) {
+        EXPECT_NE(script.find(sub->get_name() + ") words=\""), std::string::npos)
+            << sub->get_name();
+        commands.push_back(sub);
+    }
+    for (const CLI::App* command : commands)
+        for (const CLI::Option* option : command->get_options())
+            for (const std::string& name : option->get_lnames())
+                if (!option->get_group().empty())
+                    EXPECT_NE(script.find("--" + name), std::string::npos)
+                        << command->get_name() << " --" << name;
+    EXPECT_NE(script.find("complete -o filenames -F _" + app.get_name() + "_complete " +
+                          app.get_name() + "\n"),
+              std::string::npos);
+}
+
+TEST(Completion, CoversEveryWingmatectlCommandAndOption) {
+    std::ostringstream out, err;
+    CLI::App app("", "wingmatectl");
+    CtlContext context(CtlStreams{out, err});
+    BuildWingmateCtl(app, context);
+    ExpectCompletionCovers(app);
+    // A command's options are offered after that command only.
+    const std::vector<CompletionWords> words = CollectCompletionWords(app);
+    for (const CompletionWords& entry : words)
+        if (entry.command == "status")
+            EXPECT_EQ(entry.words, (std::vector<std::string>{"--help", "--json"}));
+}
+
+TEST(Completion, CoversEveryTesseraOption) {
+    CLI::App app("", "tessera");
+    TesseraOptions options;
+    BuildTesseraCommandLine(app, options);
+    ExpectCompletionCovers(app);
+}
+
+TEST(TesseraCommandLine, TakesAFileAndRefusesMixedModes) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+    };
+    for (const Case& c : {Case{{"s.tsc"}, -1}, Case{{"s.tsc", "--args", "1, 2"}, -1},
+                          Case{{"--disassemble", "s.tsc"}, -1}, Case{{"--check", "s.tsc"}, -1},
+                          Case{{"--check", "a", "--disassemble"}, 2},
+                          Case{{"--check", "a", "--args", "x"}, 2}, Case{{"-"}, -1}, Case{{}, 2},
+                          Case{{"a", "b"}, 2}, Case{{"--disassemble", "a", "--args", "x"}, 2},
+                          Case{{"a", "--args"}, 2}, Case{{"--version"}, 0}, Case{{"--help"}, 0}}) {
+        CLI::App app("", "tessera");
+        TesseraOptions options;
+        BuildTesseraCommandLine(app, options);
+        std::ostringstream out, err;
+        EXPECT_EQ(ParseCommandLine(app, c.args, out, err, kTesseraUsage), c.status)
+            << (c.args.empty() ? "" : c.args[0]) << " " << err.str();
+    }
+}
+
+} // namespace

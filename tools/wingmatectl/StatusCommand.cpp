@@ -1,0 +1,40 @@
+// wingmatectl status [--json]: what the running program is doing.
+
+#include "Commands.h"
+
+#include "app/InstanceSocket.h"
+#include "app/RunRequest.h"
+#include "app/StatusRequest.h"
+
+#include <memory>
+
+namespace {
+int RunStatus(bool json, CtlStreams streams) {
+    std::string answer, error;
+    bool reached = false;
+    if (!SendInstanceRequest(InstanceSocketPath(), kStatusRequestVerb, answer, error, reached)) {
+        ReportUnreached(error, reached, streams.err);
+        return kExitFailure;
+    }
+    const std::optional<InstanceStatus> status = ParseStatusAnswer(answer);
+    if (!status) {
+        streams.err << "wingmatectl: unexpected answer from Wingmate: " << answer << "\n";
+        return kExitFailure;
+    }
+    if (json)
+        PrintStatusJson(*status, streams.out);
+    else
+        PrintStatusText(*status, streams.out);
+    return kExitOk;
+}
+} // namespace
+
+void AddStatusCommand(CLI::App& app, CtlContext& context) {
+    auto json = std::make_shared<bool>(false);
+    CLI::App* status = app.add_subcommand(
+        "status", "Print the running macro, the queue, and whether the scheduler and triggers "
+                  "are enabled");
+    status->add_flag("--json", *json, "Print JSON");
+    status->callback([json, &context] { context.status = RunStatus(*json, context.streams); });
+    context.usageLines.push_back("status [--json]");
+}
