@@ -5,10 +5,8 @@
 #include <cerrno>
 #include <filesystem>
 
-// The home folder's Glimmer first, then the one installed beside the program.
-std::string DeclarationsRecorderPath(const std::string& home) {
+std::string DeclarationsRecorderPath(const std::string& home, const std::string& folder) {
     const std::string own = home + "/Glimmer";
-    const std::string folder = ExecutableFolder();
     std::error_code error;
     if (std::filesystem::exists(own, error) || folder.empty() ||
         !std::filesystem::exists(folder + "/Glimmer", error))
@@ -17,8 +15,8 @@ std::string DeclarationsRecorderPath(const std::string& home) {
 }
 
 bool StartDeclarationsRecorder(const std::string& home, IProcessLauncher& launcher,
-                               IMessageBox& messages) {
-    const std::string path = DeclarationsRecorderPath(home);
+                               IMessageBox& messages, const std::string& programFolder) {
+    const std::string path = DeclarationsRecorderPath(home, programFolder);
     const LaunchResult result = launcher.Launch(path, {});
     if (result.ok)
         return true;

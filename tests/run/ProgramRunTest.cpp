@@ -23,14 +23,14 @@ namespace {
 TEST(DeclarationsRecorder, StartsGlimmerFromTheHomeFolderOrSaysWhy) {
     CRecordingLauncher launcher;
     CRecordingMessageBox messages;
-    EXPECT_TRUE(StartDeclarationsRecorder("/home/me/Wingmate", launcher, messages));
+    EXPECT_TRUE(StartDeclarationsRecorder("/home/me/Wingmate", launcher, messages, ""));
     EXPECT_EQ(launcher.calls, std::vector<std::string>{"/home/me/Wingmate/Glimmer"});
     EXPECT_TRUE(messages.shown.empty());
 
     launcher.result = {false, ENOENT};
-    EXPECT_FALSE(StartDeclarationsRecorder("/home/me/Wingmate", launcher, messages));
+    EXPECT_FALSE(StartDeclarationsRecorder("/home/me/Wingmate", launcher, messages, ""));
     launcher.result = {false, EACCES};
-    EXPECT_FALSE(StartDeclarationsRecorder("/home/me/Wingmate", launcher, messages));
+    EXPECT_FALSE(StartDeclarationsRecorder("/home/me/Wingmate", launcher, messages, ""));
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[0].text,
               "Could Not Find File: /home/me/Wingmate/Glimmer\nPlace this file in the "
@@ -38,6 +38,21 @@ TEST(DeclarationsRecorder, StartsGlimmerFromTheHomeFolderOrSaysWhy) {
     EXPECT_EQ(messages.shown[1].text,
               "Unknown Error.  Could not execute /home/me/Wingmate/Glimmer");
     EXPECT_EQ(messages.shown[1].title, "Wingmate Error");
+}
+
+// Without one in the home folder, the Glimmer installed beside the program
+// runs; the home folder's own copy wins over it.
+TEST(DeclarationsRecorder, TakesTheInstalledGlimmerWhenTheHomeHasNone) {
+    const fs::path root = fs::temp_directory_path() / ("glimmer-path-" + std::to_string(getpid()));
+    fs::create_directories(root / "home");
+    fs::create_directories(root / "bin");
+    const std::string home = (root / "home").string(), bin = (root / "bin").string();
+    EXPECT_EQ(DeclarationsRecorderPath(home, bin), home + "/Glimmer");
+    std::ofstream(bin + "/Glimmer") << "x";
+    EXPECT_EQ(DeclarationsRecorderPath(home, bin), bin + "/Glimmer");
+    std::ofstream(home + "/Glimmer") << "x";
+    EXPECT_EQ(DeclarationsRecorderPath(home, bin), home + "/Glimmer");
+    fs::remove_all(root);
 }
 
 bool WaitForFile(const fs::path& path) {

@@ -63,9 +63,10 @@ void ExpectCompletionCovers(const CLI::App& app) {
     for (const CLI::App* command : commands)
         for (const CLI::Option* option : command->get_options())
             for (const std::string& name : option->get_lnames())
-                if (!option->get_group().empty())
+                if (!option->get_group().empty()) {
                     EXPECT_NE(script.find("--" + name), std::string::npos)
                         << command->get_name() << " --" << name;
+                }
     EXPECT_NE(script.find("complete -o filenames -F _" + app.get_name() + "_complete " +
                           app.get_name() + "\n"),
               std::string::npos);
@@ -80,8 +81,9 @@ TEST(Completion, CoversEveryWingmatectlCommandAndOption) {
     // A command's options are offered after that command only.
     const std::vector<CompletionWords> words = CollectCompletionWords(app);
     for (const CompletionWords& entry : words)
-        if (entry.command == "status")
+        if (entry.command == "status") {
             EXPECT_EQ(entry.words, (std::vector<std::string>{"--help", "--json"}));
+        }
 }
 
 TEST(Completion, CoversEveryTesseraOption) {
