@@ -84,6 +84,10 @@ TEST(Completion, CoversEveryWingmatectlCommandAndOption) {
         if (entry.command == "status") {
             EXPECT_EQ(entry.words, (std::vector<std::string>{"--help", "--json"}));
         }
+    // Commands that read their own arguments still offer their options.
+    const std::string script = BashCompletion(app);
+    for (const char* word : {"--normalize", "--stop", "--delay", "--idle", "--full-titles"})
+        EXPECT_NE(script.find(word), std::string::npos) << word;
 }
 
 TEST(Completion, CoversEveryTesseraOption) {

@@ -97,6 +97,9 @@ std::vector<CompletionWords> CollectCompletionWords(const CLI::App& app) {
                     entry.optionsTakingPath.push_back("--" + longName);
             }
         }
+        if (const auto* raw = dynamic_cast<const CRawCommand*>(&command))
+            entry.words.insert(entry.words.end(), raw->OptionWords().begin(),
+                               raw->OptionWords().end());
         return entry;
     };
     std::vector<CompletionWords> all{describe(app, "")};

@@ -35,5 +35,20 @@ struct CompletionWords {
 };
 std::vector<CompletionWords> CollectCompletionWords(const CLI::App& app);
 
+// A command that reads its own arguments: CLI11 stops at its name and hands
+// everything after it over untouched. Its options are named here so that
+// --help and the completion still know them.
+class CRawCommand : public CLI::App {
+public:
+    CRawCommand(std::string summary, std::string name, std::vector<std::string> optionWords)
+        : CLI::App(std::move(summary), std::move(name)), words(std::move(optionWords)) {
+        prefix_command();
+    }
+    const std::vector<std::string>& OptionWords() const { return words; }
+
+private:
+    std::vector<std::string> words;
+};
+
 // A bash completion script for the program `app` describes.
 std::string BashCompletion(const CLI::App& app);

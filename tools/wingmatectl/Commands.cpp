@@ -66,9 +66,10 @@ int RunWingmateCtl(const std::vector<std::string>& args, CtlStreams streams) {
 }
 
 void AddRawCommand(CLI::App& app, CtlContext& context, const char* name, const char* summary,
+                   std::vector<std::string> optionWords,
                    int (*run)(const std::vector<std::string>&, CtlStreams)) {
-    CLI::App* command = app.add_subcommand(name, summary);
-    command->prefix_command();
+    CLI::App* command =
+        app.add_subcommand(std::make_shared<CRawCommand>(summary, name, std::move(optionWords)));
     command->callback([command, &context, run] {
         context.status = run(command->remaining(), context.streams);
     });

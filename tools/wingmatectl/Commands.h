@@ -61,6 +61,7 @@ void AddRecordCommand(CLI::App& app, CtlContext& context);
 // Registers a command that reads its own arguments: everything after its
 // name is handed to `run` as it was typed.
 void AddRawCommand(CLI::App& app, CtlContext& context, const char* name, const char* summary,
+                   std::vector<std::string> optionWords,
                    int (*run)(const std::vector<std::string>&, CtlStreams));
 
 // Usage text for every command.

@@ -117,7 +117,8 @@ int DeclCommand(const std::vector<std::string>& args, CtlStreams streams) {
 
 void AddDeclCommand(CLI::App& app, CtlContext& context) {
     AddRawCommand(app, context, "decl",
-                  "Print window declarations files as trees, or --normalize one", DeclCommand);
+                  "Print window declarations files as trees, or --normalize one",
+                  {"--normalize"}, DeclCommand);
     context.usageLines.push_back("decl FILE...");
     context.usageLines.push_back("decl --normalize FILE");
     context.notes +=

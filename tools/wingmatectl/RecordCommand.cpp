@@ -255,7 +255,7 @@ int RecordCommand(const std::vector<std::string>& args, CtlStreams streams) {
 void AddRecordCommand(CLI::App& app, CtlContext& context) {
     AddRawCommand(app, context, "record",
                   "Record keys and mouse as a Tessera script until the stop combination",
-                  RecordCommand);
+                  {"--stop", "--delay", "--idle", "--full-titles"}, RecordCommand);
     context.usageLines.push_back(
         "record FILE [--stop CTRL+Z] [--delay MS] [--idle SECONDS] [--full-titles]");
 }
