@@ -60,10 +60,14 @@
 //   DLL, UNLOAD a               load / unload the external library named R[a]
 //   END                         end of the top-level code
 
+#include "engine/PodVector.h"
 #include "engine/Value.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -107,21 +111,24 @@ constexpr int kMaxFunctions = 1 << 28;
 constexpr int kMaxInstructions = 1 << 30; // keeps every jump offset inside int32
 
 struct Instr {
+    // No member initialisers: a trivial type grows and copies with memmove.
     Op op;
-    uint8_t x = 0;
-    uint16_t a = 0;
-    uint32_t b = 0;
-    uint32_t c = 0;
+    uint8_t x;
+    uint16_t a;
+    uint32_t b;
+    uint32_t c;
 
     int32_t Sbx() const { return static_cast<int32_t>(b); }
     void SetSbx(int32_t offset) { b = static_cast<uint32_t>(offset); }
 };
 static_assert(sizeof(Instr) == 12);
+static_assert(std::is_trivial_v<Instr>);
 
-// Where an instruction came from, for runtime error messages.
-struct SourcePos {
-    uint32_t line;
-    uint32_t file; // index into Program::files
+// From instruction `start` on, until the next run, code came from this file
+// (an index into Program::files): included files' statements share a proto.
+struct FileRun {
+    uint32_t start;
+    uint32_t file;
 };
 
 struct Proto {
@@ -129,12 +136,39 @@ struct Proto {
     DeclType result = DeclType::Void;
     std::vector<DeclType> params;
     int frameSize = 0; // registers needed
-    std::vector<Instr> code;
-    std::vector<SourcePos> lines; // one per instruction
+    PodVector<Instr> code;
+    PodVector<uint32_t> lines; // the source line of each instruction
+    std::vector<FileRun> fileRuns;
+    // Where CALLX instructions were emitted, so that a run checks its
+    // external functions without walking all the code (an index whose
+    // instruction was taken back is no longer CALLX and is passed over).
+    PodVector<uint32_t> externalCalls;
     std::vector<Value> constants;
     // Arithmetic instructions whose x names a result type: the variable
     // they store into, for the message when the conversion fails.
     std::unordered_map<uint32_t, std::string> conversionTargets;
+
+    // Appends one instruction with where it came from.
+    size_t Append(const Instr& in, uint32_t line, uint32_t file) {
+        if (fileRuns.empty() || fileRuns.back().file != file)
+            fileRuns.push_back({static_cast<uint32_t>(code.size()), file});
+        code.push_back(in);
+        lines.push_back(line);
+        return code.size() - 1;
+    }
+    // Takes back the instructions from `size` on.
+    void TruncateCode(size_t size) {
+        code.resize(size);
+        lines.resize(size);
+        while (!fileRuns.empty() && fileRuns.back().start >= size)
+            fileRuns.pop_back();
+    }
+    // The file instruction `index` came from.
+    uint32_t FileAt(size_t index) const {
+        auto after = std::upper_bound(fileRuns.begin(), fileRuns.end(), index,
+                                      [](size_t at, const FileRun& run) { return at < run.start; });
+        return after == fileRuns.begin() ? 0 : std::prev(after)->file;
+    }
 };
 
 struct Program {

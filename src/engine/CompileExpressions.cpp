@@ -418,7 +418,8 @@ DeclType Compiler::CallInto(const Expr& e, int dst, bool needValue) {
     else if (builtin >= 0)
         Emit(Op::CALLB, base, builtin, argc);
     else
-        Emit(Op::CALLX, base, NameConstant(e.text, e), argc);
+        fs->proto->externalCalls.push_back(
+            static_cast<uint32_t>(Emit(Op::CALLX, base, NameConstant(e.text, e), argc)));
     if (base != dst)
         Emit(Op::MOVE, dst, base);
     return result;

@@ -7,7 +7,8 @@ namespace tessera {
 
 // Stores the value of `e` into a variable, converting as its type needs.
 void Compiler::AssignTo(const NameRef& ref, const std::string& name, const Expr& e) {
-    std::string target = std::string(DeclTypeName(ref.type)) + " variable '" + name + "'";
+    // The target's description is only needed for a conversion.
+    auto target = [&] { return std::string(DeclTypeName(ref.type)) + " variable '" + name + "'"; };
     if (IsRegister(ref) && WritesTargetLast(e)) {
         int mark = fs->freeReg;
         // Try the direct form; fall back to a temporary when a conversion is needed.
@@ -19,18 +20,17 @@ void Compiler::AssignTo(const NameRef& ref, const std::string& name, const Expr&
         Instr& last = fs->proto->code.back();
         if (e.kind == ExprKind::Binary && IsArithmetic(last.op) && last.a == ref.reg &&
             fs->proto->code.size() > codeSize) {
-            MarkConversion(last, ref.type, target);
+            MarkConversion(last, ref.type, target());
             return;
         }
-        fs->proto->code.resize(codeSize);
-        fs->proto->lines.resize(codeSize);
+        fs->proto->TruncateCode(codeSize);
         fs->freeReg = mark;
     }
     int mark = fs->freeReg;
     int tmp = Temp(e);
     DeclType type = Into(e, tmp);
     if (ref.type != DeclType::Var && type != ref.type)
-        Emit(Op::CONV, tmp, static_cast<int>(ref.type), NameConstant(target, e));
+        Emit(Op::CONV, tmp, static_cast<int>(ref.type), NameConstant(target(), e));
     if (IsRegister(ref))
         Emit(Op::MOVE, ref.reg, tmp);
     else

@@ -11,9 +11,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessera {
 
@@ -37,20 +40,41 @@ DeclType StaticTypeOf(ValueType type) {
     return DeclType::Var;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out, std::string& why) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        why = "Is a directory";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+// Reads a script in one piece: sized from fstat and read straight into the
+// buffer (a stream copy would touch every byte three times), then on until
+// end of file for files whose size the system reports as 0.
+bool ReadWholeFile(const std::string& path, PodVector<char>& out, std::string& why) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         why = std::strerror(errno);
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    out = text.str();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        why = S_ISDIR(st.st_mode) ? "Is a directory" : std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
+    out.clear();
+    size_t have = 0;
+    size_t want = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+    for (;;) {
+        if (have == out.size())
+            out.resize_for_overwrite(std::max(have + 1, want > have ? want + 1 : have * 2 + 65536));
+        ssize_t n = ::read(fd, out.data() + have, out.size() - have);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            why = std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        have += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    out.resize_for_overwrite(have);
     return true;
 }
 
@@ -181,14 +205,15 @@ void Compiler::Include(Module& from, const Stmt& s, int depth) {
     std::string path = target.lexically_normal().string();
     if (!includedPaths.insert(CanonicalPath(path)).second)
         return; // included once only
-    std::string source, why;
+    PodVector<char> source;
+    std::string why;
     if (!ReadWholeFile(path, source, why))
         Fail(s, "cannot open include file '" + s.text + "': " + why);
     auto module = std::make_unique<Module>();
     module->path = path;
     module->file = static_cast<uint32_t>(program->files.size());
     module->ownedSource = std::move(source);
-    module->source = module->ownedSource;
+    module->source = std::string_view(module->ownedSource.data(), module->ownedSource.size());
     program->files.push_back(path);
     Module& ref = *module;
     includeOf[&s] = module.get();
@@ -293,9 +318,7 @@ int Compiler::Emit(Op op, int a, uint32_t b, uint32_t c, int x) {
     if (p.code.size() >= static_cast<size_t>(kMaxInstructions))
         Fail(curLine, 1, "function too large (too many instructions)");
     Instr in{op, static_cast<uint8_t>(x), static_cast<uint16_t>(a), b, c};
-    p.code.push_back(in);
-    p.lines.push_back({static_cast<uint32_t>(curLine), curFile});
-    return static_cast<int>(p.code.size()) - 1;
+    return static_cast<int>(p.Append(in, static_cast<uint32_t>(curLine), curFile));
 }
 
 int Compiler::EmitJump(Op op, int a) {
@@ -371,11 +394,12 @@ int Compiler::Temp(const Expr& at) {
 }
 
 uint32_t Compiler::Constant(const Value& v, const Expr& at) {
-    std::pair<int, std::string> key{static_cast<int>(v.type), ""};
+    // Equal constants share a slot: the key is the type and the value's bytes.
+    std::string key(1, static_cast<char>(v.type));
     if (v.type == ValueType::Str)
-        key.second = v.AsStr();
+        key += v.AsStr();
     else
-        key.second = std::to_string(v.bits);
+        key.append(reinterpret_cast<const char*>(&v.bits), sizeof v.bits);
     auto it = fs->constIndex.find(key);
     if (it != fs->constIndex.end())
         return static_cast<uint32_t>(it->second) | kConstFlag;
@@ -546,12 +570,13 @@ std::unique_ptr<Program> CompileSource(const std::string& path, std::string_view
 }
 
 std::unique_ptr<Program> CompileFile(const std::string& path, std::string& error) {
-    std::string source, why;
+    PodVector<char> source;
+    std::string why;
     if (!ReadWholeFile(path, source, why)) {
         error = path + ": error: cannot open script: " + why;
         return nullptr;
     }
-    return CompileSource(path, source, error);
+    return CompileSource(path, std::string_view(source.data(), source.size()), error);
 }
 
 } // namespace tessera

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -32,7 +33,7 @@ namespace tessera {
 struct Module {
     std::string path;
     uint32_t file = 0;
-    std::string ownedSource; // an included file's text
+    PodVector<char> ownedSource; // an included file's text
     std::string_view source;
     std::vector<StmtPtr> stmts;                  // the declarations, in order
     std::vector<std::pair<int, int>> stmtStarts; // line and column of each
@@ -73,7 +74,7 @@ struct FuncState {
     std::vector<std::vector<Local>> scopes;
     std::vector<LoopInfo> loops;
     int tryDepth = 0;
-    std::map<std::pair<int, std::string>, int> constIndex;
+    std::unordered_map<std::string, int> constIndex; // key: type byte + value bytes
 };
 
 // An operand: a register or constant (RK form) and its static type.
@@ -195,7 +196,7 @@ private:
     std::vector<std::string> functionOrder;
     std::unordered_map<std::string, GlobalInfo> globals;
     std::vector<std::string> globalOrder;
-    std::set<std::string> visibleGlobals;
+    std::unordered_set<std::string> visibleGlobals;
     std::set<const Stmt*> topLevelDecls;
     std::unordered_map<std::string, DefineInfo> defines;
     FuncState* fs = nullptr;

@@ -56,7 +56,7 @@ void List(std::string& out, const Proto& proto, const char* title) {
     for (size_t k = 0; k < proto.code.size(); ++k) {
         const Instr& in = proto.code[k];
         char head[48];
-        std::snprintf(head, sizeof head, "%5zu  [%4u]  %-9s ", k, proto.lines[k].line,
+        std::snprintf(head, sizeof head, "%5zu  [%4u]  %-9s ", k, proto.lines[k],
                       OpName(in.op));
         std::string line = head;
         auto target = [&](int32_t offset) {

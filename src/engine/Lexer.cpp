@@ -119,13 +119,23 @@ public:
 
     // The next token; Tok::End at the end of the source, and again after.
     Token Next() {
-        SkipBlanksAndComments();
         Token token;
+        NextInto(token);
+        return token;
+    }
+
+    // The same into a token the caller reuses, so that its text keeps its
+    // storage: the declaration pass reads every token of a script this way.
+    void NextInto(Token& token) {
+        SkipBlanksAndComments();
+        token.kind = Tok::End;
         token.line = line;
         token.column = Column();
+        token.text.clear();
+        token.intValue = 0;
+        token.floatValue = 0;
         if (pos < src.size())
             Scan(token);
-        return token;
     }
 
 private:
@@ -176,7 +186,7 @@ private:
             size_t start = pos;
             while (pos < src.size() && (IsIdentStart(src[pos]) || IsDigit(src[pos])))
                 ++pos;
-            token.text = std::string(src.substr(start, pos - start));
+            token.text.assign(src.data() + start, pos - start);
             token.kind = KeywordKind(token.text);
             return;
         }
@@ -406,6 +416,10 @@ TokenStream::~TokenStream() = default;
 
 Token TokenStream::Next() {
     return impl->Next();
+}
+
+void TokenStream::NextInto(Token& token) {
+    impl->NextInto(token);
 }
 
 std::vector<Token> Tokenize(std::string_view source) {

@@ -112,6 +112,8 @@ public:
     // The next token; Tok::End at the end, and again on every later call.
     // Throws CompileError at a malformed token.
     Token Next();
+    // The same into `token`, reusing its text's storage.
+    void NextInto(Token& token);
 
 private:
     struct Impl;

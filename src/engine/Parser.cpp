@@ -92,9 +92,9 @@ public:
         bool atStart = true;
         for (;;) {
             // Skipped tokens never enter the buffer.
-            Token t;
+            Token& t = skipped;
             if (tokens.empty()) {
-                t = lexer.Next();
+                lexer.NextInto(t);
             } else {
                 t = std::move(tokens.front());
                 tokens.pop_front();
@@ -188,8 +188,15 @@ private:
 
     // Token `index` of the buffer, reading up to it; the End token past the end.
     const Token& At(size_t index) {
-        while (tokens.size() <= index && (tokens.empty() || tokens.back().kind != Tok::End))
-            tokens.push_back(lexer.Next());
+        while (tokens.size() <= index && (tokens.empty() || tokens.back().kind != Tok::End)) {
+            Token& token = tokens.emplace_back();
+            try {
+                lexer.NextInto(token);
+            } catch (...) {
+                tokens.pop_back(); // no half-read token left behind
+                throw;
+            }
+        }
         return tokens[index < tokens.size() ? index : tokens.size() - 1];
     }
     const Token& Cur() {
@@ -541,6 +548,7 @@ private:
             Nest nest(*this, op);
             auto e = Make<Expr>(ExprKind::Binary, op);
             e->op = op.kind;
+            e->args.reserve(2);
             e->args.push_back(std::move(left));
             e->args.push_back(level + 1 < kLevels ? Binary(level + 1) : Unary());
             left = std::move(e);
@@ -692,6 +700,7 @@ private:
 
     TokenStream lexer;
     std::deque<Token> tokens;
+    Token skipped; // the declaration pass reads every skipped token into this one
     size_t pos = 0;
     const Token* current = nullptr; // tokens[pos] once read
     int depth = 0;

@@ -94,10 +94,10 @@ RunResult Vm::Run(const Value& args) {
 // exist now; report the first unknown one before anything runs.
 void Vm::CheckExternals() {
     auto check = [&](const Proto& proto) {
-        for (size_t k = 0; k < proto.code.size(); ++k) {
-            const Instr& in = proto.code[k];
-            if (in.op != Op::CALLX)
+        for (uint32_t k : proto.externalCalls) {
+            if (k >= proto.code.size() || proto.code[k].op != Op::CALLX)
                 continue;
+            const Instr& in = proto.code[k];
             const std::string& name = proto.constants[in.b].AsStr();
             if (!host.HasExternal(name)) {
                 frames.back() = {&proto, proto.code.data() + k + 1, 0};
@@ -122,8 +122,7 @@ std::string Vm::Location() const {
         --index;
     if (index >= f.proto->lines.size())
         return file;
-    const SourcePos& pos = f.proto->lines[index];
-    return program.files[pos.file] + ":" + std::to_string(pos.line);
+    return program.files[f.proto->FileAt(index)] + ":" + std::to_string(f.proto->lines[index]);
 }
 
 std::string Vm::Where() const {
