@@ -138,6 +138,106 @@ public:
             Scan(token);
     }
 
+    // Steps over the rest of a statement the declaration pass does not
+    // build, byte by byte: strings, comments and brackets are followed and
+    // nothing else is looked at. Stops after a ';' or '}' that leaves no
+    // bracket open, or at the end; `sawDll` is set on a `dll` or `unload`.
+    // Returns false, having consumed nothing, at an unterminated string or
+    // comment: read token by token, that statement reports its error.
+    bool SkipStatementText(int& parens, int& braces, bool& sawDll) {
+        const size_t startPos = pos, startLineStart = lineStart;
+        const int startLine = line;
+        auto bail = [&] {
+            pos = startPos;
+            lineStart = startLineStart;
+            line = startLine;
+            return false;
+        };
+        int p = parens, b = braces;
+        bool dll = sawDll;
+        while (pos < src.size()) {
+            char c = src[pos];
+            if (IsIdentStart(c) || IsDigit(c)) {
+                size_t start = pos;
+                while (pos < src.size() && (IsIdentStart(src[pos]) || IsDigit(src[pos])))
+                    ++pos;
+                std::string_view word = src.substr(start, pos - start);
+                dll = dll || word == "dll" || word == "unload";
+                continue;
+            }
+            ++pos;
+            switch (c) {
+            case '\n':
+                NewLine();
+                break;
+            case '"':
+                for (;;) {
+                    if (pos >= src.size() || src[pos] == '\n')
+                        return bail();
+                    char d = src[pos++];
+                    if (d == '"')
+                        break;
+                    if (d == '\\') {
+                        if (pos >= src.size() || src[pos] == '\n')
+                            return bail();
+                        ++pos;
+                    }
+                }
+                break;
+            case '/':
+                if (Peek() == '*') {
+                    ++pos;
+                    for (;;) {
+                        if (pos >= src.size())
+                            return bail();
+                        if (src[pos] == '*' && Peek(1) == '/') {
+                            pos += 2;
+                            break;
+                        }
+                        if (src[pos++] == '\n')
+                            NewLine();
+                    }
+                    break;
+                }
+                if (Peek() != '/')
+                    break;
+                [[fallthrough]];
+            case '#':
+                while (pos < src.size() && src[pos] != '\n')
+                    ++pos;
+                break;
+            case '(':
+            case '[':
+                ++p;
+                break;
+            case ')':
+            case ']':
+                p = p > 0 ? p - 1 : 0;
+                break;
+            case '{':
+                ++b;
+                break;
+            case '}':
+                b = b > 0 ? b - 1 : 0;
+                [[fallthrough]];
+            case ';':
+                if (p == 0 && b == 0) {
+                    parens = p;
+                    braces = b;
+                    sawDll = dll;
+                    return true;
+                }
+                break;
+            default:
+                break;
+            }
+        }
+        parens = p;
+        braces = b;
+        sawDll = dll;
+        return true;
+    }
+
 private:
     int Column() const { return static_cast<int>(pos - lineStart) + 1; }
     char Peek(size_t ahead = 0) const { return pos + ahead < src.size() ? src[pos + ahead] : '\0'; }
@@ -420,6 +520,10 @@ Token TokenStream::Next() {
 
 void TokenStream::NextInto(Token& token) {
     impl->NextInto(token);
+}
+
+bool TokenStream::SkipStatementText(int& parens, int& braces, bool& sawDll) {
+    return impl->SkipStatementText(parens, braces, sawDll);
 }
 
 std::vector<Token> Tokenize(std::string_view source) {

@@ -114,6 +114,11 @@ public:
     Token Next();
     // The same into `token`, reusing its text's storage.
     void NextInto(Token& token);
+    // Steps over the rest of a statement without making tokens, for the
+    // declaration pass: brackets are counted into `parens` and `braces`, and
+    // it stops after a ';' or '}' that leaves none open. false, with nothing
+    // consumed, when the text must be read token by token after all.
+    bool SkipStatementText(int& parens, int& braces, bool& sawDll);
 
 private:
     struct Impl;

@@ -133,6 +133,10 @@ public:
             }
             atStart =
                 parens == 0 && braces == 0 && (t.kind == Tok::Semicolon || t.kind == Tok::RBrace);
+            // Inside a statement nothing but brackets matters: step over its
+            // text without making tokens.
+            if (!atStart && tokens.empty())
+                atStart = lexer.SkipStatementText(parens, braces, skippedDll);
         }
     }
 
