@@ -191,9 +191,10 @@ void CMainDlg::OfferEditorRecovery() {
         return;
     const std::string count =
         copies.size() == 1 ? "1 script had" : std::to_string(copies.size()) + " scripts had";
-    const std::string text = "Wingmate did not end cleanly last time, and " + count +
-                             " unsaved changes:\n" + NameScripts(copies) +
-                             "Open them in the editor?";
+    const std::string text =
+        "Wingmate did not end cleanly last time, and " + count + " unsaved changes:\n" +
+        NameScripts(copies) +
+        (copies.size() == 1 ? "Open it in the editor?" : "Open them in the editor?");
     const MessageAnswer answer =
         messages.Show(text, "Restore Unsaved Changes?", MessageButtons::YesNo);
     if (ended)
