@@ -100,16 +100,3 @@ TEST_F(RecoveryFolder, EditorsOnOneScriptKeepTheirOwnCopies) {
     EXPECT_NE(fresh, first.file);
     EXPECT_NE(fresh, second.file);
 }
-
-TEST_F(RecoveryFolder, KeptAsideCopyIsNoLongerListedButKept) {
-    CEditorRecovery store(home);
-    EditorRecoveryCopy copy{store.NewCopyPath(), "", "text", false, false};
-    ASSERT_TRUE(store.Write(copy, nullptr));
-    std::string error;
-    const std::string kept = CEditorRecovery::KeepAside(copy.file, 0, &error);
-    ASSERT_FALSE(kept.empty()) << error;
-    EXPECT_TRUE(store.List().empty());
-    EditorRecoveryCopy read;
-    EXPECT_TRUE(CEditorRecovery::Decode(ReadFile(kept), read));
-    EXPECT_EQ(read.text, "text");
-}

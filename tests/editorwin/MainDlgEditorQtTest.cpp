@@ -190,6 +190,7 @@ private Q_SLOTS:
     void sessionEndKeepsEditorTextForTheNextStart() {
         QFETCH(bool, open);
         Fixture f;
+        WriteFile(f.home + "/tidy.tsc", "Frob(1);\r\n"); // saved back with its own line ends
         f.window->Tree()->setCurrentItem(f.window->Tree()->FindItem(f.TidyId()));
         f.window->HandleCommand(MacroCommand::kEdit);
         f.window->HandleCommand(MainCommand::kNewScript);
@@ -201,7 +202,7 @@ private Q_SLOTS:
         f.editors.clear();
         f.window.reset();
         QCOMPARE(CopiesIn(f.home).size(), size_t(2));
-        QCOMPARE(ReadFile(f.home + "/tidy.tsc"), std::string("Frob(1);\n"));
+        QCOMPARE(ReadFile(f.home + "/tidy.tsc"), std::string("Frob(1);\r\n"));
 
         Run next(f.home, open ? MessageAnswer::Yes : MessageAnswer::No);
         QCOMPARE(next.messages.shown.size(), size_t(1));
@@ -231,9 +232,10 @@ private Q_SLOTS:
         QVERIFY(untitled->View()->IsModified());
         // Nothing reached the script before its Save; the Save writes there
         // and ends its copy, the other copy stays.
-        QCOMPARE(ReadFile(f.home + "/tidy.tsc"), std::string("Frob(1);\n"));
+        QCOMPARE(ReadFile(f.home + "/tidy.tsc"), std::string("Frob(1);\r\n"));
         QVERIFY(tidy->SaveScript());
-        QCOMPARE(Text(ReadFile(f.home + "/tidy.tsc")), tidyText);
+        QCOMPARE(Text(ReadFile(f.home + "/tidy.tsc")),
+                 QString(tidyText).replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
         const std::vector<EditorRecoveryCopy> left = CopiesIn(f.home);
         QCOMPARE(left.size(), size_t(1));
         QCOMPARE(left[0].text, std::string("untitled text"));
