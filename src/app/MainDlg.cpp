@@ -7,6 +7,7 @@
 #include "app/OptionsDlg.h"
 #include "app/RunRequest.h"
 #include "editor/EditorDlg.h"
+#include "editor/EditorRecovery.h"
 #include "library/RecoveryFile.h"
 #include "triggers/KeyHook.h"
 #include "triggers/NullKeyHook.h"
@@ -88,6 +89,7 @@ CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* paren
     }
     const IClock& clock = services.clock ? *services.clock : systemClock;
     recovery = std::make_unique<CRecoveryFile>(library, clock);
+    editorRecovery = std::make_unique<CEditorRecovery>(home);
     library.File().SetClock(&clock);
     runQueue = std::make_unique<CRunQueue>(
         library, clock, CRunQueue::Ports{*runner, *this, *this, logPage->RunLog()});
@@ -216,6 +218,7 @@ void CMainDlg::Start() {
     commandActions.value(MainCommand::kDisableScheduler)->setChecked(!state.schedulerEnabled);
     commandActions.value(MainCommand::kDisableTriggers)->setChecked(!state.triggersEnabled);
     RefreshTrayState();
+    OfferEditorRecovery();
 }
 
 void CMainDlg::ApplyStartVisibility() {
@@ -359,6 +362,7 @@ void CMainDlg::OnTimerTick() {
         runQueue->RunDuePass();
     keyHook->TickPrefix();
     WriteRecovery();
+    WriteEditorRecovery();
 }
 
 void CMainDlg::HandleCommand(int identifier, int code) {
@@ -546,6 +550,8 @@ IInputPrompt& CMainDlg::Input() {
 void CMainDlg::EndForSession() {
     if (ended)
         return;
+    // The editors first: their text exists nowhere else.
+    WriteEditorRecoveryNow();
     SaveEverything(false);
     EndProgram();
 }

@@ -31,6 +31,7 @@
 #include <string>
 
 class CEditorDlg;
+class CEditorRecovery;
 class CDBusNotifier;
 class CKeyHook;
 class IEditorRunner;
@@ -101,7 +102,7 @@ struct MainDlgServices {
     // Makes the recorder's event source; sets `why` and returns null when
     // nothing can be recorded here. Null: recording is unavailable.
     std::function<std::unique_ptr<IRecordSource>(std::string* why)> makeRecordSource;
-    IDesktopNotifier* notifier = nullptr;     // null: the tray icon's message
+    IDesktopNotifier* notifier = nullptr; // null: the tray icon's message
     // No settings file and no library before this start: the Examples set is
     // added (never over a library that exists).
     bool firstStart = false;
@@ -213,8 +214,9 @@ public Q_SLOTS:
     // Ends the program without saving anything (Escape).
     void EndWithoutSaving();
     // The session ends (a signal, logout): saves as Exit does, without asking
-    // anything, and ends the program. A failed save is reported on standard
-    // error; the recovery file then stays for the next start.
+    // anything, and ends the program. Editors with unsaved text leave their
+    // recovery copies for the next start. A failed save is reported on
+    // standard error; the recovery file then stays for the next start.
     void EndForSession();
     void OpenOptions();
     void OpenAbout();
@@ -266,13 +268,21 @@ private:
     void RunMacroWizard(); // MainDlgWizard.cpp
     // Script editors (MainDlgEditor.cpp).
     CEditorDlg* OpenEditor(const std::string& path, bool macroScript);
+    // A new editor window, shown, with nothing loaded.
+    CEditorDlg* MakeEditor();
+    // The editors' recovery copies: written as users type, at once when the
+    // session ends, and offered at the start after a run that did not end
+    // cleanly.
+    void WriteEditorRecovery();
+    void WriteEditorRecoveryNow();
+    void OfferEditorRecovery();
     void EditSelectedScript(int32_t id);
     void OpenScriptFile();
     // Asks every open editor to close; false when one stays open.
     bool CloseEditors();
     // Editors use this window's message box and runner: none may outlive it.
     void DestroyEditors();
-    void RecordScript();   // MainDlgRecord.cpp
+    void RecordScript(); // MainDlgRecord.cpp
     // The recorder's event source, or one that says why nothing can be recorded.
     std::unique_ptr<IRecordSource> MakeRecordSource();
     void RefreshToolbar();
@@ -319,6 +329,8 @@ private:
     std::string functionNames; // the engine's, for the editors
     std::unique_ptr<IFileChooser> ownFileChooser;
     std::unique_ptr<IEditorRunner> editorRunner;
+    std::unique_ptr<CEditorRecovery> editorRecovery;
+    std::string editorRecoveryProblem; // the last failed copy write, said once
     bool firstTickSeen = false;
     bool hiddenInTray = false;
     bool hookInstalled = false; // as far as this window asked for it

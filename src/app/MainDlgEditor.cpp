@@ -1,17 +1,21 @@
 // The script editor commands of the main window: New Script, Open Script,
 // Edit (a macro's script, with the engine's function names), and the
-// editors' Run, which runs their script as a macro would.
+// editors' Run, which runs their script as a macro would, and the recovery
+// copies of the editors' unsaved text.
 
 #include "app/MainDlg.h"
 #include "editor/EditorDlg.h"
+#include "editor/EditorRecovery.h"
 #include "run/MacroRunner.h"
 #include "views/MacroTree.h"
 #include "wizard/QtFileChooser.h"
 
 #include <QApplication>
 #include <QPointer>
+#include <QStatusBar>
 #include <QTabWidget>
 
+#include <cstdio>
 #include <filesystem>
 
 class CEditorRunBridge : public IEditorRunner {
@@ -35,22 +39,29 @@ IFileChooser& Chooser(IFileChooser* given, std::unique_ptr<IFileChooser>& own, Q
 
 // A top-level window of its own: it outlives nothing but the program, and
 // closing it never touches the main window.
-CEditorDlg* CMainDlg::OpenEditor(const std::string& path, bool macroScript) {
+CEditorDlg* CMainDlg::MakeEditor() {
     if (!editorRunner)
         editorRunner = std::make_unique<CEditorRunBridge>(*this);
     EditorServices editorServices(messages, Chooser(services.files, ownFileChooser, this));
     editorServices.home = home;
     editorServices.runner = editorRunner.get();
     editorServices.openUrl = services.openUrl;
+    editorServices.recovery = editorRecovery.get();
+    editorServices.clock = services.clock;
     auto* editor = new CEditorDlg(editorServices);
     editor->setProperty("wingmateEditor", true);
     // A macro's script is coloured with the engine's names; every editor
     // offers them for completion.
     editor->View()->AddKeywords(functionNames);
-    Q_UNUSED(macroScript);
     if (services.editorOpened)
         services.editorOpened(*editor);
     editor->show();
+    return editor;
+}
+
+CEditorDlg* CMainDlg::OpenEditor(const std::string& path, bool macroScript) {
+    Q_UNUSED(macroScript);
+    CEditorDlg* editor = MakeEditor();
     editor->SetPathToLoad(path);
     editor->Load();
     editor->raise();
@@ -130,4 +141,75 @@ std::string CMainDlg::RunEditorScript(const std::string& path) {
         CRunQueue::FormatLastRunText((services.clock ? *services.clock : systemClock).Now()));
     return "Running: the output is on the main window's Output page and in " + ScriptLogPath(path) +
            ".";
+}
+
+// A failed write is said once in the status bar, until one succeeds.
+void CMainDlg::WriteEditorRecovery() {
+    std::string firstError;
+    for (CEditorDlg* editor : Editors()) {
+        std::string error;
+        if (!editor->TickRecovery(&error) && firstError.empty())
+            firstError = error;
+    }
+    if (firstError.empty() || firstError == editorRecoveryProblem)
+        return;
+    editorRecoveryProblem = firstError;
+    statusBar()->showMessage(
+        QString::fromStdString("Could not write the recovery copy of a script: " + firstError));
+}
+
+// Nobody is left to see a message: a failed write goes to standard error.
+void CMainDlg::WriteEditorRecoveryNow() {
+    for (CEditorDlg* editor : Editors()) {
+        std::string error;
+        if (!editor->WriteRecoveryNow(&error))
+            std::fprintf(stderr, "Wingmate: could not keep the unsaved script text: %s\n",
+                         error.c_str());
+    }
+}
+
+namespace {
+// The scripts named in the question, one a line; a long list is cut.
+std::string NameScripts(const std::vector<EditorRecoveryCopy>& copies) {
+    constexpr size_t kShown = 10;
+    std::string names;
+    for (size_t i = 0; i < copies.size() && i < kShown; ++i)
+        names += "    " + (copies[i].scriptPath.empty() ? "untitled" : copies[i].scriptPath) + "\n";
+    if (copies.size() > kShown)
+        names += "    and " + std::to_string(copies.size() - kShown) + " more\n";
+    return names;
+}
+} // namespace
+
+// Copies left by the last run: Yes opens each in an editor, No keeps them
+// aside under dated names. Either way nothing is written over a script.
+void CMainDlg::OfferEditorRecovery() {
+    if (ended)
+        return;
+    const std::vector<EditorRecoveryCopy> copies = editorRecovery->List();
+    if (copies.empty())
+        return;
+    const std::string count =
+        copies.size() == 1 ? "1 script had" : std::to_string(copies.size()) + " scripts had";
+    const std::string text =
+        "Wingmate did not end cleanly last time, and " + count + " unsaved changes:\n" +
+        NameScripts(copies) +
+        (copies.size() == 1 ? "Open it in the editor?" : "Open them in the editor?");
+    const MessageAnswer answer =
+        messages.Show(text, "Restore Unsaved Changes?", MessageButtons::YesNo);
+    if (ended)
+        return; // the session ended while the question waited: ask again next time
+    if (answer == MessageAnswer::Yes) {
+        for (const EditorRecoveryCopy& copy : copies)
+            MakeEditor()->Recover(copy);
+        return;
+    }
+    const int64_t now = (services.clock ? *services.clock : systemClock).Now();
+    for (const EditorRecoveryCopy& copy : copies) {
+        std::string error;
+        if (CEditorRecovery::KeepAside(copy.file, now, &error).empty())
+            messages.Show(error, "Wingmate Error", MessageButtons::Ok);
+    }
+    statusBar()->showMessage(
+        QString::fromStdString("The unsaved scripts were kept in " + editorRecovery->Folder()));
 }

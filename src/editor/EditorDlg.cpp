@@ -2,6 +2,7 @@
 
 #include "editor/DecTree.h"
 #include "editor/EditorLayout.h"
+#include "editor/EditorRecovery.h"
 #include "editor/FindDlg.h"
 #include "ports/MessageBox.h"
 #include "views/IconSet.h"
@@ -16,6 +17,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
 
@@ -127,12 +129,27 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
         ShowStatus(place + Text(diagnostic.line > 0 ? diagnostic.message : diagnostic.full));
     });
 
+    connect(view->document(), &QTextDocument::contentsChanged, this, [this] {
+        if (!recoveryPending)
+            pendingSince = Now();
+        recoveryPending = true;
+    });
+    // Saved, reloaded or undone back to the saved text: nothing to recover.
+    connect(view->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
+        if (!modified && !recovering)
+            DropRecoveryCopy();
+    });
+
     BuildMenus();
     SetTitle("");
     resize(760, 520);
 }
 
-CEditorDlg::~CEditorDlg() = default;
+// The copy of unsaved text outlives the window: only a save or a discard
+// deletes it.
+CEditorDlg::~CEditorDlg() {
+    view->document()->disconnect(this);
+}
 
 void CEditorDlg::BuildMenus() {
     for (const MenuColumn& column : MenuTable()) {
@@ -380,6 +397,7 @@ bool CEditorDlg::AskToSave() {
             return false;
         return SaveDeclarations();
     case MessageAnswer::No:
+        DropRecoveryCopy();
         return true;
     default:
         return false;
@@ -518,4 +536,71 @@ void CEditorDlg::CheckDisk() {
         view->SetModified(true);
     }
     checkingDisk = false;
+}
+
+int64_t CEditorDlg::Now() const {
+    return (services.clock ? *services.clock : systemClock).Now();
+}
+
+void CEditorDlg::DropRecoveryCopy() {
+    recoveryPending = false;
+    if (recoveryFile.empty())
+        return;
+    CEditorRecovery::Remove(recoveryFile);
+    recoveryFile.clear();
+}
+
+// Written a second after the first edit not yet copied, so a stream of
+// edits still reaches the copy every second or two.
+bool CEditorDlg::TickRecovery(std::string* error) {
+    if (!services.recovery || !recoveryPending || Now() - pendingSince < 1)
+        return true;
+    return WriteRecoveryNow(error);
+}
+
+bool CEditorDlg::WriteRecoveryNow(std::string* error) {
+    if (!services.recovery)
+        return true;
+    recoveryPending = false;
+    if (!view->IsModified()) {
+        DropRecoveryCopy();
+        return true;
+    }
+    if (recoveryFile.empty())
+        recoveryFile = services.recovery->NewCopyPath();
+    EditorRecoveryCopy copy;
+    copy.file = recoveryFile;
+    copy.scriptPath = view->FilePath();
+    const QByteArray text = view->toPlainText().toUtf8();
+    copy.text.assign(text.constData(), size_t(text.size()));
+    copy.latin1 = !view->Format().utf8;
+    copy.crlf = view->Format().crlf;
+    return services.recovery->Write(copy, error);
+}
+
+// The script is read first when it can be, so that its declarations show and
+// a change on disk made after this point is noticed; a missing or unreadable
+// file is no reason to lose the text.
+void CEditorDlg::Recover(const EditorRecoveryCopy& copy) {
+    recovering = true;
+    recoveryFile = copy.file;
+    tree->Clear();
+    useList.clear();
+    if (!copy.scriptPath.empty())
+        view->Load(copy.scriptPath);
+    ScriptFormat format;
+    format.utf8 = !copy.latin1;
+    format.crlf = copy.crlf;
+    view->TakeRecoveredText(copy.scriptPath, Text(copy.text), format);
+    progress->show();
+    view->LoadPass();
+    progress->hide();
+    if (view->UsesSeen()) {
+        useList = view->TakeUseList();
+        ReloadDeclarations();
+    }
+    SetTitle(copy.scriptPath);
+    view->SetModified(true);
+    view->CheckNow();
+    recovering = false;
 }

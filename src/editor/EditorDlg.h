@@ -6,6 +6,7 @@
 // window gives it a runner, runs its script as a macro would).
 
 #include "editor/ScriptView.h"
+#include "ports/Clock.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -13,7 +14,9 @@
 #include <functional>
 #include <string>
 
+class CEditorRecovery;
 class CFindDlg;
+struct EditorRecoveryCopy;
 class IFileChooser;
 class IMessageBox;
 class QLabel;
@@ -40,6 +43,8 @@ struct EditorServices {
     IEditorRunner* runner = nullptr;             // null: Run says it cannot run
     std::function<bool(const QUrl&)> openUrl;    // null: the desktop's viewer
     std::function<bool(QPrinter&)> setUpPrinter; // null: the print dialog
+    CEditorRecovery* recovery = nullptr;         // null: no recovery copies
+    const IClock* clock = nullptr;               // null: the system clock
 };
 
 namespace EditorCommand {
@@ -80,6 +85,21 @@ public:
     // "Could not load file: PATH".
     bool Load();
     void RunCommand(int command);
+    // Shows a recovered copy: its text, modified, as the script at its path
+    // (untitled for none). The file itself is not touched until a save; the
+    // copy stays this editor's until it saves or discards.
+    void Recover(const EditorRecoveryCopy& copy);
+
+    // The recovery copy of the unsaved text. The owner's timer calls
+    // TickRecovery often: a second after the first edit not yet copied, the
+    // copy is written, or deleted when the text is back to its saved state.
+    // WriteRecoveryNow does the same at once (the session ends). false with
+    // `error` when the copy could not be written; tried again at the next
+    // edit.
+    bool TickRecovery(std::string* error);
+    bool WriteRecoveryNow(std::string* error);
+    // This editor's copy; empty while it has none.
+    const std::string& RecoveryFile() const { return recoveryFile; }
 
     // The script's folder: where use-file names are taken from.
     std::string ScriptFolder() const;
@@ -125,6 +145,8 @@ private:
     void Run();
     void GoToLine();
     void ShowStatus(const QString& text);
+    void DropRecoveryCopy();
+    int64_t Now() const;
 
     EditorServices services;
     std::string pathToLoad;
@@ -142,4 +164,9 @@ private:
     bool declarationsEdited = false; // a declaration changed since the last save
     bool checkingDisk = false;
     bool closing = false;
+    CSystemClock systemClock;
+    std::string recoveryFile;
+    bool recoveryPending = false; // an edit not yet in the copy
+    int64_t pendingSince = 0;
+    bool recovering = false; // Recover is replacing the text
 };

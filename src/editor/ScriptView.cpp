@@ -129,6 +129,20 @@ bool CScriptView::Load(const std::string& path, std::string* error) {
     return true;
 }
 
+void CScriptView::TakeRecoveredText(const std::string& path, const QString& text,
+                                    const ScriptFormat& scriptFormat) {
+    if (path != filePath) {
+        // Nothing of this script was read: no bytes to write back, no disk
+        // state to compare with.
+        loadedBytes.clear();
+        loadedText.clear();
+        filePath = path;
+        diskStamp = StampOf(FullPath());
+    }
+    format = scriptFormat;
+    setPlainText(text);
+}
+
 bool CScriptView::ScanBlock(const QTextBlock& block) {
     const QByteArray line = block.text().toUtf8();
     return uses.ScanLine(std::string_view(line.constData(), size_t(line.size())));

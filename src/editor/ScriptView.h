@@ -43,6 +43,12 @@ public:
     void LoadPass();
     // Rebuilds the use list from every line.
     void Rescan();
+    // Takes `text` as the script at `path` with `scriptFormat` (a recovered
+    // copy): the file on disk is left as it is, and what was read from it
+    // (when the path was loaded first) stays the known disk state.
+    void TakeRecoveredText(const std::string& path, const QString& text,
+                           const ScriptFormat& scriptFormat);
+    const ScriptFormat& Format() const { return format; }
     // Writes the text to the file path through a temporary file; on failure
     // says "Could not save: PATH" and keeps the text and the mark.
     bool Save();

@@ -1,9 +1,11 @@
 // The main window's script commands: Edit opens the selected macro's script
 // with the engine's function names, New and Open open editors, the editors'
-// Run goes through the program's runner, and Exit asks open editors first.
+// Run goes through the program's runner, Exit asks open editors first, and
+// unsaved editor text outlives the end of the session.
 
 #include "app/MainDlg.h"
 #include "editor/EditorDlg.h"
+#include "editor/EditorRecovery.h"
 #include "fakes/Fakes.h"
 #include "fakes/TestFiles.h"
 #include "views/MacroTree.h"
@@ -14,6 +16,7 @@
 #include <QtTest>
 
 #include <deque>
+#include <filesystem>
 
 namespace {
 
@@ -36,6 +39,33 @@ public:
     std::string answer;
 };
 
+// One run of the program on `home`.
+struct Run {
+    Run(const std::string& home, MessageAnswer answer) : services(store, messages) {
+        store.exists = true;
+        messages.answer = answer;
+        services.files = &files;
+        services.clock = &clock;
+        services.editorOpened = [this](CEditorDlg& editor) {
+            editor.setAttribute(Qt::WA_DeleteOnClose, false);
+            editors.push_back(&editor);
+        };
+        window = std::make_unique<CMainDlg>(home, services);
+        window->Start();
+    }
+    ~Run() {
+        for (CEditorDlg* editor : editors)
+            delete editor;
+    }
+    CMemorySettingsStore store;
+    CRecordingMessageBox messages;
+    COneAnswerChooser files;
+    CFakeClock clock{1'700'000'000};
+    MainDlgServices services;
+    std::vector<CEditorDlg*> editors;
+    std::unique_ptr<CMainDlg> window;
+};
+
 struct Fixture {
     Fixture() : services(store, messages) {
         home = dir.path().toStdString();
@@ -51,6 +81,7 @@ struct Fixture {
         store.exists = true;
         services.runner = &runner;
         services.files = &files;
+        services.clock = &clock;
         services.loadFunctionNames = [] { return std::string("Frob,Twiddle"); };
         services.editorOpened = [this](CEditorDlg& editor) {
             editor.setAttribute(Qt::WA_DeleteOnClose, false);
@@ -77,10 +108,19 @@ struct Fixture {
     CRecordingMessageBox messages;
     CRecordingRunner runner;
     COneAnswerChooser files;
+    CFakeClock clock{1'700'000'000};
     MainDlgServices services;
     std::vector<CEditorDlg*> editors;
     std::unique_ptr<CMainDlg> window;
 };
+
+std::vector<EditorRecoveryCopy> CopiesIn(const std::string& home) {
+    return CEditorRecovery(home).List();
+}
+
+QString Text(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
 
 } // namespace
 
@@ -138,6 +178,106 @@ private Q_SLOTS:
         QVERIFY(!f.window->Ended());
         QVERIFY(f.editors[0]->isVisible());
         QCOMPARE(f.messages.shown.back().text, std::string("Save script and declarations?"));
+    }
+
+    // Two editors hold unsaved text when the session ends; the next start
+    // offers both, and Yes shows them as they were, No keeps them aside.
+    void sessionEndKeepsEditorTextForTheNextStart_data() {
+        QTest::addColumn<bool>("open");
+        QTest::newRow("yes opens the scripts") << true;
+        QTest::newRow("no keeps the copies aside") << false;
+    }
+    void sessionEndKeepsEditorTextForTheNextStart() {
+        QFETCH(bool, open);
+        Fixture f;
+        WriteFile(f.home + "/tidy.tsc", "Frob(1);\r\n"); // saved back with its own line ends
+        f.window->Tree()->setCurrentItem(f.window->Tree()->FindItem(f.TidyId()));
+        f.window->HandleCommand(MacroCommand::kEdit);
+        f.window->HandleCommand(MainCommand::kNewScript);
+        QCOMPARE(f.editors.size(), size_t(2));
+        f.editors[0]->View()->InsertText(QStringLiteral("Twiddle(\u00e9);\n"));
+        f.editors[1]->View()->InsertText(QStringLiteral("untitled text"));
+        const QString tidyText = f.editors[0]->View()->toPlainText();
+        f.window->EndForSession();
+        f.editors.clear();
+        f.window.reset();
+        QCOMPARE(CopiesIn(f.home).size(), size_t(2));
+        QCOMPARE(ReadFile(f.home + "/tidy.tsc"), std::string("Frob(1);\r\n"));
+
+        Run next(f.home, open ? MessageAnswer::Yes : MessageAnswer::No);
+        QCOMPARE(next.messages.shown.size(), size_t(1));
+        const std::string question = next.messages.shown[0].text;
+        QVERIFY(question.find("2 scripts had unsaved changes") != std::string::npos);
+        QVERIFY(question.find("tidy.tsc") != std::string::npos);
+        QVERIFY(question.find("untitled") != std::string::npos);
+        if (!open) {
+            QVERIFY(next.editors.empty());
+            QVERIFY(CopiesIn(f.home).empty());
+            int keptAside = 0;
+            for (const auto& entry : std::filesystem::directory_iterator(f.home + "/Recovery"))
+                keptAside +=
+                    entry.path().filename().string().find(".recovery-") != std::string::npos;
+            QCOMPARE(keptAside, 2);
+            return;
+        }
+        QCOMPARE(next.editors.size(), size_t(2));
+        CEditorDlg* tidy =
+            next.editors[0]->View()->FilePath() == "tidy.tsc" ? next.editors[0] : next.editors[1];
+        CEditorDlg* untitled = tidy == next.editors[0] ? next.editors[1] : next.editors[0];
+        QCOMPARE(tidy->View()->toPlainText(), tidyText);
+        QCOMPARE(tidy->windowTitle(), QStringLiteral("[tidy.tsc] - Tessera Wingmate Editor"));
+        QVERIFY(tidy->View()->IsModified());
+        QCOMPARE(untitled->View()->toPlainText(), QStringLiteral("untitled text"));
+        QVERIFY(untitled->View()->FilePath().empty());
+        QVERIFY(untitled->View()->IsModified());
+        // Nothing reached the script before its Save; the Save writes there
+        // and ends its copy, the other copy stays.
+        QCOMPARE(ReadFile(f.home + "/tidy.tsc"), std::string("Frob(1);\r\n"));
+        QVERIFY(tidy->SaveScript());
+        QCOMPARE(Text(ReadFile(f.home + "/tidy.tsc")),
+                 QString(tidyText).replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
+        const std::vector<EditorRecoveryCopy> left = CopiesIn(f.home);
+        QCOMPARE(left.size(), size_t(1));
+        QCOMPARE(left[0].text, std::string("untitled text"));
+    }
+
+    // The copy appears a second after typing, and goes with a save, a
+    // discard or an undo back to the saved text: a clean end leaves none.
+    void copyFollowsTheEditorsText_data() {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("save") << "save";
+        QTest::newRow("discard at exit") << "discard";
+        QTest::newRow("undo") << "undo";
+    }
+    void copyFollowsTheEditorsText() {
+        QFETCH(QString, ending);
+        Fixture f;
+        f.window->Tree()->setCurrentItem(f.window->Tree()->FindItem(f.TidyId()));
+        f.window->HandleCommand(MacroCommand::kEdit);
+        CEditorDlg* editor = f.editors.at(0);
+        editor->View()->InsertText(QStringLiteral("typed;"));
+        f.window->OnTimerTick();
+        QVERIFY(CopiesIn(f.home).empty()); // not on every keystroke
+        f.clock.Advance(1);
+        f.window->OnTimerTick();
+        const std::vector<EditorRecoveryCopy> copies = CopiesIn(f.home);
+        QCOMPARE(copies.size(), size_t(1));
+        QCOMPARE(Text(copies[0].text), editor->View()->toPlainText());
+        if (ending == "save") {
+            QVERIFY(editor->SaveScript());
+        } else if (ending == "discard") {
+            f.messages.answer = MessageAnswer::No;
+            f.window->ExitProgram();
+            QVERIFY(f.window->Ended());
+        } else {
+            editor->View()->Undo();
+            QVERIFY(!editor->View()->IsModified());
+        }
+        f.clock.Advance(2);
+        if (!f.window->Ended())
+            f.window->OnTimerTick();
+        QVERIFY(CopiesIn(f.home).empty());
+        QVERIFY(!std::filesystem::exists(copies[0].file));
     }
 };
 
