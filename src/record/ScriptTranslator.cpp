@@ -170,7 +170,17 @@ std::string ScriptStringLiteral(std::string_view text) {
     return out + "\"";
 }
 
+// Titles longer than this are written as their beginning, which WinWait
+// and WinActivate still match, so that a line stays readable whole.
+constexpr size_t kMaxTitleBytes = 1024;
+
 std::string RecordedTitle(std::string_view title, bool truncate) {
+    if (title.size() > kMaxTitleBytes) {
+        size_t cut = kMaxTitleBytes;
+        while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80)
+            --cut; // not inside a character
+        return RecordedTitle(title.substr(0, cut), truncate);
+    }
     if (!truncate)
         return std::string(title);
     static constexpr std::string_view kSeparators[] = {" - ", " \xE2\x80\x94 "};

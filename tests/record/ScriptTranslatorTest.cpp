@@ -309,6 +309,13 @@ TEST(ScriptTranslator, TitlesAndLiterals) {
     EXPECT_EQ(RecordedTitle("trailing - ", true), "trailing - ");
     EXPECT_EQ(RecordedTitle("no separator-here", true), "no separator-here");
     EXPECT_EQ(ScriptStringLiteral("t\x01\xFF\n"), "\"t\\x01\\xFF\\n\"");
+    // A huge title is written as its beginning, cut between characters.
+    const std::string huge = "a" + std::string(3000, '\xE4') + " - App";
+    std::string utf8Huge = "a";
+    for (int i = 0; i < 3000; ++i)
+        utf8Huge += "\xC3\xA4";
+    EXPECT_EQ(RecordedTitle(utf8Huge + " - App", true), utf8Huge.substr(0, 1023));
+    EXPECT_EQ(RecordedTitle(huge, false).size(), 1024u);
 }
 
 } // namespace
