@@ -284,7 +284,7 @@ void CScriptTranslator::KeyDown(const RecordedEvent& event, std::vector<std::str
     }
     const bool idleSplit = settings.sleepWhenIdle && settings.idleSeconds > 0 &&
                            event.timeMs - lastActionMs > int64_t{settings.idleSeconds} * 1000;
-    if (!typing.empty() && (idleSplit || activeTitle != writtenTitle))
+    if (!typing.empty() && idleSplit)
         FlushTyping(lines);
     if (typing.empty()) {
         BeginAction(event.timeMs, lines);
