@@ -352,8 +352,14 @@ void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
             type == ButtonPress ? RecordedEvent::Kind::ButtonDown : RecordedEvent::Kind::ButtonUp;
         event.button = static_cast<int>(detail);
         // The top-level window under the pointer, which a click may be about
-        // to activate.
-        const Window child = recorded.u.keyButtonPointer.child;
+        // to activate. Recorded device events often carry no child window:
+        // it is then looked up at the event's position.
+        Window child = recorded.u.keyButtonPointer.child;
+        if (child == None) {
+            const Window root = DefaultRootWindow(control);
+            int x = 0, y = 0;
+            XTranslateCoordinates(control, root, root, event.x, event.y, &x, &y, &child);
+        }
         event.ownWindow = child != None && OwnWindow(child);
         break;
     }

@@ -169,7 +169,9 @@ TEST_F(RecordOwnWindows, KeysInOurOwnWindowAreLeftOut) {
                     1);
     XStoreName(own.display, own.window, "Record Script");
     XSync(own.display, False);
-    ASSERT_TRUE(desktop->TypeKeys("secret<CTRL>z", KeyPacing{2, 2}, {}).ok);
+    ASSERT_TRUE(desktop->TypeKeys("secret", KeyPacing{2, 2}, {}).ok);
+    ASSERT_TRUE(desktop->MouseClick(60, 60, MouseButton::Left).ok); // on our window, on top
+    ASSERT_TRUE(desktop->TypeKeys("<CTRL>z", KeyPacing{2, 2}, {}).ok);
     own.Received(6);
     for (int i = 0; i < 500 && !sink.stopped; ++i) {
         recorder.Pump();
