@@ -170,7 +170,17 @@ std::string ScriptStringLiteral(std::string_view text) {
     return out + "\"";
 }
 
+// Titles longer than this are written as their beginning, which WinWait
+// and WinActivate still match, so that a line stays readable whole.
+constexpr size_t kMaxTitleBytes = 1024;
+
 std::string RecordedTitle(std::string_view title, bool truncate) {
+    if (title.size() > kMaxTitleBytes) {
+        size_t cut = kMaxTitleBytes;
+        while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80)
+            --cut; // not inside a character
+        return RecordedTitle(title.substr(0, cut), truncate);
+    }
     if (!truncate)
         return std::string(title);
     static constexpr std::string_view kSeparators[] = {" - ", " \xE2\x80\x94 "};
@@ -274,7 +284,7 @@ void CScriptTranslator::KeyDown(const RecordedEvent& event, std::vector<std::str
     }
     const bool idleSplit = settings.sleepWhenIdle && settings.idleSeconds > 0 &&
                            event.timeMs - lastActionMs > int64_t{settings.idleSeconds} * 1000;
-    if (!typing.empty() && (idleSplit || activeTitle != writtenTitle))
+    if (!typing.empty() && idleSplit)
         FlushTyping(lines);
     if (typing.empty()) {
         BeginAction(event.timeMs, lines);

@@ -113,6 +113,7 @@ struct CX11RecordSource::Session {
 
     void Run();
     void Deliver(const xEvent& event);
+    void GrabStopCombination(int modifierCode, int keyCode);
 
     // The keyboard map, the layout group and the locked modifiers, kept up to
     // date from the notifications on the control connection.
@@ -199,6 +200,7 @@ struct CX11RecordSource::Session {
     std::bitset<256> held;
     Window reportedWindow = None;
     std::string reportedTitle;
+    bool reportedOwn = false;
     bool timeStarted = false;
     uint32_t lastServerTime = 0;
     int64_t clockMs = 0;
@@ -300,6 +302,7 @@ void CX11RecordSource::Session::ReportWindow(int64_t timeMs) {
         return;
     reportedWindow = window;
     reportedTitle = title;
+    reportedOwn = false;
     RecordedEvent event;
     event.kind = RecordedEvent::Kind::WindowChange;
     event.timeMs = timeMs;
@@ -312,7 +315,7 @@ void CX11RecordSource::Session::ReportWindow(int64_t timeMs) {
             XFree(hint.res_name);
             XFree(hint.res_class);
         }
-        event.ownWindow = OwnWindow(window);
+        event.ownWindow = reportedOwn = OwnWindow(window);
     }
     report(event);
 }
@@ -333,7 +336,7 @@ void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
                                        numLockMask && (lockedMods & numLockMask) == numLockMask);
         event.text = KeyText(detail); // with the modifiers held before this key
         held.set(detail & 0xFF);
-        event.ownWindow = reportedWindow != None && OwnWindow(reportedWindow);
+        event.ownWindow = reportedOwn;
         break;
     case KeyRelease:
         held.reset(detail & 0xFF);
@@ -349,8 +352,14 @@ void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
             type == ButtonPress ? RecordedEvent::Kind::ButtonDown : RecordedEvent::Kind::ButtonUp;
         event.button = static_cast<int>(detail);
         // The top-level window under the pointer, which a click may be about
-        // to activate.
-        const Window child = recorded.u.keyButtonPointer.child;
+        // to activate. Recorded device events often carry no child window:
+        // it is then looked up at the event's position.
+        Window child = recorded.u.keyButtonPointer.child;
+        if (child == None) {
+            const Window root = DefaultRootWindow(control);
+            int x = 0, y = 0;
+            XTranslateCoordinates(control, root, root, event.x, event.y, &x, &y, &child);
+        }
         event.ownWindow = child != None && OwnWindow(child);
         break;
     }
@@ -409,6 +418,34 @@ void CX11RecordSource::Session::Run() {
     stateChanged.notify_all();
 }
 
+// Grabs every key that is the stop key on the layout in use, with the stop
+// modifier and any of the lock modifiers, on the control connection: the
+// server then gives the combination to us instead of the focused window.
+// RECORD still reports it. A grab another client holds is left alone.
+void CX11RecordSource::Session::GrabStopCombination(int modifierCode, int keyCode) {
+    if (!keyCode || !keyboard)
+        return;
+    static const std::pair<int, unsigned> kModifierMasks[] = {
+        {vk::Ctrl, ControlMask}, {vk::Shift, ShiftMask}, {vk::Alt, Mod1Mask}};
+    unsigned modifier = 0;
+    for (const auto& [code, mask] : kModifierMasks)
+        if (code == modifierCode)
+            modifier = mask;
+    if (!modifier)
+        return;
+    const unsigned locks[] = {0, LockMask, numLockMask, LockMask | numLockMask};
+    const Window root = DefaultRootWindow(control);
+    const bool numLock = numLockMask && (lockedMods & numLockMask) == numLockMask;
+    for (unsigned keycode = keyboard->min_key_code; keycode <= keyboard->max_key_code; ++keycode) {
+        if (CodeForKeycode(keyboard, keycode, group, numLock) != keyCode)
+            continue;
+        for (unsigned lock : locks)
+            XGrabKey(control, static_cast<int>(keycode), modifier | lock, root, False,
+                     GrabModeAsync, GrabModeAsync);
+    }
+    XSync(control, False);
+}
+
 CX11RecordSource::CX11RecordSource(std::string name) : displayName(std::move(name)) {}
 
 CX11RecordSource::~CX11RecordSource() {
@@ -446,6 +483,7 @@ std::string CX11RecordSource::Start(EventFn onEvent) {
     const unsigned long stateParts = XkbGroupStateMask | XkbModifierLockMask;
     XkbSelectEventDetails(started->control, XkbUseCoreKbd, XkbStateNotify, stateParts, stateParts);
     started->LoadKeyboard();
+    started->GrabStopCombination(stopModifier, stopKey);
 
     XRecordRange* range = XRecordAllocRange();
     if (!range)
@@ -473,5 +511,10 @@ std::string CX11RecordSource::Start(EventFn onEvent) {
 }
 
 void CX11RecordSource::Stop() {
-    session.reset();
+    session.reset(); // closing the control connection releases the grabs
+}
+
+void CX11RecordSource::SetStopCombination(int modifierCode, int keyCode) {
+    stopModifier = modifierCode;
+    stopKey = keyCode & 0xFF;
 }

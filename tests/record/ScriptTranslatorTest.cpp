@@ -163,6 +163,11 @@ const Case kCases[] = {
       {Window(2, "*notes - Editor")},
       Tap(3, 'B', "b")},
      {R"(WinWait("Editor", 5000);)", R"(WinActivate("Editor");)", R"(TypeKeys("ab");)"}},
+    {"UntitledWindowWritesNoWindowLinesAndKeepsTheRun",
+     Defaults(),
+     {{Window(0, "Editor")}, Tap(1, 'A', "a"), {Window(2, "")}, Tap(3, 'B', "b"), Tap(5, 'C', "c")},
+     {R"(WinWait("Editor", 5000);)", R"(WinActivate("Editor");)", R"(TypeKeys("a");)",
+      R"(TypeKeys("bc");)"}},
     {"WindowChangesWithFullTitles",
      With(0, false, 0, false),
      {{Window(0, "a - b")}, Tap(1, 'A', "a"), {Window(2, "a - b")}, Tap(3, 'B', "b")},
@@ -309,6 +314,13 @@ TEST(ScriptTranslator, TitlesAndLiterals) {
     EXPECT_EQ(RecordedTitle("trailing - ", true), "trailing - ");
     EXPECT_EQ(RecordedTitle("no separator-here", true), "no separator-here");
     EXPECT_EQ(ScriptStringLiteral("t\x01\xFF\n"), "\"t\\x01\\xFF\\n\"");
+    // A huge title is written as its beginning, cut between characters.
+    const std::string huge = "a" + std::string(3000, '\xE4') + " - App";
+    std::string utf8Huge = "a";
+    for (int i = 0; i < 3000; ++i)
+        utf8Huge += "\xC3\xA4";
+    EXPECT_EQ(RecordedTitle(utf8Huge + " - App", true), utf8Huge.substr(0, 1023));
+    EXPECT_EQ(RecordedTitle(huge, false).size(), 1024u);
 }
 
 } // namespace
