@@ -1,6 +1,7 @@
 #include "x11/X11RecordSource.h"
 
 #include "triggers/KeyNames.h"
+#include "x11/X11Compose.h"
 #include "x11/X11Display.h"
 #include "x11/X11Keys.h"
 
@@ -161,14 +162,25 @@ struct CX11RecordSource::Session {
         return mods;
     }
 
-    std::string KeyText(unsigned keycode) const {
+    // What a key pressed now gives the application: its character, or the
+    // one a dead-key sequence it ends composes. With Ctrl, Alt or Super held
+    // it is a shortcut, which input methods leave alone.
+    void KeyText(unsigned keycode, RecordedEvent& event) {
+        const unsigned mods = Modifiers();
         unsigned consumed = 0;
         KeySym keysym = NoSymbol;
-        if (!keyboard ||
-            !XkbTranslateKeyCode(keyboard, keycode, XkbBuildCoreState(Modifiers(), group),
-                                 &consumed, &keysym))
-            return {};
-        return KeysymText(keysym);
+        if (!keyboard || !XkbTranslateKeyCode(keyboard, keycode, XkbBuildCoreState(mods, group),
+                                              &consumed, &keysym))
+            keysym = NoSymbol;
+        std::string text = KeysymText(keysym);
+        if (mods & (ControlMask | Mod1Mask | Mod4Mask)) {
+            composer.Reset();
+            event.text = std::move(text);
+            return;
+        }
+        CKeyComposer::Result composed = composer.Feed(static_cast<uint32_t>(keysym), text);
+        event.text = std::move(composed.text);
+        event.composing = composed.swallowed;
     }
 
     // Reports the active window when it differs from the last one reported.
@@ -192,6 +204,7 @@ struct CX11RecordSource::Session {
     Display* data = nullptr;
     XRecordContext context = 0;
     XkbDescPtr keyboard = nullptr;
+    CKeyComposer composer;
     int xkbEventBase = -1;
     unsigned numLockMask = 0;
     int group = 0;
@@ -300,6 +313,7 @@ void CX11RecordSource::Session::ReportWindow(int64_t timeMs) {
         return;
     reportedWindow = window;
     reportedTitle = title;
+    composer.Reset(); // a sequence belongs to the window it was typed in
     RecordedEvent event;
     event.kind = RecordedEvent::Kind::WindowChange;
     event.timeMs = timeMs;
@@ -331,7 +345,7 @@ void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
         event.kind = RecordedEvent::Kind::KeyDown;
         event.keyCode = CodeForKeycode(keyboard, detail, group,
                                        numLockMask && (lockedMods & numLockMask) == numLockMask);
-        event.text = KeyText(detail); // with the modifiers held before this key
+        KeyText(detail, event); // with the modifiers held before this key
         held.set(detail & 0xFF);
         event.ownWindow = reportedWindow != None && OwnWindow(reportedWindow);
         break;
