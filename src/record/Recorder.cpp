@@ -82,6 +82,7 @@ std::string CRecorder::Start() {
     settings.stopModifier = state->init.stopModifier;
     settings.stopKey = state->init.stopKey & 0xFF;
     state->translator.emplace(settings);
+    state->source.SetStopCombination(settings.stopModifier, settings.stopKey);
     State* shared = state.get();
     std::string why = state->source.Start([shared](const RecordedEvent& event) {
         std::function<void()> wake;

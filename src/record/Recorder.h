@@ -44,6 +44,10 @@ public:
     virtual std::string Start(EventFn onEvent) = 0;
     // Stops; no report is made once it returns. Safe when not started.
     virtual void Stop() = 0;
+    // The stop combination of the next Start (virtual-key codes; key 0:
+    // none). A source that can keeps it from reaching the application the
+    // user works in, while still reporting it.
+    virtual void SetStopCombination(int /*modifierCode*/, int /*keyCode*/) {}
 };
 
 // Port: the script view the lines go to.

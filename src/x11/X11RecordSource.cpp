@@ -114,6 +114,7 @@ struct CX11RecordSource::Session {
 
     void Run();
     void Deliver(const xEvent& event);
+    void GrabStopCombination(int modifierCode, int keyCode);
 
     // The keyboard map, the layout group and the locked modifiers, kept up to
     // date from the notifications on the control connection.
@@ -212,6 +213,7 @@ struct CX11RecordSource::Session {
     std::bitset<256> held;
     Window reportedWindow = None;
     std::string reportedTitle;
+    bool reportedOwn = false;
     bool timeStarted = false;
     uint32_t lastServerTime = 0;
     int64_t clockMs = 0;
@@ -313,6 +315,7 @@ void CX11RecordSource::Session::ReportWindow(int64_t timeMs) {
         return;
     reportedWindow = window;
     reportedTitle = title;
+    reportedOwn = false;
     composer.Reset(); // a sequence belongs to the window it was typed in
     RecordedEvent event;
     event.kind = RecordedEvent::Kind::WindowChange;
@@ -326,7 +329,7 @@ void CX11RecordSource::Session::ReportWindow(int64_t timeMs) {
             XFree(hint.res_name);
             XFree(hint.res_class);
         }
-        event.ownWindow = OwnWindow(window);
+        event.ownWindow = reportedOwn = OwnWindow(window);
     }
     report(event);
 }
@@ -347,7 +350,7 @@ void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
                                        numLockMask && (lockedMods & numLockMask) == numLockMask);
         KeyText(detail, event); // with the modifiers held before this key
         held.set(detail & 0xFF);
-        event.ownWindow = reportedWindow != None && OwnWindow(reportedWindow);
+        event.ownWindow = reportedOwn;
         break;
     case KeyRelease:
         held.reset(detail & 0xFF);
@@ -423,6 +426,34 @@ void CX11RecordSource::Session::Run() {
     stateChanged.notify_all();
 }
 
+// Grabs every key that is the stop key on the layout in use, with the stop
+// modifier and any of the lock modifiers, on the control connection: the
+// server then gives the combination to us instead of the focused window.
+// RECORD still reports it. A grab another client holds is left alone.
+void CX11RecordSource::Session::GrabStopCombination(int modifierCode, int keyCode) {
+    if (!keyCode || !keyboard)
+        return;
+    static const std::pair<int, unsigned> kModifierMasks[] = {
+        {vk::Ctrl, ControlMask}, {vk::Shift, ShiftMask}, {vk::Alt, Mod1Mask}};
+    unsigned modifier = 0;
+    for (const auto& [code, mask] : kModifierMasks)
+        if (code == modifierCode)
+            modifier = mask;
+    if (!modifier)
+        return;
+    const unsigned locks[] = {0, LockMask, numLockMask, LockMask | numLockMask};
+    const Window root = DefaultRootWindow(control);
+    const bool numLock = numLockMask && (lockedMods & numLockMask) == numLockMask;
+    for (unsigned keycode = keyboard->min_key_code; keycode <= keyboard->max_key_code; ++keycode) {
+        if (CodeForKeycode(keyboard, keycode, group, numLock) != keyCode)
+            continue;
+        for (unsigned lock : locks)
+            XGrabKey(control, static_cast<int>(keycode), modifier | lock, root, False,
+                     GrabModeAsync, GrabModeAsync);
+    }
+    XSync(control, False);
+}
+
 CX11RecordSource::CX11RecordSource(std::string name) : displayName(std::move(name)) {}
 
 CX11RecordSource::~CX11RecordSource() {
@@ -460,6 +491,7 @@ std::string CX11RecordSource::Start(EventFn onEvent) {
     const unsigned long stateParts = XkbGroupStateMask | XkbModifierLockMask;
     XkbSelectEventDetails(started->control, XkbUseCoreKbd, XkbStateNotify, stateParts, stateParts);
     started->LoadKeyboard();
+    started->GrabStopCombination(stopModifier, stopKey);
 
     XRecordRange* range = XRecordAllocRange();
     if (!range)
@@ -487,5 +519,10 @@ std::string CX11RecordSource::Start(EventFn onEvent) {
 }
 
 void CX11RecordSource::Stop() {
-    session.reset();
+    session.reset(); // closing the control connection releases the grabs
+}
+
+void CX11RecordSource::SetStopCombination(int modifierCode, int keyCode) {
+    stopModifier = modifierCode;
+    stopKey = keyCode & 0xFF;
 }

@@ -21,6 +21,9 @@ public:
     // Returns once the server records, so nothing done after it is missed.
     std::string Start(EventFn onEvent) override;
     void Stop() override;
+    // While recording, the stop combination is grabbed so that the
+    // application in front does not also get it (Ctrl+Z would undo there).
+    void SetStopCombination(int modifierCode, int keyCode) override;
 
     // Empty when recording can run on the display, else why not
     // ("Recording is unavailable: DISPLAY is not set.").
@@ -30,5 +33,7 @@ public:
 
 private:
     std::string displayName;
+    int stopModifier = 0;
+    int stopKey = 0;
     std::unique_ptr<Session> session;
 };

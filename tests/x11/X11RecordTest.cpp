@@ -96,15 +96,16 @@ TEST_P(RecordAndReplay, ReplayGivesAFreshWindowTheSameTextAndClicks) {
     ASSERT_NE(target->display, nullptr);
     ASSERT_EQ(recorder.Start(), "");
     auto acting = std::async(std::launch::async, [&] { Act(GetParam().keys); });
-    const std::string recorded = SameEuro(target->Received(GetParam().typed.size() + 2));
     acting.get();
+    const std::string recorded = SameEuro(target->Received(GetParam().typed.size()));
     for (int i = 0; i < 500 && !sink.stopped; ++i) {
         recorder.Pump();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     EXPECT_TRUE(sink.stopped);
     recorder.ReleaseHooks();
-    EXPECT_EQ(recorded, GetParam().typed + "^z");
+    // The stop combination is kept from the window (Ctrl+Z would undo there).
+    EXPECT_EQ(recorded, GetParam().typed);
     const std::vector<std::string> clicks = target->clicks;
     ASSERT_EQ(clicks.size(), 6u);
 
@@ -169,7 +170,7 @@ TEST_F(RecordOwnWindows, KeysInOurOwnWindowAreLeftOut) {
     XStoreName(own.display, own.window, "Record Script");
     XSync(own.display, False);
     ASSERT_TRUE(desktop->TypeKeys("secret<CTRL>z", KeyPacing{2, 2}, {}).ok);
-    own.Received(8);
+    own.Received(6);
     for (int i = 0; i < 500 && !sink.stopped; ++i) {
         recorder.Pump();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
