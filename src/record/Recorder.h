@@ -25,6 +25,7 @@ struct RecordedEvent {
     int64_t timeMs = 0;
     int keyCode = 0;        // KeyDown/KeyUp: virtual-key code (modifiers 16, 17, 18)
     std::string text;       // KeyDown: the UTF-8 character the key produced, if any
+    bool composing = false; // KeyDown: a dead key or Compose sequence under way; no text yet
     int button = 0;         // ButtonDown/ButtonUp: 1 left, 2 middle, 3 right
     int x = 0, y = 0;       // ButtonDown/ButtonUp/Motion: pointer position
     std::string title;      // WindowChange: the active window's title

@@ -216,7 +216,9 @@ CScriptTranslator::Outcome CScriptTranslator::Feed(const RecordedEvent& event,
             heldModifiers |= bit;
             return Outcome::Continue;
         }
-        if (!event.ownWindow)
+        // A dead key types nothing yet: the key that completes it carries
+        // the character.
+        if (!event.ownWindow && !event.composing)
             KeyDown(event, lines);
         break;
     }

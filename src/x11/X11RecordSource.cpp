@@ -1,6 +1,7 @@
 #include "x11/X11RecordSource.h"
 
 #include "triggers/KeyNames.h"
+#include "x11/X11Compose.h"
 #include "x11/X11Display.h"
 #include "x11/X11Keys.h"
 
@@ -16,6 +17,7 @@
 #include <xkbcommon/xkbcommon.h>
 #endif
 
+#include <algorithm>
 #include <bitset>
 #include <cerrno>
 #include <chrono>
@@ -113,7 +115,7 @@ struct CX11RecordSource::Session {
 
     void Run();
     void Deliver(const xEvent& event);
-    void GrabStopCombination(int modifierCode, int keyCode);
+    void GrabStopCombination();
 
     // The keyboard map, the layout group and the locked modifiers, kept up to
     // date from the notifications on the control connection.
@@ -128,8 +130,10 @@ struct CX11RecordSource::Session {
             lockedMods = state.locked_mods;
         }
     }
+    // Called on the recording thread only (after Start). The stop grab is
+    // renewed when the layout changes: the stop key may sit on another key.
     void FollowKeyboard() {
-        bool reload = false;
+        bool reload = false, changed = false;
         while (XPending(control)) {
             XEvent event;
             XNextEvent(control, &event);
@@ -139,6 +143,8 @@ struct CX11RecordSource::Session {
                 const auto& any = reinterpret_cast<const XkbAnyEvent&>(event);
                 if (any.xkb_type == XkbStateNotify) {
                     const auto& state = reinterpret_cast<const XkbStateNotifyEvent&>(event);
+                    changed = changed || group != state.group ||
+                              lockedMods != static_cast<unsigned>(state.locked_mods);
                     group = state.group;
                     lockedMods = state.locked_mods;
                 } else {
@@ -148,6 +154,8 @@ struct CX11RecordSource::Session {
         }
         if (reload)
             LoadKeyboard();
+        if (reload || changed)
+            GrabStopCombination();
     }
 
     // The modifiers in effect now: those of the keys held, and the locks.
@@ -162,14 +170,25 @@ struct CX11RecordSource::Session {
         return mods;
     }
 
-    std::string KeyText(unsigned keycode) const {
+    // What a key pressed now gives the application: its character, or the
+    // one a dead-key sequence it ends composes. With Ctrl, Alt or Super held
+    // it is a shortcut, which input methods leave alone.
+    void KeyText(unsigned keycode, RecordedEvent& event) {
+        const unsigned mods = Modifiers();
         unsigned consumed = 0;
         KeySym keysym = NoSymbol;
-        if (!keyboard ||
-            !XkbTranslateKeyCode(keyboard, keycode, XkbBuildCoreState(Modifiers(), group),
-                                 &consumed, &keysym))
-            return {};
-        return KeysymText(keysym);
+        if (!keyboard || !XkbTranslateKeyCode(keyboard, keycode, XkbBuildCoreState(mods, group),
+                                              &consumed, &keysym))
+            keysym = NoSymbol;
+        std::string text = KeysymText(keysym);
+        if (mods & (ControlMask | Mod1Mask | Mod4Mask)) {
+            composer.Reset();
+            event.text = std::move(text);
+            return;
+        }
+        CKeyComposer::Result composed = composer.Feed(static_cast<uint32_t>(keysym), text);
+        event.text = std::move(composed.text);
+        event.composing = composed.swallowed;
     }
 
     // Reports the active window when it differs from the last one reported.
@@ -193,6 +212,10 @@ struct CX11RecordSource::Session {
     Display* data = nullptr;
     XRecordContext context = 0;
     XkbDescPtr keyboard = nullptr;
+    CKeyComposer composer;
+    int stopModifier = 0; // virtual-key codes; stopKey 0: none
+    int stopKey = 0;
+    std::vector<std::pair<int, unsigned>> grabbed; // keycode, modifiers; sorted
     int xkbEventBase = -1;
     unsigned numLockMask = 0;
     int group = 0;
@@ -303,6 +326,7 @@ void CX11RecordSource::Session::ReportWindow(int64_t timeMs) {
     reportedWindow = window;
     reportedTitle = title;
     reportedOwn = false;
+    composer.Reset(); // a sequence belongs to the window it was typed in
     RecordedEvent event;
     event.kind = RecordedEvent::Kind::WindowChange;
     event.timeMs = timeMs;
@@ -334,7 +358,7 @@ void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
         event.kind = RecordedEvent::Kind::KeyDown;
         event.keyCode = CodeForKeycode(keyboard, detail, group,
                                        numLockMask && (lockedMods & numLockMask) == numLockMask);
-        event.text = KeyText(detail); // with the modifiers held before this key
+        KeyText(detail, event); // with the modifiers held before this key
         held.set(detail & 0xFF);
         event.ownWindow = reportedOwn;
         break;
@@ -421,28 +445,39 @@ void CX11RecordSource::Session::Run() {
 // Grabs every key that is the stop key on the layout in use, with the stop
 // modifier and any of the lock modifiers, on the control connection: the
 // server then gives the combination to us instead of the focused window.
-// RECORD still reports it. A grab another client holds is left alone.
-void CX11RecordSource::Session::GrabStopCombination(int modifierCode, int keyCode) {
-    if (!keyCode || !keyboard)
-        return;
+// RECORD still reports it. Grabs of keys that no longer are the stop key are
+// let go, so that a layout change neither leaks the combination to the
+// application nor keeps the key now there from it. A grab another client
+// holds is left alone.
+void CX11RecordSource::Session::GrabStopCombination() {
     static const std::pair<int, unsigned> kModifierMasks[] = {
         {vk::Ctrl, ControlMask}, {vk::Shift, ShiftMask}, {vk::Alt, Mod1Mask}};
     unsigned modifier = 0;
     for (const auto& [code, mask] : kModifierMasks)
-        if (code == modifierCode)
+        if (code == stopModifier)
             modifier = mask;
-    if (!modifier)
-        return;
-    const unsigned locks[] = {0, LockMask, numLockMask, LockMask | numLockMask};
-    const Window root = DefaultRootWindow(control);
-    const bool numLock = numLockMask && (lockedMods & numLockMask) == numLockMask;
-    for (unsigned keycode = keyboard->min_key_code; keycode <= keyboard->max_key_code; ++keycode) {
-        if (CodeForKeycode(keyboard, keycode, group, numLock) != keyCode)
-            continue;
-        for (unsigned lock : locks)
-            XGrabKey(control, static_cast<int>(keycode), modifier | lock, root, False,
-                     GrabModeAsync, GrabModeAsync);
+    std::vector<std::pair<int, unsigned>> wanted;
+    if (stopKey && modifier && keyboard) {
+        const unsigned locks[] = {0, LockMask, numLockMask, LockMask | numLockMask};
+        const bool numLock = numLockMask && (lockedMods & numLockMask) == numLockMask;
+        for (unsigned keycode = keyboard->min_key_code; keycode <= keyboard->max_key_code;
+             ++keycode)
+            if (CodeForKeycode(keyboard, keycode, group, numLock) == stopKey)
+                for (unsigned lock : locks)
+                    wanted.emplace_back(static_cast<int>(keycode), modifier | lock);
     }
+    std::sort(wanted.begin(), wanted.end());
+    wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+    if (wanted == grabbed)
+        return;
+    const Window root = DefaultRootWindow(control);
+    for (const auto& grab : grabbed)
+        if (!std::binary_search(wanted.begin(), wanted.end(), grab))
+            XUngrabKey(control, grab.first, grab.second, root);
+    for (const auto& grab : wanted)
+        if (!std::binary_search(grabbed.begin(), grabbed.end(), grab))
+            XGrabKey(control, grab.first, grab.second, root, False, GrabModeAsync, GrabModeAsync);
+    grabbed = std::move(wanted);
     XSync(control, False);
 }
 
@@ -483,7 +518,9 @@ std::string CX11RecordSource::Start(EventFn onEvent) {
     const unsigned long stateParts = XkbGroupStateMask | XkbModifierLockMask;
     XkbSelectEventDetails(started->control, XkbUseCoreKbd, XkbStateNotify, stateParts, stateParts);
     started->LoadKeyboard();
-    started->GrabStopCombination(stopModifier, stopKey);
+    started->stopModifier = stopModifier;
+    started->stopKey = stopKey;
+    started->GrabStopCombination();
 
     XRecordRange* range = XRecordAllocRange();
     if (!range)

@@ -1,9 +1,9 @@
 #pragma once
 // The recorder's event source on X11: the RECORD extension, read on a thread
 // of its own like the key hook. Reports keys (virtual-key code and the
-// character the key produced under the active layout), buttons, pointer
-// motion, and the active window's title when it changes before a key or
-// button press. The thread only reports; the recorder queues.
+// character the key produced under the active layout, dead-key sequences
+// composed), buttons, pointer motion, and the active window's title when it
+// changes before a key or button press. The thread only reports; the recorder queues.
 
 #include "record/Recorder.h"
 

@@ -47,6 +47,12 @@ RecordedEvent Own(RecordedEvent event) {
     event.ownWindow = true;
     return event;
 }
+// A key that began or went on with a dead-key or Compose sequence.
+std::vector<RecordedEvent> ComposingTap(int64_t t, int code) {
+    RecordedEvent down = Down(t, code);
+    down.composing = true;
+    return {down, Up(t + 1, code)};
+}
 // A key typed: down at t, up at t + 1.
 std::vector<RecordedEvent> Tap(int64_t t, int code, std::string text = {}) {
     return {Down(t, code, std::move(text)), Up(t + 1, code)};
@@ -112,6 +118,11 @@ const Case kCases[] = {
       {Down(3, vk::Unmapped), Down(4, 'Q', "@"), Up(5, 'Q'), Up(6, vk::Unmapped)},
       {Down(7, vk::Unmapped), Down(8, 'E', "€"), Up(9, 'E'), Up(10, vk::Unmapped)}},
      {R"(TypeKeys("äöß@€");)"}},
+    {"KeysInsideAComposeSequenceWriteNothing",
+     Defaults(),
+     {ComposingTap(0, vk::Unmapped), ComposingTap(2, vk::Space), Tap(4, 222, "'"),
+      ComposingTap(6, 220), Tap(8, 'E', "\xC3\xAA")},
+     {"TypeKeys(\"'\xC3\xAA\");"}},
     {"LoneModifiersAndLockKeysAreNotWritten",
      Defaults(),
      {Tap(0, vk::Ctrl), Tap(1, vk::Caps), Tap(2, vk::Alt), Tap(3, 'A', "A"), Tap(4, vk::Shift)},
