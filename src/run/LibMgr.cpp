@@ -69,6 +69,14 @@ ExternalLibrary* CLibMgr::Find(const std::string& name) {
 }
 
 int CLibMgr::LoadList(CEngine* engine, const std::string& listName) {
+    // A folder opens for reading but yields no lines, and a FIFO would block
+    // the run: either is a list that cannot be read, not an empty one.
+    std::error_code ec;
+    const auto status = std::filesystem::status(InFolder(listName), ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        AppendMessage(Format("Warning: %s (external DLL list) is not a regular file\n", listName));
+        return 0;
+    }
     File list;
     if (!list.Open(InFolder(listName).c_str(), "r")) {
         AppendMessage(Format("Warning: %s (external DLL list) not found\n", listName));
