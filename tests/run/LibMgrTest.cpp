@@ -141,6 +141,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"EmptyLine", "", 1,
                     "Error: Could not load DLL:  (See Externals.dat) - Error Code: 2 - empty "
                     "library name\n"},
+        // The loader would stop at the NUL and load the library named before it.
+        FailureCase{"NulInName", std::string(PLUGIN_NO_REGISTER) + std::string("\0x", 2), 1,
+                    "Error: Could not load DLL: *libplugin_no_register.so (See Externals.dat) - "
+                    "Error Code: 22 - the library name holds a NUL byte\n"},
         FailureCase{"NoRegisterFunctions", PLUGIN_NO_REGISTER, 1,
                     "Error: RegisterFunctions not found in *libplugin_no_register.so\n"},
         FailureCase{"NoApiVersion", PLUGIN_NO_VERSION, 1,
