@@ -358,6 +358,16 @@ bool CEditorDlg::SaveScriptAs() {
         return false;
     if (path.find('.') == std::string::npos)
         path += ".tsc";
+    // The file dialog does not ask about replacing (and never saw a name
+    // completed above), so replacing a file other than this window's is
+    // asked here.
+    std::error_code error;
+    const bool ownFile =
+        path == view->FullPath() || std::filesystem::equivalent(path, view->FullPath(), error);
+    if (!ownFile && std::filesystem::exists(std::filesystem::symlink_status(path, error)) &&
+        services.messages.Show("File '" + path + "' alread exists. Overwrite?", "File Exists",
+                               MessageButtons::YesNo) != MessageAnswer::Yes)
+        return false;
     view->SetFilePath(path);
     const bool saved = view->Save();
     SetTitle(path);

@@ -69,6 +69,14 @@ ExternalLibrary* CLibMgr::Find(const std::string& name) {
 }
 
 int CLibMgr::LoadList(CEngine* engine, const std::string& listName) {
+    // A folder opens for reading but yields no lines, and a FIFO would block
+    // the run: either is a list that cannot be read, not an empty one.
+    std::error_code ec;
+    const auto status = std::filesystem::status(InFolder(listName), ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        AppendMessage(Format("Warning: %s (external DLL list) is not a regular file\n", listName));
+        return 0;
+    }
     File list;
     if (!list.Open(InFolder(listName).c_str(), "r")) {
         AppendMessage(Format("Warning: %s (external DLL list) not found\n", listName));
@@ -108,12 +116,20 @@ bool CLibMgr::LoadEntry(ExternalLibrary& entry, CEngine* engine, std::string& me
     void* previous = entry.handle;
     errno = 0;
     dlerror();
-    void* handle = entry.name.empty() ? nullptr : dlopen(LibraryPath(entry.name).c_str(), RTLD_NOW);
+    // The loader sees a name only up to a NUL byte, so such a name would load
+    // a library the list does not name (the program itself for a leading NUL).
+    const bool hasNul = entry.name.find('\0') != std::string::npos;
+    void* handle =
+        entry.name.empty() || hasNul ? nullptr : dlopen(LibraryPath(entry.name).c_str(), RTLD_NOW);
     int errorCode = errno;
     if (!handle) {
-        const char* why = entry.name.empty() ? "empty library name" : dlerror();
+        const char* why = entry.name.empty() ? "empty library name"
+                          : hasNul           ? "the library name holds a NUL byte"
+                                             : dlerror();
         if (entry.name.empty())
             errorCode = ENOENT;
+        else if (hasNul)
+            errorCode = EINVAL;
         message = Format("Error: Could not load DLL: %s (See Externals.dat) - Error Code: %ld",
                          entry.name, errorCode);
         if (why)

@@ -42,8 +42,24 @@ std::string ScriptLogPath(const std::string& scriptPath) {
     size_t dot = scriptPath.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return scriptPath + ".log";
-    return scriptPath.substr(0, dot) + ".log";
+    std::string log = scriptPath.substr(0, dot) + ".log";
+    // "notes.log" would log over itself.
+    return log == scriptPath ? scriptPath + ".log" : log;
 }
+
+namespace {
+
+// The script log for `path`, never a name for the script file itself (a
+// link named like the log): opening the log empties it.
+std::string LogBesideScript(const std::string& path) {
+    std::string log = ScriptLogPath(path);
+    std::error_code ec;
+    if (std::filesystem::equivalent(log, path, ec))
+        log = path + ".log";
+    return log;
+}
+
+} // namespace
 
 // One script run: its worker and what Stop must reach while it runs.
 struct CMacroRunner::ActiveRun {
@@ -185,7 +201,7 @@ int CMacroRunner::RunScript(ActiveRun& run, const std::string& scriptFile) {
             Factory_ClearData();
             libraries.UnregisterAll(engine);
         } else {
-            stream.OpenScriptLog(ScriptLogPath(path));
+            stream.OpenScriptLog(LogBesideScript(path));
             script.Run(1, nullptr);
             Factory_ClearData();
             libraries.UnregisterAll(engine);

@@ -42,7 +42,8 @@ struct ScriptField {
 ScriptField SplitScriptField(const std::string& scriptFile);
 
 // The script log beside a script: its path up to the last "." of the file
-// name, then ".log"; a name without "." gets ".log" appended.
+// name, then ".log"; a name without "." gets ".log" appended, and so does a
+// name that ends in ".log", so that the log is never the script itself.
 std::string ScriptLogPath(const std::string& scriptPath);
 
 class CMacroRunner : public IMacroRunner {

@@ -139,6 +139,44 @@ private Q_SLOTS:
         QCOMPARE(f.editor->View()->FilePath(), f.Path(saved.toStdString()));
     }
 
+    // The name is completed after the file dialog, which therefore never saw
+    // the file that would be replaced: the editor asks itself.
+    void saveAsAsksBeforeReplacingAnotherFile_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<bool>("answerYes");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("completed name, No") << "other" << false << true << false;
+        QTest::newRow("completed name, Yes") << "other" << true << true << true;
+        QTest::newRow("full name, No") << "other.tsc" << false << true << false;
+        QTest::newRow("own file") << "mine.tsc" << false << false << true;
+    }
+    void saveAsAsksBeforeReplacingAnotherFile() {
+        QFETCH(QString, chosen);
+        QFETCH(bool, answerYes);
+        QFETCH(bool, asked);
+        QFETCH(bool, replaced);
+        Fixture f;
+        WriteFile(f.Path("other.tsc"), "other;\n");
+        QVERIFY(f.Open("mine.tsc", "mine;\n"));
+        f.editor->View()->selectAll();
+        f.editor->View()->insertPlainText("new;\n"); // typed: the text is modified
+        f.messages.answer = answerYes ? MessageAnswer::Yes : MessageAnswer::No;
+        f.files.saveAnswers.push_back(f.Path(chosen.toStdString()));
+        f.editor->RunCommand(EditorCommand::kSaveScriptAs);
+        const std::string target = chosen == "mine.tsc" ? "mine.tsc" : "other.tsc";
+        QCOMPARE(f.messages.shown.size(), size_t(asked ? 1 : 0));
+        if (asked)
+            QCOMPARE(f.messages.shown[0].text,
+                     "File '" + f.Path("other.tsc") + "' alread exists. Overwrite?");
+        QCOMPARE(ReadFile(f.Path(target)), std::string(replaced               ? "new;\n"
+                                                       : target == "mine.tsc" ? "mine;\n"
+                                                                              : "other;\n"));
+        // Declined, the window still edits its own file, unsaved.
+        QCOMPARE(f.editor->View()->FilePath(), f.Path(replaced ? target : "mine.tsc"));
+        QCOMPARE(f.editor->View()->IsModified(), !replaced);
+    }
+
     void openingAnUnreadableFileSaysBothMessages() {
         Fixture f;
         f.Open("old.tsc", "old text;\n");
@@ -337,8 +375,7 @@ private Q_SLOTS:
         QCOMPARE(f.runner.paths.size(), size_t(1));
         QCOMPARE(f.runner.paths[0], f.Path("run.tsc"));
         QCOMPARE(ReadFile(f.Path("run.tsc")), std::string("Print(1);\nPrint(2);"));
-        QCOMPARE(f.editor->StatusText(),
-                 QString::fromStdString("Running " + f.Path("run.tsc")));
+        QCOMPARE(f.editor->StatusText(), QString::fromStdString("Running " + f.Path("run.tsc")));
     }
 
     void savingAnUnchangedScriptKeepsItsBytes_data() {

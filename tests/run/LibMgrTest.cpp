@@ -5,7 +5,9 @@
 #include "fakes/TestSupport.h"
 
 #include <dlfcn.h>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -139,6 +141,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"EmptyLine", "", 1,
                     "Error: Could not load DLL:  (See Externals.dat) - Error Code: 2 - empty "
                     "library name\n"},
+        // The loader would stop at the NUL and load the library named before it.
+        FailureCase{"NulInName", std::string(PLUGIN_NO_REGISTER) + std::string("\0x", 2), 1,
+                    "Error: Could not load DLL: *libplugin_no_register.so (See Externals.dat) - "
+                    "Error Code: 22 - the library name holds a NUL byte\n"},
         FailureCase{"NoRegisterFunctions", PLUGIN_NO_REGISTER, 1,
                     "Error: RegisterFunctions not found in *libplugin_no_register.so\n"},
         FailureCase{"NoApiVersion", PLUGIN_NO_VERSION, 1,
@@ -150,6 +156,24 @@ INSTANTIATE_TEST_SUITE_P(
                         " but this engine has version " +
                         std::to_string(TESSERA_PLUGIN_API_VERSION) + "\n"}),
     LabelName());
+
+// A folder or FIFO in the list's place is reported, never read as an empty
+// list (a FIFO would block the run until something wrote to it).
+TEST_F(LibMgrTest, ListThatIsNoRegularFileIsReportedAndLoadsNothing) {
+    for (const bool fifo : {false, true}) {
+        std::filesystem::remove_all(home / "Externals.dat");
+        std::filesystem::remove(home / "LibMgrMessages.log");
+        if (fifo)
+            ASSERT_EQ(::mkfifo((home / "Externals.dat").c_str(), 0600), 0);
+        else
+            std::filesystem::create_directory(home / "Externals.dat");
+        CScript script(&stream, &stream);
+        CLibMgr manager(home.path);
+        EXPECT_EQ(manager.LoadList(script.GetEngine()), 0);
+        EXPECT_EQ(Messages(), "Warning: Externals.dat (external DLL list) is not a regular file\n");
+        EXPECT_TRUE(manager.Libraries().empty());
+    }
+}
 
 TEST_F(LibMgrTest, WrongVersionNeverRegisters) {
     WriteText(home / "Externals.dat", std::string(PLUGIN_WRONG_VERSION) + "\n");

@@ -79,6 +79,30 @@ TEST(ScriptField, LogIsThePathWithItsExtensionReplaced) {
     EXPECT_EQ(ScriptLogPath("job.v2.tsc"), "job.v2.log");
 }
 
+// The log never replaces the script it comes from: a script named "*.log",
+// or one whose log name is a link to it, logs to its own name + ".log".
+TEST_F(MacroRunnerTest, LogThatWouldBeTheScriptItselfGoesBesideIt) {
+    struct Case {
+        const char* script;
+        const char* linkToScript; // made a symbolic link to the script; may be null
+        const char* log;
+    };
+    const Case cases[] = {
+        {"notes.log", nullptr, "notes.log.log"},
+        {".log", nullptr, ".log.log"},
+        {"job.tsc", "job.log", "job.tsc.log"},
+    };
+    for (const Case& c : cases) {
+        const std::string source = "Print(\"kept\");\n";
+        Script(c.script, source);
+        if (c.linkToScript)
+            std::filesystem::create_symlink(c.script, home / c.linkToScript);
+        RunToEnd(c.script);
+        EXPECT_EQ(ReadText(home / c.script), source) << c.script;
+        EXPECT_EQ(ReadText(home / c.log), "kept\n") << c.script;
+    }
+}
+
 TEST_F(MacroRunnerTest, PathWithArgumentsLoadsThePathAndEvaluatesThem) {
     Script("job.tsc", "Print(Len(args), \":\", args[0] + args[1]);\n");
     RunToEnd("job.tsc ARGS=1,2");
