@@ -356,7 +356,9 @@ bool CEditorDlg::SaveScriptAs() {
         services.files.SaveFile("Tessera Scripts Files (*.tsc);;All Files (*)", view->FullPath());
     if (path.empty())
         return false;
-    if (path.find('.') == std::string::npos)
+    // A name without an extension gets ".tsc"; only the name counts, as
+    // folders such as ~/.local have dots of their own.
+    if (std::filesystem::path(path).filename().string().find('.') == std::string::npos)
         path += ".tsc";
     // The file dialog does not ask about replacing (and never saw a name
     // completed above), so replacing a file other than this window's is

@@ -47,10 +47,8 @@ std::string ScriptLogPath(const std::string& scriptPath) {
     return log == scriptPath ? scriptPath + ".log" : log;
 }
 
-namespace {
-
-// The script log for `path`, never a name for the script file itself (a
-// link named like the log): opening the log empties it.
+// Never a name for the script file itself (a link named like the log):
+// opening the log empties it.
 std::string LogBesideScript(const std::string& path) {
     std::string log = ScriptLogPath(path);
     std::error_code ec;
@@ -58,8 +56,6 @@ std::string LogBesideScript(const std::string& path) {
         log = path + ".log";
     return log;
 }
-
-} // namespace
 
 // One script run: its worker and what Stop must reach while it runs.
 struct CMacroRunner::ActiveRun {

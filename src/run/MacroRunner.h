@@ -45,6 +45,9 @@ ScriptField SplitScriptField(const std::string& scriptFile);
 // name, then ".log"; a name without "." gets ".log" appended, and so does a
 // name that ends in ".log", so that the log is never the script itself.
 std::string ScriptLogPath(const std::string& scriptPath);
+// The log a run of `scriptPath` writes: ScriptLogPath, unless that names the
+// script file itself (through a link), then the path with ".log" added.
+std::string LogBesideScript(const std::string& scriptPath);
 
 class CMacroRunner : public IMacroRunner {
 public:

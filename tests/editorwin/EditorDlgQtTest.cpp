@@ -117,17 +117,17 @@ private Q_SLOTS:
         QCOMPARE(f.files.saves, 1);
     }
 
-    void saveAsAddsTscOnlyWithoutAnyDot_data() {
+    void saveAsAddsTscToANameWithoutADot_data() {
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("saved");
         QTest::newRow("plain name") << "s/macro"
                                     << "s/macro.tsc";
         QTest::newRow("dotted folder") << "s.d/macro"
-                                       << "s.d/macro";
+                                       << "s.d/macro.tsc";
         QTest::newRow("own extension") << "s/macro.txt"
                                        << "s/macro.txt";
     }
-    void saveAsAddsTscOnlyWithoutAnyDot() {
+    void saveAsAddsTscToANameWithoutADot() {
         QFETCH(QString, chosen);
         QFETCH(QString, saved);
         Fixture f;

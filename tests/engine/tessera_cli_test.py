@@ -45,6 +45,16 @@ with tempfile.TemporaryDirectory() as work:
         log = f.read()
     check("log beside the script", log == "out 7\nName? \nAda\nhi Ada\n", repr(log))
 
+    # A script whose log name would be itself keeps its text.
+    for name, log in (("notes.log", "notes.log.log"), ("plain", "plain.log")):
+        text = 'Print("kept");\n'
+        path = script(name, text)
+        r = run([path])
+        with open(path) as f:
+            kept = f.read()
+        check("script not its own log " + name, r.returncode == 0 and kept == text
+              and os.path.exists(os.path.join(work, log)), repr((r, kept)))
+
     bad = script("bad.tsc", "Print(1)\n")
     r = run([bad])
     check("compile error status", r.returncode == 1, f"status {r.returncode}")

@@ -1,13 +1,13 @@
 #include "TerminalStream.h"
 
+#include "run/MacroRunner.h"
+
 #include <cstring>
 
+// The same log a macro run writes: never the script itself, so that a
+// script named "notes.log" is not emptied by its own run.
 std::string CTerminalStream::LogPathFor(const std::string& scriptPath) {
-    size_t slash = scriptPath.rfind('/');
-    size_t dot = scriptPath.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return scriptPath + ".log";
-    return scriptPath.substr(0, dot) + ".log";
+    return LogBesideScript(scriptPath);
 }
 
 CStatus CTerminalStream::OpenLog(const std::string& scriptPath) {
