@@ -9,9 +9,9 @@
 #include "engine/Operations.h"
 #include "engine/Parser.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
 #include <filesystem>
 
 #include <fcntl.h>
