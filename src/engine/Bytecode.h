@@ -73,21 +73,64 @@
 
 namespace tessera {
 
-#define TESSERA_OPCODES(X)                                                                         \
-    X(MOVE)                                                                                        \
-    X(LOADK)                                                                                       \
-    X(LOADINT)                                                                                     \
-    X(LOADBOOL)                                                                                    \
-    X(LOADDEF)                                                                                     \
-    X(GETGLOBAL)                                                                                   \
-    X(SETGLOBAL)                                                                                   \
-    X(NEWLIST)                                                                                     \
-    X(ADD)                                                                                         \
-    X(SUB) X(MUL) X(DIV) X(MOD) X(ADDI) X(SUBI) X(MODI) X(EQ) X(NE) X(LT) X(LE) X(GT) X(GE) X(NOT) \
-        X(NEG) X(TRUTH) X(JMP) X(JT) X(JF) X(JEQ) X(JNE) X(JLT) X(JLE) X(JLTI) X(JLEI) X(JGTI)     \
-            X(JGEI) X(CALL) X(CALLB) X(CALLB1) X(CALLB2) X(LEN) X(CALLX) X(RET) X(GETINDEX)        \
-                X(SETINDEX) X(CONV) X(FORIN) X(FORINC) X(TRY) X(ENDTRY) X(THROW) X(EXIT) X(DLL)    \
-                    X(UNLOAD) X(END)
+// clang-format off
+#define TESSERA_OPCODES(X) \
+    X(MOVE) \
+    X(LOADK) \
+    X(LOADINT) \
+    X(LOADBOOL) \
+    X(LOADDEF) \
+    X(GETGLOBAL) \
+    X(SETGLOBAL) \
+    X(NEWLIST) \
+    X(ADD) \
+    X(SUB) \
+    X(MUL) \
+    X(DIV) \
+    X(MOD) \
+    X(ADDI) \
+    X(SUBI) \
+    X(MODI) \
+    X(EQ) \
+    X(NE) \
+    X(LT) \
+    X(LE) \
+    X(GT) \
+    X(GE) \
+    X(NOT) \
+    X(NEG) \
+    X(TRUTH) \
+    X(JMP) \
+    X(JT) \
+    X(JF) \
+    X(JEQ) \
+    X(JNE) \
+    X(JLT) \
+    X(JLE) \
+    X(JLTI) \
+    X(JLEI) \
+    X(JGTI) \
+    X(JGEI) \
+    X(CALL) \
+    X(CALLB) \
+    X(CALLB1) \
+    X(CALLB2) \
+    X(LEN) \
+    X(CALLX) \
+    X(RET) \
+    X(GETINDEX) \
+    X(SETINDEX) \
+    X(CONV) \
+    X(FORIN) \
+    X(FORINC) \
+    X(TRY) \
+    X(ENDTRY) \
+    X(THROW) \
+    X(EXIT) \
+    X(DLL) \
+    X(UNLOAD) \
+    X(END)
+// clang-format on
 
 enum class Op : uint8_t {
 #define TESSERA_OP_ENUM(name) name,
