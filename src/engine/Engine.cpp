@@ -4,6 +4,7 @@
 #include "engine/Compiler.h"
 #include "engine/ExternalLibraries.h"
 #include "engine/Parser.h"
+#include "engine/StrArena.h"
 #include "engine/Vm.h"
 
 #include <algorithm>
@@ -28,8 +29,9 @@ struct CEngine::Impl final : VmHost {
     };
 
     CEngine* owner = nullptr;
-    ListHeap heap; // first, so every value below dies before it
-    Value args;    // the global list `args`
+    StrArena strings; // first, so every string dies before its memory
+    ListHeap heap;    // next, so every value below dies before it
+    Value args;       // the global list `args`
     std::unique_ptr<Program> program;
     IDesktop* desktop = nullptr;
     IExternalLibraryLoader* loader = nullptr;
@@ -406,6 +408,7 @@ int CScript::Run(int, CInterpreter*) {
     limits.maxSteps = state.limits.maxSteps;
     RunResult result;
     {
+        StrArena::Use arena(&state.strings);
         Vm vm(*state.program, state, ctx, limits);
         result = vm.Run(state.args);
     }

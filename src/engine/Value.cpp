@@ -1,5 +1,8 @@
 #include "engine/Value.h"
 
+#include "engine/LargeBlock.h"
+#include "engine/StrArena.h"
+
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -46,13 +49,18 @@ const char* DeclTypeName(DeclType type) {
 Value Value::Str(std::string text) {
     Value r;
     r.type = ValueType::Str;
-    r.s = new StrObj(std::move(text));
+    if (void* slot = StrArena::AllocateCurrent()) {
+        r.s = new (slot) StrObj(std::move(text));
+        r.s->fromArena = true;
+    } else {
+        r.s = new StrObj(std::move(text));
+    }
     return r;
 }
 
 void Value::Destroy() {
     if (type == ValueType::Str)
-        delete s;
+        StrArena::Destroy(s);
     else
         l->heap->Free(l);
     type = ValueType::Int;
@@ -80,11 +88,13 @@ void ValueArray::Grow(size_t needed) {
         grown = needed;
     if (grown > SIZE_MAX / sizeof(Value))
         throw std::bad_alloc();
-    void* moved = std::realloc(static_cast<void*>(data), grown * sizeof(Value));
+    size_t bytes = LargeBlockBytes(grown * sizeof(Value));
+    void* moved = ResizeLargeBlock(static_cast<void*>(data), capacity * sizeof(Value),
+                                   count * sizeof(Value), bytes);
     if (!moved)
         throw std::bad_alloc();
     data = static_cast<Value*>(moved);
-    capacity = grown;
+    capacity = bytes / sizeof(Value);
 }
 
 void ValueArray::Release() {
@@ -92,11 +102,12 @@ void ValueArray::Release() {
     // (a list inside itself) and must find it already empty.
     Value* old = data;
     size_t n = count;
+    size_t bytes = capacity * sizeof(Value);
     data = nullptr;
     count = capacity = 0;
     for (size_t k = 0; k < n; ++k)
         old[k].~Value();
-    std::free(old);
+    FreeLargeBlock(old, bytes);
 }
 
 void ValueArray::insert(Value* at, Value&& value) {

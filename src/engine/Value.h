@@ -31,6 +31,7 @@ struct HeapObject {
 };
 
 struct StrObj : HeapObject {
+    bool fromArena = false; // its memory is a StrArena slot
     std::string text;
     explicit StrObj(std::string t) : text(std::move(t)) {}
 };

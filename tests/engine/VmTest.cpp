@@ -1,6 +1,7 @@
 // Behaviour of the VM that scripts cannot check themselves: stopping,
 // threads, limits and allocation.
 #include "EngineTestUtil.h"
+#include "engine/StrArena.h"
 #include "engine/Value.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,11 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <new>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <unistd.h>
 
@@ -215,6 +219,69 @@ TEST(ListHeapCycles, CollectsAsTheHeapGrows) {
         most = std::max(most, heap.LiveCount());
     }
     EXPECT_LE(most, size_t{1} << 17);
+}
+
+// Dropped strings give their slots back, in any order, so making the same
+// number again takes no new chunk; strings made on another thread or with no
+// arena current go back where they came from.
+TEST(StrArena, ReusesSlotsAndReturnsEachStringToItsOwnArena) {
+    using tessera::StrArena;
+    using tessera::Value;
+    if (!StrArena::Enabled())
+        GTEST_SKIP() << "strings come from the ordinary heap in this build";
+    StrArena arena;
+    StrArena other;
+    std::vector<Value> kept;
+    {
+        StrArena::Use use(&arena);
+        for (int k = 0; k < 200000; ++k)
+            kept.push_back(Value::Str("text " + std::to_string(k)));
+    }
+    size_t chunks = arena.ChunkCount();
+    EXPECT_GE(chunks, 3u);
+    Value plain = Value::Str("from the heap");
+    EXPECT_FALSE(plain.StrObject()->fromArena);
+    Value fromThread;
+    std::thread([&] {
+        StrArena::Use use(&other);
+        for (size_t k = 1; k < kept.size(); k += 2)
+            kept[k] = Value(); // every other one, freed while another arena is current
+        fromThread = Value::Str("made on another thread");
+    }).join();
+    for (size_t k = 0; k < kept.size(); k += 2)
+        kept[k] = Value();
+    {
+        StrArena::Use use(&arena);
+        for (size_t k = 0; k < kept.size(); ++k)
+            if (kept[k].type != tessera::ValueType::Str)
+                kept[k] = Value::Str(std::to_string(k));
+    }
+    EXPECT_EQ(arena.ChunkCount(), chunks);
+    EXPECT_EQ(other.ChunkCount(), 1u);
+    EXPECT_EQ(kept[199999].AsStr(), "199999");
+    EXPECT_EQ(fromThread.AsStr(), "made on another thread");
+    EXPECT_TRUE(fromThread.StrObject()->fromArena);
+}
+
+// A string that outlives its engine's arena keeps its text, and freeing it
+// later is safe (its chunk goes when its last string does).
+TEST(StrArena, StringOutlivesItsArena) {
+    using tessera::StrArena;
+    using tessera::Value;
+    if (!StrArena::Enabled())
+        GTEST_SKIP() << "strings come from the ordinary heap in this build";
+    Value survivor;
+    Value second;
+    {
+        auto arena = std::make_unique<StrArena>();
+        StrArena::Use use(arena.get());
+        survivor = Value::Str(std::string(100, 'x'));
+        second = Value::Str("short");
+        arena.reset();
+    }
+    EXPECT_EQ(survivor.AsStr(), std::string(100, 'x'));
+    survivor = Value();
+    EXPECT_EQ(second.AsStr(), "short");
 }
 
 TEST(Vm, RuntimeErrorInIncludedFunctionNamesThatFile) {
