@@ -348,7 +348,26 @@ void CEditorDlg::OnUsesChanged() {
 bool CEditorDlg::SaveScript() {
     if (view->FilePath().empty())
         return SaveScriptAs();
+    if (!MayReplaceChangedFile())
+        return false;
     return view->Save();
+}
+
+// Another program (the recorder, another editor, a text editor) may have
+// written the script since this window read it; saving would silently
+// replace that version, so the user decides. A file gone from disk is simply
+// written again.
+bool CEditorDlg::MayReplaceChangedFile() {
+    std::error_code error;
+    if (!view->ChangedOnDisk() || !std::filesystem::exists(view->FullPath(), error))
+        return true;
+    if (services.messages.Show("The script " + view->FilePath() +
+                                   " was changed by another program since it was read here.\n"
+                                   "Save anyway and replace that version?",
+                               "Script Changed", MessageButtons::YesNo) != MessageAnswer::Yes)
+        return false;
+    view->AcceptDiskState();
+    return true;
 }
 
 bool CEditorDlg::SaveScriptAs() {
@@ -369,6 +388,8 @@ bool CEditorDlg::SaveScriptAs() {
     if (!ownFile && std::filesystem::exists(std::filesystem::symlink_status(path, error)) &&
         services.messages.Show("File '" + path + "' alread exists. Overwrite?", "File Exists",
                                MessageButtons::YesNo) != MessageAnswer::Yes)
+        return false;
+    if (ownFile && !MayReplaceChangedFile())
         return false;
     view->SetFilePath(path);
     const bool saved = view->Save();

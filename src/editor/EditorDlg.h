@@ -134,6 +134,7 @@ private:
     void BuildMenus();
     void ApplyLayout(int width, int height);
     void SetTitle(const std::string& path);
+    bool MayReplaceChangedFile();
     void OnUsesChanged();
     // Asks "Save script and declarations?"; false when the user cancelled or
     // the save failed.

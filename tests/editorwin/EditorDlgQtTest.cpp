@@ -569,6 +569,47 @@ private Q_SLOTS:
         QCOMPARE(f.editor->View()->IsModified(), modified);
         QCOMPARE(ReadFile(f.Path("disk.tsc")), std::string("from disk;\n"));
     }
+
+    // Saving over a version another program wrote since the window read the
+    // file asks first; declined, that version stays on disk.
+    void savingOverAChangeOnDiskAsks_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("changeOnDisk");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("onDisk");
+        const int save = EditorCommand::kSaveScript, saveAs = EditorCommand::kSaveScriptAs;
+        const int yes = int(MessageAnswer::Yes), no = int(MessageAnswer::No);
+        QTest::newRow("unchanged") << save << false << no << "mine;\n";
+        QTest::newRow("changed, No") << save << true << no << "theirs;\n";
+        QTest::newRow("changed, Yes") << save << true << yes << "mine;\n";
+        QTest::newRow("save as own file, No") << saveAs << true << no << "theirs;\n";
+    }
+    void savingOverAChangeOnDiskAsks() {
+        QFETCH(int, command);
+        QFETCH(bool, changeOnDisk);
+        QFETCH(int, answer);
+        QFETCH(QString, onDisk);
+        Fixture f;
+        QVERIFY(f.Open("disk.tsc", "old;\n"));
+        f.editor->View()->selectAll();
+        f.editor->View()->insertPlainText("mine;\n");
+        if (changeOnDisk) {
+            std::filesystem::last_write_time(f.Path("disk.tsc"),
+                                             std::filesystem::file_time_type::clock::now() +
+                                                 std::chrono::seconds(5));
+            WriteFile(f.Path("disk.tsc"), "theirs;\n");
+        }
+        f.messages.answer = MessageAnswer(answer);
+        f.files.saveAnswers.push_back(f.Path("disk.tsc"));
+        f.editor->RunCommand(command);
+        QCOMPARE(f.messages.shown.size(), size_t(changeOnDisk ? 1 : 0));
+        QCOMPARE(ReadFile(f.Path("disk.tsc")), onDisk.toStdString());
+        QCOMPARE(f.editor->View()->IsModified(), onDisk != "mine;\n");
+        // Once saved, the window's own write is not taken for another change.
+        f.messages.shown.clear();
+        f.editor->RunCommand(EditorCommand::kSaveScript);
+        QCOMPARE(f.messages.shown.size(), size_t(onDisk == "mine;\n" ? 0 : 1));
+    }
 };
 
 QTEST_MAIN(EditorDlgQtTest)
