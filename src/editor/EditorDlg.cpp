@@ -306,6 +306,15 @@ bool CEditorDlg::Load() {
         services.messages.Show(text, "Wingmate Error", MessageButtons::Ok);
         return false;
     }
+    ScanLoadedText();
+    SetTitle(pathToLoad);
+    view->CheckNow();
+    return true;
+}
+
+// The full pass over newly loaded text (with its progress bar), then the
+// declarations of the files its `use` lines name.
+void CEditorDlg::ScanLoadedText() {
     progress->show();
     view->LoadPass();
     progress->hide();
@@ -313,9 +322,6 @@ bool CEditorDlg::Load() {
         useList = view->TakeUseList();
         ReloadDeclarations();
     }
-    SetTitle(pathToLoad);
-    view->CheckNow();
-    return true;
 }
 
 std::string CEditorDlg::ScriptFolder() const {
@@ -625,13 +631,7 @@ void CEditorDlg::Recover(const EditorRecoveryCopy& copy) {
     format.utf8 = !copy.latin1;
     format.crlf = copy.crlf;
     view->TakeRecoveredText(copy.scriptPath, Text(copy.text), format);
-    progress->show();
-    view->LoadPass();
-    progress->hide();
-    if (view->UsesSeen()) {
-        useList = view->TakeUseList();
-        ReloadDeclarations();
-    }
+    ScanLoadedText();
     SetTitle(copy.scriptPath);
     view->SetModified(true);
     view->CheckNow();

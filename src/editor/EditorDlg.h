@@ -135,6 +135,7 @@ private:
     void ApplyLayout(int width, int height);
     void SetTitle(const std::string& path);
     bool MayReplaceChangedFile();
+    void ScanLoadedText();
     void OnUsesChanged();
     // Asks "Save script and declarations?"; false when the user cancelled or
     // the save failed.
