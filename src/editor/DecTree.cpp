@@ -57,7 +57,16 @@ TDecTree::TDecTree(QWidget* parent) : QTreeWidget(parent) {
 
 bool TDecTree::Load(const std::string& fileName, const std::string& folder) {
     std::string error;
-    const bool loaded = list.Load(fileName, folder, &error);
+    return ShowLoaded(list.Load(fileName, folder, &error), fileName, error);
+}
+
+bool TDecTree::LoadText(const std::string& fileName, const std::string& text) {
+    std::string error;
+    return ShowLoaded(list.LoadText(fileName, text, &error), fileName, error);
+}
+
+// Shows the file node just read, or its error item.
+bool TDecTree::ShowLoaded(bool loaded, const std::string& fileName, const std::string& error) {
     if (!loaded) {
         auto* item = MakeItem(
             QStringLiteral("ERROR: Could Not Open %1").arg(QString::fromStdString(fileName)),

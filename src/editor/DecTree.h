@@ -21,6 +21,9 @@ public:
     // it after the items already shown; a file that cannot be read shows
     // "ERROR: Could Not Open %s". false on failure.
     bool Load(const std::string& fileName, const std::string& folder);
+    // The same from text in memory (declarations brought back from a
+    // recovery copy), shown under `fileName`.
+    bool LoadText(const std::string& fileName, const std::string& text);
     // Reload Declarations: removes the shown items, then loads every file of
     // `useList` ("a.dec::b.dec::") from `folder`, in order.
     void Reload(const std::string& useList, const std::string& folder);
@@ -63,6 +66,7 @@ Q_SIGNALS:
     void DeclarationEdited(int id);
 
 private:
+    bool ShowLoaded(bool loaded, const std::string& fileName, const std::string& error);
     void ShowFile(const CDeclNode& fileNode);
 
     CDeclList list;

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -115,7 +116,10 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     connect(view, &CScriptView::lineReport, this,
             [this](int line) { lineLabel->setText(QStringLiteral("Line: %1").arg(line)); });
     connect(view, &CScriptView::usesChanged, this, &CEditorDlg::OnUsesChanged);
-    connect(tree, &TDecTree::DeclarationEdited, this, [this] { declarationsEdited = true; });
+    connect(tree, &TDecTree::DeclarationEdited, this, [this] {
+        declarationsEdited = true;
+        MarkRecoveryPending();
+    });
     connect(view, &CScriptView::diagnosticChanged, this, [this] {
         const ScriptDiagnostic& diagnostic = view->Diagnostic();
         if (!diagnostic.failed) {
@@ -129,14 +133,16 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
         ShowStatus(place + Text(diagnostic.line > 0 ? diagnostic.message : diagnostic.full));
     });
 
-    connect(view->document(), &QTextDocument::contentsChanged, this, [this] {
-        if (!recoveryPending)
-            pendingSince = Now();
-        recoveryPending = true;
-    });
-    // Saved, reloaded or undone back to the saved text: nothing to recover.
+    connect(view->document(), &QTextDocument::contentsChanged, this,
+            &CEditorDlg::MarkRecoveryPending);
+    // Saved, reloaded or undone back to the saved text: nothing to recover,
+    // unless edited declarations are still unsaved.
     connect(view->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
-        if (!modified && !recovering)
+        if (modified || recovering)
+            return;
+        if (declarationsEdited)
+            MarkRecoveryPending();
+        else
             DropRecoveryCopy();
     });
 
@@ -409,6 +415,10 @@ bool CEditorDlg::SaveDeclarations() {
     std::string why;
     if (tree->SaveAll(ScriptFolder(), &why)) {
         declarationsEdited = false;
+        if (view->IsModified())
+            MarkRecoveryPending(); // the copy keeps the text alone now
+        else
+            DropRecoveryCopy();
         return true;
     }
     services.messages.Show("Could not save declarations: " + why, "Save Failed",
@@ -589,6 +599,12 @@ void CEditorDlg::DropRecoveryCopy() {
     recoveryFile.clear();
 }
 
+void CEditorDlg::MarkRecoveryPending() {
+    if (!recoveryPending)
+        pendingSince = Now();
+    recoveryPending = true;
+}
+
 // Written a second after the first edit not yet copied, so a stream of
 // edits still reaches the copy every second or two.
 bool CEditorDlg::TickRecovery(std::string* error) {
@@ -601,7 +617,7 @@ bool CEditorDlg::WriteRecoveryNow(std::string* error) {
     if (!services.recovery)
         return true;
     recoveryPending = false;
-    if (!view->IsModified()) {
+    if (!view->IsModified() && !declarationsEdited) {
         DropRecoveryCopy();
         return true;
     }
@@ -614,6 +630,8 @@ bool CEditorDlg::WriteRecoveryNow(std::string* error) {
     copy.text.assign(text.constData(), size_t(text.size()));
     copy.latin1 = !view->Format().utf8;
     copy.crlf = view->Format().crlf;
+    if (declarationsEdited)
+        copy.declarations = EditedDeclarations();
     return services.recovery->Write(copy, error);
 }
 
@@ -625,15 +643,69 @@ void CEditorDlg::Recover(const EditorRecoveryCopy& copy) {
     recoveryFile = copy.file;
     tree->Clear();
     useList.clear();
-    if (!copy.scriptPath.empty())
-        view->Load(copy.scriptPath);
+    const bool diskRead = !copy.scriptPath.empty() && view->Load(copy.scriptPath);
     ScriptFormat format;
     format.utf8 = !copy.latin1;
     format.crlf = copy.crlf;
+    const QString onDisk = diskRead ? view->toPlainText() : QString();
     view->TakeRecoveredText(copy.scriptPath, Text(copy.text), format);
-    ScanLoadedText();
+    if (copy.declarations.empty()) {
+        ScanLoadedText();
+    } else {
+        progress->show();
+        view->LoadPass();
+        progress->hide();
+        if (view->UsesSeen())
+            useList = view->TakeUseList();
+        RecoverDeclarations(copy.declarations);
+    }
     SetTitle(copy.scriptPath);
-    view->SetModified(true);
+    // A copy made for edited declarations alone leaves the script unchanged.
+    view->SetModified(!diskRead || copy.declarations.empty() || view->toPlainText() != onDisk);
     view->CheckNow();
     recovering = false;
+}
+
+// What the window's declarations files hold now, for a recovery copy: each
+// file read since the window opened, its latest reading, in the canonical
+// format. Files that did not read are left out, as saving leaves them.
+std::vector<EditorRecoveryCopy::Declarations> CEditorDlg::EditedDeclarations() const {
+    std::vector<EditorRecoveryCopy::Declarations> files;
+    for (const CDeclNode* node = tree->List().First(); node; node = node->next) {
+        if (!node->file || node->loadFailed)
+            continue;
+        auto same = std::find_if(files.begin(), files.end(),
+                                 [&](const auto& f) { return f.fileName == node->name; });
+        if (same == files.end())
+            same = files.insert(files.end(), {node->name, {}});
+        same->text = CDeclList::Format(*node);
+    }
+    return files;
+}
+
+// The use list's files are shown from the copy where it has them and from
+// disk otherwise; files the copy holds beyond the use list are shown after,
+// so that saving writes them too. They stay unsaved until the user saves.
+void CEditorDlg::RecoverDeclarations(
+    const std::vector<EditorRecoveryCopy::Declarations>& recovered) {
+    tree->Clear();
+    const std::string folder = ScriptFolder();
+    std::vector<bool> shown(recovered.size(), false);
+    std::string rest = useList;
+    for (size_t end = rest.find("::"); end != std::string::npos; end = rest.find("::")) {
+        const std::string name = rest.substr(0, end);
+        rest.erase(0, end + 2);
+        const auto found = std::find_if(recovered.begin(), recovered.end(),
+                                        [&](const auto& f) { return f.fileName == name; });
+        if (found == recovered.end()) {
+            tree->Load(name, folder);
+            continue;
+        }
+        tree->LoadText(name, found->text);
+        shown[size_t(found - recovered.begin())] = true;
+    }
+    for (size_t k = 0; k < recovered.size(); ++k)
+        if (!shown[k])
+            tree->LoadText(recovered[k].fileName, recovered[k].text);
+    declarationsEdited = true;
 }

@@ -5,6 +5,7 @@
 // each on its own script; it only reads and writes files (and, when the main
 // window gives it a runner, runs its script as a macro would).
 
+#include "editor/EditorRecovery.h"
 #include "editor/ScriptView.h"
 #include "ports/Clock.h"
 
@@ -13,10 +14,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
-class CEditorRecovery;
 class CFindDlg;
-struct EditorRecoveryCopy;
 class IFileChooser;
 class IMessageBox;
 class QLabel;
@@ -136,6 +136,9 @@ private:
     void SetTitle(const std::string& path);
     bool MayReplaceChangedFile();
     void ScanLoadedText();
+    void MarkRecoveryPending();
+    std::vector<EditorRecoveryCopy::Declarations> EditedDeclarations() const;
+    void RecoverDeclarations(const std::vector<EditorRecoveryCopy::Declarations>& recovered);
     void OnUsesChanged();
     // Asks "Save script and declarations?"; false when the user cancelled or
     // the save failed.

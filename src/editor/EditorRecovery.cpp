@@ -67,7 +67,7 @@ std::string CEditorRecovery::NewCopyPath() {
 }
 
 // copy := MAGIC "format " ("utf8"|"latin1") " " ("lf"|"crlf") "\n"
-//         field("path") field("text") "end\n"
+//         field("path") field("text") { field("decfile") field("dectext") } "end\n"
 // The lengths and the closing line tell a whole copy from one cut short.
 std::string CEditorRecovery::Encode(const EditorRecoveryCopy& copy) {
     std::string out(kMagic);
@@ -75,6 +75,10 @@ std::string CEditorRecovery::Encode(const EditorRecoveryCopy& copy) {
            (copy.crlf ? " crlf\n" : " lf\n");
     AppendField(out, "path", copy.scriptPath);
     AppendField(out, "text", copy.text);
+    for (const auto& declarations : copy.declarations) {
+        AppendField(out, "decfile", declarations.fileName);
+        AppendField(out, "dectext", declarations.text);
+    }
     out += kEnd;
     return out;
 }
@@ -100,9 +104,15 @@ bool CEditorRecovery::Decode(const std::string& bytes, EditorRecoveryCopy& copy)
     EditorRecoveryCopy read;
     read.latin1 = format->latin1;
     read.crlf = format->crlf;
-    if (!ReadField(rest, "path", read.scriptPath) || !ReadField(rest, "text", read.text) ||
-        rest != kEnd)
+    if (!ReadField(rest, "path", read.scriptPath) || !ReadField(rest, "text", read.text))
         return false;
+    while (rest != kEnd) {
+        EditorRecoveryCopy::Declarations declarations;
+        if (!ReadField(rest, "decfile", declarations.fileName) ||
+            !ReadField(rest, "dectext", declarations.text))
+            return false;
+        read.declarations.push_back(std::move(declarations));
+    }
     read.file = copy.file;
     copy = std::move(read);
     return true;

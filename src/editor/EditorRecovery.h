@@ -1,5 +1,6 @@
 #pragma once
-// Recovery copies of the script editors' unsaved text, in "<home>/Recovery":
+// Recovery copies of the script editors' unsaved text and declarations, in
+// "<home>/Recovery":
 // one file per modified editor, written a second or two after typing stops
 // and at the end of the session, so a crash, a kill or a logout loses at most
 // that much. A save, a "No" to the close question or the text returning to
@@ -19,6 +20,13 @@ struct EditorRecoveryCopy {
     std::string text;
     bool latin1 = false; // the script is written one byte per character
     bool crlf = false;   // the script's line breaks are "\r\n"
+    // Declarations edited in the window and not yet saved: each file's name
+    // as its use line wrote it, and its text in the canonical format.
+    struct Declarations {
+        std::string fileName;
+        std::string text;
+    };
+    std::vector<Declarations> declarations;
 };
 
 class CEditorRecovery {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <set>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 struct RecoveryFolder : ::testing::Test {
@@ -28,6 +29,7 @@ struct RoundTrip {
     std::string text;
     bool latin1;
     bool crlf;
+    std::vector<EditorRecoveryCopy::Declarations> declarations = {};
 };
 } // namespace
 
@@ -37,11 +39,18 @@ TEST_F(RecoveryFolder, CopiesComeBackByteForByte) {
         {"crlf script", "/home/u/a b.tsc", "one\r\ntwo\r\n", false, true},
         {"invalid utf8", "rel/\xff.tsc", std::string("\xff\xfe\0x\n", 5), true, false},
         {"path with newline", "/tmp/odd\nname.tsc", "end\nend\n", false, false},
+        {"edited declarations",
+         "/s/decl.tsc",
+         "use \"a.dec\";\n",
+         false,
+         false,
+         {{"a.dec", "Window\nMain\n\"Main\"\n\n0\n"}, {"../b b.dec", ""}}},
     };
     CEditorRecovery store(home);
     std::set<std::string> written;
     for (const RoundTrip& c : cases) {
-        EditorRecoveryCopy copy{store.NewCopyPath(), c.scriptPath, c.text, c.latin1, c.crlf};
+        EditorRecoveryCopy copy{store.NewCopyPath(), c.scriptPath, c.text, c.latin1, c.crlf,
+                                c.declarations};
         std::string error;
         ASSERT_TRUE(store.Write(copy, &error)) << c.name << ": " << error;
         written.insert(copy.file);
@@ -56,6 +65,11 @@ TEST_F(RecoveryFolder, CopiesComeBackByteForByte) {
         EXPECT_EQ(found->text, c.text) << c.name;
         EXPECT_EQ(found->latin1, c.latin1) << c.name;
         EXPECT_EQ(found->crlf, c.crlf) << c.name;
+        ASSERT_EQ(found->declarations.size(), c.declarations.size()) << c.name;
+        for (size_t k = 0; k < c.declarations.size(); ++k) {
+            EXPECT_EQ(found->declarations[k].fileName, c.declarations[k].fileName) << c.name;
+            EXPECT_EQ(found->declarations[k].text, c.declarations[k].text) << c.name;
+        }
         EXPECT_EQ(written.count(found->file), 1u) << c.name;
     }
     // Only the user may read the copies.
@@ -67,7 +81,12 @@ TEST_F(RecoveryFolder, CopiesComeBackByteForByte) {
 // and it stays on disk for the user.
 TEST_F(RecoveryFolder, DamagedCopyIsNeitherOfferedNorDeleted) {
     CEditorRecovery store(home);
-    EditorRecoveryCopy copy{store.NewCopyPath(), "/s.tsc", "Frob(1);\nTwiddle(2);\n", false, false};
+    EditorRecoveryCopy copy{store.NewCopyPath(),
+                            "/s.tsc",
+                            "Frob(1);\nTwiddle(2);\n",
+                            false,
+                            false,
+                            {{"a.dec", "Window\nMain\n"}, {"b.dec", "end\n"}}};
     const std::string whole = CEditorRecovery::Encode(copy);
     for (size_t cut = 0; cut < whole.size(); ++cut) {
         EditorRecoveryCopy read;
@@ -85,8 +104,8 @@ TEST_F(RecoveryFolder, DamagedCopyIsNeitherOfferedNorDeleted) {
 
 TEST_F(RecoveryFolder, EditorsOnOneScriptKeepTheirOwnCopies) {
     CEditorRecovery store(home);
-    EditorRecoveryCopy first{store.NewCopyPath(), "/same.tsc", "first", false, false};
-    EditorRecoveryCopy second{store.NewCopyPath(), "/same.tsc", "second", false, false};
+    EditorRecoveryCopy first{store.NewCopyPath(), "/same.tsc", "first", false, false, {}};
+    EditorRecoveryCopy second{store.NewCopyPath(), "/same.tsc", "second", false, false, {}};
     ASSERT_NE(first.file, second.file);
     ASSERT_TRUE(store.Write(first, nullptr));
     ASSERT_TRUE(store.Write(second, nullptr));

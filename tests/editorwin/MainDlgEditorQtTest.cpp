@@ -4,6 +4,7 @@
 // unsaved editor text outlives the end of the session.
 
 #include "app/MainDlg.h"
+#include "editor/DecTree.h"
 #include "editor/EditorDlg.h"
 #include "editor/EditorRecovery.h"
 #include "fakes/Fakes.h"
@@ -239,6 +240,48 @@ private Q_SLOTS:
         const std::vector<EditorRecoveryCopy> left = CopiesIn(f.home);
         QCOMPARE(left.size(), size_t(1));
         QCOMPARE(left[0].text, std::string("untitled text"));
+    }
+
+    // Declarations edited and not saved survive the session's end too: the
+    // next start shows them edited and unsaved, the script itself unchanged,
+    // and nothing reaches the declarations file before a save.
+    void sessionEndKeepsEditedDeclarations() {
+        Fixture f;
+        const std::string decs = "[ ]Window \"App\"\n\t( )Tag=\"App title\"\n\t( )Class=\"C\"\n"
+                                 "\t( )Parent=1\n\t( )Child=0\n";
+        WriteFile(f.home + "/app.dec", decs);
+        WriteFile(f.home + "/tidy.tsc", "use \"app.dec\";\n");
+        f.window->Tree()->setCurrentItem(f.window->Tree()->FindItem(f.TidyId()));
+        f.window->HandleCommand(MacroCommand::kEdit);
+        CEditorDlg* editor = f.editors.at(0);
+        editor->Tree()->SetPropertiesEditor([](CDeclNode& copy) {
+            copy.tag = "Renamed";
+            return true;
+        });
+        QVERIFY(editor->Tree()->EditDeclaration(1));
+        QVERIFY(!editor->View()->IsModified());
+        f.window->EndForSession();
+        f.editors.clear();
+        f.window.reset();
+        QCOMPARE(CopiesIn(f.home).size(), size_t(1));
+
+        Run next(f.home, MessageAnswer::Yes);
+        QCOMPARE(next.editors.size(), size_t(1));
+        CEditorDlg* recovered = next.editors[0];
+        QCOMPARE(recovered->View()->toPlainText(), QStringLiteral("use \"app.dec\";\n"));
+        QVERIFY(!recovered->View()->IsModified());
+        QVERIFY(recovered->DeclarationsEdited());
+        QCOMPARE(recovered->Tree()->topLevelItemCount(), 1);
+        const QTreeWidgetItem* shown = recovered->Tree()->topLevelItem(0)->child(0);
+        QVERIFY(shown);
+        const CDeclNode* node =
+            recovered->Tree()->FindById(shown->data(0, TDecTree::IdRole).toInt());
+        QVERIFY(node);
+        QCOMPARE(node->tag, std::string("Renamed"));
+        QCOMPARE(ReadFile(f.home + "/app.dec"), decs);
+        QVERIFY(recovered->SaveDeclarations());
+        QVERIFY(ReadFile(f.home + "/app.dec").find("Tag=\"Renamed\"") != std::string::npos);
+        QVERIFY(CopiesIn(f.home).empty());
     }
 
     // The copy appears a second after typing, and goes with a save, a
