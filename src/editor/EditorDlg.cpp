@@ -606,9 +606,14 @@ void CEditorDlg::MarkRecoveryPending() {
 }
 
 // Written a second after the first edit not yet copied, so a stream of
-// edits still reaches the copy every second or two.
+// edits still reaches the copy every second or two. A large script waits a
+// second more per MiB (at most ten), so typing in it does not rewrite
+// megabytes every second.
 bool CEditorDlg::TickRecovery(std::string* error) {
-    if (!services.recovery || !recoveryPending || Now() - pendingSince < 1)
+    if (!services.recovery || !recoveryPending)
+        return true;
+    const int64_t delay = std::min<int64_t>(1 + view->document()->characterCount() / (1 << 20), 10);
+    if (Now() - pendingSince < delay)
         return true;
     return WriteRecoveryNow(error);
 }

@@ -284,6 +284,31 @@ private Q_SLOTS:
         QVERIFY(CopiesIn(f.home).empty());
     }
 
+    // A large script's copy waits a second more per MiB, so typing in it
+    // does not rewrite megabytes every second.
+    void copyOfALargeScriptWaitsLonger_data() {
+        QTest::addColumn<int>("mebibytes");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("small") << 0 << 1;
+        QTest::newRow("2.5 MiB") << 2 << 3;
+    }
+    void copyOfALargeScriptWaitsLonger() {
+        QFETCH(int, mebibytes);
+        QFETCH(int, seconds);
+        Fixture f;
+        f.window->Tree()->setCurrentItem(f.window->Tree()->FindItem(f.TidyId()));
+        f.window->HandleCommand(MacroCommand::kEdit);
+        CEditorDlg* editor = f.editors.at(0);
+        const int lines = (mebibytes * (1 << 20) + (1 << 19)) / 16;
+        editor->View()->InsertText(QStringLiteral("Frob(12345678);\n").repeated(lines) + "x");
+        f.clock.Advance(seconds - 1);
+        f.window->OnTimerTick();
+        QVERIFY(CopiesIn(f.home).empty());
+        f.clock.Advance(1);
+        f.window->OnTimerTick();
+        QCOMPARE(CopiesIn(f.home).size(), size_t(1));
+    }
+
     // The copy appears a second after typing, and goes with a save, a
     // discard or an undo back to the saved text: a clean end leaves none.
     void copyFollowsTheEditorsText_data() {
