@@ -38,8 +38,16 @@ size_t LargeBlockBytes(size_t wanted) {
 }
 
 void* ResizeLargeBlock(void* block, size_t oldBytes, size_t usedBytes, size_t newBytes) {
-    if (!Mapped(newBytes))
+    if (!Mapped(newBytes) && !(block && Mapped(oldBytes)))
         return std::realloc(block, newBytes);
+    if (!Mapped(newBytes)) { // a mapped block shrinking back under the line
+        void* small = std::malloc(newBytes ? newBytes : 1);
+        if (!small)
+            return nullptr;
+        std::memcpy(small, block, usedBytes < newBytes ? usedBytes : newBytes);
+        munmap(block, oldBytes);
+        return small;
+    }
     if (block && Mapped(oldBytes)) {
         void* moved = mremap(block, oldBytes, newBytes, MREMAP_MAYMOVE);
         if (moved == MAP_FAILED)
