@@ -1,8 +1,11 @@
 #pragma once
 // A vector of plain bytes-only elements (instructions, line entries) that
 // grows with realloc. A large array is then moved by the system (mremap)
-// instead of copied into fresh pages: compiling a script of a million lines
-// touches its code once instead of about three times.
+// instead of copied into fresh pages, and lives in huge pages (LargeBlock.h):
+// compiling a script of a million lines touches its code once instead of
+// about three times, with a page fault per 2 MiB instead of per 4 KiB.
+
+#include "engine/LargeBlock.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -31,14 +34,14 @@ public:
     }
     PodVector& operator=(PodVector&& other) noexcept {
         if (this != &other) {
-            std::free(items);
+            FreeLargeBlock(items, BlockBytes());
             items = std::exchange(other.items, nullptr);
             count = std::exchange(other.count, 0);
             capacity = std::exchange(other.capacity, 0);
         }
         return *this;
     }
-    ~PodVector() { std::free(items); }
+    ~PodVector() { FreeLargeBlock(items, BlockBytes()); }
 
     size_t size() const { return count; }
     bool empty() const { return count == 0; }
@@ -82,12 +85,16 @@ private:
             grown = needed;
         if (grown > SIZE_MAX / sizeof(T))
             throw std::bad_alloc();
-        void* moved = std::realloc(static_cast<void*>(items), grown * sizeof(T));
+        void* moved = ResizeLargeBlock(static_cast<void*>(items), BlockBytes(), count * sizeof(T),
+                                       LargeBlockBytes(grown * sizeof(T)));
         if (!moved)
             throw std::bad_alloc();
         items = static_cast<T*>(moved);
         capacity = grown;
     }
+    // The block's real size: a function of the capacity alone, so that
+    // growing and freeing agree on it.
+    size_t BlockBytes() const { return LargeBlockBytes(capacity * sizeof(T)); }
     void CopyFrom(const PodVector& other) {
         if (other.count > capacity)
             Grow(other.count);
