@@ -260,4 +260,19 @@ TEST_F(WingmatectlRecord, AKillLeavesTheOldFileAsItWas) {
     EXPECT_EQ(FileText(), "old script\n");
 }
 
+// Both the check before recording and a start that fails say what is missing.
+TEST(X11RecordSourceUnavailable, SaysWhatIsMissing) {
+    CXvfb bare({"-extension", "RECORD"});
+    REQUIRE_XVFB(bare);
+    const std::pair<std::string, std::string> cases[] = {
+        {":9997", "Recording is unavailable: cannot open the X display ':9997'."},
+        {bare.Name(), "Recording is unavailable: the X server on '" + bare.Name() +
+                          "' lacks the RECORD extension."}};
+    for (const auto& [name, message] : cases) {
+        EXPECT_EQ(CX11RecordSource::Probe(name), message);
+        CX11RecordSource source(name);
+        EXPECT_EQ(source.Start([](const RecordedEvent&) {}), message);
+    }
+}
+
 } // namespace
