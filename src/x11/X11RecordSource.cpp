@@ -5,6 +5,7 @@
 #include "x11/X11Display.h"
 #include "x11/X11Keys.h"
 #include "x11/X11RecordSession.h"
+#include "x11/X11WindowQuery.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -60,26 +61,6 @@ std::string KeysymText(KeySym keysym) {
     }
     return out;
 #endif
-}
-
-// A 32-bit window property's first item; `found` false when it is absent.
-unsigned long CardinalProperty(Display* display, Window window, Atom property, Atom type,
-                               bool& found) {
-    Atom actualType = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    unsigned long value = 0;
-    found = false;
-    if (XGetWindowProperty(display, window, property, 0, 1, False, type, &actualType, &format,
-                           &count, &remaining, &data) == Success &&
-        data && format == 32 && count >= 1) {
-        value = *reinterpret_cast<unsigned long*>(data);
-        found = true;
-    }
-    if (data)
-        XFree(data);
-    return value;
 }
 
 // How a failed start reads.
@@ -143,8 +124,6 @@ struct CX11RecordSource::Session : CX11RecordSession::IClient {
 
     // Reports the active window when it differs from the last one reported.
     void ReportWindow(int64_t timeMs);
-    Window ActiveWindow();
-    std::string Title(Window window);
     bool OwnWindow(Window window);
 
     int64_t Milliseconds(Time serverTime) {
@@ -172,63 +151,6 @@ struct CX11RecordSource::Session : CX11RecordSession::IClient {
     int64_t clockMs = 0;
 };
 
-Window CX11RecordSource::Session::ActiveWindow() {
-    Display* const control = recording.Control();
-    const Window root = DefaultRootWindow(control);
-    bool found = false;
-    const Window active = CardinalProperty(
-        control, root, XInternAtom(control, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, found);
-    if (found && active != None)
-        return active;
-    // Without a window manager: the focus window's nearest titled ancestor.
-    Window focus = None;
-    int revert = 0;
-    XGetInputFocus(control, &focus, &revert);
-    while (focus != None && focus != PointerRoot && focus != root) {
-        if (!Title(focus).empty())
-            return focus;
-        Window rootReturn = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(control, focus, &rootReturn, &parent, &children, &count))
-            break;
-        if (children)
-            XFree(children);
-        focus = parent;
-    }
-    return None;
-}
-
-std::string CX11RecordSource::Session::Title(Window window) {
-    Display* const control = recording.Control();
-    Atom actualType = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* bytes = nullptr;
-    const Atom utf8 = XInternAtom(control, "UTF8_STRING", False);
-    std::string title;
-    if (XGetWindowProperty(control, window, XInternAtom(control, "_NET_WM_NAME", False), 0, 65536,
-                           False, utf8, &actualType, &format, &count, &remaining,
-                           &bytes) == Success &&
-        bytes && actualType == utf8 && format == 8)
-        title.assign(reinterpret_cast<char*>(bytes), count);
-    if (bytes)
-        XFree(bytes);
-    if (!title.empty())
-        return title;
-    XTextProperty property{};
-    if (!XGetWMName(control, window, &property) || !property.value)
-        return title;
-    char** list = nullptr;
-    int items = 0;
-    if (Xutf8TextPropertyToTextList(control, &property, &list, &items) >= Success && list) {
-        for (int i = 0; i < items; ++i)
-            title += list[i];
-        XFreeStringList(list);
-    }
-    XFree(property.value);
-    return title;
-}
-
 // True when `window`, or a window inside it (a window manager's frame holds
 // the client), belongs to this process.
 bool CX11RecordSource::Session::OwnWindow(Window window) {
@@ -241,7 +163,7 @@ bool CX11RecordSource::Session::OwnWindow(Window window) {
         for (Window candidate : level) {
             bool found = false;
             const unsigned long pid =
-                CardinalProperty(control, candidate, pidAtom, XA_CARDINAL, found);
+                X11CardinalProperty(control, candidate, pidAtom, XA_CARDINAL, found);
             if (found)
                 return pid == ours;
             Window rootReturn = 0, parent = 0, *children = nullptr;
@@ -258,8 +180,9 @@ bool CX11RecordSource::Session::OwnWindow(Window window) {
 }
 
 void CX11RecordSource::Session::ReportWindow(int64_t timeMs) {
-    const Window window = ActiveWindow();
-    std::string title = window == None ? std::string() : Title(window);
+    Display* const control = recording.Control();
+    const Window window = X11ActiveWindow(control);
+    std::string title = window == None ? std::string() : X11WindowTitle(control, window);
     if (window == reportedWindow && title == reportedTitle)
         return;
     reportedWindow = window;
@@ -272,7 +195,7 @@ void CX11RecordSource::Session::ReportWindow(int64_t timeMs) {
     event.title = std::move(title);
     if (window != None) {
         XClassHint hint{};
-        if (XGetClassHint(recording.Control(), window, &hint)) {
+        if (XGetClassHint(control, window, &hint)) {
             if (hint.res_class)
                 event.wmClass = hint.res_class;
             XFree(hint.res_name);
