@@ -66,10 +66,7 @@ CX11KeyHook::~CX11KeyHook() {
 }
 
 std::string CX11KeyHook::Probe(const std::string& name) {
-    const std::string cause = CX11RecordSession::MissingRecord(name);
-    return cause.empty() ? cause
-                         : CX11RecordSession::Describe(CX11RecordSession::Outcome::Unavailable,
-                                                       cause, kWording);
+    return CX11RecordSession::Probe(name, kWording);
 }
 
 void CX11KeyHook::InitKeybHook(intptr_t) {

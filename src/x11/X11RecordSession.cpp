@@ -11,14 +11,14 @@
 #include <unistd.h>
 #include <utility>
 
-std::string CX11RecordSession::MissingRecord(const std::string& displayName) {
+std::string CX11RecordSession::Probe(const std::string& displayName, const Wording& wording) {
     std::string cause;
     Display* display = OpenX11Display(displayName, cause);
     if (display) {
         cause = MissingExtension(display, "RECORD");
         XCloseDisplay(display);
     }
-    return cause;
+    return cause.empty() ? cause : Describe(Outcome::Unavailable, cause, wording);
 }
 
 std::string CX11RecordSession::Describe(Outcome outcome, const std::string& cause,

@@ -45,9 +45,9 @@ public:
     CX11RecordSession(const CX11RecordSession&) = delete;
     CX11RecordSession& operator=(const CX11RecordSession&) = delete;
 
-    // Empty when RECORD can run on the display, else why not ("DISPLAY is
-    // not set").
-    static std::string MissingRecord(const std::string& displayName);
+    // Empty when RECORD can run on the display, else why not, in `wording`
+    // ("Recording is unavailable: DISPLAY is not set.").
+    static std::string Probe(const std::string& displayName, const Wording& wording);
 
     // Opens both connections, checks for RECORD and XKEYBOARD, asks for the
     // notifications of layout, keymap, group and lock changes, and reads the

@@ -293,10 +293,7 @@ CX11RecordSource::~CX11RecordSource() {
 }
 
 std::string CX11RecordSource::Probe(const std::string& name) {
-    const std::string cause = CX11RecordSession::MissingRecord(name);
-    return cause.empty() ? cause
-                         : CX11RecordSession::Describe(CX11RecordSession::Outcome::Unavailable,
-                                                       cause, kWording);
+    return CX11RecordSession::Probe(name, kWording);
 }
 
 std::string CX11RecordSource::Start(EventFn onEvent) {
