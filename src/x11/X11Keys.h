@@ -6,6 +6,8 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
+#include <string>
+
 // The virtual-key code of a key whose unshifted keysym is `keysym`;
 // vk::Unmapped when it has none. Modifiers give the generic 16, 17, 18.
 int CodeForKeysym(KeySym keysym);
@@ -15,6 +17,10 @@ KeySym KeysymForCode(int code);
 
 // The keysym of a Unicode character; NoSymbol for control characters.
 KeySym KeysymForCharacter(char32_t character);
+
+// Appends code point `code` to `out` as UTF-8 (for characters a keysym
+// stands for).
+void AppendUtf8(std::string& out, char32_t code);
 
 // The virtual-key code of `keycode` under `xkb` with layout group `group`
 // active and NumLock on or off, as the key hook and the trigger box report

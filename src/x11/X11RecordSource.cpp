@@ -4,13 +4,14 @@
 #include "x11/X11Compose.h"
 #include "x11/X11Display.h"
 #include "x11/X11Keys.h"
+#include "x11/X11RecordSession.h"
+#include "x11/X11WindowQuery.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/record.h>
 #include <X11/keysym.h>
 
 #ifdef WINGMATE_HAVE_XKBCOMMON
@@ -19,13 +20,6 @@
 
 #include <algorithm>
 #include <bitset>
-#include <cerrno>
-#include <chrono>
-#include <condition_variable>
-#include <fcntl.h>
-#include <mutex>
-#include <poll.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -48,119 +42,39 @@ std::string KeysymText(KeySym keysym) {
     else if (keysym == XK_EuroSign)
         code = 0x20AC;
     std::string out;
-    if (!code)
-        return out;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    if (code)
+        AppendUtf8(out, code);
     return out;
 #endif
 }
 
-// A 32-bit window property's first item; `found` false when it is absent.
-unsigned long CardinalProperty(Display* display, Window window, Atom property, Atom type,
-                               bool& found) {
-    Atom actualType = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    unsigned long value = 0;
-    found = false;
-    if (XGetWindowProperty(display, window, property, 0, 1, False, type, &actualType, &format,
-                           &count, &remaining, &data) == Success &&
-        data && format == 32 && count >= 1) {
-        value = *reinterpret_cast<unsigned long*>(data);
-        found = true;
-    }
-    if (data)
-        XFree(data);
-    return value;
-}
+// How a failed start reads.
+constexpr CX11RecordSession::Wording kWording{
+    "Recording is unavailable: ", "the input recording could not be set up",
+    "the X server did not start recording"};
 
 } // namespace
 
-struct CX11RecordSource::Session {
-    ~Session() {
-        if (thread.joinable()) {
-            [[maybe_unused]] const ssize_t written = write(wake[1], "x", 1);
-            thread.join();
-        }
-        if (keyboard)
-            XkbFreeKeyboard(keyboard, 0, True);
-        if (control && context) {
-            XRecordDisableContext(control, context);
-            XRecordFreeContext(control, context);
-            XSync(control, False);
-        }
-        if (data)
-            XCloseDisplay(data);
-        if (control)
-            XCloseDisplay(control);
-        for (int fd : wake)
-            if (fd >= 0)
-                close(fd);
-    }
+struct CX11RecordSource::Session : CX11RecordSession::IClient {
+    ~Session() override { recording.Close(); } // stops the thread before the members go
 
-    void Run();
+    void Recorded(const XRecordInterceptData& intercepted) override {
+        if (intercepted.data_len * 4 >= sizeof(xEvent))
+            Deliver(*reinterpret_cast<const xEvent*>(intercepted.data));
+    }
+    // The stop grab is renewed when the layout changes: the stop key may sit
+    // on another key.
+    void FollowKeyboard() override {
+        if (recording.TakeKeyboardNotices())
+            GrabStopCombination();
+    }
     void Deliver(const xEvent& event);
     void GrabStopCombination();
 
-    // The keyboard map, the layout group and the locked modifiers, kept up to
-    // date from the notifications on the control connection.
-    void LoadKeyboard() {
-        if (keyboard)
-            XkbFreeKeyboard(keyboard, 0, True);
-        keyboard = XkbGetMap(control, XkbAllClientInfoMask, XkbUseCoreKbd);
-        numLockMask = XkbKeysymToModifiers(control, XK_Num_Lock);
-        XkbStateRec state{};
-        if (XkbGetState(control, XkbUseCoreKbd, &state) == Success) {
-            group = state.group;
-            lockedMods = state.locked_mods;
-        }
-    }
-    // Called on the recording thread only (after Start). The stop grab is
-    // renewed when the layout changes: the stop key may sit on another key.
-    void FollowKeyboard() {
-        bool reload = false, changed = false;
-        while (XPending(control)) {
-            XEvent event;
-            XNextEvent(control, &event);
-            if (event.type == MappingNotify) {
-                reload = true;
-            } else if (event.type == xkbEventBase) {
-                const auto& any = reinterpret_cast<const XkbAnyEvent&>(event);
-                if (any.xkb_type == XkbStateNotify) {
-                    const auto& state = reinterpret_cast<const XkbStateNotifyEvent&>(event);
-                    changed = changed || group != state.group ||
-                              lockedMods != static_cast<unsigned>(state.locked_mods);
-                    group = state.group;
-                    lockedMods = state.locked_mods;
-                } else {
-                    reload = true;
-                }
-            }
-        }
-        if (reload)
-            LoadKeyboard();
-        if (reload || changed)
-            GrabStopCombination();
-    }
-
     // The modifiers in effect now: those of the keys held, and the locks.
     unsigned Modifiers() const {
-        unsigned mods = lockedMods;
+        unsigned mods = recording.LockedMods();
+        const XkbDescPtr keyboard = recording.Keyboard();
         if (!keyboard || !keyboard->map || !keyboard->map->modmap)
             return mods;
         for (unsigned keycode = keyboard->min_key_code; keycode <= keyboard->max_key_code;
@@ -177,8 +91,10 @@ struct CX11RecordSource::Session {
         const unsigned mods = Modifiers();
         unsigned consumed = 0;
         KeySym keysym = NoSymbol;
-        if (!keyboard || !XkbTranslateKeyCode(keyboard, keycode, XkbBuildCoreState(mods, group),
-                                              &consumed, &keysym))
+        const XkbDescPtr keyboard = recording.Keyboard();
+        if (!keyboard ||
+            !XkbTranslateKeyCode(keyboard, keycode, XkbBuildCoreState(mods, recording.Group()),
+                                 &consumed, &keysym))
             keysym = NoSymbol;
         std::string text = KeysymText(keysym);
         if (mods & (ControlMask | Mod1Mask | Mod4Mask)) {
@@ -193,8 +109,6 @@ struct CX11RecordSource::Session {
 
     // Reports the active window when it differs from the last one reported.
     void ReportWindow(int64_t timeMs);
-    Window ActiveWindow();
-    std::string Title(Window window);
     bool OwnWindow(Window window);
 
     int64_t Milliseconds(Time serverTime) {
@@ -208,18 +122,11 @@ struct CX11RecordSource::Session {
     }
 
     EventFn report;
-    Display* control = nullptr;
-    Display* data = nullptr;
-    XRecordContext context = 0;
-    XkbDescPtr keyboard = nullptr;
+    CX11RecordSession recording;
     CKeyComposer composer;
     int stopModifier = 0; // virtual-key codes; stopKey 0: none
     int stopKey = 0;
     std::vector<std::pair<int, unsigned>> grabbed; // keycode, modifiers; sorted
-    int xkbEventBase = -1;
-    unsigned numLockMask = 0;
-    int group = 0;
-    unsigned lockedMods = 0;
     std::bitset<256> held;
     Window reportedWindow = None;
     std::string reportedTitle;
@@ -227,73 +134,12 @@ struct CX11RecordSource::Session {
     bool timeStarted = false;
     uint32_t lastServerTime = 0;
     int64_t clockMs = 0;
-    int wake[2] = {-1, -1};
-    std::thread thread;
-
-    std::mutex mutex;
-    std::condition_variable stateChanged;
-    bool recording = false;
-    bool failed = false;
 };
-
-Window CX11RecordSource::Session::ActiveWindow() {
-    const Window root = DefaultRootWindow(control);
-    bool found = false;
-    const Window active = CardinalProperty(
-        control, root, XInternAtom(control, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, found);
-    if (found && active != None)
-        return active;
-    // Without a window manager: the focus window's nearest titled ancestor.
-    Window focus = None;
-    int revert = 0;
-    XGetInputFocus(control, &focus, &revert);
-    while (focus != None && focus != PointerRoot && focus != root) {
-        if (!Title(focus).empty())
-            return focus;
-        Window rootReturn = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(control, focus, &rootReturn, &parent, &children, &count))
-            break;
-        if (children)
-            XFree(children);
-        focus = parent;
-    }
-    return None;
-}
-
-std::string CX11RecordSource::Session::Title(Window window) {
-    Atom actualType = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* bytes = nullptr;
-    const Atom utf8 = XInternAtom(control, "UTF8_STRING", False);
-    std::string title;
-    if (XGetWindowProperty(control, window, XInternAtom(control, "_NET_WM_NAME", False), 0, 65536,
-                           False, utf8, &actualType, &format, &count, &remaining,
-                           &bytes) == Success &&
-        bytes && actualType == utf8 && format == 8)
-        title.assign(reinterpret_cast<char*>(bytes), count);
-    if (bytes)
-        XFree(bytes);
-    if (!title.empty())
-        return title;
-    XTextProperty property{};
-    if (!XGetWMName(control, window, &property) || !property.value)
-        return title;
-    char** list = nullptr;
-    int items = 0;
-    if (Xutf8TextPropertyToTextList(control, &property, &list, &items) >= Success && list) {
-        for (int i = 0; i < items; ++i)
-            title += list[i];
-        XFreeStringList(list);
-    }
-    XFree(property.value);
-    return title;
-}
 
 // True when `window`, or a window inside it (a window manager's frame holds
 // the client), belongs to this process.
 bool CX11RecordSource::Session::OwnWindow(Window window) {
+    Display* const control = recording.Control();
     const Atom pidAtom = XInternAtom(control, "_NET_WM_PID", False);
     const auto ours = static_cast<unsigned long>(getpid());
     std::vector<Window> level{window};
@@ -302,7 +148,7 @@ bool CX11RecordSource::Session::OwnWindow(Window window) {
         for (Window candidate : level) {
             bool found = false;
             const unsigned long pid =
-                CardinalProperty(control, candidate, pidAtom, XA_CARDINAL, found);
+                X11CardinalProperty(control, candidate, pidAtom, XA_CARDINAL, found);
             if (found)
                 return pid == ours;
             Window rootReturn = 0, parent = 0, *children = nullptr;
@@ -319,8 +165,9 @@ bool CX11RecordSource::Session::OwnWindow(Window window) {
 }
 
 void CX11RecordSource::Session::ReportWindow(int64_t timeMs) {
-    const Window window = ActiveWindow();
-    std::string title = window == None ? std::string() : Title(window);
+    Display* const control = recording.Control();
+    const Window window = X11ActiveWindow(control);
+    std::string title = window == None ? std::string() : X11WindowTitle(control, window);
     if (window == reportedWindow && title == reportedTitle)
         return;
     reportedWindow = window;
@@ -356,8 +203,8 @@ void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
     case KeyPress:
         ReportWindow(event.timeMs);
         event.kind = RecordedEvent::Kind::KeyDown;
-        event.keyCode = CodeForKeycode(keyboard, detail, group,
-                                       numLockMask && (lockedMods & numLockMask) == numLockMask);
+        event.keyCode =
+            CodeForKeycode(recording.Keyboard(), detail, recording.Group(), recording.NumLock());
         KeyText(detail, event); // with the modifiers held before this key
         held.set(detail & 0xFF);
         event.ownWindow = reportedOwn;
@@ -365,8 +212,8 @@ void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
     case KeyRelease:
         held.reset(detail & 0xFF);
         event.kind = RecordedEvent::Kind::KeyUp;
-        event.keyCode = CodeForKeycode(keyboard, detail, group,
-                                       numLockMask && (lockedMods & numLockMask) == numLockMask);
+        event.keyCode =
+            CodeForKeycode(recording.Keyboard(), detail, recording.Group(), recording.NumLock());
         break;
     case ButtonPress:
     case ButtonRelease: {
@@ -380,6 +227,7 @@ void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
         // it is then looked up at the event's position.
         Window child = recorded.u.keyButtonPointer.child;
         if (child == None) {
+            Display* const control = recording.Control();
             const Window root = DefaultRootWindow(control);
             int x = 0, y = 0;
             XTranslateCoordinates(control, root, root, event.x, event.y, &x, &y, &child);
@@ -394,52 +242,6 @@ void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
         return;
     }
     report(event);
-}
-
-namespace {
-
-// Runs inside XRecordProcessReplies on the recording thread.
-void OnRecordedData(XPointer closure, XRecordInterceptData* intercepted) {
-    auto& session = *reinterpret_cast<CX11RecordSource::Session*>(closure);
-    if (intercepted->category == XRecordStartOfData) {
-        std::lock_guard lock(session.mutex);
-        session.recording = true;
-        session.stateChanged.notify_all();
-    } else if (intercepted->category == XRecordFromServer &&
-               intercepted->data_len * 4 >= sizeof(xEvent)) {
-        session.Deliver(*reinterpret_cast<const xEvent*>(intercepted->data));
-    }
-    XRecordFreeData(intercepted);
-}
-
-} // namespace
-
-void CX11RecordSource::Session::Run() {
-    const bool enabled =
-        XRecordEnableContextAsync(data, context, OnRecordedData, reinterpret_cast<XPointer>(this));
-    XFlush(data);
-    if (!enabled) {
-        std::lock_guard lock(mutex);
-        failed = true;
-        stateChanged.notify_all();
-        return;
-    }
-    pollfd fds[3] = {{ConnectionNumber(data), POLLIN, 0},
-                     {wake[0], POLLIN, 0},
-                     {ConnectionNumber(control), POLLIN, 0}};
-    for (;;) {
-        XRecordProcessReplies(data);
-        FollowKeyboard();
-        if (poll(fds, 3, -1) < 0 && errno != EINTR)
-            break;
-        if (fds[1].revents)
-            break;
-        if (fds[0].revents & (POLLERR | POLLHUP))
-            break;
-    }
-    std::lock_guard lock(mutex);
-    failed = !recording;
-    stateChanged.notify_all();
 }
 
 // Grabs every key that is the stop key on the layout in use, with the stop
@@ -457,12 +259,14 @@ void CX11RecordSource::Session::GrabStopCombination() {
         if (code == stopModifier)
             modifier = mask;
     std::vector<std::pair<int, unsigned>> wanted;
+    const XkbDescPtr keyboard = recording.Keyboard();
     if (stopKey && modifier && keyboard) {
+        const unsigned numLockMask = recording.NumLockMask();
         const unsigned locks[] = {0, LockMask, numLockMask, LockMask | numLockMask};
-        const bool numLock = numLockMask && (lockedMods & numLockMask) == numLockMask;
         for (unsigned keycode = keyboard->min_key_code; keycode <= keyboard->max_key_code;
              ++keycode)
-            if (CodeForKeycode(keyboard, keycode, group, numLock) == stopKey)
+            if (CodeForKeycode(keyboard, keycode, recording.Group(), recording.NumLock()) ==
+                stopKey)
                 for (unsigned lock : locks)
                     wanted.emplace_back(static_cast<int>(keycode), modifier | lock);
     }
@@ -470,6 +274,7 @@ void CX11RecordSource::Session::GrabStopCombination() {
     wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
     if (wanted == grabbed)
         return;
+    Display* const control = recording.Control();
     const Window root = DefaultRootWindow(control);
     for (const auto& grab : grabbed)
         if (!std::binary_search(wanted.begin(), wanted.end(), grab))
@@ -488,13 +293,7 @@ CX11RecordSource::~CX11RecordSource() {
 }
 
 std::string CX11RecordSource::Probe(const std::string& name) {
-    std::string cause;
-    Display* display = OpenX11Display(name, cause);
-    if (display) {
-        cause = MissingExtension(display, "RECORD");
-        XCloseDisplay(display);
-    }
-    return cause.empty() ? cause : "Recording is unavailable: " + cause + ".";
+    return CX11RecordSession::Probe(name, kWording);
 }
 
 std::string CX11RecordSource::Start(EventFn onEvent) {
@@ -502,47 +301,15 @@ std::string CX11RecordSource::Start(EventFn onEvent) {
     auto started = std::make_unique<Session>();
     started->report = std::move(onEvent);
     std::string cause;
-    started->control = OpenX11Display(displayName, cause);
-    if (started->control)
-        started->data = OpenX11Display(displayName, cause);
-    if (started->data)
-        cause = MissingExtension(started->control, "RECORD");
-    if (!cause.empty())
-        return "Recording is unavailable: " + cause + ".";
-    int xkbOpcode = 0, xkbError = 0, xkbMajor = XkbMajorVersion, xkbMinor = XkbMinorVersion;
-    if (!XkbQueryExtension(started->control, &xkbOpcode, &started->xkbEventBase, &xkbError,
-                           &xkbMajor, &xkbMinor))
-        return "Recording is unavailable: the X server lacks the XKEYBOARD extension.";
-    const unsigned long followed = XkbNewKeyboardNotifyMask | XkbMapNotifyMask;
-    XkbSelectEvents(started->control, XkbUseCoreKbd, followed, followed);
-    const unsigned long stateParts = XkbGroupStateMask | XkbModifierLockMask;
-    XkbSelectEventDetails(started->control, XkbUseCoreKbd, XkbStateNotify, stateParts, stateParts);
-    started->LoadKeyboard();
-    started->stopModifier = stopModifier;
-    started->stopKey = stopKey;
-    started->GrabStopCombination();
-
-    XRecordRange* range = XRecordAllocRange();
-    if (!range)
-        return "Recording is unavailable: out of memory.";
-    range->device_events.first = KeyPress;
-    range->device_events.last = MotionNotify;
-    XRecordClientSpec clients = XRecordAllClients;
-    started->context = XRecordCreateContext(started->control, 0, &clients, 1, &range, 1);
-    XFree(range);
-    XSync(started->control, False);
-    if (!started->context || pipe2(started->wake, O_CLOEXEC) != 0)
-        return "Recording is unavailable: the input recording could not be set up.";
-
-    Session* raw = started.get();
-    raw->thread = std::thread([raw] { raw->Run(); });
-    std::unique_lock lock(raw->mutex);
-    const bool ready = raw->stateChanged.wait_for(lock, std::chrono::seconds(5),
-                                                  [raw] { return raw->recording || raw->failed; });
-    const bool good = ready && raw->recording && !raw->failed;
-    lock.unlock();
-    if (!good)
-        return "Recording is unavailable: the X server did not start recording.";
+    auto outcome = started->recording.Open(displayName, cause);
+    if (outcome == CX11RecordSession::Outcome::Ok) {
+        started->stopModifier = stopModifier;
+        started->stopKey = stopKey;
+        started->GrabStopCombination();
+        outcome = started->recording.Start(KeyPress, MotionNotify, *started);
+    }
+    if (outcome != CX11RecordSession::Outcome::Ok)
+        return CX11RecordSession::Describe(outcome, cause, kWording);
     session = std::move(started);
     return {};
 }

@@ -1,5 +1,7 @@
 #include "x11/X11WindowPicker.h"
 
+#include "x11/X11WindowQuery.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
@@ -20,35 +22,6 @@ bool HasWmState(Display* display, Window window, Atom wmState) {
     if (data)
         XFree(data);
     return has;
-}
-
-std::string Utf8Title(Display* display, Window window) {
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    std::string title;
-    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 65536,
-                           False, utf8, &type, &format, &count, &remaining, &data) == Success &&
-        data && type == utf8 && format == 8)
-        title.assign(reinterpret_cast<char*>(data), count);
-    if (data)
-        XFree(data);
-    if (!title.empty())
-        return title;
-    XTextProperty property{};
-    if (!XGetWMName(display, window, &property) || !property.value)
-        return title;
-    char** list = nullptr;
-    int items = 0;
-    if (Xutf8TextPropertyToTextList(display, &property, &list, &items) >= Success && list) {
-        for (int i = 0; i < items; ++i)
-            title += list[i];
-        XFreeStringList(list);
-    }
-    XFree(property.value);
-    return title;
 }
 
 std::string Hex(Window window) {
@@ -126,7 +99,7 @@ bool ReadWindowInfo(Display* display, Window window, PickedWindowInfo& info, std
         return false;
     }
     info.window = window;
-    info.title = Utf8Title(display, window);
+    info.title = X11WindowTitle(display, window);
     XClassHint hint{};
     if (XGetClassHint(display, window, &hint)) {
         if (hint.res_class)

@@ -3,6 +3,7 @@
 // else through the window tree.
 
 #include "x11/X11Desktop.h"
+#include "x11/X11WindowQuery.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -63,35 +64,7 @@ bool CX11Desktop::WindowManagerSupports(const char* atomName) {
 }
 
 std::string CX11Desktop::WindowTitle(Window window) {
-    // _NET_WM_NAME is UTF-8 already.
-    Atom actualType = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    std::string title;
-    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 65536,
-                           False, utf8, &actualType, &format, &count, &remaining,
-                           &data) == Success &&
-        data && actualType == utf8 && format == 8)
-        title.assign(reinterpret_cast<char*>(data), count);
-    if (data)
-        XFree(data);
-    if (!title.empty())
-        return title;
-    // WM_NAME in whatever encoding it carries, converted to UTF-8.
-    XTextProperty property{};
-    if (!XGetWMName(display, window, &property) || !property.value)
-        return title;
-    char** list = nullptr;
-    int items = 0;
-    if (Xutf8TextPropertyToTextList(display, &property, &list, &items) >= Success && list) {
-        for (int i = 0; i < items; ++i)
-            title += list[i];
-        XFreeStringList(list);
-    }
-    XFree(property.value);
-    return title;
+    return X11WindowTitle(display, window);
 }
 
 std::vector<Window> CX11Desktop::TopLevelWindows() {
@@ -139,28 +112,7 @@ Window CX11Desktop::FindWindow(const std::string& title) {
 }
 
 Window CX11Desktop::ActiveWindow() {
-    const Window root = DefaultRootWindow(display);
-    std::vector<unsigned long> active =
-        ListProperty(display, root, "_NET_ACTIVE_WINDOW", XA_WINDOW);
-    if (!active.empty() && active[0] != None)
-        return active[0];
-    // Without a window manager: the focus window, or the nearest ancestor of
-    // it that has a title.
-    Window focus = None;
-    int revert = 0;
-    XGetInputFocus(display, &focus, &revert);
-    while (focus != None && focus != PointerRoot && focus != root) {
-        if (!WindowTitle(focus).empty())
-            return focus;
-        Window rootReturn = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(display, focus, &rootReturn, &parent, &children, &count))
-            break;
-        if (children)
-            XFree(children);
-        focus = parent;
-    }
-    return None;
+    return X11ActiveWindow(display);
 }
 
 bool CX11Desktop::WinExists(const std::string& title) {

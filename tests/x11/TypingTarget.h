@@ -7,30 +7,13 @@
 #include <thread>
 #include <vector>
 
+#include "x11/X11Keys.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 namespace {
-
-// Appends a code point as UTF-8.
-void AppendUtf8(std::string& out, unsigned long code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 // A plain Xlib window that has the keyboard focus and writes down what it
 // receives: characters as UTF-8, Enter as "\n", Tab as "\t", a key pressed
@@ -110,9 +93,9 @@ private:
         else if (keysym == XK_Tab)
             text += "\t";
         else if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF))
-            AppendUtf8(text, keysym);
+            AppendUtf8(text, static_cast<char32_t>(keysym));
         else if ((keysym & 0xFF000000) == 0x01000000)
-            AppendUtf8(text, keysym & 0x00FFFFFF);
+            AppendUtf8(text, static_cast<char32_t>(keysym & 0x00FFFFFF));
         else
             text +=
                 std::string("<") + (XKeysymToString(keysym) ? XKeysymToString(keysym) : "?") + ">";

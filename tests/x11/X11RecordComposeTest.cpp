@@ -14,6 +14,7 @@
 
 #include <future>
 
+#include "CtrlZRecording.h"
 #include "TypingTarget.h"
 
 #include <X11/extensions/XTest.h>
@@ -58,14 +59,6 @@ INSTANTIATE_TEST_SUITE_P(
         ComposeCase{"UnknownLocaleFallsBack", "xx_YY.UTF-8", {XK_dead_grave, 'a'}, "\xC3\xA0"}),
     LabelName());
 
-class CLines : public IScriptSink, public IRecordOwner {
-public:
-    void AppendLine(const std::string& line) override { lines.push_back(line); }
-    void PostCommand(unsigned identifier) override { stopped = identifier == kStopRecording; }
-    std::vector<std::string> lines;
-    bool stopped = false;
-};
-
 class RecordDeadKeys : public XvfbClientTest {
 protected:
     void SetUp() override {
@@ -101,15 +94,9 @@ protected:
 };
 
 TEST_F(RecordDeadKeys, TheScriptTypesWhatTheSequencesComposed) {
-    CX11RecordSource source(server->Name());
-    CRecorder recorder(source);
-    CLines sink;
-    RecordInitT init;
-    init.scriptView = &sink;
-    init.owner = &sink;
-    init.stopModifier = vk::Ctrl;
-    init.stopKey = 'Z';
-    recorder.Init(init);
+    CCtrlZRecording recording(server->Name());
+    CRecorder& recorder = recording.recorder;
+    const CLines& sink = recording.sink;
     auto target = std::make_unique<CTypingTarget>(server->Name());
     ASSERT_NE(target->display, nullptr);
     ASSERT_EQ(recorder.Start(), "");
@@ -121,10 +108,7 @@ TEST_F(RecordDeadKeys, TheScriptTypesWhatTheSequencesComposed) {
     Press(XK_dead_circumflex), Press(XK_q);        // no such character: q alone
     Press(XK_dead_circumflex);                     // left unfinished at the stop
     ASSERT_TRUE(desktop->TypeKeys("<CTRL>z", KeyPacing{2, 2}, {}).ok);
-    for (int i = 0; i < 500 && !sink.stopped; ++i) {
-        recorder.Pump();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    recording.PumpUntilStopped(500);
     EXPECT_TRUE(sink.stopped);
     recorder.ReleaseHooks();
     const std::string typed = "\xC3\xAA\xC3\xA1^\xC3\x80q"; // êá^Àq

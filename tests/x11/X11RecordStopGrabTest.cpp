@@ -14,22 +14,13 @@
 #include <chrono>
 #include <thread>
 
+#include "CtrlZRecording.h"
 #include "TypingTarget.h"
 
 #include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
 
 namespace {
-
-class CLines : public IScriptSink, public IRecordOwner {
-public:
-    void AppendLine(const std::string& line) override { lines.push_back(line); }
-    void ShowPendingLine(const std::string& line) override { pending = line; }
-    void PostCommand(unsigned identifier) override { stopped = identifier == kStopRecording; }
-    std::vector<std::string> lines;
-    std::string pending;
-    bool stopped = false;
-};
 
 struct SwitchCase {
     std::string label;
@@ -60,15 +51,9 @@ TEST_P(StopGrabFollowsTheLayout, CtrlZIsKeptAndCtrlYGoesThrough) {
     std::vector<std::string> layout = {"-layout"};
     layout.insert(layout.end(), GetParam().layout.begin(), GetParam().layout.end());
     ASSERT_EQ(server->SetKeymap(layout), "");
-    CX11RecordSource source(server->Name());
-    CRecorder recorder(source);
-    CLines sink;
-    RecordInitT init;
-    init.scriptView = &sink;
-    init.owner = &sink;
-    init.stopModifier = vk::Ctrl;
-    init.stopKey = 'Z';
-    recorder.Init(init);
+    CCtrlZRecording recording(server->Name());
+    CRecorder& recorder = recording.recorder;
+    const CLines& sink = recording.sink;
     CTypingTarget target(server->Name());
     ASSERT_NE(target.display, nullptr);
     ASSERT_EQ(recorder.Start(), "");
@@ -83,17 +68,11 @@ TEST_P(StopGrabFollowsTheLayout, CtrlZIsKeptAndCtrlYGoesThrough) {
     // The key where US keyboards have Z is Y on the German layout; once the
     // recorder wrote it as y, it has followed the change.
     Press(kKeyZOnUs);
-    for (int i = 0; i < 400 && sink.pending != R"(TypeKeys("ay");)"; ++i) {
-        recorder.Pump();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    recording.PumpWhile([&] { return sink.pending != R"(TypeKeys("ay");)"; }, 400);
     ASSERT_EQ(sink.pending, R"(TypeKeys("ay");)");
     Press(kKeyZOnUs, true); // Ctrl+Y
     Press(kKeyYOnUs, true); // Ctrl+Z, the stop combination
-    for (int i = 0; i < 400 && !sink.stopped; ++i) {
-        recorder.Pump();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    recording.PumpUntilStopped(400);
     EXPECT_TRUE(sink.stopped);
     EXPECT_EQ(target.Received(4), "ay^y");
     recorder.ReleaseHooks();

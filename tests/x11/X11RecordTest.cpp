@@ -22,6 +22,7 @@
 #include <sstream>
 #include <sys/wait.h>
 
+#include "CtrlZRecording.h"
 #include "TypingTarget.h"
 
 #include <X11/Xatom.h>
@@ -36,14 +37,6 @@ std::string SameEuro(std::string text) {
         text.replace(at, named.size(), "\xE2\x82\xAC");
     return text;
 }
-
-class CLines : public IScriptSink, public IRecordOwner {
-public:
-    void AppendLine(const std::string& line) override { lines.push_back(line); }
-    void PostCommand(unsigned identifier) override { stopped = identifier == kStopRecording; }
-    std::vector<std::string> lines;
-    bool stopped = false;
-};
 
 struct RecordCase {
     std::string label;
@@ -82,15 +75,9 @@ protected:
 };
 
 TEST_P(RecordAndReplay, ReplayGivesAFreshWindowTheSameTextAndClicks) {
-    CX11RecordSource source(server->Name());
-    CRecorder recorder(source);
-    CLines sink;
-    RecordInitT init;
-    init.scriptView = &sink;
-    init.owner = &sink;
-    init.stopModifier = vk::Ctrl;
-    init.stopKey = 'Z';
-    recorder.Init(init);
+    CCtrlZRecording recording(server->Name());
+    CRecorder& recorder = recording.recorder;
+    const CLines& sink = recording.sink;
 
     auto target = std::make_unique<CTypingTarget>(server->Name());
     ASSERT_NE(target->display, nullptr);
@@ -98,10 +85,7 @@ TEST_P(RecordAndReplay, ReplayGivesAFreshWindowTheSameTextAndClicks) {
     auto acting = std::async(std::launch::async, [&] { Act(GetParam().keys); });
     acting.get();
     const std::string recorded = SameEuro(target->Received(GetParam().typed.size()));
-    for (int i = 0; i < 500 && !sink.stopped; ++i) {
-        recorder.Pump();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    recording.PumpUntilStopped(500);
     EXPECT_TRUE(sink.stopped);
     recorder.ReleaseHooks();
     // The stop combination is kept from the window (Ctrl+Z would undo there).
@@ -146,15 +130,9 @@ TEST_F(RecordOwnWindows, KeysInOurOwnWindowAreLeftOut) {
     std::string why;
     auto desktop = CX11Desktop::Open(&why, {}, server->Name());
     ASSERT_NE(desktop, nullptr) << why;
-    CX11RecordSource source(server->Name());
-    CRecorder recorder(source);
-    CLines sink;
-    RecordInitT init;
-    init.scriptView = &sink;
-    init.owner = &sink;
-    init.stopModifier = vk::Ctrl;
-    init.stopKey = 'Z';
-    recorder.Init(init);
+    CCtrlZRecording recording(server->Name());
+    CRecorder& recorder = recording.recorder;
+    const CLines& sink = recording.sink;
     ASSERT_EQ(recorder.Start(), "");
 
     CTypingTarget other(server->Name());
@@ -173,10 +151,7 @@ TEST_F(RecordOwnWindows, KeysInOurOwnWindowAreLeftOut) {
     ASSERT_TRUE(desktop->MouseClick(60, 60, MouseButton::Left).ok); // on our window, on top
     ASSERT_TRUE(desktop->TypeKeys("<CTRL>z", KeyPacing{2, 2}, {}).ok);
     own.Received(6);
-    for (int i = 0; i < 500 && !sink.stopped; ++i) {
-        recorder.Pump();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    recording.PumpUntilStopped(500);
     EXPECT_TRUE(sink.stopped) << "the stop combination counts in our own windows too";
     recorder.ReleaseHooks();
     EXPECT_EQ(sink.lines,
@@ -258,6 +233,21 @@ TEST_F(WingmatectlRecord, AKillLeavesTheOldFileAsItWas) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << said;
     EXPECT_NE(said.find("recording abandoned"), std::string::npos) << said;
     EXPECT_EQ(FileText(), "old script\n");
+}
+
+// Both the check before recording and a start that fails say what is missing.
+TEST(X11RecordSourceUnavailable, SaysWhatIsMissing) {
+    CXvfb bare({"-extension", "RECORD"});
+    REQUIRE_XVFB(bare);
+    const std::pair<std::string, std::string> cases[] = {
+        {":9997", "Recording is unavailable: cannot open the X display ':9997'."},
+        {bare.Name(), "Recording is unavailable: the X server on '" + bare.Name() +
+                          "' lacks the RECORD extension."}};
+    for (const auto& [name, message] : cases) {
+        EXPECT_EQ(CX11RecordSource::Probe(name), message);
+        CX11RecordSource source(name);
+        EXPECT_EQ(source.Start([](const RecordedEvent&) {}), message);
+    }
 }
 
 } // namespace
