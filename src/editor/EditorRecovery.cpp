@@ -67,7 +67,8 @@ std::string CEditorRecovery::NewCopyPath() {
 }
 
 // copy := MAGIC "format " ("utf8"|"latin1") " " ("lf"|"crlf") "\n"
-//         field("path") field("text") { field("decfile") field("dectext") } "end\n"
+//         field("path") field("text")
+//         { field("decfile") field("dectext") [ field("decdisk") ] } "end\n"
 // The lengths and the closing line tell a whole copy from one cut short.
 std::string CEditorRecovery::Encode(const EditorRecoveryCopy& copy) {
     std::string out(kMagic);
@@ -78,6 +79,8 @@ std::string CEditorRecovery::Encode(const EditorRecoveryCopy& copy) {
     for (const auto& declarations : copy.declarations) {
         AppendField(out, "decfile", declarations.fileName);
         AppendField(out, "dectext", declarations.text);
+        if (declarations.diskKnown)
+            AppendField(out, "decdisk", declarations.diskText);
     }
     out += kEnd;
     return out;
@@ -111,6 +114,11 @@ bool CEditorRecovery::Decode(const std::string& bytes, EditorRecoveryCopy& copy)
         if (!ReadField(rest, "decfile", declarations.fileName) ||
             !ReadField(rest, "dectext", declarations.text))
             return false;
+        if (rest.starts_with("decdisk ")) {
+            if (!ReadField(rest, "decdisk", declarations.diskText))
+                return false;
+            declarations.diskKnown = true;
+        }
         read.declarations.push_back(std::move(declarations));
     }
     read.file = copy.file;

@@ -21,10 +21,14 @@ struct EditorRecoveryCopy {
     bool latin1 = false; // the script is written one byte per character
     bool crlf = false;   // the script's line breaks are "\r\n"
     // Declarations edited in the window and not yet saved: each file's name
-    // as its use line wrote it, and its text in the canonical format.
+    // as its use line wrote it, its text in the canonical format, and what
+    // the file held when the editor read it (so a save after recovery still
+    // notices another program's version).
     struct Declarations {
         std::string fileName;
         std::string text;
+        std::string diskText;
+        bool diskKnown = false;
     };
     std::vector<Declarations> declarations;
 };

@@ -44,7 +44,8 @@ TEST_F(RecoveryFolder, CopiesComeBackByteForByte) {
          "use \"a.dec\";\n",
          false,
          false,
-         {{"a.dec", "Window\nMain\n\"Main\"\n\n0\n"}, {"../b b.dec", ""}}},
+         {{"a.dec", "Window\nMain\n\"Main\"\n\n0\n", "as read\ndecdisk 3\n", true},
+          {"../b b.dec", "", "", false}}},
     };
     CEditorRecovery store(home);
     std::set<std::string> written;
@@ -69,6 +70,8 @@ TEST_F(RecoveryFolder, CopiesComeBackByteForByte) {
         for (size_t k = 0; k < c.declarations.size(); ++k) {
             EXPECT_EQ(found->declarations[k].fileName, c.declarations[k].fileName) << c.name;
             EXPECT_EQ(found->declarations[k].text, c.declarations[k].text) << c.name;
+            EXPECT_EQ(found->declarations[k].diskText, c.declarations[k].diskText) << c.name;
+            EXPECT_EQ(found->declarations[k].diskKnown, c.declarations[k].diskKnown) << c.name;
         }
         EXPECT_EQ(written.count(found->file), 1u) << c.name;
     }
@@ -81,12 +84,13 @@ TEST_F(RecoveryFolder, CopiesComeBackByteForByte) {
 // and it stays on disk for the user.
 TEST_F(RecoveryFolder, DamagedCopyIsNeitherOfferedNorDeleted) {
     CEditorRecovery store(home);
-    EditorRecoveryCopy copy{store.NewCopyPath(),
-                            "/s.tsc",
-                            "Frob(1);\nTwiddle(2);\n",
-                            false,
-                            false,
-                            {{"a.dec", "Window\nMain\n"}, {"b.dec", "end\n"}}};
+    EditorRecoveryCopy copy{
+        store.NewCopyPath(),
+        "/s.tsc",
+        "Frob(1);\nTwiddle(2);\n",
+        false,
+        false,
+        {{"a.dec", "Window\nMain\n", "read\n", true}, {"b.dec", "end\n", "", false}}};
     const std::string whole = CEditorRecovery::Encode(copy);
     for (size_t cut = 0; cut < whole.size(); ++cut) {
         EditorRecoveryCopy read;
