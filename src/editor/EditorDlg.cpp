@@ -654,6 +654,7 @@ bool CEditorDlg::WriteRecoveryNow(std::string* error) {
     copy.text.assign(text.constData(), size_t(text.size()));
     copy.latin1 = !view->Format().utf8;
     copy.crlf = view->Format().crlf;
+    copy.disk.known = view->ReadStamp(copy.disk.size, copy.disk.mtimeNs);
     if (declarationsEdited)
         copy.declarations = EditedDeclarations();
     return services.recovery->Write(copy, error);
@@ -673,6 +674,8 @@ void CEditorDlg::Recover(const EditorRecoveryCopy& copy) {
     format.crlf = copy.crlf;
     const QString onDisk = diskRead ? view->toPlainText() : QString();
     view->TakeRecoveredText(copy.scriptPath, Text(copy.text), format);
+    if (diskRead && copy.disk.known)
+        view->SetReadStamp(copy.disk.size, copy.disk.mtimeNs);
     if (copy.declarations.empty()) {
         ScanLoadedText();
     } else {

@@ -31,6 +31,15 @@ struct EditorRecoveryCopy {
         bool diskKnown = false;
     };
     std::vector<Declarations> declarations;
+    // The script file as the editor last read or wrote it, so that saving
+    // the recovered text still notices a version another program wrote
+    // since (before or after the crash).
+    struct DiskStamp {
+        bool known = false;
+        long long size = 0;
+        long long mtimeNs = 0;
+    };
+    DiskStamp disk;
 };
 
 class CEditorRecovery {

@@ -363,6 +363,37 @@ private Q_SLOTS:
         QCOMPARE(editor->DeclarationsEdited(), !replace);
     }
 
+    // A script rewritten by another program while Wingmate was down: saving
+    // the recovered text asks first, as saving in the lost editor would
+    // have; a script nobody touched is saved without a question.
+    void savingRecoveredScriptAsksWhenAnotherProgramWroteIt_data() {
+        QTest::addColumn<bool>("rewritten");
+        QTest::newRow("rewritten since") << true;
+        QTest::newRow("untouched") << false;
+    }
+    void savingRecoveredScriptAsksWhenAnotherProgramWroteIt() {
+        QFETCH(bool, rewritten);
+        Fixture f;
+        f.window->Tree()->setCurrentItem(f.window->Tree()->FindItem(f.TidyId()));
+        f.window->HandleCommand(MacroCommand::kEdit);
+        f.editors.at(0)->View()->InsertText(QStringLiteral("Twiddle(2);\n"));
+        const std::string typed = f.editors.at(0)->View()->toPlainText().toStdString();
+        f.window->EndForSession();
+        f.editors.clear();
+        f.window.reset();
+        const std::string other = "Frob(1);\nFrob(3); // written elsewhere\n";
+        if (rewritten)
+            WriteFile(f.home + "/tidy.tsc", other);
+
+        Run next(f.home, MessageAnswer::Yes);
+        QCOMPARE(next.editors.size(), size_t(1));
+        next.messages.shown.clear();
+        next.messages.answer = MessageAnswer::No;
+        QCOMPARE(next.editors[0]->SaveScript(), !rewritten);
+        QCOMPARE(next.messages.shown.size(), size_t(rewritten ? 1 : 0));
+        QCOMPARE(ReadFile(f.home + "/tidy.tsc"), rewritten ? other : typed);
+    }
+
     // The copy appears a second after typing, and goes with a save, a
     // discard or an undo back to the saved text: a clean end leaves none.
     void copyFollowsTheEditorsText_data() {
