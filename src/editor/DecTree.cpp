@@ -60,9 +60,10 @@ bool TDecTree::Load(const std::string& fileName, const std::string& folder) {
     return ShowLoaded(list.Load(fileName, folder, &error), fileName, error);
 }
 
-bool TDecTree::LoadText(const std::string& fileName, const std::string& text) {
+bool TDecTree::LoadText(const std::string& fileName, const std::string& text,
+                        const std::string* diskText) {
     std::string error;
-    return ShowLoaded(list.LoadText(fileName, text, &error), fileName, error);
+    return ShowLoaded(list.LoadText(fileName, text, &error, diskText), fileName, error);
 }
 
 // Shows the file node just read, or its error item.

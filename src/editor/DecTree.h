@@ -22,8 +22,9 @@ public:
     // "ERROR: Could Not Open %s". false on failure.
     bool Load(const std::string& fileName, const std::string& folder);
     // The same from text in memory (declarations brought back from a
-    // recovery copy), shown under `fileName`.
-    bool LoadText(const std::string& fileName, const std::string& text);
+    // recovery copy), shown under `fileName`; `diskText` as for CDeclList.
+    bool LoadText(const std::string& fileName, const std::string& text,
+                  const std::string* diskText = nullptr);
     // Reload Declarations: removes the shown items, then loads every file of
     // `useList` ("a.dec::b.dec::") from `folder`, in order.
     void Reload(const std::string& useList, const std::string& folder);

@@ -2,6 +2,8 @@
 
 #include "library/AtomicFile.h"
 
+#include <algorithm>
+
 #include <vector>
 
 namespace {
@@ -184,11 +186,19 @@ bool CDeclList::Load(const std::string& fileName, const std::string& folder, std
         SetError(error, fileName.empty() ? std::string("empty declarations file name") : reason);
         return false;
     }
+    fileNode->diskText = text;
+    fileNode->diskKnown = 1;
     return ParseInto(fileNode, text, error);
 }
 
-bool CDeclList::LoadText(const std::string& fileName, std::string_view text, std::string* error) {
-    return ParseInto(AppendFileNode(fileName), text, error);
+bool CDeclList::LoadText(const std::string& fileName, std::string_view text, std::string* error,
+                         const std::string* diskText) {
+    CDeclNode* fileNode = AppendFileNode(fileName);
+    if (diskText) {
+        fileNode->diskText = *diskText;
+        fileNode->diskKnown = 1;
+    }
+    return ParseInto(fileNode, text, error);
 }
 
 // file = { blank-line } { record { blank-line } }
@@ -280,8 +290,9 @@ std::string CDeclList::Format(const CDeclNode& fileNode) {
     return out;
 }
 
-bool CDeclList::SaveAll(const std::string& folder, std::string* error) const {
-    for (const CDeclNode* node = first; node; node = node->next) {
+bool CDeclList::SaveAll(const std::string& folder, std::string* error) {
+    std::vector<std::pair<CDeclNode*, std::string>> written;
+    for (CDeclNode* node = first; node; node = node->next) {
         if (!node->file) {
             SetError(error, "the declarations list holds a declaration outside any file");
             return false;
@@ -294,10 +305,36 @@ bool CDeclList::SaveAll(const std::string& folder, std::string* error) const {
             SetError(error, "a declarations file has no name");
             return false;
         }
-        if (!WriteFileAtomically(ResolvePath(node->name, folder), Format(*node), error))
+        const std::string path = ResolvePath(node->name, folder);
+        std::string text = Format(*node);
+        if (!WriteFileAtomically(path, text, error))
             return false;
+        // A file read twice ends with its latest copy: every node of it
+        // remembers that one.
+        for (auto& [earlier, earlierPath] : written)
+            if (earlierPath == path)
+                earlier->diskText = text;
+        node->diskText = std::move(text);
+        node->diskKnown = 1;
+        written.emplace_back(node, path);
     }
     return true;
+}
+
+std::vector<std::string> CDeclList::ChangedOnDisk(const std::string& folder) const {
+    std::vector<std::string> changed;
+    for (const CDeclNode* node = first; node; node = node->next) {
+        if (!node->file || !node->firstChild || node->loadFailed || !node->diskKnown ||
+            node->name.empty())
+            continue;
+        std::string now;
+        if (!ReadRegularFile(ResolvePath(node->name, folder), now, nullptr) ||
+            now == node->diskText)
+            continue;
+        if (std::find(changed.begin(), changed.end(), node->name) == changed.end())
+            changed.push_back(node->name);
+    }
+    return changed;
 }
 
 CDeclNode* CDeclList::FindById(int id) const {

@@ -21,6 +21,10 @@ struct CDeclNode {
     int isChild = 0;
     int file = 0;       // 1 for the top-level node of one declarations file
     int loadFailed = 0; // file node whose file did not read: never written back
+    // For a file node: the bytes its file held when they were read (or last
+    // saved), so a save can tell that another program wrote it since.
+    std::string diskText;
+    int diskKnown = 0; // 0: not known (nothing to compare with)
     CDeclNode* next = nullptr;
     CDeclNode* parent = nullptr;
     CDeclNode* firstChild = nullptr;
@@ -39,8 +43,10 @@ public:
     // be read or ends inside a record; `error` then says why, and the file
     // node stays in the list (with the records read before the fault).
     bool Load(const std::string& fileName, const std::string& folder, std::string* error);
-    // The same from text already in memory.
-    bool LoadText(const std::string& fileName, std::string_view text, std::string* error);
+    // The same from text already in memory; `diskText`, when given, is what
+    // the file held when that text was made from it.
+    bool LoadText(const std::string& fileName, std::string_view text, std::string* error,
+                  const std::string* diskText = nullptr);
 
     // Adds a declaration with `values` (name, type, tag, flags...) as the last
     // child of `parent` (a file node or a declaration of this list) and gives
@@ -53,7 +59,13 @@ public:
     // twice, ending with its latest copy), each atomically; a file node with
     // no declarations, or whose file did not read, is skipped. false at the first failure (`error`
     // says which file and why); files written before it stay written.
-    bool SaveAll(const std::string& folder, std::string* error) const;
+    // Each written file's node then remembers the bytes now on disk.
+    bool SaveAll(const std::string& folder, std::string* error);
+    // The names of the files SaveAll would write whose file no longer holds
+    // the bytes read from it: another program (Glimmer, a text editor) wrote
+    // it since, and saving would silently replace that version. A file gone
+    // from disk, or one whose reading is not known, is not listed.
+    std::vector<std::string> ChangedOnDisk(const std::string& folder) const;
 
     // Where a declarations file named in a use statement lives: a relative
     // name is taken from `folder` (the script's folder), never from the

@@ -412,6 +412,8 @@ bool CEditorDlg::SaveScriptAs() {
 // A failed declarations save is said, not swallowed: the user would
 // otherwise close the window believing the edits were kept.
 bool CEditorDlg::SaveDeclarations() {
+    if (!MayReplaceChangedDeclarations())
+        return false;
     std::string why;
     if (tree->SaveAll(ScriptFolder(), &why)) {
         declarationsEdited = false;
@@ -424,6 +426,23 @@ bool CEditorDlg::SaveDeclarations() {
     services.messages.Show("Could not save declarations: " + why, "Save Failed",
                            MessageButtons::Ok);
     return false;
+}
+
+// As for the script: Glimmer or another editor may have written a
+// declarations file since this window read it (before a crash, too, when the
+// declarations came back from a recovery copy); the user decides.
+bool CEditorDlg::MayReplaceChangedDeclarations() {
+    const std::vector<std::string> changed = tree->List().ChangedOnDisk(ScriptFolder());
+    if (changed.empty())
+        return true;
+    std::string names;
+    for (const std::string& name : changed)
+        names += (names.empty() ? "" : ", ") + name;
+    return services.messages.Show("The declarations file " + names +
+                                      " was changed by another program since it was read "
+                                      "here.\nSave anyway and replace that version?",
+                                  "Declarations Changed",
+                                  MessageButtons::YesNo) == MessageAnswer::Yes;
 }
 
 bool CEditorDlg::SaveAll() {
@@ -635,6 +654,7 @@ bool CEditorDlg::WriteRecoveryNow(std::string* error) {
     copy.text.assign(text.constData(), size_t(text.size()));
     copy.latin1 = !view->Format().utf8;
     copy.crlf = view->Format().crlf;
+    copy.disk.known = view->ReadStamp(copy.disk.size, copy.disk.mtimeNs);
     if (declarationsEdited)
         copy.declarations = EditedDeclarations();
     return services.recovery->Write(copy, error);
@@ -654,6 +674,8 @@ void CEditorDlg::Recover(const EditorRecoveryCopy& copy) {
     format.crlf = copy.crlf;
     const QString onDisk = diskRead ? view->toPlainText() : QString();
     view->TakeRecoveredText(copy.scriptPath, Text(copy.text), format);
+    if (diskRead && copy.disk.known)
+        view->SetReadStamp(copy.disk.size, copy.disk.mtimeNs);
     if (copy.declarations.empty()) {
         ScanLoadedText();
     } else {
@@ -682,8 +704,10 @@ std::vector<EditorRecoveryCopy::Declarations> CEditorDlg::EditedDeclarations() c
         auto same = std::find_if(files.begin(), files.end(),
                                  [&](const auto& f) { return f.fileName == node->name; });
         if (same == files.end())
-            same = files.insert(files.end(), {node->name, {}});
+            same = files.insert(files.end(), {node->name, {}, {}, false});
         same->text = CDeclList::Format(*node);
+        same->diskText = node->diskText;
+        same->diskKnown = node->diskKnown != 0;
     }
     return files;
 }
@@ -706,11 +730,12 @@ void CEditorDlg::RecoverDeclarations(
             tree->Load(name, folder);
             continue;
         }
-        tree->LoadText(name, found->text);
+        tree->LoadText(name, found->text, found->diskKnown ? &found->diskText : nullptr);
         shown[size_t(found - recovered.begin())] = true;
     }
     for (size_t k = 0; k < recovered.size(); ++k)
         if (!shown[k])
-            tree->LoadText(recovered[k].fileName, recovered[k].text);
+            tree->LoadText(recovered[k].fileName, recovered[k].text,
+                           recovered[k].diskKnown ? &recovered[k].diskText : nullptr);
     declarationsEdited = true;
 }

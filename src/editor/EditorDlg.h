@@ -135,6 +135,7 @@ private:
     void ApplyLayout(int width, int height);
     void SetTitle(const std::string& path);
     bool MayReplaceChangedFile();
+    bool MayReplaceChangedDeclarations();
     void ScanLoadedText();
     void MarkRecoveryPending();
     std::vector<EditorRecoveryCopy::Declarations> EditedDeclarations() const;

@@ -30,6 +30,22 @@ bool ReadCount(std::string_view& rest, std::string_view word, size_t& count) {
     return true;
 }
 
+// stamp := "disk " SIZE " " MTIME-NS "\n"
+bool ReadDiskStamp(std::string_view& rest, EditorRecoveryCopy::DiskStamp& stamp) {
+    rest.remove_prefix(5);
+    const char* end = rest.data() + rest.size();
+    const auto [afterSize, sizeProblem] = std::from_chars(rest.data(), end, stamp.size);
+    if (sizeProblem != std::errc() || afterSize == end || *afterSize != ' ')
+        return false;
+    const auto [afterTime, timeProblem] = std::from_chars(afterSize + 1, end, stamp.mtimeNs);
+    if (timeProblem != std::errc() || afterTime == afterSize + 1 || afterTime == end ||
+        *afterTime != '\n')
+        return false;
+    rest.remove_prefix(size_t(afterTime - rest.data()) + 1);
+    stamp.known = true;
+    return true;
+}
+
 // field := WORD " " COUNT "\n" COUNT-bytes "\n"
 bool ReadField(std::string_view& rest, std::string_view word, std::string& value) {
     size_t count = 0;
@@ -67,7 +83,8 @@ std::string CEditorRecovery::NewCopyPath() {
 }
 
 // copy := MAGIC "format " ("utf8"|"latin1") " " ("lf"|"crlf") "\n"
-//         field("path") field("text") { field("decfile") field("dectext") } "end\n"
+//         field("path") field("text") [ "disk " SIZE " " MTIME-NS "\n" ]
+//         { field("decfile") field("dectext") [ field("decdisk") ] } "end\n"
 // The lengths and the closing line tell a whole copy from one cut short.
 std::string CEditorRecovery::Encode(const EditorRecoveryCopy& copy) {
     std::string out(kMagic);
@@ -75,9 +92,14 @@ std::string CEditorRecovery::Encode(const EditorRecoveryCopy& copy) {
            (copy.crlf ? " crlf\n" : " lf\n");
     AppendField(out, "path", copy.scriptPath);
     AppendField(out, "text", copy.text);
+    if (copy.disk.known)
+        out += "disk " + std::to_string(copy.disk.size) + " " + std::to_string(copy.disk.mtimeNs) +
+               "\n";
     for (const auto& declarations : copy.declarations) {
         AppendField(out, "decfile", declarations.fileName);
         AppendField(out, "dectext", declarations.text);
+        if (declarations.diskKnown)
+            AppendField(out, "decdisk", declarations.diskText);
     }
     out += kEnd;
     return out;
@@ -106,11 +128,18 @@ bool CEditorRecovery::Decode(const std::string& bytes, EditorRecoveryCopy& copy)
     read.crlf = format->crlf;
     if (!ReadField(rest, "path", read.scriptPath) || !ReadField(rest, "text", read.text))
         return false;
+    if (rest.starts_with("disk ") && !ReadDiskStamp(rest, read.disk))
+        return false;
     while (rest != kEnd) {
         EditorRecoveryCopy::Declarations declarations;
         if (!ReadField(rest, "decfile", declarations.fileName) ||
             !ReadField(rest, "dectext", declarations.text))
             return false;
+        if (rest.starts_with("decdisk ")) {
+            if (!ReadField(rest, "decdisk", declarations.diskText))
+                return false;
+            declarations.diskKnown = true;
+        }
         read.declarations.push_back(std::move(declarations));
     }
     read.file = copy.file;

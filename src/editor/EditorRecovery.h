@@ -21,12 +21,25 @@ struct EditorRecoveryCopy {
     bool latin1 = false; // the script is written one byte per character
     bool crlf = false;   // the script's line breaks are "\r\n"
     // Declarations edited in the window and not yet saved: each file's name
-    // as its use line wrote it, and its text in the canonical format.
+    // as its use line wrote it, its text in the canonical format, and what
+    // the file held when the editor read it (so a save after recovery still
+    // notices another program's version).
     struct Declarations {
         std::string fileName;
         std::string text;
+        std::string diskText;
+        bool diskKnown = false;
     };
     std::vector<Declarations> declarations;
+    // The script file as the editor last read or wrote it, so that saving
+    // the recovered text still notices a version another program wrote
+    // since (before or after the crash).
+    struct DiskStamp {
+        bool known = false;
+        long long size = 0;
+        long long mtimeNs = 0;
+    };
+    DiskStamp disk;
 };
 
 class CEditorRecovery {

@@ -245,6 +245,18 @@ void CScriptView::AcceptDiskState() {
     diskStamp = StampOf(FullPath());
 }
 
+bool CScriptView::ReadStamp(long long& size, long long& mtimeNs) const {
+    size = diskStamp.size;
+    mtimeNs = diskStamp.mtimeNs;
+    return diskStamp.exists;
+}
+
+void CScriptView::SetReadStamp(long long size, long long mtimeNs) {
+    diskStamp.exists = true;
+    diskStamp.size = size;
+    diskStamp.mtimeNs = mtimeNs;
+}
+
 void CScriptView::Cut() {
     cut();
     const int line = textCursor().blockNumber();

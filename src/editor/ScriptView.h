@@ -90,6 +90,11 @@ public:
     bool ChangedOnDisk() const;
     // Takes the file as it is on disk now as the known state.
     void AcceptDiskState();
+    // The file's size and modification time as this view last read or wrote
+    // it (false when there was none), and setting them back: a recovered
+    // editor compares with what the lost one read.
+    bool ReadStamp(long long& size, long long& mtimeNs) const;
+    void SetReadStamp(long long size, long long mtimeNs);
 
     // The engine's compile check of the current text, shown in place.
     ScriptDiagnostic CheckNow();

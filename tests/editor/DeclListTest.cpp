@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -215,6 +216,51 @@ TEST_F(DeclFiles, SaveFailureNamesTheFileAndStops) {
     std::string error;
     EXPECT_FALSE(list.SaveAll(dir.string(), &error));
     EXPECT_NE(error.find("b.dec"), std::string::npos) << error;
+}
+
+// Glimmer or a text editor may write a declarations file while an editor
+// window holds it; a save must be able to tell, and only then.
+TEST_F(DeclFiles, ChangedOnDiskNamesOnlyFilesAnotherProgramWrote) {
+    const std::string original = Record(0, "[ ]Window \"A\"");
+    const std::string other = original + Record(0, "[ ]Window \"Recorded\"");
+    struct Case {
+        const char* name;
+        std::function<void(CDeclList&)> meanwhile;
+        bool changed;
+    } cases[] = {
+        {"untouched", [](CDeclList&) {}, false},
+        {"rewritten", [&](CDeclList&) { WriteFile(dir / "a.dec", other); }, true},
+        {"deleted", [&](CDeclList&) { fs::remove(dir / "a.dec"); }, false},
+        {"saved here",
+         [&](CDeclList& list) {
+             list.FindById(1)->tag = "edited";
+             ASSERT_TRUE(list.SaveAll(dir.string(), nullptr));
+         },
+         false},
+        {"rewritten after a save here",
+         [&](CDeclList& list) {
+             ASSERT_TRUE(list.SaveAll(dir.string(), nullptr));
+             WriteFile(dir / "a.dec", other);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        WriteFile(dir / "a.dec", original);
+        CDeclList list;
+        ASSERT_TRUE(list.Load("a.dec", dir.string(), nullptr)) << c.name;
+        c.meanwhile(list);
+        const auto changed = list.ChangedOnDisk(dir.string());
+        EXPECT_EQ(changed,
+                  c.changed ? std::vector<std::string>{"a.dec"} : std::vector<std::string>{})
+            << c.name;
+    }
+    // Text from elsewhere (a recovery copy) compares with the reading it
+    // brings, and with nothing when it brings none.
+    WriteFile(dir / "a.dec", other);
+    CDeclList recovered;
+    ASSERT_TRUE(recovered.LoadText("a.dec", original, nullptr, &original));
+    ASSERT_TRUE(recovered.LoadText("a.dec", original, nullptr));
+    EXPECT_EQ(recovered.ChangedOnDisk(dir.string()), std::vector<std::string>{"a.dec"});
 }
 
 } // namespace

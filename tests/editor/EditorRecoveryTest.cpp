@@ -30,13 +30,14 @@ struct RoundTrip {
     bool latin1;
     bool crlf;
     std::vector<EditorRecoveryCopy::Declarations> declarations = {};
+    EditorRecoveryCopy::DiskStamp disk = {};
 };
 } // namespace
 
 TEST_F(RecoveryFolder, CopiesComeBackByteForByte) {
     const RoundTrip cases[] = {
         {"untitled empty", "", "", false, false},
-        {"crlf script", "/home/u/a b.tsc", "one\r\ntwo\r\n", false, true},
+        {"crlf script", "/home/u/a b.tsc", "one\r\ntwo\r\n", false, true, {}, {true, 10, 17}},
         {"invalid utf8", "rel/\xff.tsc", std::string("\xff\xfe\0x\n", 5), true, false},
         {"path with newline", "/tmp/odd\nname.tsc", "end\nend\n", false, false},
         {"edited declarations",
@@ -44,13 +45,15 @@ TEST_F(RecoveryFolder, CopiesComeBackByteForByte) {
          "use \"a.dec\";\n",
          false,
          false,
-         {{"a.dec", "Window\nMain\n\"Main\"\n\n0\n"}, {"../b b.dec", ""}}},
+         {{"a.dec", "Window\nMain\n\"Main\"\n\n0\n", "as read\ndecdisk 3\n", true},
+          {"../b b.dec", "", "", false}},
+         {true, 13, 1700000000123456789}},
     };
     CEditorRecovery store(home);
     std::set<std::string> written;
     for (const RoundTrip& c : cases) {
         EditorRecoveryCopy copy{store.NewCopyPath(), c.scriptPath, c.text, c.latin1, c.crlf,
-                                c.declarations};
+                                c.declarations,      c.disk};
         std::string error;
         ASSERT_TRUE(store.Write(copy, &error)) << c.name << ": " << error;
         written.insert(copy.file);
@@ -65,10 +68,15 @@ TEST_F(RecoveryFolder, CopiesComeBackByteForByte) {
         EXPECT_EQ(found->text, c.text) << c.name;
         EXPECT_EQ(found->latin1, c.latin1) << c.name;
         EXPECT_EQ(found->crlf, c.crlf) << c.name;
+        EXPECT_EQ(found->disk.known, c.disk.known) << c.name;
+        EXPECT_EQ(found->disk.size, c.disk.size) << c.name;
+        EXPECT_EQ(found->disk.mtimeNs, c.disk.mtimeNs) << c.name;
         ASSERT_EQ(found->declarations.size(), c.declarations.size()) << c.name;
         for (size_t k = 0; k < c.declarations.size(); ++k) {
             EXPECT_EQ(found->declarations[k].fileName, c.declarations[k].fileName) << c.name;
             EXPECT_EQ(found->declarations[k].text, c.declarations[k].text) << c.name;
+            EXPECT_EQ(found->declarations[k].diskText, c.declarations[k].diskText) << c.name;
+            EXPECT_EQ(found->declarations[k].diskKnown, c.declarations[k].diskKnown) << c.name;
         }
         EXPECT_EQ(written.count(found->file), 1u) << c.name;
     }
@@ -81,12 +89,14 @@ TEST_F(RecoveryFolder, CopiesComeBackByteForByte) {
 // and it stays on disk for the user.
 TEST_F(RecoveryFolder, DamagedCopyIsNeitherOfferedNorDeleted) {
     CEditorRecovery store(home);
-    EditorRecoveryCopy copy{store.NewCopyPath(),
-                            "/s.tsc",
-                            "Frob(1);\nTwiddle(2);\n",
-                            false,
-                            false,
-                            {{"a.dec", "Window\nMain\n"}, {"b.dec", "end\n"}}};
+    EditorRecoveryCopy copy{
+        store.NewCopyPath(),
+        "/s.tsc",
+        "Frob(1);\nTwiddle(2);\n",
+        false,
+        false,
+        {{"a.dec", "Window\nMain\n", "read\n", true}, {"b.dec", "end\n", "", false}},
+        {true, 21, 1700000000000000001}};
     const std::string whole = CEditorRecovery::Encode(copy);
     for (size_t cut = 0; cut < whole.size(); ++cut) {
         EditorRecoveryCopy read;
@@ -104,8 +114,8 @@ TEST_F(RecoveryFolder, DamagedCopyIsNeitherOfferedNorDeleted) {
 
 TEST_F(RecoveryFolder, EditorsOnOneScriptKeepTheirOwnCopies) {
     CEditorRecovery store(home);
-    EditorRecoveryCopy first{store.NewCopyPath(), "/same.tsc", "first", false, false, {}};
-    EditorRecoveryCopy second{store.NewCopyPath(), "/same.tsc", "second", false, false, {}};
+    EditorRecoveryCopy first{store.NewCopyPath(), "/same.tsc", "first", false, false, {}, {}};
+    EditorRecoveryCopy second{store.NewCopyPath(), "/same.tsc", "second", false, false, {}, {}};
     ASSERT_NE(first.file, second.file);
     ASSERT_TRUE(store.Write(first, nullptr));
     ASSERT_TRUE(store.Write(second, nullptr));

@@ -309,6 +309,91 @@ private Q_SLOTS:
         QCOMPARE(CopiesIn(f.home).size(), size_t(1));
     }
 
+    // Glimmer or a text editor may rewrite a declarations file while the
+    // window holds edited declarations, or between a kill and the recovery:
+    // saving asks before it replaces that version, and No leaves it alone.
+    void savingDeclarationsAsksWhenAnotherProgramWroteThem_data() {
+        QTest::addColumn<bool>("throughRecovery");
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("open window, No") << false << false;
+        QTest::newRow("after recovery, No") << true << false;
+        QTest::newRow("after recovery, Yes") << true << true;
+    }
+    void savingDeclarationsAsksWhenAnotherProgramWroteThem() {
+        QFETCH(bool, throughRecovery);
+        QFETCH(bool, replace);
+        Fixture f;
+        const std::string decs = "[ ]Window \"App\"\n\t( )Tag=\"App title\"\n\t( )Class=\"C\"\n"
+                                 "\t( )Parent=1\n\t( )Child=0\n";
+        const std::string recorded = decs + "[ ]Window \"New\"\n\t( )Tag=\"N\"\n\t( )Class=\"C\"\n"
+                                            "\t( )Parent=1\n\t( )Child=0\n";
+        WriteFile(f.home + "/app.dec", decs);
+        WriteFile(f.home + "/tidy.tsc", "use \"app.dec\";\n");
+        f.window->Tree()->setCurrentItem(f.window->Tree()->FindItem(f.TidyId()));
+        f.window->HandleCommand(MacroCommand::kEdit);
+        CEditorDlg* editor = f.editors.at(0);
+        editor->Tree()->SetPropertiesEditor([](CDeclNode& copy) {
+            copy.tag = "Renamed";
+            return true;
+        });
+        QVERIFY(editor->Tree()->EditDeclaration(1));
+        std::unique_ptr<Run> next;
+        CRecordingMessageBox* messages = &f.messages;
+        if (throughRecovery) {
+            f.window->EndForSession();
+            f.editors.clear();
+            f.window.reset();
+            WriteFile(f.home + "/app.dec", recorded);
+            next = std::make_unique<Run>(f.home, MessageAnswer::Yes);
+            QCOMPARE(next->editors.size(), size_t(1));
+            editor = next->editors[0];
+            messages = &next->messages;
+        } else {
+            WriteFile(f.home + "/app.dec", recorded);
+        }
+        messages->shown.clear();
+        messages->answer = replace ? MessageAnswer::Yes : MessageAnswer::No;
+        QCOMPARE(editor->SaveDeclarations(), replace);
+        QCOMPARE(messages->shown.size(), size_t(1));
+        QCOMPARE(messages->shown[0].title, std::string("Declarations Changed"));
+        QVERIFY(messages->shown[0].text.find("app.dec") != std::string::npos);
+        const std::string now = ReadFile(f.home + "/app.dec");
+        QCOMPARE(now == recorded, !replace);
+        QCOMPARE(now.find("Tag=\"Renamed\"") != std::string::npos, replace);
+        QCOMPARE(editor->DeclarationsEdited(), !replace);
+    }
+
+    // A script rewritten by another program while Wingmate was down: saving
+    // the recovered text asks first, as saving in the lost editor would
+    // have; a script nobody touched is saved without a question.
+    void savingRecoveredScriptAsksWhenAnotherProgramWroteIt_data() {
+        QTest::addColumn<bool>("rewritten");
+        QTest::newRow("rewritten since") << true;
+        QTest::newRow("untouched") << false;
+    }
+    void savingRecoveredScriptAsksWhenAnotherProgramWroteIt() {
+        QFETCH(bool, rewritten);
+        Fixture f;
+        f.window->Tree()->setCurrentItem(f.window->Tree()->FindItem(f.TidyId()));
+        f.window->HandleCommand(MacroCommand::kEdit);
+        f.editors.at(0)->View()->InsertText(QStringLiteral("Twiddle(2);\n"));
+        const std::string typed = f.editors.at(0)->View()->toPlainText().toStdString();
+        f.window->EndForSession();
+        f.editors.clear();
+        f.window.reset();
+        const std::string other = "Frob(1);\nFrob(3); // written elsewhere\n";
+        if (rewritten)
+            WriteFile(f.home + "/tidy.tsc", other);
+
+        Run next(f.home, MessageAnswer::Yes);
+        QCOMPARE(next.editors.size(), size_t(1));
+        next.messages.shown.clear();
+        next.messages.answer = MessageAnswer::No;
+        QCOMPARE(next.editors[0]->SaveScript(), !rewritten);
+        QCOMPARE(next.messages.shown.size(), size_t(rewritten ? 1 : 0));
+        QCOMPARE(ReadFile(f.home + "/tidy.tsc"), rewritten ? other : typed);
+    }
+
     // The copy appears a second after typing, and goes with a save, a
     // discard or an undo back to the saved text: a clean end leaves none.
     void copyFollowsTheEditorsText_data() {
