@@ -655,6 +655,7 @@ bool CEditorDlg::WriteRecoveryNow(std::string* error) {
     copy.latin1 = !view->Format().utf8;
     copy.crlf = view->Format().crlf;
     copy.disk.known = view->ReadStamp(copy.disk.size, copy.disk.mtimeNs);
+    copy.textUnedited = !view->IsModified() && !copy.scriptPath.empty();
     if (declarationsEdited)
         copy.declarations = EditedDeclarations();
     return services.recovery->Write(copy, error);
@@ -673,9 +674,14 @@ void CEditorDlg::Recover(const EditorRecoveryCopy& copy) {
     format.utf8 = !copy.latin1;
     format.crlf = copy.crlf;
     const QString onDisk = diskRead ? view->toPlainText() : QString();
-    view->TakeRecoveredText(copy.scriptPath, Text(copy.text), format);
-    if (diskRead && copy.disk.known)
-        view->SetReadStamp(copy.disk.size, copy.disk.mtimeNs);
+    // A copy made for declarations alone takes the script as it is on disk
+    // now, so a version written since is kept rather than replaced.
+    const bool keepDiskText = diskRead && copy.textUnedited;
+    if (!keepDiskText) {
+        view->TakeRecoveredText(copy.scriptPath, Text(copy.text), format);
+        if (diskRead && copy.disk.known)
+            view->SetReadStamp(copy.disk.size, copy.disk.mtimeNs);
+    }
     if (copy.declarations.empty()) {
         ScanLoadedText();
     } else {
@@ -687,8 +693,8 @@ void CEditorDlg::Recover(const EditorRecoveryCopy& copy) {
         RecoverDeclarations(copy.declarations);
     }
     SetTitle(copy.scriptPath);
-    // A copy made for edited declarations alone leaves the script unchanged.
-    view->SetModified(!diskRead || copy.declarations.empty() || view->toPlainText() != onDisk);
+    view->SetModified(!keepDiskText &&
+                      (!diskRead || copy.declarations.empty() || view->toPlainText() != onDisk));
     view->CheckNow();
     recovering = false;
 }

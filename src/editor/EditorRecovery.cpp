@@ -15,6 +15,7 @@
 namespace {
 constexpr std::string_view kMagic = "Wingmate editor recovery 1\n";
 constexpr std::string_view kEnd = "end\n";
+constexpr std::string_view kUnedited = "unedited\n";
 
 // Reads `word` then a space and a decimal count, then "\n".
 bool ReadCount(std::string_view& rest, std::string_view word, size_t& count) {
@@ -83,7 +84,7 @@ std::string CEditorRecovery::NewCopyPath() {
 }
 
 // copy := MAGIC "format " ("utf8"|"latin1") " " ("lf"|"crlf") "\n"
-//         field("path") field("text") [ "disk " SIZE " " MTIME-NS "\n" ]
+//         field("path") field("text") [ "disk " SIZE " " MTIME-NS "\n" ] [ "unedited\n" ]
 //         { field("decfile") field("dectext") [ field("decdisk") ] } "end\n"
 // The lengths and the closing line tell a whole copy from one cut short.
 std::string CEditorRecovery::Encode(const EditorRecoveryCopy& copy) {
@@ -95,6 +96,8 @@ std::string CEditorRecovery::Encode(const EditorRecoveryCopy& copy) {
     if (copy.disk.known)
         out += "disk " + std::to_string(copy.disk.size) + " " + std::to_string(copy.disk.mtimeNs) +
                "\n";
+    if (copy.textUnedited)
+        out += kUnedited;
     for (const auto& declarations : copy.declarations) {
         AppendField(out, "decfile", declarations.fileName);
         AppendField(out, "dectext", declarations.text);
@@ -130,6 +133,10 @@ bool CEditorRecovery::Decode(const std::string& bytes, EditorRecoveryCopy& copy)
         return false;
     if (rest.starts_with("disk ") && !ReadDiskStamp(rest, read.disk))
         return false;
+    if (rest.starts_with(kUnedited)) {
+        read.textUnedited = true;
+        rest.remove_prefix(kUnedited.size());
+    }
     while (rest != kEnd) {
         EditorRecoveryCopy::Declarations declarations;
         if (!ReadField(rest, "decfile", declarations.fileName) ||

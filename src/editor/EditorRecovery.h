@@ -40,6 +40,10 @@ struct EditorRecoveryCopy {
         long long mtimeNs = 0;
     };
     DiskStamp disk;
+    // The script's text was not edited (the copy is for its declarations):
+    // a script that is still on disk is taken from there, so a version
+    // written since is not replaced by this older text.
+    bool textUnedited = false;
 };
 
 class CEditorRecovery {

@@ -31,6 +31,7 @@ struct RoundTrip {
     bool crlf;
     std::vector<EditorRecoveryCopy::Declarations> declarations = {};
     EditorRecoveryCopy::DiskStamp disk = {};
+    bool textUnedited = false;
 };
 } // namespace
 
@@ -47,13 +48,14 @@ TEST_F(RecoveryFolder, CopiesComeBackByteForByte) {
          false,
          {{"a.dec", "Window\nMain\n\"Main\"\n\n0\n", "as read\ndecdisk 3\n", true},
           {"../b b.dec", "", "", false}},
-         {true, 13, 1700000000123456789}},
+         {true, 13, 1700000000123456789},
+         true},
     };
     CEditorRecovery store(home);
     std::set<std::string> written;
     for (const RoundTrip& c : cases) {
-        EditorRecoveryCopy copy{store.NewCopyPath(), c.scriptPath, c.text, c.latin1, c.crlf,
-                                c.declarations,      c.disk};
+        EditorRecoveryCopy copy{store.NewCopyPath(), c.scriptPath, c.text,        c.latin1, c.crlf,
+                                c.declarations,      c.disk,       c.textUnedited};
         std::string error;
         ASSERT_TRUE(store.Write(copy, &error)) << c.name << ": " << error;
         written.insert(copy.file);
@@ -69,6 +71,7 @@ TEST_F(RecoveryFolder, CopiesComeBackByteForByte) {
         EXPECT_EQ(found->latin1, c.latin1) << c.name;
         EXPECT_EQ(found->crlf, c.crlf) << c.name;
         EXPECT_EQ(found->disk.known, c.disk.known) << c.name;
+        EXPECT_EQ(found->textUnedited, c.textUnedited) << c.name;
         EXPECT_EQ(found->disk.size, c.disk.size) << c.name;
         EXPECT_EQ(found->disk.mtimeNs, c.disk.mtimeNs) << c.name;
         ASSERT_EQ(found->declarations.size(), c.declarations.size()) << c.name;
@@ -96,7 +99,8 @@ TEST_F(RecoveryFolder, DamagedCopyIsNeitherOfferedNorDeleted) {
         false,
         false,
         {{"a.dec", "Window\nMain\n", "read\n", true}, {"b.dec", "end\n", "", false}},
-        {true, 21, 1700000000000000001}};
+        {true, 21, 1700000000000000001},
+        true};
     const std::string whole = CEditorRecovery::Encode(copy);
     for (size_t cut = 0; cut < whole.size(); ++cut) {
         EditorRecoveryCopy read;

@@ -264,11 +264,14 @@ private Q_SLOTS:
         f.editors.clear();
         f.window.reset();
         QCOMPARE(CopiesIn(f.home).size(), size_t(1));
+        // Meanwhile another program adds a line to the script, whose text
+        // was not edited here: that version is the one shown.
+        WriteFile(f.home + "/tidy.tsc", "use \"app.dec\";\nFrob(2);\n");
 
         Run next(f.home, MessageAnswer::Yes);
         QCOMPARE(next.editors.size(), size_t(1));
         CEditorDlg* recovered = next.editors[0];
-        QCOMPARE(recovered->View()->toPlainText(), QStringLiteral("use \"app.dec\";\n"));
+        QCOMPARE(recovered->View()->toPlainText(), QStringLiteral("use \"app.dec\";\nFrob(2);\n"));
         QVERIFY(!recovered->View()->IsModified());
         QVERIFY(recovered->DeclarationsEdited());
         QCOMPARE(recovered->Tree()->topLevelItemCount(), 1);
