@@ -123,6 +123,26 @@ QString Text(const std::string& utf8) {
     return QString::fromStdString(utf8);
 }
 
+const char* const kAppDecs = "[ ]Window \"App\"\n\t( )Tag=\"App title\"\n\t( )Class=\"C\"\n"
+                             "\t( )Parent=1\n\t( )Child=0\n";
+
+// Opens the library's script tidy.tsc, which uses app.dec (kAppDecs), in an
+// editor and renames the App window's tag there, unsaved. Null on failure.
+CEditorDlg* EditTidysDeclaration(Fixture& f) {
+    WriteFile(f.home + "/app.dec", kAppDecs);
+    WriteFile(f.home + "/tidy.tsc", "use \"app.dec\";\n");
+    f.window->Tree()->setCurrentItem(f.window->Tree()->FindItem(f.TidyId()));
+    f.window->HandleCommand(MacroCommand::kEdit);
+    if (f.editors.empty())
+        return nullptr;
+    CEditorDlg* editor = f.editors[0];
+    editor->Tree()->SetPropertiesEditor([](CDeclNode& copy) {
+        copy.tag = "Renamed";
+        return true;
+    });
+    return editor->Tree()->EditDeclaration(1) ? editor : nullptr;
+}
+
 } // namespace
 
 class MainDlgEditorQtTest : public QObject {
@@ -247,18 +267,9 @@ private Q_SLOTS:
     // and nothing reaches the declarations file before a save.
     void sessionEndKeepsEditedDeclarations() {
         Fixture f;
-        const std::string decs = "[ ]Window \"App\"\n\t( )Tag=\"App title\"\n\t( )Class=\"C\"\n"
-                                 "\t( )Parent=1\n\t( )Child=0\n";
-        WriteFile(f.home + "/app.dec", decs);
-        WriteFile(f.home + "/tidy.tsc", "use \"app.dec\";\n");
-        f.window->Tree()->setCurrentItem(f.window->Tree()->FindItem(f.TidyId()));
-        f.window->HandleCommand(MacroCommand::kEdit);
-        CEditorDlg* editor = f.editors.at(0);
-        editor->Tree()->SetPropertiesEditor([](CDeclNode& copy) {
-            copy.tag = "Renamed";
-            return true;
-        });
-        QVERIFY(editor->Tree()->EditDeclaration(1));
+        const std::string decs = kAppDecs;
+        CEditorDlg* editor = EditTidysDeclaration(f);
+        QVERIFY(editor);
         QVERIFY(!editor->View()->IsModified());
         f.window->EndForSession();
         f.editors.clear();
@@ -326,20 +337,11 @@ private Q_SLOTS:
         QFETCH(bool, throughRecovery);
         QFETCH(bool, replace);
         Fixture f;
-        const std::string decs = "[ ]Window \"App\"\n\t( )Tag=\"App title\"\n\t( )Class=\"C\"\n"
-                                 "\t( )Parent=1\n\t( )Child=0\n";
+        const std::string decs = kAppDecs;
         const std::string recorded = decs + "[ ]Window \"New\"\n\t( )Tag=\"N\"\n\t( )Class=\"C\"\n"
                                             "\t( )Parent=1\n\t( )Child=0\n";
-        WriteFile(f.home + "/app.dec", decs);
-        WriteFile(f.home + "/tidy.tsc", "use \"app.dec\";\n");
-        f.window->Tree()->setCurrentItem(f.window->Tree()->FindItem(f.TidyId()));
-        f.window->HandleCommand(MacroCommand::kEdit);
-        CEditorDlg* editor = f.editors.at(0);
-        editor->Tree()->SetPropertiesEditor([](CDeclNode& copy) {
-            copy.tag = "Renamed";
-            return true;
-        });
-        QVERIFY(editor->Tree()->EditDeclaration(1));
+        CEditorDlg* editor = EditTidysDeclaration(f);
+        QVERIFY(editor);
         std::unique_ptr<Run> next;
         CRecordingMessageBox* messages = &f.messages;
         if (throughRecovery) {
