@@ -321,11 +321,19 @@ bool CDeclList::SaveAll(const std::string& folder, std::string* error) {
     return true;
 }
 
+// Only a file's latest known reading counts: an earlier one of a file read
+// again since is written first and then overwritten by the latest.
 std::vector<std::string> CDeclList::ChangedOnDisk(const std::string& folder) const {
     std::vector<std::string> changed;
     for (const CDeclNode* node = first; node; node = node->next) {
         if (!node->file || !node->firstChild || node->loadFailed || !node->diskKnown ||
             node->name.empty())
+            continue;
+        bool readAgain = false;
+        for (const CDeclNode* later = node->next; later && !readAgain; later = later->next)
+            readAgain = later->file && later->name == node->name && later->firstChild &&
+                        !later->loadFailed && later->diskKnown;
+        if (readAgain)
             continue;
         std::string now;
         if (!ReadRegularFile(ResolvePath(node->name, folder), now, nullptr) ||

@@ -243,6 +243,12 @@ TEST_F(DeclFiles, ChangedOnDiskNamesOnlyFilesAnotherProgramWrote) {
              WriteFile(dir / "a.dec", other);
          },
          true},
+        {"read again after another program wrote it",
+         [&](CDeclList& list) {
+             WriteFile(dir / "a.dec", other);
+             ASSERT_TRUE(list.Load("a.dec", dir.string(), nullptr));
+         },
+         false},
     };
     for (const Case& c : cases) {
         WriteFile(dir / "a.dec", original);
