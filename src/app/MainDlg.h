@@ -276,6 +276,7 @@ private:
     void WriteEditorRecovery();
     void WriteEditorRecoveryNow();
     void OfferEditorRecovery();
+    void KeepUnreadableCopiesAside(const std::vector<std::string>& unreadable);
     void EditSelectedScript(int32_t id);
     void OpenScriptFile();
     // Asks every open editor to close; false when one stays open.

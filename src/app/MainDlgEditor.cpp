@@ -183,10 +183,31 @@ std::string NameScripts(const std::vector<EditorRecoveryCopy>& copies) {
 
 // Copies left by the last run: Yes opens each in an editor, No keeps them
 // aside under dated names. Either way nothing is written over a script.
+// A copy cut short or damaged cannot be offered, but may still hold most of
+// someone's text: it is said once and kept aside under a time-stamped name,
+// where a text editor can open it.
+void CMainDlg::KeepUnreadableCopiesAside(const std::vector<std::string>& unreadable) {
+    if (unreadable.empty())
+        return;
+    const int64_t now = (services.clock ? *services.clock : systemClock).Now();
+    std::string kept;
+    for (const std::string& file : unreadable) {
+        std::string error;
+        const std::string name = CEditorRecovery::KeepAside(file, now, &error);
+        kept += "  " + (name.empty() ? file + " (" + error + ")" : name) + "\n";
+    }
+    messages.Show("Wingmate found unsaved script text it could not read back (the copy is cut "
+                  "short or damaged). It was kept as:\n" +
+                      kept + "Open it in a text editor to see what it still holds.",
+                  "Recovery Copy Damaged", MessageButtons::Ok);
+}
+
 void CMainDlg::OfferEditorRecovery() {
     if (ended)
         return;
-    const std::vector<EditorRecoveryCopy> copies = editorRecovery->List();
+    std::vector<std::string> unreadable;
+    const std::vector<EditorRecoveryCopy> copies = editorRecovery->List(&unreadable);
+    KeepUnreadableCopiesAside(unreadable);
     if (copies.empty())
         return;
     const std::string count =

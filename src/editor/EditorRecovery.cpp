@@ -173,7 +173,7 @@ void CEditorRecovery::Remove(const std::string& file) {
         std::remove(file.c_str());
 }
 
-std::vector<EditorRecoveryCopy> CEditorRecovery::List() const {
+std::vector<EditorRecoveryCopy> CEditorRecovery::List(std::vector<std::string>* unreadable) const {
     std::vector<EditorRecoveryCopy> copies;
     std::error_code error;
     std::filesystem::directory_iterator entry(folder, error), end;
@@ -187,6 +187,8 @@ std::vector<EditorRecoveryCopy> CEditorRecovery::List() const {
         std::string bytes;
         if (ReadRegularFile(path, bytes, nullptr) && Decode(bytes, copy))
             copies.push_back(std::move(copy));
+        else if (unreadable)
+            unreadable->push_back(path);
     }
     std::sort(copies.begin(), copies.end(),
               [](const auto& a, const auto& b) { return a.file < b.file; });

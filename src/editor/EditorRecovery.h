@@ -66,7 +66,8 @@ public:
     // The whole copies in the folder, by name. A file that cannot be read or
     // is not a whole copy (cut short, damaged, some other file) is left out
     // and left alone.
-    std::vector<EditorRecoveryCopy> List() const;
+    // `unreadable`, when given, receives the paths of the copies left out.
+    std::vector<EditorRecoveryCopy> List(std::vector<std::string>* unreadable = nullptr) const;
     // Renames a copy to "<file>-YYYYMMDD-HHMMSS" (with "-2", "-3"... when
     // that is taken), out of the next List; the new name, or empty with
     // `error`.

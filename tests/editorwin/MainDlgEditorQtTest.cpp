@@ -298,6 +298,30 @@ private Q_SLOTS:
         QVERIFY(CopiesIn(f.home).empty());
     }
 
+    // A copy cut short is not offered, but it is said once and kept aside
+    // where a text editor can open it; a whole copy beside it is offered.
+    void aDamagedCopyIsSaidOnceAndKeptAside() {
+        Fixture f;
+        CEditorRecovery store(f.home);
+        EditorRecoveryCopy whole{
+            store.NewCopyPath(), "tidy.tsc", "Frob(3);\n", false, false, {}, {}};
+        QVERIFY(store.Write(whole, nullptr));
+        const std::string damaged = store.Folder() + "/editor-1-1.recovery";
+        const std::string bytes = CEditorRecovery::Encode(whole);
+        WriteFile(damaged, bytes.substr(0, bytes.size() - 5));
+        f.window.reset();
+        {
+            Run next(f.home, MessageAnswer::No);
+            QCOMPARE(next.messages.shown.size(), size_t(2));
+            QCOMPARE(next.messages.shown[0].title, std::string("Recovery Copy Damaged"));
+            QVERIFY(next.messages.shown[0].text.find(damaged + "-") != std::string::npos);
+            QCOMPARE(next.messages.shown[1].title, std::string("Restore Unsaved Changes?"));
+        }
+        QVERIFY(!std::filesystem::exists(damaged));
+        Run again(f.home, MessageAnswer::No);
+        QVERIFY(again.messages.shown.empty());
+    }
+
     // A large script's copy waits a second more per MiB, so typing in it
     // does not rewrite megabytes every second.
     void copyOfALargeScriptWaitsLonger_data() {
