@@ -174,15 +174,14 @@ std::string NameScripts(const std::vector<EditorRecoveryCopy>& copies) {
     constexpr size_t kShown = 10;
     std::string names;
     for (size_t i = 0; i < copies.size() && i < kShown; ++i)
-        names += "    " + (copies[i].scriptPath.empty() ? "untitled" : copies[i].scriptPath) + "\n";
+        names += "    " + (copies[i].scriptPath.empty() ? "untitled" : copies[i].scriptPath) +
+                 (copies[i].textUnedited ? " (its window declarations)" : "") + "\n";
     if (copies.size() > kShown)
         names += "    and " + std::to_string(copies.size() - kShown) + " more\n";
     return names;
 }
 } // namespace
 
-// Copies left by the last run: Yes opens each in an editor, No keeps them
-// aside under dated names. Either way nothing is written over a script.
 // A copy cut short or damaged cannot be offered, but may still hold most of
 // someone's text: it is said once and kept aside under a time-stamped name,
 // where a text editor can open it.
@@ -202,6 +201,8 @@ void CMainDlg::KeepUnreadableCopiesAside(const std::vector<std::string>& unreada
                   "Recovery Copy Damaged", MessageButtons::Ok);
 }
 
+// Copies left by the last run: Yes opens each in an editor, No keeps them
+// aside under dated names. Either way nothing is written over a script.
 void CMainDlg::OfferEditorRecovery() {
     if (ended)
         return;

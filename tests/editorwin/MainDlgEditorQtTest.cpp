@@ -280,6 +280,8 @@ private Q_SLOTS:
         WriteFile(f.home + "/tidy.tsc", "use \"app.dec\";\nFrob(2);\n");
 
         Run next(f.home, MessageAnswer::Yes);
+        QVERIFY(next.messages.shown.at(0).text.find("tidy.tsc (its window declarations)") !=
+                std::string::npos);
         QCOMPARE(next.editors.size(), size_t(1));
         CEditorDlg* recovered = next.editors[0];
         QCOMPARE(recovered->View()->toPlainText(), QStringLiteral("use \"app.dec\";\nFrob(2);\n"));
