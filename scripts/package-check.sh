@@ -10,8 +10,12 @@ JOBS=${JOBS:-$(nproc)}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWINGMATE_BUILD_TESTS=OFF \
-    -DWINGMATE_BUILD_BENCH=OFF ${CMAKE_ARGS:-} >/dev/null
+# REUSE_BUILD=1 takes BUILD_DIR as it is configured (CI hands it the test
+# build, so the programs are not compiled a second time).
+if [ -z "${REUSE_BUILD:-}" ]; then
+    cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWINGMATE_BUILD_TESTS=OFF \
+        -DWINGMATE_BUILD_BENCH=OFF ${CMAKE_ARGS:-} >/dev/null
+fi
 cmake --build "$BUILD_DIR" -j"$JOBS"
 
 fail() { echo "package-check: $*" >&2; exit 1; }
