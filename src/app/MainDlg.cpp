@@ -1,6 +1,7 @@
 #include "app/MainDlg.h"
 
 #include "app/AboutDlg.h"
+#include "app/EndQuestion.h"
 #if WINGMATE_HAVE_DBUS
 #include "app/DBusNotifier.h"
 #endif
@@ -87,7 +88,7 @@ CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* paren
         fallbackRunner = std::make_unique<CFinishAtOnceRunner>(*this);
         runner = fallbackRunner.get();
     }
-    const IClock& clock = services.clock ? *services.clock : systemClock;
+    const IClock& clock = Clock();
     recovery = std::make_unique<CRecoveryFile>(library, clock);
     editorRecovery = std::make_unique<CEditorRecovery>(home);
     library.File().SetClock(&clock);
@@ -115,6 +116,7 @@ void CMainDlg::BuildWindow() {
     splitter->setChildrenCollapsible(false);
     tree = new CMacroTree(splitter);
     tree->setObjectName(QStringLiteral("macroTree"));
+    tree->setAccessibleName(QStringLiteral("Macros"));
     tree->SetLibrary(&library);
     tree->Initialize();
     tree->setMinimumWidth(160);
@@ -144,7 +146,10 @@ void CMainDlg::BuildWindow() {
     connect(tree, &CMacroTree::commandStateRequested, this, &CMainDlg::UpdateCommandState);
     connect(tree, &CMacroTree::selectMacroRequested, this, &CMainDlg::SelectMacro);
     connect(tree, &CMacroTree::showManagerTabRequested, this, &CMainDlg::ShowManagerTab);
-    connect(tree, &CMacroTree::currentItemChanged, this, [this] { RefreshToolbar(); });
+    // However the caret moved (click, arrow keys, a paste or a drop), the
+    // menu commands and their keys follow it.
+    connect(tree, &CMacroTree::currentItemChanged, this,
+            [this] { UpdateCommandState(tree->GetCaretId()); });
     connect(tree, &CMacroTree::libraryChanged, this, [this] {
         UpdateCommandState(tree->GetCaretId());
         if (schedulerForm)
@@ -191,6 +196,8 @@ void CMainDlg::Start() {
     settings.ReadSettings(store);
     logPage->RunLog().SetPath(home + "/Wingmate.log");
     logPage->RunLog().SetSettings(&settings);
+    logPage->RunLog().SetWriteProblemReporter(
+        [this](const std::string& problem) { ReportRunLogProblem(problem); });
     CMacro root;
     root.kind = static_cast<int32_t>(MacroKind::MacroSet);
     root.name = "My Macros";
@@ -260,6 +267,18 @@ void CMainDlg::ReportHookProblem(const std::string& why) {
     note->setObjectName(QStringLiteral("hookProblem"));
     note->setToolTip(Text(why));
     statusBar()->addWidget(note, 1);
+}
+
+// Kept until a line is written again; another message may replace it, but
+// it is never repeated for every lost line.
+void CMainDlg::ReportRunLogProblem(const std::string& problem) {
+    if (problem.empty()) {
+        if (statusBar()->currentMessage() == Text(runLogProblem))
+            statusBar()->clearMessage();
+    } else {
+        statusBar()->showMessage(Text(problem));
+    }
+    runLogProblem = problem;
 }
 
 void CMainDlg::AddTray() {
@@ -575,6 +594,19 @@ void CMainDlg::ExitProgram() {
 }
 
 void CMainDlg::EndWithoutSaving() {
+    if (ended)
+        return;
+    // Asked first when schedules would stop or edits be left unsaved; No is
+    // the default, so a second stray key press does not end it either.
+    EscapeSituation situation;
+    situation.schedulerEnabled = runQueue->SchedulerEnabled();
+    situation.comingSchedule = HasComingSchedule(library.Root(), Clock().Now());
+    situation.unsavedEdits =
+        recovery->HasUnsavedEdits() || (managerForm && managerForm->HasEdits());
+    const std::string question = EscapeQuestion(situation);
+    if (!question.empty() &&
+        messages.Show(question, "Wingmate", MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
+        return;
     // The library is left unsaved; an editor's script is still the user's.
     if (!ended && CloseEditors())
         EndProgram();

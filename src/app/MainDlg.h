@@ -211,7 +211,8 @@ public Q_SLOTS:
     // Saves the form, the library and the settings and ends the program;
     // stays open when the library cannot be saved and the user says so.
     void ExitProgram();
-    // Ends the program without saving anything (Escape).
+    // Ends the program without saving anything (Escape); asks first when
+    // macros are scheduled or edits unsaved.
     void EndWithoutSaving();
     // The session ends (a signal, logout): saves as Exit does, without asking
     // anything, and ends the program. Editors with unsaved text leave their
@@ -240,9 +241,10 @@ private:
     void OfferBackupAfterBadLoad();
     void AddFirstStartExamples();
     void OfferRecovery();
-    // Saves the library; says what went wrong or was kept aside when `ask`,
-    // else on standard error. true when saved.
-    bool SaveLibrary(bool ask);
+    // Saves the library; says what was kept aside when `ask`, else that and
+    // a failure on standard error. true when saved; else `failure` (when
+    // given) names the file and the reason.
+    bool SaveLibrary(bool ask, std::string* failure = nullptr);
     void WriteRecovery();
     void ApplyStartVisibility();
     void ReportHookProblem(const std::string& why);
@@ -288,6 +290,9 @@ private:
     std::unique_ptr<IRecordSource> MakeRecordSource();
     void RefreshToolbar();
     bool SelectedIsMacro() const;
+    const IClock& Clock() const { return services.clock ? *services.clock : systemClock; }
+    // Lost run-log lines, said once per run of failures (empty: written again).
+    void ReportRunLogProblem(const std::string& problem);
 
 public:
     // The editor's Run: the script runs as a macro would; says where its
@@ -324,6 +329,7 @@ private:
     std::unique_ptr<CRunQueue> runQueue;
     std::unique_ptr<CRecoveryFile> recovery;
     std::string recoveryProblem; // the last failed recovery write, said once
+    std::string runLogProblem;   // shown in the status bar while lines are lost
     std::unique_ptr<IKeyHook> hookPort;
     std::unique_ptr<CKeyHook> keyHook;
     std::string keyHookProblem;

@@ -136,9 +136,7 @@ std::string CMainDlg::RunEditorScript(const std::string& path) {
     IMacroRunner* runner = services.runner ? services.runner : fallbackRunner.get();
     if (!runner->Run(macro))
         return "The script could not be started: see the message shown.";
-    SetLastRun(
-        macro.name + ": Run on " +
-        CRunQueue::FormatLastRunText((services.clock ? *services.clock : systemClock).Now()));
+    SetLastRun(macro.name + ": Run on " + CRunQueue::FormatLastRunText(Clock().Now()));
     return "Running: the output is on the main window's Output page and in " + ScriptLogPath(path) +
            ".";
 }
@@ -188,7 +186,7 @@ std::string NameScripts(const std::vector<EditorRecoveryCopy>& copies) {
 void CMainDlg::KeepUnreadableCopiesAside(const std::vector<std::string>& unreadable) {
     if (unreadable.empty())
         return;
-    const int64_t now = (services.clock ? *services.clock : systemClock).Now();
+    const int64_t now = Clock().Now();
     std::string kept;
     for (const std::string& file : unreadable) {
         std::string error;
@@ -226,7 +224,7 @@ void CMainDlg::OfferEditorRecovery() {
             MakeEditor()->Recover(copy);
         return;
     }
-    const int64_t now = (services.clock ? *services.clock : systemClock).Now();
+    const int64_t now = Clock().Now();
     for (const EditorRecoveryCopy& copy : copies) {
         std::string error;
         if (CEditorRecovery::KeepAside(copy.file, now, &error).empty())

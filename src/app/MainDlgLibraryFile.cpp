@@ -102,7 +102,7 @@ void CMainDlg::OfferRecovery() {
             QString::fromStdString("The unsaved changes were kept as " + kept));
 }
 
-bool CMainDlg::SaveLibrary(bool ask) {
+bool CMainDlg::SaveLibrary(bool ask, std::string* failure) {
     SaveReport report;
     const bool saved = library.Save(&report) == 1;
     auto say = [&](const std::string& text, const char* title) {
@@ -117,29 +117,36 @@ bool CMainDlg::SaveLibrary(bool ask) {
         recovery->MarkSaved(true);
         return true;
     }
+    // The file and the system's reason (a full disk, no permission...).
+    std::string text = "Could not save: " + library.File().libraryPath;
+    if (!report.error.empty())
+        text += "\n" + report.error;
+    if (failure)
+        *failure = text;
     if (!ask)
-        say("Could not save: " + library.File().libraryPath + ": " + report.error, "Save Failed");
+        say(text, "Save Failed");
     return false;
 }
 
 bool CMainDlg::SaveEverything(bool ask) {
     CommitManagerForm();
-    if (!SaveLibrary(ask) && ask) {
-        const std::string text = "Could not save: " + library.File().libraryPath +
-                                 "\nEnd Wingmate without saving the macros?";
-        if (messages.Show(text, "Save Failed", MessageButtons::YesNo) != MessageAnswer::Yes)
+    std::string failure;
+    if (!SaveLibrary(ask, &failure) && ask) {
+        const std::string text = failure + "\n\nEnd Wingmate without saving the macros?";
+        if (messages.Show(text, "Save Failed", MessageButtons::YesNoDefaultNo) !=
+            MessageAnswer::Yes)
             return false;
     }
     settings.WriteSettings(store);
     return true;
 }
 
-// A save that fails is said (the library stays in memory).
+// A save that fails is said with its reason (the library stays in memory).
 void CMainDlg::SaveMacros() {
     CommitManagerForm();
-    if (!SaveLibrary(true))
-        messages.Show("Could not save: " + library.File().libraryPath, "Save Failed",
-                      MessageButtons::Ok);
+    std::string failure;
+    if (!SaveLibrary(true, &failure))
+        messages.Show(failure, "Save Failed", MessageButtons::Ok);
 }
 
 void CMainDlg::RestoreMacros() {

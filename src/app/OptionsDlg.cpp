@@ -37,9 +37,9 @@ COptionsDlg::COptionsDlg(CAppSettings& appSettings, ISettingsStore& settingsStor
 
     auto* group = new QGroupBox(QStringLiteral("Initialization"), this);
     auto* flags = new QVBoxLayout(group);
-    triggersBox = new QCheckBox(QStringLiteral("Enable Triggers at Start-up"), group);
-    schedulerBox = new QCheckBox(QStringLiteral("Enable Scheduler at Start-up"), group);
-    hideBox = new QCheckBox(QStringLiteral("Hide Wingmate at Start-up"), group);
+    triggersBox = new QCheckBox(QStringLiteral("Enable &Triggers at Start-up"), group);
+    schedulerBox = new QCheckBox(QStringLiteral("Enable &Scheduler at Start-up"), group);
+    hideBox = new QCheckBox(QStringLiteral("&Hide Wingmate at Start-up"), group);
     triggersBox->setObjectName(QStringLiteral("enableTriggers"));
     schedulerBox->setObjectName(QStringLiteral("enableScheduler"));
     hideBox->setObjectName(QStringLiteral("hideAtStartup"));
@@ -48,21 +48,25 @@ COptionsDlg::COptionsDlg(CAppSettings& appSettings, ISettingsStore& settingsStor
     flags->addWidget(hideBox);
     layout->addWidget(group);
     runMissedBox =
-        new QCheckBox(QStringLiteral("Run macros missed while the computer slept"), this);
+        new QCheckBox(QStringLiteral("&Run macros missed while the computer slept"), this);
     runMissedBox->setObjectName(QStringLiteral("runMissed"));
     layout->addWidget(runMissedBox);
-    autostartBox = new QCheckBox(QStringLiteral("Start Wingmate when I log in"), this);
+    autostartBox = new QCheckBox(QStringLiteral("Start Wingmate when I &log in"), this);
     autostartBox->setObjectName(QStringLiteral("autostart"));
     layout->addWidget(autostartBox);
 
     auto* numbers = new QGridLayout;
     delayBox = DigitsBox(this, QStringLiteral("defaultDelay"));
     linesBox = DigitsBox(this, QStringLiteral("autoClearLines"));
-    numbers->addWidget(new QLabel(QStringLiteral("Default Delay for Recording:"), this), 0, 0);
+    // Every control has a mnemonic: the dialog works from the keyboard alone.
+    auto* delayLabel = new QLabel(QStringLiteral("Default &Delay for Recording:"), this);
+    delayLabel->setBuddy(delayBox);
+    auto* linesLabel = new QLabel(QStringLiteral("Automatically clear Log file &after"), this);
+    linesLabel->setBuddy(linesBox);
+    numbers->addWidget(delayLabel, 0, 0);
     numbers->addWidget(delayBox, 0, 1);
     numbers->addWidget(new QLabel(QStringLiteral("milliseconds"), this), 0, 2);
-    numbers->addWidget(new QLabel(QStringLiteral("Automatically clear Log file after"), this), 1,
-                       0);
+    numbers->addWidget(linesLabel, 1, 0);
     numbers->addWidget(linesBox, 1, 1);
     numbers->addWidget(new QLabel(QStringLiteral("lines"), this), 1, 2);
     auto* note =

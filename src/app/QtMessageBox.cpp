@@ -14,9 +14,10 @@ MessageAnswer CQtMessageBox::Show(const std::string& text, const std::string& ti
             return MessageAnswer::Yes;
         return answer == QMessageBox::No ? MessageAnswer::No : MessageAnswer::Cancel;
     }
-    if (buttons == MessageButtons::YesNo) {
+    if (buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoDefaultNo) {
         const auto answer = QMessageBox::question(
-            owner, caption, body, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+            owner, caption, body, QMessageBox::Yes | QMessageBox::No,
+            buttons == MessageButtons::YesNo ? QMessageBox::Yes : QMessageBox::No);
         return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
     }
     QMessageBox box(QMessageBox::NoIcon, caption, body, QMessageBox::Ok, owner);

@@ -28,6 +28,9 @@ public:
     // write failed; it is tried again at the next edit.
     bool Tick(std::string* error = nullptr);
 
+    // The library differs from the one last loaded or saved.
+    bool HasUnsavedEdits() const { return Fingerprint() != savedFingerprint; }
+
     // A recovery file newer than the library (or beside a missing library):
     // the last run ended without saving its edits.
     bool LeftByUncleanEnd() const;

@@ -3,7 +3,9 @@
 
 #include <string>
 
-enum class MessageButtons { Ok, YesNo, YesNoCancel };
+// YesNoDefaultNo: a question whose safe answer is No (Enter or a stray key
+// press must not take the risky one).
+enum class MessageButtons { Ok, YesNo, YesNoDefaultNo, YesNoCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 class IMessageBox {

@@ -1,6 +1,8 @@
 #include "run/RunLog.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -32,6 +34,11 @@ void CRunLog::ClearDisplay() {
 void CRunLog::AutoClearIfDue() {
     if (!settings || settings->autoClearLines == 0)
         return;
+    // Only a plain file is counted: a device or a pipe put in its place
+    // could be read forever.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return;
@@ -62,12 +69,36 @@ void CRunLog::AppendLine(const std::string& text) {
     if (displayLineCount > kDisplayLineLimit)
         ClearDisplay();
     AutoClearIfDue();
-    if (std::FILE* file = std::fopen(path.c_str(), "abe")) {
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fputc('\n', file);
-        std::fclose(file);
-    }
+    std::string reason;
+    NoteWrite(WriteLine(text, reason), reason);
     AppendToDisplay(text);
+}
+
+// A full disk shows only when the buffer is flushed: the close is checked too.
+bool CRunLog::WriteLine(const std::string& text, std::string& reason) const {
+    std::FILE* file = std::fopen(path.c_str(), "abe");
+    if (!file) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
+                         std::fputc('\n', file) != EOF && std::fflush(file) == 0;
+    const int writeError = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed)
+        return true;
+    reason = std::strerror(written ? errno : writeError);
+    return false;
+}
+
+void CRunLog::NoteWrite(bool written, const std::string& reason) {
+    if (written == !writeFailing)
+        return;
+    writeFailing = !written;
+    if (reportProblem)
+        reportProblem(written ? std::string()
+                              : "Run log lines are being lost: could not write " + path + ": " +
+                                    reason);
 }
 
 // Each "\n" and "\r" ends a piece (so "\r\n" makes an empty one); a last

@@ -7,7 +7,9 @@
 #include "ports/MessageBox.h"
 #include "schedule/RunQueuePorts.h"
 
+#include <functional>
 #include <string>
+#include <utility>
 
 // The Log page's display. It appends one piece followed by a line break;
 // the run log counts the pieces and decides when to empty it.
@@ -48,12 +50,24 @@ public:
 
     static std::string AutoClearNotice(long lines);
 
+    // Told once when lines start to be lost (a full disk, a folder gone),
+    // with the reason, and once with an empty text when a line is written
+    // again; never once per lost line.
+    void SetWriteProblemReporter(std::function<void(const std::string& problem)> reporter) {
+        reportProblem = std::move(reporter);
+    }
+
 private:
     void AutoClearIfDue();
     void AppendToDisplay(const std::string& text);
+    // One line to the end of the file; false with the system's reason.
+    bool WriteLine(const std::string& text, std::string& reason) const;
+    void NoteWrite(bool written, const std::string& reason);
 
     std::string path = "Wingmate.log";
     const CAppSettings* settings = nullptr;
     IRunLogDisplay* display = nullptr;
     int displayLineCount = 0;
+    std::function<void(const std::string&)> reportProblem;
+    bool writeFailing = false;
 };

@@ -41,6 +41,7 @@ CLogPage::CLogPage(IMessageBox& messageBox, QWidget* parent)
 
     display = new QPlainTextEdit(this);
     display->setObjectName(QStringLiteral("logDisplay"));
+    display->setAccessibleName(QStringLiteral("Run Log"));
     display->setReadOnly(true);
     display->setUndoRedoEnabled(false);
     display->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -45,6 +45,7 @@ struct ManagerFormValues {
     int unitIndex = static_cast<int>(ScheduleUnit::Days);
     PickerDateTime start;
     std::string lastRunText;
+    bool operator==(const ManagerFormValues&) const = default;
 };
 
 // The form read into a fresh record. When the frequency had to be bounded,

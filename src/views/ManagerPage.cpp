@@ -222,6 +222,7 @@ void CManagerPage::BuildForm() {
     bottom->setHorizontalSpacing(6);
     lastRunEdit = new QLineEdit(this);
     lastRunEdit->setObjectName(QStringLiteral("lastRunEdit"));
+    lastRunEdit->setAccessibleName(QStringLiteral("Last Run"));
     lastRunEdit->setReadOnly(true);
     lastRunEdit->setFocusPolicy(Qt::ClickFocus);
     bottom->addWidget(new QLabel(QStringLiteral("Last Run:"), this), 0, 0);
@@ -325,6 +326,7 @@ void CManagerPage::SetFormValues(const ManagerFormValues& values) {
     SetPickers(datePicker, timePicker, values.start);
     lastRunEdit->setText(Text(values.lastRunText));
     lastRunEdit->setCursorPosition(0);
+    shownValues = FormValues();
 }
 
 void CManagerPage::ApplyRules() {
@@ -375,6 +377,7 @@ void CManagerPage::ShowLastRun(const CMacro& record) {
         return;
     lastRunEdit->setText(Text(record.lastRunText));
     lastRunEdit->setCursorPosition(0);
+    shownValues.lastRunText = FormValues().lastRunText;
 }
 
 void CManagerPage::ClearForm() {
@@ -407,6 +410,7 @@ void CManagerPage::AddMacro() {
         // The new entry has not run: its Last Run box must not carry the
         // text of the entry the form showed before.
         lastRunEdit->clear();
+        shownValues = FormValues();
     }
 }
 

@@ -63,6 +63,7 @@ public:
     // A blank form for a new entry (ShownId() 0).
     void ClearForm() override;
     int32_t ShownId() const override { return shownId; }
+    bool HasEdits() const override { return FormValues() != shownValues; }
 
     // The buttons' actions. ClearFields commits the shown entry through the
     // main window, then clears the form (also the New Macro command).
@@ -117,4 +118,5 @@ private:
     FileChooser fileChooser;
     WizardRunner wizardRunner;
     int32_t shownId = 0;
+    ManagerFormValues shownValues; // as last filled, for HasEdits
 };

@@ -16,6 +16,7 @@ COutputPage::COutputPage(QWidget* parent) : QWidget(parent) {
     auto* label = new QLabel(QStringLiteral("Last Macro Run: "), this);
     lastRun = new QLabel(this);
     lastRun->setObjectName(QStringLiteral("lastRun"));
+    lastRun->setAccessibleName(QStringLiteral("Last Macro Run"));
     lastRun->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lastRunRow->addWidget(label);
     lastRunRow->addWidget(lastRun, 1);
@@ -23,6 +24,7 @@ COutputPage::COutputPage(QWidget* parent) : QWidget(parent) {
 
     output = new QPlainTextEdit(this);
     output->setObjectName(QStringLiteral("outputBox"));
+    output->setAccessibleName(QStringLiteral("Script Output"));
     output->setReadOnly(true);
     output->setUndoRedoEnabled(false);
     output->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -23,6 +23,9 @@ public:
     virtual void ClearForm() = 0;
     // The entry the form shows; 0 for a blank form.
     virtual int32_t ShownId() const = 0;
+    // The user changed the form since it was last filled: edits that only a
+    // commit puts into the library.
+    virtual bool HasEdits() const = 0;
 };
 
 // The Scheduler page.

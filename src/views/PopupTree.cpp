@@ -42,7 +42,12 @@ void CPopupTree::contextMenuEvent(QContextMenuEvent* event) {
 
 void CPopupTree::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    if (event->button() != Qt::LeftButton || !library)
+    if (event->button() == Qt::LeftButton)
+        ActOnCaret();
+}
+
+void CPopupTree::ActOnCaret() {
+    if (!library)
         return;
     QTreeWidgetItem* caret = currentItem();
     const QuickMenuRelease release = OnQuickMenuRelease(*library, GetItemId(caret));

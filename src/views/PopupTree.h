@@ -13,6 +13,11 @@ public:
 
     CQuickMenuDlg* popupOwner = nullptr;
 
+    // What a left-button release on the caret item does (Enter does the
+    // same): a set with entries opens or closes, any other item is picked and
+    // closes the menu; with no caret item the menu closes picking nothing.
+    void ActOnCaret();
+
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -50,6 +50,7 @@ void CQuickMenuDlg::Prepare() {
     tree->LoadAll();
     tree->expandAll();
     tree->setCurrentItem(nullptr);
+    tree->setFocus();
     const PopupPoint topLeft = QuickMenuTopLeft({anchor.x(), anchor.y()}, width(), height());
     move(topLeft.x, topLeft.y);
 }
@@ -70,10 +71,11 @@ void CQuickMenuDlg::Finish(int32_t id) {
     accept();
 }
 
-// Enter closes as OK, without choosing; Escape cancels.
+// The arrow keys move the highlight in the tree (which has the focus);
+// Enter acts on it as a click would; Escape cancels.
 void CQuickMenuDlg::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        Finish(0);
+        tree->ActOnCaret();
         return;
     }
     QDialog::keyPressEvent(event);

@@ -1,7 +1,8 @@
 #pragma once
 // "Macro Quick Menu": a small popup over the tray that shows the whole
 // library, its bottom-right corner at the anchor; a left-button release on a
-// macro closes it with that macro chosen.
+// macro, or Enter on the one reached with the arrow keys, closes it with that
+// macro chosen.
 
 #include "library/MacroLibrary.h"
 

@@ -28,6 +28,7 @@
 #include <QRegularExpressionValidator>
 #include <QTextCharFormat>
 #include <QTimeEdit>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -196,6 +197,13 @@ void CSchedulerPage::BuildPage() {
 
     calendar = new QCalendarWidget(this);
     calendar->setObjectName(QStringLiteral("calendar"));
+    calendar->setAccessibleName(QStringLiteral("Schedule Calendar"));
+    // Qt's month arrows carry only an icon: name them for a screen reader.
+    const std::pair<const char*, const char*> arrows[] = {
+        {"qt_calendar_prevmonth", "Previous Month"}, {"qt_calendar_nextmonth", "Next Month"}};
+    for (const auto& [objectName, accessibleName] : arrows)
+        if (auto* arrow = calendar->findChild<QToolButton*>(QString::fromLatin1(objectName)))
+            arrow->setAccessibleName(QString::fromLatin1(accessibleName));
     calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     calendar->setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
     const PickerDateTime today = PickerFromTime(Now());
@@ -263,6 +271,7 @@ void CSchedulerPage::BuildPage() {
 
     auto* tasksLabel = new QLabel(QStringLiteral("Scheduled Tasks:"), this);
     dayList = new CScheduleList(this, this);
+    dayList->setAccessibleName(QStringLiteral("Scheduled Tasks"));
     tasksLabel->setBuddy(dayList);
     page->addWidget(tasksLabel);
     page->addWidget(dayList, 1);

@@ -30,7 +30,7 @@ MessageAnswer CRecordingMessageBox::Show(const std::string& text, const std::str
     if (buttons == MessageButtons::Ok)
         return MessageAnswer::Ok;
     // A Yes/No question has no Cancel: closing it counts as No.
-    if (buttons == MessageButtons::YesNo && answer == MessageAnswer::Cancel)
+    if (buttons != MessageButtons::YesNoCancel && answer == MessageAnswer::Cancel)
         return MessageAnswer::No;
     return answer;
 }

@@ -160,6 +160,35 @@ TEST_F(RunLogTest, AnUnwritableLogLosesTheLineButStillShowsIt) {
     EXPECT_FALSE(log.ClearFile());
 }
 
+// A full disk (/dev/full fails the flush) or a folder gone: the loss is
+// told once with the system's reason, not for every line, and told again
+// only after a line got through in between.
+TEST_F(RunLogTest, LostLinesAreToldOncePerRunOfFailures) {
+    const std::string good = log.Path();
+    struct Failure {
+        std::string path;
+        std::string reason;
+    } const failures[] = {{"/dev/full", "No space left on device"},
+                          {(dir / "gone" / "Wingmate.log").string(), "No such file or directory"}};
+    std::vector<std::string> told;
+    log.SetWriteProblemReporter([&](const std::string& problem) { told.push_back(problem); });
+    settings.autoClearLines = 0;
+    for (const Failure& failure : failures) {
+        told.clear();
+        log.SetPath(failure.path);
+        for (int line = 0; line < 3; ++line)
+            log.AppendLine("lost");
+        ASSERT_EQ(told.size(), 1u) << failure.path;
+        EXPECT_NE(told[0].find(failure.path + ": " + failure.reason), std::string::npos) << told[0];
+        log.SetPath(good);
+        log.AppendLine("written");
+        log.AppendLine("written");
+        ASSERT_EQ(told.size(), 2u);
+        EXPECT_EQ(told[1], "");
+    }
+    EXPECT_EQ(ReadFile(), "written\nwritten\nwritten\nwritten\n");
+}
+
 TEST_F(RunLogTest, SaveCopyAsOverwritesAndReportsFailure) {
     CRecordingMessageBox box;
     log.AppendLine("kept");

@@ -1,8 +1,11 @@
+#include "app/EndQuestion.h"
 #include "app/OptionsLogic.h"
 #include "app/TrayState.h"
 
 #include "fakes/Fakes.h"
+#include "fakes/ScopedTimeZone.h"
 #include "fakes/TestSupport.h"
+#include "library/LibraryTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -183,6 +186,74 @@ TEST(RunButtons, FollowTheStateAndTheSelection) {
     recording.recording = true;
     EXPECT_FALSE(DecideRunButtons(recording, true).run);
     EXPECT_FALSE(DecideRunButtons(recording, true).stop);
+}
+
+// ---- Escape: what would be lost decides whether it asks
+
+struct ComingCase {
+    std::string label;
+    int32_t kind;
+    int32_t scheduleType;
+    std::string startDate;
+    std::string startTime;
+    bool inASet;
+    bool coming;
+};
+
+class ComingScheduleTest : public ::testing::TestWithParam<ComingCase> {};
+
+// Now is 11\14\2023 22:13:20 UTC.
+TEST_P(ComingScheduleTest, OnlyARunStillToComeCounts) {
+    const ScopedTimeZone zone("UTC0");
+    const ComingCase& c = GetParam();
+    CMacroLibrary library;
+    const int32_t root = library.InsertRecord(Record("My Macros", 2), -1, InsertPosition::Into);
+    const int32_t set = library.InsertRecord(Record("Set", 2), root, InsertPosition::Into);
+    library.InsertRecord(Record("Plain"), root, InsertPosition::Into);
+    CMacro entry = Record("Entry", c.kind);
+    entry.scheduleType = c.scheduleType;
+    entry.startDate = c.startDate;
+    entry.startTime = c.startTime;
+    library.InsertRecord(entry, c.inASet ? set : root, InsertPosition::Into);
+    EXPECT_EQ(HasComingSchedule(library.Root(), 1700000000), c.coming);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Escape, ComingScheduleTest,
+    ::testing::Values(ComingCase{"NotScheduled", 1, 0, "11\\14\\2023", "23:00:00", false, false},
+                      ComingCase{"SingleLaterToday", 1, 1, "11\\14\\2023", "23:00:00", false, true},
+                      ComingCase{"SingleThisSecond", 1, 1, "11\\14\\2023", "22:13:20", false, true},
+                      ComingCase{"SinglePassed", 1, 1, "11\\14\\2023", "22:13:19", false, false},
+                      ComingCase{"RepeatedStartedLongAgo", 1, 2, "1\\1\\2020", "08:00:00", false,
+                                 true},
+                      ComingCase{"UnreadableStart", 1, 2, "14\\45\\2023", "", false, false},
+                      ComingCase{"DeepInASet", 1, 1, "12\\1\\2023", "08:00:00", true, true},
+                      ComingCase{"ASetNeverRuns", 2, 2, "1\\1\\2020", "08:00:00", false, false}),
+    LabelName());
+
+TEST(EscapeQuestion, AsksOnlyWhenSchedulesWouldStopOrEditsBeLost) {
+    const std::string schedules =
+        "End Wingmate? Scheduled macros will not run until it is started again.";
+    const std::string edits = "\nThe changes to the macros have not been saved.";
+    struct Case {
+        bool schedulerEnabled, coming, unsaved;
+        std::string question;
+    } const cases[] = {
+        {true, false, false, ""},
+        {true, true, false, schedules},
+        {false, true, false, ""}, // the scheduler is off: nothing stops
+        {true, false, true, "End Wingmate?" + edits},
+        {false, true, true, "End Wingmate?" + edits},
+        {true, true, true, schedules + edits},
+    };
+    for (const Case& c : cases) {
+        EscapeSituation situation;
+        situation.schedulerEnabled = c.schedulerEnabled;
+        situation.comingSchedule = c.coming;
+        situation.unsavedEdits = c.unsaved;
+        EXPECT_EQ(EscapeQuestion(situation), c.question)
+            << c.schedulerEnabled << c.coming << c.unsaved;
+    }
 }
 
 } // namespace

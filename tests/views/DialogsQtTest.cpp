@@ -40,9 +40,11 @@ private Q_SLOTS:
         QTest::newRow("turn on") << "" << false << true << "*";
         QTest::newRow("turn off") << "[Desktop Entry]\nExec=x\n" << true << false << "";
         QTest::newRow("hidden entry counts as off, turning on rewrites it")
-            << "[Desktop Entry]\nHidden=true\n" << false << true << "*";
+            << "[Desktop Entry]\nHidden=true\n"
+            << false << true << "*";
         QTest::newRow("unchanged on keeps the user's entry")
-            << "[Desktop Entry]\nExec=mine\n" << true << true << "[Desktop Entry]\nExec=mine\n";
+            << "[Desktop Entry]\nExec=mine\n"
+            << true << true << "[Desktop Entry]\nExec=mine\n";
         QTest::newRow("unchanged off writes nothing") << "" << false << false << "";
     }
     void autostartBoxWritesAndRemovesTheEntry() {
@@ -128,6 +130,42 @@ private Q_SLOTS:
         QCOMPARE(settings.enableTriggers, 1);
         QVERIFY(store.writes.empty());
         QVERIFY(messages.shown.empty());
+    }
+
+    // Alt and a letter reaches every control: a check box toggles, a number
+    // box takes the focus.
+    void optionsControlsHaveMnemonics_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("control");
+        QTest::newRow("triggers") << int(Qt::Key_T) << "enableTriggers";
+        QTest::newRow("scheduler") << int(Qt::Key_S) << "enableScheduler";
+        QTest::newRow("hide") << int(Qt::Key_H) << "hideAtStartup";
+        QTest::newRow("run missed") << int(Qt::Key_R) << "runMissed";
+        QTest::newRow("log in") << int(Qt::Key_L) << "autostart";
+        QTest::newRow("delay") << int(Qt::Key_D) << "defaultDelay";
+        QTest::newRow("lines") << int(Qt::Key_A) << "autoClearLines";
+    }
+    void optionsControlsHaveMnemonics() {
+        QFETCH(int, key);
+        QFETCH(QString, control);
+        CAppSettings settings;
+        CMemorySettingsStore store;
+        CRecordingMessageBox messages;
+        COptionsDlg options(settings, store, messages);
+        options.show();
+        options.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&options));
+        auto* target = options.findChild<QWidget*>(control);
+        QVERIFY(target);
+        auto* box = qobject_cast<QCheckBox*>(target);
+        const bool before = box && box->isChecked();
+        QTest::keyClick(&options, Qt::Key(key), Qt::AltModifier);
+        if (box)
+            QTRY_COMPARE(box->isChecked(), !before);
+        else
+            QTRY_VERIFY(target->hasFocus());
+        options.reject();
+        QVERIFY(store.writes.empty());
     }
 
     void optionsBoxesTakeDigitsOnly() {

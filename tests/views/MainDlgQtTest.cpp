@@ -2,6 +2,7 @@
 // commit paths, closing, the end of a macro, the Output and Log pages, the
 // key hook wiring, the input prompt and the instance socket's run request.
 
+#include "MainDlgFixture.h"
 #include "QtTestUtil.h"
 
 #include "app/MainDlg.h"
@@ -39,120 +40,6 @@
 #include <thread>
 
 namespace {
-
-// Records the names it is given; ends a run only when told (like a script).
-class CRecordingRunner : public IMacroRunner {
-public:
-    int Run(CMacro macro) override {
-        started.push_back(macro.name);
-        return 1;
-    }
-    std::vector<std::string> started;
-};
-
-// The Manager form as the main window sees it.
-class CFakeManagerForm : public IManagerForm {
-public:
-    CMacro ReadForm() override {
-        calls.push_back("ReadForm");
-        CMacro record = form;
-        record.id = shownId;
-        return record;
-    }
-    void ShowMacro(const CMacro& record) override {
-        calls.push_back("ShowMacro " + record.name);
-        form = record;
-        shownId = record.id;
-    }
-    void ShowLastRun(const CMacro& record) override {
-        calls.push_back("ShowLastRun " + record.name);
-    }
-    void ClearForm() override {
-        calls.push_back("ClearForm");
-        form = CMacro();
-        shownId = 0;
-    }
-    int32_t ShownId() const override { return shownId; }
-
-    CMacro form;
-    int32_t shownId = 0;
-    std::vector<std::string> calls;
-};
-
-class CFakeSchedulerForm : public ISchedulerForm {
-public:
-    void ShowMacro(const CMacro& record) override { shown.push_back(record.name); }
-    void RefreshCalendar() override { ++refreshes; }
-    std::vector<std::string> shown;
-    int refreshes = 0;
-};
-
-class CRecordingNotifier : public IDesktopNotifier {
-public:
-    void Notify(const std::string& title, const std::string& text) override {
-        shown.push_back(title + " | " + text);
-    }
-    std::vector<std::string> shown;
-};
-
-// A home folder with My Macros(Daily(Backup),Tidy) and a window over it.
-struct Fixture {
-    Fixture() : services(store, messages) {
-        home = dir.path().toStdString();
-        CMacroLibrary saved;
-        const int32_t root = saved.InsertRecord(Record("My Macros", 2), -1, InsertPosition::Into);
-        const int32_t daily = saved.InsertRecord(Record("Daily", 2), root, InsertPosition::Into);
-        CMacro backup = Record("Backup");
-        backup.triggerKey = "<CTRL><K>";
-        saved.InsertRecord(backup, daily, InsertPosition::Into);
-        saved.InsertRecord(Record("Tidy"), daily, InsertPosition::After);
-        saved.File().SetPaths(home);
-        saved.Save();
-        store.exists = true;
-        services.runner = &runner;
-        services.launcher = &launcher;
-        services.clock = &clock;
-        services.notifier = &notifier;
-        services.makeKeyHook = [this](KeyHookReportFn fn, std::string*) {
-            report = std::move(fn);
-            auto port = std::make_unique<CRecordingKeyHook>();
-            hookPort = port.get();
-            return std::unique_ptr<IKeyHook>(std::move(port));
-        };
-        services.openUrl = [this](const QUrl& url) {
-            opened.push_back(url.toLocalFile().toStdString());
-            return true;
-        };
-    }
-    std::unique_ptr<CMainDlg> Make() {
-        auto window = std::make_unique<CMainDlg>(home, services);
-        window->Start();
-        return window;
-    }
-    int32_t Id(CMainDlg& window, const std::string& name) {
-        int32_t id = 0;
-        CMacroLibrary::ForEachPreOrder(window.Library().Root(), [&](CMacroNode& node) {
-            if (node.name != name)
-                return true;
-            id = node.id;
-            return false;
-        });
-        return id;
-    }
-
-    QTemporaryDir dir;
-    std::string home;
-    CMemorySettingsStore store;
-    CRecordingMessageBox messages;
-    CRecordingRunner runner;
-    CRecordingLauncher launcher;
-    CFakeClock clock{1700000000};
-    CRecordingNotifier notifier;
-    MainDlgServices services;
-    KeyHookReportFn report;
-    CRecordingKeyHook* hookPort = nullptr;
-    std::vector<std::string> opened;
-};
 
 constexpr int kEntryCommands[] = {MacroCommand::kCut,        MacroCommand::kCopy,
                                   MacroCommand::kDelete,     MacroCommand::kExecute,
@@ -257,8 +144,9 @@ private Q_SLOTS:
         w.ReportMacroFailure(tidy, "Tidy", "job.tsc:1:7: error: expected an expression");
         QCOMPARE(f.notifier.shown.size(), size_t(notified ? 1 : 0));
         if (notified)
-            QCOMPARE(f.notifier.shown.front(),
-                     std::string("Macro \"Tidy\" failed | job.tsc:1:7: error: expected an expression"));
+            QCOMPARE(
+                f.notifier.shown.front(),
+                std::string("Macro \"Tidy\" failed | job.tsc:1:7: error: expected an expression"));
         w.ShowOutputPage();
         QCOMPARE(w.findChild<QTabWidget*>()->currentIndex(), 2);
     }
@@ -281,9 +169,7 @@ private Q_SLOTS:
         if (!libraryExists)
             std::filesystem::remove(f.home + "/Macros.mcf");
         f.services.firstStart = firstStart;
-        const auto count = [&f](CMainDlg& w) {
-            return f.Id(w, "Examples") != 0 ? 1 : 0;
-        };
+        const auto count = [&f](CMainDlg& w) { return f.Id(w, "Examples") != 0 ? 1 : 0; };
         {
             auto window = f.Make();
             QCOMPARE(count(*window), examples);

@@ -1,0 +1,33 @@
+#include "app/EndQuestion.h"
+
+#include "library/MacroLibrary.h"
+#include "schedule/Schedule.h"
+
+bool HasComingSchedule(CMacroNode* root, int64_t now) {
+    bool found = false;
+    CMacroLibrary::ForEachPreOrder(root, [&](CMacroNode& node) {
+        if (node.IsMacroSet())
+            return true;
+        const auto type = static_cast<ScheduleType>(node.scheduleType);
+        if (type != ScheduleType::SingleOccurrence && type != ScheduleType::Repeated)
+            return true;
+        int64_t start = 0;
+        if (!ParseStartTime(node, start))
+            return true;
+        found = type == ScheduleType::Repeated || (start != 0 && start >= now);
+        return !found;
+    });
+    return found;
+}
+
+std::string EscapeQuestion(const EscapeSituation& situation) {
+    const bool schedules = situation.schedulerEnabled && situation.comingSchedule;
+    if (!schedules && !situation.unsavedEdits)
+        return {};
+    std::string text = "End Wingmate?";
+    if (schedules)
+        text += " Scheduled macros will not run until it is started again.";
+    if (situation.unsavedEdits)
+        text += "\nThe changes to the macros have not been saved.";
+    return text;
+}
