@@ -1,5 +1,7 @@
 #include "run/RunLog.h"
 
+#include "library/AtomicFile.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -62,7 +64,7 @@ void CRunLog::AppendLine(const std::string& text) {
     if (displayLineCount > kDisplayLineLimit)
         ClearDisplay();
     AutoClearIfDue();
-    if (std::FILE* file = std::fopen(path.c_str(), "abe")) {
+    if (std::FILE* file = OpenForAppend(path)) {
         std::fwrite(text.data(), 1, text.size(), file);
         std::fputc('\n', file);
         std::fclose(file);
