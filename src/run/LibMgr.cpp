@@ -146,7 +146,8 @@ int CLibMgr::LoadList(CEngine* engine, const std::string& listName) {
     }
     // A list someone else can change names the code this user runs.
     std::string why;
-    if (!ec && std::filesystem::exists(status) && !CheckTrustedPath(InFolder(listName), true, why)) {
+    if (!ec && std::filesystem::exists(status) &&
+        !CheckTrustedPath(InFolder(listName), true, why)) {
         AppendMessage(Format("Warning: %s (external DLL list) refused: ", listName) + why + "\n");
         return 0;
     }

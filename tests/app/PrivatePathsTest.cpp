@@ -36,7 +36,9 @@ protected:
         inputs.cacheHome = (base / "cache").string();
     }
     void TearDown() override { fs::remove_all(base); }
-    fs::path Shared() const { return base / "shared" / ("wingmate-" + std::to_string(::geteuid())); }
+    fs::path Shared() const {
+        return base / "shared" / ("wingmate-" + std::to_string(::geteuid()));
+    }
 
     fs::path base;
     InstanceFolderInputs inputs;
@@ -146,7 +148,7 @@ struct HomeCase {
     std::string label;
     mode_t parentMode;
     mode_t homeMode;
-    uid_t homeOwner; // 0: ours; else chown, only as root
+    uid_t homeOwner;     // 0: ours; else chown, only as root
     std::string refusal; // empty: used
 };
 
@@ -172,14 +174,15 @@ TEST_P(HomeTrust, HomeFolderOthersCouldChangeIsRefused) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, HomeTrust,
-    ::testing::Values(
-        HomeCase{"Private", 0755, 0700, 0, ""},
-        HomeCase{"ReadableByAll", 0755, 0755, 0, ""},
-        HomeCase{"InAStickyFolder", 01777, 0700, 0, ""},
-        HomeCase{"WritableByOthers", 0755, 0777, 0, "parent/Wingmate is writable by others (mode 0777)"},
-        HomeCase{"InAnOpenFolder", 0777, 0700, 0, "parent is writable by others (mode 0777)"},
-        HomeCase{"OfAnotherUser", 0755, 0700, 65534,
-                 "parent/Wingmate is owned by uid 65534, neither you nor root"}),
+    ::testing::Values(HomeCase{"Private", 0755, 0700, 0, ""},
+                      HomeCase{"ReadableByAll", 0755, 0755, 0, ""},
+                      HomeCase{"InAStickyFolder", 01777, 0700, 0, ""},
+                      HomeCase{"WritableByOthers", 0755, 0777, 0,
+                               "parent/Wingmate is writable by others (mode 0777)"},
+                      HomeCase{"InAnOpenFolder", 0777, 0700, 0,
+                               "parent is writable by others (mode 0777)"},
+                      HomeCase{"OfAnotherUser", 0755, 0700, 65534,
+                               "parent/Wingmate is owned by uid 65534, neither you nor root"}),
     LabelName());
 
 } // namespace

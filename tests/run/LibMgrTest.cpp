@@ -258,8 +258,8 @@ struct TrustCase {
     uid_t folderOwner; // 0: ours (root); else chown, only as root
     mode_t libraryMode;
     uid_t libraryOwner;
-    gid_t libraryGroup; // 0: ours
-    bool viaLink;       // listed as a link in a sound folder to the library
+    gid_t libraryGroup;  // 0: ours
+    bool viaLink;        // listed as a link in a sound folder to the library
     std::string refusal; // empty: loads
 };
 
@@ -299,10 +299,10 @@ TEST_P(LibMgrTrustTest, RefusesALibraryOthersCouldChange) {
         EXPECT_EQ(manager.LoadList(script.GetEngine()), 1);
         EXPECT_EQ(manager.Libraries().size(), c.refusal.empty() ? 1u : 0u);
         const std::string expected =
-            c.refusal.empty() ? ""
-                              : "Error: Could not load DLL: " + listed +
-                                    " (See Externals.dat) - Error Code: 13 - refused: " +
-                                    c.refusal + "\n";
+            c.refusal.empty()
+                ? ""
+                : "Error: Could not load DLL: " + listed +
+                      " (See Externals.dat) - Error Code: 13 - refused: " + c.refusal + "\n";
         EXPECT_TRUE(GlobMatch(Messages(), expected)) << Messages();
         // Its code never ran: its functions are not there.
         EXPECT_EQ(script.GetEngine()->FunctionNames(",").Std().find("FullRegisterCount") !=
@@ -316,23 +316,22 @@ TEST_P(LibMgrTrustTest, RefusesALibraryOthersCouldChange) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LibMgrTrustTest,
-    ::testing::Values(
-        TrustCase{"Sound", 0755, 0, 0755, 0, 0, false, ""},
-        TrustCase{"SoundThroughALink", 0755, 0, 0644, 0, 0, true, ""},
-        TrustCase{"LibraryWritableByOthers", 0755, 0, 0646, 0, 0, false,
-                  "*/lib/libcase.so is writable by others (mode 0646)"},
-        TrustCase{"LibraryWritableByAnotherGroup", 0755, 0, 0664, 0, 65534, false,
-                  "*/libcase.so is writable by its group (mode 0664)"},
-        TrustCase{"LibraryOfAnotherUser", 0755, 0, 0755, 65534, 0, false,
-                  "*/libcase.so is owned by uid 65534, neither you nor root"},
-        TrustCase{"FolderWritableByOthers", 0777, 0, 0755, 0, 0, false,
-                  "*/lib is writable by others (mode 0777)"},
-        TrustCase{"StickyFolderWritableByOthers", 01777, 0, 0755, 0, 0, false,
-                  "*/lib is writable by others (mode 1777)"},
-        TrustCase{"FolderOfAnotherUser", 0755, 65534, 0755, 0, 0, false,
-                  "*/lib is owned by uid 65534, neither you nor root"},
-        TrustCase{"LinkToALibraryInAnOpenFolder", 0777, 0, 0755, 0, 0, true,
-                  "*/lib is writable by others (mode 0777)"}),
+    ::testing::Values(TrustCase{"Sound", 0755, 0, 0755, 0, 0, false, ""},
+                      TrustCase{"SoundThroughALink", 0755, 0, 0644, 0, 0, true, ""},
+                      TrustCase{"LibraryWritableByOthers", 0755, 0, 0646, 0, 0, false,
+                                "*/lib/libcase.so is writable by others (mode 0646)"},
+                      TrustCase{"LibraryWritableByAnotherGroup", 0755, 0, 0664, 0, 65534, false,
+                                "*/libcase.so is writable by its group (mode 0664)"},
+                      TrustCase{"LibraryOfAnotherUser", 0755, 0, 0755, 65534, 0, false,
+                                "*/libcase.so is owned by uid 65534, neither you nor root"},
+                      TrustCase{"FolderWritableByOthers", 0777, 0, 0755, 0, 0, false,
+                                "*/lib is writable by others (mode 0777)"},
+                      TrustCase{"StickyFolderWritableByOthers", 01777, 0, 0755, 0, 0, false,
+                                "*/lib is writable by others (mode 1777)"},
+                      TrustCase{"FolderOfAnotherUser", 0755, 65534, 0755, 0, 0, false,
+                                "*/lib is owned by uid 65534, neither you nor root"},
+                      TrustCase{"LinkToALibraryInAnOpenFolder", 0777, 0, 0755, 0, 0, true,
+                                "*/lib is writable by others (mode 0777)"}),
     LabelName());
 
 // A list someone else could change is not read at all.

@@ -343,6 +343,12 @@ private Q_SLOTS:
         QVERIFY(!CWingmateApp::PrepareHome(dir.filePath(QStringLiteral("file/sub")).toStdString(),
                                            error));
         QVERIFY(!error.empty());
+
+        // A home others can write to is not entered.
+        ::chmod(home.c_str(), 0777);
+        QVERIFY(!CWingmateApp::PrepareHome(home, error));
+        QVERIFY(error.find("writable by others") != std::string::npos);
+        QCOMPARE(std::filesystem::current_path(), before);
     }
 
     void settingsStoreIsCreatedWithDefaultsAtFirstStart() {
