@@ -75,11 +75,13 @@ bool CheckEntry(const std::string& path, bool stickyOk, struct stat& info, std::
     return why.empty();
 }
 
-// `folder` is already free of links: itself and each folder above it.
+// `folder` is already free of links: itself and each folder above it. A
+// sticky folder above `folder` is always trusted: nobody else can rename
+// `folder` or what leads to it out of it (a checkout under /tmp).
 bool CheckFolderChain(const std::string& folder, bool stickyOk, std::string& why) {
     for (std::string current = folder;; current = ParentOf(current)) {
         struct stat info {};
-        if (!CheckEntry(current, stickyOk, info, why))
+        if (!CheckEntry(current, stickyOk || current != folder, info, why))
             return false;
         if (current == "/")
             return true;

@@ -18,7 +18,8 @@ std::string UntrustedReason(const std::string& path, uid_t owner, gid_t group, m
 // Checks `path` and every folder above it up to "/", following each symbolic
 // link hop (the link, its folder chain, and then its target). false with
 // `why` ("/tmp is writable by others", "... is owned by uid 1001") when any
-// of them is untrusted or cannot be examined. `stickyFoldersOk` as above.
+// of them is untrusted or cannot be examined. `stickyFoldersOk` as above for
+// the folder holding the entry; folders above that may always be sticky.
 bool CheckTrustedPath(const std::string& path, bool stickyFoldersOk, std::string& why);
 
 // Whether `path` is a private folder: a real folder (not a link), owned by

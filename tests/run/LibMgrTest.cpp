@@ -261,6 +261,7 @@ struct TrustCase {
     gid_t libraryGroup;  // 0: ours
     bool viaLink;        // listed as a link in a sound folder to the library
     std::string refusal; // empty: loads
+    mode_t aboveMode = 0; // the folder above the library's: 0 leaves it
 };
 
 class LibMgrTrustTest : public LibMgrTest, public ::testing::WithParamInterface<TrustCase> {};
@@ -284,6 +285,9 @@ TEST_P(LibMgrTrustTest, RefusesALibraryOthersCouldChange) {
         ASSERT_EQ(::chown(library.c_str(), c.libraryOwner, c.libraryGroup), 0);
     }
     ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
+    if (c.aboveMode) {
+        ASSERT_EQ(::chmod(trusted.path.c_str(), c.aboveMode), 0);
+    }
     if (c.folderOwner) {
         ASSERT_EQ(::chown(folder.c_str(), c.folderOwner, 0), 0);
     }
@@ -312,6 +316,7 @@ TEST_P(LibMgrTrustTest, RefusesALibraryOthersCouldChange) {
         Factory_ClearData();
     }
     ::chmod(folder.c_str(), 0700); // so the folder can be removed
+    ::chmod(trusted.path.c_str(), 0700);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -328,6 +333,10 @@ INSTANTIATE_TEST_SUITE_P(
                                 "*/lib is writable by others (mode 0777)"},
                       TrustCase{"StickyFolderWritableByOthers", 01777, 0, 0755, 0, 0, false,
                                 "*/lib is writable by others (mode 1777)"},
+                      TrustCase{"SoundFolderInsideAStickyOpenOne", 0755, 0, 0755, 0, 0, false,
+                                "", 01777},
+                      TrustCase{"SoundFolderInsideAnOpenOne", 0755, 0, 0755, 0, 0, false,
+                                "*/wingmate-run-* is writable by others (mode 0777)", 0777},
                       TrustCase{"FolderOfAnotherUser", 0755, 65534, 0755, 0, 0, false,
                                 "*/lib is owned by uid 65534, neither you nor root"},
                       TrustCase{"LinkToALibraryInAnOpenFolder", 0777, 0, 0755, 0, 0, true,
