@@ -1,17 +1,19 @@
 #include "app/HomeFolder.h"
 
+#include "library/SafePath.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
-namespace {
-std::optional<std::string> Env(const char* name) {
+std::optional<std::string> NonEmptyEnv(const char* name) {
     const char* value = std::getenv(name);
     if (!value || !*value)
         return std::nullopt;
     return std::string(value);
 }
 
+namespace {
 std::string UserHome(const std::optional<std::string>& home) {
     return home ? *home : ".";
 }
@@ -58,25 +60,29 @@ std::string FindShippedFile(const std::string& home, const std::string& executab
 
 std::string WingmateHomeFolder() {
     HomeFolderInputs inputs;
-    inputs.wingmateHome = Env("WINGMATE_HOME");
+    inputs.wingmateHome = NonEmptyEnv("WINGMATE_HOME");
     inputs.executableFolder = ExecutableFolder();
     if (!inputs.executableFolder.empty()) {
         inputs.executableFolderWritable = ::access(inputs.executableFolder.c_str(), W_OK) == 0;
         inputs.installed = !InstalledDataFolder(inputs.executableFolder).empty();
     }
-    inputs.xdgDataHome = Env("XDG_DATA_HOME");
-    inputs.userHome = Env("HOME");
+    inputs.xdgDataHome = NonEmptyEnv("XDG_DATA_HOME");
+    inputs.userHome = NonEmptyEnv("HOME");
     return ResolveHomeFolder(inputs);
 }
 
 bool EnsureHomeLayout(const std::string& home) {
+    CreateFoldersPrivately(home + "/Scripts");
     std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(home) / "Scripts", error);
     return std::filesystem::is_directory(home, error);
 }
 
+bool CheckHomeFolder(const std::string& home, std::string& why) {
+    return CheckTrustedPath(home, true, why);
+}
+
 std::string SettingsFilePath() {
-    const std::optional<std::string> config = Env("XDG_CONFIG_HOME");
-    const std::string base = config ? *config : UserHome(Env("HOME")) + "/.config";
+    const std::optional<std::string> config = NonEmptyEnv("XDG_CONFIG_HOME");
+    const std::string base = config ? *config : UserHome(NonEmptyEnv("HOME")) + "/.config";
     return base + "/Tessera/Wingmate.conf";
 }

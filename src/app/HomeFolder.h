@@ -35,9 +35,18 @@ std::string InstalledDataFolder(const std::string& executableFolder);
 std::string FindShippedFile(const std::string& home, const std::string& executableFolder,
                             const std::string& relative);
 
-// Creates the home folder and its Scripts/ folder when missing. false when
-// the folder could not be made.
+// Creates the home folder and its Scripts/ folder (and missing parents) with
+// mode 0700 when missing. false when the folder could not be made.
 bool EnsureHomeLayout(const std::string& home);
+
+// false with `why` when someone else could change what the home folder holds:
+// the folder, or one above it, is writable by others or owned by another
+// user (root excepted). A world-writable folder with the sticky bit (/tmp)
+// above it is fine: others cannot rename what lies in it.
+bool CheckHomeFolder(const std::string& home, std::string& why);
+
+// The environment variable's value; nullopt when unset or empty.
+std::optional<std::string> NonEmptyEnv(const char* name);
 
 // $XDG_CONFIG_HOME/Tessera/Wingmate.conf (default ~/.config/...).
 std::string SettingsFilePath();

@@ -1,5 +1,7 @@
 #include "app/RunRequest.h"
 
+#include "app/InstanceSocket.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -107,9 +109,17 @@ bool SendInstanceRequest(const std::string& socketPath, const std::string& line,
         ::close(fd);
         return false;
     };
+    // Another user's socket or process is never sent a request nor believed.
+    std::string foreign;
+    if (!SocketFileIsOurs(socketPath, foreign)) {
+        reached = true;
+        return fail("refusing to talk to the program there: " + foreign);
+    }
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         return fail(std::strerror(errno));
     reached = true;
+    if (!PeerIsThisUser(fd, foreign))
+        return fail("refusing to talk to the program at " + socketPath + ": " + foreign);
     const std::string request = line + "\n";
     for (size_t sent = 0; sent < request.size();) {
         const ssize_t n = ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
@@ -145,4 +155,15 @@ bool SendInstanceRequest(const std::string& socketPath, const std::string& line,
     ::close(fd);
     answer = received.substr(0, received.find('\n'));
     return true;
+}
+
+bool SendToRunningInstance(const std::string& line, std::string& answer, std::string& error,
+                           bool& reached) {
+    reached = false;
+    InstancePaths paths;
+    if (!ResolveInstancePaths(false, paths, error)) {
+        reached = true; // say why rather than "not running"
+        return false;
+    }
+    return SendInstanceRequest(paths.socket, line, answer, error, reached);
 }

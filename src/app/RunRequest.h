@@ -33,6 +33,12 @@ RunRequestOutcome QueueRunRequest(const CMacroLibrary& library, IRunQueue& queue
 // The client side: sends one request line to the socket at `socketPath` and
 // reads one answer line. false with `error` set when no program answers
 // there (`reached` false) or the answer does not come within `timeoutMs`.
+// A socket file or a listening process of another user is refused before
+// anything is sent (`reached` true, `error` says why).
 bool SendInstanceRequest(const std::string& socketPath, const std::string& line,
                          std::string& answer, std::string& error, bool& reached,
                          int timeoutMs = 5000);
+// The same to this user's running program (its socket found as the program
+// finds it; see ResolveInstancePaths).
+bool SendToRunningInstance(const std::string& line, std::string& answer, std::string& error,
+                           bool& reached);

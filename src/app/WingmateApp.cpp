@@ -6,6 +6,7 @@
 #include "app/InstanceSocket.h"
 #include "app/MainDlg.h"
 #include "app/SignalExit.h"
+#include "library/MacroFile.h"
 
 #include <QApplication>
 #include <QLocalServer>
@@ -13,6 +14,7 @@
 #include <QThread>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <unistd.h>
@@ -45,7 +47,13 @@ void CWingmateApp::TellRunningCopy() {
             break;
         QThread::msleep(kRetryMs);
     }
-    const bool answered = probe.state() == QLocalSocket::ConnectedState;
+    // Only a copy of this user's own is told anything.
+    std::string why;
+    const bool answered = probe.state() == QLocalSocket::ConnectedState &&
+                          PeerIsThisUser(static_cast<int>(probe.socketDescriptor()), why);
+    if (!why.empty())
+        qWarning("Wingmate: not asking %s to come forward: %s", qPrintable(socketPath),
+                 why.c_str());
     messages.Show(kAlreadyRunningText, "Wingmate", MessageButtons::Ok);
     if (answered) {
         probe.write(QByteArray(kShowRequest) + '\n');
@@ -83,6 +91,15 @@ bool CWingmateApp::ClaimInstance() {
 
 void CWingmateApp::OnNewConnection() {
     while (QLocalSocket* client = server->nextPendingConnection()) {
+        // Another user's process is cut off before it is read.
+        std::string why;
+        if (!PeerIsThisUser(static_cast<int>(client->socketDescriptor()), why)) {
+            qWarning("Wingmate: refused a connection on %s: %s", qPrintable(socketPath),
+                     why.c_str());
+            client->abort();
+            client->deleteLater();
+            continue;
+        }
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
         connect(client, &QLocalSocket::readyRead, this, [this, client] { OnReadable(client); });
         if (client->bytesAvailable() > 0)
@@ -108,6 +125,12 @@ bool CWingmateApp::PrepareHome(const std::string& home, std::string& error) {
         error = "Could not create the Wingmate folder " + home;
         return false;
     }
+    std::string why;
+    if (!CheckHomeFolder(home, why)) {
+        error = "Wingmate does not use the folder " + home +
+                " because another user could change the macros and libraries in it: " + why;
+        return false;
+    }
     if (::chdir(home.c_str()) != 0) {
         error = "Could not enter the Wingmate folder " + home + ": " + std::strerror(errno);
         return false;
@@ -128,9 +151,12 @@ int CWingmateApp::Run(const ProgramParts& parts) {
     const std::string home = WingmateHomeFolder();
     std::string error;
     if (!PrepareHome(home, error)) {
+        std::fprintf(stderr, "Wingmate: %s\n", error.c_str());
         messages.Show(error, "Wingmate Error", MessageButtons::Ok);
         return 1;
     }
+    // Temporary files a kill during a save left behind.
+    RemoveStaleLibraryTemporaries(home);
     CIniSettingsStore store(SettingsFilePath());
     std::error_code noLibrary;
     const bool firstStart = !store.Exists() &&

@@ -3,9 +3,12 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
@@ -54,6 +57,27 @@ std::string TemporaryName(const std::string& target) {
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
     return FolderOf(target) + "/." + BaseNameOf(target) + ".tmp-" + std::to_string(::getpid()) +
            "-" + std::to_string(counter++) + "-" + std::to_string(ticks % 1000000);
+}
+
+// The writer's process id when `entry` is a temporary name TemporaryName
+// makes for a target named `base`; 0 for any other name.
+pid_t TemporaryOwnerPid(const std::string& entry, const std::string& base) {
+    const std::string prefix = "." + base + ".tmp-";
+    if (entry.compare(0, prefix.size(), prefix) != 0)
+        return 0;
+    // Exactly three runs of digits joined by "-".
+    long long numbers[3] = {0, 0, 0};
+    size_t at = prefix.size();
+    for (int part = 0; part < 3; ++part) {
+        const size_t start = at;
+        while (at < entry.size() && at - start < 18 && entry[at] >= '0' && entry[at] <= '9')
+            numbers[part] = numbers[part] * 10 + (entry[at++] - '0');
+        if (at == start || (part < 2 && (at >= entry.size() || entry[at++] != '-')))
+            return 0;
+    }
+    if (at != entry.size() || numbers[0] <= 0 || numbers[0] > INT32_MAX)
+        return 0;
+    return static_cast<pid_t>(numbers[0]);
 }
 
 // One write(2) loop over `bytes`; errno is left set on failure.
@@ -286,4 +310,45 @@ std::string LocalTimeStamp(int64_t seconds) {
     char text[32];
     std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &parts);
     return text;
+}
+
+int RemoveStaleTemporaries(const std::string& path) {
+    std::string target;
+    if (!ResolveLinkTarget(path, target, nullptr))
+        return 0;
+    const std::string folder = FolderOf(target);
+    const std::string base = BaseNameOf(target);
+    DIR* listing = ::opendir(folder.c_str());
+    if (!listing)
+        return 0;
+    int removed = 0;
+    while (const dirent* item = ::readdir(listing)) {
+        const pid_t writer = TemporaryOwnerPid(item->d_name, base);
+        if (writer == 0 || writer == ::getpid())
+            continue;
+        // Only a writer that is gone: a live one (of any user) is mid-save.
+        if (::kill(writer, 0) == 0 || errno != ESRCH)
+            continue;
+        const std::string name = folder + "/" + item->d_name;
+        struct stat info {};
+        if (::lstat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::geteuid())
+            continue;
+        if (::unlink(name.c_str()) == 0)
+            ++removed;
+    }
+    ::closedir(listing);
+    return removed;
+}
+
+std::FILE* OpenForAppend(const std::string& path, mode_t newFileMode) {
+    // O_NONBLOCK: a FIFO without a reader fails instead of hanging the caller.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, newFileMode);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* file = ::fdopen(fd, "a");
+    if (!file)
+        ::close(fd);
+    return file;
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,16 @@ bool WriteFileAtomically(const std::string& path, const ContentProducer& produce
                          std::string* error, const AtomicWriteOptions& options = {});
 bool WriteFileAtomically(const std::string& path, std::string_view content, std::string* error,
                          const AtomicWriteOptions& options = {});
+
+// Removes the temporary files that writes of `path` (links resolved, as
+// above) left behind when their process was killed: only names of the form
+// those writes make, regular files of this user, whose writing process no
+// longer exists. Returns how many were removed.
+int RemoveStaleTemporaries(const std::string& path);
+
+// Opens `path` for appending; a new file gets `newFileMode` (less the umask),
+// an existing one keeps its own. Null when it cannot be opened.
+std::FILE* OpenForAppend(const std::string& path, mode_t newFileMode = 0600);
 
 // The path a symbolic link chain at `path` ends in (the path itself when it
 // is not a link). The final target need not exist. false (with `error`) for a

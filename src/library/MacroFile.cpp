@@ -2,6 +2,7 @@
 
 #include "library/AtomicFile.h"
 #include "library/MacroLibrary.h"
+#include "library/RecoveryFile.h"
 
 #include <ctime>
 #include <sys/stat.h>
@@ -126,17 +127,27 @@ bool CMacroFile::BytesLoad(std::string_view bytes) {
     return scratch.LoadFromBytes(bytes) == 1;
 }
 
+// A new library file is the user's alone; an existing one keeps its mode.
 int CMacroFile::WriteTo(const CMacroNode* root, const std::string& path, std::string* error) const {
+    AtomicWriteOptions options;
+    options.newFileMode = 0600;
     const bool written = WriteFileAtomically(
-        path, [&](const ChunkWriter& write) { return EncodeTo(root, write); }, error);
+        path, [&](const ChunkWriter& write) { return EncodeTo(root, write); }, error, options);
     return written ? 1 : 0;
+}
+
+int RemoveStaleLibraryTemporaries(const std::string& home) {
+    const std::string library = home + "/" + CMacroFile::kLibraryName;
+    return RemoveStaleTemporaries(library) +
+           RemoveStaleTemporaries(home + "/" + CMacroFile::kBackupName) +
+           RemoveStaleTemporaries(library + CRecoveryFile::kSuffix);
 }
 
 namespace {
 
 mode_t PermissionsOf(const std::string& path) {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0644;
+    return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0600;
 }
 
 } // namespace

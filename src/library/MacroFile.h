@@ -22,6 +22,10 @@ struct SaveReport {
     std::string backupError;
 };
 
+// Removes the temporaries that saves of the library, its backup and its
+// recovery copy in `home` left when killed (see RemoveStaleTemporaries).
+int RemoveStaleLibraryTemporaries(const std::string& home);
+
 class CMacroFile {
 public:
     static constexpr int32_t kFormatValue = 8192;

@@ -1,10 +1,17 @@
 #include "run/LibMgr.h"
 
+#include "library/AtomicFile.h"
+#include "library/SafePath.h"
+
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
+#include <link.h>
+#include <mutex>
+#include <sys/stat.h>
 
 namespace {
 
@@ -17,7 +24,49 @@ std::string Format(const char* format, const std::string& name, long number = 0)
     return text;
 }
 
+AtomicWriteOptions PrivateFile() {
+    AtomicWriteOptions options;
+    options.newFileMode = 0600;
+    return options;
+}
+
+// The folders the loader searches for a bare name ($LD_LIBRARY_PATH, the
+// program's run path, the system folders), in its order. Its cache of
+// /etc/ld.so.conf folders is not among them.
+std::vector<std::string> LoaderSearchFolders() {
+    std::vector<std::string> folders;
+    void* self = dlopen(nullptr, RTLD_NOW);
+    if (!self)
+        return folders;
+    Dl_serinfo size{};
+    if (dlinfo(self, RTLD_DI_SERINFOSIZE, &size) == 0 && size.dls_size >= sizeof(Dl_serinfo)) {
+        std::vector<std::max_align_t> buffer(size.dls_size / sizeof(std::max_align_t) + 1);
+        auto* info = reinterpret_cast<Dl_serinfo*>(buffer.data());
+        *info = size;
+        if (dlinfo(self, RTLD_DI_SERINFO, info) == 0)
+            for (unsigned i = 0; i < info->dls_cnt; ++i)
+                if (info->dls_serpath[i].dls_name && *info->dls_serpath[i].dls_name)
+                    folders.emplace_back(info->dls_serpath[i].dls_name);
+    }
+    dlclose(self);
+    return folders;
+}
+
 } // namespace
+
+std::string KeepNewestLines(const std::string& text, size_t budget) {
+    static const std::string notice = "===== Older messages removed =====\n";
+    if (text.size() <= budget)
+        return text;
+    size_t start = text.size() - budget;
+    if (text[start - 1] != '\n') {
+        // Begin at a whole line; a single line longer than the budget keeps its end.
+        const size_t nextLine = text.find('\n', start);
+        if (nextLine != std::string::npos && nextLine + 1 < text.size())
+            start = nextLine + 1;
+    }
+    return notice + text.substr(start);
+}
 
 CLibMgr::CLibMgr(std::string baseFolder) : folder(std::move(baseFolder)) {}
 
@@ -50,12 +99,30 @@ std::string CLibMgr::LibraryPath(const std::string& name) const {
     std::error_code ec;
     std::string local = InFolder(name);
     if (std::filesystem::is_regular_file(local, ec))
-        return local;
+        return local.find('/') == std::string::npos ? "./" + local : local;
+    for (const std::string& searched : LoaderSearchFolders()) {
+        const std::string candidate = searched + "/" + name;
+        if (std::filesystem::is_regular_file(candidate, ec))
+            return candidate;
+    }
     return name;
 }
 
 void CLibMgr::AppendMessage(const std::string& message) const {
-    if (std::FILE* log = std::fopen(MessageLogPath().c_str(), "ae")) {
+    // Managers on several worker threads share the file.
+    static std::mutex logLock;
+    const std::lock_guard<std::mutex> hold(logLock);
+    const std::string path = MessageLogPath();
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<size_t>(info.st_size) + message.size() > kMessageLogLimit) {
+        std::string bytes;
+        if (ReadRegularFile(path, bytes, nullptr) &&
+            WriteFileAtomically(path, KeepNewestLines(bytes + message, kMessageLogLimit / 2),
+                                nullptr, PrivateFile()))
+            return;
+    }
+    if (std::FILE* log = OpenForAppend(path)) {
         std::fputs(message.c_str(), log);
         std::fclose(log);
     }
@@ -75,6 +142,13 @@ int CLibMgr::LoadList(CEngine* engine, const std::string& listName) {
     const auto status = std::filesystem::status(InFolder(listName), ec);
     if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
         AppendMessage(Format("Warning: %s (external DLL list) is not a regular file\n", listName));
+        return 0;
+    }
+    // A list someone else can change names the code this user runs.
+    std::string why;
+    if (!ec && std::filesystem::exists(status) &&
+        !CheckTrustedPath(InFolder(listName), true, why)) {
+        AppendMessage(Format("Warning: %s (external DLL list) refused: ", listName) + why + "\n");
         return 0;
     }
     File list;
@@ -114,26 +188,44 @@ int CLibMgr::Register(const std::string& name, CEngine* engine) {
 bool CLibMgr::LoadEntry(ExternalLibrary& entry, CEngine* engine, std::string& message) {
     entry.registrationCount = 0;
     void* previous = entry.handle;
-    errno = 0;
+    std::error_code ec;
     dlerror();
     // The loader sees a name only up to a NUL byte, so such a name would load
     // a library the list does not name (the program itself for a leading NUL).
     const bool hasNul = entry.name.find('\0') != std::string::npos;
-    void* handle =
-        entry.name.empty() || hasNul ? nullptr : dlopen(LibraryPath(entry.name).c_str(), RTLD_NOW);
-    int errorCode = errno;
+    const std::string path = entry.name.empty() || hasNul ? "" : LibraryPath(entry.name);
+    std::string refusal;
+    int errorCode = 0;
+    if (entry.name.empty()) {
+        refusal = "empty library name";
+        errorCode = ENOENT;
+    } else if (hasNul) {
+        refusal = "the library name holds a NUL byte";
+        errorCode = EINVAL;
+    } else if (path.find('/') == std::string::npos) {
+        refusal = "not found in the home folder nor in the loader's search folders";
+        errorCode = ENOENT;
+    } else if (!CheckTrustedPath(path, false, refusal)) {
+        // Code someone else could have changed never runs as this user.
+        const bool present = std::filesystem::exists(path, ec);
+        refusal = present ? "refused: " + refusal : refusal;
+        errorCode = present ? EACCES : ENOENT;
+    }
+    void* handle = nullptr;
+    if (refusal.empty()) {
+        errno = 0;
+        handle = dlopen(path.c_str(), RTLD_NOW);
+        errorCode = errno;
+        if (!handle) {
+            const char* why = dlerror();
+            refusal = why ? why : "";
+        }
+    }
     if (!handle) {
-        const char* why = entry.name.empty() ? "empty library name"
-                          : hasNul           ? "the library name holds a NUL byte"
-                                             : dlerror();
-        if (entry.name.empty())
-            errorCode = ENOENT;
-        else if (hasNul)
-            errorCode = EINVAL;
         message = Format("Error: Could not load DLL: %s (See Externals.dat) - Error Code: %ld",
                          entry.name, errorCode);
-        if (why)
-            message += std::string(" - ") + why;
+        if (!refusal.empty())
+            message += " - " + refusal;
         message += "\n";
         return false; // a reloaded entry keeps its previous reference
     }

@@ -13,8 +13,13 @@
 #include "engine/Engine.h"
 #include "engine/ExternalLibraries.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
+
+// The end of `text` from a line start, at most about `budget` bytes, after
+// a line saying older messages were removed; `text` itself when it fits.
+std::string KeepNewestLines(const std::string& text, size_t budget);
 
 // One loaded library.
 struct ExternalLibrary {
@@ -27,6 +32,9 @@ class CLibMgr : public IExternalLibraryLoader {
 public:
     static constexpr const char* kListName = "Externals.dat";
     static constexpr const char* kMessageLogName = "LibMgrMessages.log";
+    // A message that would take the log past this many bytes first trims it
+    // (atomically) to its newest lines, about half of it.
+    static constexpr size_t kMessageLogLimit = 256 * 1024;
 
     explicit CLibMgr(std::string folder);
     // Factory_ClearData, then every library is unloaded and its entry removed.
@@ -49,8 +57,12 @@ public:
 
     const std::vector<ExternalLibrary>& Libraries() const { return libraries; }
     // Where a library name is loaded from: a relative path with "/" against
-    // the folder; a bare name from the folder when the file is there, else by
-    // the system's search rules.
+    // the folder; a bare name from the folder when the file is there, else
+    // from the first of the loader's search folders that holds it; the bare
+    // name when none does (it is then not loaded). Before loading, the file,
+    // each link hop and every folder above them up to "/" must be owned by
+    // this user or root and writable by nobody else, or the library is
+    // refused.
     std::string LibraryPath(const std::string& name) const;
     std::string MessageLogPath() const;
 

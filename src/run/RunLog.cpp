@@ -1,5 +1,7 @@
 #include "run/RunLog.h"
 
+#include "library/AtomicFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -76,7 +78,8 @@ void CRunLog::AppendLine(const std::string& text) {
 
 // A full disk shows only when the buffer is flushed: the close is checked too.
 bool CRunLog::WriteLine(const std::string& text, std::string& reason) const {
-    std::FILE* file = std::fopen(path.c_str(), "abe");
+    errno = 0;
+    std::FILE* file = OpenForAppend(path);
     if (!file) {
         reason = std::strerror(errno);
         return false;

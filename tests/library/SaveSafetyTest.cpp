@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -292,4 +293,57 @@ TEST(AtomicFile, NoReplaceRefusesAnExistingFile) {
     EXPECT_TRUE(WriteFileAtomically(path.string(), std::string_view("new"), &error, options));
     EXPECT_EQ(ReadFile(path), "new");
     fs::remove(path);
+}
+
+// A save killed mid-write leaves its temporary; the next start removes it and
+// every other temporary of the library whose writer is gone, and nothing
+// else: not a live writer's, not another file's, not a link, not another
+// user's.
+TEST_F(SaveSafety, StartRemovesOnlyTheTemporariesOfKilledSaves) {
+    WriteFile(Library(), kGoodOld);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        SetAtomicWriteFaultForTesting([](const std::string&, AtomicWriteStage stage, size_t) {
+            if (stage == AtomicWriteStage::Write)
+                ::_exit(9); // killed while writing
+            return 0;
+        });
+        lib.File().Save(lib.Root());
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(WEXITSTATUS(status), 9);
+    const std::vector<std::string> killed = Others(dir, {"Macros.mcf"});
+    ASSERT_EQ(killed.size(), 1u);
+
+    const std::string dead = std::to_string(child);
+    const std::vector<std::string> stale = {".Macros.mcf.tmp-" + dead + "-3-77",
+                                            ".Macros.mcf.recovery.tmp-" + dead + "-0-1"};
+    std::vector<std::string> kept = {".Macros.mcf.tmp-" + std::to_string(::getpid()) + "-0-1",
+                                     ".Macros.mcf.tmp-1-0-1",
+                                     ".Macros.mcf.tmp-" + dead + "-0-1x",
+                                     ".Macros.mcf.tmp-" + dead + "-0",
+                                     ".Script.tsc.tmp-" + dead + "-0-1",
+                                     "Macros.mcf.tmp-" + dead + "-0-1"};
+    for (const std::string& name : stale)
+        WriteFile(dir / name, "partial");
+    for (const std::string& name : kept)
+        WriteFile(dir / name, "keep");
+    const std::string link = ".Macros.mcf.tmp-" + dead + "-0-2";
+    fs::create_symlink("Macros.mcf", dir / link);
+    kept.push_back(link);
+    if (::geteuid() == 0) {
+        const std::string foreign = ".Macros.bak.tmp-" + dead + "-0-3";
+        WriteFile(dir / foreign, "theirs");
+        ASSERT_EQ(::chown((dir / foreign).c_str(), 65534, 65534), 0);
+        kept.push_back(foreign);
+    }
+
+    EXPECT_EQ(RemoveStaleLibraryTemporaries(dir.string()), 3);
+    std::vector<std::string> left = Others(dir, {"Macros.mcf"});
+    std::sort(left.begin(), left.end());
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(left, kept);
+    EXPECT_EQ(ReadFile(Library()), kGoodOld);
 }

@@ -3,6 +3,7 @@
 #include "../engine/EngineTestUtil.h"
 #include "RunTestUtil.h"
 #include "fakes/TestSupport.h"
+#include "library/SafePath.h"
 
 #include <dlfcn.h>
 #include <filesystem>
@@ -40,6 +41,12 @@ bool IsLoaded(const char* path) {
         return false;
     dlclose(handle);
     return true;
+}
+
+// A folder whose chain up to "/" nobody else can change (the build tree's,
+// beside the test plugins), unlike the temporary folder.
+std::string TrustedFolder() {
+    return std::filesystem::path(PLUGIN_FULL).parent_path().string();
 }
 
 class LibMgrTest : public ::testing::Test {
@@ -225,18 +232,165 @@ TEST_F(LibMgrTest, LibraryWithoutCleanUpIsStillUnloaded) {
     EXPECT_FALSE(IsLoaded(PLUGIN_NO_CLEANUP));
 }
 
-// A bare name is found in the home folder first, as the program folder was.
+// A bare name is found in the home folder first, as the program folder was,
+// then in the loader's search folders; never by the loader's own search.
 TEST_F(LibMgrTest, BareNameLoadsFromTheHomeFolder) {
-    std::filesystem::copy_file(TEXTUTILS_PLUGIN, home / "libtextutils.so");
-    WriteText(home / "Externals.dat", "libtextutils.so\n");
+    // The temporary folder is writable by all, so libraries there are refused.
+    const CTempHome trusted(TrustedFolder());
+    std::filesystem::copy_file(TEXTUTILS_PLUGIN, trusted / "libtextutils.so");
+    WriteText(trusted / "Externals.dat", "libtextutils.so\nlibnowhere-wingmate.so\n");
     CScript script(&stream, &stream);
-    CLibMgr manager(home.path);
-    EXPECT_EQ(manager.LibraryPath("libtextutils.so"), home / "libtextutils.so");
-    EXPECT_EQ(manager.LibraryPath("sub/lib.so"), home / "sub/lib.so");
-    EXPECT_EQ(manager.LibraryPath("libc.so.6"), "libc.so.6");
+    CLibMgr manager(trusted.path);
+    EXPECT_EQ(manager.LibraryPath("libtextutils.so"), trusted / "libtextutils.so");
+    EXPECT_EQ(manager.LibraryPath("sub/lib.so"), trusted / "sub/lib.so");
+    const std::string libc = manager.LibraryPath("libc.so.6");
+    EXPECT_TRUE(libc.front() == '/' && GlobMatch(libc, "*/libc.so.6")) << libc;
     manager.LoadList(script.GetEngine());
     EXPECT_EQ(RunSource(script, "Print(WordCount(\"a b\"));"), "2\n");
-    EXPECT_EQ(Messages(), "");
+    EXPECT_EQ(ReadText(trusted / "LibMgrMessages.log"),
+              "Error: Could not load DLL: libnowhere-wingmate.so (See Externals.dat) - Error "
+              "Code: 2 - not found in the home folder nor in the loader's search folders\n");
+}
+
+struct TrustCase {
+    std::string label;
+    mode_t folderMode;
+    uid_t folderOwner; // 0: ours (root); else chown, only as root
+    mode_t libraryMode;
+    uid_t libraryOwner;
+    gid_t libraryGroup;  // 0: ours
+    bool viaLink;        // listed as a link in a sound folder to the library
+    std::string refusal; // empty: loads
+    mode_t aboveMode = 0; // the folder above the library's: 0 leaves it
+};
+
+class LibMgrTrustTest : public LibMgrTest, public ::testing::WithParamInterface<TrustCase> {};
+
+// A library someone else could change is never loaded, as ssh treats its keys.
+TEST_P(LibMgrTrustTest, RefusesALibraryOthersCouldChange) {
+    const TrustCase& c = GetParam();
+    const bool root = ::geteuid() == 0;
+    if (!root && (c.folderOwner || c.libraryOwner || c.libraryGroup))
+        GTEST_SKIP() << "changing owners needs root";
+    const CTempHome trusted(TrustedFolder());
+    std::string why;
+    if (!CheckTrustedPath(trusted.path, false, why))
+        GTEST_SKIP() << "the build folder itself is not trusted: " << why;
+    const std::string folder = trusted / "lib";
+    const std::string library = folder + "/libcase.so";
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(PLUGIN_FULL, library);
+    ASSERT_EQ(::chmod(library.c_str(), c.libraryMode), 0);
+    if (c.libraryOwner || c.libraryGroup) {
+        ASSERT_EQ(::chown(library.c_str(), c.libraryOwner, c.libraryGroup), 0);
+    }
+    ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
+    if (c.aboveMode) {
+        ASSERT_EQ(::chmod(trusted.path.c_str(), c.aboveMode), 0);
+    }
+    if (c.folderOwner) {
+        ASSERT_EQ(::chown(folder.c_str(), c.folderOwner, 0), 0);
+    }
+    std::string listed = library;
+    if (c.viaLink) {
+        listed = trusted / "link.so";
+        std::filesystem::create_symlink(library, listed);
+    }
+    WriteText(home / "Externals.dat", listed + "\n");
+    CScript script(&stream, &stream);
+    {
+        CLibMgr manager(home.path);
+        EXPECT_EQ(manager.LoadList(script.GetEngine()), 1);
+        EXPECT_EQ(manager.Libraries().size(), c.refusal.empty() ? 1u : 0u);
+        const std::string expected =
+            c.refusal.empty()
+                ? ""
+                : "Error: Could not load DLL: " + listed +
+                      " (See Externals.dat) - Error Code: 13 - refused: " + c.refusal + "\n";
+        EXPECT_TRUE(GlobMatch(Messages(), expected)) << Messages();
+        // Its code never ran: its functions are not there.
+        EXPECT_EQ(script.GetEngine()->FunctionNames(",").Std().find("FullRegisterCount") !=
+                      std::string::npos,
+                  c.refusal.empty());
+        manager.UnregisterAll(script.GetEngine());
+        Factory_ClearData();
+    }
+    ::chmod(folder.c_str(), 0700); // so the folder can be removed
+    ::chmod(trusted.path.c_str(), 0700);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LibMgrTrustTest,
+    ::testing::Values(TrustCase{"Sound", 0755, 0, 0755, 0, 0, false, ""},
+                      TrustCase{"SoundThroughALink", 0755, 0, 0644, 0, 0, true, ""},
+                      TrustCase{"LibraryWritableByOthers", 0755, 0, 0646, 0, 0, false,
+                                "*/lib/libcase.so is writable by others (mode 0646)"},
+                      TrustCase{"LibraryWritableByAnotherGroup", 0755, 0, 0664, 0, 65534, false,
+                                "*/libcase.so is writable by its group (mode 0664)"},
+                      TrustCase{"LibraryOfAnotherUser", 0755, 0, 0755, 65534, 0, false,
+                                "*/libcase.so is owned by uid 65534, neither you nor root"},
+                      TrustCase{"FolderWritableByOthers", 0777, 0, 0755, 0, 0, false,
+                                "*/lib is writable by others (mode 0777)"},
+                      TrustCase{"StickyFolderWritableByOthers", 01777, 0, 0755, 0, 0, false,
+                                "*/lib is writable by others (mode 1777)"},
+                      TrustCase{"SoundFolderInsideAStickyOpenOne", 0755, 0, 0755, 0, 0, false,
+                                "", 01777},
+                      TrustCase{"SoundFolderInsideAnOpenOne", 0755, 0, 0755, 0, 0, false,
+                                "*/wingmate-run-* is writable by others (mode 0777)", 0777},
+                      TrustCase{"FolderOfAnotherUser", 0755, 65534, 0755, 0, 0, false,
+                                "*/lib is owned by uid 65534, neither you nor root"},
+                      TrustCase{"LinkToALibraryInAnOpenFolder", 0777, 0, 0755, 0, 0, true,
+                                "*/lib is writable by others (mode 0777)"}),
+    LabelName());
+
+// A list someone else could change is not read at all.
+TEST_F(LibMgrTest, ListOthersCouldChangeIsRefused) {
+    for (const bool otherOwner : {false, true}) {
+        if (otherOwner && ::geteuid() != 0)
+            continue;
+        std::filesystem::remove(home / "LibMgrMessages.log");
+        WriteText(home / "Externals.dat", std::string(PLUGIN_FULL) + "\n");
+        ::chmod((home / "Externals.dat").c_str(), otherOwner ? 0644 : 0666);
+        if (otherOwner) {
+            ASSERT_EQ(::chown((home / "Externals.dat").c_str(), 65534, 65534), 0);
+        }
+        CScript script(&stream, &stream);
+        CLibMgr manager(home.path);
+        EXPECT_EQ(manager.LoadList(script.GetEngine()), 0);
+        EXPECT_TRUE(manager.Libraries().empty());
+        EXPECT_TRUE(GlobMatch(Messages(), otherOwner ? "Warning: Externals.dat (external DLL list) "
+                                                       "refused: *is owned by uid 65534*\n"
+                                                     : "Warning: Externals.dat (external DLL list) "
+                                                       "refused: *is writable by others*\n"))
+            << Messages();
+        std::filesystem::remove(home / "Externals.dat");
+    }
+}
+
+// The message log keeps its newest whole lines, its mode, and stays bounded.
+TEST_F(LibMgrTest, MessageLogIsKeptToItsBound) {
+    std::string old;
+    for (int line = 0; old.size() <= CLibMgr::kMessageLogLimit; ++line)
+        old += "old message " + std::to_string(line) + "\n";
+    WriteText(home / "LibMgrMessages.log", old);
+    ::chmod((home / "LibMgrMessages.log").c_str(), 0640);
+    WriteText(home / "Externals.dat", "/no/such/libnew.so\n");
+    CScript script(&stream, &stream);
+    CLibMgr manager(home.path);
+    manager.LoadList(script.GetEngine());
+    const std::string log = Messages();
+    EXPECT_LE(log.size(), CLibMgr::kMessageLogLimit / 2 + 200);
+    EXPECT_TRUE(GlobMatch(log, "===== Older messages removed =====\nold message *\n"
+                               "Error: Could not load DLL: /no/such/libnew.so *\n"))
+        << log.substr(0, 200);
+    // The kept part is the end of the old log, from a line start.
+    const std::string kept = log.substr(log.find('\n') + 1);
+    const std::string keptOld = kept.substr(0, kept.find("Error:"));
+    EXPECT_EQ(old.substr(old.size() - keptOld.size()), keptOld);
+    EXPECT_EQ(old[old.size() - keptOld.size() - 1], '\n');
+    struct stat info {};
+    ::stat((home / "LibMgrMessages.log").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
 TEST_F(LibMgrTest, ScriptDllStatementLoadsAndUnloadsThroughTheManager) {

@@ -11,9 +11,9 @@
 // A temporary home folder, removed with everything in it.
 class CTempHome {
 public:
-    CTempHome() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "wingmate-run-XXXXXX").string();
+    // A new folder in `base` (the system's temporary folder by default).
+    explicit CTempHome(const std::string& base = std::filesystem::temp_directory_path().string()) {
+        std::string pattern = base + "/wingmate-run-XXXXXX";
         path = mkdtemp(pattern.data()) ? pattern : std::string();
     }
     ~CTempHome() {

@@ -10,11 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -111,11 +113,75 @@ private:
     std::thread server;
 };
 
+// A listener of another user (uid 65534) at the socket's place is sent
+// nothing, whether the socket file is theirs or was made to look like ours.
+TEST(InstanceRequest, ProgramOfAnotherUserIsRefused) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "acting as another user needs root";
+    const fs::path dir = fs::temp_directory_path() / ("ctlforeign-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    fs::permissions(dir, fs::perms::all); // the other user may make its socket here
+    const std::string path = (dir / "wingmate.sock").string();
+    for (const bool fileLooksOurs : {false, true}) {
+        fs::remove(path);
+        int ready[2], report[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        ASSERT_EQ(::pipe(report), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(2);
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+            if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+                ::listen(fd, 1) != 0)
+                ::_exit(3);
+            (void)!::write(ready[1], "r", 1);
+            const int client = ::accept(fd, nullptr, nullptr);
+            ssize_t total = 0, n = 0;
+            char buffer[256];
+            while ((n = ::read(client, buffer, sizeof buffer)) > 0)
+                total += n;
+            (void)!::write(report[1], &total, sizeof total);
+            ::_exit(0);
+        }
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+        if (fileLooksOurs) {
+            ASSERT_EQ(::chown(path.c_str(), 0, 0), 0);
+        }
+        std::string answer, error;
+        bool reached = false;
+        EXPECT_FALSE(SendInstanceRequest(path, "run Backup", answer, error, reached, 1000));
+        EXPECT_TRUE(reached);
+        EXPECT_NE(error.find(fileLooksOurs ? "runs as uid 65534" : "is owned by uid 65534"),
+                  std::string::npos)
+            << error;
+        if (fileLooksOurs) {
+            ssize_t received = -1;
+            ASSERT_EQ(::read(report[0], &received, sizeof received),
+                      static_cast<ssize_t>(sizeof received));
+            EXPECT_EQ(received, 0);
+        }
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        for (const int fd : {ready[0], ready[1], report[0], report[1]})
+            ::close(fd);
+    }
+    fs::remove_all(dir);
+}
+
 class RunCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = fs::temp_directory_path() / ("ctlrun-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
+        fs::create_directories(dir / "wingmate");
+        // Only a private runtime folder is used.
+        fs::permissions(dir, fs::perms::owner_all);
+        fs::permissions(dir / "wingmate", fs::perms::owner_all);
+        sock = (dir / "wingmate" / "wingmate.sock").string();
         const char* old = std::getenv("XDG_RUNTIME_DIR");
         saved = old ? old : "";
         ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
@@ -130,6 +196,7 @@ protected:
         return RunWingmateCtl(args, CtlStreams{out, err});
     }
     fs::path dir;
+    std::string sock;
     std::string saved;
     std::ostringstream out, err;
 };
@@ -144,14 +211,14 @@ TEST_F(RunCommandTest, WithNoProgramRunningItSaysSoAndFails) {
 TEST_F(RunCommandTest, PrintsWhetherTheMacroWasQueued) {
     std::string request;
     {
-        FakeInstance instance((dir / "wingmate.sock").string(), "queued\t7\tBack up\n", request);
+        FakeInstance instance(sock, "queued\t7\tBack up\n", request);
         EXPECT_EQ(Run({"run", "Back up"}), 0);
         EXPECT_EQ(out.str(), "Queued \"Back up\" (id 7).\n");
     }
     EXPECT_EQ(request, "run Back up\n");
-    fs::remove(dir / "wingmate.sock");
+    fs::remove(sock);
     {
-        FakeInstance instance((dir / "wingmate.sock").string(), "refused\tthe run queue is full\n",
+        FakeInstance instance(sock, "refused\tthe run queue is full\n",
                               request);
         EXPECT_EQ(Run({"run", "7"}), 1);
         EXPECT_EQ(err.str(), "Not queued: the run queue is full\n");
@@ -187,16 +254,16 @@ TEST_F(RunCommandTest, StatusAsksTheProgramAndPrintsTextOrJson) {
     std::string request;
     const std::string reply = "status\t1\t0\t7\tBack up\t9\tSay \"hi\"\n";
     {
-        FakeInstance instance((dir / "wingmate.sock").string(), reply, request);
+        FakeInstance instance(sock, reply, request);
         EXPECT_EQ(Run({"status"}), 0) << err.str();
         EXPECT_EQ(out.str(), "Wingmate is running.\nRunning: \"Back up\" (id 7)\n"
                              "Queued: \"Say \"hi\"\" (id 9)\nScheduler: enabled\n"
                              "Triggers: disabled\n");
     }
     EXPECT_EQ(request, "status\n");
-    fs::remove(dir / "wingmate.sock");
+    fs::remove(sock);
     {
-        FakeInstance instance((dir / "wingmate.sock").string(), reply, request);
+        FakeInstance instance(sock, reply, request);
         EXPECT_EQ(Run({"status", "--json"}), 0) << err.str();
         EXPECT_EQ(out.str(), "{\"running\": true, \"macro\": {\"id\": 7, \"name\": \"Back up\"}, "
                              "\"queued\": [{\"id\": 9, \"name\": \"Say \\\"hi\\\"\"}], "

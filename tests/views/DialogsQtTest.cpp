@@ -22,9 +22,31 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+namespace {
+// In a forked child: becomes uid 65534 and opens a local socket; -1 on failure.
+int ForeignSocket() {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+        return -1;
+    return ::socket(AF_UNIX, SOCK_STREAM, 0);
+}
+
+sockaddr_un AddressOf(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    return address;
+}
+} // namespace
 
 class DialogsQtTest : public QObject {
     Q_OBJECT
@@ -264,12 +286,85 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", dir.path().toUtf8());
-        QCOMPARE(QString::fromStdString(InstanceSocketPath()),
-                 dir.filePath(QStringLiteral("wingmate.sock")));
+        InstancePaths paths;
+        std::string error;
+        QVERIFY(ResolveInstancePaths(true, paths, error));
+        QCOMPARE(QString::fromStdString(paths.socket),
+                 dir.filePath(QStringLiteral("wingmate/wingmate.sock")));
         qputenv("XDG_RUNTIME_DIR", dir.filePath(QStringLiteral("missing")).toUtf8());
-        QVERIFY(QString::fromStdString(InstanceSocketPath())
-                    .startsWith(QStringLiteral("/tmp/wingmate-")));
+        QVERIFY(ResolveInstancePaths(false, paths, error));
+        QVERIFY(QString::fromStdString(paths.socket)
+                    .startsWith(QStringLiteral("/tmp/wingmate-%1/").arg(::geteuid())));
         qputenv("XDG_RUNTIME_DIR", saved);
+    }
+
+    // Another user (uid 65534) who took the lock file and listens on the
+    // socket first neither makes the program give up nor hears from it, and
+    // its connections are cut off unread.
+    void anotherUserCannotTakeOverTheInstance() {
+        if (::geteuid() != 0)
+            QSKIP("acting as another user needs root");
+        QTemporaryDir dir;
+        ::chmod(dir.path().toLocal8Bit().constData(), 0777);
+        const std::string path = dir.filePath(QStringLiteral("wingmate.sock")).toStdString();
+        const std::string lock = path + ".lock";
+        std::ofstream(lock) << "";
+        ::chmod(lock.c_str(), 0666);
+        QCOMPARE(::chown(lock.c_str(), 65534, 65534), 0);
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t listener = ::fork();
+        if (listener == 0) {
+            const int fd = ForeignSocket();
+            sockaddr_un address = AddressOf(path);
+            if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+                ::listen(fd, 4) != 0)
+                ::_exit(3);
+            (void)!::write(ready[1], "r", 1);
+            ::pause();
+            ::_exit(0);
+        }
+        char byte = 0;
+        QCOMPARE(::read(ready[0], &byte, 1), ssize_t(1));
+        ::close(ready[0]);
+        ::close(ready[1]);
+
+        CRecordingMessageBox messages;
+        CWingmateApp app(messages, QString::fromStdString(path));
+        const bool claimed = app.ClaimInstance();
+        ::kill(listener, SIGKILL);
+        ::waitpid(listener, nullptr, 0);
+        QVERIFY(claimed);
+        QVERIFY(messages.shown.empty());
+        struct stat info {};
+        QCOMPARE(::stat(lock.c_str(), &info), 0);
+        QCOMPARE(info.st_uid, ::geteuid());
+
+        QSignalSpy shown(&app, &CWingmateApp::showRequested);
+        QSignalSpy requests(&app, &CWingmateApp::requestReceived);
+        ::chmod(path.c_str(), 0777); // the socket itself no longer keeps them out
+        const pid_t client = ::fork();
+        if (client == 0) {
+            const int fd = ForeignSocket();
+            sockaddr_un address = AddressOf(path);
+            if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+                ::_exit(3);
+            const char request[] = "show\nrun Backup\nstatus\n";
+            ::_exit(::write(fd, request, sizeof request - 1) > 0 ? 0 : 4);
+        }
+        int status = -1;
+        ::waitpid(client, &status, 0);
+        QCOMPARE(WEXITSTATUS(status), 0);
+        // A request of our own, after the other user's, is the only one heard.
+        QLocalSocket own;
+        own.connectToServer(QString::fromStdString(path));
+        QVERIFY(own.waitForConnected(1000));
+        own.write("run Mine\n");
+        own.flush();
+        QVERIFY(requests.wait(2000));
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0][0].toString(), QStringLiteral("run Mine"));
+        QVERIFY(shown.isEmpty());
     }
 
     void homeIsLaidOutAndMadeCurrent() {
@@ -286,6 +381,12 @@ private Q_SLOTS:
         QVERIFY(!CWingmateApp::PrepareHome(dir.filePath(QStringLiteral("file/sub")).toStdString(),
                                            error));
         QVERIFY(!error.empty());
+
+        // A home others can write to is not entered.
+        ::chmod(home.c_str(), 0777);
+        QVERIFY(!CWingmateApp::PrepareHome(home, error));
+        QVERIFY(error.find("writable by others") != std::string::npos);
+        QCOMPARE(std::filesystem::current_path(), before);
     }
 
     void settingsStoreIsCreatedWithDefaultsAtFirstStart() {

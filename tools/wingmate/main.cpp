@@ -140,6 +140,17 @@ int main(int argc, char** argv) {
         window.SetSchedulerPage(scheduler, scheduler);
     };
 
-    CWingmateApp wingmate(messages, QString::fromStdString(InstanceSocketPath()));
+    // The socket and lock go in a folder only this user can enter.
+    InstancePaths instance;
+    std::string error, warnings;
+    const bool resolved = ResolveInstancePaths(true, instance, error, &warnings);
+    if (!warnings.empty())
+        std::fprintf(stderr, "Wingmate: %s", warnings.c_str());
+    if (!resolved) {
+        std::fprintf(stderr, "Wingmate: %s\n", error.c_str());
+        messages.Show(error, "Wingmate Error", MessageButtons::Ok);
+        return 1;
+    }
+    CWingmateApp wingmate(messages, QString::fromStdString(instance.socket));
     return wingmate.Run(parts);
 }

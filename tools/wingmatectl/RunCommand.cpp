@@ -2,7 +2,6 @@
 
 #include "Commands.h"
 
-#include "app/InstanceSocket.h"
 #include "app/RunRequest.h"
 
 #include <memory>
@@ -19,8 +18,8 @@ int RunRun(const std::string& target, CtlStreams streams) {
     }
     std::string answer, error;
     bool reached = false;
-    if (!SendInstanceRequest(InstanceSocketPath(), std::string(kRunRequestVerb) + " " + target,
-                             answer, error, reached)) {
+    if (!SendToRunningInstance(std::string(kRunRequestVerb) + " " + target, answer, error,
+                               reached)) {
         ReportUnreached(error, reached, streams.err);
         return kExitFailure;
     }

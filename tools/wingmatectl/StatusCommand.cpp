@@ -2,7 +2,6 @@
 
 #include "Commands.h"
 
-#include "app/InstanceSocket.h"
 #include "app/RunRequest.h"
 #include "app/StatusRequest.h"
 
@@ -12,7 +11,7 @@ namespace {
 int RunStatus(bool json, CtlStreams streams) {
     std::string answer, error;
     bool reached = false;
-    if (!SendInstanceRequest(InstanceSocketPath(), kStatusRequestVerb, answer, error, reached)) {
+    if (!SendToRunningInstance(kStatusRequestVerb, answer, error, reached)) {
         ReportUnreached(error, reached, streams.err);
         return kExitFailure;
     }
