@@ -21,6 +21,47 @@ constexpr int kIdRole = Qt::UserRole;
 QString Text(const std::string& utf8) {
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
+
+// An item that keeps its name, icon and id in plain fields: a library of
+// 100,000 entries makes as many items, and the stock item stores each value
+// in a list of variants of its own. Other roles (the drop highlight's
+// colours) are stored as usual.
+class CMacroItem : public QTreeWidgetItem {
+public:
+    CMacroItem(int32_t entryId, QString entryName, QIcon entryIcon)
+        : QTreeWidgetItem(UserType), id(entryId), name(std::move(entryName)),
+          icon(std::move(entryIcon)) {}
+
+    QVariant data(int column, int role) const override {
+        if (column == 0) {
+            if (role == Qt::DisplayRole || role == Qt::EditRole)
+                return name;
+            if (role == Qt::DecorationRole)
+                return icon.isNull() ? QVariant() : QVariant(icon);
+            if (role == kIdRole)
+                return id;
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+
+    // The stock setter still runs so that the view hears of the change.
+    void setData(int column, int role, const QVariant& value) override {
+        if (column == 0) {
+            if (role == Qt::DisplayRole || role == Qt::EditRole)
+                name = value.toString();
+            else if (role == Qt::DecorationRole)
+                icon = value.value<QIcon>();
+            else if (role == kIdRole)
+                id = value.toInt();
+        }
+        QTreeWidgetItem::setData(column, role, value);
+    }
+
+private:
+    int32_t id;
+    QString name;
+    QIcon icon;
+};
 } // namespace
 
 CMacroTree::CMacroTree(QWidget* parent) : QTreeWidget(parent) {
@@ -77,11 +118,13 @@ bool CMacroTree::LoadAll() {
 }
 
 QTreeWidgetItem* CMacroTree::NewItem(const CMacro& record) {
-    auto* item = new QTreeWidgetItem;
-    item->setText(0, Text(record.name));
-    item->setData(0, kIdRole, record.id);
-    SetItemIcon(item, record, false);
-    return item;
+    if (icons.isEmpty()) {
+        for (int role = 0; role < kTreeIconCount; ++role)
+            icons.append(TreeIconImage(static_cast<TreeIcon>(role)));
+    }
+    const std::optional<TreeIcon> role = IconFor(record, false);
+    return new CMacroItem(record.id, Text(record.name),
+                          role ? icons[static_cast<int>(*role)] : QIcon());
 }
 
 void CMacroTree::Remember(int32_t id, QTreeWidgetItem* item) {

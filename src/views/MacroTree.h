@@ -7,6 +7,8 @@
 #include "views/MacroTreeLogic.h"
 
 #include <QHash>
+#include <QIcon>
+#include <QList>
 #include <QSet>
 #include <QTreeWidget>
 
@@ -110,6 +112,7 @@ private:
     int32_t selectedId = 0;
     int32_t dropHighlightId = 0;
     QHash<int32_t, QTreeWidgetItem*> itemsById;
+    QList<QIcon> icons; // by TreeIcon, fetched once
     QSet<int> withheldCommands;
     bool hasDuplicateIds = false;
 };
