@@ -1,6 +1,15 @@
 // The real `wingmate` on a private Xvfb, measured from outside:
-//   bench_wingmate start [ENTRIES] [RUNS]   spawn to main window mapped, with a
-//                                           library of ENTRIES (default 10000)
+//   bench_wingmate start [ENTRIES] [RUNS]   spawn to main window mapped, and to
+//                                           the first `wingmatectl status`
+//                                           answered, with a library of ENTRIES
+//                                           (default 10000)
+//   bench_wingmate recover [ENTRIES] [RUNS] a library of ENTRIES (default
+//                                           100000) and a newer recovery copy:
+//                                           spawn to the restore question, and
+//                                           Yes to the window and to status
+//   bench_wingmate daylist [MACROS] [RUNS]  start with MACROS (default 10000)
+//                                           hourly macros, every one listed in
+//                                           the Scheduler page's day list
 //   bench_wingmate idle [SECONDS] [MACROS]  CPU and resident memory while idle
 //                                           with MACROS (default 1000) scheduled
 //                                           macros none of which is due
@@ -60,10 +69,16 @@ Home MakeHome(const CXvfb& server, const std::string& tag) {
     return home;
 }
 
+enum class Shape {
+    Sets,        // sets of 100 entries, nothing scheduled
+    NotDueSoon,  // every macro scheduled for 2099 (daily repeats, single occurrences)
+    ListedToday, // every macro repeated hourly from 2099: listed on every day
+};
+
 // A root set, sets of 100 entries each, macros inside them: `entries` records
-// in all. `scheduled`: every macro carries a schedule that is not due before
-// 2099 (half repeated daily, half single occurrences).
-bool WriteLibrary(const fs::path& home, int entries, bool scheduled) {
+// in all; scheduled shapes put every macro under the root.
+bool WriteLibrary(const fs::path& home, int entries, Shape shape) {
+    const bool scheduled = shape != Shape::Sets;
     CMacroLibrary library;
     library.File().SetPaths(home.string());
     CMacro top;
@@ -86,10 +101,11 @@ bool WriteLibrary(const fs::path& home, int entries, bool scheduled) {
         macro.executable = "/bin/true";
         macro.description = "Benchmark entry";
         if (scheduled) {
-            const bool repeated = index % 2 == 0;
+            const bool repeated = shape == Shape::ListedToday || index % 2 == 0;
             macro.scheduleType = static_cast<int32_t>(repeated ? ScheduleType::Repeated
                                                                : ScheduleType::SingleOccurrence);
-            macro.unit = static_cast<int32_t>(ScheduleUnit::Days);
+            macro.unit = static_cast<int32_t>(shape == Shape::ListedToday ? ScheduleUnit::Hours
+                                                                          : ScheduleUnit::Days);
             macro.frequency = 1;
             macro.startDate = "1\\1\\2099";
             macro.startTime = std::to_string(index % 24) + ":0:0";
@@ -113,11 +129,27 @@ bool CloseAndWait(Display* display, CChildProcess& child) {
     return status == 0;
 }
 
-int StartBench(const CXvfb& server, Display* display, int entries, int runs) {
-    std::vector<double> times;
+double SecondsSince(Clock::time_point from) {
+    return std::chrono::duration<double>(Clock::now() - from).count();
+}
+
+// The window answers: `wingmatectl status` is handled on its event loop.
+bool AnswersStatus(const Home& home) {
+    std::string said;
+    return RunToEnd(WINGMATECTL_PROGRAM, {"status"}, home.env, 120s, said) == 0;
+}
+
+void PrintSpread(const char* what, std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    std::printf("%s: median %.3f s, best %.3f s, worst %.3f s\n", what, times[times.size() / 2],
+                times.front(), times.back());
+}
+
+int StartBench(const CXvfb& server, Display* display, int entries, int runs, Shape shape) {
+    std::vector<double> times, usable;
     for (int run = 0; run < runs; ++run) {
         Home home = MakeHome(server, "-start");
-        if (!WriteLibrary(home.root / "home", entries, false)) {
+        if (!WriteLibrary(home.root / "home", entries, shape)) {
             std::fprintf(stderr, "cannot write the library\n");
             return 1;
         }
@@ -128,28 +160,104 @@ int StartBench(const CXvfb& server, Display* display, int entries, int runs) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
-        const unsigned long window = WaitForWindow(display, kMainTitle, true, 60s, 2ms);
-        const double seconds = std::chrono::duration<double>(Clock::now() - spawned).count();
+        const unsigned long window = WaitForWindow(display, kMainTitle, true, 300s, 2ms);
+        const double seconds = SecondsSince(spawned);
         if (!window) {
-            std::fprintf(stderr, "no window within 60 s\n");
+            std::fprintf(stderr, "no window within 300 s\n");
             return 1;
         }
+        if (!AnswersStatus(home)) {
+            std::fprintf(stderr, "wingmatectl status got no answer\n");
+            return 1;
+        }
+        const double answered = SecondsSince(spawned);
         times.push_back(seconds);
-        std::printf("run %d: %.3f s to the window\n", run + 1, seconds);
+        usable.push_back(answered);
+        std::printf("run %d: %.3f s to the window, %.3f s to status answered\n", run + 1, seconds,
+                    answered);
         std::fflush(stdout);
         CloseAndWait(display, child);
         fs::remove_all(home.root);
     }
-    std::sort(times.begin(), times.end());
-    std::printf("start to window, %d entries: median %.3f s, best %.3f s, worst %.3f s "
-                "(target < 1 s)\n",
-                entries, times[times.size() / 2], times.front(), times.back());
+    const std::string what = shape == Shape::ListedToday
+                                 ? std::to_string(entries - 1) + " macros in the day list"
+                                 : std::to_string(entries) + " entries";
+    PrintSpread(("start to window, " + what).c_str(), times);
+    PrintSpread(("start to status answered, " + what).c_str(), usable);
+    return 0;
+}
+
+// A kill left a recovery copy newer than the library (one macro renamed):
+// the start asks, and Yes loads the copy, shows it and saves it.
+int RecoverBench(const CXvfb& server, Display* display, int entries, int runs) {
+    constexpr const char* kQuestion = "Restore Unsaved Changes?";
+    std::vector<double> asked, restored, usable;
+    for (int run = 0; run < runs; ++run) {
+        Home home = MakeHome(server, "-recover");
+        const fs::path dir = home.root / "home";
+        CMacroLibrary library;
+        library.File().SetPaths(dir.string());
+        std::string error;
+        if (!WriteLibrary(dir, entries, Shape::Sets) || library.Load() != 1) {
+            std::fprintf(stderr, "cannot write the library\n");
+            return 1;
+        }
+        CMacroNode* last = library.Root();
+        while (last->firstChild || last->next)
+            last = last->next ? last->next : last->firstChild;
+        last->name = "Recovered";
+        if (library.File().WriteTo(library.Root(), library.File().libraryPath + ".recovery",
+                                   &error) != 1) {
+            std::fprintf(stderr, "cannot write the recovery copy: %s\n", error.c_str());
+            return 1;
+        }
+        CChildProcess child;
+        const auto spawned = Clock::now();
+        if (!child.Start(WINGMATE_PROGRAM, {}, home.env, (home.root / "out.txt").string(), error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        const unsigned long question = WaitForWindow(display, kQuestion, false, 300s, 2ms);
+        asked.push_back(SecondsSince(spawned));
+        if (!question) {
+            std::fprintf(stderr, "no restore question within 300 s\n");
+            return 1;
+        }
+        // Yes is the default button.
+        XSetInputFocus(display, question, RevertToParent, CurrentTime);
+        XSync(display, False);
+        const auto answered = Clock::now();
+        SendKey(display, XK_Return, true);
+        SendKey(display, XK_Return, false);
+        const unsigned long window = WaitForWindow(display, kMainTitle, true, 300s, 2ms);
+        restored.push_back(SecondsSince(answered));
+        if (!window || !AnswersStatus(home)) {
+            std::fprintf(stderr, "no window after Yes within 300 s\n");
+            return 1;
+        }
+        usable.push_back(SecondsSince(answered));
+        CMacroLibrary saved;
+        const bool took = saved.LoadFrom(library.File().libraryPath) == 1 &&
+                          saved.FindById(last->id) && saved.FindById(last->id)->name == "Recovered";
+        std::printf("run %d: question after %.3f s; Yes to window %.3f s, to status %.3f s; "
+                    "recovered copy saved: %s\n",
+                    run + 1, asked.back(), restored.back(), usable.back(), took ? "yes" : "NO");
+        std::fflush(stdout);
+        CloseAndWait(display, child);
+        fs::remove_all(home.root);
+        if (!took)
+            return 1;
+    }
+    const std::string what = std::to_string(entries) + " entries";
+    PrintSpread(("spawn to restore question, " + what).c_str(), asked);
+    PrintSpread(("Yes to window, " + what).c_str(), restored);
+    PrintSpread(("Yes to status answered, " + what).c_str(), usable);
     return 0;
 }
 
 int IdleBench(const CXvfb& server, Display* display, int seconds, int macros) {
     Home home = MakeHome(server, "-idle");
-    if (!WriteLibrary(home.root / "home", macros + 1, true)) {
+    if (!WriteLibrary(home.root / "home", macros + 1, Shape::NotDueSoon)) {
         std::fprintf(stderr, "cannot write the library\n");
         return 1;
     }
@@ -305,6 +413,8 @@ int SoakBench(const CXvfb& server, Display* display, int seconds) {
 
 int Usage() {
     std::fprintf(stderr, "usage: bench_wingmate start [ENTRIES] [RUNS]\n"
+                         "       bench_wingmate recover [ENTRIES] [RUNS]\n"
+                         "       bench_wingmate daylist [MACROS] [RUNS]\n"
                          "       bench_wingmate idle [SECONDS] [MACROS]\n"
                          "       bench_wingmate soak [SECONDS]\n");
     return 2;
@@ -319,7 +429,8 @@ int main(int argc, char** argv) {
     const auto number = [&](int index, int fallback) {
         return argc > index ? std::atoi(argv[index]) : fallback;
     };
-    if (mode != "start" && mode != "idle" && mode != "soak")
+    if (mode != "start" && mode != "recover" && mode != "daylist" && mode != "idle" &&
+        mode != "soak")
         return Usage();
     CXvfb server;
     if (!server.Running()) {
@@ -329,9 +440,18 @@ int main(int argc, char** argv) {
     Display* display = XOpenDisplay(server.Name().c_str());
     if (!display)
         return 1;
-    const int result = mode == "start" ? StartBench(server, display, number(2, 10000), number(3, 5))
-                       : mode == "idle" ? IdleBench(server, display, number(2, 60), number(3, 1000))
-                                        : SoakBench(server, display, number(2, 600));
+    int result = 0;
+    if (mode == "start")
+        result = StartBench(server, display, number(2, 10000), number(3, 5), Shape::Sets);
+    else if (mode == "recover")
+        result = RecoverBench(server, display, number(2, 100000), number(3, 3));
+    else if (mode == "daylist")
+        result =
+            StartBench(server, display, number(2, 10000) + 1, number(3, 3), Shape::ListedToday);
+    else if (mode == "idle")
+        result = IdleBench(server, display, number(2, 60), number(3, 1000));
+    else
+        result = SoakBench(server, display, number(2, 600));
     XCloseDisplay(display);
     return result;
 }

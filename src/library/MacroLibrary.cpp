@@ -37,6 +37,13 @@ void CMacroLibrary::ForEachPreOrder(CMacroNode* node,
 }
 
 CMacroNode* CMacroLibrary::FindById(int32_t id, CMacroNode* start) const {
+    if (start && start == root && !sharedIds.count(id)) {
+        auto it = idIndex.find(id);
+        // A node whose id was rewritten by hand no longer answers here.
+        if (it != idIndex.end() && it->second->id == id)
+            return it->second;
+    }
+    // Shared ids, searches below the root, and nodes linked in by hand.
     CMacroNode* found = nullptr;
     ForEachPreOrder(start, [&](CMacroNode& node) {
         if (node.id != id)
@@ -45,6 +52,35 @@ CMacroNode* CMacroLibrary::FindById(int32_t id, CMacroNode* start) const {
         return false;
     });
     return found;
+}
+
+void CMacroLibrary::IndexNode(CMacroNode* node) {
+    auto [it, inserted] = idIndex.emplace(node->id, node);
+    if (!inserted && it->second != node)
+        sharedIds.insert(node->id);
+}
+
+// The node and its descendants, not its following siblings.
+void CMacroLibrary::ForgetIndexed(CMacroNode* node) {
+    auto forget = [this](CMacroNode& each) {
+        if (sharedIds.count(each.id))
+            return true;
+        auto it = idIndex.find(each.id);
+        if (it != idIndex.end() && it->second == &each)
+            idIndex.erase(it);
+        return true;
+    };
+    forget(*node);
+    ForEachPreOrder(node->firstChild, forget);
+}
+
+void CMacroLibrary::ReindexAll() {
+    idIndex.clear();
+    sharedIds.clear();
+    ForEachPreOrder(root, [this](CMacroNode& node) {
+        IndexNode(&node);
+        return true;
+    });
 }
 
 int32_t CMacroLibrary::AllocateId() {
@@ -109,6 +145,7 @@ int32_t CMacroLibrary::MakeRoot(const CMacro& record) {
     node->parentId = id;
     FreeTree(root);
     root = node;
+    ReindexAll();
     return id;
 }
 
@@ -133,12 +170,14 @@ int32_t CMacroLibrary::InsertRecord(const CMacro& record, int32_t targetId,
     if (position == InsertPosition::After) {
         if (!target->parent) {
             AppendChild(target, node);
+            IndexNode(node);
             return node->id;
         }
         node->next = target->next;
         node->parent = target->parent;
         node->parentId = target->parent->id;
         target->next = node;
+        IndexNode(node);
         return node->id;
     }
 
@@ -160,10 +199,12 @@ int32_t CMacroLibrary::InsertRecord(const CMacro& record, int32_t targetId,
         node->parentId = parent->id;
         node->next = target;
         parent->firstChild = node;
+        IndexNode(node);
         return node->id;
     }
 
     AppendChild(target, node);
+    IndexNode(node);
     return node->id;
 }
 
@@ -181,6 +222,7 @@ void CMacroLibrary::RemoveNode(int32_t id) {
     if (!node || node == root || !node->parent)
         return;
     ++revision;
+    ForgetIndexed(node);
     CMacroNode* parent = node->parent;
     if (parent->firstChild == node) {
         parent->firstChild = node->next;
@@ -288,6 +330,8 @@ void CMacroLibrary::FreeTree(CMacroNode* node) {
 CMacroNode* CMacroLibrary::ReleaseRoot() {
     CMacroNode* released = root;
     root = nullptr;
+    idIndex.clear();
+    sharedIds.clear();
     return released;
 }
 
@@ -403,6 +447,7 @@ int CMacroLibrary::BuildFromBytes(std::string_view bytes, bool salvage, SalvageC
 
     FreeTree(root);
     root = result.ReleaseRoot();
+    ReindexAll();
     ++revision;
     macroFile.formatValue = header;
     ResetNextId(-1);

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 class CMacroLibrary {
 public:
@@ -17,7 +19,8 @@ public:
     virtual ~CMacroLibrary();
 
     // Pre-order search: the start node, its firstChild subtree, then its
-    // following siblings. First match wins.
+    // following siblings. First match wins. From the root an id that occurs
+    // once is found through an index; others walk the tree.
     CMacroNode* FindById(int32_t id, CMacroNode* start) const;
     CMacroNode* FindById(int32_t id) const { return FindById(id, root); }
 
@@ -97,10 +100,18 @@ public:
 private:
     int BuildFromBytes(std::string_view bytes, bool salvage, SalvageCount* count);
     static void AppendChild(CMacroNode* parent, CMacroNode* child);
+    // The id index follows every change the library makes to its tree.
+    void IndexNode(CMacroNode* node);
+    void ForgetIndexed(CMacroNode* node);
+    void ReindexAll();
 
     CMacroNode* clipboard = nullptr;
     int32_t nextId = 0;
     uint64_t revision = 0;
     CMacroFile macroFile;
     CMacroNode* root = nullptr;
+    // Ids that occur once in the tree, to their node; an id seen twice is in
+    // `sharedIds` until the next whole rebuild and is looked up by walking.
+    std::unordered_map<int32_t, CMacroNode*> idIndex;
+    std::unordered_set<int32_t> sharedIds;
 };

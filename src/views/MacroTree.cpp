@@ -21,6 +21,47 @@ constexpr int kIdRole = Qt::UserRole;
 QString Text(const std::string& utf8) {
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
+
+// An item that keeps its name, icon and id in plain fields: a library of
+// 100,000 entries makes as many items, and the stock item stores each value
+// in a list of variants of its own. Other roles (the drop highlight's
+// colours) are stored as usual.
+class CMacroItem : public QTreeWidgetItem {
+public:
+    CMacroItem(int32_t entryId, QString entryName, QIcon entryIcon)
+        : QTreeWidgetItem(UserType), id(entryId), name(std::move(entryName)),
+          icon(std::move(entryIcon)) {}
+
+    QVariant data(int column, int role) const override {
+        if (column == 0) {
+            if (role == Qt::DisplayRole || role == Qt::EditRole)
+                return name;
+            if (role == Qt::DecorationRole)
+                return icon.isNull() ? QVariant() : QVariant(icon);
+            if (role == kIdRole)
+                return id;
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+
+    // The stock setter still runs so that the view hears of the change.
+    void setData(int column, int role, const QVariant& value) override {
+        if (column == 0) {
+            if (role == Qt::DisplayRole || role == Qt::EditRole)
+                name = value.toString();
+            else if (role == Qt::DecorationRole)
+                icon = value.value<QIcon>();
+            else if (role == kIdRole)
+                id = value.toInt();
+        }
+        QTreeWidgetItem::setData(column, role, value);
+    }
+
+private:
+    int32_t id;
+    QString name;
+    QIcon icon;
+};
 } // namespace
 
 CMacroTree::CMacroTree(QWidget* parent) : QTreeWidget(parent) {
@@ -50,6 +91,9 @@ void CMacroTree::SetItemIcon(QTreeWidgetItem* item, const CMacro& record, bool s
         item->setIcon(0, TreeIconImage(*role));
 }
 
+// Built in one pass: the items are linked to their parents before they enter
+// the view, which then takes them in a single insertion and lays them out
+// once, instead of once per item.
 bool CMacroTree::LoadAll() {
     clear();
     itemsById.clear();
@@ -61,65 +105,92 @@ bool CMacroTree::LoadAll() {
     const std::optional<std::vector<FillStep>> steps = PlanFill(library->Root());
     if (!steps)
         return false;
+    QList<QTreeWidgetItem*> top;
+    MakeItems(*steps, top);
     setUpdatesEnabled(false);
-    for (const FillStep& step : *steps) {
-        // The plan names each node once, so its first match is the node itself.
-        if (const CMacroNode* node = library->FindById(step.id))
-            AddItem(*node, step.relativeId, step.position);
-    }
+    addTopLevelItems(top);
+    // Every item with children was a parent of an added item: all expanded.
+    expandAll();
     setUpdatesEnabled(true);
+    if (hasDuplicateIds)
+        RebuildIndex();
     return true;
 }
 
-void CMacroTree::AddItem(const CMacro& record, int32_t relativeId, InsertPosition position) {
-    QTreeWidgetItem* relative = relativeId > 0 ? FindItem(relativeId) : nullptr;
-    auto* item = new QTreeWidgetItem;
-    item->setText(0, Text(record.name));
-    item->setData(0, kIdRole, record.id);
-    SetItemIcon(item, record, false);
+QTreeWidgetItem* CMacroTree::NewItem(const CMacro& record) {
+    if (icons.isEmpty()) {
+        for (int role = 0; role < kTreeIconCount; ++role)
+            icons.append(TreeIconImage(static_cast<TreeIcon>(role)));
+    }
+    const std::optional<TreeIcon> role = IconFor(record, false);
+    return new CMacroItem(record.id, Text(record.name),
+                          role ? icons[static_cast<int>(*role)] : QIcon());
+}
 
+void CMacroTree::Remember(int32_t id, QTreeWidgetItem* item) {
+    if (!itemsById.contains(id))
+        itemsById.insert(id, item);
+    else
+        hasDuplicateIds = true;
+}
+
+std::vector<QTreeWidgetItem*> CMacroTree::MakeItems(const std::vector<FillStep>& steps,
+                                                    QList<QTreeWidgetItem*>& top) {
+    std::vector<QTreeWidgetItem*> items;
+    items.reserve(steps.size());
+    for (const FillStep& step : steps) {
+        QTreeWidgetItem* item = NewItem(*step.node);
+        if (step.parentStep < 0)
+            top.append(item);
+        else
+            items[static_cast<size_t>(step.parentStep)]->addChild(item);
+        items.push_back(item);
+        Remember(step.id, item);
+    }
+    return items;
+}
+
+// Consecutive items at one place: beside, before or into the relative item,
+// or at the top level, last, when there is none.
+void CMacroTree::PlaceItems(const QList<QTreeWidgetItem*>& items, int32_t relativeId,
+                            InsertPosition position) {
+    QTreeWidgetItem* relative = relativeId > 0 ? FindItem(relativeId) : nullptr;
     QTreeWidgetItem* parentItem = nullptr;
     if (!relative) {
-        addTopLevelItem(item);
+        addTopLevelItems(items);
     } else if (position != InsertPosition::After && position != InsertPosition::Before) {
         parentItem = relative;
-        relative->addChild(item);
+        relative->addChildren(items);
     } else if (!relative->parent()) {
         // As in the library: beside the root means into the root.
         parentItem = relative;
-        relative->addChild(item);
+        relative->addChildren(items);
     } else {
         parentItem = relative->parent();
         const int at = parentItem->indexOfChild(relative);
-        parentItem->insertChild(position == InsertPosition::After ? at + 1 : at, item);
+        parentItem->insertChildren(position == InsertPosition::After ? at + 1 : at, items);
     }
-    if (!itemsById.contains(record.id))
-        itemsById.insert(record.id, item);
-    else
-        hasDuplicateIds = true;
     if (parentItem)
         parentItem->setExpanded(true);
 }
 
+void CMacroTree::AddItem(const CMacro& record, int32_t relativeId, InsertPosition position) {
+    QTreeWidgetItem* item = NewItem(record);
+    PlaceItems({item}, relativeId, position);
+    Remember(record.id, item);
+}
+
+// The node's item goes at the position, its following siblings after it, all
+// with their subtrees built before they enter the view.
 void CMacroTree::AddSubtree(const CMacroNode* node, int32_t relativeId, InsertPosition position) {
-    // Iterative: a long sibling chain or a deep set must not exhaust the stack.
-    struct Pending {
-        const CMacroNode* node;
-        int32_t relativeId;
-        InsertPosition position;
-    };
-    std::vector<Pending> pending;
-    if (node)
-        pending.push_back({node, relativeId, position});
-    while (!pending.empty()) {
-        const Pending current = pending.back();
-        pending.pop_back();
-        AddItem(*current.node, current.relativeId, current.position);
-        if (current.node->next)
-            pending.push_back({current.node->next, current.node->id, InsertPosition::After});
-        if (current.node->firstChild)
-            pending.push_back({current.node->firstChild, current.node->id, InsertPosition::Into});
-    }
+    if (!node)
+        return;
+    QList<QTreeWidgetItem*> top;
+    const std::vector<QTreeWidgetItem*> items = MakeItems(PlanSubtree(node), top);
+    PlaceItems(top, relativeId, position);
+    for (QTreeWidgetItem* item : items)
+        if (item->childCount() > 0)
+            item->setExpanded(true);
 }
 
 bool CMacroTree::RefreshItem(const CMacro& record) {

@@ -7,10 +7,13 @@
 #include "views/MacroTreeLogic.h"
 
 #include <QHash>
+#include <QIcon>
+#include <QList>
 #include <QSet>
 #include <QTreeWidget>
 
 #include <cstdint>
+#include <vector>
 
 class QMenu;
 
@@ -94,6 +97,14 @@ protected:
 
 private:
     static int32_t DraggedId(const QMimeData* mime);
+    QTreeWidgetItem* NewItem(const CMacro& record);
+    void Remember(int32_t id, QTreeWidgetItem* item);
+    // Items for the planned entries (returned in plan order), linked to their
+    // parents but not yet in the view; the top ones in `top`, in order.
+    std::vector<QTreeWidgetItem*> MakeItems(const std::vector<FillStep>& steps,
+                                            QList<QTreeWidgetItem*>& top);
+    void PlaceItems(const QList<QTreeWidgetItem*>& items, int32_t relativeId,
+                    InsertPosition position);
     void ForgetSubtree(QTreeWidgetItem* item);
     void RebuildIndex();
     void ShowDropHighlight(int32_t id, bool on);
@@ -101,6 +112,7 @@ private:
     int32_t selectedId = 0;
     int32_t dropHighlightId = 0;
     QHash<int32_t, QTreeWidgetItem*> itemsById;
+    QList<QIcon> icons; // by TreeIcon, fetched once
     QSet<int> withheldCommands;
     bool hasDuplicateIds = false;
 };

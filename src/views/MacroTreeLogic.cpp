@@ -181,37 +181,54 @@ TreeEdit DropOn(CMacroLibrary& library, int32_t sourceId, int32_t targetId) {
 }
 
 // Iterative so that a long sibling list or a deep tree cannot exhaust the
-// stack; a node's following sibling is planned before its children, as the
-// items are looked up by id and only need their parent or predecessor.
-std::optional<std::vector<FillStep>> PlanFill(const CMacroNode* root) {
+// stack; a node's following sibling is planned before its children, so each
+// parent's children are planned in their order.
+static std::optional<std::vector<FillStep>> Plan(const CMacroNode* first, bool wholeLibrary) {
+    struct Pending {
+        const CMacroNode* node;
+        const CMacroNode* previous;
+        int parentStep;
+    };
     std::vector<FillStep> steps;
-    std::vector<std::pair<const CMacroNode*, const CMacroNode*>> pending; // node, predecessor
-    if (root)
-        pending.emplace_back(root, nullptr);
+    std::vector<Pending> pending;
+    if (first)
+        pending.push_back({first, nullptr, -1});
     while (!pending.empty()) {
-        auto [node, previous] = pending.back();
+        const Pending current = pending.back();
         pending.pop_back();
+        const CMacroNode* node = current.node;
         const bool isRoot = !node->parent && node->id == node->parentId;
-        if (!node->parent && !isRoot)
+        if (wholeLibrary && !node->parent && !isRoot)
             return std::nullopt;
         FillStep step;
         step.id = node->id;
-        if (isRoot) {
+        step.node = node;
+        step.parentStep = current.parentStep;
+        if ((wholeLibrary && isRoot) || (!current.previous && current.parentStep < 0)) {
             step.relativeId = 0;
-        } else if (previous) {
-            step.relativeId = previous->id;
+        } else if (current.previous) {
+            step.relativeId = current.previous->id;
             step.position = InsertPosition::After;
         } else {
-            step.relativeId = node->parent->id;
+            step.relativeId = node->parent ? node->parent->id : 0;
             step.position = InsertPosition::Into;
         }
+        const int index = static_cast<int>(steps.size());
         steps.push_back(step);
         if (node->firstChild)
-            pending.emplace_back(node->firstChild, nullptr);
+            pending.push_back({node->firstChild, nullptr, index});
         if (node->next)
-            pending.emplace_back(node->next, node);
+            pending.push_back({node->next, node, current.parentStep});
     }
     return steps;
+}
+
+std::optional<std::vector<FillStep>> PlanFill(const CMacroNode* root) {
+    return Plan(root, true);
+}
+
+std::vector<FillStep> PlanSubtree(const CMacroNode* first) {
+    return *Plan(first, false);
 }
 
 SelectionChange PlanSelectionSync(const CMacroLibrary& library, int32_t selectedId,

@@ -112,12 +112,18 @@ struct FillStep {
     int32_t id = 0;
     int32_t relativeId = 0; // 0: at the top level
     InsertPosition position = InsertPosition::Into;
+    const CMacroNode* node = nullptr;
+    int parentStep = -1; // index of the parent's step; -1 for a top item
 };
 // The items for the whole library from the root: the root at the top level,
 // a first child Into its parent, any later child After its previous sibling;
-// parents always come before their children. nullopt when a node other than
-// the root has no parent (the tree cannot show it).
+// parents always come before their children, and the children of one parent
+// come in their order. nullopt when a node other than the root has no parent
+// (the tree cannot show it). Linear: a view builds its items in one pass.
 std::optional<std::vector<FillStep>> PlanFill(const CMacroNode* root);
+// The same for a pasted subtree: `first` and its following siblings are the
+// top items (parentStep -1), in their order, everything below them follows.
+std::vector<FillStep> PlanSubtree(const CMacroNode* first);
 
 // The selected icon follows the caret when the user confirms it (double
 // click, Space).

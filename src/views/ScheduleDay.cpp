@@ -3,6 +3,7 @@
 #include "schedule/Schedule.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -16,13 +17,6 @@ bool IsRepeated(const CMacro& macro) {
 
 bool IsSingle(const CMacro& macro) {
     return macro.scheduleType == static_cast<int32_t>(ScheduleType::SingleOccurrence);
-}
-
-int FindRow(const std::vector<DayListRow>& rows, const std::string& timeText) {
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (rows[i].timeText == timeText)
-            return static_cast<int>(i);
-    return -1;
 }
 
 DayListRow MacroRow(const CMacro& macro) {
@@ -98,29 +92,40 @@ bool RepeatedShownOn(const CMacro& macro, CalendarDate selected) {
     return false;
 }
 
+// Each macro row ends the group under its fixed row, so the groups are
+// gathered apart and joined once: a row never has to be searched for or
+// inserted into the middle.
 std::vector<DayListRow> BuildDayList(const CMacroLibrary& library, CalendarDate selected) {
-    std::vector<DayListRow> rows;
-    rows.reserve(kDayListFixedRows);
-    rows.push_back(DayListRow{kRepeatedRowText, {}, {}, 0, 0});
-    for (int hour = 0; hour <= 24; ++hour)
-        rows.push_back(DayListRow{HourRowText(hour), {}, {}, 0, 0});
-
+    // groups[i] follows fixed row i: 0 "Repeated", h + 1 the hour h.
+    std::vector<std::vector<DayListRow>> groups(kDayListFixedRows);
+    size_t listed = 0;
     CMacroLibrary::ForEachPreOrder(library.Root(), [&](CMacroNode& node) {
         if (node.IsMacroSet())
             return true;
-        int at = -1;
+        int group = -1;
         if (IsSingle(node)) {
             const ParsedStart start = PrepareStart(node);
             if (start.ok && start.parts.ok && start.parts.year == selected.year &&
-                start.parts.month == selected.month && start.parts.day == selected.day)
-                at = FindRow(rows, HourRowText(start.parts.hour + 1));
+                start.parts.month == selected.month && start.parts.day == selected.day &&
+                start.parts.hour >= -1 && start.parts.hour <= 23)
+                group = start.parts.hour + 1;
         } else if (IsRepeated(node) && RepeatedShownOn(node, selected)) {
-            at = FindRow(rows, HourRowText(0));
+            group = 0;
         }
-        if (at >= 0)
-            rows.insert(rows.begin() + at, MacroRow(node));
+        if (group >= 0) {
+            groups[static_cast<size_t>(group)].push_back(MacroRow(node));
+            ++listed;
+        }
         return true;
     });
+    std::vector<DayListRow> rows;
+    rows.reserve(kDayListFixedRows + listed);
+    for (int fixed = 0; fixed < kDayListFixedRows; ++fixed) {
+        rows.push_back(DayListRow{
+            fixed == 0 ? std::string(kRepeatedRowText) : HourRowText(fixed - 1), {}, {}, 0, 0});
+        for (DayListRow& row : groups[static_cast<size_t>(fixed)])
+            rows.push_back(std::move(row));
+    }
     return rows;
 }
 

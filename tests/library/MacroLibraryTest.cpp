@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -154,6 +157,62 @@ TEST_F(LibraryTree, FindByIdSearchesSubtreeThenFollowingSiblingsOnly) {
     EXPECT_EQ(lib.FindById(a1, nodeA)->name, "a1");
     EXPECT_EQ(lib.FindById(a, lib.FindById(b)), nullptr) << "earlier sibling is not searched";
     EXPECT_EQ(lib.FindById(999), nullptr);
+}
+
+// FindById goes through an index that every edit keeps up to date; it must
+// answer as a walk of the tree would, duplicate ids included (the first in
+// tree order wins), after each kind of edit.
+TEST_F(LibraryTree, FindByIdAnswersAsAWalkAfterEveryEdit) {
+    const auto walk = [&](int32_t id) {
+        CMacroNode* found = nullptr;
+        CMacroLibrary::ForEachPreOrder(lib.Root(), [&](CMacroNode& node) {
+            found = node.id == id ? &node : nullptr;
+            return !found;
+        });
+        return found;
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> edits = {
+        {"duplicate id after the first",
+         [&] { lib.InsertRecord(Record("dupB", 1, a1), b, InsertPosition::After); }},
+        {"duplicate id before the first",
+         [&] { lib.InsertRecord(Record("dupA", 1, b), a, InsertPosition::Before); }},
+        {"remove the first of a pair", [&] { lib.RemoveNode(lib.FindById(a)->firstChild->id); }},
+        {"remove a set", [&] { lib.RemoveNode(a); }},
+        {"paste twice",
+         [&] {
+             lib.CopyToClipboard(root);
+             lib.PasteClipboard(lib.Clipboard(), b, InsertPosition::Into);
+             lib.PasteClipboard(lib.Clipboard(), b, InsertPosition::After);
+         }},
+        {"cut and paste back",
+         [&] {
+             lib.CutToClipboard(b);
+             lib.PasteClipboard(lib.Clipboard(), root, InsertPosition::Into);
+         }},
+        {"update",
+         [&] {
+             CMacro copy = *lib.Root()->firstChild;
+             copy.name = "renamed";
+             lib.UpdateRecord(copy);
+         }},
+        {"load from bytes",
+         [&] {
+             lib.LoadFromBytes(FileBytes(
+                 {Entry("R", 1, 1, 2), Entry("x", 7, 1), Entry("y", 7, 1), Entry("z", 8, 7)}));
+         }},
+        {"remove after load", [&] { lib.RemoveNode(7); }},
+        {"new root",
+         [&] {
+             lib.MakeRoot(Record("S", 2, 3));
+             lib.InsertRecord(Record("t", 1, 4), 3, InsertPosition::Into);
+         }},
+    };
+    for (const auto& [label, edit] : edits) {
+        edit();
+        ASSERT_TRUE(LinksConsistent(lib.Root())) << label;
+        for (int32_t id = -1; id <= lib.NextId() + 1; ++id)
+            EXPECT_EQ(lib.FindById(id), walk(id)) << label << ", id " << id;
+    }
 }
 
 TEST_F(LibraryTree, UpdateRecordWritesBackWithoutMovingTheEntry) {

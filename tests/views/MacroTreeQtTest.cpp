@@ -6,14 +6,18 @@
 #include "views/IconSet.h"
 #include "views/PopupTree.h"
 #include "views/QuickMenuDlg.h"
+#include "views/ScheduleDay.h"
 
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
+#include <string>
 
 class MacroTreeQtTest : public QObject {
     Q_OBJECT
@@ -354,6 +358,63 @@ private Q_SLOTS:
         QVERIFY(!menu.isVisible());
         QCOMPARE(menu.result(), int(QDialog::Accepted));
         QCOMPARE(menu.ChosenId(), a1);
+    }
+
+    // Twice the entries must cost about twice the time: building the library
+    // entry by entry, filling the tree, listing the day and pasting a copy of
+    // everything. A step that searched the entries once per entry would take
+    // four times as long. Best of three runs; a floor keeps tiny times from
+    // deciding.
+    void workGrowsInStepWithTheLibrary() {
+        const auto seconds = [](int entries) {
+            double best = 1e9;
+            for (int run = 0; run < 3; ++run) {
+                QElapsedTimer timer;
+                timer.start();
+                CMacroLibrary big;
+                const int32_t top =
+                    big.InsertRecord(Record("My Macros", 2), -1, InsertPosition::Into);
+                const int32_t all = big.InsertRecord(Record("All", 2), top, InsertPosition::Into);
+                int32_t set = all;
+                for (int i = 0; i < entries; ++i) {
+                    if (i % 100 == 0) {
+                        set = big.InsertRecord(Record("Set", 2), all, InsertPosition::Into);
+                        continue;
+                    }
+                    CMacro macro = Record("Macro " + std::to_string(i));
+                    if (i % 2 == 0) {
+                        macro.scheduleType = 2; // hourly: listed on every day
+                        macro.unit = 2;
+                        macro.startDate = "1\\1\\2099";
+                        macro.startTime = "0:0:0";
+                    }
+                    big.InsertRecord(macro, set, InsertPosition::Into);
+                }
+                CMacroTree view;
+                view.SetLibrary(&big);
+                if (!view.LoadAll())
+                    return -1.0;
+                const size_t rows = BuildDayList(big, CalendarDate{2030, 5, 1}).size();
+                view.setCurrentItem(view.FindItem(all));
+                view.RunCommand(MacroCommand::kCopy);
+                view.RunCommand(MacroCommand::kPasteAfter);
+                const double elapsed = double(timer.nsecsElapsed()) / 1e9;
+                // Every entry is in the tree twice, half of them in the list.
+                if (rows != size_t(kDayListFixedRows + entries / 2 - entries / 100) ||
+                    view.topLevelItem(0)->childCount() != 2)
+                    return -1.0;
+                best = std::min(best, elapsed);
+            }
+            return best;
+        };
+        const double small = seconds(20000);
+        const double large = seconds(40000);
+        QVERIFY(small > 0 && large > 0);
+        qInfo("20,000 entries: %.3f s, 40,000 entries: %.3f s", small, large);
+        QVERIFY2(large < 3.5 * std::max(small, 0.05),
+                 qPrintable(QStringLiteral("20,000 entries: %1 s, 40,000 entries: %2 s")
+                                .arg(small)
+                                .arg(large)));
     }
 };
 
