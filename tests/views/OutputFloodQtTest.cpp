@@ -13,6 +13,7 @@
 #include "run/MacroRunner.h"
 #include "views/OutputPage.h"
 
+#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
