@@ -68,21 +68,27 @@ Home MakeHome(const CXvfb& server, const std::string& tag) {
     return home;
 }
 
+// The root set "My Macros" of a library saved in `home`; returns its id.
+int32_t AddRootSet(CMacroLibrary& library, const fs::path& home) {
+    library.File().SetPaths(home.string());
+    CMacro top;
+    top.kind = static_cast<int32_t>(MacroKind::MacroSet);
+    top.name = "My Macros";
+    return library.InsertRecord(top, -1, InsertPosition::Into);
+}
+
 // A root set, sets of 100 entries each, macros inside them: `entries` records
 // in all. `scheduled`: every macro carries a schedule that is not due before
 // 2099 (half repeated daily, half single occurrences).
 bool WriteLibrary(const fs::path& home, int entries, bool scheduled) {
     CMacroLibrary library;
-    library.File().SetPaths(home.string());
-    CMacro top;
-    top.kind = static_cast<int32_t>(MacroKind::MacroSet);
-    top.name = "My Macros";
-    const int32_t rootId = library.InsertRecord(top, -1, InsertPosition::Into);
+    const int32_t rootId = AddRootSet(library, home);
     int written = 1;
     int32_t setId = rootId;
     for (int index = 0; written < entries; ++index) {
         if (!scheduled && index % 100 == 0) {
-            CMacro set = top;
+            CMacro set;
+            set.kind = static_cast<int32_t>(MacroKind::MacroSet);
             set.name = "Set " + std::to_string(index / 100);
             setId = library.InsertRecord(set, rootId, InsertPosition::Into);
             ++written;
@@ -205,15 +211,20 @@ int IdleBench(const CXvfb& server, Display* display, int seconds, int macros) {
     return 0;
 }
 
-// A script macro that appends one line to `out`.
-CMacro AppendMacro(const fs::path& home, const std::string& name, const fs::path& out) {
+// One script macro "name" whose script is `body`.
+CMacro ScriptMacro(const fs::path& home, const std::string& name, const std::string& body) {
     const fs::path script = home / "Scripts" / (name + ".tsc");
     fs::create_directories(script.parent_path());
-    std::ofstream(script) << "AppendFile(\"" << out.string() << "\", \"x\\n\");\n";
+    std::ofstream(script) << body;
     CMacro macro;
     macro.name = name;
     macro.scriptFile = script.string();
     return macro;
+}
+
+// A script macro that appends one line to `out`.
+CMacro AppendMacro(const fs::path& home, const std::string& name, const fs::path& out) {
+    return ScriptMacro(home, name, "AppendFile(\"" + out.string() + "\", \"x\\n\");\n");
 }
 
 size_t LinesEndingWith(const std::string& text, const std::string& tail) {
@@ -229,11 +240,7 @@ int SoakBench(const CXvfb& server, Display* display, int seconds) {
     const fs::path dir = home.root / "home";
     {
         CMacroLibrary library;
-        library.File().SetPaths(dir.string());
-        CMacro top;
-        top.kind = static_cast<int32_t>(MacroKind::MacroSet);
-        top.name = "My Macros";
-        const int32_t rootId = library.InsertRecord(top, -1, InsertPosition::Into);
+        const int32_t rootId = AddRootSet(library, dir);
         CMacro tick = AppendMacro(dir, "Tick", home.root / "tick.txt");
         tick.scheduleType = static_cast<int32_t>(ScheduleType::Repeated);
         tick.unit = static_cast<int32_t>(ScheduleUnit::Seconds);
@@ -311,17 +318,6 @@ int SoakBench(const CXvfb& server, Display* display, int seconds) {
     return closed && loads && !sanitizerSpoke && everyStartRan ? 0 : 1;
 }
 
-// One script macro "name" whose script is `body`.
-CMacro ScriptMacro(const fs::path& home, const std::string& name, const std::string& body) {
-    const fs::path script = home / "Scripts" / (name + ".tsc");
-    fs::create_directories(script.parent_path());
-    std::ofstream(script) << body;
-    CMacro macro;
-    macro.name = name;
-    macro.scriptFile = script.string();
-    return macro;
-}
-
 // Runs `wingmatectl status`; its time in `ms`, true while a macro runs.
 bool MacroRunning(const Home& home, double& ms) {
     std::string said;
@@ -343,11 +339,7 @@ int FloodBench(const CXvfb& server, Display* display, int lines, int runs) {
     const std::string pad = "string pad = \"" + std::string(92, 'x') + "\";\n";
     {
         CMacroLibrary library;
-        library.File().SetPaths(dir.string());
-        CMacro top;
-        top.kind = static_cast<int32_t>(MacroKind::MacroSet);
-        top.name = "My Macros";
-        const int32_t rootId = library.InsertRecord(top, -1, InsertPosition::Into);
+        const int32_t rootId = AddRootSet(library, dir);
         library.InsertRecord(ScriptMacro(dir, "Flood",
                                          pad + "for (int i = 0; i < " + std::to_string(lines) +
                                              "; i += 1) { Print(pad, 1000000 + i); }\n"),
@@ -369,6 +361,14 @@ int FloodBench(const CXvfb& server, Display* display, int lines, int runs) {
     const pid_t pid = child.Pid();
     const long long rssBefore = ProcessRssKiB(pid);
     std::printf("resident memory before the first run: %lld KiB\n", rssBefore);
+    std::vector<double> idle;
+    for (int k = 0; k < 20; ++k) {
+        double ms = 0;
+        MacroRunning(home, ms);
+        idle.push_back(ms);
+        std::this_thread::sleep_for(50ms);
+    }
+    ReportTimes("wingmatectl status with nothing running", idle);
     std::vector<double> all;
     long long rssAfter = rssBefore;
     for (int run = 0; run < runs; ++run) {
@@ -451,9 +451,10 @@ int main(int argc, char** argv) {
     if (!display)
         return 1;
     const int result = mode == "start" ? StartBench(server, display, number(2, 10000), number(3, 5))
-                       : mode == "idle"  ? IdleBench(server, display, number(2, 60), number(3, 1000))
-                       : mode == "flood" ? FloodBench(server, display, number(2, 1000000), number(3, 3))
-                                         : SoakBench(server, display, number(2, 600));
+                       : mode == "idle" ? IdleBench(server, display, number(2, 60), number(3, 1000))
+                       : mode == "flood"
+                           ? FloodBench(server, display, number(2, 1000000), number(3, 3))
+                           : SoakBench(server, display, number(2, 600));
     XCloseDisplay(display);
     return result;
 }

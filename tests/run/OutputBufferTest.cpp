@@ -50,13 +50,17 @@ INSTANTIATE_TEST_SUITE_P(
         TakeCase{"OneTextLongerThanTheLimit", 3, {"abcdef"}, "def"},
         // Twice the limit in one piece after another: trimmed while pending.
         TakeCase{"ManyPiecesBeyondTwiceTheLimit", 2, {"ab", "cd", "ef", "g"}, "fg"},
-        TakeCase{"TwoByteCharactersNeverCut", 3, {"a\xC3\xA9\xC3\xBC", "\xE2\x82\xAC"},
+        TakeCase{"TwoByteCharactersNeverCut",
+                 3,
+                 {"a\xC3\xA9\xC3\xBC", "\xE2\x82\xAC"},
                  "\xC3\xA9\xC3\xBC\xE2\x82\xAC"},
         TakeCase{"FourByteCharacterCountsAsOne", 2, {"x\xF0\x9F\x98\x80y"}, "\xF0\x9F\x98\x80y"},
         TakeCase{"LineEndsMadeNewLines", 20, {"a\r\nb\r", "\nc\rd"}, "a\nb\n\nc\nd"},
         // Half a character at the end of one write is not joined to the next.
         TakeCase{"SplitCharacterReplacedPerWrite", 10, {"a\xC3", "\xA9"}, "a" + kBad + kBad},
-        TakeCase{"OverlongAndSurrogateReplaced", 10, {"\xC0\xAF|\xED\xA0\x80"},
+        TakeCase{"OverlongAndSurrogateReplaced",
+                 10,
+                 {"\xC0\xAF|\xED\xA0\x80"},
                  kBad + kBad + "|" + kBad + kBad + kBad},
         TakeCase{"NulBytesKept", 10, {std::string("a\0b", 3)}, std::string("a\0b", 3)}),
     LabelName());
