@@ -18,6 +18,14 @@
 //                                           run every second (default 600 s);
 //                                           build with -DWINGMATE_SANITIZE=ON to
 //                                           run it under AddressSanitizer
+//   bench_wingmate flood [LINES] [RUNS]     a script printing LINES lines of 99
+//                                           characters (default 1000000, about
+//                                           100 MB), RUNS times (default 3):
+//                                           `wingmatectl status` answer times
+//                                           while it prints, resident memory
+//                                           before and after each run, and
+//                                           Stop (Shift+F5) of a script printing
+//                                           without end
 // Each run gets a fresh home folder, settings folder and socket folder.
 
 #include "app/AppSettings.h"
@@ -75,21 +83,27 @@ enum class Shape {
     ListedToday, // every macro repeated hourly from 2099: listed on every day
 };
 
+// The root set "My Macros" of a library saved in `home`; returns its id.
+int32_t AddRootSet(CMacroLibrary& library, const fs::path& home) {
+    library.File().SetPaths(home.string());
+    CMacro top;
+    top.kind = static_cast<int32_t>(MacroKind::MacroSet);
+    top.name = "My Macros";
+    return library.InsertRecord(top, -1, InsertPosition::Into);
+}
+
 // A root set, sets of 100 entries each, macros inside them: `entries` records
 // in all; scheduled shapes put every macro under the root.
 bool WriteLibrary(const fs::path& home, int entries, Shape shape) {
     const bool scheduled = shape != Shape::Sets;
     CMacroLibrary library;
-    library.File().SetPaths(home.string());
-    CMacro top;
-    top.kind = static_cast<int32_t>(MacroKind::MacroSet);
-    top.name = "My Macros";
-    const int32_t rootId = library.InsertRecord(top, -1, InsertPosition::Into);
+    const int32_t rootId = AddRootSet(library, home);
     int written = 1;
     int32_t setId = rootId;
     for (int index = 0; written < entries; ++index) {
         if (!scheduled && index % 100 == 0) {
-            CMacro set = top;
+            CMacro set;
+            set.kind = static_cast<int32_t>(MacroKind::MacroSet);
             set.name = "Set " + std::to_string(index / 100);
             setId = library.InsertRecord(set, rootId, InsertPosition::Into);
             ++written;
@@ -305,15 +319,20 @@ int IdleBench(const CXvfb& server, Display* display, int seconds, int macros) {
     return 0;
 }
 
-// A script macro that appends one line to `out`.
-CMacro AppendMacro(const fs::path& home, const std::string& name, const fs::path& out) {
+// One script macro "name" whose script is `body`.
+CMacro ScriptMacro(const fs::path& home, const std::string& name, const std::string& body) {
     const fs::path script = home / "Scripts" / (name + ".tsc");
     fs::create_directories(script.parent_path());
-    std::ofstream(script) << "AppendFile(\"" << out.string() << "\", \"x\\n\");\n";
+    std::ofstream(script) << body;
     CMacro macro;
     macro.name = name;
     macro.scriptFile = script.string();
     return macro;
+}
+
+// A script macro that appends one line to `out`.
+CMacro AppendMacro(const fs::path& home, const std::string& name, const fs::path& out) {
+    return ScriptMacro(home, name, "AppendFile(\"" + out.string() + "\", \"x\\n\");\n");
 }
 
 size_t LinesEndingWith(const std::string& text, const std::string& tail) {
@@ -329,11 +348,7 @@ int SoakBench(const CXvfb& server, Display* display, int seconds) {
     const fs::path dir = home.root / "home";
     {
         CMacroLibrary library;
-        library.File().SetPaths(dir.string());
-        CMacro top;
-        top.kind = static_cast<int32_t>(MacroKind::MacroSet);
-        top.name = "My Macros";
-        const int32_t rootId = library.InsertRecord(top, -1, InsertPosition::Into);
+        const int32_t rootId = AddRootSet(library, dir);
         CMacro tick = AppendMacro(dir, "Tick", home.root / "tick.txt");
         tick.scheduleType = static_cast<int32_t>(ScheduleType::Repeated);
         tick.unit = static_cast<int32_t>(ScheduleUnit::Seconds);
@@ -411,12 +426,118 @@ int SoakBench(const CXvfb& server, Display* display, int seconds) {
     return closed && loads && !sanitizerSpoke && everyStartRan ? 0 : 1;
 }
 
+// Runs `wingmatectl status`; its time in `ms`, true while a macro runs.
+bool MacroRunning(const Home& home, double& ms) {
+    std::string said;
+    const auto asked = Clock::now();
+    RunToEnd(WINGMATECTL_PROGRAM, {"status", "--json"}, home.env, 60s, said);
+    ms = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
+    return said.find("\"macro\": null") == std::string::npos;
+}
+
+void ReportTimes(const char* what, std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    std::printf("%s: %zu answers, median %.1f ms, p95 %.1f ms, max %.1f ms\n", what, ms.size(),
+                ms[ms.size() / 2], ms[ms.size() * 95 / 100], ms.back());
+}
+
+int FloodBench(const CXvfb& server, Display* display, int lines, int runs) {
+    Home home = MakeHome(server, "-flood");
+    const fs::path dir = home.root / "home";
+    const std::string pad = "string pad = \"" + std::string(92, 'x') + "\";\n";
+    {
+        CMacroLibrary library;
+        const int32_t rootId = AddRootSet(library, dir);
+        library.InsertRecord(ScriptMacro(dir, "Flood",
+                                         pad + "for (int i = 0; i < " + std::to_string(lines) +
+                                             "; i += 1) { Print(pad, 1000000 + i); }\n"),
+                             rootId, InsertPosition::Into);
+        library.InsertRecord(
+            ScriptMacro(dir, "Endless", pad + "while (true) { Print(pad, 1234567); }\n"), rootId,
+            InsertPosition::Into);
+        if (library.Save() != 1)
+            return 1;
+    }
+    CChildProcess child;
+    std::string error;
+    if (!child.Start(WINGMATE_PROGRAM, {}, home.env, (home.root / "out.txt").string(), error) ||
+        !WaitForWindow(display, kMainTitle, true, 60s)) {
+        std::fprintf(stderr, "wingmate did not start: %s\n", error.c_str());
+        return 1;
+    }
+    std::this_thread::sleep_for(3s); // let start-up settle
+    const pid_t pid = child.Pid();
+    const long long rssBefore = ProcessRssKiB(pid);
+    std::printf("resident memory before the first run: %lld KiB\n", rssBefore);
+    std::vector<double> idle;
+    for (int k = 0; k < 20; ++k) {
+        double ms = 0;
+        MacroRunning(home, ms);
+        idle.push_back(ms);
+        std::this_thread::sleep_for(50ms);
+    }
+    ReportTimes("wingmatectl status with nothing running", idle);
+    std::vector<double> all;
+    long long rssAfter = rssBefore;
+    for (int run = 0; run < runs; ++run) {
+        std::string said;
+        const auto started = Clock::now();
+        RunToEnd(WINGMATECTL_PROGRAM, {"run", "Flood"}, home.env, 60s, said);
+        std::vector<double> times;
+        long long rssMax = 0;
+        double ms = 0;
+        while (MacroRunning(home, ms) && Clock::now() < started + 600s) {
+            times.push_back(ms);
+            rssMax = std::max(rssMax, ProcessRssKiB(pid));
+            std::this_thread::sleep_for(50ms);
+        }
+        times.push_back(ms);
+        const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+        std::this_thread::sleep_for(2s);
+        rssAfter = ProcessRssKiB(pid);
+        const uintmax_t logged = fs::file_size(dir / "Scripts" / "Flood.log");
+        std::printf("run %d: %d lines in %.1f s, script log %ju bytes; resident memory largest "
+                    "%lld KiB, %lld KiB after (%+lld KiB from before the first run)\n",
+                    run + 1, lines, seconds, logged, rssMax, rssAfter, rssAfter - rssBefore);
+        ReportTimes("  wingmatectl status while printing", times);
+        std::fflush(stdout);
+        all.insert(all.end(), times.begin(), times.end());
+    }
+    ReportTimes("wingmatectl status over all runs (target < 100 ms)", all);
+
+    // Stop: Shift+F5 in the main window while a script prints without end.
+    std::string said;
+    RunToEnd(WINGMATECTL_PROGRAM, {"run", "Endless"}, home.env, 60s, said);
+    std::this_thread::sleep_for(2s);
+    const unsigned long window = FindViewableWindow(display, kMainTitle, true);
+    XRaiseWindow(display, window);
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    XSync(display, False);
+    std::this_thread::sleep_for(300ms);
+    const auto asked = Clock::now();
+    SendKey(display, XK_Shift_L, true);
+    SendKey(display, XK_F5, true);
+    SendKey(display, XK_F5, false);
+    SendKey(display, XK_Shift_L, false);
+    double ms = 0;
+    while (MacroRunning(home, ms) && Clock::now() < asked + 60s)
+        std::this_thread::sleep_for(10ms);
+    const double stopMs = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
+    std::printf("Stop (Shift+F5) of a script printing without end: %.0f ms to the end of the run "
+                "(target < 500 ms, includes one wingmatectl status)\n",
+                stopMs);
+    const bool closed = CloseAndWait(display, child);
+    fs::remove_all(home.root);
+    return closed ? 0 : 1;
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: bench_wingmate start [ENTRIES] [RUNS]\n"
                          "       bench_wingmate recover [ENTRIES] [RUNS]\n"
                          "       bench_wingmate daylist [MACROS] [RUNS]\n"
                          "       bench_wingmate idle [SECONDS] [MACROS]\n"
-                         "       bench_wingmate soak [SECONDS]\n");
+                         "       bench_wingmate soak [SECONDS]\n"
+                         "       bench_wingmate flood [LINES] [RUNS]\n");
     return 2;
 }
 
@@ -430,7 +551,7 @@ int main(int argc, char** argv) {
         return argc > index ? std::atoi(argv[index]) : fallback;
     };
     if (mode != "start" && mode != "recover" && mode != "daylist" && mode != "idle" &&
-        mode != "soak")
+        mode != "soak" && mode != "flood")
         return Usage();
     CXvfb server;
     if (!server.Running()) {
@@ -450,6 +571,8 @@ int main(int argc, char** argv) {
             StartBench(server, display, number(2, 10000) + 1, number(3, 3), Shape::ListedToday);
     else if (mode == "idle")
         result = IdleBench(server, display, number(2, 60), number(3, 1000));
+    else if (mode == "flood")
+        result = FloodBench(server, display, number(2, 1000000), number(3, 3));
     else
         result = SoakBench(server, display, number(2, 600));
     XCloseDisplay(display);

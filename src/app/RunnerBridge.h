@@ -1,6 +1,7 @@
 #pragma once
 // Carries the macro runner's calls from its worker threads to the main
-// window: output goes to the Output page, input requests and the end of a run
+// window: output goes to the Output page (shown on its own timer, and always
+// before what is posted after it), input requests and the end of a run
 // (command 22000) are posted to the window's thread and answered there, so a
 // worker never blocks inside a call to the user-interface thread. The program
 // stops the runner (which joins its workers) before the window goes away.

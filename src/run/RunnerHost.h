@@ -11,8 +11,10 @@
 class IScriptOutput {
 public:
     virtual ~IScriptOutput() = default;
-    // Any thread. Remembers the text as the last output text and shows it
-    // with its "\n" line ends as line breaks, at the output box's caret.
+    // Any thread, never waiting for the user-interface thread. Remembers the
+    // text as the last output text and shows it with its "\n" line ends as
+    // line breaks, at the output box's caret (from another thread, within a
+    // moment).
     virtual void AppendOutput(const std::string& text) = 0;
     // The text last given to AppendOutput (a script's input request shows it
     // as its instructions). Any thread.

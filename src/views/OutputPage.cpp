@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 
 COutputPage::COutputPage(QWidget* parent) : QWidget(parent) {
@@ -37,30 +38,55 @@ COutputPage::COutputPage(QWidget* parent) : QWidget(parent) {
     // The caret stays visible so the user can see where output goes.
     output->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     layout->addWidget(output, 1);
+
+    drainTimer = new QTimer(this);
+    drainTimer->setSingleShot(true);
+    drainTimer->setInterval(kDrainMs);
+    connect(drainTimer, &QTimer::timeout, this, &COutputPage::FlushOutput);
 }
 
 void COutputPage::AppendOutput(const std::string& text) {
-    {
-        std::lock_guard<std::mutex> lock(lastOutputMutex);
-        lastOutput = text;
-    }
-    QString shown = QString::fromUtf8(text.data(), qsizetype(text.size()));
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const bool wake = pending.Append(text);
     if (QThread::currentThread() == thread())
-        InsertOutput(shown);
-    else
+        FlushOutput();
+    else if (wake)
         QMetaObject::invokeMethod(
-            this, [this, shown] { InsertOutput(shown); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                if (!drainTimer->isActive())
+                    drainTimer->start();
+            },
+            Qt::QueuedConnection);
 }
 
-// At the caret (the end unless the user moved it), replacing a selection.
+void COutputPage::FlushOutput() {
+    const std::string text = pending.Take();
+    if (!text.empty())
+        InsertOutput(QString::fromUtf8(text.data(), qsizetype(text.size())));
+}
+
+// At the caret (the end unless the user moved it), replacing a selection;
+// then the oldest characters beyond the limit go.
 void COutputPage::InsertOutput(const QString& text) {
     QTextCursor cursor = output->textCursor();
-    cursor.insertText(text);
-    output->setTextCursor(cursor);
     QTextDocument* document = output->document();
-    const int excess = document->characterCount() - 1 - kOutputLimit;
+    if (text.size() >= kOutputLimit && !cursor.hasSelection() && cursor.atEnd()) {
+        // Nothing the box holds would stay: start it over with the tail.
+        qsizetype from = text.size() - kOutputLimit;
+        if (text.at(from).isLowSurrogate())
+            ++from;
+        output->clear();
+        cursor = output->textCursor();
+        cursor.insertText(text.mid(from));
+    } else {
+        cursor.insertText(text);
+    }
+    output->setTextCursor(cursor);
+    int excess = document->characterCount() - 1 - kOutputLimit;
     if (excess > 0) {
+        // Never half of a surrogate pair.
+        if (document->characterAt(excess).isLowSurrogate())
+            ++excess;
         QTextCursor oldest(document);
         oldest.setPosition(excess, QTextCursor::KeepAnchor);
         oldest.removeSelectedText();
@@ -69,11 +95,12 @@ void COutputPage::InsertOutput(const QString& text) {
 }
 
 std::string COutputPage::LastOutputText() const {
-    std::lock_guard<std::mutex> lock(lastOutputMutex);
-    return lastOutput;
+    return pending.LastText();
 }
 
+// Output still waiting belongs to the emptied box too.
 void COutputPage::ClearOutput() {
+    pending.Clear();
     output->clear();
 }
 
