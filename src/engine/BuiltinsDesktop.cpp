@@ -85,17 +85,34 @@ void WinExists(BuiltinContext& ctx, Value* args, int, Value& result) {
     result.SetBool(DesktopOf(ctx).WinExists(ArgStr(args, 0)));
 }
 
-void WinActivate(BuiltinContext& ctx, Value* args, int, Value&) {
-    Check(DesktopOf(ctx).WinActivate(ArgStr(args, 0)));
+// A waiting time in milliseconds; `fallback` when the argument is absent.
+int64_t WaitArg(const Value* args, int argc, int index, int64_t fallback) {
+    if (argc <= index)
+        return fallback;
+    const int64_t ms = ArgInt(args, index);
+    if (ms < 0)
+        throw ScriptError{"the time " + std::to_string(ms) + " is negative"};
+    return ms;
+}
+
+// WinActivate(title [, ms]): returns once the window is active and has the
+// keyboard focus; an error after ms (default 5000); a Stop ends the script.
+void WinActivate(BuiltinContext& ctx, Value* args, int argc, Value&) {
+    IDesktop& desktop = DesktopOf(ctx);
+    const std::string& title = ArgStr(args, 0);
+    const int64_t ms = WaitArg(args, argc, 1, 5000);
+    const DesktopResult result =
+        desktop.WinActivate(title, ms, [&ctx] { return ctx.StopRequested(); });
+    if (ctx.StopRequested())
+        throw StopSignal{"script stopped"};
+    Check(result);
 }
 
 // Waits for a window; a Stop during the wait ends the script.
-void WinWait(BuiltinContext& ctx, Value* args, int, Value& result) {
+void WinWait(BuiltinContext& ctx, Value* args, int argc, Value& result) {
     IDesktop& desktop = DesktopOf(ctx);
     const std::string& title = ArgStr(args, 0);
-    int64_t ms = ArgInt(args, 1);
-    if (ms < 0)
-        throw ScriptError{"the time " + std::to_string(ms) + " is negative"};
+    const int64_t ms = WaitArg(args, argc, 1, 0);
     bool found = desktop.WinWait(title, ms, [&ctx] { return ctx.StopRequested(); });
     if (ctx.StopRequested())
         throw StopSignal{"script stopped"};
@@ -121,7 +138,7 @@ const BuiltinInfo kDesktopBuiltins[] = {
     {"MouseDown", 0, 1, DeclType::Void, MouseDown},
     {"MouseUp", 0, 1, DeclType::Void, MouseUp},
     {"WinExists", 1, 1, DeclType::Bool, WinExists},
-    {"WinActivate", 1, 1, DeclType::Void, WinActivate},
+    {"WinActivate", 1, 2, DeclType::Void, WinActivate},
     {"WinWait", 2, 2, DeclType::Bool, WinWait},
     {"WinClose", 1, 1, DeclType::Void, WinClose},
     {"WinGetActiveTitle", 0, 0, DeclType::Str, WinGetActiveTitle},

@@ -45,7 +45,11 @@ public:
 
     // Windows are named by a substring of their title.
     virtual bool WinExists(const std::string& title) = 0;
-    virtual DesktopResult WinActivate(const std::string& title) = 0;
+    // Makes the window the active one and returns once it is and holds the
+    // keyboard focus, so that keys sent next reach it; fails when that did
+    // not happen within `milliseconds`. A Stop ends the wait (failing).
+    virtual DesktopResult WinActivate(const std::string& title, int64_t milliseconds,
+                                      const std::function<bool()>& stopRequested) = 0;
     // Waits up to `milliseconds` for such a window; true when it appeared.
     // `stopRequested` is polled so a Stop ends the wait promptly.
     virtual bool WinWait(const std::string& title, int64_t milliseconds,

@@ -43,7 +43,8 @@ public:
     DesktopResult MouseUp(MouseButton button) override;
 
     bool WinExists(const std::string& title) override;
-    DesktopResult WinActivate(const std::string& title) override;
+    DesktopResult WinActivate(const std::string& title, int64_t milliseconds,
+                              const std::function<bool()>& stopRequested) override;
     bool WinWait(const std::string& title, int64_t milliseconds,
                  const std::function<bool()>& stopRequested) override;
     DesktopResult WinClose(const std::string& title) override;
@@ -89,7 +90,6 @@ private:
     std::vector<unsigned long> TopLevelWindows(); // X window ids
     std::string WindowTitle(unsigned long window);
     unsigned long FindWindow(const std::string& title);
-    bool WindowManagerSupports(const char* atomName);
     unsigned long ActiveWindow();
 
     _XDisplay* display;

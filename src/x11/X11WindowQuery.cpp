@@ -35,29 +35,123 @@ std::string X11WindowTitle(Display* display, Window window) {
     return title;
 }
 
-Window X11ActiveWindow(Display* display) {
-    const Window root = DefaultRootWindow(display);
-    bool found = false;
-    const Window active = X11CardinalProperty(
-        display, root, XInternAtom(display, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, found);
-    if (found && active != None)
-        return active;
-    // Without a window manager: the focus window's nearest titled ancestor.
+namespace {
+
+Atom Intern(Display* display, const char* name) {
+    return XInternAtom(display, name, False);
+}
+
+// The parent of `window`; None when the window is gone.
+Window ParentOf(Display* display, Window window) {
+    Window rootReturn = 0, parent = None, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, window, &rootReturn, &parent, &children, &count))
+        return None;
+    if (children)
+        XFree(children);
+    return parent;
+}
+
+// The window a window manager manages: it carries WM_STATE.
+bool HasWmState(Display* display, Window window) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    const bool has = XGetWindowProperty(display, window, Intern(display, "WM_STATE"), 0, 0, False,
+                                        AnyPropertyType, &actualType, &format, &count, &remaining,
+                                        &data) == Success &&
+                     actualType != None;
+    if (data)
+        XFree(data);
+    return has;
+}
+
+// The window holding the keyboard focus; None when it is nothing, the root
+// or PointerRoot (keys then go wherever the pointer is).
+Window FocusWindow(Display* display) {
     Window focus = None;
     int revert = 0;
     XGetInputFocus(display, &focus, &revert);
-    while (focus != None && focus != PointerRoot && focus != root) {
-        if (!X11WindowTitle(display, focus).empty())
-            return focus;
-        Window rootReturn = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(display, focus, &rootReturn, &parent, &children, &count))
-            break;
-        if (children)
-            XFree(children);
-        focus = parent;
+    if (focus == PointerRoot || focus == DefaultRootWindow(display))
+        return None;
+    return focus;
+}
+
+} // namespace
+
+bool X11WindowManagerSupports(Display* display, const char* atomName) {
+    const Window root = DefaultRootWindow(display);
+    const Atom check = Intern(display, "_NET_SUPPORTING_WM_CHECK");
+    bool found = false;
+    const Window checkWindow = X11CardinalProperty(display, root, check, XA_WINDOW, found);
+    if (!found || checkWindow == None)
+        return false;
+    // A window that is gone answers with an error, which the connection's
+    // handler ignores; `found` stays false then.
+    const Window named = X11CardinalProperty(display, checkWindow, check, XA_WINDOW, found);
+    if (!found || named != checkWindow)
+        return false;
+    const Atom wanted = Intern(display, atomName);
+    for (unsigned long atom : X11ListProperty(display, root, "_NET_SUPPORTED", XA_ATOM))
+        if (atom == wanted)
+            return true;
+    return false;
+}
+
+Window X11ActiveWindow(Display* display) {
+    if (X11WindowManagerSupports(display, "_NET_ACTIVE_WINDOW")) {
+        bool found = false;
+        const Window active =
+            X11CardinalProperty(display, DefaultRootWindow(display),
+                                Intern(display, "_NET_ACTIVE_WINDOW"), XA_WINDOW, found);
+        return found ? active : None;
+    }
+    return X11FocusedTopLevel(display);
+}
+
+Window X11FocusedTopLevel(Display* display) {
+    const Window root = DefaultRootWindow(display);
+    Window titled = None; // the nearest titled ancestor, for an untitled frame
+    for (Window window = FocusWindow(display); window != None && window != root;) {
+        if (HasWmState(display, window))
+            return window;
+        const bool hasTitle = !X11WindowTitle(display, window).empty();
+        const Window parent = ParentOf(display, window);
+        if (parent == root)
+            return hasTitle || titled == None ? window : titled;
+        if (hasTitle && titled == None)
+            titled = window;
+        window = parent;
     }
     return None;
+}
+
+bool X11HasKeyboardFocus(Display* display, Window window) {
+    const Window root = DefaultRootWindow(display);
+    for (Window focus = FocusWindow(display); focus != None && focus != root;
+         focus = ParentOf(display, focus))
+        if (focus == window)
+            return true;
+    return false;
+}
+
+std::vector<unsigned long> X11ListProperty(Display* display, Window window, const char* name,
+                                           Atom type) {
+    std::vector<unsigned long> items;
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, Intern(display, name), 0, 65536, False, type,
+                           &actualType, &format, &count, &remaining, &data) == Success &&
+        data && format == 32 && actualType == type) {
+        auto* values = reinterpret_cast<unsigned long*>(data);
+        items.assign(values, values + count);
+    }
+    if (data)
+        XFree(data);
+    return items;
 }
 
 unsigned long X11CardinalProperty(Display* display, Window window, Atom property, Atom type,

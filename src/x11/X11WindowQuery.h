@@ -5,15 +5,38 @@
 #include <X11/Xlib.h>
 
 #include <string>
+#include <vector>
 
 // The title of `window` as UTF-8: _NET_WM_NAME, else WM_NAME in whatever
 // encoding it carries, converted; empty when it has neither.
 std::string X11WindowTitle(Display* display, Window window);
 
-// The active window: the window manager's _NET_ACTIVE_WINDOW, else (no window
-// manager) the focus window or its nearest ancestor that has a title; None
-// when there is none.
+// True while a window manager runs that announces `atomName` in
+// _NET_SUPPORTED. A running manager is one whose check window exists:
+// _NET_SUPPORTING_WM_CHECK on the root names a window whose own
+// _NET_SUPPORTING_WM_CHECK names itself. A manager that exited leaves its
+// root properties behind; they are not trusted then.
+bool X11WindowManagerSupports(Display* display, const char* atomName);
+
+// The active window: the window manager's _NET_ACTIVE_WINDOW while one that
+// supports it runs, else the top-level window that holds the keyboard focus
+// (X11FocusedTopLevel); None when there is none.
 Window X11ActiveWindow(Display* display);
+
+// The top-level window holding the keyboard focus: the focus window's nearest
+// ancestor that a window manager marked with WM_STATE, else the root's child
+// it lies in (or the titled window inside that child, for an untitled frame);
+// None when the focus is on nothing or on the root.
+Window X11FocusedTopLevel(Display* display);
+
+// True when the keyboard focus is on `window` or one of its descendants, so
+// that typed keys reach it.
+bool X11HasKeyboardFocus(Display* display, Window window);
+
+// A window property as a list of 32-bit items (windows, atoms); empty when
+// the window lacks it.
+std::vector<unsigned long> X11ListProperty(Display* display, Window window, const char* name,
+                                           Atom type);
 
 // The first item of the 32-bit property `property` of `window` with type
 // `type`; `found` false (and 0) when the window lacks it.

@@ -13,26 +13,6 @@
 
 namespace {
 
-// A window property as a list of 32-bit items (windows, atoms).
-std::vector<unsigned long> ListProperty(Display* display, Window window, const char* name,
-                                        Atom type) {
-    std::vector<unsigned long> items;
-    Atom actualType = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    const Atom property = XInternAtom(display, name, False);
-    if (XGetWindowProperty(display, window, property, 0, 65536, False, type, &actualType, &format,
-                           &count, &remaining, &data) == Success &&
-        data && format == 32 && actualType == type) {
-        auto* values = reinterpret_cast<unsigned long*>(data);
-        items.assign(values, values + count);
-    }
-    if (data)
-        XFree(data);
-    return items;
-}
-
 void SendToRoot(Display* display, Window window, const char* message,
                 std::initializer_list<long> values) {
     XEvent event{};
@@ -52,16 +32,22 @@ bool Viewable(Display* display, Window window) {
     return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
 }
 
-} // namespace
-
-bool CX11Desktop::WindowManagerSupports(const char* atomName) {
-    const Atom wanted = XInternAtom(display, atomName, False);
-    for (unsigned long atom :
-         ListProperty(display, DefaultRootWindow(display), "_NET_SUPPORTED", XA_ATOM))
-        if (atom == wanted)
+// Checks `done` every `stepMs` until it holds (true), `milliseconds` passed
+// or a Stop was requested (false). `done` is checked at least once.
+bool PollUntil(int64_t milliseconds, int stepMs, const std::function<bool()>& stopRequested,
+               const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(std::max<int64_t>(0, milliseconds));
+    for (;;) {
+        if (done())
             return true;
-    return false;
+        if (std::chrono::steady_clock::now() >= deadline || (stopRequested && stopRequested()))
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(stepMs));
+    }
 }
+
+} // namespace
 
 std::string CX11Desktop::WindowTitle(Window window) {
     return X11WindowTitle(display, window);
@@ -69,9 +55,13 @@ std::string CX11Desktop::WindowTitle(Window window) {
 
 std::vector<Window> CX11Desktop::TopLevelWindows() {
     const Window root = DefaultRootWindow(display);
-    std::vector<unsigned long> clients = ListProperty(display, root, "_NET_CLIENT_LIST", XA_WINDOW);
-    if (!clients.empty())
-        return {clients.begin(), clients.end()};
+    // The list of a window manager that exited is stale: new windows are not in it.
+    if (X11WindowManagerSupports(display, "_NET_CLIENT_LIST")) {
+        std::vector<unsigned long> clients =
+            X11ListProperty(display, root, "_NET_CLIENT_LIST", XA_WINDOW);
+        if (!clients.empty())
+            return {clients.begin(), clients.end()};
+    }
     // No window manager list: the mapped children of the root, or, for a
     // frame without a title, the titled window inside it.
     std::vector<Window> found;
@@ -120,35 +110,49 @@ bool CX11Desktop::WinExists(const std::string& title) {
     return FindWindow(title) != None;
 }
 
-DesktopResult CX11Desktop::WinActivate(const std::string& title) {
-    std::lock_guard lock(mutex);
-    const Window window = FindWindow(title);
-    if (window == None)
-        return DesktopResult::Fail("no window has '" + title + "' in its title");
-    if (WindowManagerSupports("_NET_ACTIVE_WINDOW")) {
-        // Source 2: a pager acting for the user, which window managers obey.
-        SendToRoot(display, window, "_NET_ACTIVE_WINDOW", {2, CurrentTime, 0});
-    } else {
-        XMapRaised(display, window);
+// Asks for the window and waits until it is the active one and holds the
+// keyboard focus: a window manager acts on the request later, and keys typed
+// before the focus moved would reach the previous window.
+DesktopResult CX11Desktop::WinActivate(const std::string& title, int64_t milliseconds,
+                                       const std::function<bool()>& stopRequested) {
+    Window window = None;
+    bool managed = false;
+    {
+        std::lock_guard lock(mutex);
+        window = FindWindow(title);
+        if (window == None)
+            return DesktopResult::Fail("no window has '" + title + "' in its title");
+        managed = X11WindowManagerSupports(display, "_NET_ACTIVE_WINDOW");
+        if (managed) {
+            // Source 2: a pager acting for the user, which window managers obey.
+            SendToRoot(display, window, "_NET_ACTIVE_WINDOW", {2, CurrentTime, 0});
+        } else {
+            XMapRaised(display, window);
+            XSync(display, False);
+            if (Viewable(display, window))
+                XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        }
         XSync(display, False);
-        if (Viewable(display, window))
-            XSetInputFocus(display, window, RevertToParent, CurrentTime);
     }
+    const bool active = PollUntil(milliseconds, 10, stopRequested, [&] {
+        std::lock_guard lock(mutex);
+        return (!managed || ActiveWindow() == window) && X11HasKeyboardFocus(display, window);
+    });
+    if (!active) {
+        if (stopRequested && stopRequested())
+            return DesktopResult::Fail("stopped");
+        return DesktopResult::Fail("the window '" + title + "' did not become active within " +
+                                   std::to_string(milliseconds) + " ms");
+    }
+    // A round trip, so that input sent next is queued after the focus change.
+    std::lock_guard lock(mutex);
     XSync(display, False);
     return DesktopResult::Ok();
 }
 
 bool CX11Desktop::WinWait(const std::string& title, int64_t milliseconds,
                           const std::function<bool()>& stopRequested) {
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(std::max<int64_t>(0, milliseconds));
-    for (;;) {
-        if (WinExists(title))
-            return true;
-        if (std::chrono::steady_clock::now() >= deadline || (stopRequested && stopRequested()))
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
+    return PollUntil(milliseconds, 25, stopRequested, [&] { return WinExists(title); });
 }
 
 DesktopResult CX11Desktop::WinClose(const std::string& title) {
@@ -156,7 +160,7 @@ DesktopResult CX11Desktop::WinClose(const std::string& title) {
     const Window window = FindWindow(title);
     if (window == None)
         return DesktopResult::Fail("no window has '" + title + "' in its title");
-    if (WindowManagerSupports("_NET_CLOSE_WINDOW")) {
+    if (X11WindowManagerSupports(display, "_NET_CLOSE_WINDOW")) {
         SendToRoot(display, window, "_NET_CLOSE_WINDOW", {CurrentTime, 2});
         XSync(display, False);
         return DesktopResult::Ok();

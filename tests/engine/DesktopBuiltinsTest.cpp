@@ -28,18 +28,20 @@ TEST(DesktopBuiltins, ReachTheDesktopInOrder) {
         TypeKeys("<CTRL>c");
         Print(WinExists("Editor"), WinExists("Browser"));
         WinActivate("Terminal");
+        WinActivate("Untitled", 250);
         Print(WinGetActiveTitle());
         Print(WinWait("Untitled", 100));
         WinClose("Terminal");
         Alert(42);
     )");
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, "truefalse\nTerminal\ntrue\n");
-    EXPECT_EQ(desktop.calls, (std::vector<std::string>{
-                                 "MouseMove 10 20", "MouseClick 30 40 1", "MouseClick 1 2 3",
-                                 "MouseDown 1", "MouseUp 2", "TypeKeys <CTRL>c", "WinExists Editor",
-                                 "WinExists Browser", "WinActivate Terminal", "WinGetActiveTitle",
-                                 "WinWait Untitled 100", "WinClose Terminal", "Alert 42"}));
+    EXPECT_EQ(run.out, "truefalse\nUntitled\ntrue\n");
+    EXPECT_EQ(desktop.calls,
+              (std::vector<std::string>{
+                  "MouseMove 10 20", "MouseClick 30 40 1", "MouseClick 1 2 3", "MouseDown 1",
+                  "MouseUp 2", "TypeKeys <CTRL>c", "WinExists Editor", "WinExists Browser",
+                  "WinActivate Terminal 5000", "WinActivate Untitled 250", "WinGetActiveTitle",
+                  "WinWait Untitled 100", "WinClose Terminal", "Alert 42"}));
 }
 
 // SetKeyDelay paces the rest of the run's typing; bad times are refused.
@@ -102,13 +104,17 @@ TEST(DesktopBuiltins, FailuresAndBadArgumentsNameTheFunction) {
         try { TypeKeys(5); } catch (string e) { Print(e); }
         try { MouseMove("a", 1); } catch (string e) { Print(e); }
         try { WinWait("x", -1); } catch (string e) { Print(e); }
+        try { WinActivate("x", -1); } catch (string e) { Print(e); }
+        try { WinActivate("x", "soon"); } catch (string e) { Print(e); }
     )");
     EXPECT_EQ(run.out, "TypeKeys: keyboard busy\n"
                        "WinActivate: no window titled 'nothing'\n"
                        "MouseClick: button 7 is not 1 (left), 2 (middle) or 3 (right)\n"
                        "TypeKeys: argument 1 must be a string, not an int\n"
                        "MouseMove: argument 1 must be a number, not a string\n"
-                       "WinWait: the time -1 is negative\n");
+                       "WinWait: the time -1 is negative\n"
+                       "WinActivate: the time -1 is negative\n"
+                       "WinActivate: argument 2 must be a number, not a string\n");
 }
 
 TEST(DesktopBuiltins, StopEndsAWinWait) {

@@ -40,13 +40,15 @@ bool CRecordingDesktop::WinExists(const std::string& title) {
     calls.push_back("WinExists " + title);
     return HasWindow(title);
 }
-DesktopResult CRecordingDesktop::WinActivate(const std::string& title) {
+DesktopResult CRecordingDesktop::WinActivate(const std::string& title, int64_t milliseconds,
+                                             const std::function<bool()>&) {
+    const std::string call = "WinActivate " + title + " " + std::to_string(milliseconds);
     if (!HasWindow(title)) {
-        calls.push_back("WinActivate " + title);
+        calls.push_back(call);
         return DesktopResult::Fail("no window titled '" + title + "'");
     }
     activeTitle = title;
-    return Record("WinActivate " + title);
+    return Record(call);
 }
 bool CRecordingDesktop::WinWait(const std::string& title, int64_t milliseconds,
                                 const std::function<bool()>& stopRequested) {

@@ -1,5 +1,6 @@
 #include "XvfbServer.h"
 
+#include "fakes/TestSupport.h"
 #include "x11/X11Desktop.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,9 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+#include "FakeWindowManager.h"
+#include "TypingTarget.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -103,16 +107,16 @@ TEST_F(X11WindowsTest, FindsWindowsByTitleSubstringWithoutAWindowManager) {
 TEST_F(X11WindowsTest, ActivatesAndReportsTheActiveTitle) {
     const Window first = MakeWindow("First window");
     MakeWindow("Second window");
-    ASSERT_TRUE(desktop->WinActivate("First").ok);
+    ASSERT_TRUE(desktop->WinActivate("First", 2000, {}).ok);
     Window focus = 0;
     int revert = 0;
     XGetInputFocus(client, &focus, &revert);
     EXPECT_EQ(focus, first);
     EXPECT_EQ(desktop->WinGetActiveTitle(), "First window");
-    ASSERT_TRUE(desktop->WinActivate("Second").ok);
+    ASSERT_TRUE(desktop->WinActivate("Second", 2000, {}).ok);
     EXPECT_EQ(desktop->WinGetActiveTitle(), "Second window");
 
-    const DesktopResult missing = desktop->WinActivate("Third");
+    const DesktopResult missing = desktop->WinActivate("Third", 2000, {});
     EXPECT_FALSE(missing.ok);
     EXPECT_EQ(missing.error, "no window has 'Third' in its title");
 }
@@ -175,36 +179,128 @@ TEST_F(X11WindowsTest, WaitsForAWindowUntilItAppearsOrTimeOrStop) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
-// The test plays a window manager: it publishes the EWMH hints on the root
-// and reads the requests sent to it.
+// A stand-in window manager publishes the EWMH hints and reads the
+// requests sent to it.
 TEST_F(X11WindowsTest, UsesTheWindowManagerHintsWhenPresent) {
     const Window frame = MakeWindow(nullptr);
     const Window inner = MakeWindow(nullptr, "Framed editor", true, frame);
     MakeWindow("Decoy editor"); // not in the client list: ignored while it exists
-    std::vector<long> supported = {static_cast<long>(Intern("_NET_ACTIVE_WINDOW")),
-                                   static_cast<long>(Intern("_NET_CLOSE_WINDOW"))};
-    XChangeProperty(client, DefaultRootWindow(client), Intern("_NET_SUPPORTED"), XA_ATOM, 32,
-                    PropModeReplace, reinterpret_cast<unsigned char*>(supported.data()), 2);
-    SetRootWindows("_NET_CLIENT_LIST", {inner});
+    CFakeWindowManager manager(server.Name(), {inner}, {});
+    ASSERT_TRUE(manager.Running());
     SetRootWindows("_NET_ACTIVE_WINDOW", {inner});
-    XSelectInput(client, DefaultRootWindow(client), SubstructureNotifyMask);
-    XSync(client, False);
 
     EXPECT_TRUE(desktop->WinExists("Framed"));
     EXPECT_FALSE(desktop->WinExists("Decoy"));
     EXPECT_EQ(desktop->WinGetActiveTitle(), "Framed editor");
 
-    ASSERT_TRUE(desktop->WinActivate("editor").ok);
-    XClientMessageEvent message{};
-    ASSERT_TRUE(NextClientMessage(message));
-    EXPECT_EQ(message.window, inner);
-    EXPECT_EQ(message.message_type, Intern("_NET_ACTIVE_WINDOW"));
-    EXPECT_EQ(message.data.l[0], 2);
-
+    ASSERT_TRUE(desktop->WinActivate("editor", 2000, {}).ok);
     ASSERT_TRUE(desktop->WinClose("Framed").ok);
-    ASSERT_TRUE(NextClientMessage(message));
-    EXPECT_EQ(message.window, inner);
-    EXPECT_EQ(message.message_type, Intern("_NET_CLOSE_WINDOW"));
+    const std::vector<XClientMessageEvent> messages = manager.Messages(2);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].window, inner);
+    EXPECT_EQ(messages[0].message_type, Intern("_NET_ACTIVE_WINDOW"));
+    EXPECT_EQ(messages[0].data.l[0], 2);
+    EXPECT_EQ(messages[1].window, inner);
+    EXPECT_EQ(messages[1].message_type, Intern("_NET_CLOSE_WINDOW"));
+}
+
+// WinActivate returns once the window is active and has the keyboard focus,
+// so keys typed right after reach it, however late the window manager acts.
+struct ActivateCase {
+    std::string label;
+    bool manager = false; // else no window manager runs
+    CFakeWindowManager::Answer answer;
+    int64_t waitMs = 5000;
+    bool activates = true;
+    int minimumMs = 0; // WinActivate must not return before this
+};
+
+class X11ActivateTest : public X11WindowsTest,
+                        public ::testing::WithParamInterface<ActivateCase> {};
+
+TEST_P(X11ActivateTest, ReturnsOnceTheWindowHasTheFocusOrFails) {
+    const ActivateCase& c = GetParam();
+    CTypingTarget first(server.Name());
+    ASSERT_NE(first.display, nullptr);
+    XStoreName(first.display, first.window, "First target");
+    const Window child = XCreateSimpleWindow(first.display, first.window, 0, 0, 20, 20, 0, 0, 0);
+    XSelectInput(first.display, child, KeyPressMask); // an input child, as toolkits make
+    XMapWindow(first.display, child);
+    XSync(first.display, False);
+    CTypingTarget second(server.Name()); // takes the focus
+    ASSERT_NE(second.display, nullptr);
+    XStoreName(second.display, second.window, "Second target");
+    XSync(second.display, False);
+    std::unique_ptr<CFakeWindowManager> manager;
+    if (c.manager) {
+        manager = std::make_unique<CFakeWindowManager>(
+            server.Name(), std::vector<Window>{first.window, second.window}, c.answer);
+        SetRootWindows("_NET_ACTIVE_WINDOW", {second.window});
+    }
+
+    const auto start = std::chrono::steady_clock::now();
+    const DesktopResult result = desktop->WinActivate("First target", c.waitMs, {});
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - start)
+                             .count();
+    EXPECT_GE(elapsed, c.minimumMs);
+    EXPECT_LT(elapsed, c.waitMs + 1000);
+    if (!c.activates) {
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.error, "the window 'First target' did not become active within " +
+                                    std::to_string(c.waitMs) + " ms");
+        return;
+    }
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(desktop->WinGetActiveTitle(), "First target");
+    ASSERT_TRUE(desktop->TypeKeys("ok", {0, 0}, {}).ok);
+    EXPECT_EQ(first.Received(2), "ok");
+    EXPECT_EQ(second.Received(1, std::chrono::milliseconds(100)), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, X11ActivateTest,
+    ::testing::Values(ActivateCase{"WithoutAWindowManager", false, {}, 5000, true, 0},
+                      ActivateCase{"FocusLaterThanTheHint", true, {0, 300, false}, 5000, true, 300},
+                      ActivateCase{"HintLaterThanTheFocus", true, {300, 0, false}, 5000, true, 300},
+                      ActivateCase{"FocusOnAChildWindow", true, {0, 100, true}, 5000, true, 100},
+                      ActivateCase{"FocusNeverComes", true, {0, -1, false}, 400, false, 400}),
+    LabelName());
+
+// A window manager that exited leaves its hints on the root; they no longer
+// say which window is active or which windows exist.
+TEST_F(X11WindowsTest, HintsOfAnExitedWindowManagerAreNotTrusted) {
+    CTypingTarget first(server.Name());
+    ASSERT_NE(first.display, nullptr);
+    XStoreName(first.display, first.window, "First target");
+    XSync(first.display, False);
+    auto manager = std::make_unique<CFakeWindowManager>(
+        server.Name(), std::vector<Window>{first.window}, CFakeWindowManager::Answer{});
+    ASSERT_TRUE(desktop->WinActivate("First", 2000, {}).ok);
+    manager.reset();
+
+    CTypingTarget second(server.Name()); // takes the focus; not in the stale list
+    ASSERT_NE(second.display, nullptr);
+    XStoreName(second.display, second.window, "Second target");
+    XSync(second.display, False);
+    EXPECT_EQ(desktop->WinGetActiveTitle(), "Second target");
+    EXPECT_TRUE(desktop->WinExists("Second target"));
+
+    // Activation falls back to setting the focus itself.
+    ASSERT_TRUE(desktop->WinActivate("First", 2000, {}).ok);
+    EXPECT_EQ(desktop->WinGetActiveTitle(), "First target");
+    ASSERT_TRUE(desktop->TypeKeys("x", {0, 0}, {}).ok);
+    EXPECT_EQ(first.Received(1), "x");
+}
+
+// A Stop ends the wait at once.
+TEST_F(X11WindowsTest, StopEndsTheWaitForActivation) {
+    CTypingTarget target(server.Name());
+    ASSERT_NE(target.display, nullptr);
+    CFakeWindowManager manager(server.Name(), {target.window}, {-1, -1, false});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(desktop->WinActivate("Typing", 60000, [] { return true; }).ok);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 } // namespace

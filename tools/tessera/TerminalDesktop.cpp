@@ -32,7 +32,8 @@ DesktopResult CTerminalDesktop::MouseUp(MouseButton) {
 bool CTerminalDesktop::WinExists(const std::string&) {
     return false;
 }
-DesktopResult CTerminalDesktop::WinActivate(const std::string&) {
+DesktopResult CTerminalDesktop::WinActivate(const std::string&, int64_t,
+                                            const std::function<bool()>&) {
     return NoDisplay();
 }
 bool CTerminalDesktop::WinWait(const std::string&, int64_t, const std::function<bool()>&) {

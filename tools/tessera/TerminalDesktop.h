@@ -18,7 +18,8 @@ public:
     DesktopResult MouseDown(MouseButton button) override;
     DesktopResult MouseUp(MouseButton button) override;
     bool WinExists(const std::string& title) override;
-    DesktopResult WinActivate(const std::string& title) override;
+    DesktopResult WinActivate(const std::string& title, int64_t milliseconds,
+                              const std::function<bool()>& stopRequested) override;
     bool WinWait(const std::string& title, int64_t milliseconds,
                  const std::function<bool()>& stopRequested) override;
     DesktopResult WinClose(const std::string& title) override;
