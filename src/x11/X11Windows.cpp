@@ -8,6 +8,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -36,8 +37,9 @@ bool Viewable(Display* display, Window window) {
 // or a Stop was requested (false). `done` is checked at least once.
 bool PollUntil(int64_t milliseconds, int stepMs, const std::function<bool()>& stopRequested,
                const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(std::max<int64_t>(0, milliseconds));
+    // Capped (at decades) so that a huge time cannot overflow the clock.
+    const int64_t capped = std::clamp<int64_t>(milliseconds, 0, int64_t{1} << 40);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(capped);
     for (;;) {
         if (done())
             return true;

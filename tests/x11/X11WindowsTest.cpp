@@ -2,11 +2,14 @@
 
 #include "fakes/TestSupport.h"
 #include "x11/X11Desktop.h"
+#include "x11/X11WindowQuery.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sys/wait.h>
 #include <thread>
@@ -291,6 +294,49 @@ TEST_F(X11WindowsTest, HintsOfAnExitedWindowManagerAreNotTrusted) {
     EXPECT_EQ(desktop->WinGetActiveTitle(), "First target");
     ASSERT_TRUE(desktop->TypeKeys("x", {0, 0}, {}).ok);
     EXPECT_EQ(first.Received(1), "x");
+}
+
+// Openbox, where installed: it reparents the windows into frames, marks them
+// with WM_STATE and moves the focus in its own time.
+TEST_F(X11WindowsTest, ActivatesUnderOpenbox) {
+    if (!CXvfb::HasProgram("openbox"))
+        GTEST_SKIP() << "openbox is not installed";
+    CTypingTarget first(server.Name());
+    ASSERT_NE(first.display, nullptr);
+    XStoreName(first.display, first.window, "First target");
+    XSync(first.display, False);
+    CTypingTarget second(server.Name());
+    ASSERT_NE(second.display, nullptr);
+    XStoreName(second.display, second.window, "Second target");
+    XSync(second.display, False);
+    const pid_t openbox = fork();
+    ASSERT_GE(openbox, 0);
+    if (openbox == 0) {
+        setenv("DISPLAY", server.Name().c_str(), 1);
+        freopen("/dev/null", "w", stdout);
+        freopen("/dev/null", "w", stderr);
+        execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Running once it manages both windows.
+    for (int tries = 0; tries < 500; ++tries) {
+        if (X11WindowManagerSupports(client, "_NET_ACTIVE_WINDOW") &&
+            X11ListProperty(client, DefaultRootWindow(client), "_NET_CLIENT_LIST", XA_WINDOW)
+                    .size() == 2)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(desktop->WinActivate("First target", 5000, {}).ok);
+        ASSERT_TRUE(desktop->TypeKeys("a", {0, 0}, {}).ok);
+        ASSERT_TRUE(desktop->WinActivate("Second target", 5000, {}).ok);
+        ASSERT_TRUE(desktop->TypeKeys("b", {0, 0}, {}).ok);
+    }
+    EXPECT_EQ(desktop->WinGetActiveTitle(), "Second target");
+    EXPECT_EQ(first.Received(3), "aaa");
+    EXPECT_EQ(second.Received(3), "bbb");
+    kill(openbox, SIGTERM);
+    waitpid(openbox, nullptr, 0);
 }
 
 // A Stop ends the wait at once.
