@@ -6,8 +6,10 @@
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 
+#include <chrono>
 #include <cstdio>
 #include <deque>
+#include <thread>
 
 namespace {
 
@@ -35,8 +37,16 @@ std::string Hex(Window window) {
 bool PickWindowByClick(Display* display, Window& picked, std::string& error) {
     const Window root = DefaultRootWindow(display);
     const Cursor crosshair = XCreateFontCursor(display, XC_crosshair);
-    const int grab = XGrabPointer(display, root, False, ButtonPressMask | ButtonReleaseMask,
-                                  GrabModeSync, GrabModeAsync, root, crosshair, CurrentTime);
+    // Another client may hold the pointer for a moment (a menu closing, the
+    // key grab that started us): keep asking for a second before giving up.
+    int grab = AlreadyGrabbed;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        grab = XGrabPointer(display, root, False, ButtonPressMask | ButtonReleaseMask,
+                            GrabModeSync, GrabModeAsync, root, crosshair, CurrentTime);
+        if (grab != AlreadyGrabbed && grab != GrabFrozen)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     if (grab != GrabSuccess) {
         XFreeCursor(display, crosshair);
         error = "could not grab the pointer (another program holds it)";

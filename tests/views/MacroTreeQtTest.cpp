@@ -363,8 +363,8 @@ private Q_SLOTS:
     // Twice the entries must cost about twice the time: building the library
     // entry by entry, filling the tree, listing the day and pasting a copy of
     // everything. A step that searched the entries once per entry would take
-    // four times as long. Best of three runs; a floor keeps tiny times from
-    // deciding.
+    // four times as long (seconds at these sizes). Best of three runs; a
+    // half-second floor keeps a loaded machine's noise from deciding.
     void workGrowsInStepWithTheLibrary() {
         const auto seconds = [](int entries) {
             double best = 1e9;
@@ -411,7 +411,7 @@ private Q_SLOTS:
         const double large = seconds(40000);
         QVERIFY(small > 0 && large > 0);
         qInfo("20,000 entries: %.3f s, 40,000 entries: %.3f s", small, large);
-        QVERIFY2(large < 3.5 * std::max(small, 0.05),
+        QVERIFY2(large < 3.5 * std::max(small, 0.5),
                  qPrintable(QStringLiteral("20,000 entries: %1 s, 40,000 entries: %2 s")
                                 .arg(small)
                                 .arg(large)));
