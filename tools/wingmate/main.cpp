@@ -131,6 +131,9 @@ int main(int argc, char** argv) {
 
         auto* manager = new CManagerPage(window.Library(), window, window.Messages());
         manager->SetHookControl(&window);
+        manager->SetHeldElsewhereQuery([&window](int32_t id) {
+            return window.KeyHook() && window.KeyHook()->HeldElsewhere(id);
+        });
         manager->SetWizardRunner([&window] {
             return RunWizardModally(WingmateHomeFolder(), window.Messages(), &window);
         });
