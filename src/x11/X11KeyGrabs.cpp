@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <set>
 
 namespace {
 
@@ -184,43 +185,54 @@ bool CX11KeyGrabs::Drain() {
     return again && !current.empty();
 }
 
+// Grabs only what is new and lets go only of what is no longer wanted, so a
+// key that stays taken is never free for a moment (a NumLock press regrabs).
 std::vector<TakenKey> CX11KeyGrabs::Apply(const std::vector<TakenKey>& wanted) {
     const Window root = DefaultRootWindow(display);
-    for (const auto& [keycode, modifiers] : grabbed)
-        XUngrabKey(display, static_cast<int>(keycode), modifiers, root);
-    grabbed.clear();
     current = wanted;
+    std::set<std::pair<unsigned, unsigned>> next;
     std::vector<TakenKey> held;
-    if (wanted.empty()) {
-        XSync(display, False);
-        return held;
-    }
     const Masks masks = ReadMasks(display);
     XkbStateRec state{};
     XkbGetState(display, XkbUseCoreKbd, &state);
     group = state.group;
     const unsigned numLockMask = ModifierMask(display, XK_Num_Lock);
     numLock = numLockMask && (state.locked_mods & numLockMask) == numLockMask;
-    XkbDescPtr keyboard = XkbGetMap(display, XkbAllClientInfoMask, XkbUseCoreKbd);
+    XkbDescPtr keyboard =
+        wanted.empty() ? nullptr : XkbGetMap(display, XkbAllClientInfoMask, XkbUseCoreKbd);
     int minKeycode = 8, maxKeycode = 255;
     XDisplayKeycodes(display, &minKeycode, &maxKeycode);
     CX11ErrorTrap trap(display);
     for (const TakenKey& key : wanted) {
         trap.Clear();
+        bool requested = false;
         for (int keycode = minKeycode; keycode <= maxKeycode; ++keycode) {
             if (CodeForKeycode(keyboard, static_cast<unsigned>(keycode), group, numLock) !=
                 key.code)
                 continue;
             for (const unsigned lock : masks.lockVariants) {
-                const unsigned modifiers = masks.Of(key.modifiers) | lock;
-                XGrabKey(display, keycode, modifiers, root, False, GrabModeAsync, GrabModeAsync);
-                grabbed.emplace_back(static_cast<unsigned>(keycode), modifiers);
+                const std::pair<unsigned, unsigned> grab{static_cast<unsigned>(keycode),
+                                                         masks.Of(key.modifiers) | lock};
+                next.insert(grab);
+                if (grabbed.count(grab))
+                    continue;
+                XGrabKey(display, keycode, grab.second, root, False, GrabModeAsync, GrabModeAsync);
+                requested = true;
             }
         }
-        XSync(display, False); // one answer per combination: which one is held elsewhere
-        if (trap.Code() == BadAccess)
+        if (requested)
+            XSync(display, False); // one answer per combination: is it held elsewhere?
+        const bool heldBefore =
+            std::find(heldElsewhere.begin(), heldElsewhere.end(), key) != heldElsewhere.end();
+        if (requested ? trap.Code() == BadAccess : heldBefore)
             held.push_back(key);
     }
+    for (const auto& [keycode, modifiers] : grabbed)
+        if (!next.count({keycode, modifiers}))
+            XUngrabKey(display, static_cast<int>(keycode), modifiers, root);
+    XSync(display, False);
+    grabbed = std::move(next);
+    heldElsewhere = held;
     if (keyboard)
         XkbFreeKeyboard(keyboard, 0, True);
     return held;

@@ -8,15 +8,16 @@
 
 #include "ports/KeyHook.h"
 
-#include <X11/Xlib.h>
-
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
+
+struct _XDisplay; // Xlib's Display: its macros stay out of this header
 
 class CX11KeyGrabs {
 public:
@@ -43,7 +44,7 @@ private:
 
     std::string displayName;
     std::string lastError;
-    Display* display = nullptr;
+    _XDisplay* display = nullptr;
     int wake[2] = {-1, -1};
     int xkbEventBase = -1;
     std::thread thread;
@@ -57,10 +58,12 @@ private:
     bool stopping = false;
     bool ended = false; // the thread has stopped
 
-    // The thread's own: what is grabbed now (keycode, modifiers), and what
-    // was asked last (grabbed again after a keymap change).
-    std::vector<std::pair<unsigned, unsigned>> grabbed;
+    // The thread's own: what is grabbed now (keycode, modifiers), what was
+    // asked last (grabbed again after a keymap change), and which of it
+    // another client held.
+    std::set<std::pair<unsigned, unsigned>> grabbed;
     std::vector<TakenKey> current;
+    std::vector<TakenKey> heldElsewhere;
     int group = 0;
     bool numLock = false;
 };

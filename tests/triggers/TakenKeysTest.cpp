@@ -1,6 +1,7 @@
 #include "triggers/TakenKeys.h"
 
 #include "fakes/FakeKeyHook.h"
+#include "fakes/TriggerLibrary.h"
 #include "library/MacroLibrary.h"
 #include "triggers/KeyHook.h"
 #include "triggers/KeyNames.h"
@@ -38,26 +39,14 @@ TEST(TakenKeysTest, KeysOfATriggerText) {
         EXPECT_EQ(KeysOfTrigger(row.trigger), row.keys) << row.trigger;
 }
 
-class TakenKeysHookTest : public ::testing::Test {
+class TakenKeysHookTest : public ::testing::Test, protected CTriggerLibrary {
 protected:
-    void SetUp() override {
-        CMacro root;
-        root.name = "My Macros";
-        root.kind = 2;
-        rootId = lib.InsertRecord(root, -1, InsertPosition::Into);
-        hook.SetMainWindow(42);
-    }
+    void SetUp() override { hook.SetMainWindow(42); }
     int32_t AddMacro(const std::string& name, const std::string& keys,
                      TriggerPrefix prefix = TriggerPrefix::None) {
-        CMacro macro;
-        macro.name = name;
-        macro.triggerKey = keys;
-        macro.triggerPrefix = static_cast<int32_t>(prefix);
-        return lib.InsertRecord(macro, rootId, InsertPosition::Into);
+        return Add(name, keys, prefix);
     }
 
-    CMacroLibrary lib;
-    int32_t rootId = 0;
     CRecordingKeyHook port;
     CRecordingMacroStarter starter;
     CKeyHook hook{port, lib, starter, [] { return true; }};

@@ -3,6 +3,7 @@
 #include "XvfbSuite.h"
 
 #include "fakes/FakeKeyHook.h"
+#include "fakes/TriggerLibrary.h"
 #include "library/MacroLibrary.h"
 #include "triggers/KeyHook.h"
 #include "x11/X11KeyHook.h"
@@ -27,10 +28,6 @@ protected:
         XvfbClientTest::SetUp();
         if (!client)
             return;
-        CMacro root;
-        root.name = "My Macros";
-        root.kind = 2;
-        rootId = lib.InsertRecord(root, -1, InsertPosition::Into);
         port = std::make_unique<CX11KeyHook>(
             [this](intptr_t, int identifier, int code) {
                 std::lock_guard lock(mutex);
@@ -47,15 +44,6 @@ protected:
         hook.reset();
         port.reset();
         XvfbClientTest::TearDown();
-    }
-
-    int32_t AddMacro(const std::string& name, const std::string& keys,
-                     TriggerPrefix prefix = TriggerPrefix::None) {
-        CMacro macro;
-        macro.name = name;
-        macro.triggerKey = keys;
-        macro.triggerPrefix = static_cast<int32_t>(prefix);
-        return lib.InsertRecord(macro, rootId, InsertPosition::Into);
     }
 
     // Presses the keys in order and lets them go in reverse, then hands the
@@ -81,8 +69,8 @@ protected:
         XSync(client, False);
     }
 
-    CMacroLibrary lib;
-    int32_t rootId = 0;
+    CTriggerLibrary library;
+    CMacroLibrary& lib = library.lib;
     CRecordingMacroStarter starter;
     std::unique_ptr<CX11KeyHook> port;
     std::unique_ptr<CKeyHook> hook;
@@ -98,7 +86,7 @@ protected:
 TEST_F(X11KeyGrabsTest, TriggerKeysAreTakenWhateverTheLocksAndGivenBack) {
     CTypingTarget target(server->Name());
     ASSERT_TRUE(target.display);
-    AddMacro("kill", "<CTRL><ALT><K>");
+    library.Add("kill", "<CTRL><ALT><K>");
     hook->Install();
     hook->SetTaking(true);
     ASSERT_TRUE(heldElsewhere.empty());
@@ -131,8 +119,8 @@ TEST_F(X11KeyGrabsTest, PrefixKeysWhileArmedAndKeysHeldElsewhere) {
     XGrabKey(other, XKeysymToKeycode(other, XK_l), ControlMask | Mod1Mask, DefaultRootWindow(other),
              False, GrabModeAsync, GrabModeAsync);
     XSync(other, False);
-    AddMacro("x after ctrl", "<X>", TriggerPrefix::Ctrl);
-    AddMacro("held", "<CTRL><ALT><L>");
+    library.Add("x after ctrl", "<X>", TriggerPrefix::Ctrl);
+    library.Add("held", "<CTRL><ALT><L>");
     hook->Install();
     hook->SetTaking(true);
     EXPECT_EQ(heldElsewhere, std::vector<std::string>{"held"});
