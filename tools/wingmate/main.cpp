@@ -7,6 +7,7 @@
 #include "app/WingmateApp.h"
 #include "run/MacroRunner.h"
 #include "run/PosixProcessLauncher.h"
+#include "triggers/KeyHook.h"
 #include "triggers/TriggerEdit.h"
 #include "views/IconSet.h"
 #include "views/InputDlg.h"
