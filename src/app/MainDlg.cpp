@@ -104,8 +104,10 @@ CMainDlg::~CMainDlg() {
     DestroyEditors();
     timer->stop();
     // No key report may arrive once the window is gone.
-    if (keyHook)
+    if (keyHook) {
         keyHook->Release();
+        keyHook->SetTaking(false);
+    }
     hookInstalled = false;
     if (tray)
         tray->hide();
@@ -213,6 +215,7 @@ void CMainDlg::Start() {
     keyHook->ResetKeys();
     state.triggersEnabled = settings.enableTriggers != 0;
     Install();
+    UpdateTakenKeys();
     timer->start();
     started = true;
 
@@ -256,6 +259,8 @@ void CMainDlg::CreateKeyHook() {
                                          [this] { return state.triggersEnabled; });
     keyHook->SetMainWindow(reinterpret_cast<intptr_t>(this));
     keyHook->SetControl(this);
+    keyHook->SetHeldElsewhereReport(
+        [this](const TriggerKeys& trigger) { ReportKeysHeldElsewhere(trigger); });
     if (!why.empty())
         ReportHookProblem(why);
 }
@@ -543,6 +548,25 @@ void CMainDlg::Release() {
 void CMainDlg::ResetKeys() {
     if (keyHook)
         keyHook->ResetKeys();
+}
+
+void CMainDlg::SetTriggerBoxFocus(bool focused) {
+    triggerBoxFocus = focused;
+    UpdateTakenKeys();
+}
+
+void CMainDlg::UpdateTakenKeys() {
+    if (keyHook)
+        keyHook->SetTaking(state.triggersEnabled && !triggerBoxFocus);
+}
+
+// Once per trigger: it still fires, but the focused window gets its keys too.
+void CMainDlg::ReportKeysHeldElsewhere(const TriggerKeys& trigger) {
+    statusBar()->showMessage(Text("Another program holds the keys " + trigger.triggerKey +
+                                  " of macro \"" + trigger.name +
+                                  "\": it still runs, but the focused window gets them too."));
+    if (managerForm)
+        managerForm->RefreshTriggerNote();
 }
 
 // ---- IRunnerHost ----

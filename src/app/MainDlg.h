@@ -19,6 +19,7 @@
 #include "record/Recorder.h"
 #include "run/RunnerHost.h"
 #include "schedule/RunQueue.h"
+#include "triggers/TakenKeys.h"
 #include "views/MainWindowOps.h"
 #include "views/PageForms.h"
 #include "wizard/FileChooser.h"
@@ -166,6 +167,7 @@ public:
     void Install() override;
     void Release() override;
     void ResetKeys() override;
+    void SetTriggerBoxFocus(bool focused) override;
 
     // IRunnerHost
     void MacroFinished() override;
@@ -248,6 +250,10 @@ private:
     void WriteRecovery();
     void ApplyStartVisibility();
     void ReportHookProblem(const std::string& why);
+    // Trigger keys are taken from the focused application while triggers
+    // are enabled and the trigger box lacks the focus.
+    void UpdateTakenKeys();
+    void ReportKeysHeldElsewhere(const TriggerKeys& trigger);
     void OnTrayActivated(int reason);
     // Commit, save the library (asking when it fails, if `ask`) and the
     // settings; false when the user chose to stay.
@@ -341,6 +347,7 @@ private:
     bool firstTickSeen = false;
     bool hiddenInTray = false;
     bool hookInstalled = false; // as far as this window asked for it
+    bool triggerBoxFocus = false;
     bool started = false;
     bool ended = false;
 };

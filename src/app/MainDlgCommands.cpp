@@ -324,6 +324,7 @@ void CMainDlg::ToggleTriggers() {
         state.triggersEnabled = true;
         Install();
     }
+    UpdateTakenKeys();
     RefreshTrayState();
 }
 

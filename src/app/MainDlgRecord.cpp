@@ -62,6 +62,7 @@ void CMainDlg::SetTriggersEnabled(bool enabled) {
         Install();
     else
         Release();
+    UpdateTakenKeys();
 }
 
 int CMainDlg::DefaultDelay() const {

@@ -10,6 +10,17 @@
 // CKeyHook::OnHookCommand handles them.
 
 #include <cstdint>
+#include <vector>
+
+// A key combination taken from the focused application: a key (virtual-key
+// code) pressed while exactly these modifiers are held. Lock keys (Caps,
+// Num, Scroll) do not matter.
+struct TakenKey {
+    enum Modifier : int { Shift = 1, Ctrl = 2, Alt = 4, Win = 8 };
+    int modifiers = 0;
+    int code = 0;
+    auto operator<=>(const TakenKey&) const = default;
+};
 
 class IKeyHook {
 public:
@@ -23,4 +34,9 @@ public:
     virtual void InitKeybHook(intptr_t threadId) = 0;
     // Stops the hook; no report is made once it returns.
     virtual void ReleaseKeybHook() = 0;
+    // Takes exactly `keys` from the focused application from now on (an
+    // empty list gives every key back); independent of the hook's start and
+    // stop, the hook keeps reporting them. Returns the keys another program
+    // already holds, which therefore still reach the application.
+    virtual std::vector<TakenKey> SetTakenKeys(const std::vector<TakenKey>& keys) = 0;
 };

@@ -43,6 +43,8 @@ public:
     virtual void Release() = 0;
     // Forget which keys were seen pressed.
     virtual void ResetKeys() = 0;
+    // The trigger box gained or lost the focus: trigger keys reach it then.
+    virtual void SetTriggerBoxFocus(bool) {}
 };
 
 // One line for the run log (file and Log page). CRunLog implements it.

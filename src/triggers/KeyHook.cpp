@@ -98,11 +98,14 @@ void CKeyHook::OnKeyDown(int code) {
 
     const std::string combination = KeyCombination();
     const CMacroNode* match = library.FindByTrigger(combination, stickyPrefix);
-    if (!match || match->id == 0)
+    if (!match || match->id == 0) {
+        UpdateTakenKeys();
         return;
+    }
     const int32_t id = match->id;
     stickyPrefix = TriggerPrefix::None;
     ctrlCountdown = shiftCountdown = 0;
+    UpdateTakenKeys();
     if (!triggersEnabled || !triggersEnabled())
         return;
     // The hook is off while the macro is queued and started, so that keys the
@@ -127,6 +130,7 @@ void CKeyHook::OnKeyUp(int code) {
         stickyPrefix = TriggerPrefix::Ctrl;
     else if (vk::IsShift(code))
         stickyPrefix = TriggerPrefix::Shift;
+    UpdateTakenKeys();
 }
 
 void CKeyHook::TickPrefix() {
@@ -143,5 +147,43 @@ void CKeyHook::TickPrefix() {
             stickyPrefix = TriggerPrefix::None;
             loneModifier = 0;
         }
+    }
+    UpdateTakenKeys();
+}
+
+void CKeyHook::SetTaking(bool on) {
+    if (taking == on)
+        return;
+    taking = on;
+    takenValid = false;
+    UpdateTakenKeys();
+}
+
+void CKeyHook::UpdateTakenKeys() {
+    const bool triggersChanged = !takenValid || triggersRevision != library.Revision();
+    if (!triggersChanged && takenPrefix == stickyPrefix)
+        return;
+    if (triggersChanged && taking)
+        triggers = TriggersToTake(library);
+    triggersRevision = library.Revision();
+    takenPrefix = stickyPrefix;
+    std::vector<TakenKey> wanted =
+        taking ? KeysToTake(triggers, stickyPrefix) : std::vector<TakenKey>{};
+    if (takenValid && wanted == taken)
+        return;
+    takenValid = true;
+    const std::vector<TakenKey> refused = port.SetTakenKeys(wanted);
+    taken = std::move(wanted);
+    if (!taking)
+        return;
+    // A trigger's keys held elsewhere are told once; it still fires through
+    // the hook.
+    for (const TriggerKeys& trigger : triggers)
+        if (TriggerApplies(trigger, stickyPrefix))
+            heldElsewhere.erase(trigger.id);
+    for (const TriggerKeys* trigger : RefusedTriggers(triggers, stickyPrefix, refused)) {
+        heldElsewhere.insert(trigger->id);
+        if (reported.insert({trigger->id, trigger->triggerKey}).second && heldElsewhereReport)
+            heldElsewhereReport(*trigger);
     }
 }

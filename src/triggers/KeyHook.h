@@ -7,11 +7,15 @@
 // Everything here runs on the user-interface thread.
 
 #include "library/Macro.h"
+#include "triggers/TakenKeys.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 class CMacroLibrary;
 class IKeyHook;
@@ -46,6 +50,22 @@ public:
     // Every tick of the main window's 250 ms timer.
     void TickPrefix();
 
+    // Whether the keys of the triggers are taken from the focused
+    // application at all: off while triggers are disabled, the trigger box
+    // has the focus, or a recording runs. Independent of Install/Release,
+    // so the keys stay taken while a macro runs.
+    void SetTaking(bool on);
+    // Takes the keys of the triggers that apply now (the library's, read
+    // again when it changed, and those of the armed sticky prefix). Called
+    // on every tick and whenever the prefix changes.
+    void UpdateTakenKeys();
+    // Told once for each trigger whose keys another program holds.
+    void SetHeldElsewhereReport(std::function<void(const TriggerKeys&)> report) {
+        heldElsewhereReport = std::move(report);
+    }
+    // True when another program held macro `id`'s keys at the last try.
+    bool HeldElsewhere(int32_t id) const { return heldElsewhere.count(id) != 0; }
+
     // The tokens of every held key in ascending code order, less the key of
     // the armed sticky prefix.
     std::string KeyCombination();
@@ -72,4 +92,15 @@ private:
     std::array<uint8_t, 256> keyState{};
     int shiftCountdown = 0;
     int ctrlCountdown = 0;
+
+    // The keys taken from the focused application and what they came from.
+    bool taking = false;
+    bool takenValid = false; // false: the port has not been told yet
+    uint64_t triggersRevision = 0;
+    TriggerPrefix takenPrefix = TriggerPrefix::None;
+    std::vector<TriggerKeys> triggers;
+    std::vector<TakenKey> taken;
+    std::set<std::pair<int32_t, std::string>> reported;
+    std::set<int32_t> heldElsewhere;
+    std::function<void(const TriggerKeys&)> heldElsewhereReport;
 };

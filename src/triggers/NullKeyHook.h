@@ -10,4 +10,5 @@ public:
     void SetType(int) override {}
     void InitKeybHook(intptr_t) override {}
     void ReleaseKeybHook() override {}
+    std::vector<TakenKey> SetTakenKeys(const std::vector<TakenKey>&) override { return {}; }
 };

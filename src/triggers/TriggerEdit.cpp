@@ -62,13 +62,17 @@ void CTriggerEdit::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 void CTriggerEdit::focusInEvent(QFocusEvent* event) {
-    if (hookControl)
+    if (hookControl) {
         hookControl->Release();
+        hookControl->SetTriggerBoxFocus(true);
+    }
     QLineEdit::focusInEvent(event);
 }
 
 void CTriggerEdit::focusOutEvent(QFocusEvent* event) {
-    if (hookControl)
+    if (hookControl) {
+        hookControl->SetTriggerBoxFocus(false);
         hookControl->Install();
+    }
     QLineEdit::focusOutEvent(event);
 }

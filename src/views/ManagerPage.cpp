@@ -174,6 +174,13 @@ void CManagerPage::BuildForm() {
     triggerRow->addSpacing(6);
     triggerRow->addWidget(triggerEdit, 1);
     triggerRow->addWidget(clearTriggerButton);
+    triggerHeldNote = new QLabel(QStringLiteral("Held by another program"), triggerGroup);
+    triggerHeldNote->setObjectName(QStringLiteral("triggerHeldNote"));
+    triggerHeldNote->setToolTip(QStringLiteral(
+        "Another program holds these keys: the macro still runs, but the focused window "
+        "gets the keys too."));
+    triggerHeldNote->hide();
+    triggerRow->addWidget(triggerHeldNote);
     page->addWidget(triggerGroup);
 
     // Run schedule: the three types on the left, the times on the right.
@@ -370,6 +377,11 @@ void CManagerPage::ShowMacro(const CMacro& record) {
     SetFormValues(ManagerFormFor(record, Now()));
     shownId = record.id;
     ApplyRules();
+    RefreshTriggerNote();
+}
+
+void CManagerPage::RefreshTriggerNote() {
+    triggerHeldNote->setVisible(shownId != 0 && heldElsewhere && heldElsewhere(shownId));
 }
 
 void CManagerPage::ShowLastRun(const CMacro& record) {
@@ -382,6 +394,7 @@ void CManagerPage::ShowLastRun(const CMacro& record) {
 
 void CManagerPage::ClearForm() {
     shownId = 0;
+    triggerHeldNote->hide();
     macroSetBox->setEnabled(true);
     SetFormValues(BlankManagerForm(Now()));
     ApplyRules();

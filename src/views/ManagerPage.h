@@ -45,6 +45,13 @@ public:
 
     // The trigger box releases this hook while it has the focus.
     void SetHookControl(IKeyHookControl* control);
+    // Whether another program holds the keys of entry `id`'s trigger: a note
+    // beside the trigger says so.
+    void SetHeldElsewhereQuery(std::function<bool(int32_t)> query) {
+        heldElsewhere = std::move(query);
+        RefreshTriggerNote();
+    }
+    void RefreshTriggerNote() override;
     // Replaces the file-open dialog of the Browse buttons (tests).
     void SetFileChooser(FileChooser chooser) { fileChooser = std::move(chooser); }
     // Runs the Macro Wizard for the hidden Wizard button; the macro it made,
@@ -91,6 +98,7 @@ public:
     QComboBox* prefixList = nullptr;
     CTriggerEdit* triggerEdit = nullptr;
     QPushButton* clearTriggerButton = nullptr;
+    QLabel* triggerHeldNote = nullptr;
     QRadioButton* notScheduledButton = nullptr;
     QRadioButton* singleButton = nullptr;
     QRadioButton* repeatedButton = nullptr;
@@ -117,6 +125,7 @@ private:
     const IClock* clock;
     FileChooser fileChooser;
     WizardRunner wizardRunner;
+    std::function<bool(int32_t)> heldElsewhere;
     int32_t shownId = 0;
     ManagerFormValues shownValues; // as last filled, for HasEdits
 };

@@ -26,6 +26,9 @@ public:
     // The user changed the form since it was last filled: edits that only a
     // commit puts into the library.
     virtual bool HasEdits() const = 0;
+    // Whether another program holds a trigger's keys changed: the note
+    // beside the trigger follows.
+    virtual void RefreshTriggerNote() {}
 };
 
 // The Scheduler page.

@@ -5,14 +5,28 @@
 #include <mutex>
 
 namespace {
+thread_local CX11ErrorTrap* currentTrap = nullptr;
+} // namespace
 
 // Errors from requests on windows that vanished meanwhile (a window closed
-// while we read its title) are normal on a live desktop: ignore them.
-int IgnoreProtocolError(Display*, XErrorEvent*) {
+// while we read its title) are normal on a live desktop: ignore them, unless
+// a trap on this thread waits for them.
+int TrapProtocolError(Display* display, XErrorEvent* error) {
+    for (CX11ErrorTrap* trap = currentTrap; trap; trap = trap->outer)
+        if (trap->display == display) {
+            trap->code = error->error_code;
+            break;
+        }
     return 0;
 }
 
-} // namespace
+CX11ErrorTrap::CX11ErrorTrap(Display* trapped) : display(trapped), outer(currentTrap) {
+    currentTrap = this;
+}
+
+CX11ErrorTrap::~CX11ErrorTrap() {
+    currentTrap = outer;
+}
 
 std::string DisplayLabel(const std::string& displayName) {
     if (!displayName.empty())
@@ -23,7 +37,7 @@ std::string DisplayLabel(const std::string& displayName) {
 
 Display* OpenX11Display(const std::string& displayName, std::string& cause) {
     static std::once_flag handlerInstalled;
-    std::call_once(handlerInstalled, [] { XSetErrorHandler(IgnoreProtocolError); });
+    std::call_once(handlerInstalled, [] { XSetErrorHandler(TrapProtocolError); });
     const std::string label = DisplayLabel(displayName);
     if (label.empty()) {
         cause = "DISPLAY is not set";

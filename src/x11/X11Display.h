@@ -16,3 +16,24 @@ std::string DisplayLabel(const std::string& displayName);
 // "the X server on ':7' lacks the XTEST extension" when `name` is missing,
 // else empty.
 std::string MissingExtension(Display* display, const char* name);
+
+// Collects the protocol errors that requests on `display` raise on this
+// thread while it lives (the program's handler otherwise ignores them).
+// XSync before reading Code().
+class CX11ErrorTrap {
+public:
+    explicit CX11ErrorTrap(Display* display);
+    ~CX11ErrorTrap();
+    CX11ErrorTrap(const CX11ErrorTrap&) = delete;
+    CX11ErrorTrap& operator=(const CX11ErrorTrap&) = delete;
+
+    // The error code of the last error since construction or Clear; 0: none.
+    int Code() const { return code; }
+    void Clear() { code = 0; }
+
+private:
+    friend int TrapProtocolError(Display*, XErrorEvent*);
+    Display* display;
+    CX11ErrorTrap* outer;
+    int code = 0;
+};

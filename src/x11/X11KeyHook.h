@@ -6,6 +6,7 @@
 // the user-interface thread. Nothing typed is ever stored or logged.
 
 #include "ports/KeyHook.h"
+#include "x11/X11KeyGrabs.h"
 
 #include <atomic>
 #include <functional>
@@ -35,6 +36,11 @@ public:
     // Call InitKeybHook and ReleaseKeybHook from one thread.
     void InitKeybHook(intptr_t threadId) override;
     void ReleaseKeybHook() override;
+    // Passive grabs on a connection of their own, kept while the hook
+    // restarts (the keys stay taken while a macro runs).
+    std::vector<TakenKey> SetTakenKeys(const std::vector<TakenKey>& keys) override {
+        return grabs.Take(keys);
+    }
 
     bool Running() const { return session != nullptr; }
     // Why the last InitKeybHook could not start; empty after a good start.
@@ -49,6 +55,7 @@ private:
     std::atomic<int> hookType{0};
     std::unique_ptr<Session> session;
     std::string lastError;
+    CX11KeyGrabs grabs{displayName};
 };
 
 // The code the hook reports for X keycode `keycode` under the layout active

@@ -4,10 +4,13 @@
 #include "ports/KeyHook.h"
 #include "schedule/RunQueuePorts.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-// Records every port call as text: "SetHandle 7", "SetType 1", "Init", "Release".
+// Records every port call as text: "SetHandle 7", "SetType 1", "Init",
+// "Release"; SetTakenKeys keeps the keys in `taken` and refuses those in
+// `heldElsewhere`.
 class CRecordingKeyHook : public IKeyHook {
 public:
     void SetHandle(intptr_t receiver) override {
@@ -16,8 +19,20 @@ public:
     void SetType(int type) override { calls.push_back("SetType " + std::to_string(type)); }
     void InitKeybHook(intptr_t) override { calls.push_back("Init"); }
     void ReleaseKeybHook() override { calls.push_back("Release"); }
+    std::vector<TakenKey> SetTakenKeys(const std::vector<TakenKey>& keys) override {
+        taken = keys;
+        ++takeCalls;
+        std::vector<TakenKey> refused;
+        for (const TakenKey& key : keys)
+            if (std::find(heldElsewhere.begin(), heldElsewhere.end(), key) != heldElsewhere.end())
+                refused.push_back(key);
+        return refused;
+    }
 
     std::vector<std::string> calls;
+    std::vector<TakenKey> taken;
+    std::vector<TakenKey> heldElsewhere;
+    int takeCalls = 0;
 };
 
 // Records "Enqueue <id>" and "RunNext", and the hook port's calls up to that

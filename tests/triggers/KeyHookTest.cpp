@@ -2,6 +2,7 @@
 
 #include "fakes/FakeKeyHook.h"
 #include "fakes/TestSupport.h"
+#include "fakes/TriggerLibrary.h"
 #include "library/MacroLibrary.h"
 #include "triggers/KeyNames.h"
 
@@ -25,22 +26,12 @@ public:
     std::vector<std::string>& calls;
 };
 
-class KeyHookTest : public ::testing::Test {
+class KeyHookTest : public ::testing::Test, protected CTriggerLibrary {
 protected:
-    void SetUp() override {
-        CMacro root;
-        root.name = "My Macros";
-        root.kind = 2;
-        rootId = lib.InsertRecord(root, -1, InsertPosition::Into);
-        hook.SetMainWindow(42);
-    }
+    void SetUp() override { hook.SetMainWindow(42); }
 
     int32_t AddMacro(const std::string& keys, TriggerPrefix prefix = TriggerPrefix::None) {
-        CMacro macro;
-        macro.name = keys;
-        macro.triggerKey = keys;
-        macro.triggerPrefix = static_cast<int32_t>(prefix);
-        return lib.InsertRecord(macro, rootId, InsertPosition::Into);
+        return Add(keys, keys, prefix);
     }
 
     void Down(int code) { EXPECT_EQ(hook.OnHookCommand(CKeyHook::kKeyDown, code), 1); }
@@ -60,8 +51,6 @@ protected:
     }
     static std::string Enqueue(int32_t id) { return "Enqueue " + std::to_string(id); }
 
-    CMacroLibrary lib;
-    int32_t rootId = 0;
     CRecordingKeyHook port;
     CSharedLogStarter starter{port.calls};
     bool enabled = true;

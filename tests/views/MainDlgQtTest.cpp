@@ -247,10 +247,14 @@ private Q_SLOTS:
         CMainDlg& w = *window;
         QVERIFY(!w.HasTray()); // offscreen: the title carries the state
         QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate"));
+        // Backup's Ctrl+K is taken from the focused window while triggers are on.
+        const std::vector<TakenKey> ctrlK{{TakenKey::Ctrl, 'K'}};
+        QCOMPARE(f.hookPort->taken, ctrlK);
         w.HandleCommand(MainCommand::kDisableTriggers);
         QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate - Triggers Disabled"));
         QVERIFY(w.CommandAction(MainCommand::kDisableTriggers)->isChecked());
         QCOMPARE(f.hookPort->calls.back(), std::string("Release"));
+        QVERIFY(f.hookPort->taken.empty());
 
         const int32_t tidy = f.Id(w, "Tidy");
         w.Tree()->setCurrentItem(w.Tree()->FindItem(tidy));
@@ -273,6 +277,7 @@ private Q_SLOTS:
         QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate - Scheduler Disabled"));
         QVERIFY(!w.CommandAction(MainCommand::kDisableTriggers)->isChecked());
         QCOMPARE(f.hookPort->calls.back(), std::string("Init"));
+        QCOMPARE(f.hookPort->taken, ctrlK);
         w.HandleCommand(MainCommand::kDisableScheduler);
         QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate"));
     }

@@ -324,6 +324,10 @@ private Q_SLOTS:
         hook.SetMainWindow(1);
         HookControl control(hook);
         f.manager->SetHookControl(&control);
+        f.manager->SetHeldElsewhereQuery([&](int32_t id) { return hook.HeldElsewhere(id); });
+        hook.SetTaking(true);
+        const TakenKey ctrlAltX{TakenKey::Ctrl | TakenKey::Alt, 'X'};
+        port.heldElsewhere = {ctrlAltX};
         f.manager->show();
         QApplication::setActiveWindow(f.manager.get());
         QVERIFY(QTest::qWaitForWindowActive(f.manager.get()));
@@ -348,6 +352,12 @@ private Q_SLOTS:
         QCOMPARE(port.calls.back(), std::string("Init")); // installed again
         f.window.CommitManagerForm();
         QCOMPARE(f.Node(f.b).triggerKey, std::string("<CTRL><ALT><X>"));
+        // Taken at the next tick; another program holds it: the note shows.
+        QVERIFY(f.manager->findChild<QLabel*>("triggerHeldNote")->isHidden());
+        hook.TickPrefix();
+        QCOMPARE(port.taken, std::vector<TakenKey>{ctrlAltX});
+        f.manager->RefreshTriggerNote();
+        QVERIFY(!f.manager->findChild<QLabel*>("triggerHeldNote")->isHidden());
 
         // The same keys through the hook start B on the third press.
         starter.calls.clear();

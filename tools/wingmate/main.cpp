@@ -7,6 +7,7 @@
 #include "app/WingmateApp.h"
 #include "run/MacroRunner.h"
 #include "run/PosixProcessLauncher.h"
+#include "triggers/KeyHook.h"
 #include "triggers/TriggerEdit.h"
 #include "views/IconSet.h"
 #include "views/InputDlg.h"
@@ -131,6 +132,9 @@ int main(int argc, char** argv) {
 
         auto* manager = new CManagerPage(window.Library(), window, window.Messages());
         manager->SetHookControl(&window);
+        manager->SetHeldElsewhereQuery([&window](int32_t id) {
+            return window.KeyHook() && window.KeyHook()->HeldElsewhere(id);
+        });
         manager->SetWizardRunner([&window] {
             return RunWizardModally(WingmateHomeFolder(), window.Messages(), &window);
         });
