@@ -2,8 +2,11 @@
 
 #include "library/SafePath.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 std::optional<std::string> NonEmptyEnv(const char* name) {
@@ -77,8 +80,18 @@ bool EnsureHomeLayout(const std::string& home) {
     return std::filesystem::is_directory(home, error);
 }
 
+// The folders above may be sticky (/tmp), the home itself may not: in a
+// sticky folder others can still plant a library, a list or a script.
 bool CheckHomeFolder(const std::string& home, std::string& why) {
-    return CheckTrustedPath(home, true, why);
+    if (!CheckTrustedPath(home, true, why))
+        return false;
+    struct stat info {};
+    if (::stat(home.c_str(), &info) != 0) {
+        why = "cannot examine " + home + ": " + std::strerror(errno);
+        return false;
+    }
+    why = UntrustedReason(home, info.st_uid, info.st_gid, info.st_mode, false);
+    return why.empty();
 }
 
 std::string SettingsFilePath() {

@@ -42,7 +42,8 @@ bool EnsureHomeLayout(const std::string& home);
 // false with `why` when someone else could change what the home folder holds:
 // the folder, or one above it, is writable by others or owned by another
 // user (root excepted). A world-writable folder with the sticky bit (/tmp)
-// above it is fine: others cannot rename what lies in it.
+// above it is fine: others cannot rename what lies in it; the home folder
+// itself is never open to others, sticky or not.
 bool CheckHomeFolder(const std::string& home, std::string& why);
 
 // The environment variable's value; nullopt when unset or empty.

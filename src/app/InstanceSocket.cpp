@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -53,13 +54,14 @@ bool ResolveInstancePaths(const InstanceFolderInputs& inputs, bool create, Insta
         else if (warnings)
             *warnings += "XDG_RUNTIME_DIR is not used: " + why + "\n";
     }
-    candidates.push_back({inputs.sharedTemp + "/wingmate-" + std::to_string(::geteuid()), false});
     if (inputs.cacheHome && !inputs.cacheHome->empty())
         candidates.push_back({*inputs.cacheHome + "/wingmate", true});
     else if (inputs.userHome && !inputs.userHome->empty())
         candidates.push_back({*inputs.userHome + "/.cache/wingmate", true});
     for (const auto& [folder, makeParents] : candidates) {
-        if (create) {
+        if (PathsIn(folder).socket.size() >= sizeof(sockaddr_un{}.sun_path)) {
+            why = folder + " is too long a path for a local socket";
+        } else if (create) {
             if (makeParents)
                 CreateFoldersPrivately(folder.substr(0, folder.rfind('/')));
             if (EnsurePrivateFolder(folder, why)) {
@@ -78,6 +80,8 @@ bool ResolveInstancePaths(const InstanceFolderInputs& inputs, bool create, Insta
             *warnings += "Not using " + folder + ": " + why + "\n";
         error += (error.empty() ? "" : "; ") + why;
     }
+    if (candidates.empty())
+        error = "neither XDG_RUNTIME_DIR nor HOME is set";
     error = "No private folder for the instance socket: " + error;
     return false;
 }

@@ -12,7 +12,6 @@
 
 struct InstanceFolderInputs {
     std::optional<std::string> runtimeDir; // $XDG_RUNTIME_DIR
-    std::string sharedTemp = "/tmp";
     std::optional<std::string> cacheHome; // $XDG_CACHE_HOME
     std::optional<std::string> userHome;  // $HOME
 };
@@ -24,8 +23,10 @@ struct InstancePaths {
 };
 
 // The first usable folder of: $XDG_RUNTIME_DIR/wingmate (when that folder is
-// private to the user), <sharedTemp>/wingmate-<uid>, and the cache folder's
-// wingmate/ ($XDG_CACHE_HOME, else ~/.cache). A folder is usable when it is
+// private to the user) and the cache folder's wingmate/ ($XDG_CACHE_HOME,
+// else ~/.cache); never a shared folder such as /tmp, where another user
+// could make or remove what sits at a predictable name. A folder is usable
+// when the socket's path fits a local socket address and it is
 // private (a real folder owned by the user, mode 0700); `create` (the
 // program) makes it 0700 when missing, otherwise (wingmatectl) a missing
 // folder is taken as it is: nothing runs there. A folder someone else made

@@ -30,36 +30,32 @@ protected:
         ASSERT_TRUE(::mkdtemp(pattern.data()));
         base = pattern;
         ::chmod(base.c_str(), 0755);
-        fs::create_directory(base / "shared");
-        ::chmod((base / "shared").c_str(), 01777);
-        inputs.sharedTemp = (base / "shared").string();
         inputs.cacheHome = (base / "cache").string();
     }
     void TearDown() override { fs::remove_all(base); }
-    fs::path Shared() const {
-        return base / "shared" / ("wingmate-" + std::to_string(::geteuid()));
-    }
+    fs::path Cache() const { return base / "cache" / "wingmate"; }
 
     fs::path base;
     InstanceFolderInputs inputs;
 };
 
-struct SharedFolderCase {
+struct CacheFolderCase {
     std::string label;
-    std::string made; // what sits at the shared folder's place first
+    std::string made; // what sits at the folder's place first
     bool needsRoot;
-    bool used; // false: passed over for the cache folder
+    bool used; // false: refused, nothing else is tried
 };
 
-class SharedFolder : public PrivatePaths, public ::testing::WithParamInterface<SharedFolderCase> {};
+class CacheFolder : public PrivatePaths, public ::testing::WithParamInterface<CacheFolderCase> {};
 
-// A folder in the shared temporary folder that someone else made or opened
-// first is never used (nor changed): the cache folder is taken instead.
-TEST_P(SharedFolder, OnlyAPrivateFolderOfOurOwnIsUsed) {
-    const SharedFolderCase& c = GetParam();
+// A folder that someone else made or opened first is never used (nor
+// changed), and no shared place such as /tmp is tried instead.
+TEST_P(CacheFolder, OnlyAPrivateFolderOfOurOwnIsUsed) {
+    const CacheFolderCase& c = GetParam();
     if (c.needsRoot && ::geteuid() != 0)
         GTEST_SKIP() << "changing owners needs root";
-    const fs::path shared = Shared();
+    fs::create_directory(base / "cache");
+    const fs::path shared = Cache();
     if (c.made == "private" || c.made == "open" || c.made == "foreign")
         fs::create_directory(shared);
     if (c.made == "private" || c.made == "foreign")
@@ -81,8 +77,12 @@ TEST_P(SharedFolder, OnlyAPrivateFolderOfOurOwnIsUsed) {
     for (const bool create : {false, true}) {
         InstancePaths paths;
         std::string error, warnings;
-        ASSERT_TRUE(ResolveInstancePaths(inputs, create, paths, error, &warnings)) << error;
-        const fs::path expected = c.used ? shared : base / "cache" / "wingmate";
+        ASSERT_EQ(ResolveInstancePaths(inputs, create, paths, error, &warnings), c.used) << error;
+        if (!c.used) {
+            EXPECT_NE(error.find("No private folder"), std::string::npos) << error;
+            continue;
+        }
+        const fs::path expected = shared;
         EXPECT_EQ(paths.folder, expected.string());
         EXPECT_EQ(paths.socket, (expected / "wingmate.sock").string());
         EXPECT_EQ(paths.lock, (expected / "wingmate.sock.lock").string());
@@ -96,14 +96,14 @@ TEST_P(SharedFolder, OnlyAPrivateFolderOfOurOwnIsUsed) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, SharedFolder,
-                         ::testing::Values(SharedFolderCase{"Missing", "missing", false, true},
-                                           SharedFolderCase{"Private", "private", false, true},
-                                           SharedFolderCase{"OpenToOthers", "open", false, false},
-                                           SharedFolderCase{"Link", "link", false, false},
-                                           SharedFolderCase{"File", "file", false, false},
-                                           SharedFolderCase{"OfAnotherUser", "foreign", true,
-                                                            false}),
+INSTANTIATE_TEST_SUITE_P(Table, CacheFolder,
+                         ::testing::Values(CacheFolderCase{"Missing", "missing", false, true},
+                                           CacheFolderCase{"Private", "private", false, true},
+                                           CacheFolderCase{"OpenToOthers", "open", false, false},
+                                           CacheFolderCase{"Link", "link", false, false},
+                                           CacheFolderCase{"File", "file", false, false},
+                                           CacheFolderCase{"OfAnotherUser", "foreign", true,
+                                                           false}),
                          LabelName());
 
 TEST_F(PrivatePaths, RuntimeFolderIsUsedOnlyWhenPrivate) {
@@ -116,12 +116,11 @@ TEST_F(PrivatePaths, RuntimeFolderIsUsedOnlyWhenPrivate) {
     EXPECT_EQ(paths.folder, (base / "run" / "wingmate").string());
     ::chmod((base / "run").c_str(), 0755);
     ASSERT_TRUE(ResolveInstancePaths(inputs, true, paths, error, &warnings));
-    EXPECT_EQ(paths.folder, Shared().string());
+    EXPECT_EQ(paths.folder, Cache().string());
     EXPECT_NE(warnings.find("XDG_RUNTIME_DIR"), std::string::npos);
     // With every place taken by someone else, nothing is used.
-    fs::remove(Shared());
-    std::ofstream(Shared()) << "x";
-    inputs.cacheHome = Shared().string(); // a file: no folder can be made in it
+    std::ofstream(base / "file") << "x";
+    inputs.cacheHome = (base / "file").string(); // no folder can be made in it
     EXPECT_FALSE(ResolveInstancePaths(inputs, true, paths, error, &warnings));
     EXPECT_NE(error.find("No private folder"), std::string::npos) << error;
 }
@@ -179,6 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
                       HomeCase{"InAStickyFolder", 01777, 0700, 0, ""},
                       HomeCase{"WritableByOthers", 0755, 0777, 0,
                                "parent/Wingmate is writable by others (mode 0777)"},
+                      HomeCase{"StickyButWritableByOthers", 0755, 01777, 0,
+                               "parent/Wingmate is writable by others (mode 1777)"},
                       HomeCase{"InAnOpenFolder", 0777, 0700, 0,
                                "parent is writable by others (mode 0777)"},
                       HomeCase{"OfAnotherUser", 0755, 0700, 65534,

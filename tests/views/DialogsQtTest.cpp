@@ -291,11 +291,15 @@ private Q_SLOTS:
         QVERIFY(ResolveInstancePaths(true, paths, error));
         QCOMPARE(QString::fromStdString(paths.socket),
                  dir.filePath(QStringLiteral("wingmate/wingmate.sock")));
+        // Without a runtime folder: the cache folder, never a shared /tmp one.
+        const QByteArray savedCache = qgetenv("XDG_CACHE_HOME");
         qputenv("XDG_RUNTIME_DIR", dir.filePath(QStringLiteral("missing")).toUtf8());
+        qputenv("XDG_CACHE_HOME", dir.filePath(QStringLiteral("cache")).toUtf8());
         QVERIFY(ResolveInstancePaths(false, paths, error));
-        QVERIFY(QString::fromStdString(paths.socket)
-                    .startsWith(QStringLiteral("/tmp/wingmate-%1/").arg(::geteuid())));
+        QCOMPARE(QString::fromStdString(paths.socket),
+                 dir.filePath(QStringLiteral("cache/wingmate/wingmate.sock")));
         qputenv("XDG_RUNTIME_DIR", saved);
+        qputenv("XDG_CACHE_HOME", savedCache);
     }
 
     // Another user (uid 65534) who took the lock file and listens on the
