@@ -232,7 +232,8 @@ void CRecordDlg::Start() {
     if (recording)
         recorder.ReleaseHooks(); // a new start ends the current recording first
     stopModifier = kStopModifiers[std::max(0, modifierList->currentIndex())].code;
-    stopKey = StopKeyForText(keyBox->text().toStdString());
+    stopCharacter = StopCharacter(keyBox->text().toStdString());
+    stopKey = StopKeyForText(stopCharacter);
     sleepEnabled = sleepBox->isChecked() ? 1 : 0;
     idleSeconds = ParseIdleSeconds(secondsBox->text().toStdString());
     RecordInitT init;
@@ -240,6 +241,7 @@ void CRecordDlg::Start() {
     init.defaultDelay = mainWnd ? mainWnd->DefaultDelay() : 0;
     init.stopModifier = stopModifier;
     init.stopKey = stopKey;
+    init.stopCharacter = stopCharacter;
     init.owner = this;
     init.sleepWhenIdle = sleepEnabled != 0;
     init.idleSeconds = idleSeconds;
@@ -248,7 +250,7 @@ void CRecordDlg::Start() {
     if (mainWnd && mainWnd->TriggersEnabled())
         mainWnd->ReleaseTriggerHook();
     // Without a stop key a hidden dialog could never be brought back.
-    if (hideWhileRecording && stopKey != 0 && !windowsHidden) {
+    if (hideWhileRecording && !stopCharacter.empty() && !windowsHidden) {
         windowsHidden = true;
         if (mainWnd)
             mainWnd->HideMainWindow();
@@ -287,7 +289,7 @@ void CRecordDlg::SetRecordingState(bool on) {
     EnableOptions(!on);
     if (!mainWnd)
         return;
-    mainWnd->SetRecording(on, StopKeyText(stopModifier, stopKey));
+    mainWnd->SetRecording(on, StopKeyText(stopModifier, stopCharacter));
     if (on && !wasRecording) {
         savedScheduler = mainWnd->SchedulerEnabled() ? 1 : 0;
         savedTriggers = mainWnd->TriggersEnabled() ? 1 : 0;

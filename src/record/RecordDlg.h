@@ -97,4 +97,5 @@ private:
     int32_t idleSeconds = 0;
     uint16_t stopModifier = 0;
     uint16_t stopKey = 0;
+    std::string stopCharacter;
 };

@@ -36,6 +36,37 @@ uint16_t StopKeyForText(std::string_view box) {
     return 0;
 }
 
+std::string StopCharacter(std::string_view box) {
+    if (box.empty())
+        return {};
+    const auto lead = static_cast<unsigned char>(box.front());
+    const size_t length = lead < 0x80             ? 1
+                          : (lead & 0xE0) == 0xC0 ? 2
+                          : (lead & 0xF0) == 0xE0 ? 3
+                          : (lead & 0xF8) == 0xF0 ? 4
+                                                  : 0;
+    if (length == 0 || box.size() < length || (length == 1 && lead < 0x20))
+        return {};
+    for (size_t i = 1; i < length; ++i)
+        if ((static_cast<unsigned char>(box[i]) & 0xC0) != 0x80)
+            return {};
+    return std::string(box.substr(0, length));
+}
+
+std::string StopCharacterRefusal(std::string_view character) {
+    return "No key types \"" + std::string(character) +
+           "\" on the keyboard layout in use. Choose another key to stop the recording.";
+}
+
+std::string StopKeyText(uint16_t modifier, std::string_view character) {
+    std::string key(character);
+    if (key == " ")
+        key = KeyName(vk::Space, true);
+    else if (key.size() == 1)
+        key[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(key[0])));
+    return KeyName(modifier, true) + "+" + key;
+}
+
 std::string StopKeyText(uint16_t modifier, uint16_t stopKey) {
     return KeyName(modifier, true) + "+" + KeyName(stopKey & 0xFF, true);
 }

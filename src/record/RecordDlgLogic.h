@@ -21,6 +21,19 @@ inline constexpr int kDefaultStopModifier = 1; // CTRL
 // 0 when the box is empty or the character has no key.
 uint16_t StopKeyForText(std::string_view box);
 
+// The first character of `box` (UTF-8, whole): the character whose key on
+// the layout in use stops the recording. Empty when the box is empty or
+// does not start with a valid character.
+std::string StopCharacter(std::string_view box);
+
+// Why recording cannot start with stop character `character`, which no key
+// of the layout in use types; a sentence for a message box or a terminal.
+std::string StopCharacterRefusal(std::string_view character);
+
+// "CTRL+Z", "CTRL+#", "ALT+ä": the modifier's name, "+", the stop character
+// (a letter in upper case, a blank as its key's name).
+std::string StopKeyText(uint16_t modifier, std::string_view character);
+
 // "CTRL+Z": the modifier's name, "+", the key's name. The key's shift state
 // is not part of it: the recorder stops on the key whatever Shift does.
 std::string StopKeyText(uint16_t modifier, uint16_t stopKey);

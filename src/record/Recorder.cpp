@@ -1,5 +1,6 @@
 #include "record/Recorder.h"
 
+#include "record/RecordDlgLogic.h"
 #include "record/ScriptTranslator.h"
 
 #include <optional>
@@ -74,6 +75,9 @@ std::string CRecorder::Start() {
     ReleaseHooks();
     if (!state->init.scriptView)
         return "Recording is unavailable: there is no script view to record into.";
+    const std::string& stopCharacter = state->init.stopCharacter;
+    if (!stopCharacter.empty() && !state->source.LayoutTypes(stopCharacter))
+        return StopCharacterRefusal(stopCharacter);
     TranslatorSettings settings;
     settings.defaultDelay = state->init.defaultDelay;
     settings.sleepWhenIdle = state->init.sleepWhenIdle;
@@ -82,7 +86,7 @@ std::string CRecorder::Start() {
     settings.stopModifier = state->init.stopModifier;
     settings.stopKey = state->init.stopKey & 0xFF;
     state->translator.emplace(settings);
-    state->source.SetStopCombination(settings.stopModifier, settings.stopKey);
+    state->source.SetStopCombination(settings.stopModifier, settings.stopKey, stopCharacter);
     State* shared = state.get();
     std::string why = state->source.Start([shared](const RecordedEvent& event) {
         std::function<void()> wake;

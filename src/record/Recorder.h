@@ -31,6 +31,11 @@ struct RecordedEvent {
     std::string title;      // WindowChange: the active window's title
     std::string wmClass;    // WindowChange: its class
     bool ownWindow = false; // aimed at one of this program's own windows
+    // KeyDown: whether this is the stop key. A source that knows the layout
+    // says so (the key that types the stop character); else the recorder
+    // compares the virtual-key code with the stop key's.
+    enum class Stop { ByCode, No, Yes };
+    Stop stop = Stop::ByCode;
 };
 
 // Port: where the events come from.
@@ -45,9 +50,16 @@ public:
     // Stops; no report is made once it returns. Safe when not started.
     virtual void Stop() = 0;
     // The stop combination of the next Start (virtual-key codes; key 0:
-    // none). A source that can keeps it from reaching the application the
-    // user works in, while still reporting it.
-    virtual void SetStopCombination(int /*modifierCode*/, int /*keyCode*/) {}
+    // none) and the character its key types (UTF-8; empty: the key is
+    // `keyCode`). A source that knows the layout takes the key that types
+    // the character there and marks its presses (RecordedEvent::stop); a
+    // source that can keeps the combination from reaching the application
+    // the user works in, while still reporting it.
+    virtual void SetStopCombination(int /*modifierCode*/, int /*keyCode*/,
+                                    const std::string& /*character*/) {}
+    // False when the keyboard layout in use has no key that types
+    // `character`; sources that cannot tell say true.
+    virtual bool LayoutTypes(const std::string& /*character*/) { return true; }
 };
 
 // Port: the script view the lines go to.
@@ -74,6 +86,7 @@ struct RecordInitT {
     int32_t defaultDelay = 0;  // ms; a Sleep between recorded actions when > 0
     uint16_t stopModifier = 0; // 0x12 ALT, 0x11 CTRL, 0x10 SHIFT
     uint16_t stopKey = 0;      // low byte virtual-key code, high byte shift state; 0: none
+    std::string stopCharacter; // what the stop key types (UTF-8); empty: stopKey is the key
     IRecordOwner* owner = nullptr;
     bool sleepWhenIdle = false; // "Insert 'Sleep' when idle more than N seconds"
     int32_t idleSeconds = 0;

@@ -208,7 +208,10 @@ CScriptTranslator::Outcome CScriptTranslator::Feed(const RecordedEvent& event,
     case RecordedEvent::Kind::KeyDown: {
         const int stopKey = settings.stopKey & 0xFF;
         const uint32_t stopBit = ModifierBit(settings.stopModifier);
-        if (stopKey && (event.keyCode & 0xFF) == stopKey && (!stopBit || heldModifiers & stopBit)) {
+        const bool isStopKey = event.stop == RecordedEvent::Stop::ByCode
+                                   ? stopKey && (event.keyCode & 0xFF) == stopKey
+                                   : event.stop == RecordedEvent::Stop::Yes;
+        if (isStopKey && (!stopBit || heldModifiers & stopBit)) {
             stopped = true;
             return Outcome::Stop;
         }

@@ -28,7 +28,7 @@ struct TranslatorSettings {
     int32_t idleSeconds = 0;    // 0 or less: no idle pauses are written
     bool truncateTitles = true; // window titles cut to their stable part
     int stopModifier = 0;       // virtual-key code (generic 16, 17, 18)
-    int stopKey = 0;            // virtual-key code; 0: no stop combination
+    int stopKey = 0;            // virtual-key code, for keys the source leaves to it; 0: none
 };
 
 class CScriptTranslator {

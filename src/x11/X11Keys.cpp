@@ -7,6 +7,10 @@
 #include <X11/XKBlib.h>
 #include <X11/Xutil.h>
 
+#ifdef WINGMATE_HAVE_XKBCOMMON
+#include <xkbcommon/xkbcommon.h>
+#endif
+
 #include <array>
 
 namespace {
@@ -187,4 +191,51 @@ int CodeForKeycode(XkbDescPtr xkb, unsigned keycode, int group, bool numLock) {
         if (other != active)
             code = CodeInGroup(xkb, keycode, other, numLock);
     return code;
+}
+
+// The UTF-8 text of `keysym`; empty for keys that produce no character.
+std::string KeysymText(KeySym keysym) {
+#ifdef WINGMATE_HAVE_XKBCOMMON
+    char buffer[8] = {};
+    const int written =
+        xkb_keysym_to_utf8(static_cast<xkb_keysym_t>(keysym), buffer, sizeof buffer);
+    return written > 1 ? std::string(buffer) : std::string();
+#else
+    // Latin-1 and Unicode keysyms only.
+    char32_t code = 0;
+    if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF))
+        code = static_cast<char32_t>(keysym);
+    else if (keysym >= 0x01000100 && keysym <= 0x0110FFFF)
+        code = static_cast<char32_t>(keysym - 0x01000000);
+    else if (keysym == XK_EuroSign)
+        code = 0x20AC;
+    std::string out;
+    if (code)
+        AppendUtf8(out, code);
+    return out;
+#endif
+}
+
+std::vector<unsigned> KeycodesTyping(XkbDescPtr xkb, int group, const std::string& character) {
+    std::vector<unsigned> keycodes;
+    if (!xkb || !xkb->map || character.empty())
+        return keycodes;
+    // A letter names its key whatever its case.
+    KeySym lower = NoSymbol, upper = NoSymbol;
+    for (unsigned keycode = xkb->min_key_code; keycode <= xkb->max_key_code; ++keycode) {
+        const int groups = XkbKeyNumGroups(xkb, keycode);
+        if (groups <= 0)
+            continue;
+        const int active = (group < 0 ? 0 : group) % groups;
+        bool types = false;
+        for (int level = 0; !types && level < XkbKeyGroupWidth(xkb, keycode, active); ++level) {
+            const KeySym keysym = SymAt(xkb, keycode, active, level);
+            XConvertCase(keysym, &lower, &upper);
+            types = keysym != NoSymbol &&
+                    (KeysymText(lower) == character || KeysymText(upper) == character);
+        }
+        if (types)
+            keycodes.push_back(keycode);
+    }
+    return keycodes;
 }

@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 
 #include <string>
+#include <vector>
 
 // The virtual-key code of a key whose unshifted keysym is `keysym`;
 // vk::Unmapped when it has none. Modifiers give the generic 16, 17, 18.
@@ -28,3 +29,10 @@ void AppendUtf8(std::string& out, char32_t code);
 // their digit, keypad keys by NumLock, keys without a code on the active
 // layout by another layout's key in the same place.
 int CodeForKeycode(XkbDescPtr xkb, unsigned keycode, int group, bool numLock);
+
+// The UTF-8 text of `keysym`; empty for keys that produce no character.
+std::string KeysymText(KeySym keysym);
+
+// The keys that type `character` (UTF-8, a letter in either case) at any
+// level of layout group `group`; empty when the layout has none.
+std::vector<unsigned> KeycodesTyping(XkbDescPtr xkb, int group, const std::string& character);

@@ -14,39 +14,11 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
-#ifdef WINGMATE_HAVE_XKBCOMMON
-#include <xkbcommon/xkbcommon.h>
-#endif
-
 #include <algorithm>
-#include <bitset>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-
-// The UTF-8 text of `keysym`; empty for keys that produce no character.
-std::string KeysymText(KeySym keysym) {
-#ifdef WINGMATE_HAVE_XKBCOMMON
-    char buffer[8] = {};
-    const int written =
-        xkb_keysym_to_utf8(static_cast<xkb_keysym_t>(keysym), buffer, sizeof buffer);
-    return written > 1 ? std::string(buffer) : std::string();
-#else
-    // Latin-1 and Unicode keysyms only.
-    char32_t code = 0;
-    if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF))
-        code = static_cast<char32_t>(keysym);
-    else if (keysym >= 0x01000100 && keysym <= 0x0110FFFF)
-        code = static_cast<char32_t>(keysym - 0x01000000);
-    else if (keysym == XK_EuroSign)
-        code = 0x20AC;
-    std::string out;
-    if (code)
-        AppendUtf8(out, code);
-    return out;
-#endif
-}
 
 // How a failed start reads.
 constexpr CX11RecordSession::Wording kWording{
@@ -71,30 +43,20 @@ struct CX11RecordSource::Session : CX11RecordSession::IClient {
     void Deliver(const xEvent& event);
     void GrabStopCombination();
 
-    // The modifiers in effect now: those of the keys held, and the locks.
-    unsigned Modifiers() const {
-        unsigned mods = recording.LockedMods();
-        const XkbDescPtr keyboard = recording.Keyboard();
-        if (!keyboard || !keyboard->map || !keyboard->map->modmap)
-            return mods;
-        for (unsigned keycode = keyboard->min_key_code; keycode <= keyboard->max_key_code;
-             ++keycode)
-            if (held.test(keycode))
-                mods |= keyboard->map->modmap[keycode];
-        return mods;
-    }
-
-    // What a key pressed now gives the application: its character, or the
-    // one a dead-key sequence it ends composes. With Ctrl, Alt or Super held
-    // it is a shortcut, which input methods leave alone.
-    void KeyText(unsigned keycode, RecordedEvent& event) {
-        const unsigned mods = Modifiers();
+    // What a key pressed with core state `state` gives the application: its
+    // character, or the one a dead-key sequence it ends composes. The state
+    // is the event's own (modifiers, and the group in bits 13-14), so a
+    // client that switches the group around each key it sends is read
+    // right. With Ctrl, Alt or Super held it is a shortcut, which input
+    // methods leave alone.
+    void KeyText(unsigned keycode, unsigned state, RecordedEvent& event) {
+        const unsigned mods = state & 0xFF;
         unsigned consumed = 0;
         KeySym keysym = NoSymbol;
         const XkbDescPtr keyboard = recording.Keyboard();
-        if (!keyboard ||
-            !XkbTranslateKeyCode(keyboard, keycode, XkbBuildCoreState(mods, recording.Group()),
-                                 &consumed, &keysym))
+        if (!keyboard || !XkbTranslateKeyCode(keyboard, keycode,
+                                              XkbBuildCoreState(mods, XkbGroupForCoreState(state)),
+                                              &consumed, &keysym))
             keysym = NoSymbol;
         std::string text = KeysymText(keysym);
         if (mods & (ControlMask | Mod1Mask | Mod4Mask)) {
@@ -105,6 +67,11 @@ struct CX11RecordSource::Session : CX11RecordSession::IClient {
         CKeyComposer::Result composed = composer.Feed(static_cast<uint32_t>(keysym), text);
         event.text = std::move(composed.text);
         event.composing = composed.swallowed;
+    }
+
+    bool NumLockIn(unsigned state) const {
+        const unsigned mask = recording.NumLockMask();
+        return mask && (state & mask) == mask;
     }
 
     // Reports the active window when it differs from the last one reported.
@@ -126,8 +93,9 @@ struct CX11RecordSource::Session : CX11RecordSession::IClient {
     CKeyComposer composer;
     int stopModifier = 0; // virtual-key codes; stopKey 0: none
     int stopKey = 0;
+    std::string stopCharacter;                     // empty: the key is stopKey
+    std::vector<unsigned> stopKeycodes;            // the stop key on the layout in use
     std::vector<std::pair<int, unsigned>> grabbed; // keycode, modifiers; sorted
-    std::bitset<256> held;
     Window reportedWindow = None;
     std::string reportedTitle;
     bool reportedOwn = false;
@@ -195,6 +163,7 @@ void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
     FollowKeyboard();
     const int type = recorded.u.u.type & 0x7F;
     const unsigned detail = recorded.u.u.detail;
+    const unsigned state = recorded.u.keyButtonPointer.state;
     RecordedEvent event;
     event.timeMs = Milliseconds(recorded.u.keyButtonPointer.time);
     event.x = recorded.u.keyButtonPointer.rootX;
@@ -203,17 +172,19 @@ void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
     case KeyPress:
         ReportWindow(event.timeMs);
         event.kind = RecordedEvent::Kind::KeyDown;
-        event.keyCode =
-            CodeForKeycode(recording.Keyboard(), detail, recording.Group(), recording.NumLock());
-        KeyText(detail, event); // with the modifiers held before this key
-        held.set(detail & 0xFF);
+        event.keyCode = CodeForKeycode(recording.Keyboard(), detail, XkbGroupForCoreState(state),
+                                       NumLockIn(state));
+        KeyText(detail, state, event); // the state before this key
+        event.stop =
+            std::find(stopKeycodes.begin(), stopKeycodes.end(), detail) != stopKeycodes.end()
+                ? RecordedEvent::Stop::Yes
+                : RecordedEvent::Stop::No;
         event.ownWindow = reportedOwn;
         break;
     case KeyRelease:
-        held.reset(detail & 0xFF);
         event.kind = RecordedEvent::Kind::KeyUp;
-        event.keyCode =
-            CodeForKeycode(recording.Keyboard(), detail, recording.Group(), recording.NumLock());
+        event.keyCode = CodeForKeycode(recording.Keyboard(), detail, XkbGroupForCoreState(state),
+                                       NumLockIn(state));
         break;
     case ButtonPress:
     case ButtonRelease: {
@@ -258,17 +229,24 @@ void CX11RecordSource::Session::GrabStopCombination() {
     for (const auto& [code, mask] : kModifierMasks)
         if (code == stopModifier)
             modifier = mask;
-    std::vector<std::pair<int, unsigned>> wanted;
     const XkbDescPtr keyboard = recording.Keyboard();
-    if (stopKey && modifier && keyboard) {
-        const unsigned numLockMask = recording.NumLockMask();
-        const unsigned locks[] = {0, LockMask, numLockMask, LockMask | numLockMask};
+    stopKeycodes.clear();
+    if (!stopCharacter.empty()) {
+        stopKeycodes = KeycodesTyping(keyboard, recording.Group(), stopCharacter);
+    } else if (stopKey && keyboard) {
         for (unsigned keycode = keyboard->min_key_code; keycode <= keyboard->max_key_code;
              ++keycode)
             if (CodeForKeycode(keyboard, keycode, recording.Group(), recording.NumLock()) ==
                 stopKey)
-                for (unsigned lock : locks)
-                    wanted.emplace_back(static_cast<int>(keycode), modifier | lock);
+                stopKeycodes.push_back(keycode);
+    }
+    std::vector<std::pair<int, unsigned>> wanted;
+    if (modifier) {
+        const unsigned numLockMask = recording.NumLockMask();
+        const unsigned locks[] = {0, LockMask, numLockMask, LockMask | numLockMask};
+        for (unsigned keycode : stopKeycodes)
+            for (unsigned lock : locks)
+                wanted.emplace_back(static_cast<int>(keycode), modifier | lock);
     }
     std::sort(wanted.begin(), wanted.end());
     wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
@@ -305,6 +283,7 @@ std::string CX11RecordSource::Start(EventFn onEvent) {
     if (outcome == CX11RecordSession::Outcome::Ok) {
         started->stopModifier = stopModifier;
         started->stopKey = stopKey;
+        started->stopCharacter = stopCharacter;
         started->GrabStopCombination();
         outcome = started->recording.Start(KeyPress, MotionNotify, *started);
     }
@@ -318,7 +297,25 @@ void CX11RecordSource::Stop() {
     session.reset(); // closing the control connection releases the grabs
 }
 
-void CX11RecordSource::SetStopCombination(int modifierCode, int keyCode) {
+void CX11RecordSource::SetStopCombination(int modifierCode, int keyCode,
+                                          const std::string& character) {
     stopModifier = modifierCode;
     stopKey = keyCode & 0xFF;
+    stopCharacter = character;
+}
+
+bool CX11RecordSource::LayoutTypes(const std::string& character) {
+    std::string cause;
+    Display* display = OpenX11Display(displayName, cause);
+    if (!display)
+        return true; // the start says why it cannot record
+    bool types = true;
+    if (XkbDescPtr keyboard = XkbGetMap(display, XkbAllClientInfoMask, XkbUseCoreKbd)) {
+        XkbStateRec state{};
+        const int group = XkbGetState(display, XkbUseCoreKbd, &state) == Success ? state.group : 0;
+        types = !KeycodesTyping(keyboard, group, character).empty();
+        XkbFreeKeyboard(keyboard, 0, True);
+    }
+    XCloseDisplay(display);
+    return types;
 }

@@ -23,7 +23,11 @@ public:
     void Stop() override;
     // While recording, the stop combination is grabbed so that the
     // application in front does not also get it (Ctrl+Z would undo there).
-    void SetStopCombination(int modifierCode, int keyCode) override;
+    void SetStopCombination(int modifierCode, int keyCode, const std::string& character) override;
+    // Reads the keyboard of the display: does a key type `character` in
+    // the group in use? True when the display cannot be read: the start
+    // then says why.
+    bool LayoutTypes(const std::string& character) override;
 
     // Empty when recording can run on the display, else why not
     // ("Recording is unavailable: DISPLAY is not set.").
@@ -35,5 +39,6 @@ private:
     std::string displayName;
     int stopModifier = 0;
     int stopKey = 0;
+    std::string stopCharacter;
     std::unique_ptr<Session> session;
 };

@@ -22,8 +22,11 @@ public:
         ++stops;
         report = nullptr;
     }
-    void Emit(RecordedEvent::Kind kind, int code, std::string text = {}, bool own = false) {
+    bool LayoutTypes(const std::string& character) override { return character != lacking; }
+    void Emit(RecordedEvent::Kind kind, int code, std::string text = {}, bool own = false,
+              RecordedEvent::Stop stop = RecordedEvent::Stop::ByCode) {
         RecordedEvent event;
+        event.stop = stop;
         event.kind = kind;
         event.keyCode = code;
         event.text = std::move(text);
@@ -39,6 +42,7 @@ public:
 
     EventFn report;
     std::string failWith;
+    std::string lacking; // the character no key of the layout types
     int starts = 0, stops = 0;
     int64_t clock = 0;
 };
@@ -102,6 +106,39 @@ TEST(Recorder, StartThatCannotRecordSaysWhyAndRecordsNothing) {
 
     CRecorder withoutView(source);
     EXPECT_NE(withoutView.Start(), "");
+
+    // A stop character the layout lacks is refused before anything starts.
+    source.failWith.clear();
+    source.lacking = "\xC3\xA4";
+    RecordInitT init = InitFor(sink);
+    init.stopCharacter = source.lacking;
+    recorder.Init(init);
+    const int starts = source.starts;
+    EXPECT_EQ(recorder.Start(), "No key types \"\xC3\xA4\" on the keyboard layout in use. "
+                                "Choose another key to stop the recording.");
+    EXPECT_EQ(source.starts, starts);
+    EXPECT_FALSE(recorder.Recording());
+}
+
+// A source that knows the layout says which key stops; the virtual-key code
+// (the US key of "#" under a German layout) then does not.
+TEST(Recorder, TheSourceSaysWhichKeyStops) {
+    using Stop = RecordedEvent::Stop;
+    CFakeRecordSource source;
+    CSink sink;
+    CRecorder recorder(source);
+    RecordInitT init = InitFor(sink);
+    init.stopKey = 0x133; // "#" on a US keyboard: Shift+3
+    init.stopCharacter = "#";
+    recorder.Init(init);
+    ASSERT_EQ(recorder.Start(), "");
+    source.Emit(RecordedEvent::Kind::KeyDown, vk::LeftCtrl, {}, false, Stop::No);
+    source.Emit(RecordedEvent::Kind::KeyDown, '3', {}, false, Stop::No);
+    recorder.Pump();
+    EXPECT_TRUE(sink.commands.empty());
+    source.Emit(RecordedEvent::Kind::KeyDown, 191, {}, false, Stop::Yes);
+    recorder.Pump();
+    EXPECT_EQ(sink.commands, std::vector<unsigned>{kStopRecording});
 }
 
 TEST(Recorder, StartWhileRecordingRestartsAndKeepsWhatWasTyped) {

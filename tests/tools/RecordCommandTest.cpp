@@ -36,6 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"StopWithoutModifier", {"a.tsc", "--stop", "Z"}},
                       UsageCase{"StopWithUnknownModifier", {"a.tsc", "--stop", "META+Z"}},
                       UsageCase{"StopOnAModifier", {"a.tsc", "--stop", "CTRL+SHIFT"}},
+                      UsageCase{"StopOnTwoCharacters", {"a.tsc", "--stop", "CTRL+ab"}},
                       UsageCase{"StopValueMissing", {"a.tsc", "--stop"}},
                       UsageCase{"NegativeDelay", {"a.tsc", "--delay", "-1"}},
                       UsageCase{"DelayTooLong", {"a.tsc", "--delay", "600001"}},
@@ -49,8 +50,15 @@ TEST(RecordCommand, WithoutADisplayOrAWritableFolderSaysWhyAndWritesNothing) {
     const char* saved = std::getenv("DISPLAY");
     const std::string savedDisplay = saved ? saved : "";
     unsetenv("DISPLAY");
+    // Any one character is a stop key; only a display can tell whether the
+    // layout has it.
+    int status = 0;
     std::ostringstream out, err;
-    const int status = RunWingmateCtl({"record", file, "--stop", "alt+q"}, CtlStreams{out, err});
+    for (const char* stop : {"alt+q", "CTRL+\xC3\xA4", "ctrl+#"}) {
+        err.str({});
+        status = RunWingmateCtl({"record", file, "--stop", stop}, CtlStreams{out, err});
+        EXPECT_NE(err.str().find("Recording is unavailable"), std::string::npos) << stop;
+    }
     std::ostringstream out2, err2;
     const int missingFolder = RunWingmateCtl(
         {"record", ::testing::TempDir() + "/no/such/folder/x.tsc"}, CtlStreams{out2, err2});

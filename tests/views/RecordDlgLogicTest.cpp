@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 struct StopKeyCase {
@@ -26,6 +28,29 @@ TEST(RecordDlgLogic, StopKeyFromTheKeyBox) {
     }
     EXPECT_EQ(StopKeyText(kStopModifiers[0].code, 'Q'), "ALT+Q");
     EXPECT_EQ(StopKeyText(kStopModifiers[2].code, 'Q'), "SHIFT+Q");
+}
+
+// The stop character is the box's first whole character; its text names it.
+TEST(RecordDlgLogic, StopCharacterFromTheKeyBox) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"z", "z", "CTRL+Z"},
+        {"#x", "#", "CTRL+#"},
+        {"\xC3\xA4"
+         "x",
+         "\xC3\xA4", "CTRL+\xC3\xA4"},
+        {"\xE2\x82\xAC", "\xE2\x82\xAC", "CTRL+\xE2\x82\xAC"},
+        {" ", " ", "CTRL+SPACE"},
+        {"\xC3", "", "CTRL+"}, // cut short
+        {"\xA4"
+         "z",
+         "", "CTRL+"}, // no lead byte
+        {"", "", "CTRL+"},
+    };
+    for (const auto& [box, character, text] : cases) {
+        SCOPED_TRACE(box);
+        EXPECT_EQ(StopCharacter(box), character);
+        EXPECT_EQ(StopKeyText(0x11, StopCharacter(box)), text);
+    }
 }
 
 TEST(RecordDlgLogic, IdleSecondsFromTheBox) {

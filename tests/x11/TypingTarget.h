@@ -11,9 +11,22 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 namespace {
+
+// Presses and releases `keycode` with XTest, inside a press of `modifier`
+// (a keycode; 0: none), and waits until the server has them.
+inline void PressKey(Display* display, unsigned keycode, unsigned modifier = 0) {
+    if (modifier)
+        XTestFakeKeyEvent(display, modifier, True, 0);
+    XTestFakeKeyEvent(display, keycode, True, 0);
+    XTestFakeKeyEvent(display, keycode, False, 0);
+    if (modifier)
+        XTestFakeKeyEvent(display, modifier, False, 0);
+    XSync(display, False);
+}
 
 // A plain Xlib window that has the keyboard focus and writes down what it
 // receives: characters as UTF-8, Enter as "\n", Tab as "\t", a key pressed

@@ -80,13 +80,7 @@ protected:
         const KeyCode key = XKeysymToKeycode(client, keysym);
         const KeyCode shiftKey = XKeysymToKeycode(client, XK_Shift_L);
         ASSERT_NE(key, 0) << XKeysymToString(keysym);
-        if (shift)
-            XTestFakeKeyEvent(client, shiftKey, True, 0);
-        XTestFakeKeyEvent(client, key, True, 0);
-        XTestFakeKeyEvent(client, key, False, 0);
-        if (shift)
-            XTestFakeKeyEvent(client, shiftKey, False, 0);
-        XSync(client, False);
+        PressKey(client, key, shift ? shiftKey : 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 

@@ -5,6 +5,7 @@
 #include "Commands.h"
 
 #include "library/AtomicFile.h"
+#include "record/RecordDlgLogic.h"
 #include "record/Recorder.h"
 #include "triggers/KeyNames.h"
 
@@ -29,6 +30,7 @@ struct RecordOptions {
     std::string stopText = "CTRL+Z";
     uint16_t stopModifier = vk::Ctrl;
     uint16_t stopKey = 'Z';
+    std::string stopCharacter = "z"; // what the stop key types; empty: a named key
     int32_t delayMs = 0;
     int32_t idleSeconds = 0;
     bool fullTitles = false;
@@ -43,7 +45,7 @@ std::string Upper(std::string text) {
 }
 
 // combination := modifier "+" key ; modifier := "ALT" | "CTRL" | "SHIFT" ;
-// key := letter | digit | key name ("F5", "PGUP", ...)
+// key := one character ("z", "#", "ä") | key name ("F5", "PGUP", ...)
 bool ParseStop(const std::string& text, RecordOptions& options) {
     const size_t plus = text.find('+');
     if (plus == std::string::npos || plus + 1 >= text.size())
@@ -56,15 +58,25 @@ bool ParseStop(const std::string& text, RecordOptions& options) {
     for (const auto& [name, code] : kModifiers)
         if (modifier == name)
             options.stopModifier = code;
+    // A character is the key that types it on the layout in use, found when
+    // recording starts; its US key serves sources that know no layout.
+    const std::string rest = text.substr(plus + 1);
+    options.stopCharacter = StopCharacter(rest);
     int code = 0;
-    if (key.size() == 1 && std::isalnum(static_cast<unsigned char>(key[0])))
-        code = key[0];
-    else
+    if (!options.stopCharacter.empty() && options.stopCharacter.size() == rest.size()) {
+        code = StopKeyForText(options.stopCharacter) & 0xFF;
+    } else {
+        options.stopCharacter.clear();
         code = KeyCodeForName(key);
-    if (!options.stopModifier || !code || code == vk::Ctrl || code == vk::Alt || code == vk::Shift)
+        if (!code)
+            return false;
+    }
+    if (!options.stopModifier || code == vk::Ctrl || code == vk::Alt || code == vk::Shift)
         return false;
     options.stopKey = static_cast<uint16_t>(code);
-    options.stopText = modifier + "+" + key;
+    options.stopText = options.stopCharacter.empty()
+                           ? modifier + "+" + key
+                           : StopKeyText(options.stopModifier, options.stopCharacter);
     return true;
 }
 
@@ -83,7 +95,7 @@ std::string ParseArguments(const std::vector<std::string>& args, RecordOptions& 
             options.fullTitles = true;
         } else if (arg == "--stop") {
             if (!hasValue || !ParseStop(args[++i], options))
-                return "--stop wants ALT, CTRL or SHIFT, '+' and a letter, digit or key name "
+                return "--stop wants ALT, CTRL or SHIFT, '+' and a character or key name "
                        "(CTRL+Z)";
         } else if (arg == "--delay") {
             if (!hasValue || !ParseNumber(args[++i], 0, kMaxDelayMs, options.delayMs))
@@ -196,6 +208,7 @@ int Record(IRecordSource& source, const RecordOptions& options, CtlStreams strea
     init.defaultDelay = options.delayMs;
     init.stopModifier = options.stopModifier;
     init.stopKey = options.stopKey;
+    init.stopCharacter = options.stopCharacter;
     init.sleepWhenIdle = options.idleSeconds > 0;
     init.idleSeconds = options.idleSeconds;
     recorder.Init(init);
