@@ -21,17 +21,26 @@ void OnSignal(int signalNumber) {
 }
 } // namespace
 
-CSignalExit::CSignalExit(QObject* parent) : QObject(parent) {
-    if (pipeEnds[0] < 0 && ::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
-    notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, &CSignalExit::OnReadable);
+bool CSignalExit::InstallHandlers() {
+    if (pipeEnds[0] >= 0)
+        return true;
+    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int signalNumber : kSignals)
         ::sigaction(signalNumber, &action, nullptr);
+    return true;
+}
+
+CSignalExit::CSignalExit(QObject* parent) : QObject(parent) {
+    if (!InstallHandlers())
+        return;
+    // A signal already in the pipe makes it readable at once.
+    notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &CSignalExit::OnReadable);
 }
 
 CSignalExit::~CSignalExit() {
@@ -47,6 +56,8 @@ CSignalExit::~CSignalExit() {
 void CSignalExit::OnReadable() {
     unsigned char bytes[16];
     const ssize_t got = ::read(pipeEnds[0], bytes, sizeof bytes);
-    if (got > 0)
-        Q_EMIT exitRequested(bytes[got - 1]);
+    if (got > 0) {
+        received = bytes[got - 1];
+        Q_EMIT exitRequested(received);
+    }
 }

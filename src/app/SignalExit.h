@@ -11,6 +11,10 @@ class QSocketNotifier;
 class CSignalExit : public QObject {
     Q_OBJECT
 public:
+    // Installs the handlers without a notifier: called first thing at start,
+    // a signal that comes before the event loop exists waits in the pipe.
+    static bool InstallHandlers();
+
     explicit CSignalExit(QObject* parent = nullptr);
     ~CSignalExit() override;
     CSignalExit(const CSignalExit&) = delete;
@@ -19,6 +23,8 @@ public:
     // false when the pipe could not be made (the signals then keep their
     // default action).
     bool Installed() const { return notifier != nullptr; }
+    // The last signal read from the pipe, 0 while none came.
+    int Received() const { return received; }
 
 Q_SIGNALS:
     void exitRequested(int signalNumber);
@@ -27,4 +33,5 @@ private:
     void OnReadable();
 
     QSocketNotifier* notifier = nullptr;
+    int received = 0;
 };

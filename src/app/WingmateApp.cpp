@@ -146,7 +146,14 @@ bool CWingmateApp::EnsureSettingsStore(ISettingsStore& store) {
 }
 
 int CWingmateApp::Run(const ProgramParts& parts) {
-    if (!ClaimInstance())
+    // Until the window exists a signal (a logout, a kill during start-up)
+    // closes whatever box is open and ends the start cleanly.
+    CSignalExit signalExit;
+    const auto early = connect(&signalExit, &CSignalExit::exitRequested, this, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    if (!ClaimInstance() || signalExit.Received())
         return 0;
     const std::string home = WingmateHomeFolder();
     std::string error;
@@ -165,6 +172,8 @@ int CWingmateApp::Run(const ProgramParts& parts) {
     if (!EnsureSettingsStore(store))
         qWarning("Wingmate: cannot create the settings file %s", store.Path().c_str());
 
+    if (signalExit.Received())
+        return 0;
     MainDlgServices services(store, messages);
     services.runner = parts.runner;
     services.stopScripts = parts.stopScripts;
@@ -176,7 +185,10 @@ int CWingmateApp::Run(const ProgramParts& parts) {
     CMainDlg window(home, std::move(services));
     connect(this, &CWingmateApp::showRequested, &window, &CMainDlg::ShowFromTray);
     connect(this, &CWingmateApp::requestReceived, &window, &CMainDlg::HandleInstanceRequest);
-    CSignalExit signalExit;
+    disconnect(early);
+    // Came while the window was being built: nothing was changed yet.
+    if (signalExit.Received())
+        return 0;
     connect(&signalExit, &CSignalExit::exitRequested, &window, &CMainDlg::EndForSession);
     connect(qApp, &QGuiApplication::commitDataRequest, &window, &CMainDlg::EndForSession);
     if (parts.windowBuilt)

@@ -2,6 +2,7 @@
 
 #include "app/HomeFolder.h"
 #include "app/InstanceSocket.h"
+#include "app/SignalExit.h"
 #include "app/QtMessageBox.h"
 #include "app/RunnerBridge.h"
 #include "app/WingmateApp.h"
@@ -63,6 +64,9 @@ int main(int argc, char** argv) {
                          std::cerr, "usage: wingmate [--help | --version] [Qt options]\n");
     if (parsed >= 0)
         return parsed;
+    // Before anything that takes time: a SIGTERM from now on ends the
+    // program cleanly, whatever stage of the start it meets.
+    CSignalExit::InstallHandlers();
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Wingmate"));
