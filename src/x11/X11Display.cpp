@@ -1,5 +1,6 @@
 #include "x11/X11Display.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <mutex>
@@ -8,16 +9,31 @@ namespace {
 thread_local CX11ErrorTrap* currentTrap = nullptr;
 } // namespace
 
-// Errors from requests on windows that vanished meanwhile (a window closed
-// while we read its title) are normal on a live desktop: ignore them, unless
-// a trap on this thread waits for them.
+// A trap on this thread that waits for the error takes it. Otherwise errors
+// from requests on windows that vanished meanwhile (a window closed while we
+// read its title) are normal on a live desktop; any other is said on stderr
+// where it happens, never silenced, and never ends the program.
 int TrapProtocolError(Display* display, XErrorEvent* error) {
     for (CX11ErrorTrap* trap = currentTrap; trap; trap = trap->outer)
         if (trap->display == display) {
             trap->code = error->error_code;
-            break;
+            return 0;
         }
+    if (error->error_code == BadWindow || error->error_code == BadDrawable)
+        return 0;
+    std::fputs(DescribeXError(display, *error).c_str(), stderr);
+    std::fputc('\n', stderr);
     return 0;
+}
+
+std::string DescribeXError(Display* display, const XErrorEvent& error) {
+    char text[160] = "";
+    // Local lookup only: no protocol request, so it is safe in the handler.
+    XGetErrorText(display, error.error_code, text, sizeof text);
+    char line[320];
+    std::snprintf(line, sizeof line, "Wingmate: X error \"%s\" from request %u.%u on 0x%lx", text,
+                  unsigned(error.request_code), unsigned(error.minor_code), error.resourceid);
+    return line;
 }
 
 CX11ErrorTrap::CX11ErrorTrap(Display* trapped) : display(trapped), outer(currentTrap) {

@@ -17,6 +17,10 @@ std::string DisplayLabel(const std::string& displayName);
 // else empty.
 std::string MissingExtension(Display* display, const char* name);
 
+// "Wingmate: X error "BadAccess ..." from request 33.0 on 0x2a": one line
+// naming the error and the request that raised it.
+std::string DescribeXError(Display* display, const XErrorEvent& error);
+
 // Collects the protocol errors that requests on `display` raise on this
 // thread while it lives (the program's handler otherwise ignores them).
 // XSync before reading Code().

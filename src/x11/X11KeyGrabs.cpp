@@ -2,6 +2,7 @@
 
 #include "x11/X11Display.h"
 #include "x11/X11Keys.h"
+#include "triggers/KeyNames.h"
 
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <set>
 
 namespace {
@@ -187,6 +189,27 @@ bool CX11KeyGrabs::Drain() {
 
 // Grabs only what is new and lets go only of what is no longer wanted, so a
 // key that stays taken is never free for a moment (a NumLock press regrabs).
+namespace {
+// Said where it happens: which combination could not be taken, and the
+// server's reason. (BadAccess, another client's grab, is reported to the
+// user as a combination held elsewhere.)
+void ReportFailedGrab(Display* display, const TakenKey& key, int code) {
+    std::string name;
+    if (key.modifiers & TakenKey::Ctrl)
+        name += "Ctrl+";
+    if (key.modifiers & TakenKey::Alt)
+        name += "Alt+";
+    if (key.modifiers & TakenKey::Shift)
+        name += "Shift+";
+    if (key.modifiers & TakenKey::Win)
+        name += "Win+";
+    name += KeyName(key.code, true);
+    char why[160] = "";
+    XGetErrorText(display, code, why, sizeof why);
+    std::fprintf(stderr, "Wingmate: could not take the key %s: %s\n", name.c_str(), why);
+}
+} // namespace
+
 std::vector<TakenKey> CX11KeyGrabs::Apply(const std::vector<TakenKey>& wanted) {
     const Window root = DefaultRootWindow(display);
     current = wanted;
@@ -226,6 +249,8 @@ std::vector<TakenKey> CX11KeyGrabs::Apply(const std::vector<TakenKey>& wanted) {
             std::find(heldElsewhere.begin(), heldElsewhere.end(), key) != heldElsewhere.end();
         if (requested ? trap.Code() == BadAccess : heldBefore)
             held.push_back(key);
+        else if (requested && trap.Code() != 0)
+            ReportFailedGrab(display, key, trap.Code());
     }
     for (const auto& [keycode, modifiers] : grabbed)
         if (!next.count({keycode, modifiers}))

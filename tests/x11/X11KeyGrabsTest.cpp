@@ -6,6 +6,7 @@
 #include "fakes/TriggerLibrary.h"
 #include "library/MacroLibrary.h"
 #include "triggers/KeyHook.h"
+#include "x11/X11Display.h"
 #include "x11/X11KeyHook.h"
 
 #include <gtest/gtest.h>
@@ -138,4 +139,47 @@ TEST_F(X11KeyGrabsTest, PrefixKeysWhileArmedAndKeysHeldElsewhere) {
     XCloseDisplay(other);
 }
 
+} // namespace
+
+namespace {
+// X errors are said where they happen, except those of windows that vanished
+// (normal on a live desktop) and those a trap waits for.
+TEST_F(XvfbSuiteTest, AnUntrappedXErrorIsSaidAndTheProgramGoesOn) {
+    if (!server)
+        GTEST_SKIP();
+    std::string cause;
+    Display* display = OpenX11Display(server->Name(), cause);
+    ASSERT_NE(display, nullptr) << cause;
+    struct Case {
+        const char* what;
+        void (*request)(Display*);
+        bool trapped;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"bad pixmap", [](Display* d) { XFreePixmap(d, 0x3f00001); }, false, "BadPixmap"},
+        {"vanished window", [](Display* d) { XMapWindow(d, 0x3f00002); }, false, ""},
+        {"trapped", [](Display* d) { XFreePixmap(d, 0x3f00003); }, true, ""},
+    };
+    for (const Case& c : cases) {
+        testing::internal::CaptureStderr();
+        int trappedCode = 0;
+        if (c.trapped) {
+            CX11ErrorTrap trap(display);
+            c.request(display);
+            XSync(display, False);
+            trappedCode = trap.Code();
+        } else {
+            c.request(display);
+            XSync(display, False);
+        }
+        const std::string said = testing::internal::GetCapturedStderr();
+        if (*c.said)
+            EXPECT_NE(said.find(c.said), std::string::npos) << c.what << ": " << said;
+        else
+            EXPECT_EQ(said, "") << c.what;
+        EXPECT_EQ(trappedCode != 0, c.trapped) << c.what;
+    }
+    XCloseDisplay(display);
+}
 } // namespace
