@@ -1,6 +1,7 @@
 // Compiling statements: assignments and declarations with the conversions
 // their types need, control flow, loops (with the counting-loop fast path),
 // return and try/catch.
+#include "engine/Assert.h"
 #include "engine/CompilerState.h"
 
 namespace tessera {
@@ -172,7 +173,18 @@ void Compiler::VarDecl(const Stmt& s, bool isGlobal) {
     DeclareLocal(s.name, reg, s.type, s.line, s.column);
 }
 
+// statement -> declaration | assignment | call | block | if | loop | ... ;
+// Every statement leaves the registers as it found them, except that a
+// declaration may keep one for its local.
 void Compiler::Statement(const Stmt& s) {
+    [[maybe_unused]] const int before = fs->freeReg;
+    StatementBody(s);
+    tessera_assert(fs->freeReg >= before &&
+                   fs->freeReg <= before + (s.kind == StmtKind::VarDecl ? 1 : 0));
+    tessera_assert(fs->freeReg <= fs->proto->frameSize || fs->freeReg == before);
+}
+
+void Compiler::StatementBody(const Stmt& s) {
     curLine = s.line;
     switch (s.kind) {
     case StmtKind::VarDecl:

@@ -166,6 +166,7 @@ private:
     void Assign(const Stmt& s);
     void VarDecl(const Stmt& s, bool isGlobal);
     void Statement(const Stmt& s);
+    void StatementBody(const Stmt& s);
     void ScopedStatement(const Stmt& s);
     void Loop(const Expr* cond, const Stmt* step, const Stmt& body);
 

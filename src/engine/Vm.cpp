@@ -1,5 +1,6 @@
 #include "engine/Vm.h"
 
+#include "engine/Assert.h"
 #include "engine/Operations.h"
 
 #include <exception>
@@ -475,6 +476,7 @@ void Vm::Execute() {
                     f->pc = pc;
                     if (needed > stack.size())
                         GrowStack(needed);
+                    tessera_assert(needed <= stack.size());
                     frames.push_back({callee, callee->code.data(), base});
                     RELOAD();
                     pc = f->pc;
@@ -487,6 +489,7 @@ void Vm::Execute() {
                     } else {
                         R[0] = DefaultValue(f->proto->result, *ctx.heap);
                     }
+                    tessera_assert(frames.size() > 1); // the top-level code ends by END
                     size_t depth = frames.size() - 1;
                     while (!handlers.empty() && handlers.back().frame >= depth)
                         handlers.pop_back();
