@@ -11,7 +11,9 @@ namespace tessera {
 const std::vector<BuiltinInfo>& Builtins() {
     static const std::vector<BuiltinInfo> all = [] {
         std::vector<BuiltinInfo> table;
-        for (const BuiltinInfo* group : {kTextBuiltins, kSystemBuiltins, kDesktopBuiltins})
+        for (const BuiltinInfo* group : {kTextBuiltins, kSystemBuiltins, kDesktopBuiltins,
+                                          kListBuiltins, kRegexBuiltins, kDataBuiltins,
+                                          kProcessBuiltins})
             for (const BuiltinInfo* info = group; info->name; ++info)
                 table.push_back(*info);
         return table;

@@ -60,6 +60,10 @@ int FindBuiltin(std::string_view name);
 extern const BuiltinInfo kTextBuiltins[];
 extern const BuiltinInfo kSystemBuiltins[];
 extern const BuiltinInfo kDesktopBuiltins[];
+extern const BuiltinInfo kListBuiltins[];
+extern const BuiltinInfo kRegexBuiltins[];
+extern const BuiltinInfo kDataBuiltins[];
+extern const BuiltinInfo kProcessBuiltins[];
 
 // Argument helpers shared by the tables; they throw a clear ScriptError.
 const std::string& ArgStr(const Value* args, int index);
