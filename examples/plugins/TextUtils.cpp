@@ -5,11 +5,12 @@
 // in the Wingmate home folder (or load it with `dll "libtextutils.so";`),
 // and call its functions from a script:
 //
-//     Print(Reverse("stressed"));           // desserts
-//     Print(PadLeft("7", 3, "0"));          // 007
 //     Print(Capitalize("hello big world")); // Hello Big World
+//     Print(Center("mid", 7, "*"));         // **mid**
+//     Print(WordCount("one two three"));    // 3
 //
-// Texts are UTF-8; widths and reversal count characters, not bytes.
+// Texts are UTF-8; widths count characters, not bytes. A library cannot
+// take a builtin's name (Reverse, PadLeft, Repeat... are builtins).
 
 #include "engine/TesseraPlugin.h"
 
@@ -44,32 +45,9 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// Reverse(text): the characters in reverse order.
-void Reverse(ITesseraCall* call, void*) {
-    std::vector<std::string> chars = Characters(call->ArgString(0));
-    std::string out;
-    for (auto it = chars.rbegin(); it != chars.rend(); ++it)
-        out += *it;
-    call->ReturnString(out.c_str());
-}
-
-// Repeat(text, count): `text` count times; at most 16 MiB of result.
-void Repeat(ITesseraCall* call, void*) {
-    std::string text = call->ArgString(0);
-    int64_t count = call->ArgInt(1);
-    if (count < 0)
-        return call->Fail("the count must not be negative");
-    if (!text.empty() && static_cast<uint64_t>(count) > (uint64_t{16} << 20) / text.size())
-        return call->Fail("the result would be longer than 16 MiB");
-    std::string out;
-    out.reserve(text.size() * static_cast<size_t>(count));
-    for (int64_t k = 0; k < count; ++k)
-        out += text;
-    call->ReturnString(out.c_str());
-}
-
-// Pads to `width` characters with `fill` (default blank) on one side.
-void Pad(ITesseraCall* call, bool left) {
+// Center(text, width [, fill]): `text` in the middle of `width` characters
+// of `fill` (default blank), the odd one on the right.
+void Center(ITesseraCall* call, void*) {
     std::string text = call->ArgString(0);
     int64_t width = call->ArgInt(1);
     std::string fill = call->ArgCount() > 2 ? call->ArgString(2) : " ";
@@ -78,17 +56,11 @@ void Pad(ITesseraCall* call, bool left) {
     if (width > (int64_t{1} << 20))
         return call->Fail("the width must be at most 1048576");
     int64_t missing = width - static_cast<int64_t>(Characters(text).size());
-    std::string padding;
+    std::string left, right;
     for (int64_t k = 0; k < missing; ++k)
-        padding += fill;
-    std::string out = left ? padding + text : text + padding;
+        (k < missing / 2 ? left : right) += fill;
+    std::string out = left + text + right;
     call->ReturnString(out.c_str());
-}
-void PadLeft(ITesseraCall* call, void*) {
-    Pad(call, true);
-}
-void PadRight(ITesseraCall* call, void*) {
-    Pad(call, false);
 }
 
 // Capitalize(text): the first letter of every word in upper case (ASCII).
@@ -101,17 +73,6 @@ void Capitalize(ITesseraCall* call, void*) {
         wordStart = IsSpace(c);
     }
     call->ReturnString(text.c_str());
-}
-
-void StartsWith(ITesseraCall* call, void*) {
-    std::string text = call->ArgString(0), prefix = call->ArgString(1);
-    call->ReturnBool(text.compare(0, prefix.size(), prefix) == 0);
-}
-
-void EndsWith(ITesseraCall* call, void*) {
-    std::string text = call->ArgString(0), suffix = call->ArgString(1);
-    call->ReturnBool(text.size() >= suffix.size() &&
-                     text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0);
 }
 
 // WordCount(text): runs of non-blank characters.
@@ -135,10 +96,9 @@ struct Function {
 };
 
 const Function kFunctions[] = {
-    {"Reverse", Reverse, 1, 1},       {"Repeat", Repeat, 2, 2},
-    {"PadLeft", PadLeft, 2, 3},       {"PadRight", PadRight, 2, 3},
-    {"Capitalize", Capitalize, 1, 1}, {"StartsWith", StartsWith, 2, 2},
-    {"EndsWith", EndsWith, 2, 2},     {"WordCount", WordCount, 1, 1},
+    {"Capitalize", Capitalize, 1, 1},
+    {"Center", Center, 2, 3},
+    {"WordCount", WordCount, 1, 1},
 };
 
 } // namespace

@@ -53,7 +53,22 @@ void Sort(BuiltinContext& ctx, Value* args, int argc, Value& result) {
         list->items.push_back(std::move(item));
 }
 
+// A list back to front, or a string's characters (UTF-8 sequences kept whole).
 void Reverse(BuiltinContext& ctx, Value* args, int, Value& result) {
+    if (args[0].type == ValueType::Str) {
+        const std::string& s = args[0].AsStr();
+        std::string out;
+        out.reserve(s.size());
+        for (size_t end = s.size(); end > 0;) {
+            size_t start = end - 1;
+            while (start > 0 && end - start < 4 &&
+                   (static_cast<unsigned char>(s[start]) & 0xC0) == 0x80)
+                --start;
+            out.append(s, start, end - start);
+            end = start;
+        }
+        return SetStr(result, std::move(out), ctx);
+    }
     const ListObj* source = ArgList(args, 0);
     std::vector<Value> items(source->items.begin(), source->items.end());
     ListObj* list = NewResultList(ctx, result, items.size());
@@ -147,7 +162,7 @@ void PadRight(BuiltinContext& ctx, Value* args, int argc, Value& result) {
 
 const BuiltinInfo kListBuiltins[] = {
     {"Sort", 1, 2, DeclType::List, Sort},
-    {"Reverse", 1, 1, DeclType::List, Reverse},
+    {"Reverse", 1, 1, DeclType::Var, Reverse},
     {"IndexOf", 2, 2, DeclType::Int, IndexOf},
     {"Contains", 2, 2, DeclType::Bool, Contains},
     {"StartsWith", 2, 2, DeclType::Bool, StartsWith},

@@ -29,18 +29,18 @@ def run(home, script, display=None):
 with tempfile.TemporaryDirectory() as home:
     script = os.path.join(home, "job.tsc")
     with open(script, "w") as f:
-        f.write('Print(Reverse("olleh"), " ", PadLeft("7", 3, "0"));\n')
+        f.write('Print(Capitalize("hello"), " ", Center("7", 3, "0"));\n')
     messages = os.path.join(home, "LibMgrMessages.log")
 
     r = run(home, script)
-    check("no list: unknown function", r.returncode == 1 and b"unknown function 'Reverse'"
+    check("no list: unknown function", r.returncode == 1 and b"unknown function 'Capitalize'"
           in r.stderr, r.stderr)
     check("no list: nothing logged", not os.path.exists(messages))
 
     with open(os.path.join(home, "Externals.dat"), "w") as f:
         f.write("/no/such/lib.so\n" + PLUGIN + "\n")
     r = run(home, script)
-    check("listed plugin", r.returncode == 0 and r.stdout == b"hello 007\n",
+    check("listed plugin", r.returncode == 0 and r.stdout == b"Hello 070\n",
           (r.returncode, r.stdout, r.stderr))
     with open(messages) as f:
         log = f.read()
