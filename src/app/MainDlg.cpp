@@ -1,6 +1,7 @@
 #include "app/MainDlg.h"
 
 #include "app/AboutDlg.h"
+#include "app/AltEscapeFilter.h"
 #include "app/EndQuestion.h"
 #if WINGMATE_HAVE_DBUS
 #include "app/DBusNotifier.h"
@@ -81,6 +82,7 @@ CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* paren
     BuildWindow();
     BuildToolbar();
     BuildMenus();
+    new CAltEscapeFilter(this);
     inputPrompt = new CQtInputPrompt(this);
 
     IMacroRunner* runner = services.runner;
