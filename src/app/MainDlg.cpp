@@ -288,15 +288,34 @@ void CMainDlg::ReportRunLogProblem(const std::string& problem) {
     runLogProblem = problem;
 }
 
+// Without a tray host yet (a panel that starts after the program at login),
+// look again every few seconds and add the icon once one is there.
 void CMainDlg::AddTray() {
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
+    if (ended)
         return;
+    const bool available = services.trayAvailable ? services.trayAvailable()
+                                                  : QSystemTrayIcon::isSystemTrayAvailable();
+    if (!available) {
+        if (!trayWatch) {
+            trayWatch = new QTimer(this);
+            trayWatch->setObjectName(QStringLiteral("trayWatch"));
+            connect(trayWatch, &QTimer::timeout, this, &CMainDlg::AddTray);
+            trayWatch->start(services.trayWatchMs);
+        }
+        return;
+    }
+    if (trayWatch) {
+        trayWatch->deleteLater();
+        trayWatch = nullptr;
+    }
     tray = new QSystemTrayIcon(TrayIconImage(TrayIcon::Idle), this);
     tray->setToolTip(QStringLiteral("Tessera Wingmate"));
     connect(tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason why) { OnTrayActivated(int(why)); });
     connect(tray, &QSystemTrayIcon::messageClicked, this, &CMainDlg::ShowOutputPage);
     tray->show();
+    if (started)
+        RefreshTrayState();
 }
 
 void CMainDlg::ReportMacroFailure(int32_t id, const std::string& name,

@@ -104,6 +104,10 @@ struct MainDlgServices {
     // nothing can be recorded here. Null: recording is unavailable.
     std::function<std::unique_ptr<IRecordSource>(std::string* why)> makeRecordSource;
     IDesktopNotifier* notifier = nullptr; // null: the tray icon's message
+    // Whether a tray host is there now (null: Qt's answer), and how often to
+    // look again while there is none: a panel may start after the program.
+    std::function<bool()> trayAvailable;
+    int trayWatchMs = 5000;
     // No settings file and no library before this start: the Examples set is
     // added (never over a library that exists).
     bool firstStart = false;
@@ -325,6 +329,7 @@ private:
     ISchedulerForm* schedulerForm = nullptr;
     CQtInputPrompt* inputPrompt = nullptr;
     QSystemTrayIcon* tray = nullptr;
+    QTimer* trayWatch = nullptr; // runs while no tray host is there
     // Made at the first notification on a desktop without a tray.
     CDBusNotifier* dbusNotifier = nullptr;
     QTimer* timer = nullptr;
