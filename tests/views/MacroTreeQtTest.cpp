@@ -2,7 +2,6 @@
 
 #include "QtTestUtil.h"
 
-#include "editor/DecTree.h"
 #include "library/LibraryTestUtil.h"
 #include "views/IconSet.h"
 #include "views/PopupTree.h"
@@ -17,7 +16,6 @@
 #include <QtTest>
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
 #include <string>
 
@@ -417,58 +415,6 @@ private Q_SLOTS:
                  qPrintable(QStringLiteral("20,000 entries: %1 s, 40,000 entries: %2 s")
                                 .arg(small)
                                 .arg(large)));
-    }
-
-    // The trees stay white on a dark theme; their text must then be dark,
-    // whether the theme was dark at start or switched to while they show.
-    void treesStayReadableOnDarkThemes_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("darkFirst");
-        for (const char* name : {"macro tree", "quick menu", "declarations"}) {
-            QTest::newRow(qPrintable(QStringLiteral("%1, dark at start").arg(name)))
-                << name << true;
-            QTest::newRow(qPrintable(QStringLiteral("%1, switched").arg(name))) << name << false;
-        }
-    }
-    void treesStayReadableOnDarkThemes() {
-        QFETCH(QString, kind);
-        QFETCH(bool, darkFirst);
-        const QPalette light = QApplication::palette();
-        QPalette dark = light;
-        dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
-        dark.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
-        dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
-        dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
-        if (darkFirst)
-            QApplication::setPalette(dark);
-        std::unique_ptr<QWidget> view;
-        if (kind == QStringLiteral("declarations")) {
-            view = std::make_unique<TDecTree>();
-        } else {
-            auto macros = std::make_unique<CMacroTree>();
-            if (kind == QStringLiteral("quick menu"))
-                macros = std::make_unique<CPopupTree>(nullptr);
-            macros->Initialize();
-            view = std::move(macros);
-        }
-        view->show();
-        if (!darkFirst)
-            QApplication::setPalette(dark);
-        QCoreApplication::processEvents();
-        const QColor base = view->palette().color(QPalette::Base);
-        const QColor text = view->palette().color(QPalette::Text);
-        QApplication::setPalette(light);
-        QCOMPARE(base, QColor(Qt::white));
-        // Contrast ratio of the text on the paper (WCAG): 4.5 is the least.
-        const auto luminance = [](const QColor& c) {
-            const auto channel = [](double v) {
-                return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-            };
-            return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
-                   0.0722 * channel(c.blueF());
-        };
-        const double ratio = (luminance(base) + 0.05) / (luminance(text) + 0.05);
-        QVERIFY2(ratio >= 4.5, qPrintable(text.name()));
     }
 };
 
