@@ -5,16 +5,16 @@
 void BuildTesseraCommandLine(CLI::App& app, TesseraOptions& options) {
     AddVersionFlag(app);
     AddBashCompletionFlag(app);
+    AddManPageFlag(app);
     app.add_option("FILE", options.file, "The script to compile and run")
         ->required()
         ->type_name("FILE");
     CLI::Option* args =
         app.add_option("--args", options.argsText, "The script's arguments, as one text")
             ->type_name("TEXT");
-    CLI::Option* disassemble =
-        app.add_flag("--disassemble", options.disassemble,
-                     "Print the script's bytecode, do not run it")
-            ->excludes(args);
+    CLI::Option* disassemble = app.add_flag("--disassemble", options.disassemble,
+                                            "Print the script's bytecode, do not run it")
+                                   ->excludes(args);
     app.add_flag("--check", options.check,
                  "Compile only: print the first error as FILE:LINE:COLUMN: error: TEXT")
         ->excludes(args)
