@@ -21,6 +21,7 @@
 #endif
 
 #include "CliSupport.h"
+#include "DisplayCheck.h"
 
 #include <QApplication>
 
@@ -69,9 +70,13 @@ int main(int argc, char** argv) {
         "shows the running window. The user guide opens from the window's Help menu.\n");
     if (parsed >= 0)
         return parsed;
+    if (!DisplayReachable(argc, argv))
+        return 1;
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Wingmate"));
+    // Docks and task bars group the windows with the menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tessera.Wingmate"));
     QApplication::setOrganizationName(QStringLiteral("Tessera"));
     QApplication::setWindowIcon(ProgramIcon());
     // The window may sit hidden in the tray while a dialog closes; the program
