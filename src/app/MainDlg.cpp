@@ -325,16 +325,25 @@ void CMainDlg::ReportMacroFailure(int32_t id, const std::string& name,
     const std::string title = "Macro \"" + name + "\" failed";
     if (services.notifier) {
         services.notifier->Notify(title, firstLine);
-    } else if (tray && QSystemTrayIcon::supportsMessages()) {
-        tray->showMessage(Text(title), Text(firstLine), QSystemTrayIcon::Warning);
-    } else {
-#if WINGMATE_HAVE_DBUS
-        if (!dbusNotifier && CDBusNotifier::Available())
-            dbusNotifier = new CDBusNotifier([this] { ShowOutputPage(); }, this);
-        if (dbusNotifier)
-            dbusNotifier->Notify(title, firstLine);
-#endif
+        return;
     }
+#if WINGMATE_HAVE_DBUS
+    // The notification service, tray or not; the tray's message only when
+    // no service takes it.
+    if (!dbusNotifier)
+        dbusNotifier = new CDBusNotifier(
+            [this] { ShowOutputPage(); },
+            [this](const std::string& t, const std::string& text) { ShowTrayMessage(t, text); },
+            this);
+    dbusNotifier->Notify(title, firstLine);
+#else
+    ShowTrayMessage(title, firstLine);
+#endif
+}
+
+void CMainDlg::ShowTrayMessage(const std::string& title, const std::string& text) {
+    if (tray && QSystemTrayIcon::supportsMessages())
+        tray->showMessage(Text(title), Text(text), QSystemTrayIcon::Warning);
 }
 
 void CMainDlg::ShowOutputPage() {

@@ -103,7 +103,7 @@ struct MainDlgServices {
     // Makes the recorder's event source; sets `why` and returns null when
     // nothing can be recorded here. Null: recording is unavailable.
     std::function<std::unique_ptr<IRecordSource>(std::string* why)> makeRecordSource;
-    IDesktopNotifier* notifier = nullptr; // null: the tray icon's message
+    IDesktopNotifier* notifier = nullptr; // null: the notification service, else the tray
     // Whether a tray host is there now (null: Qt's answer), and how often to
     // look again while there is none: a panel may start after the program.
     std::function<bool()> trayAvailable;
@@ -259,6 +259,7 @@ private:
     void UpdateTakenKeys();
     void ReportKeysHeldElsewhere(const TriggerKeys& trigger);
     void OnTrayActivated(int reason);
+    void ShowTrayMessage(const std::string& title, const std::string& text);
     // Commit, save the library (asking when it fails, if `ask`) and the
     // settings; false when the user chose to stay.
     bool SaveEverything(bool ask = true);
