@@ -6,7 +6,8 @@ void BuildTesseraCommandLine(CLI::App& app, TesseraOptions& options) {
     AddVersionFlag(app);
     AddBashCompletionFlag(app);
     AddManPageFlag(app);
-    app.add_option("FILE", options.file, "The script to compile and run")
+    app.add_option("FILE", options.file,
+                   "The script to compile and run; - reads it from standard input")
         ->required()
         ->type_name("FILE");
     CLI::Option* args =
