@@ -59,6 +59,14 @@ private:
     bool alt;
 };
 
+// The real Manager and Scheduler pages in place of the placeholders.
+void ConnectRealPages(Fixture& f, CMainDlg& w) {
+    auto* manager = new CManagerPage(w.Library(), w, f.messages, &f.clock);
+    auto* scheduler = new CSchedulerPage(w.Library(), w, f.messages, &f.clock);
+    w.SetManagerPage(manager, manager);
+    w.SetSchedulerPage(scheduler, scheduler);
+}
+
 // A library change that is saved, so only the schedule is left to lose.
 void ScheduleAndSave(Fixture& f, CMainDlg& window, const std::string& name) {
     CMacro record = *window.Library().FindById(f.Id(window, name));
@@ -123,10 +131,7 @@ private Q_SLOTS:
         Fixture f;
         auto window = f.Make();
         CMainDlg& w = *window;
-        auto* manager = new CManagerPage(w.Library(), w, f.messages, &f.clock);
-        auto* scheduler = new CSchedulerPage(w.Library(), w, f.messages, &f.clock);
-        w.SetManagerPage(manager, manager);
-        w.SetSchedulerPage(scheduler, scheduler);
+        ConnectRealPages(f, w);
         QSet<QString> names;
         for (const char* objectName :
              {"macroTree", "dayList", "calendar", "qt_calendar_prevmonth", "qt_calendar_nextmonth",
@@ -263,10 +268,7 @@ private Q_SLOTS:
         Fixture f;
         auto window = f.Make();
         CMainDlg& w = *window;
-        auto* manager = new CManagerPage(w.Library(), w, f.messages, &f.clock);
-        auto* scheduler = new CSchedulerPage(w.Library(), w, f.messages, &f.clock);
-        w.SetManagerPage(manager, manager);
-        w.SetSchedulerPage(scheduler, scheduler);
+        ConnectRealPages(f, w);
         auto* tabs = w.findChild<QTabWidget*>(QStringLiteral("pages"));
         tabs->setCurrentIndex(tab);
         QMap<QKeySequence, QString> menus;
