@@ -29,11 +29,7 @@ std::string QuoteExec(const std::string& path) {
 } // namespace
 
 std::string AutostartFilePath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    const std::string base =
-        config && *config ? config : std::string(home && *home ? home : ".") + "/.config";
-    return base + "/autostart/wingmate.desktop";
+    return ConfigFolder() + "/autostart/wingmate.desktop";
 }
 
 bool AutostartEnabled(const std::string& path) {
@@ -44,7 +40,8 @@ bool AutostartEnabled(const std::string& path) {
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (line == "Hidden=true")
+        // Either key switches the entry off (GNOME's settings write the second).
+        if (line == "Hidden=true" || line == "X-GNOME-Autostart-enabled=false")
             return false;
     }
     return true;

@@ -7,8 +7,8 @@
 // $XDG_CONFIG_HOME/autostart/wingmate.desktop (default ~/.config/...).
 std::string AutostartFilePath();
 
-// On when the entry exists and does not hide itself (Hidden=true is how a
-// desktop's own settings switch an entry off).
+// On when the entry exists and does not switch itself off (Hidden=true, or
+// X-GNOME-Autostart-enabled=false, is how a desktop's own settings do).
 bool AutostartEnabled(const std::string& path);
 
 // The entry's text for a program at `executable`.

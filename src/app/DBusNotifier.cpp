@@ -3,6 +3,8 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusReply>
 #include <QVariantMap>
 
@@ -10,11 +12,13 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+const QString kDesktopEntry = QStringLiteral("org.tessera.Wingmate");
 constexpr int kTimeoutMs = 10000;
+constexpr int kReplyTimeoutMs = 5000;
 } // namespace
 
-CDBusNotifier::CDBusNotifier(std::function<void()> onClicked, QObject* parent)
-    : QObject(parent), clicked(std::move(onClicked)) {
+CDBusNotifier::CDBusNotifier(std::function<void()> onClicked, Fallback onUnreached, QObject* parent)
+    : QObject(parent), clicked(std::move(onClicked)), unreached(std::move(onUnreached)) {
     QDBusConnection::sessionBus().connect(kService, kPath, kInterface,
                                           QStringLiteral("ActionInvoked"), this,
                                           SLOT(OnActionInvoked(uint, QString)));
@@ -30,13 +34,21 @@ bool CDBusNotifier::Available() {
 void CDBusNotifier::Notify(const std::string& title, const std::string& text) {
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), kDesktopEntry}};
     call << QStringLiteral("Wingmate") << uint(0) << QStringLiteral("wingmate")
          << QString::fromStdString(title) << QString::fromStdString(text)
-         << QStringList{QStringLiteral("default"), QStringLiteral("Show Output")} << QVariantMap()
+         << QStringList{QStringLiteral("default"), QStringLiteral("Show Output")} << hints
          << kTimeoutMs;
-    const QDBusReply<uint> reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 2000);
-    if (reply.isValid())
-        shownIds.append(reply.value());
+    auto* watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(call, kReplyTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, title, text] {
+        const QDBusPendingReply<uint> reply = *watcher;
+        if (reply.isValid())
+            shownIds.append(reply.value());
+        else if (unreached)
+            unreached(title, text);
+        watcher->deleteLater();
+    });
 }
 
 void CDBusNotifier::OnActionInvoked(uint id, const QString& action) {

@@ -1,6 +1,9 @@
 #pragma once
 // Desktop notifications through the freedesktop notification service on the
-// session bus, for desktops without a tray. Clicking one calls `clicked`.
+// session bus, tray or not, named after the desktop entry so the desktop
+// shows them with the program's name and icon. Clicking one calls `clicked`.
+// The call never waits for the service; when no service takes it, the
+// notification goes to `unreached` (the tray's message, say) instead.
 
 #include "ports/Notifier.h"
 
@@ -11,7 +14,9 @@
 class CDBusNotifier : public QObject, public IDesktopNotifier {
     Q_OBJECT
 public:
-    explicit CDBusNotifier(std::function<void()> onClicked, QObject* parent = nullptr);
+    using Fallback = std::function<void(const std::string& title, const std::string& text)>;
+    explicit CDBusNotifier(std::function<void()> onClicked, Fallback unreached = {},
+                           QObject* parent = nullptr);
 
     // Whether a notification service answers on the session bus.
     static bool Available();
@@ -22,5 +27,6 @@ private Q_SLOTS:
 
 private:
     std::function<void()> clicked;
+    Fallback unreached;
     QList<uint> shownIds;
 };

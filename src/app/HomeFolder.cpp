@@ -27,7 +27,7 @@ std::string ResolveHomeFolder(const HomeFolderInputs& inputs) {
         return *inputs.wingmateHome;
     if (!inputs.executableFolder.empty() && inputs.executableFolderWritable && !inputs.installed)
         return inputs.executableFolder;
-    if (inputs.xdgDataHome && !inputs.xdgDataHome->empty())
+    if (inputs.xdgDataHome && !inputs.xdgDataHome->empty() && inputs.xdgDataHome->front() == '/')
         return *inputs.xdgDataHome + "/Wingmate";
     return UserHome(inputs.userHome) + "/.local/share/Wingmate";
 }
@@ -69,7 +69,7 @@ std::string WingmateHomeFolder() {
         inputs.executableFolderWritable = ::access(inputs.executableFolder.c_str(), W_OK) == 0;
         inputs.installed = !InstalledDataFolder(inputs.executableFolder).empty();
     }
-    inputs.xdgDataHome = NonEmptyEnv("XDG_DATA_HOME");
+    inputs.xdgDataHome = XdgBaseEnv("XDG_DATA_HOME");
     inputs.userHome = NonEmptyEnv("HOME");
     return ResolveHomeFolder(inputs);
 }
@@ -94,8 +94,18 @@ bool CheckHomeFolder(const std::string& home, std::string& why) {
     return why.empty();
 }
 
+std::optional<std::string> XdgBaseEnv(const char* name) {
+    std::optional<std::string> value = NonEmptyEnv(name);
+    if (value && value->front() != '/')
+        return std::nullopt;
+    return value;
+}
+
+std::string ConfigFolder() {
+    const std::optional<std::string> config = XdgBaseEnv("XDG_CONFIG_HOME");
+    return config ? *config : UserHome(NonEmptyEnv("HOME")) + "/.config";
+}
+
 std::string SettingsFilePath() {
-    const std::optional<std::string> config = NonEmptyEnv("XDG_CONFIG_HOME");
-    const std::string base = config ? *config : UserHome(NonEmptyEnv("HOME")) + "/.config";
-    return base + "/Tessera/Wingmate.conf";
+    return ConfigFolder() + "/Tessera/Wingmate.conf";
 }

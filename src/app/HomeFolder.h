@@ -49,5 +49,13 @@ bool CheckHomeFolder(const std::string& home, std::string& why);
 // The environment variable's value; nullopt when unset or empty.
 std::optional<std::string> NonEmptyEnv(const char* name);
 
+// $XDG_CONFIG_HOME (`name` "XDG_CONFIG_HOME") or $XDG_DATA_HOME when set to an
+// absolute path; a relative one is invalid and ignored, as the base-directory
+// rules say, so nothing lands relative to whatever folder is current.
+std::optional<std::string> XdgBaseEnv(const char* name);
+
+// The settings and autostart folder: $XDG_CONFIG_HOME (default ~/.config).
+std::string ConfigFolder();
+
 // $XDG_CONFIG_HOME/Tessera/Wingmate.conf (default ~/.config/...).
 std::string SettingsFilePath();

@@ -1,6 +1,7 @@
 #include "app/MainDlg.h"
 
 #include "app/AboutDlg.h"
+#include "app/AltEscapeFilter.h"
 #include "app/EndQuestion.h"
 #if WINGMATE_HAVE_DBUS
 #include "app/DBusNotifier.h"
@@ -81,6 +82,7 @@ CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* paren
     BuildWindow();
     BuildToolbar();
     BuildMenus();
+    new CAltEscapeFilter(this);
     inputPrompt = new CQtInputPrompt(this);
 
     IMacroRunner* runner = services.runner;
@@ -286,15 +288,34 @@ void CMainDlg::ReportRunLogProblem(const std::string& problem) {
     runLogProblem = problem;
 }
 
+// Without a tray host yet (a panel that starts after the program at login),
+// look again every few seconds and add the icon once one is there.
 void CMainDlg::AddTray() {
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
+    if (ended)
         return;
+    const bool available = services.trayAvailable ? services.trayAvailable()
+                                                  : QSystemTrayIcon::isSystemTrayAvailable();
+    if (!available) {
+        if (!trayWatch) {
+            trayWatch = new QTimer(this);
+            trayWatch->setObjectName(QStringLiteral("trayWatch"));
+            connect(trayWatch, &QTimer::timeout, this, &CMainDlg::AddTray);
+            trayWatch->start(services.trayWatchMs);
+        }
+        return;
+    }
+    if (trayWatch) {
+        trayWatch->deleteLater();
+        trayWatch = nullptr;
+    }
     tray = new QSystemTrayIcon(TrayIconImage(TrayIcon::Idle), this);
     tray->setToolTip(QStringLiteral("Tessera Wingmate"));
     connect(tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason why) { OnTrayActivated(int(why)); });
     connect(tray, &QSystemTrayIcon::messageClicked, this, &CMainDlg::ShowOutputPage);
     tray->show();
+    if (started)
+        RefreshTrayState();
 }
 
 void CMainDlg::ReportMacroFailure(int32_t id, const std::string& name,
@@ -304,16 +325,25 @@ void CMainDlg::ReportMacroFailure(int32_t id, const std::string& name,
     const std::string title = "Macro \"" + name + "\" failed";
     if (services.notifier) {
         services.notifier->Notify(title, firstLine);
-    } else if (tray && QSystemTrayIcon::supportsMessages()) {
-        tray->showMessage(Text(title), Text(firstLine), QSystemTrayIcon::Warning);
-    } else {
-#if WINGMATE_HAVE_DBUS
-        if (!dbusNotifier && CDBusNotifier::Available())
-            dbusNotifier = new CDBusNotifier([this] { ShowOutputPage(); }, this);
-        if (dbusNotifier)
-            dbusNotifier->Notify(title, firstLine);
-#endif
+        return;
     }
+#if WINGMATE_HAVE_DBUS
+    // The notification service, tray or not; the tray's message only when
+    // no service takes it.
+    if (!dbusNotifier)
+        dbusNotifier = new CDBusNotifier(
+            [this] { ShowOutputPage(); },
+            [this](const std::string& t, const std::string& text) { ShowTrayMessage(t, text); },
+            this);
+    dbusNotifier->Notify(title, firstLine);
+#else
+    ShowTrayMessage(title, firstLine);
+#endif
+}
+
+void CMainDlg::ShowTrayMessage(const std::string& title, const std::string& text) {
+    if (tray && QSystemTrayIcon::supportsMessages())
+        tray->showMessage(Text(title), Text(text), QSystemTrayIcon::Warning);
 }
 
 void CMainDlg::ShowOutputPage() {

@@ -103,7 +103,11 @@ struct MainDlgServices {
     // Makes the recorder's event source; sets `why` and returns null when
     // nothing can be recorded here. Null: recording is unavailable.
     std::function<std::unique_ptr<IRecordSource>(std::string* why)> makeRecordSource;
-    IDesktopNotifier* notifier = nullptr; // null: the tray icon's message
+    IDesktopNotifier* notifier = nullptr; // null: the notification service, else the tray
+    // Whether a tray host is there now (null: Qt's answer), and how often to
+    // look again while there is none: a panel may start after the program.
+    std::function<bool()> trayAvailable;
+    int trayWatchMs = 5000;
     // No settings file and no library before this start: the Examples set is
     // added (never over a library that exists).
     bool firstStart = false;
@@ -255,6 +259,7 @@ private:
     void UpdateTakenKeys();
     void ReportKeysHeldElsewhere(const TriggerKeys& trigger);
     void OnTrayActivated(int reason);
+    void ShowTrayMessage(const std::string& title, const std::string& text);
     // Commit, save the library (asking when it fails, if `ask`) and the
     // settings; false when the user chose to stay.
     bool SaveEverything(bool ask = true);
@@ -325,6 +330,7 @@ private:
     ISchedulerForm* schedulerForm = nullptr;
     CQtInputPrompt* inputPrompt = nullptr;
     QSystemTrayIcon* tray = nullptr;
+    QTimer* trayWatch = nullptr; // runs while no tray host is there
     // Made at the first notification on a desktop without a tray.
     CDBusNotifier* dbusNotifier = nullptr;
     QTimer* timer = nullptr;

@@ -117,3 +117,8 @@ void PrintStatusJson(const InstanceStatus& status, std::ostream& out) {
     out << "], \"schedulerEnabled\": " << (status.schedulerEnabled ? "true" : "false")
         << ", \"triggersEnabled\": " << (status.triggersEnabled ? "true" : "false") << "}\n";
 }
+
+void PrintStatusErrorJson(bool running, const std::string& error, std::ostream& out) {
+    out << "{\"running\": " << (running ? "true" : "false") << ", \"error\": " << JsonString(error)
+        << "}\n";
+}

@@ -39,3 +39,7 @@ void PrintStatusText(const InstanceStatus& status, std::ostream& out);
 // For scripts: {"running": true, "macro": {...}|null, "queued": [...],
 // "schedulerEnabled": ..., "triggersEnabled": ...}
 void PrintStatusJson(const InstanceStatus& status, std::ostream& out);
+// For scripts, when no status came: {"running": false, "error": "..."} when
+// the program is not running, {"running": true, "error": "..."} when it did
+// not answer as it should.
+void PrintStatusErrorJson(bool running, const std::string& error, std::ostream& out);

@@ -3,6 +3,7 @@
 #include "editor/UseScanner.h"
 #include "editor/WindowPropsDlg.h"
 #include "views/IconSet.h"
+#include "views/LightPaper.h"
 
 #include <QDrag>
 #include <QHeaderView>
@@ -52,7 +53,7 @@ TDecTree::TDecTree(QWidget* parent) : QTreeWidget(parent) {
     // Long names and error items scroll sideways rather than being cut off.
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
-    setStyleSheet(QStringLiteral("TDecTree { background: #ffffff; }"));
+    UseLightPaper(this);
 }
 
 bool TDecTree::Load(const std::string& fileName, const std::string& folder) {

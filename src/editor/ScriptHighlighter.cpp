@@ -1,5 +1,8 @@
 #include "editor/ScriptHighlighter.h"
 
+#include <QGuiApplication>
+#include <QPalette>
+
 namespace {
 enum BlockState { kNormal = 0, kInBlockComment = 1 };
 
@@ -12,11 +15,28 @@ bool IsWordPart(QChar c) {
 } // namespace
 
 CScriptHighlighter::CScriptHighlighter(QTextDocument* document) : QSyntaxHighlighter(document) {
-    statementFormat.setForeground(QColor(230, 0, 0));
-    functionFormat.setForeground(QColor(0, 0, 230));
-    stringFormat.setForeground(QColor(0, 120, 60));
-    commentFormat.setForeground(QColor(128, 128, 128));
     commentFormat.setFontItalic(true);
+    PickColours();
+    // A theme switched while the editor is open recolours the script.
+    qApp->installEventFilter(this);
+}
+
+// One set for light paper, one for a dark theme's: the light set's deep
+// blue and red are barely readable on dark grey.
+void CScriptHighlighter::PickColours() {
+    const bool dark = QGuiApplication::palette().color(QPalette::Base).lightness() < 128;
+    statementFormat.setForeground(dark ? QColor(255, 120, 120) : QColor(230, 0, 0));
+    functionFormat.setForeground(dark ? QColor(130, 180, 255) : QColor(0, 0, 230));
+    stringFormat.setForeground(dark ? QColor(120, 210, 150) : QColor(0, 120, 60));
+    commentFormat.setForeground(dark ? QColor(160, 160, 160) : QColor(128, 128, 128));
+}
+
+bool CScriptHighlighter::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange) {
+        PickColours();
+        rehighlight();
+    }
+    return QSyntaxHighlighter::eventFilter(watched, event);
 }
 
 void CScriptHighlighter::AddStatementKeywords(const QStringList& words) {

@@ -1,8 +1,9 @@
 #pragma once
 // Colours a script as the user reads it: statement keywords red, the engine's
-// function names blue, strings and comments in quieter colours. Formats are
-// layout-only, so the text, the undo stack, the caret, the selection and the
-// modified mark stay as they were.
+// function names blue, strings and comments in quieter colours (lighter
+// shades of each on a dark theme). Formats are layout-only, so the text, the
+// undo stack, the caret, the selection and the modified mark stay as they
+// were.
 
 #include <QSet>
 #include <QSyntaxHighlighter>
@@ -20,8 +21,11 @@ public:
 
 protected:
     void highlightBlock(const QString& text) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void PickColours();
+
     QSet<QString> statements;
     QSet<QString> functions;
     QTextCharFormat statementFormat;

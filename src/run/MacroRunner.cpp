@@ -50,8 +50,12 @@ std::string ScriptLogPath(const std::string& scriptPath) {
 // Never a name for the script file itself (a link named like the log):
 // opening the log empties it.
 std::string LogBesideScript(const std::string& path) {
-    std::string log = ScriptLogPath(path);
     std::error_code ec;
+    // A script read from a device or a pipe (/dev/stdin) has no folder of
+    // its own to log into: "/dev/stdin.log" would land in /dev.
+    if (!std::filesystem::is_regular_file(path, ec))
+        return "";
+    std::string log = ScriptLogPath(path);
     if (std::filesystem::equivalent(log, path, ec))
         log = path + ".log";
     return log;
@@ -197,7 +201,8 @@ int CMacroRunner::RunScript(ActiveRun& run, const std::string& scriptFile) {
             Factory_ClearData();
             libraries.UnregisterAll(engine);
         } else {
-            stream.OpenScriptLog(LogBesideScript(path));
+            if (const std::string log = LogBesideScript(path); !log.empty())
+                stream.OpenScriptLog(log);
             script.Run(1, nullptr);
             Factory_ClearData();
             libraries.UnregisterAll(engine);

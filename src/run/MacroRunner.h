@@ -47,6 +47,7 @@ ScriptField SplitScriptField(const std::string& scriptFile);
 std::string ScriptLogPath(const std::string& scriptPath);
 // The log a run of `scriptPath` writes: ScriptLogPath, unless that names the
 // script file itself (through a link), then the path with ".log" added.
+// Empty (no log) when the script is not a regular file.
 std::string LogBesideScript(const std::string& scriptPath);
 
 class CMacroRunner : public IMacroRunner {

@@ -1,5 +1,7 @@
 #include "views/MacroTree.h"
 
+#include "views/LightPaper.h"
+
 #include "views/IconSet.h"
 
 #include <QApplication>
@@ -80,10 +82,7 @@ CMacroTree::CMacroTree(QWidget* parent) : QTreeWidget(parent) {
 
 void CMacroTree::Initialize() {
     setIconSize(QSize(16, 16));
-    QPalette colours = palette();
-    colours.setColor(QPalette::Base, Qt::white);
-    setPalette(colours);
-    setAutoFillBackground(true);
+    UseLightPaper(this);
 }
 
 void CMacroTree::SetItemIcon(QTreeWidgetItem* item, const CMacro& record, bool selected) {

@@ -115,7 +115,7 @@ void CManagerPage::BuildForm() {
 
     nameEdit = new QLineEdit(this);
     nameEdit->setObjectName(QStringLiteral("nameEdit"));
-    macroSetBox = new QCheckBox(QStringLiteral("Macro &Set"), this);
+    macroSetBox = new QCheckBox(QStringLiteral("Macr&o Set"), this);
     macroSetBox->setObjectName(QStringLiteral("macroSetBox"));
     iconLabel = new QLabel(this);
     iconLabel->setFixedSize(20, 20);
@@ -129,14 +129,14 @@ void CManagerPage::BuildForm() {
     fileEdit = new QLineEdit(this);
     fileEdit->setObjectName(QStringLiteral("fileEdit"));
     fileBrowse = new QPushButton(QStringLiteral("Browse..."), this);
-    entry->addWidget(label("&File:", fileEdit), 1, 0);
+    entry->addWidget(label("F&ile:", fileEdit), 1, 0);
     entry->addWidget(fileEdit, 1, 1);
     entry->addWidget(fileBrowse, 1, 2);
 
     executableEdit = new QLineEdit(this);
     executableEdit->setObjectName(QStringLiteral("executableEdit"));
     executableBrowse = new QPushButton(QStringLiteral("Browse..."), this);
-    entry->addWidget(label("E&xecutable:", executableEdit), 2, 0);
+    entry->addWidget(label("Executa&ble:", executableEdit), 2, 0);
     entry->addWidget(executableEdit, 2, 1);
     entry->addWidget(executableBrowse, 2, 2);
 
@@ -149,7 +149,7 @@ void CManagerPage::BuildForm() {
     descriptionEdit->setTabChangesFocus(true);
     const int lineHeight = descriptionEdit->fontMetrics().lineSpacing();
     descriptionEdit->setFixedHeight(lineHeight * 2 + 12);
-    auto* descriptionLabel = label("&Description:", descriptionEdit);
+    auto* descriptionLabel = label("Descri&ption:", descriptionEdit);
     descriptionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     entry->addWidget(descriptionLabel, 4, 0, Qt::AlignTop);
     entry->addWidget(descriptionEdit, 4, 1, 1, 2);
@@ -166,8 +166,8 @@ void CManagerPage::BuildForm() {
     triggerEdit = new CTriggerEdit(triggerGroup);
     triggerEdit->setObjectName(QStringLiteral("triggerEdit"));
     triggerEdit->setPlaceholderText(QStringLiteral("Press the keys"));
-    clearTriggerButton = new QPushButton(QStringLiteral("C&lear"), triggerGroup);
-    auto* prefixLabel = new QLabel(QStringLiteral("&Prefix:"), triggerGroup);
+    clearTriggerButton = new QPushButton(QStringLiteral("Cle&ar"), triggerGroup);
+    auto* prefixLabel = new QLabel(QStringLiteral("Prefi&x:"), triggerGroup);
     prefixLabel->setBuddy(prefixList);
     triggerRow->addWidget(prefixLabel);
     triggerRow->addWidget(prefixList);
@@ -203,12 +203,12 @@ void CManagerPage::BuildForm() {
     frequencyRow->addWidget(unitList);
     frequencyRow->addStretch(1);
 
-    auto* frequencyLabel = new QLabel(QStringLiteral("F&requency: Every"), scheduleGroup);
+    auto* frequencyLabel = new QLabel(QStringLiteral("Fre&quency: Every"), scheduleGroup);
     frequencyLabel->setBuddy(frequencyEdit);
     dateLabel = new QLabel(QStringLiteral("Starting Date:"), scheduleGroup);
     dateLabel->setObjectName(QStringLiteral("dateLabel"));
     dateLabel->setBuddy(datePicker);
-    auto* timeLabel = new QLabel(QStringLiteral("At &Time:"), scheduleGroup);
+    auto* timeLabel = new QLabel(QStringLiteral("At Tim&e:"), scheduleGroup);
     timeLabel->setBuddy(timePicker);
 
     schedule->addWidget(notScheduledButton, 0, 0);
@@ -236,7 +236,7 @@ void CManagerPage::BuildForm() {
     bottom->addWidget(lastRunEdit, 0, 1);
     page->addLayout(bottom);
 
-    addButton = new QPushButton(QStringLiteral("&Add Macro"), this);
+    addButton = new QPushButton(QStringLiteral("A&dd Macro"), this);
     addButton->setObjectName(QStringLiteral("addButton"));
     clearFieldsButton = new QPushButton(QStringLiteral("&Clear Fields"), this);
     clearFieldsButton->setObjectName(QStringLiteral("clearFieldsButton"));

@@ -239,8 +239,8 @@ void CSchedulerPage::BuildPage() {
     frequencyRow->addWidget(unitList, 1);
 
     updateButton = new QPushButton(QStringLiteral("&Update"), formGroup);
-    findButton = new QPushButton(QStringLiteral("&Find"), formGroup);
-    manageButton = new QPushButton(QStringLiteral("&Manage"), formGroup);
+    findButton = new QPushButton(QStringLiteral("F&ind"), formGroup);
+    manageButton = new QPushButton(QStringLiteral("M&anage"), formGroup);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {updateButton, findButton, manageButton}) {
         button->setAutoDefault(false);

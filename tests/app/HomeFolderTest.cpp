@@ -1,4 +1,5 @@
 #include "app/HomeFolder.h"
+#include "app/Autostart.h"
 
 #include "fakes/TestSupport.h"
 
@@ -35,6 +36,9 @@ INSTANTIATE_TEST_SUITE_P(
                  {std::nullopt, "/tmp/p/bin", true, "/d", "/h", true},
                  "/d/Wingmate"},
         HomeCase{"XdgDataHome", {std::nullopt, "/usr/bin", false, "/d", "/h"}, "/d/Wingmate"},
+        HomeCase{"RelativeXdgDataHomeIgnored",
+                 {std::nullopt, "/usr/bin", false, "d", "/h"},
+                 "/h/.local/share/Wingmate"},
         HomeCase{"DefaultDataFolder",
                  {std::nullopt, "/usr/bin", false, std::nullopt, "/home/u"},
                  "/home/u/.local/share/Wingmate"}),
@@ -58,6 +62,11 @@ TEST(HomeFolder, SettingsFileFollowsXdgConfigHome) {
     ::unsetenv("XDG_CONFIG_HOME");
     ::setenv("HOME", "/home/u", 1);
     EXPECT_EQ(SettingsFilePath(), "/home/u/.config/Tessera/Wingmate.conf");
+    // A relative value is invalid: ignored, never taken from the current folder.
+    ::setenv("XDG_CONFIG_HOME", "cfg", 1);
+    EXPECT_EQ(SettingsFilePath(), "/home/u/.config/Tessera/Wingmate.conf");
+    EXPECT_EQ(AutostartFilePath(), "/home/u/.config/autostart/wingmate.desktop");
+    ::unsetenv("XDG_CONFIG_HOME");
 }
 
 // A program installed in PREFIX/bin reads what it ships from

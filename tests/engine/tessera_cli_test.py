@@ -55,6 +55,23 @@ with tempfile.TemporaryDirectory() as work:
         check("script not its own log " + name, r.returncode == 0 and kept == text
               and os.path.exists(os.path.join(work, log)), repr((r, kept)))
 
+    # "-" reads the script from standard input; no log is written anywhere,
+    # nor beside a device the script was read through.
+    before = set(os.listdir(work))
+    r = run(["-", "--args", "3"], stdin='Print("in ", args[0]);\n', cwd=work)
+    check("script from stdin", r.returncode == 0 and r.stdout == b"in 3\n", repr(r))
+    r = run(["--check", "-"], stdin="Print(1)\n", cwd=work)
+    check("check from stdin", r.returncode == 1 and r.stderr.decode().strip() ==
+          "<stdin>:2:1: error: expected ';', found end of file", repr(r.stderr))
+    fifo = os.path.join(work, "pipe.tsc")
+    os.mkfifo(fifo)
+    r = subprocess.run(["sh", "-c", f'echo \'Print("piped");\' > "{fifo}" & exec "$0" "{fifo}"',
+                        TESSERA], capture_output=True, timeout=30)
+    check("script through a pipe", r.returncode == 0 and r.stdout == b"piped\n", repr(r))
+    check("no log from stdin or a pipe", set(os.listdir(work)) == before | {"pipe.tsc"},
+          repr(set(os.listdir(work)) - before))
+    os.remove(fifo)
+
     bad = script("bad.tsc", "Print(1)\n")
     r = run([bad])
     check("compile error status", r.returncode == 1, f"status {r.returncode}")

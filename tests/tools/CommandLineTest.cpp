@@ -49,7 +49,12 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{{"run", "--file", "x"}, 2, "err", "usage: wingmatectl"},
                       UsageCase{{"list", "--file"}, 2, "err", "'--file' without its value"},
                       UsageCase{{"due", "--from", "a", "--from", "b"}, 2, "err", "--from"},
-                      UsageCase{{"frobnicate"}, 2, "err", "usage: wingmatectl"}));
+                      UsageCase{{"frobnicate"}, 2, "err", "usage: wingmatectl"},
+                      UsageCase{{"frobnicate"}, 2, "err", "unknown command 'frobnicate'"},
+                      UsageCase{{}, 2, "err", "a command is required"},
+                      UsageCase{{"decl", "--help"}, 0, "out", "--normalize "},
+                      UsageCase{{"record", "--help"}, 0, "out", "--idle SECONDS "},
+                      UsageCase{{"record", "--help"}, 0, "out", "--full-titles "}));
 
 // Each program's completion names every subcommand and every visible option.
 void ExpectCompletionCovers(const CLI::App& app) {
@@ -96,6 +101,47 @@ TEST(Completion, CoversEveryTesseraOption) {
     BuildTesseraCommandLine(app, options);
     ExpectCompletionCovers(app);
 }
+
+// The manual page shows every option of the program and of each of its
+// commands (those read by the command itself too), and each command.
+class ManPageCovers : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(ManPageCovers, EveryCommandAndOption) {
+    std::ostringstream out, err;
+    CLI::App app("Does things.", GetParam());
+    CtlContext context(CtlStreams{out, err});
+    TesseraOptions options;
+    if (GetParam() == "wingmatectl")
+        BuildWingmateCtl(app, context);
+    else
+        BuildTesseraCommandLine(app, options);
+    const std::string page = ManPage(app, "usage: " + GetParam() + " X\n\nNote -x.\n");
+    EXPECT_EQ(
+        page.rfind(".TH " + std::string(GetParam() == "tessera" ? "TESSERA" : "WINGMATECTL"), 0),
+        0u);
+    EXPECT_NE(page.find("\\- does things\n"), std::string::npos);
+    EXPECT_NE(page.find(".PP\nNote \\-x.\n"), std::string::npos);
+    for (const CompletionWords& entry : CollectCompletionWords(app)) {
+        if (!entry.command.empty()) {
+            EXPECT_NE(page.find(".SS " + entry.command + "\n"), std::string::npos) << entry.command;
+        }
+        for (const std::string& word : entry.words) {
+            // --help is shown once, for the program.
+            if (word.rfind("--", 0) != 0 || (word == "--help" && !entry.command.empty()))
+                continue;
+            std::string escaped;
+            for (char c : word)
+                escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+            bool listed = false; // on a ".B" line of its own, not only in the synopsis
+            for (size_t at = page.find(escaped); at != std::string::npos && !listed;
+                 at = page.find(escaped, at + 1))
+                listed = page.compare(page.rfind('\n', at) + 1, 3, ".B ") == 0;
+            EXPECT_TRUE(listed) << entry.command << " " << word;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, ManPageCovers, ::testing::Values("wingmatectl", "tessera"));
 
 TEST(TesseraCommandLine, TakesAFileAndRefusesMixedModes) {
     struct Case {

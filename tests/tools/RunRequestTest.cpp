@@ -218,8 +218,7 @@ TEST_F(RunCommandTest, PrintsWhetherTheMacroWasQueued) {
     EXPECT_EQ(request, "run Back up\n");
     fs::remove(sock);
     {
-        FakeInstance instance(sock, "refused\tthe run queue is full\n",
-                              request);
+        FakeInstance instance(sock, "refused\tthe run queue is full\n", request);
         EXPECT_EQ(Run({"run", "7"}), 1);
         EXPECT_EQ(err.str(), "Not queued: the run queue is full\n");
     }
@@ -251,6 +250,10 @@ TEST(StatusAnswer, SurvivesTheLineWithAwkwardNames) {
 TEST_F(RunCommandTest, StatusAsksTheProgramAndPrintsTextOrJson) {
     EXPECT_EQ(Run({"status"}), 1);
     EXPECT_EQ(err.str(), "Wingmate is not running.\n");
+    EXPECT_EQ(out.str(), "");
+    // Asked for JSON, a script gets JSON also when nothing answers.
+    EXPECT_EQ(Run({"status", "--json"}), 1);
+    EXPECT_EQ(out.str(), "{\"running\": false, \"error\": \"Wingmate is not running.\"}\n");
     std::string request;
     const std::string reply = "status\t1\t0\t7\tBack up\t9\tSay \"hi\"\n";
     {

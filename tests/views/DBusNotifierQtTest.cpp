@@ -17,8 +17,9 @@ public:
 
 public Q_SLOTS:
     uint Notify(const QString& app, uint, const QString&, const QString& summary,
-                const QString& body, const QStringList& actions, const QVariantMap&, int) {
-        calls.append(app + "|" + summary + "|" + body + "|" + actions.join(QLatin1Char(',')));
+                const QString& body, const QStringList& actions, const QVariantMap& hints, int) {
+        calls.append(app + "|" + summary + "|" + body + "|" + actions.join(QLatin1Char(',')) + "|" +
+                     hints.value(QStringLiteral("desktop-entry")).toString());
         return ++nextId;
     }
 };
@@ -31,6 +32,15 @@ private Q_SLOTS:
         QDBusConnection bus = QDBusConnection::sessionBus();
         if (!bus.isConnected())
             QSKIP("no session bus");
+        // No service yet: the notification goes to the fallback.
+        QStringList unreached;
+        {
+            CDBusNotifier early({}, [&unreached](const std::string& title, const std::string&) {
+                unreached.append(QString::fromStdString(title));
+            });
+            early.Notify("Macro \"A\" failed", "x");
+            QTRY_COMPARE(unreached, QStringList{QStringLiteral("Macro \"A\" failed")});
+        }
         CFakeNotifications service;
         QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
                                    QDBusConnection::ExportAllSlots));
@@ -38,11 +48,15 @@ private Q_SLOTS:
         QVERIFY(CDBusNotifier::Available());
 
         int clicks = 0;
-        CDBusNotifier notifier([&clicks] { ++clicks; });
+        CDBusNotifier notifier([&clicks] { ++clicks; },
+                               [&unreached](const std::string& title, const std::string&) {
+                                   unreached.append(QString::fromStdString(title));
+                               });
         notifier.Notify("Macro \"Tidy\" failed", "tidy.tsc:1:7: error: expected ';'");
-        QCOMPARE(service.calls,
-                 QStringList{QStringLiteral("Wingmate|Macro \"Tidy\" failed|tidy.tsc:1:7: error: "
-                                            "expected ';'|default,Show Output")});
+        QTRY_COMPARE(service.calls,
+                     QStringList{QStringLiteral("Wingmate|Macro \"Tidy\" failed|tidy.tsc:1:7: "
+                                                "error: expected ';'|default,Show Output|"
+                                                "org.tessera.Wingmate")});
 
         // A click on another program's notification is not ours.
         const auto invoke = [&bus](uint id) {
@@ -57,6 +71,7 @@ private Q_SLOTS:
         QTRY_COMPARE(clicks, 1);
         QTest::qWait(100);
         QCOMPARE(clicks, 1);
+        QCOMPARE(unreached.size(), 1); // the service took the second
     }
 };
 

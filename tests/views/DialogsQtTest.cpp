@@ -64,6 +64,9 @@ private Q_SLOTS:
         QTest::newRow("hidden entry counts as off, turning on rewrites it")
             << "[Desktop Entry]\nHidden=true\n"
             << false << true << "*";
+        QTest::newRow("switched off by GNOME's key counts as off")
+            << "[Desktop Entry]\nExec=x\nX-GNOME-Autostart-enabled=false\n"
+            << false << true << "*";
         QTest::newRow("unchanged on keeps the user's entry")
             << "[Desktop Entry]\nExec=mine\n"
             << true << true << "[Desktop Entry]\nExec=mine\n";

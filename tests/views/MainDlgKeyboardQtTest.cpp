@@ -13,11 +13,19 @@
 #include "views/QuickMenuDlg.h"
 #include "views/SchedulerPage.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProxyStyle>
 #include <QSet>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QStyleFactory>
+#include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
 
@@ -33,6 +41,30 @@ void FocusTree(CMainDlg& window) {
     window.Tree()->setFocus();
     QTRY_VERIFY(window.Tree()->hasFocus());
     QTest::keyClick(window.Tree(), Qt::Key_Home);
+}
+
+// A style whose menu bar does or does not take the focus on Alt alone.
+class CAltNavigationStyle : public QProxyStyle {
+public:
+    explicit CAltNavigationStyle(bool altNavigation)
+        : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))), alt(altNavigation) {}
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return alt ? 1 : 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+
+private:
+    bool alt;
+};
+
+// The real Manager and Scheduler pages in place of the placeholders.
+void ConnectRealPages(Fixture& f, CMainDlg& w) {
+    auto* manager = new CManagerPage(w.Library(), w, f.messages, &f.clock);
+    auto* scheduler = new CSchedulerPage(w.Library(), w, f.messages, &f.clock);
+    w.SetManagerPage(manager, manager);
+    w.SetSchedulerPage(scheduler, scheduler);
 }
 
 // A library change that is saved, so only the schedule is left to lose.
@@ -99,10 +131,7 @@ private Q_SLOTS:
         Fixture f;
         auto window = f.Make();
         CMainDlg& w = *window;
-        auto* manager = new CManagerPage(w.Library(), w, f.messages, &f.clock);
-        auto* scheduler = new CSchedulerPage(w.Library(), w, f.messages, &f.clock);
-        w.SetManagerPage(manager, manager);
-        w.SetSchedulerPage(scheduler, scheduler);
+        ConnectRealPages(f, w);
         QSet<QString> names;
         for (const char* objectName :
              {"macroTree", "dayList", "calendar", "qt_calendar_prevmonth", "qt_calendar_nextmonth",
@@ -222,6 +251,90 @@ private Q_SLOTS:
         QTest::keyClick(w.Tree(), Qt::Key_Escape);
         QVERIFY(w.Ended());
         QCOMPARE(ReadFile(f.home + "/Macros.mcf"), saved); // still nothing saved
+    }
+
+    // Alt with a page's letter opens the menu bar's menu, whichever page is
+    // shown: no label or button of a page takes a menu's letter, and no two
+    // controls of a page share one.
+    void pageMnemonicsLeaveTheMenusTheirKeys_data() {
+        QTest::addColumn<int>("tab");
+        QTest::newRow("Manager") << 0;
+        QTest::newRow("Scheduler") << 1;
+        QTest::newRow("Output") << 2;
+        QTest::newRow("Log") << 3;
+    }
+    void pageMnemonicsLeaveTheMenusTheirKeys() {
+        QFETCH(int, tab);
+        Fixture f;
+        auto window = f.Make();
+        CMainDlg& w = *window;
+        ConnectRealPages(f, w);
+        auto* tabs = w.findChild<QTabWidget*>(QStringLiteral("pages"));
+        tabs->setCurrentIndex(tab);
+        QMap<QKeySequence, QString> menus;
+        for (QAction* menu : w.menuBar()->actions())
+            if (!menu->isSeparator())
+                menus.insert(QKeySequence::mnemonic(menu->text()), menu->text());
+        QCOMPARE(menus.size(), 7);
+        QMap<QKeySequence, QString> taken;
+        for (QWidget* control : tabs->currentWidget()->findChildren<QWidget*>()) {
+            QString text;
+            if (auto* button = qobject_cast<QAbstractButton*>(control))
+                text = button->text();
+            else if (auto* label = qobject_cast<QLabel*>(control); label && label->buddy())
+                text = label->text();
+            else if (auto* group = qobject_cast<QGroupBox*>(control))
+                text = group->title();
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            if (key.isEmpty())
+                continue;
+            QVERIFY2(!menus.contains(key),
+                     qPrintable(text + " takes the key of " + menus.value(key)));
+            QVERIFY2(!taken.contains(key),
+                     qPrintable(text + " shares its key with " + taken.value(key)));
+            taken.insert(key, text);
+        }
+        // And the keys reach the menus from the page's first control.
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        for (QWidget* control : tabs->currentWidget()->findChildren<QWidget*>())
+            if (control->isVisible() && (control->focusPolicy() & Qt::TabFocus)) {
+                control->setFocus();
+                break;
+            }
+        for (auto menu = menus.cbegin(); menu != menus.cend(); ++menu) {
+            QTest::keySequence(QApplication::focusWidget(), menu.key());
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY2(popup && popup->title() == menu.value(), qPrintable(menu.value()));
+            popup->close();
+        }
+    }
+
+    // Alt alone reaches for the menu bar; Escape after it takes that back
+    // and never ends the program, whether the style lets the bar take the
+    // focus or not. Escape alone still ends it.
+    void escapeAfterAltDoesNotEnd_data() {
+        QTest::addColumn<bool>("barTakesFocus");
+        QTest::newRow("bar takes the focus") << true;
+        QTest::newRow("bar keeps no focus") << false;
+    }
+    void escapeAfterAltDoesNotEnd() {
+        QFETCH(bool, barTakesFocus);
+        Fixture f;
+        auto window = f.Make();
+        CMainDlg& w = *window;
+        CAltNavigationStyle barStyle(barTakesFocus);
+        w.menuBar()->setStyle(&barStyle);
+        FocusTree(w);
+        QTest::keyPress(w.Tree(), Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyRelease(w.Tree(), Qt::Key_Alt);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!w.Ended());
+        QVERIFY(f.messages.shown.empty());
+        QTRY_VERIFY(w.Tree()->hasFocus());
+        QTest::keyClick(w.Tree(), Qt::Key_Escape);
+        QVERIFY(w.Ended());
     }
 
     // A failed save names the file and the system's reason; Exit's question

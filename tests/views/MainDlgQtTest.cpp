@@ -28,6 +28,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QThread>
@@ -280,6 +281,44 @@ private Q_SLOTS:
         QCOMPARE(f.hookPort->taken, ctrlK);
         w.HandleCommand(MainCommand::kDisableScheduler);
         QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate"));
+    }
+
+    // A tray host that starts after the program (a panel at login) still
+    // gets the icon, showing the state the title carried until then.
+    void aTrayHostThatAppearsLaterGetsTheIcon_data() {
+        QTest::addColumn<bool>("atStart");
+        QTest::addColumn<bool>("later");
+        QTest::newRow("there at start") << true << true;
+        QTest::newRow("appears later") << false << true;
+        QTest::newRow("never there") << false << false;
+    }
+    void aTrayHostThatAppearsLaterGetsTheIcon() {
+        QFETCH(bool, atStart);
+        QFETCH(bool, later);
+        Fixture f;
+        bool available = atStart;
+        int asked = 0;
+        f.services.trayAvailable = [&] {
+            ++asked;
+            return available;
+        };
+        f.services.trayWatchMs = 5;
+        auto window = f.Make();
+        CMainDlg& w = *window;
+        w.HandleCommand(MainCommand::kDisableTriggers);
+        QCOMPARE(w.HasTray(), atStart);
+        available = later;
+        QTRY_VERIFY(asked >= 3 || w.HasTray());
+        QTRY_COMPARE(w.HasTray(), later);
+        if (!later) {
+            QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate - Triggers Disabled"));
+            return;
+        }
+        QCOMPARE(w.Tray()->toolTip(), QStringLiteral("Tessera Wingmate - Triggers Disabled"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate"));
+        const int seen = asked;
+        QTest::qWait(30);
+        QCOMPARE(asked, seen); // no more looking once the icon is there
     }
 
     void startUpSettingsDisableAndHide() {

@@ -1,7 +1,8 @@
 #pragma once
 // What the terminal programs share about their command lines: the version
-// flag, the handling of a parse error, and bash completions generated from
-// the same CLI11 description the parser uses, so the two cannot drift apart.
+// flag, the handling of a parse error, and the bash completions and manual
+// pages generated from the same CLI11 description the parser uses, so none
+// of them can drift apart.
 
 #include <CLI/CLI.hpp>
 
@@ -19,10 +20,16 @@ void AddVersionFlag(CLI::App& app);
 constexpr const char* kBashCompletionFlag = "--bash-completion";
 void AddBashCompletionFlag(CLI::App& app);
 
-// Parses `args` (without the program name). Prints help or the version to
-// `out` and returns 0 for them; prints "PROGRAM: what went wrong" and `usage`
-// to `err` and returns 2 for bad usage; returns -1 when the command line was
-// taken and the program should go on.
+// Hidden option that prints the program's manual page (troff) and ends.
+constexpr const char* kManPageFlag = "--man-page";
+void AddManPageFlag(CLI::App& app);
+
+// Parses `args` (without the program name). Prints help, the version, the
+// completion or the manual page to `out` and returns 0 for them; prints
+// "PROGRAM: what went wrong" and `usage` to `err` and returns 2 for bad
+// usage; returns -1 when the command line was taken and the program should
+// go on. `usage` is the usage lines, then after a blank line the notes that
+// --help and the manual page show after them.
 int ParseCommandLine(CLI::App& app, const std::vector<std::string>& args, std::ostream& out,
                      std::ostream& err, const std::string& usage);
 
@@ -35,20 +42,32 @@ struct CompletionWords {
 };
 std::vector<CompletionWords> CollectCompletionWords(const CLI::App& app);
 
+// An option of a command that reads its own arguments.
+struct RawOption {
+    std::string name;  // "--stop"
+    std::string value; // "KEYS"; empty for a flag
+    std::string description;
+};
+
 // A command that reads its own arguments: CLI11 stops at its name and hands
-// everything after it over untouched. Its options are named here so that
-// --help and the completion still know them.
+// everything after it over untouched. Its options are described here so that
+// --help, the completion and the manual page still show them.
 class CRawCommand : public CLI::App {
 public:
-    CRawCommand(std::string summary, std::string name, std::vector<std::string> optionWords)
-        : CLI::App(std::move(summary), std::move(name)), words(std::move(optionWords)) {
-        prefix_command();
-    }
-    const std::vector<std::string>& OptionWords() const { return words; }
+    CRawCommand(std::string summary, std::string name, std::vector<RawOption> rawOptions);
+    const std::vector<RawOption>& RawOptions() const { return options; }
+    std::vector<std::string> OptionWords() const;
 
 private:
-    std::vector<std::string> words;
+    std::vector<RawOption> options;
 };
 
 // A bash completion script for the program `app` describes.
 std::string BashCompletion(const CLI::App& app);
+
+// The manual page (section 1, troff) for the program `app` describes: its
+// description, the usage lines and notes of `usage` (as ParseCommandLine
+// takes them), every visible option and every command with its options.
+// Sections written by hand (exit status, files, see also) are appended by
+// the build.
+std::string ManPage(const CLI::App& app, const std::string& usage);

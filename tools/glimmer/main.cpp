@@ -2,6 +2,7 @@
 // it with --window); its title and class become a Window record appended to
 // a declarations file.
 
+#include "CliSupport.h"
 #include "GlimmerRecord.h"
 #include "x11/X11Display.h"
 #include "x11/X11WindowPicker.h"
@@ -22,9 +23,10 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-const char* const kUsage =
-    "usage: Glimmer [--display NAME] [--window ID] [FILE]\n"
-    "\n"
+constexpr const char* kUsageLines = "usage: Glimmer [--display NAME] [--window ID] [FILE]\n"
+                                    "       Glimmer --help | --version\n";
+
+constexpr const char* kNotes =
     "Click a window (the pointer turns into a crosshair; button 1 picks, any other\n"
     "button cancels) and Glimmer appends a window declaration for it to the\n"
     "declarations FILE: a Window record whose tag is the window's title, whose class\n"
@@ -33,10 +35,6 @@ const char* const kUsage =
     "created when missing; an existing FILE is read first and written back whole\n"
     "in the canonical format through a temporary file, and a FILE that does not\n"
     "read as declarations is left as it is.\n"
-    "\n"
-    "  --window ID     record window ID (decimal or 0x hexadecimal) instead of\n"
-    "                  waiting for a click\n"
-    "  --display NAME  the X display to use (default: $DISPLAY)\n"
 #ifdef GLIMMER_WITH_QT
     "\n"
     "Without FILE a file dialog asks for it, and the outcome is shown in a box.\n"
@@ -52,39 +50,37 @@ const char* const kUsage =
 struct Options {
     std::string display;
     std::string file;
+    std::string windowText;
     unsigned long window = 0;
     bool haveWindow = false;
 };
 
 // Returns -1 to go on, else the exit status.
 int ParseArguments(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return kExitOk;
-        }
-        if ((arg == "--window" || arg == "--display") && i + 1 < argc) {
-            const std::string value = argv[++i];
-            if (arg == "--display") {
-                options.display = value;
-                continue;
-            }
-            char* end = nullptr;
-            errno = 0;
-            options.window = std::strtoul(value.c_str(), &end, 0);
-            if (value.empty() || *end != '\0' || errno != 0 || options.window == 0) {
-                std::cerr << "Glimmer: '" << value << "' is not a window id\n";
-                return kExitUsage;
-            }
-            options.haveWindow = true;
-        } else if (!arg.empty() && arg[0] != '-' && options.file.empty()) {
-            options.file = arg;
-        } else {
-            std::cerr << "Glimmer: unexpected argument '" << arg << "'\n" << kUsage;
-            return kExitUsage;
-        }
+    CLI::App app("Records a window declaration for the window clicked or named.", "Glimmer");
+    AddVersionFlag(app);
+    AddManPageFlag(app);
+    app.add_option("FILE", options.file, "The declarations file to add the window to")
+        ->type_name("FILE");
+    app.add_option("--window", options.windowText,
+                   "Record window ID (decimal or 0x hexadecimal) instead of waiting for a click")
+        ->type_name("ID");
+    app.add_option("--display", options.display, "The X display to use (default: $DISPLAY)")
+        ->type_name("NAME");
+    const std::string usage = std::string(kUsageLines) + "\n" + kNotes;
+    const int parsed = ParseCommandLine(app, std::vector<std::string>(argv + 1, argv + argc),
+                                        std::cout, std::cerr, usage);
+    if (parsed >= 0 || options.windowText.empty())
+        return parsed;
+    const std::string& value = options.windowText;
+    char* end = nullptr;
+    errno = 0;
+    options.window = std::strtoul(value.c_str(), &end, 0);
+    if (value[0] == '-' || *end != '\0' || errno != 0 || options.window == 0) {
+        std::cerr << "Glimmer: '" << value << "' is not a window id\n";
+        return kExitUsage;
     }
+    options.haveWindow = true;
     return -1;
 }
 
@@ -126,7 +122,7 @@ int main(int argc, char** argv) {
         }
         fromDialog = true;
 #else
-        std::cerr << "Glimmer: no declarations FILE given\n" << kUsage;
+        std::cerr << "Glimmer: no declarations FILE given\n" << kUsageLines;
         XCloseDisplay(display);
         return kExitUsage;
 #endif

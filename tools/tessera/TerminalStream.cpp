@@ -11,7 +11,10 @@ std::string CTerminalStream::LogPathFor(const std::string& scriptPath) {
 }
 
 CStatus CTerminalStream::OpenLog(const std::string& scriptPath) {
-    return localFile.Open(LogPathFor(scriptPath).c_str(), "w");
+    const std::string log = LogPathFor(scriptPath);
+    if (log.empty())
+        return CStatus::Ok(); // a script from a pipe or a device: no log
+    return localFile.Open(log.c_str(), "w");
 }
 
 void CTerminalStream::Log(std::string_view text) {

@@ -5,16 +5,17 @@
 void BuildTesseraCommandLine(CLI::App& app, TesseraOptions& options) {
     AddVersionFlag(app);
     AddBashCompletionFlag(app);
-    app.add_option("FILE", options.file, "The script to compile and run")
+    AddManPageFlag(app);
+    app.add_option("FILE", options.file,
+                   "The script to compile and run; - reads it from standard input")
         ->required()
         ->type_name("FILE");
     CLI::Option* args =
         app.add_option("--args", options.argsText, "The script's arguments, as one text")
             ->type_name("TEXT");
-    CLI::Option* disassemble =
-        app.add_flag("--disassemble", options.disassemble,
-                     "Print the script's bytecode, do not run it")
-            ->excludes(args);
+    CLI::Option* disassemble = app.add_flag("--disassemble", options.disassemble,
+                                            "Print the script's bytecode, do not run it")
+                                   ->excludes(args);
     app.add_flag("--check", options.check,
                  "Compile only: print the first error as FILE:LINE:COLUMN: error: TEXT")
         ->excludes(args)

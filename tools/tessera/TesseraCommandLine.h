@@ -13,9 +13,18 @@ struct TesseraOptions {
     bool check = false;
 };
 
-constexpr const char* kTesseraUsage = "usage: tessera FILE [--args TEXT]\n"
-                                      "       tessera --disassemble FILE\n"
-                                      "       tessera --check FILE\n"
-                                      "       tessera --help | --version\n";
+// The usage lines, then the notes --help and the manual page show.
+constexpr const char* kTesseraUsage =
+    "usage: tessera FILE [--args TEXT]\n"
+    "       tessera --disassemble FILE\n"
+    "       tessera --check FILE\n"
+    "       tessera --help | --version\n"
+    "\n"
+    "tessera compiles the Tessera script FILE and runs it. The script's output goes\n"
+    "to standard output, its errors to standard error. The external function\n"
+    "libraries listed in Externals.dat in the Wingmate home folder are loaded\n"
+    "first; problems go to LibMgrMessages.log there. With DISPLAY set, the desktop\n"
+    "functions (TypeKeys, mouse, windows) act on that X display; without one they\n"
+    "fail with \"no display available\".\n";
 
 void BuildTesseraCommandLine(CLI::App& app, TesseraOptions& options);

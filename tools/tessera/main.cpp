@@ -1,6 +1,7 @@
 // tessera FILE [--args TEXT]     compile and run a script
 // tessera --disassemble FILE     print its bytecode
 // tessera --check FILE           compile only: 0 clean, 1 with the first error
+// FILE "-" is the script on standard input (no script log then).
 // tessera --help | --version
 //
 // Exit status: the script's `exit` value (0 at its normal end); 1 after a
@@ -28,6 +29,7 @@
 #endif
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -68,15 +70,29 @@ std::unique_ptr<IDesktop> OpenDesktop() {
     return std::make_unique<CTerminalDesktop>(stderr);
 }
 
+// "-" names the script on standard input (a file named "-" is "./-"); its
+// messages call it "<stdin>".
+constexpr const char* kStdinName = "<stdin>";
+
+bool ReadStandardInput(std::string& source) {
+    char buffer[65536];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;)
+        source.append(buffer, got);
+    return !std::ferror(stdin);
+}
+
 // Compiles the file and runs nothing: "FILE:LINE:COLUMN: error: TEXT" on
 // stderr and 1 for a script that does not compile.
 int CheckOnly(const std::string& file) {
     std::string source, why;
-    if (!ReadRegularFile(file, source, &why)) {
-        std::fprintf(stderr, "%s: error: cannot open script: %s\n", file.c_str(), why.c_str());
+    const bool fromStdin = file == "-";
+    if (fromStdin ? !ReadStandardInput(source) : !ReadRegularFile(file, source, &why)) {
+        std::fprintf(stderr, "%s: error: cannot open script: %s\n",
+                     fromStdin ? kStdinName : file.c_str(),
+                     fromStdin ? std::strerror(errno) : why.c_str());
         return 1;
     }
-    const ScriptDiagnostic diagnostic = CheckScript(file, source);
+    const ScriptDiagnostic diagnostic = CheckScript(fromStdin ? kStdinName : file, source);
     if (!diagnostic.failed)
         return 0;
     std::fprintf(stderr, "%s\n", diagnostic.full.c_str());
@@ -109,7 +125,14 @@ int main(int argc, char** argv) {
     CEngine* engine = script.GetEngine();
     engine->SetDesktop(desktop.get());
     engine->SetLibraryLoader(&libraries);
-    if (!script.Load(file.c_str()))
+    const bool fromStdin = file == "-";
+    std::string source;
+    if (fromStdin && !ReadStandardInput(source)) {
+        std::fprintf(stderr, "%s: error: cannot read script: %s\n", kStdinName,
+                     std::strerror(errno));
+        return 1;
+    }
+    if (!(fromStdin ? script.LoadSource(kStdinName, source) : script.Load(file.c_str())))
         return 1;
     if (disassemble) {
         std::fputs(script.Disassemble().c_str(), stdout);
@@ -124,7 +147,8 @@ int main(int argc, char** argv) {
         libraries.UnregisterAll(engine);
         return 1;
     }
-    stream.OpenLog(file);
+    if (!fromStdin)
+        stream.OpenLog(file);
     running = engine->GetInterpreter();
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         std::signal(signal, OnInterrupt);

@@ -22,6 +22,7 @@
 #endif
 
 #include "CliSupport.h"
+#include "DisplayCheck.h"
 
 #include <QApplication>
 
@@ -58,18 +59,28 @@ int main(int argc, char** argv) {
     // is left to Qt (-platform, -display, ...).
     CLI::App commandLine("The Wingmate desktop program: a macro manager.", "wingmate");
     AddVersionFlag(commandLine);
+    AddManPageFlag(commandLine);
     commandLine.allow_extras();
-    const int parsed =
-        ParseCommandLine(commandLine, std::vector<std::string>(argv + 1, argv + argc), std::cout,
-                         std::cerr, "usage: wingmate [--help | --version] [Qt options]\n");
+    const int parsed = ParseCommandLine(
+        commandLine, std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
+        "usage: wingmate [--help | --version] [Qt options]\n"
+        "\n"
+        "wingmate keeps a library of macros in a tree of macro sets. A macro runs a\n"
+        "Tessera script or starts a program, when chosen, at scheduled times, or when\n"
+        "its trigger keys are pressed. Only one copy runs at a time; a second start\n"
+        "shows the running window. The user guide opens from the window's Help menu.\n");
     if (parsed >= 0)
         return parsed;
     // Before anything that takes time: a SIGTERM from now on ends the
     // program cleanly, whatever stage of the start it meets.
     CSignalExit::InstallHandlers();
+    if (!DisplayReachable(argc, argv))
+        return 1;
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Wingmate"));
+    // Docks and task bars group the windows with the menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tessera.Wingmate"));
     QApplication::setOrganizationName(QStringLiteral("Tessera"));
     QApplication::setWindowIcon(ProgramIcon());
     // The window may sit hidden in the tray while a dialog closes; the program

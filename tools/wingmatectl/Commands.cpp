@@ -12,14 +12,15 @@ using AddCommandFn = void (*)(CLI::App&, CtlContext&);
 
 // Every command, in the order the usage lists them.
 constexpr AddCommandFn kCommands[] = {
-    AddListCommand, AddDueCommand, AddRunCommand, AddSalvageCommand, AddStatusCommand,
-    AddDeclCommand,  AddRecordCommand,
+    AddListCommand,   AddDueCommand,  AddRunCommand,    AddSalvageCommand,
+    AddStatusCommand, AddDeclCommand, AddRecordCommand,
 };
 } // namespace
 
 void BuildWingmateCtl(CLI::App& app, CtlContext& context) {
     AddVersionFlag(app);
     AddBashCompletionFlag(app);
+    AddManPageFlag(app);
     app.require_subcommand(1);
     for (AddCommandFn add : kCommands)
         add(app, context);
@@ -66,11 +67,10 @@ int RunWingmateCtl(const std::vector<std::string>& args, CtlStreams streams) {
 }
 
 void AddRawCommand(CLI::App& app, CtlContext& context, const char* name, const char* summary,
-                   std::vector<std::string> optionWords,
+                   std::vector<RawOption> options,
                    int (*run)(const std::vector<std::string>&, CtlStreams)) {
     CLI::App* command =
-        app.add_subcommand(std::make_shared<CRawCommand>(summary, name, std::move(optionWords)));
-    command->callback([command, &context, run] {
-        context.status = run(command->remaining(), context.streams);
-    });
+        app.add_subcommand(std::make_shared<CRawCommand>(summary, name, std::move(options)));
+    command->callback(
+        [command, &context, run] { context.status = run(command->remaining(), context.streams); });
 }

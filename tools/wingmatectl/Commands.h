@@ -3,6 +3,8 @@
 // a terminal. Each command lives in its own file and registers itself on the
 // command line with one Add...Command function.
 
+#include "CliSupport.h"
+
 #include <CLI/CLI.hpp>
 
 #include <ostream>
@@ -27,6 +29,9 @@ struct CtlContext {
     int status = kExitOk;
     std::vector<std::string> usageLines; // "list [--file PATH] [--json]"
     std::string notes;                   // paragraphs after the usage lines
+
+    // Adds a paragraph to the notes.
+    void AddNote(const std::string& paragraph) { notes += (notes.empty() ? "" : "\n") + paragraph; }
 };
 
 // Runs the command line (without the program name); returns the exit status.
@@ -61,7 +66,7 @@ void AddRecordCommand(CLI::App& app, CtlContext& context);
 // Registers a command that reads its own arguments: everything after its
 // name is handed to `run` as it was typed.
 void AddRawCommand(CLI::App& app, CtlContext& context, const char* name, const char* summary,
-                   std::vector<std::string> optionWords,
+                   std::vector<RawOption> options,
                    int (*run)(const std::vector<std::string>&, CtlStreams));
 
 // Usage text for every command.

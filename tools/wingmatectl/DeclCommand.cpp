@@ -118,13 +118,14 @@ int DeclCommand(const std::vector<std::string>& args, CtlStreams streams) {
 void AddDeclCommand(CLI::App& app, CtlContext& context) {
     AddRawCommand(app, context, "decl",
                   "Print window declarations files as trees, or --normalize one",
-                  {"--normalize"}, DeclCommand);
+                  {{"--normalize", "",
+                    "Write the one FILE back in the canonical format instead of printing it"}},
+                  DeclCommand);
     context.usageLines.push_back("decl FILE...");
     context.usageLines.push_back("decl --normalize FILE");
-    context.notes +=
-        "decl prints each window declarations FILE as a tree: the file name, then one\n"
-        "line per declaration, indented two spaces a level, with its name, type, tag,\n"
-        "class and qualified name separated by tabs. --normalize writes FILE back in\n"
-        "the canonical format (through a temporary file; a FILE that does not read is\n"
-        "left as it is). Exit 1 when a FILE does not read, 2 for bad usage.\n";
+    context.AddNote("decl prints each window declarations FILE as a tree: the file name, then one\n"
+                    "line per declaration, indented two spaces a level, with its name, type, tag,\n"
+                    "class and qualified name separated by tabs. --normalize writes FILE back in\n"
+                    "the canonical format (through a temporary file; a FILE that does not read is\n"
+                    "left as it is). Exit 1 when a FILE does not read, 2 for bad usage.\n");
 }

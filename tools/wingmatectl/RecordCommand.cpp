@@ -266,9 +266,16 @@ int RecordCommand(const std::vector<std::string>& args, CtlStreams streams) {
 }
 
 void AddRecordCommand(CLI::App& app, CtlContext& context) {
-    AddRawCommand(app, context, "record",
-                  "Record keys and mouse as a Tessera script until the stop combination",
-                  {"--stop", "--delay", "--idle", "--full-titles"}, RecordCommand);
+    AddRawCommand(
+        app, context, "record",
+        "Record keys and mouse as a Tessera script until the stop combination",
+        {{"--stop", "KEYS",
+          "The combination that ends the recording: ALT, CTRL or SHIFT, '+' and a "
+          "character or key name (default CTRL+Z)"},
+         {"--delay", "MS", "A Sleep of MS milliseconds (0 to 600000) between recorded actions"},
+         {"--idle", "SECONDS", "Write a Sleep for each pause longer than SECONDS (1 to 86400)"},
+         {"--full-titles", "", "Write window titles whole, not cut to their stable part"}},
+        RecordCommand);
     context.usageLines.push_back(
         "record FILE [--stop CTRL+Z] [--delay MS] [--idle SECONDS] [--full-titles]");
 }

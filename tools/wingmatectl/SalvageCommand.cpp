@@ -66,11 +66,11 @@ void AddSalvageCommand(CLI::App& app, CtlContext& context) {
         context.status = RunSalvage(paths->first, paths->second, context.streams);
     });
     context.usageLines.push_back("salvage FILE OUT");
-    context.notes +=
+    context.AddNote(
         "salvage writes to OUT (never FILE itself, which is only read) the records of a\n"
         "damaged library FILE read up to the first damaged one, as a library that loads:\n"
         "a record whose parent was not read is left out with everything below it, and a\n"
         "second root starts over as a load does. It says how many records were kept and\n"
         "how many bytes were left unread; exit 1 when no root entry could be read (OUT\n"
-        "is then not written), 2 for bad usage.\n";
+        "is then not written), 2 for bad usage.\n");
 }

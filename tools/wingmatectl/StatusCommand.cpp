@@ -8,16 +8,23 @@
 #include <memory>
 
 namespace {
+// With --json the answer is JSON whatever happens; the message for people
+// still goes to standard error.
 int RunStatus(bool json, CtlStreams streams) {
     std::string answer, error;
     bool reached = false;
     if (!SendToRunningInstance(kStatusRequestVerb, answer, error, reached)) {
         ReportUnreached(error, reached, streams.err);
+        if (json)
+            PrintStatusErrorJson(reached, reached ? error : "Wingmate is not running.",
+                                 streams.out);
         return kExitFailure;
     }
     const std::optional<InstanceStatus> status = ParseStatusAnswer(answer);
     if (!status) {
         streams.err << "wingmatectl: unexpected answer from Wingmate: " << answer << "\n";
+        if (json)
+            PrintStatusErrorJson(true, "unexpected answer from Wingmate: " + answer, streams.out);
         return kExitFailure;
     }
     if (json)
@@ -33,7 +40,7 @@ void AddStatusCommand(CLI::App& app, CtlContext& context) {
     CLI::App* status = app.add_subcommand(
         "status", "Print the running macro, the queue, and whether the scheduler and triggers "
                   "are enabled");
-    status->add_flag("--json", *json, "Print JSON");
+    status->add_flag("--json", *json, "Print JSON, also when the program is not running");
     status->callback([json, &context] { context.status = RunStatus(*json, context.streams); });
     context.usageLines.push_back("status [--json]");
 }
