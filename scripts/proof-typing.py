@@ -31,13 +31,24 @@ class Session:
         self.tessera = tessera
         self.work = work
         self.procs = []
-        read, write = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
-            pass_fds=[write], stderr=subprocess.DEVNULL)
-        os.close(write)
-        self.display = ":" + os.read(read, 16).decode().strip()
-        os.close(read)
+        # A display number of its own, far from those test suites pick.
+        for number in range(300 + os.getpid() % 200, 1000):
+            if os.path.exists("/tmp/.X%d-lock" % number):
+                continue
+            self.display = ":%d" % number
+            self.xvfb = subprocess.Popen(
+                ["Xvfb", self.display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+                stderr=subprocess.DEVNULL)
+            for _ in range(50):
+                time.sleep(0.1)
+                ready = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True,
+                                       env=dict(os.environ, DISPLAY=self.display))
+                if ready.returncode == 0 or self.xvfb.poll() is not None:
+                    break
+            if self.xvfb.poll() is None and ready.returncode == 0:
+                break
+            self.xvfb.kill()
+            self.xvfb.wait()
         self.env = dict(os.environ, DISPLAY=self.display, LC_ALL="C.UTF-8",
                         HOME=work, XDG_CONFIG_HOME=work + "/config",
                         XDG_CACHE_HOME=work + "/cache", XDG_DATA_HOME=work + "/data",
@@ -55,13 +66,18 @@ class Session:
         return subprocess.run(argv, env=self.env, capture_output=True, text=True, check=check)
 
     def layout(self, layouts):
-        self.run(["setxkbmap", "-layout", layouts], check=True)
+        for _ in range(20):
+            result = self.run(["setxkbmap", "-layout", layouts])
+            if result.returncode == 0:
+                return
+            time.sleep(0.3)
+        raise RuntimeError("setxkbmap: " + result.stderr.strip())
 
     def type_keys(self, *pieces):
         script = os.path.join(self.work, "type.tsc")
         with open(script, "w", encoding="utf-8") as out:
             for piece in pieces:
-                out.write('TypeKeys("%s")\n' % piece)
+                out.write('TypeKeys("%s");\n' % piece)
         result = self.run([self.tessera, script])
         if result.returncode != 0:
             raise RuntimeError("tessera failed: " + result.stdout + result.stderr)

@@ -5,7 +5,9 @@
 // back in one. A client reads a key with the map it holds when it gets to
 // the key, so a keycode takes another keysym only once the application
 // with the focus has answered a ping sent after the key (or, when it takes
-// no pings, a grace period after the key's release has passed).
+// no pings, a grace period after the key's release has passed), and keys
+// with the new keysyms follow only once it answered a ping sent after the
+// change.
 #include "x11/X11Desktop.h"
 
 #include "triggers/TypeKeysParser.h"
@@ -93,8 +95,12 @@ bool CX11Desktop::Lend(unsigned long keysym, bool plain) {
         Settle();
         change = spare.Place(needs);
     }
-    if (!change.keycodes.empty())
+    if (!change.keycodes.empty()) {
         WriteSpareKeycodes(change.keycodes);
+        // Some applications (Chromium) fetch the new map asynchronously and
+        // drop a key that comes before it: they answer the ping after asking.
+        PingFocusedClient();
+    }
     return change.placed;
 }
 
