@@ -13,20 +13,17 @@
 #include "x11/X11Desktop.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <cstdio>
 #include <cstdlib>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 
 #include "TypingTarget.h"
 
 #include <X11/Xatom.h>
-
-extern char** environ;
 
 namespace {
 
@@ -37,19 +34,8 @@ pid_t Spawn(const std::string& display, std::vector<std::string> args) {
     std::string locale = "LC_ALL=C.UTF-8";
     std::string home = "HOME=/tmp";
     std::vector<char*> env = {displayArg.data(), locale.data(), home.data(), nullptr};
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t child = -1;
-    if (posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), env.data()) != 0)
-        child = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return child;
+    return SpawnQuietly(std::move(args), env.data(), child) == 0 ? child : -1;
 }
 
 Window ActiveWindow(Display* display) {
@@ -132,7 +118,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     server.SetKeymap({"-layout", "us"});
-    CTypingTarget first(server.Name());
+    CTypingTarget first(server.Name(), true);
     CTypingTarget second(server.Name());
     XMoveWindow(second.display, second.window, 400, 10);
     XSync(second.display, False);
@@ -142,6 +128,12 @@ int main(int argc, char** argv) {
         Activate(watch, first.window);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    // The typed-into window reads all the time, as an application does.
+    std::atomic<bool> done{false};
+    std::thread reader([&] {
+        while (!done)
+            first.Received(SIZE_MAX, std::chrono::milliseconds(50));
+    });
     const bool haveXdotool = CXvfb::HasProgram("xdotool");
     const std::pair<const char*, std::string> texts[] = {
         {"abc", "abc"},
@@ -156,7 +148,6 @@ int main(int argc, char** argv) {
             for (int run = 0; run < runs; ++run) {
                 Activate(watch, first.window);
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                first.Received(0, std::chrono::milliseconds(1));
                 std::string why;
                 auto desktop = xdotool ? nullptr : CX11Desktop::Open(&why, {}, server.Name());
                 if (xdotool) {
@@ -174,12 +165,13 @@ int main(int argc, char** argv) {
                     ++figures.failed;
                 else
                     figures.ms.push_back(ms);
-                desktop.reset(); // gives borrowed keycodes back, as a script's end does
-                first.Received(0, std::chrono::milliseconds(1));
+                desktop.reset(); // gives the keycodes back, as a script's end does
             }
             Print((std::string(label) + (xdotool ? " xdotool" : " wingmate")).c_str(), figures);
         }
     }
+    done = true;
+    reader.join();
     XCloseDisplay(watch);
     kill(openbox, SIGTERM);
     waitpid(openbox, nullptr, 0);

@@ -79,6 +79,9 @@ private:
     // Returns once the application with the focus has read the keys typed
     // on lent keycodes, so that they may take other keysyms.
     void Settle();
+    // True once the application with the focus answered a _NET_WM_PING sent
+    // now: it has read every event sent before. False when it takes no pings
+    // or did not answer in time.
     bool PingFocusedClient();
     void LoadKeyboardMap();
     void SelectGroup(int group);

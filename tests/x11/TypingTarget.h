@@ -33,7 +33,7 @@ inline void PressKey(Display* display, unsigned keycode, unsigned modifier = 0) 
 // with Ctrl as "^k", with Alt as "M-k", other keys as "<Keysym_Name>".
 class CTypingTarget {
 public:
-    explicit CTypingTarget(const std::string& displayName, bool takesPings = true)
+    explicit CTypingTarget(const std::string& displayName, bool takesPings = false)
         : answersPings(takesPings) {
         display = XOpenDisplay(displayName.c_str());
         if (!display)
@@ -100,7 +100,8 @@ public:
     std::vector<std::string> clicks;
     // A slow application: this long for every event it reads.
     std::chrono::milliseconds lagPerEvent{0};
-    // Whether it takes _NET_WM_PING, as toolkit windows do.
+    // Whether it takes _NET_WM_PING, as toolkit windows do (then it must
+    // read while keys are typed, or typing waits for its answers).
     const bool answersPings;
 
 private:

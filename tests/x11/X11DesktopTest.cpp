@@ -112,7 +112,7 @@ TEST_F(X11DesktopTest, TypingWaitsForTheUsersHeldKeys) {
 // event behind has read its events, even when the desktop closes at once
 // (tessera ending right after typing).
 TEST_F(X11DesktopTest, ASlowApplicationReadsBorrowedKeysAfterTheEnd) {
-    CTypingTarget target(server->Name());
+    CTypingTarget target(server->Name(), true);
     target.lagPerEvent = std::chrono::milliseconds(10);
     auto typing = std::async(std::launch::async, [&] {
         const DesktopResult result = desktop->TypeKeys("Preis: 5\xE2\x82\xAC", kFast, {});
