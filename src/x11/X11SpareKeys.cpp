@@ -76,8 +76,8 @@ std::vector<CSpareKeys::Need> CX11Desktop::UpcomingNeeds(unsigned long keysym, b
         const KeyAction& action = (*planActions)[at];
         if (action.type == KeyAction::Type::Release)
             continue;
-        const unsigned long next = action.code ? KeysymForCode(action.code)
-                                               : KeysymForCharacter(action.character);
+        const unsigned long next =
+            action.code ? KeysymForCode(action.code) : KeysymForCharacter(action.character);
         if (next == NoSymbol || strokes.count(next))
             continue;
         if (std::none_of(needs.begin(), needs.end(),
@@ -116,8 +116,8 @@ void CX11Desktop::WriteSpareKeycodes(const std::vector<unsigned>& keycodes) {
         const auto keysyms = spare.On(keycode);
         const int width = keysyms[1] ? 2 : keysyms[0] ? 1 : 0;
         int types[XkbNumKbdGroups] = {width == 2 ? XkbTwoLevelIndex : XkbOneLevelIndex};
-        if (XkbChangeTypesOfKey(xkb, static_cast<int>(keycode), width ? 1 : 0, XkbGroup1Mask,
-                                types, &changes) != Success)
+        if (XkbChangeTypesOfKey(xkb, static_cast<int>(keycode), width ? 1 : 0, XkbGroup1Mask, types,
+                                &changes) != Success)
             continue;
         if (width) {
             KeySym* syms = XkbResizeKeySyms(xkb, static_cast<int>(keycode), width);
@@ -183,13 +183,12 @@ bool CX11Desktop::PingFocusedClient() {
     while (!answered) {
         while (!answered && XPending(pingDisplay)) {
             XNextEvent(pingDisplay, &event);
-            answered = event.type == ClientMessage &&
-                       event.xclient.message_type == protocols && event.xclient.format == 32 &&
+            answered = event.type == ClientMessage && event.xclient.message_type == protocols &&
+                       event.xclient.format == 32 &&
                        static_cast<Atom>(event.xclient.data.l[0]) == ping &&
                        event.xclient.data.l[1] == pingSerial;
         }
-        const auto left =
-            std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
         if (answered || left <= 0)
             break;
         pollfd fd{ConnectionNumber(pingDisplay), POLLIN, 0};

@@ -33,9 +33,8 @@ Typed TypeThrough(CSpareKeys& spare, const std::string& text) {
         while (!spare.Find(text[at], slot) || (plain && slot.level != 0)) {
             std::vector<CSpareKeys::Need> upcoming;
             for (size_t next = at; next < text.size(); ++next)
-                upcoming.push_back(
-                    {static_cast<unsigned long>(text[next]),
-                     std::isupper(static_cast<unsigned char>(text[next])) != 0});
+                upcoming.push_back({static_cast<unsigned long>(text[next]),
+                                    std::isupper(static_cast<unsigned char>(text[next])) != 0});
             const CSpareKeys::Change change = spare.Place(upcoming);
             if (change.mustSettle) {
                 spare.Settled();
@@ -80,17 +79,16 @@ TEST_P(SpareKeysReuse, TypedKeysymsStayUntilSettledAndChangesAreBatched) {
     EXPECT_EQ(result.settles, c.settles);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, SpareKeysReuse,
-    ::testing::Values(
-        // Everything fits, both levels used: one change for the whole text.
-        SpareCase{"OneBatch", 2, 2, "abcdabcdcba", 1, 0},
-        // Twice the room: one wait for the applications between two changes.
-        SpareCase{"TwoBatches", 2, 2, "abcdefghhgfe", 2, 1},
-        // No Shift key: one keysym a keycode, and what comes next is kept.
-        SpareCase{"PlainLevelOnly", 2, 1, "abcabc", 3, 2},
-        SpareCase{"NamedKeysOnThePlainLevel", 2, 2, "abPQab", 1, 0}),
-    LabelName());
+INSTANTIATE_TEST_SUITE_P(Texts, SpareKeysReuse,
+                         ::testing::Values(
+                             // Everything fits, both levels used: one change for the whole text.
+                             SpareCase{"OneBatch", 2, 2, "abcdabcdcba", 1, 0},
+                             // Twice the room: one wait for the applications between two changes.
+                             SpareCase{"TwoBatches", 2, 2, "abcdefghhgfe", 2, 1},
+                             // No Shift key: one keysym a keycode, and what comes next is kept.
+                             SpareCase{"PlainLevelOnly", 2, 1, "abcabc", 3, 2},
+                             SpareCase{"NamedKeysOnThePlainLevel", 2, 2, "abPQab", 1, 0}),
+                         LabelName());
 
 // Reading the layout again takes the keycodes as the server has them: what
 // another program put on a lent keycode is not ours to type or give back.

@@ -107,13 +107,11 @@ public:
 private:
     void AnswerPing(XEvent& event) {
         const Window root = DefaultRootWindow(display);
-        if (event.xclient.window == root ||
-            static_cast<Atom>(event.xclient.data.l[0]) !=
-                XInternAtom(display, "_NET_WM_PING", False))
+        if (event.xclient.window == root || static_cast<Atom>(event.xclient.data.l[0]) !=
+                                                XInternAtom(display, "_NET_WM_PING", False))
             return;
         event.xclient.window = root;
-        XSendEvent(display, root, False, SubstructureNotifyMask | SubstructureRedirectMask,
-                   &event);
+        XSendEvent(display, root, False, SubstructureNotifyMask | SubstructureRedirectMask, &event);
         XFlush(display);
     }
 

@@ -145,8 +145,8 @@ TEST_P(SlowReaderOnX, GetsEveryCharacterAcrossRemaps) {
     }
     for (char32_t letter = 0x3B1; letter <= 0x3C9; ++letter) // α..ω
         AppendUtf8(text, letter);
-    auto typing = std::async(std::launch::async,
-                             [&] { return desktop->TypeKeys(text, kFast, {}); });
+    auto typing =
+        std::async(std::launch::async, [&] { return desktop->TypeKeys(text, kFast, {}); });
     EXPECT_EQ(target.Received(text.size(), std::chrono::seconds(20)), text);
     EXPECT_TRUE(typing.get().ok);
 }
