@@ -35,7 +35,9 @@ CX11Desktop::CX11Desktop(Display* openDisplay, AlertFn alertFn)
 CX11Desktop::~CX11Desktop() {
     std::lock_guard lock(mutex);
     ReleaseEverything();
-    GiveBackBorrowedKeycodes();
+    GiveBackSpareKeycodes();
+    if (pingDisplay)
+        XCloseDisplay(pingDisplay);
     XCloseDisplay(display);
 }
 

@@ -7,6 +7,7 @@
 // serialised on the object's own connection.
 
 #include "ports/Desktop.h"
+#include "triggers/SpareKeys.h"
 
 #include <chrono>
 #include <functional>
@@ -60,20 +61,28 @@ private:
         int group = -1;
         unsigned modifiers = 0;
     };
-    // A spare keycode this object mapped to a keysym.
-    struct Borrowed {
-        unsigned keycode;
-        unsigned long keysym;
-        std::chrono::steady_clock::time_point lastUsed;
-    };
 
     // Key playback (X11Playback.cpp).
     DesktopResult Perform(const KeyAction& action);
     DesktopResult SendKeysym(unsigned long keysym, bool down, bool tap);
     DesktopResult TypeCharacter(char32_t character);
-    // How to type `keysym`; borrows a spare keycode when no key has it.
-    bool StrokeFor(unsigned long keysym, Stroke& stroke);
-    bool Borrow(unsigned long keysym, Stroke& stroke);
+    // How to type `keysym`; lends it a spare keycode when no key has it
+    // (`plain`: a named key, pressed without Shift).
+    bool StrokeFor(unsigned long keysym, bool plain, Stroke& stroke);
+
+    // Spare keycodes (X11SpareKeys.cpp).
+    // Puts `keysym` and the keysyms the rest of the text needs on spare
+    // keycodes, in one change of the keyboard map.
+    bool Lend(unsigned long keysym, bool plain);
+    std::vector<CSpareKeys::Need> UpcomingNeeds(unsigned long keysym, bool plain) const;
+    void WriteSpareKeycodes(const std::vector<unsigned>& keycodes);
+    // Returns once the application with the focus has read the keys typed
+    // on lent keycodes, so that they may take other keysyms.
+    void Settle();
+    // True once the application with the focus answered a _NET_WM_PING sent
+    // now: it has read every event sent before. False when it takes no pings
+    // or did not answer in time.
+    bool PingFocusedClient();
     void LoadKeyboardMap();
     void SelectGroup(int group);
     void FakeKey(unsigned keycode, bool down, int pauseMs);
@@ -84,7 +93,7 @@ private:
     void BeginPlayback();
     void EndPlayback();
     void ReleaseEverything();
-    void GiveBackBorrowedKeycodes();
+    void GiveBackSpareKeycodes();
 
     // Windows (X11Windows.cpp).
     std::vector<unsigned long> TopLevelWindows(); // X window ids
@@ -98,13 +107,22 @@ private:
     KeyPacing pacing; // of the TypeKeys being played
 
     // The keyboard as last read: the best stroke of every keysym, the keys
-    // that press Shift and AltGr, the empty keycodes that can be borrowed.
+    // that press Shift and AltGr.
     std::unordered_map<unsigned long, Stroke> strokes;
     unsigned shiftKeycode = 0;
     unsigned level3Keycode = 0;
     unsigned level3Mask = 0;
-    std::vector<unsigned> spareKeycodes;
-    std::vector<Borrowed> borrowed;
+    // Keysyms no key has, on keycodes lent to them, and when one was last
+    // released.
+    CSpareKeys spare;
+    std::chrono::steady_clock::time_point lastSpareUse;
+    // The actions of the TypeKeys being played and the one playing now,
+    // for placing what comes next in the same batch.
+    const std::vector<KeyAction>* planActions = nullptr;
+    size_t planAt = 0;
+    // A second connection that hears the focused application answer pings.
+    _XDisplay* pingDisplay = nullptr;
+    long pingSerial = 0;
     // The user's layout group and Caps Lock, put back after playback.
     int userGroup = 0;
     int typingGroup = 0;

@@ -1,6 +1,6 @@
 // Key playback through XTest, for any keyboard layout: each keysym is typed
 // with the key, layout group and Shift/AltGr level that make it, keysyms no
-// key has go through borrowed spare keycodes, and the user's group, Caps
+// key has go through lent spare keycodes, and the user's group, Caps
 // Lock and held keys never mix into what is typed.
 #include "x11/X11Desktop.h"
 
@@ -25,13 +25,6 @@ using std::chrono::milliseconds;
 
 // How long playback waits for the user to let go of held keys.
 constexpr milliseconds kUserKeysPatience{1000};
-// A borrowed keycode is mapped to another keysym only this long after its
-// last use, so that clients have read the events of the old mapping.
-constexpr milliseconds kReuseGap{60};
-// And given back this long after its last use: an application that lags
-// 10 ms per event behind a long string still reads it with its keysym.
-constexpr milliseconds kGiveBackGrace{250};
-
 std::string CharacterLabel(char32_t character) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(character));
@@ -47,7 +40,6 @@ void Pause(int ms) {
 
 void CX11Desktop::LoadKeyboardMap() {
     strokes.clear();
-    spareKeycodes.clear();
     shiftKeycode = level3Keycode = 0;
     XkbStateRec state{};
     XkbGetState(display, XkbUseCoreKbd, &state);
@@ -55,17 +47,29 @@ void CX11Desktop::LoadKeyboardMap() {
     typingGroup = state.group;
     userCapsLock = (state.locked_mods & LockMask) != 0;
     XkbDescPtr xkb = XkbGetMap(display, XkbAllClientInfoMask, XkbUseCoreKbd);
-    if (!xkb)
+    if (!xkb) {
+        spare.SetKeycodes({}, 1);
         return;
+    }
     level3Mask = XkbKeysymToModifiers(display, XK_ISO_Level3_Shift);
-    auto isBorrowed = [&](unsigned keycode) {
-        return std::any_of(borrowed.begin(), borrowed.end(),
-                           [&](const Borrowed& each) { return each.keycode == keycode; });
+    // Keycodes lent earlier that still hold what was put there stay lent;
+    // another program's keymap may have taken them meanwhile.
+    auto isLent = [&](unsigned keycode) {
+        const auto lent = spare.On(keycode);
+        if (!lent[0] && !lent[1])
+            return false;
+        if (XkbKeyNumGroups(xkb, keycode) != 1 || XkbKeyGroupWidth(xkb, keycode, 0) > 2)
+            return false;
+        const int width = XkbKeyGroupWidth(xkb, keycode, 0);
+        for (int level = 0; level < 2; ++level)
+            if (lent[level] != (level < width ? XkbKeySymEntry(xkb, keycode, level, 0) : 0))
+                return false;
+        return true;
     };
     // The modifier keys first: a level is usable only when its modifiers
     // can be pressed.
     for (unsigned keycode = xkb->min_key_code; keycode <= xkb->max_key_code; ++keycode) {
-        if (XkbKeyNumGroups(xkb, keycode) < 1 || isBorrowed(keycode))
+        if (XkbKeyNumGroups(xkb, keycode) < 1 || isLent(keycode))
             continue;
         const KeySym plain = XkbKeySymEntry(xkb, keycode, 0, 0);
         if (plain == XK_Shift_L && !shiftKeycode)
@@ -76,10 +80,13 @@ void CX11Desktop::LoadKeyboardMap() {
     unsigned pressable = shiftKeycode ? ShiftMask : 0;
     if (level3Keycode && level3Mask)
         pressable |= level3Mask;
+    std::vector<CSpareKeys::Spare> spares;
     std::unordered_map<unsigned long, int> scores;
     for (unsigned keycode = xkb->min_key_code; keycode <= xkb->max_key_code; ++keycode) {
-        if (isBorrowed(keycode))
+        if (isLent(keycode)) {
+            spares.push_back({keycode, spare.On(keycode)});
             continue;
+        }
         const int groups = XkbKeyNumGroups(xkb, keycode);
         bool empty = true;
         for (int group = 0; group < groups; ++group) {
@@ -114,58 +121,30 @@ void CX11Desktop::LoadKeyboardMap() {
             }
         }
         if (empty && keycode > 8)
-            spareKeycodes.push_back(keycode);
+            spares.push_back({keycode, {}});
     }
+    // A spare keycode holds a second keysym on its Shift level.
+    spare.SetKeycodes(spares, shiftKeycode ? 2 : 1);
     XkbFreeKeyboard(xkb, 0, True);
 }
 
-bool CX11Desktop::Borrow(unsigned long keysym, Stroke& stroke) {
-    const auto now = Clock::now();
-    for (Borrowed& each : borrowed)
-        if (each.keysym == keysym) {
-            each.lastUsed = now;
-            stroke = Stroke{each.keycode, -1, 0};
-            return true;
-        }
-    unsigned keycode = 0;
-    if (!spareKeycodes.empty()) {
-        keycode = spareKeycodes.back();
-        spareKeycodes.pop_back();
-        borrowed.push_back({keycode, keysym, now});
-    } else if (!borrowed.empty()) {
-        // The least recently used one, once clients are done with it.
-        auto oldest = std::min_element(
-            borrowed.begin(), borrowed.end(),
-            [](const Borrowed& a, const Borrowed& b) { return a.lastUsed < b.lastUsed; });
-        std::this_thread::sleep_until(oldest->lastUsed + kReuseGap);
-        keycode = oldest->keycode;
-        oldest->keysym = keysym;
-        oldest->lastUsed = Clock::now();
-    } else {
-        return false;
-    }
-    KeySym syms[2] = {keysym, keysym};
-    XChangeKeyboardMapping(display, static_cast<int>(keycode), 2, syms, 1);
-    XSync(display, False);
-    stroke = Stroke{keycode, -1, 0};
-    return true;
-}
-
-bool CX11Desktop::StrokeFor(unsigned long keysym, Stroke& stroke) {
+bool CX11Desktop::StrokeFor(unsigned long keysym, bool plain, Stroke& stroke) {
     if (keysym == NoSymbol)
         return false;
-    for (Borrowed& each : borrowed)
-        if (each.keysym == keysym) {
-            each.lastUsed = Clock::now();
-            stroke = Stroke{each.keycode, -1, 0};
+    CSpareKeys::Slot slot;
+    const bool lent = spare.Find(keysym, slot) && (!plain || slot.level == 0);
+    if (!lent) {
+        const auto found = strokes.find(keysym);
+        if (found != strokes.end()) {
+            stroke = found->second;
             return true;
         }
-    const auto found = strokes.find(keysym);
-    if (found != strokes.end()) {
-        stroke = found->second;
-        return true;
+        if (!Lend(keysym, plain) || !spare.Find(keysym, slot))
+            return false;
     }
-    return Borrow(keysym, stroke);
+    spare.Typed(slot);
+    stroke = Stroke{slot.keycode, -1, slot.level == 1 ? static_cast<unsigned>(ShiftMask) : 0u};
+    return true;
 }
 
 void CX11Desktop::SelectGroup(int group) {
@@ -182,6 +161,8 @@ void CX11Desktop::FakeKey(unsigned keycode, bool down, int pauseMs) {
         keysDown.insert(keycode);
     else
         keysDown.erase(keycode);
+    if (!down && spare.On(keycode) != std::array<unsigned long, 2>{})
+        lastSpareUse = Clock::now();
     Pause(pauseMs);
 }
 
@@ -239,23 +220,9 @@ void CX11Desktop::ReleaseEverything() {
     XSync(display, False);
 }
 
-void CX11Desktop::GiveBackBorrowedKeycodes() {
-    if (borrowed.empty())
-        return;
-    auto latest = Clock::time_point::min();
-    for (const Borrowed& each : borrowed)
-        latest = std::max(latest, each.lastUsed);
-    std::this_thread::sleep_until(latest + kGiveBackGrace);
-    KeySym empty[2] = {NoSymbol, NoSymbol};
-    for (const Borrowed& each : borrowed)
-        XChangeKeyboardMapping(display, static_cast<int>(each.keycode), 2, empty, 1);
-    borrowed.clear();
-    XSync(display, False);
-}
-
 DesktopResult CX11Desktop::SendKeysym(unsigned long keysym, bool down, bool tap) {
     Stroke stroke;
-    if (!StrokeFor(keysym, stroke))
+    if (!StrokeFor(keysym, true, stroke))
         return DesktopResult::Fail(std::string("no key can type ") +
                                    (XKeysymToString(keysym) ? XKeysymToString(keysym) : "?"));
     // A named key is pressed as itself: a letter of a chord on the Latin
@@ -273,7 +240,7 @@ DesktopResult CX11Desktop::SendKeysym(unsigned long keysym, bool down, bool tap)
 DesktopResult CX11Desktop::TypeCharacter(char32_t character) {
     const KeySym keysym = KeysymForCharacter(character);
     Stroke stroke;
-    if (keysym == NoSymbol || !StrokeFor(keysym, stroke))
+    if (keysym == NoSymbol || !StrokeFor(keysym, false, stroke))
         return DesktopResult::Fail("cannot type the character " + CharacterLabel(character) +
                                    ": no key and no spare keycode for it");
     SelectGroup(stroke.group);
@@ -310,13 +277,15 @@ DesktopResult CX11Desktop::TypeKeys(const std::string& keys, const KeyPacing& ke
     pacing = keyPacing;
     BeginPlayback();
     DesktopResult result;
-    for (const KeyAction& action : plan.actions) {
+    planActions = &plan.actions;
+    for (planAt = 0; planAt < plan.actions.size(); ++planAt) {
         if (stopRequested && stopRequested())
             break;
-        result = Perform(action);
+        result = Perform(plan.actions[planAt]);
         if (!result.ok)
             break;
     }
+    planActions = nullptr;
     // Held modifiers of an unfinished chord, a stop or a failure: nothing
     // playback pressed stays down.
     EndPlayback();

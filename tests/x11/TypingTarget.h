@@ -33,13 +33,18 @@ inline void PressKey(Display* display, unsigned keycode, unsigned modifier = 0) 
 // with Ctrl as "^k", with Alt as "M-k", other keys as "<Keysym_Name>".
 class CTypingTarget {
 public:
-    explicit CTypingTarget(const std::string& displayName) {
+    explicit CTypingTarget(const std::string& displayName, bool takesPings = false)
+        : answersPings(takesPings) {
         display = XOpenDisplay(displayName.c_str());
         if (!display)
             return;
         window =
             XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10, 300, 200, 0, 0, 0);
         XStoreName(display, window, "Typing target");
+        if (answersPings) {
+            Atom ping = XInternAtom(display, "_NET_WM_PING", False);
+            XSetWMProtocols(display, window, &ping, 1);
+        }
         XSelectInput(display, window,
                      KeyPressMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask);
         XMapRaised(display, window);
@@ -47,6 +52,10 @@ public:
              XWindowEvent(display, window, StructureNotifyMask, &event), event.type != MapNotify;) {
         }
         XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        // Xlib reads the keymap and asks for its changes at its first key
+        // lookup; a change made before that is missed. Do it now, as an
+        // application does long before anyone types into it.
+        XKeysymToKeycode(display, XK_space);
         XSync(display, False);
     }
     ~CTypingTarget() {
@@ -69,6 +78,8 @@ public:
                     XRefreshKeyboardMapping(&event.xmapping);
                 else if (event.type == KeyPress)
                     Describe(event.xkey, text);
+                else if (event.type == ClientMessage)
+                    AnswerPing(event);
                 if (lagPerEvent.count() > 0)
                     std::this_thread::sleep_for(lagPerEvent);
                 else if (event.type == ButtonPress || event.type == ButtonRelease)
@@ -89,8 +100,21 @@ public:
     std::vector<std::string> clicks;
     // A slow application: this long for every event it reads.
     std::chrono::milliseconds lagPerEvent{0};
+    // Whether it takes _NET_WM_PING, as toolkit windows do (then it must
+    // read while keys are typed, or typing waits for its answers).
+    const bool answersPings;
 
 private:
+    void AnswerPing(XEvent& event) {
+        const Window root = DefaultRootWindow(display);
+        if (event.xclient.window == root || static_cast<Atom>(event.xclient.data.l[0]) !=
+                                                XInternAtom(display, "_NET_WM_PING", False))
+            return;
+        event.xclient.window = root;
+        XSendEvent(display, root, False, SubstructureNotifyMask | SubstructureRedirectMask, &event);
+        XFlush(display);
+    }
+
     static void Describe(XKeyEvent& key, std::string& text) {
         char buffer[32];
         KeySym keysym = NoSymbol;

@@ -112,7 +112,7 @@ TEST_F(X11DesktopTest, TypingWaitsForTheUsersHeldKeys) {
 // event behind has read its events, even when the desktop closes at once
 // (tessera ending right after typing).
 TEST_F(X11DesktopTest, ASlowApplicationReadsBorrowedKeysAfterTheEnd) {
-    CTypingTarget target(server->Name());
+    CTypingTarget target(server->Name(), true);
     target.lagPerEvent = std::chrono::milliseconds(10);
     auto typing = std::async(std::launch::async, [&] {
         const DesktopResult result = desktop->TypeKeys("Preis: 5\xE2\x82\xAC", kFast, {});
@@ -122,6 +122,39 @@ TEST_F(X11DesktopTest, ASlowApplicationReadsBorrowedKeysAfterTheEnd) {
     EXPECT_EQ(target.Received(11, std::chrono::seconds(3)), "Preis: 5\xE2\x82\xAC");
     EXPECT_TRUE(typing.get().ok);
 }
+
+// More characters the layout lacks than the spare keycodes hold at once: a
+// lent keycode takes another keysym only once the application read the keys
+// typed with the old one, however late it reads (it answers a ping after
+// them) or, when it takes no pings, once it had time to.
+struct SlowReader {
+    std::string label;
+    bool takesPings;
+    int lagMs;
+};
+
+class SlowReaderOnX : public X11DesktopTest, public ::testing::WithParamInterface<SlowReader> {};
+
+TEST_P(SlowReaderOnX, GetsEveryCharacterAcrossRemaps) {
+    CTypingTarget target(server->Name(), GetParam().takesPings);
+    target.lagPerEvent = std::chrono::milliseconds(GetParam().lagMs);
+    std::string text;
+    for (char32_t letter = 0x430; letter < 0x450; ++letter) { // а..я and А..Я
+        AppendUtf8(text, letter);
+        AppendUtf8(text, letter - 0x20);
+    }
+    for (char32_t letter = 0x3B1; letter <= 0x3C9; ++letter) // α..ω
+        AppendUtf8(text, letter);
+    auto typing =
+        std::async(std::launch::async, [&] { return desktop->TypeKeys(text, kFast, {}); });
+    EXPECT_EQ(target.Received(text.size(), std::chrono::seconds(20)), text);
+    EXPECT_TRUE(typing.get().ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, SlowReaderOnX,
+                         ::testing::Values(SlowReader{"AnswersPingsLate", true, 3},
+                                           SlowReader{"TakesNoPings", false, 0}),
+                         LabelName());
 
 TEST_F(X11DesktopTest, MouseClicksReachTheWindowUnderThePointer) {
     CTypingTarget target(server->Name());

@@ -55,6 +55,20 @@ bool CXvfb::HasProgram(const char* program) {
     return false;
 }
 
+int SpawnQuietly(std::vector<std::string> args, char** env, pid_t& pid) {
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), env);
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned;
+}
+
 CXvfb::CXvfb(const std::vector<std::string>& extraArgs) {
     if (!Installed()) {
         error = "Xvfb is not installed";
@@ -70,16 +84,7 @@ CXvfb::CXvfb(const std::vector<std::string>& extraArgs) {
                                      "-nolisten", "tcp",        "-noreset",
                                      "-screen",   "0",          "1024x768x24"};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const int spawned = posix_spawnp(&pid, "Xvfb", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const int spawned = SpawnQuietly(args, environ, pid);
     close(fds[1]);
     if (spawned != 0) {
         pid = -1;

@@ -37,6 +37,10 @@ private:
     std::string error;
 };
 
+// Starts `args` (the program from the PATH) with environment `env`, its
+// output to /dev/null; the posix_spawn error, 0 when it started.
+int SpawnQuietly(std::vector<std::string> args, char** env, pid_t& pid);
+
 // Presses or releases the key of `keysym` through XTest and waits until the
 // server has it.
 void SendKey(_XDisplay* display, unsigned long keysym, bool down);
