@@ -59,11 +59,12 @@ CEditorDlg* CMainDlg::MakeEditor() {
     return editor;
 }
 
+// A macro's script that does not exist yet (a new macro) can be created.
 CEditorDlg* CMainDlg::OpenEditor(const std::string& path, bool macroScript) {
-    Q_UNUSED(macroScript);
     CEditorDlg* editor = MakeEditor();
     editor->SetPathToLoad(path);
-    editor->Load();
+    editor->Load(macroScript ? CEditorDlg::MissingFile::OfferToCreate
+                             : CEditorDlg::MissingFile::Refuse);
     editor->raise();
     editor->activateWindow();
     return editor;

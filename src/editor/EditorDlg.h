@@ -13,6 +13,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ class CFindDlg;
 class IFileChooser;
 class IMessageBox;
 class QLabel;
+class QMenu;
 class QPrinter;
 class QProgressBar;
 class QUrl;
@@ -70,6 +72,9 @@ constexpr int kHelpTessera = 32784;
 constexpr int kRun = 40001;
 constexpr int kGoToLine = 40002;
 constexpr int kComplete = 40003;
+// Reopen with / save with an encoding: the base plus the ScriptEncoding.
+constexpr int kReopenWith = 40010;
+constexpr int kSaveWith = 40020;
 } // namespace EditorCommand
 
 class CEditorDlg : public QMainWindow {
@@ -81,9 +86,12 @@ public:
     ~CEditorDlg() override;
 
     void SetPathToLoad(const std::string& path) { pathToLoad = path; }
+    // What Load does with a path that names no file.
+    enum class MissingFile { Refuse, OfferToCreate };
     // Loads the path to load (nothing for an empty one). false after saying
-    // "Could not load file: PATH".
-    bool Load();
+    // "Could not load file: PATH". A macro's script that does not exist yet
+    // can be created instead: the window then keeps its path, empty.
+    bool Load(MissingFile missing = MissingFile::Refuse);
     void RunCommand(int command);
     // Shows a recovered copy: its text, modified, as the script at its path
     // (untitled for none). The file itself is not touched until a save; the
@@ -115,6 +123,14 @@ public:
     QLabel* DeclarationsLabel() const { return declLabel; }
     QLabel* LineLabel() const { return lineLabel; }
     QLabel* StatusLabel() const { return statusLabel; }
+    // The script's encoding, mark and line break, at the bottom right.
+    QLabel* EncodingLabel() const { return encodingLabel; }
+    // Reads the script again in `encoding`, after asking when it holds
+    // changes; false when it was not read.
+    bool ReopenWith(ScriptEncoding encoding);
+    // Saves the script in `encoding` from now on; the old one stays when the
+    // save fails.
+    bool SaveWith(ScriptEncoding encoding);
     const QString& StatusText() const { return statusText; }
     QProgressBar* Progress() const { return progress; }
     const std::string& UseList() const { return useList; }
@@ -127,20 +143,28 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMenus();
+    void BuildEncodingMenus(QMenu* fileMenu);
+    void ShowEncoding();
+    // Moves the window (and shrinks it if need be) so all of its frame is on
+    // its screen.
+    void FitOnItsScreen();
     void ApplyLayout(int width, int height);
     void SetTitle(const std::string& path);
     bool MayReplaceChangedFile();
     bool MayReplaceChangedDeclarations();
     void ScanLoadedText();
+    void OfferToCreate();
     void MarkRecoveryPending();
     std::vector<EditorRecoveryCopy::Declarations> EditedDeclarations() const;
     void RecoverDeclarations(const std::vector<EditorRecoveryCopy::Declarations>& recovered);
     void OnUsesChanged();
+    void ReloadDeclarations(bool reread);
     // Asks "Save script and declarations?"; false when the user cancelled or
     // the save failed.
     bool AskToSave();
@@ -155,8 +179,13 @@ private:
     int64_t Now() const;
 
     EditorServices services;
+    std::unique_ptr<IMessageBox> ownMessages;
+    std::unique_ptr<IFileChooser> ownFiles;
+    IMessageBox* messages = nullptr; // this window's boxes
+    IFileChooser* files = nullptr;   // this window's file dialogs
     std::string pathToLoad;
     std::string useList;
+    std::vector<std::string> usedFiles; // the use list's files at the last reload
     QWidget* client = nullptr;
     QLabel* declLabel = nullptr;
     TDecTree* tree = nullptr;
@@ -164,12 +193,15 @@ private:
     QLabel* lineLabel = nullptr;
     QProgressBar* progress = nullptr;
     QLabel* statusLabel = nullptr;
+    QLabel* encodingLabel = nullptr;
     QString statusText; // the whole of what the status label shows
     QPointer<CFindDlg> findDlg;
     QHash<int, QAction*> actions;
     bool declarationsEdited = false; // a declaration changed since the last save
     bool checkingDisk = false;
     bool closing = false;
+    bool shownOnce = false;
+    bool refreshing = false; // Refresh Decs is taking the new use list
     CSystemClock systemClock;
     std::string recoveryFile;
     bool recoveryPending = false; // an edit not yet in the copy

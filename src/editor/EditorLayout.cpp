@@ -28,6 +28,15 @@ EditorLayout ComputeEditorLayout(const EditorLayoutInput& in) {
     return layout;
 }
 
+LayoutRect FitOnScreen(const LayoutRect& frame, const LayoutRect& available) {
+    LayoutRect fitted;
+    fitted.width = std::max(0, std::min(frame.width, available.width));
+    fitted.height = std::max(0, std::min(frame.height, available.height));
+    fitted.x = std::clamp(frame.x, available.x, available.x + available.width - fitted.width);
+    fitted.y = std::clamp(frame.y, available.y, available.y + available.height - fitted.height);
+    return fitted;
+}
+
 int LinesPerPage(double pageHeightMm, int lineHeightTwips) {
     if (lineHeightTwips <= 0 || !(pageHeightMm > 0))
         return 1;

@@ -40,6 +40,10 @@ constexpr int kEditorGap = 5;
 // heights never go below 0 in a window too small for them.
 EditorLayout ComputeEditorLayout(const EditorLayoutInput& in);
 
+// Where a window's frame goes so that all of it is on the screen's available
+// area: moved in as little as it takes, shrunk when it is larger.
+LayoutRect FitOnScreen(const LayoutRect& frame, const LayoutRect& available);
+
 // Printing a script: twips per millimetre of page height.
 constexpr double kTwipsPerMillimetre = 56.692944;
 // The left margin and the first line's top, in printer units.

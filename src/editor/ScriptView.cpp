@@ -107,6 +107,11 @@ CScriptView::DiskStamp CScriptView::StampOf(const std::string& path) const {
 }
 
 bool CScriptView::Load(const std::string& path, std::string* error) {
+    return LoadAs(path, std::nullopt, error);
+}
+
+bool CScriptView::LoadAs(const std::string& path, std::optional<ScriptEncoding> encoding,
+                         std::string* error) {
     const std::string previous = filePath;
     filePath = path;
     const std::string full = FullPath();
@@ -118,15 +123,30 @@ bool CScriptView::Load(const std::string& path, std::string* error) {
             *error = why;
         return false;
     }
-    format = DetectScriptFormat(bytes);
-    const std::string text = ScriptBytesToText(bytes, format);
+    ScriptFormat read = DetectScriptFormat(bytes);
+    if (encoding && *encoding != read.encoding) {
+        read.encoding = *encoding;
+        read.bom = read.Utf8() && bytes.starts_with("\xEF\xBB\xBF");
+    }
+    std::string text;
+    if (!ScriptBytesToText(bytes, read, text, error))
+        return false;
+    format = read;
     setPlainText(Text(text));
     loadedBytes = std::move(bytes);
-    loadedText = toPlainText();
+    loadedFormat = format;
     filePath = path;
     diskStamp = StampOf(full);
     SetModified(false);
     return true;
+}
+
+// The text as it will be written: no-break spaces stay what they are (the
+// plain-text view of the document would make them blanks).
+QString CScriptView::ScriptText() const {
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
 }
 
 void CScriptView::TakeRecoveredText(const std::string& path, const QString& text,
@@ -135,7 +155,6 @@ void CScriptView::TakeRecoveredText(const std::string& path, const QString& text
         // Nothing of this script was read: no bytes to write back, no disk
         // state to compare with.
         loadedBytes.clear();
-        loadedText.clear();
         filePath = path;
         diskStamp = StampOf(FullPath());
     }
@@ -200,17 +219,11 @@ int CScriptView::LineOfPosition(int position) const {
 
 bool CScriptView::Save() {
     const std::string full = FullPath();
-    const QString current = toPlainText();
+    const QByteArray utf8 = ScriptText().toUtf8();
     std::string bytes;
     std::string why;
-    bool ok = true;
-    if (current == loadedText && !loadedBytes.empty()) {
-        bytes = loadedBytes; // unchanged: the very bytes that were read
-    } else {
-        const QByteArray utf8 = current.toUtf8();
-        ok = ScriptTextToBytes(std::string_view(utf8.constData(), size_t(utf8.size())), format,
-                               bytes, &why);
-    }
+    bool ok = ScriptTextToBytes(std::string_view(utf8.constData(), size_t(utf8.size())), format,
+                                bytes, &why, loadedBytes, &loadedFormat);
     if (ok)
         ok = !full.empty() && WriteFileAtomically(full, bytes, &why);
     if (!ok) {
@@ -221,7 +234,7 @@ bool CScriptView::Save() {
         return false;
     }
     loadedBytes = std::move(bytes);
-    loadedText = current;
+    loadedFormat = format;
     diskStamp = StampOf(full);
     SetModified(false);
     return true;
@@ -422,10 +435,9 @@ void CScriptView::InsertCompletion(const QString& word) {
 // ---- diagnostics ----
 
 ScriptDiagnostic CScriptView::CheckNow() {
-    const QString text = toPlainText();
-    const QByteArray utf8 = text.toUtf8();
+    const QByteArray utf8 = ScriptText().toUtf8();
     std::string source(utf8.constData(), size_t(utf8.size()));
-    if (!format.utf8) {
+    if (!format.Utf8()) {
         std::string bytes;
         if (ScriptTextToBytes(source, format, bytes, nullptr))
             source = std::move(bytes);

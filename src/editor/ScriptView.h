@@ -13,6 +13,7 @@
 
 #include <QPlainTextEdit>
 
+#include <optional>
 #include <string>
 
 class CScriptHighlighter;
@@ -38,6 +39,10 @@ public:
     // Replaces the text with the file's. false (text and path unchanged) when
     // it cannot be read; `error` says why.
     bool Load(const std::string& path, std::string* error = nullptr);
+    // The same read in `encoding` (none: the one the bytes show). false when
+    // the bytes are not valid in it.
+    bool LoadAs(const std::string& path, std::optional<ScriptEncoding> encoding,
+                std::string* error = nullptr);
     // The full pass after a load: every line scanned, progress shown, the
     // modified mark cleared.
     void LoadPass();
@@ -49,6 +54,10 @@ public:
     void TakeRecoveredText(const std::string& path, const QString& text,
                            const ScriptFormat& scriptFormat);
     const ScriptFormat& Format() const { return format; }
+    // The format the next save writes (another encoding, say).
+    void SetFormat(const ScriptFormat& scriptFormat) { format = scriptFormat; }
+    // The text as it is written, "\n" between lines.
+    QString ScriptText() const;
     // Writes the text to the file path through a temporary file; on failure
     // says "Could not save: PATH" and keeps the text and the mark.
     bool Save();
@@ -147,7 +156,7 @@ private:
     // What was read, to write the same bytes back while the text is the same.
     ScriptFormat format;
     std::string loadedBytes;
-    QString loadedText;
+    ScriptFormat loadedFormat;
     DiskStamp diskStamp;
     ScriptDiagnostic diagnostic;
 };

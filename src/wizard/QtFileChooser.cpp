@@ -44,3 +44,11 @@ std::string CQtFileChooser::ChooseFolder(const std::string& title) {
                                              QFileDialog::ShowDirsOnly)
         .toStdString();
 }
+
+IFileChooser& FilesOwnedBy(QWidget* owner, IFileChooser& shared,
+                           std::unique_ptr<IFileChooser>& own) {
+    if (!dynamic_cast<CQtFileChooser*>(&shared))
+        return shared;
+    own = std::make_unique<CQtFileChooser>(owner);
+    return *own;
+}

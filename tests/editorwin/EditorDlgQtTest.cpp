@@ -29,74 +29,7 @@
 #include <deque>
 #include <filesystem>
 
-namespace {
-
-class CAnsweringFileChooser : public IFileChooser {
-public:
-    std::vector<std::string> OpenFiles(const std::string&, bool) override {
-        ++opens;
-        if (openAnswers.empty())
-            return {};
-        std::string answer = openAnswers.front();
-        openAnswers.pop_front();
-        return {answer};
-    }
-    std::string SaveFile(const std::string&, const std::string&) override {
-        ++saves;
-        if (saveAnswers.empty())
-            return {};
-        std::string answer = saveAnswers.front();
-        saveAnswers.pop_front();
-        return answer;
-    }
-    std::string ChooseFolder(const std::string&) override { return {}; }
-
-    std::deque<std::string> openAnswers;
-    std::deque<std::string> saveAnswers;
-    int opens = 0;
-    int saves = 0;
-};
-
-class CRecordingRunner : public IEditorRunner {
-public:
-    std::string RunScript(const std::string& path) override {
-        paths.push_back(path);
-        return "Running " + path;
-    }
-    std::vector<std::string> paths;
-};
-
-const char* const kDecs =
-    "[ ]Window \"App\"\n\t( )Tag=\"App title\"\n\t( )Class=\"AppClass\"\n\t( )Parent=1\n\t( "
-    ")Child=0\n"
-    "\t[ ]Button \"Ok\"\n\t\t( )Tag=7\n\t\t( )Class=\"Button\"\n\t\t( )Parent=0\n\t\t( )Child=1\n";
-
-struct Fixture {
-    Fixture() {
-        home = dir.path().toStdString();
-        EditorServices services(messages, files);
-        services.home = home;
-        services.runner = &runner;
-        editor = new CEditorDlg(services);
-        editor->setAttribute(Qt::WA_DeleteOnClose, false);
-    }
-    ~Fixture() { delete editor; }
-    std::string Path(const std::string& name) const { return home + "/" + name; }
-    bool Open(const std::string& name, const std::string& bytes) {
-        WriteFile(Path(name), bytes);
-        editor->SetPathToLoad(Path(name));
-        return editor->Load();
-    }
-
-    QTemporaryDir dir;
-    std::string home;
-    CRecordingMessageBox messages;
-    CAnsweringFileChooser files;
-    CRecordingRunner runner;
-    CEditorDlg* editor = nullptr;
-};
-
-} // namespace
+#include "EditorTestFixture.h"
 
 class EditorDlgQtTest : public QObject {
     Q_OBJECT
@@ -168,7 +101,7 @@ private Q_SLOTS:
         QCOMPARE(f.messages.shown.size(), size_t(asked ? 1 : 0));
         if (asked)
             QCOMPARE(f.messages.shown[0].text,
-                     "File '" + f.Path("other.tsc") + "' alread exists. Overwrite?");
+                     "File '" + f.Path("other.tsc") + "' already exists. Overwrite?");
         QCOMPARE(ReadFile(f.Path(target)), std::string(replaced               ? "new;\n"
                                                        : target == "mine.tsc" ? "mine;\n"
                                                                               : "other;\n"));
@@ -272,7 +205,8 @@ private Q_SLOTS:
         f.messages.answer = MessageAnswer(answer);
         QCOMPARE(f.editor->close(), closed);
         QCOMPARE(f.messages.shown.size(), size_t(1));
-        QCOMPARE(f.messages.shown[0].text, std::string("Save script and declarations?"));
+        QCOMPARE(f.messages.shown[0].text,
+                 "Save script and declarations?\n\n" + f.Path("close.tsc"));
         QCOMPARE(f.messages.shown[0].title, std::string("Script / Declarations not saved"));
         QVERIFY(f.messages.shown[0].buttons == MessageButtons::YesNoCancel);
         QCOMPARE(ReadFile(f.Path("close.tsc")), onDisk.toStdString());

@@ -198,7 +198,8 @@ private Q_SLOTS:
         f.window->ExitProgram();
         QVERIFY(!f.window->Ended());
         QVERIFY(f.editors[0]->isVisible());
-        QCOMPARE(f.messages.shown.back().text, std::string("Save script and declarations?"));
+        QCOMPARE(f.messages.shown.back().text,
+                 std::string("Save script and declarations?\n\n[New File]"));
     }
 
     // Two editors hold unsaved text when the session ends; the next start

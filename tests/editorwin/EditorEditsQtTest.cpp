@@ -1,0 +1,268 @@
+// The editor never loses an edit nor surprises: declaration edits survive a
+// rebuilt use list, its dialogs belong to it, a save changes only the bytes
+// that were edited, and a new macro's missing script keeps its path.
+
+#include "app/QtMessageBox.h"
+#include "editor/DecTree.h"
+#include "wizard/QtFileChooser.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTimer>
+#include <QtTest>
+
+#include <filesystem>
+
+#include "EditorTestFixture.h"
+
+namespace {
+
+// Whatever modal dialog opens next: which window it belongs to; then it is
+// closed unanswered.
+struct ModalWatcher {
+    explicit ModalWatcher(QObject* context) {
+        auto* timer = new QTimer(context);
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, context, [this, timer] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            owner = modal->parentWidget() ? modal->parentWidget()->window() : nullptr;
+            ++seen;
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            timer->stop();
+        });
+        timer->start();
+    }
+    QWidget* owner = nullptr;
+    int seen = 0;
+};
+
+QTreeWidgetItem* DeclarationItem(TDecTree* tree) {
+    QTreeWidgetItem* file = tree->topLevelItem(0);
+    return file && file->childCount() ? file->child(0) : nullptr;
+}
+
+} // namespace
+
+class EditorEditsQtTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // A declaration renamed in Window Properties stays renamed, in the tree
+    // and in the file saved, when the use list is scanned again; reading
+    // the files again asks first.
+    void declarationEditsSurviveARebuiltUseList_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<QString>("shown");   // the first declaration in the tree
+        QTest::addColumn<QString>("written"); // its name in app.dec once saved
+        QTest::newRow("space and backspace on the use line")
+            << "retype" << int(MessageAnswer::No) << 0 << "Renamed"
+            << "Renamed";
+        QTest::newRow("tab then undo") << "tabUndo" << int(MessageAnswer::No) << 0 << "Renamed"
+                                       << "Renamed";
+        QTest::newRow("refresh, keep") << "refresh" << int(MessageAnswer::Yes) << 1 << "Renamed"
+                                       << "Renamed";
+        QTest::newRow("refresh, discard") << "refresh" << int(MessageAnswer::No) << 1 << "App"
+                                          << "App";
+        QTest::newRow("file no longer used, keep")
+            << "unuse" << int(MessageAnswer::Yes) << 1 << "App"
+            << "Renamed";
+        QTest::newRow("file no longer used, discard")
+            << "unuse" << int(MessageAnswer::No) << 1 << "App"
+            << "App";
+    }
+    void declarationEditsSurviveARebuiltUseList() {
+        QFETCH(QString, action);
+        QFETCH(int, answer);
+        QFETCH(int, questions);
+        QFETCH(QString, shown);
+        QFETCH(QString, written);
+        Fixture f;
+        WriteFile(f.Path("app.dec"), kDecs);
+        WriteFile(f.Path("other.dec"), kDecs);
+        QVERIFY(f.Open("decl.tsc", "use \"app.dec\";\nx = 1;\n"));
+        f.editor->show();
+        TDecTree* tree = f.editor->Tree();
+        tree->SetPropertiesEditor([](CDeclNode& copy) {
+            copy.name = "Renamed";
+            return true;
+        });
+        QVERIFY(tree->EditDeclaration(DeclarationItem(tree)->data(0, TDecTree::IdRole).toInt()));
+        f.messages.answer = MessageAnswer(answer);
+        CScriptView* view = f.editor->View();
+        QTextCursor cursor(view->document()->findBlockByNumber(0));
+        cursor.movePosition(QTextCursor::EndOfBlock);
+        view->setTextCursor(cursor);
+        view->setFocus();
+        if (action == QLatin1String("retype")) {
+            QTest::keyClick(view, Qt::Key_Space);
+            QTest::keyClick(view, Qt::Key_Backspace);
+        } else if (action == QLatin1String("tabUndo")) {
+            QTest::keyClick(view, Qt::Key_Tab);
+            f.editor->RunCommand(EditorCommand::kUndo);
+        } else if (action == QLatin1String("refresh")) {
+            f.editor->RunCommand(EditorCommand::kRefreshDecs);
+        } else {
+            cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+            view->setTextCursor(cursor);
+            QTest::keyClicks(view, "use \"other.dec\";");
+            QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("other.dec"));
+        }
+        QCOMPARE(int(f.messages.shown.size()), questions);
+        if (questions)
+            QCOMPARE(f.messages.shown[0].title, std::string("Declarations not saved"));
+        QCOMPARE(DeclarationItem(tree)->text(0), shown);
+        QCOMPARE(f.editor->DeclarationsEdited(), written == QLatin1String("Renamed"));
+        QVERIFY(f.editor->SaveDeclarations());
+        const std::string saved = ReadFile(f.Path("app.dec"));
+        QVERIFY2(saved.find("\"" + written.toStdString() + "\"") != std::string::npos,
+                 saved.c_str());
+        QVERIFY(!f.editor->DeclarationsEdited());
+    }
+
+    // The desktop's dialogs an editor opens are its own children, so they
+    // open in front of it rather than raising the main window.
+    void dialogsBelongToTheEditor_data() {
+        QTest::addColumn<int>("command");
+        QTest::newRow("save as") << EditorCommand::kSaveScriptAs;
+        QTest::newRow("open") << EditorCommand::kOpen;
+        QTest::newRow("load error") << 0;
+        QTest::newRow("close question") << EditorCommand::kExit;
+    }
+    void dialogsBelongToTheEditor() {
+        QFETCH(int, command);
+        CQtMessageBox desktopBoxes;
+        CQtFileChooser desktopFiles(nullptr);
+        Fixture f(&desktopBoxes, &desktopFiles);
+        f.editor->show();
+        ModalWatcher watcher(f.editor);
+        if (command == 0) {
+            f.editor->SetPathToLoad(f.Path("missing.tsc"));
+            QVERIFY(!f.editor->Load());
+        } else {
+            if (command == EditorCommand::kExit)
+                f.editor->View()->InsertText("unsaved;");
+            f.editor->RunCommand(command);
+        }
+        QVERIFY(watcher.seen >= 1);
+        QCOMPARE(watcher.owner, static_cast<QWidget*>(f.editor));
+        f.editor->View()->SetModified(false);
+    }
+
+    // Typing on the first line and saving changes that line's bytes only.
+    void savingAnEditKeepsTheOtherBytes_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<QString>("encoding");
+        QTest::newRow("bom") << QByteArray("\xEF\xBB\xBF"
+                                           "a;\r\nb;\r\n")
+                             << QByteArray("\xEF\xBB\xBF"
+                                           "a;x\r\nb;\r\n")
+                             << "UTF-8 BOM  CRLF";
+        QTest::newRow("mixed ends")
+            << QByteArray("a;\r\nb;\nc;\r\n") << QByteArray("a;x\r\nb;\nc;\r\n") << "UTF-8  CRLF";
+        QTest::newRow("latin1 with no-break space")
+            << QByteArray("caf\xe9;\n\xa0\xa0s = 1;\n") << QByteArray("caf\xe9;x\n\xa0\xa0s = 1;\n")
+            << "Windows-1252  LF";
+        QTest::newRow("invalid utf8") << QByteArray("a;\n\xc3( \xff;\n")
+                                      << QByteArray("a;x\n\xc3( \xff;\n") << "Windows-1252  LF";
+    }
+    void savingAnEditKeepsTheOtherBytes() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, expected);
+        QFETCH(QString, encoding);
+        Fixture f;
+        QVERIFY(f.Open("bytes.tsc", bytes.toStdString()));
+        QCOMPARE(f.editor->EncodingLabel()->text(), encoding);
+        CScriptView* view = f.editor->View();
+        QTextCursor cursor(view->document()->firstBlock());
+        cursor.movePosition(QTextCursor::EndOfBlock);
+        view->setTextCursor(cursor);
+        QTest::keyClicks(view, "x");
+        QVERIFY(f.editor->SaveScript());
+        QCOMPARE(QByteArray::fromStdString(ReadFile(f.Path("bytes.tsc"))), expected);
+        QVERIFY(f.messages.shown.empty());
+    }
+
+    // A character the file's encoding cannot store: the save says so and
+    // writes nothing; saved as UTF-8 it is kept; another encoding can be
+    // chosen to read the file.
+    void encodingCanBeChosen() {
+        Fixture f;
+        QVERIFY(f.Open("enc.tsc", "Print(\"caf\xe9\");\n"));
+        QVERIFY2(f.editor->StatusText().contains(QStringLiteral("Windows-1252")),
+                 qPrintable(f.editor->StatusText()));
+        f.editor->View()->moveCursor(QTextCursor::End);
+        f.editor->View()->InsertText(QStringLiteral("Print(\"\u2192\");\n"));
+        QVERIFY(!f.editor->SaveScript());
+        QCOMPARE(f.messages.shown.size(), size_t(1));
+        QVERIFY2(f.messages.shown[0].text.find("cannot store") != std::string::npos,
+                 f.messages.shown[0].text.c_str());
+        QCOMPARE(ReadFile(f.Path("enc.tsc")), std::string("Print(\"caf\xe9\");\n"));
+        f.editor->RunCommand(EditorCommand::kSaveWith + int(ScriptEncoding::Utf8));
+        QCOMPARE(ReadFile(f.Path("enc.tsc")),
+                 std::string("Print(\"caf\xc3\xa9\");\nPrint(\"\xe2\x86\x92\");\n"));
+        QCOMPARE(f.editor->EncodingLabel()->text(), QStringLiteral("UTF-8  LF"));
+        // Read again as ISO-8859-1: the UTF-8 bytes show as two characters.
+        f.editor->RunCommand(EditorCommand::kReopenWith + int(ScriptEncoding::Latin1));
+        QCOMPARE(f.editor->EncodingLabel()->text(), QStringLiteral("ISO-8859-1  LF"));
+        QCOMPARE(f.editor->View()->document()->firstBlock().text(),
+                 QStringLiteral("Print(\"caf\u00c3\u00a9\");"));
+        // A file that is not UTF-8 cannot be read as UTF-8.
+        WriteFile(f.Path("enc.tsc"), "Print(\"caf\xe9\");\n");
+        f.editor->View()->AcceptDiskState();
+        f.messages.shown.clear();
+        QVERIFY(!f.editor->ReopenWith(ScriptEncoding::Utf8));
+        QCOMPARE(f.messages.shown.size(), size_t(1));
+        QCOMPARE(f.editor->EncodingLabel()->text(), QStringLiteral("ISO-8859-1  LF"));
+    }
+
+    // A new macro's script not written yet: the editor offers to create it
+    // and keeps its path either way.
+    void missingMacroScriptKeepsItsPath_data() {
+        QTest::addColumn<bool>("create");
+        QTest::newRow("create") << true;
+        QTest::newRow("not now") << false;
+    }
+    void missingMacroScriptKeepsItsPath() {
+        QFETCH(bool, create);
+        Fixture f;
+        const std::string path = f.Path("new.tsc");
+        f.messages.answer = create ? MessageAnswer::Yes : MessageAnswer::No;
+        f.editor->SetPathToLoad(path);
+        QVERIFY(f.editor->Load(CEditorDlg::MissingFile::OfferToCreate));
+        QCOMPARE(f.messages.shown.size(), size_t(1));
+        QVERIFY(f.messages.shown[0].text.find("does not exist") != std::string::npos);
+        QCOMPARE(std::filesystem::exists(path), create);
+        QCOMPARE(f.editor->View()->FilePath(), path);
+        QCOMPARE(f.editor->windowTitle(),
+                 QString::fromStdString("[" + path + "] - Tessera Wingmate Editor"));
+        f.editor->View()->InsertText("a;\n");
+        QVERIFY(f.editor->SaveScript());
+        QCOMPARE(ReadFile(path), std::string("a;\n"));
+    }
+
+    // A window placed partly off its screen is moved back onto it.
+    void newWindowIsWhollyOnItsScreen() {
+        Fixture f;
+        const QRect available = f.editor->screen()->availableGeometry();
+        f.editor->move(available.right() - 100, available.bottom() - 15);
+        f.editor->show();
+        QCoreApplication::processEvents();
+        QVERIFY2(available.contains(f.editor->frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(f.editor->frameGeometry().x())
+                                .arg(f.editor->frameGeometry().y())
+                                .arg(f.editor->frameGeometry().width())
+                                .arg(f.editor->frameGeometry().height())));
+    }
+};
+
+QTEST_MAIN(EditorEditsQtTest)
+#include "EditorEditsQtTest.moc"
