@@ -27,13 +27,23 @@ class QProgressBar;
 class QUrl;
 class TDecTree;
 
+// How a run started from an editor ended.
+struct EditorRunEnd {
+    bool failed = false;
+    std::string error;   // the first line of what the run reported, when it failed
+    std::string logPath; // the script's log; empty when the run wrote none
+};
+
 // What the main window offers an editor for its Run command.
 class IEditorRunner {
 public:
+    using Ended = std::function<void(const EditorRunEnd&)>;
     virtual ~IEditorRunner() = default;
-    // Runs the saved script at `path` as a macro runs. Returns a sentence for
-    // the user: where the run's output is, or why it did not start.
-    virtual std::string RunScript(const std::string& path) = 0;
+    // Starts the saved script at `path` as a macro runs, recorded in the run
+    // log. Returns "" when it started, else a sentence saying why not.
+    // `ended` is called once, on the user-interface thread, when a started
+    // run ends.
+    virtual std::string RunScript(const std::string& path, Ended ended) = 0;
 };
 
 struct EditorServices {
@@ -132,6 +142,7 @@ public:
     // save fails.
     bool SaveWith(ScriptEncoding encoding);
     const QString& StatusText() const { return statusText; }
+    bool RunPending() const { return runPending; }
     QProgressBar* Progress() const { return progress; }
     const std::string& UseList() const { return useList; }
     bool DeclarationsEdited() const { return declarationsEdited; }
@@ -173,6 +184,7 @@ private:
     void OpenFind(bool replaceMode);
     void OpenHelp(const std::string& file);
     void Run();
+    void RunEnded(const std::string& path, const EditorRunEnd& end);
     void GoToLine();
     void ShowStatus(const QString& text);
     void DropRecoveryCopy();
@@ -202,6 +214,8 @@ private:
     bool closing = false;
     bool shownOnce = false;
     bool refreshing = false; // Refresh Decs is taking the new use list
+    bool runPending = false; // a run started here has not ended yet
+    bool runEnded = false;   // the last run started here has ended
     CSystemClock systemClock;
     std::string recoveryFile;
     bool recoveryPending = false; // an edit not yet in the copy

@@ -453,6 +453,11 @@ ScriptDiagnostic CScriptView::CheckNow() {
     return diagnostic;
 }
 
+void CScriptView::ShowRunError(const ScriptDiagnostic& error) {
+    diagnostic = error;
+    ShowDiagnostic();
+}
+
 void CScriptView::ShowDiagnostic() {
     QList<QTextEdit::ExtraSelection> marks;
     if (diagnostic.failed && diagnostic.line > 0) {
@@ -464,9 +469,12 @@ void CScriptView::ShowDiagnostic() {
             const int column = int(QString::fromUtf8(lineBytes.left(byteColumn)).size());
             QTextCursor cursor(block);
             cursor.setPosition(block.position() + column);
-            cursor.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
-            if (!cursor.hasSelection())
-                cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+            if (diagnostic.column > 0) {
+                cursor.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
+                if (!cursor.hasSelection())
+                    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+            }
+            // No column (a run's error): the line's text.
             if (!cursor.hasSelection()) {
                 cursor.setPosition(block.position());
                 cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);

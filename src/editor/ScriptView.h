@@ -108,6 +108,9 @@ public:
     // The engine's compile check of the current text, shown in place.
     ScriptDiagnostic CheckNow();
     const ScriptDiagnostic& Diagnostic() const { return diagnostic; }
+    // Marks a run's error in this script as a compile error is marked, until
+    // the next check.
+    void ShowRunError(const ScriptDiagnostic& error);
     CScriptHighlighter* Highlighter() const { return highlighter; }
 
     // The gutter (line numbers and the error marker).

@@ -309,7 +309,63 @@ private Q_SLOTS:
         QCOMPARE(f.runner.paths.size(), size_t(1));
         QCOMPARE(f.runner.paths[0], f.Path("run.tsc"));
         QCOMPARE(ReadFile(f.Path("run.tsc")), std::string("Print(1);\nPrint(2);"));
-        QCOMPARE(f.editor->StatusText(), QString::fromStdString("Running " + f.Path("run.tsc")));
+        QVERIFY(f.editor->StatusText().startsWith(QStringLiteral("Running run.tsc")));
+        QVERIFY(f.editor->RunPending());
+    }
+
+    // A script the editor marks as not compiling is not run: the caret goes
+    // to the error.
+    void runRefusesAScriptThatDoesNotCompile() {
+        Fixture f;
+        QVERIFY(f.Open("broken.tsc", "int a = 1;\nint b = 2;\nb = ;\n"));
+        f.editor->RunCommand(EditorCommand::kRun);
+        QVERIFY(f.runner.paths.empty());
+        QVERIFY(!f.editor->RunPending());
+        QCOMPARE(f.editor->View()->textCursor().blockNumber(), 2);
+        QVERIFY(f.editor->StatusText().startsWith(QStringLiteral("Not run: line 3")));
+    }
+
+    // The status follows the run to its end; a runtime error in this script
+    // is marked on its line.
+    void runShowsItsEndAndMarksARuntimeError_data() {
+        QTest::addColumn<bool>("failed");
+        QTest::addColumn<bool>("logWritten");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("markedLine"); // 0: none
+        QTest::newRow("ended, no log")
+            << false << false << "Run of run.tsc ended. It wrote no log." << 0;
+        QTest::newRow("ended, log")
+            << false << true << "Run of run.tsc ended. Its output is in" << 0;
+        QTest::newRow("runtime error")
+            << true << false << "Run of run.tsc failed: line 2: division by zero" << 2;
+    }
+    void runShowsItsEndAndMarksARuntimeError() {
+        QFETCH(bool, failed);
+        QFETCH(bool, logWritten);
+        QFETCH(QString, status);
+        QFETCH(int, markedLine);
+        Fixture f;
+        QVERIFY(f.Open("run.tsc", "int a = 0;\nint b = 1 / a;\nPrint(b);\n"));
+        f.editor->RunCommand(EditorCommand::kRun);
+        QVERIFY(f.runner.whenEnded);
+        QVERIFY(f.editor->RunPending());
+        EditorRunEnd end;
+        end.failed = failed;
+        if (failed)
+            end.error = f.Path("run.tsc") + ":2: runtime error: division by zero";
+        if (logWritten)
+            end.logPath = f.Path("run.log");
+        f.runner.whenEnded(end);
+        QVERIFY(!f.editor->RunPending());
+        QVERIFY2(f.editor->StatusText().startsWith(status), qPrintable(f.editor->StatusText()));
+        CScriptView* view = f.editor->View();
+        QCOMPARE(view->Diagnostic().line, markedLine);
+        QCOMPARE(view->extraSelections().size(), markedLine ? 1 : 0);
+        if (markedLine) {
+            QCOMPARE(view->extraSelections()[0].cursor.block().blockNumber(), markedLine - 1);
+            QCOMPARE(view->extraSelections()[0].cursor.selectedText(),
+                     QStringLiteral("int b = 1 / a;"));
+        }
     }
 
     void savingAnUnchangedScriptKeepsItsBytes_data() {

@@ -42,11 +42,14 @@ public:
 
 class CRecordingRunner : public IEditorRunner {
 public:
-    std::string RunScript(const std::string& path) override {
+    std::string RunScript(const std::string& path, Ended ended) override {
         paths.push_back(path);
-        return "Running " + path;
+        whenEnded = std::move(ended);
+        return refusal;
     }
     std::vector<std::string> paths;
+    Ended whenEnded;     // the last run's end
+    std::string refusal; // what RunScript says; "" starts the run
 };
 
 const char* const kDecs =

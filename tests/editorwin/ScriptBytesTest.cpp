@@ -158,6 +158,10 @@ TEST(ScriptCheck, DiagnosticsNameTheirPlace) {
         {"/x:y/a.tsc:12:1: error: unknown name", "/x:y/a.tsc", 12, 1, "unknown name"},
         {"a.tsc: error: cannot open script: gone", "", 0, 0,
          "a.tsc: error: cannot open script: gone"},
+        {"/d/a.tsc:4: runtime error: division by zero", "/d/a.tsc", 4, 0, "division by zero"},
+        {"a.tsc:2: runtime error: bad: x.tsc:1:1: error: y", "a.tsc", 2, 0,
+         "bad: x.tsc:1:1: error: y"},
+        {"Could not Execute", "", 0, 0, "Could not Execute"},
     };
     for (const auto& c : cases) {
         const ScriptDiagnostic d = ParseDiagnostic(c.text);
