@@ -20,6 +20,7 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QScreen>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
@@ -129,6 +130,13 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
 
     connect(view, &CScriptView::lineReport, this,
             [this](int line) { lineLabel->setText(QStringLiteral("Line: %1").arg(line)); });
+    columnLabel = new QLabel(QStringLiteral("Col: 1"), client);
+    columnLabel->setObjectName(QStringLiteral("columnLabel"));
+    connect(view, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        const QTextCursor cursor = view->textCursor();
+        columnLabel->setText(
+            QStringLiteral("Col: %1").arg(cursor.position() - cursor.block().position() + 1));
+    });
     connect(view, &CScriptView::usesChanged, this, &CEditorDlg::OnUsesChanged);
     connect(tree, &TDecTree::DeclarationEdited, this, [this] {
         declarationsEdited = true;
@@ -152,6 +160,7 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     // Saved, reloaded or undone back to the saved text: nothing to recover,
     // unless edited declarations are still unsaved.
     connect(view->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
+        SetTitle(titlePath);
         if (modified || recovering)
             return;
         if (declarationsEdited)
@@ -161,6 +170,9 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     });
 
     BuildMenus();
+    // Ctrl+Y as in most editors, beside the desktop's own Redo keys.
+    actions.value(EditorCommand::kRedo)
+        ->setShortcuts({QKeySequence(QKeySequence::Redo), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     ShowEncoding();
     SetTitle("");
     resize(760, 520);
@@ -381,8 +393,14 @@ void CEditorDlg::ApplyLayout(int width, int height) {
     view->setGeometry(rect(g.script));
     lineLabel->setGeometry(rect(g.lineLabel));
     progress->setGeometry(rect(g.progress));
-    // The encoding at the right end of the strip, the status left of it.
+    // The column first, the encoding at the right end of the strip, the
+    // status between them.
     QRect status = rect(g.progress);
+    const int columnWidth =
+        std::min(status.width(),
+                 columnLabel->fontMetrics().horizontalAdvance(QStringLiteral("Col: 00000")) + 8);
+    columnLabel->setGeometry(status.x(), status.y(), columnWidth, status.height());
+    status.setLeft(status.left() + columnWidth);
     const int encodingWidth = std::min(
         status.width(),
         encodingLabel->fontMetrics().horizontalAdvance(QStringLiteral("Windows-1252 BOM  CRLF")) +
@@ -394,9 +412,12 @@ void CEditorDlg::ApplyLayout(int width, int height) {
     ShowStatus(statusText);
 }
 
+// A changed script shows "*" before its name.
 void CEditorDlg::SetTitle(const std::string& path) {
-    setWindowTitle(
-        Text((path.empty() ? std::string("[New File]") : "[" + path + "]") + kTitleSuffix));
+    titlePath = path;
+    setWindowTitle(Text(std::string(view->IsModified() ? "*" : "") +
+                        (path.empty() ? std::string("[New File]") : "[" + path + "]") +
+                        kTitleSuffix));
 }
 
 // A long message is cut to the label with "..."; the tooltip has it whole.
@@ -605,8 +626,9 @@ bool CEditorDlg::AskToSave() {
 void CEditorDlg::Open() {
     if (!AskToSave())
         return;
+    // Where this script is: its neighbours are the likeliest next ones.
     const std::vector<std::string> chosen =
-        files->OpenFiles("Tessera Scripts (*.tsc);;All Files (*)", false);
+        files->OpenFilesIn("Tessera Scripts (*.tsc);;All Files (*)", false, ScriptFolder());
     if (chosen.empty() || chosen.front().empty())
         return;
     pathToLoad = chosen.front();

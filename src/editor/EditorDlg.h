@@ -132,6 +132,7 @@ public:
     TDecTree* Tree() const { return tree; }
     QLabel* DeclarationsLabel() const { return declLabel; }
     QLabel* LineLabel() const { return lineLabel; }
+    QLabel* ColumnLabel() const { return columnLabel; }
     QLabel* StatusLabel() const { return statusLabel; }
     // The script's encoding, mark and line break, at the bottom right.
     QLabel* EncodingLabel() const { return encodingLabel; }
@@ -196,6 +197,7 @@ private:
     IMessageBox* messages = nullptr; // this window's boxes
     IFileChooser* files = nullptr;   // this window's file dialogs
     std::string pathToLoad;
+    std::string titlePath; // the path the title names
     std::string useList;
     std::vector<std::string> usedFiles; // the use list's files at the last reload
     QWidget* client = nullptr;
@@ -203,6 +205,7 @@ private:
     TDecTree* tree = nullptr;
     CScriptView* view = nullptr;
     QLabel* lineLabel = nullptr;
+    QLabel* columnLabel = nullptr;
     QProgressBar* progress = nullptr;
     QLabel* statusLabel = nullptr;
     QLabel* encodingLabel = nullptr;

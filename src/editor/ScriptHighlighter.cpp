@@ -1,5 +1,8 @@
 #include "editor/ScriptHighlighter.h"
 
+#include <QTextBlock>
+#include <QTextLayout>
+
 namespace {
 enum BlockState { kNormal = 0, kInBlockComment = 1 };
 
@@ -14,6 +17,7 @@ bool IsWordPart(QChar c) {
 CScriptHighlighter::CScriptHighlighter(QTextDocument* document) : QSyntaxHighlighter(document) {
     statementFormat.setForeground(QColor(230, 0, 0));
     functionFormat.setForeground(QColor(0, 0, 230));
+    typeFormat.setForeground(QColor(0, 128, 128));
     stringFormat.setForeground(QColor(0, 120, 60));
     commentFormat.setForeground(QColor(128, 128, 128));
     commentFormat.setFontItalic(true);
@@ -24,6 +28,23 @@ void CScriptHighlighter::AddStatementKeywords(const QStringList& words) {
         if (!word.trimmed().isEmpty())
             statements.insert(word.trimmed());
     rehighlight();
+}
+
+void CScriptHighlighter::AddTypeKeywords(const QStringList& words) {
+    for (const QString& word : words)
+        if (!word.trimmed().isEmpty())
+            types.insert(word.trimmed());
+    rehighlight();
+}
+
+bool CScriptHighlighter::IsCodeAt(const QTextBlock& block, int position) const {
+    if (!block.isValid() || !block.layout())
+        return true;
+    const int column = position - block.position();
+    for (const QTextLayout::FormatRange& range : block.layout()->formats())
+        if (column >= range.start && column < range.start + range.length)
+            return range.format != stringFormat && range.format != commentFormat;
+    return true;
 }
 
 void CScriptHighlighter::AddFunctionNames(const QStringList& words) {
@@ -85,6 +106,8 @@ void CScriptHighlighter::highlightBlock(const QString& text) {
                 setFormat(int(i), int(end - i), statementFormat);
             else if (functions.contains(word))
                 setFormat(int(i), int(end - i), functionFormat);
+            else if (types.contains(word))
+                setFormat(int(i), int(end - i), typeFormat);
             i = end;
             continue;
         }

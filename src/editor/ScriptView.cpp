@@ -57,6 +57,7 @@ CScriptView::CScriptView(IMessageBox& messageBox, QWidget* parent)
     highlighter = new CScriptHighlighter(document());
     highlighter->AddStatementKeywords(
         QString::fromLatin1(kStatementKeywords).split(QLatin1Char(',')));
+    highlighter->AddTypeKeywords(QString::fromLatin1(kTypeKeywords).split(QLatin1Char(',')));
 
     gutter = new CLineGutter(this);
     connect(this, &QPlainTextEdit::blockCountChanged, this,
@@ -69,8 +70,10 @@ CScriptView::CScriptView(IMessageBox& messageBox, QWidget* parent)
     });
     setViewportMargins(GutterWidth(), 0, 0, 0);
 
-    connect(this, &QPlainTextEdit::cursorPositionChanged, this,
-            [this] { Q_EMIT lineReport(textCursor().blockNumber() + 1); });
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        Q_EMIT lineReport(textCursor().blockNumber() + 1);
+        viewport()->update(); // the current line and the bracket pair
+    });
 
     completionModel = new QStringListModel(this);
     completer = new QCompleter(completionModel, this);
@@ -343,6 +346,8 @@ void CScriptView::keyPressEvent(QKeyEvent* event) {
         ShowCompletion();
         return;
     }
+    if (HandleEditingKey(event))
+        return;
     const int firstLine = LineOfPosition(textCursor().selectionStart());
     const int revision = document()->revision();
     QPlainTextEdit::keyPressEvent(event);
@@ -404,14 +409,6 @@ void CScriptView::AddKeywords(const std::string& commaList) {
             names << name.trimmed();
     functionNames << names;
     highlighter->AddFunctionNames(names);
-}
-
-QStringList CScriptView::CompletionWords() const {
-    QStringList words = QString::fromLatin1(kStatementKeywords).split(QLatin1Char(','));
-    words << functionNames;
-    words.removeDuplicates();
-    words.sort(Qt::CaseInsensitive);
-    return words;
 }
 
 void CScriptView::ShowCompletion() {

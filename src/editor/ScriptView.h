@@ -29,6 +29,7 @@ public:
     static constexpr const char* kStatementKeywords =
         "include,use,function,define,dll,return,if,for,while,else,true,false,try,catch,clear,"
         "unload,package,exit";
+    static constexpr const char* kTypeKeywords = "int,float,string,bool,list,var,void";
 
     CScriptView(IMessageBox& messages, QWidget* parent = nullptr);
 
@@ -87,7 +88,8 @@ public:
     void GoToLine(int line);
 
     // Comma-separated names coloured as the engine's functions and offered
-    // by completion.
+    // by completion, beside the keywords and the script's own functions,
+    // variables and defines.
     void AddKeywords(const std::string& commaList);
     QStringList CompletionWords() const;
     void ShowCompletion();
@@ -124,6 +126,7 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -131,6 +134,10 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    bool HandleEditingKey(QKeyEvent* event);
+    bool SelectionSpansLines() const;
+    void IndentLines(bool outdent);
+    std::pair<int, int> MatchingBrackets() const;
     // Line pass over lines first..last (0-based, clamped).
     void LinePasses(int first, int last);
     bool ScanBlock(const QTextBlock& block);

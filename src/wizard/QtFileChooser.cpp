@@ -3,12 +3,18 @@
 #include <QFileDialog>
 
 std::vector<std::string> CQtFileChooser::OpenFiles(const std::string& filter, bool multiple) {
+    return OpenFilesIn(filter, multiple, std::string());
+}
+
+std::vector<std::string> CQtFileChooser::OpenFilesIn(const std::string& filter, bool multiple,
+                                                     const std::string& folder) {
     const QString qtFilter = QString::fromUtf8(filter);
+    const QString start = QString::fromUtf8(folder);
     QStringList chosen;
     if (multiple) {
-        chosen = QFileDialog::getOpenFileNames(parent, QString(), QString(), qtFilter);
+        chosen = QFileDialog::getOpenFileNames(parent, QString(), start, qtFilter);
     } else {
-        const QString one = QFileDialog::getOpenFileName(parent, QString(), QString(), qtFilter);
+        const QString one = QFileDialog::getOpenFileName(parent, QString(), start, qtFilter);
         if (!one.isEmpty())
             chosen << one;
     }

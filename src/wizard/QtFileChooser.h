@@ -12,6 +12,8 @@ public:
     explicit CQtFileChooser(QWidget* parentWindow) : parent(parentWindow) {}
     void SetOwner(QWidget* parentWindow) { parent = parentWindow; }
     std::vector<std::string> OpenFiles(const std::string& filter, bool multiple) override;
+    std::vector<std::string> OpenFilesIn(const std::string& filter, bool multiple,
+                                         const std::string& folder) override;
     std::string SaveFile(const std::string& filter, const std::string& initial) override;
     std::string SaveFileAskingOverwrite(const std::string& filter,
                                         const std::string& suffix) override;

@@ -16,6 +16,11 @@ namespace {
 
 class CAnsweringFileChooser : public IFileChooser {
 public:
+    std::vector<std::string> OpenFilesIn(const std::string& filter, bool multiple,
+                                         const std::string& folder) override {
+        openFolders.push_back(folder);
+        return OpenFiles(filter, multiple);
+    }
     std::vector<std::string> OpenFiles(const std::string&, bool) override {
         ++opens;
         if (openAnswers.empty())
@@ -37,6 +42,7 @@ public:
     std::deque<std::string> openAnswers;
     std::deque<std::string> saveAnswers;
     int opens = 0;
+    std::vector<std::string> openFolders; // where each open dialog started
     int saves = 0;
 };
 

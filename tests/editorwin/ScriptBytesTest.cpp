@@ -3,6 +3,7 @@
 
 #include "editor/ScriptBytes.h"
 #include "editor/ScriptCheck.h"
+#include "editor/ScriptNames.h"
 
 #include <gtest/gtest.h>
 
@@ -189,3 +190,18 @@ TEST(ScriptCheck, CompilesWithoutRunning) {
 }
 
 } // namespace
+
+TEST(ScriptNames, FindsTheScriptsOwnNamesOutsideStringsAndComments) {
+    const ScriptNames names =
+        FindScriptNames("define LIMIT = 3;\n"
+                        "function int Twice(int value, string label) { return value * 2; }\n"
+                        "function void Say() { }\n"
+                        "list items; var any = 1; // int notAName\n"
+                        "string s = \"int alsoNot\";\n"
+                        "for (int i = 0; i < LIMIT; i++) { items += Twice(i, s); }\n"
+                        "int late = \"unfinished\n");
+    EXPECT_EQ(names.functions, (std::vector<std::string>{"Say", "Twice"}));
+    EXPECT_EQ(names.defines, std::vector<std::string>{"LIMIT"});
+    EXPECT_EQ(names.variables,
+              (std::vector<std::string>{"any", "i", "items", "label", "late", "s", "value"}));
+}
