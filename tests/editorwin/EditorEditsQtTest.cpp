@@ -262,6 +262,81 @@ private Q_SLOTS:
                                 .arg(f.editor->frameGeometry().width())
                                 .arg(f.editor->frameGeometry().height())));
     }
+
+    // Keys editors are expected to know. The text holds "|" for the caret
+    // and "[" "]" around a selection, before and after.
+    void editingKeysIndentAsEditorsDo_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("return keeps the indent")
+            << "\tx = 1;|\ny;" << int(Qt::Key_Return) << 0 << "\tx = 1;\n\t\ny;";
+        QTest::newRow("return after a brace goes deeper")
+            << "\tif (a) {|" << int(Qt::Key_Return) << 0 << "\tif (a) {\n\t\t";
+        QTest::newRow("tab indents selected lines")
+            << "[a;\nb;]\nc;" << int(Qt::Key_Tab) << 0 << "\ta;\n\tb;\nc;";
+        QTest::newRow("a selection ending at a line start leaves that line")
+            << "[a;\n]b;" << int(Qt::Key_Tab) << 0 << "\ta;\nb;";
+        QTest::newRow("tab in one line replaces the selection")
+            << "a [bc] d" << int(Qt::Key_Tab) << 0 << "a \t d";
+        QTest::newRow("shift+tab unindents") << "[\ta;\n    b;\n  c;]" << int(Qt::Key_Backtab)
+                                             << int(Qt::ShiftModifier) << "a;\nb;\nc;";
+    }
+    void editingKeysIndentAsEditorsDo() {
+        QFETCH(QString, before);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, after);
+        Fixture f;
+        QVERIFY(f.Open("keys.tsc", ""));
+        CScriptView* view = f.editor->View();
+        const int anchor = int(before.indexOf(QLatin1Char('[')));
+        QString text = before;
+        text.remove(QLatin1Char('[')).remove(QLatin1Char(']')).remove(QLatin1Char('|'));
+        view->setPlainText(text);
+        view->SetModified(false);
+        QTextCursor cursor(view->document());
+        if (anchor >= 0) {
+            cursor.setPosition(anchor);
+            cursor.setPosition(int(before.indexOf(QLatin1Char(']'))) - 1, QTextCursor::KeepAnchor);
+        } else {
+            cursor.setPosition(int(before.indexOf(QLatin1Char('|'))));
+        }
+        view->setTextCursor(cursor);
+        QTest::keyClick(view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(view->toPlainText(), after);
+        QVERIFY(view->IsModified());
+        QVERIFY(f.editor->windowTitle().startsWith(QLatin1Char('*')));
+        // One key, one undo step.
+        f.editor->RunCommand(EditorCommand::kUndo);
+        QCOMPARE(view->toPlainText(), text);
+        QVERIFY(!f.editor->windowTitle().startsWith(QLatin1Char('*')));
+        QTest::keyClick(view, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(view->toPlainText(), after);
+    }
+
+    void completionOffersTheScriptsOwnNames() {
+        Fixture f;
+        QVERIFY(f.Open("names.tsc", "define LIMIT = 2;\nfunction int Twice(int value) { return "
+                                    "value * 2; }\nstring greeting = \"int notAName\";\n"));
+        const QStringList words = f.editor->View()->CompletionWords();
+        for (const char* name : {"LIMIT", "Twice", "value", "greeting", "string", "if"})
+            QVERIFY2(words.contains(QLatin1String(name)), name);
+        QVERIFY(!words.contains(QStringLiteral("notAName")));
+    }
+
+    void openStartsInTheScriptsFolderAndTheColumnIsShown() {
+        Fixture f;
+        std::filesystem::create_directory(f.Path("sub"));
+        QVERIFY(f.Open("sub/here.tsc", "abc;\n"));
+        f.editor->RunCommand(EditorCommand::kOpen);
+        QCOMPARE(f.files.openFolders, std::vector<std::string>{f.Path("sub")});
+        QTextCursor cursor(f.editor->View()->document());
+        cursor.setPosition(2);
+        f.editor->View()->setTextCursor(cursor);
+        QCOMPARE(f.editor->ColumnLabel()->text(), QStringLiteral("Col: 3"));
+    }
 };
 
 QTEST_MAIN(EditorEditsQtTest)
