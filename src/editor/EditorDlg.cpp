@@ -16,6 +16,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
@@ -42,6 +43,24 @@ struct MenuColumn {
     const char* title;
     std::vector<MenuItem> items;
     const char* submenuOf = nullptr; // a submenu of this column
+};
+
+// The gap between the tree and the script: dragging it resizes the tree.
+class CSplitHandle : public QWidget {
+public:
+    CSplitHandle(QWidget* parent, std::function<void(int x)> moved)
+        : QWidget(parent), onMoved(std::move(moved)) {
+        setCursor(Qt::SplitHCursor);
+    }
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (event->buttons() & Qt::LeftButton)
+            onMoved(mapToParent(event->position().toPoint()).x());
+    }
+
+private:
+    std::function<void(int)> onMoved;
 };
 
 const std::vector<MenuColumn>& MenuTable() {
@@ -103,6 +122,13 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     declLabel->setObjectName(QStringLiteral("declarationsLabel"));
     tree = new TDecTree(client);
     tree->setObjectName(QStringLiteral("decTree"));
+    splitHandle = new CSplitHandle(client, [this](int x) {
+        if (client->width() <= 0)
+            return;
+        treeShare = std::clamp(double(x) / client->width(), kMinTreeShare, kMaxTreeShare);
+        ApplyLayout(client->width(), client->height());
+    });
+    splitHandle->setObjectName(QStringLiteral("splitHandle"));
     view = new CScriptView(*messages, client);
     view->SetBaseFolder(services.home);
     lineLabel = new QLabel(QStringLiteral("Line: 1"), client);
@@ -385,12 +411,14 @@ void CEditorDlg::ApplyLayout(int width, int height) {
     in.lineLabelWidth = lineLabel->width();
     in.lineLabelHeight = lineLabel->height();
     in.progressHeight = progress->height();
+    in.treeShare = treeShare;
     const EditorLayout g = ComputeEditorLayout(in);
     const auto rect = [](const LayoutRect& r) { return QRect(r.x, r.y, r.width, r.height); };
     declLabel->setGeometry(rect(g.declLabel));
     declLabel->repaint();
     tree->setGeometry(rect(g.tree));
     view->setGeometry(rect(g.script));
+    splitHandle->setGeometry(g.tree.x + g.tree.width, 0, kEditorGap, g.script.height);
     lineLabel->setGeometry(rect(g.lineLabel));
     progress->setGeometry(rect(g.progress));
     // The column first, the encoding at the right end of the strip, the

@@ -203,6 +203,8 @@ private:
     QWidget* client = nullptr;
     QLabel* declLabel = nullptr;
     TDecTree* tree = nullptr;
+    QWidget* splitHandle = nullptr;
+    double treeShare = 0.25; // the tree's share of the width (the user may drag it)
     CScriptView* view = nullptr;
     QLabel* lineLabel = nullptr;
     QLabel* columnLabel = nullptr;

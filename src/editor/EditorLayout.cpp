@@ -13,7 +13,8 @@ LayoutRect Span(int left, int top, int right, int bottom) {
 EditorLayout ComputeEditorLayout(const EditorLayoutInput& in) {
     const int width = std::max(0, in.clientWidth);
     const int height = std::max(0, in.clientHeight);
-    const int split = static_cast<int>(width * 0.25);
+    const double share = std::clamp(in.treeShare, kMinTreeShare, kMaxTreeShare);
+    const int split = static_cast<int>(width * share);
     const int bodyBottom = height - kEditorBottomStrip;
     const int scriptLeft = split + kEditorGap;
     const int progressLeft = scriptLeft + in.lineLabelWidth + kEditorGap;

@@ -54,6 +54,21 @@ TEST_P(EditorLayoutTable, PlacesEveryPart) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, EditorLayoutTable, testing::ValuesIn(kLayoutCases));
 
+// The gap beside the tree dragged: the share holds, within bounds.
+TEST(EditorLayout, TheTreesShareCanBeDraggedWithinBounds) {
+    const struct {
+        double share;
+        int treeWidth;
+    } cases[] = {{0.5, 200}, {0.0, 20}, {2.0, 300}};
+    for (const auto& c : cases) {
+        EditorLayoutInput in{400, 300, 16, 40, 16, 18};
+        in.treeShare = c.share;
+        const EditorLayout layout = ComputeEditorLayout(in);
+        EXPECT_EQ(layout.tree.width, c.treeWidth) << c.share;
+        EXPECT_EQ(layout.script.x, c.treeWidth + kEditorGap) << c.share;
+    }
+}
+
 struct PageCase {
     double pageMm;
     int lineTwips;
