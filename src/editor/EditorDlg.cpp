@@ -164,6 +164,7 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
             QStringLiteral("Col: %1").arg(cursor.position() - cursor.block().position() + 1));
     });
     connect(view, &CScriptView::usesChanged, this, &CEditorDlg::OnUsesChanged);
+    connect(view, &CScriptView::loadFinished, this, &CEditorDlg::AfterLoad);
     connect(tree, &TDecTree::DeclarationEdited, this, [this] {
         declarationsEdited = true;
         MarkRecoveryPending();
@@ -469,21 +470,34 @@ bool CEditorDlg::Load(MissingFile missing) {
         return true;
     }
     std::string why;
-    if (!view->Load(pathToLoad, &why)) {
+    if (!view->LoadInPieces(pathToLoad, &why)) {
         std::string text = "Could not load file: " + pathToLoad;
         if (!why.empty())
             text += "\n\n" + why;
         messages->Show(text, "Wingmate Error", MessageButtons::Ok);
         return false;
     }
-    ScanLoadedText();
     SetTitle(pathToLoad);
     ShowEncoding();
-    if (!view->CheckNow().failed && !view->Format().Utf8())
+    if (view->IsLoading())
+        ShowStatus(QStringLiteral("Reading %1…").arg(Text(pathToLoad)));
+    else
+        AfterLoad();
+    return true;
+}
+
+// The passes over a loaded script: its declarations, its compile check (in
+// the background for a script that came in pieces).
+void CEditorDlg::AfterLoad() {
+    ShowStatus(QString());
+    ScanLoadedText();
+    const bool large = view->document()->characterCount() > CScriptView::kBackgroundCheckChars;
+    if (large)
+        view->CheckInBackground();
+    if ((large || !view->CheckNow().failed) && !view->Format().Utf8())
         ShowStatus(QStringLiteral("Not UTF-8: read as %1 (File > Reopen with Encoding chooses "
                                   "another).")
                        .arg(QString::fromLatin1(EncodingName(view->Format().encoding))));
-    return true;
 }
 
 // A new macro names a script not written yet: the window keeps its path, so
@@ -724,6 +738,7 @@ void CEditorDlg::Print() {
 }
 
 void CEditorDlg::OpenFind(bool replaceMode) {
+    view->FinishLoading(); // find and replace see the whole script
     if (!findDlg) {
         findDlg = new CFindDlg(view, replaceMode, this);
         findDlg->setAttribute(Qt::WA_DeleteOnClose);
@@ -827,6 +842,7 @@ void CEditorDlg::RunEnded(const std::string& path, const EditorRunEnd& end) {
 }
 
 void CEditorDlg::GoToLine() {
+    view->FinishLoading();
     bool ok = false;
     const int line = QInputDialog::getInt(
         this, QStringLiteral("Go to Line"), QStringLiteral("Line number:"),

@@ -171,6 +171,7 @@ private:
     bool MayReplaceChangedFile();
     bool MayReplaceChangedDeclarations();
     void ScanLoadedText();
+    void AfterLoad();
     void OfferToCreate();
     void MarkRecoveryPending();
     std::vector<EditorRecoveryCopy::Declarations> EditedDeclarations() const;

@@ -17,10 +17,13 @@
 #include <QScrollBar>
 #include <QStringListModel>
 #include <QTextBlock>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 #include <sys/stat.h>
+#include <utility>
 
 namespace {
 QString Text(const std::string& utf8) {
@@ -83,12 +86,21 @@ CScriptView::CScriptView(IMessageBox& messageBox, QWidget* parent)
     connect(completer, qOverload<const QString&>(&QCompleter::activated), this,
             &CScriptView::InsertCompletion);
 
+    pieceTimer = new QTimer(this);
+    pieceTimer->setInterval(0);
+    connect(pieceTimer, &QTimer::timeout, this, &CScriptView::AppendPiece);
+
     // Live diagnostics: compiled a moment after the typing stops.
     auto* checkTimer = new QTimer(this);
     checkTimer->setObjectName(QStringLiteral("diagnosticTimer"));
     checkTimer->setSingleShot(true);
     checkTimer->setInterval(400);
-    connect(checkTimer, &QTimer::timeout, this, [this] { CheckNow(); });
+    connect(checkTimer, &QTimer::timeout, this, [this] {
+        if (document()->characterCount() > kBackgroundCheckChars)
+            CheckInBackground();
+        else
+            CheckNow();
+    });
     connect(document(), &QTextDocument::contentsChanged, checkTimer, qOverload<>(&QTimer::start));
 }
 
@@ -113,6 +125,13 @@ bool CScriptView::Load(const std::string& path, std::string* error) {
     return LoadAs(path, std::nullopt, error);
 }
 
+bool CScriptView::LoadInPieces(const std::string& path, std::string* error) {
+    inPieces = true;
+    const bool loaded = LoadAs(path, std::nullopt, error);
+    inPieces = false;
+    return loaded;
+}
+
 bool CScriptView::LoadAs(const std::string& path, std::optional<ScriptEncoding> encoding,
                          std::string* error) {
     const std::string previous = filePath;
@@ -135,7 +154,7 @@ bool CScriptView::LoadAs(const std::string& path, std::optional<ScriptEncoding> 
     if (!ScriptBytesToText(bytes, read, text, error))
         return false;
     format = read;
-    setPlainText(Text(text));
+    ShowLoadedText(Text(text));
     loadedBytes = std::move(bytes);
     loadedFormat = format;
     filePath = path;
@@ -145,11 +164,86 @@ bool CScriptView::LoadAs(const std::string& path, std::optional<ScriptEncoding> 
 }
 
 // The text as it will be written: no-break spaces stay what they are (the
-// plain-text view of the document would make them blanks).
+// plain-text view of the document would make them blanks). Text still
+// arriving is part of it.
 QString CScriptView::ScriptText() const {
     QString text = document()->toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    if (IsLoading())
+        text += QStringView(pendingText).mid(pendingAt);
     return text;
+}
+
+namespace {
+// A piece of a large script: about this many characters, up to a line end.
+constexpr qsizetype kPieceChars = 128 * 1024;
+
+qsizetype PieceEnd(const QString& text, qsizetype from) {
+    if (text.size() - from <= kPieceChars)
+        return text.size();
+    const qsizetype lineEnd = text.indexOf(QLatin1Char('\n'), from + kPieceChars);
+    return lineEnd < 0 ? text.size() : lineEnd + 1;
+}
+} // namespace
+
+// A large script is shown from its first piece; the rest follows piece by
+// piece from the event loop, so the window paints and the progress bar
+// moves. Until the last piece the text is read-only and nothing is undone.
+void CScriptView::ShowLoadedText(QString text) {
+    StopPieces();
+    if (!inPieces || text.size() <= 2 * kPieceChars) {
+        setPlainText(text);
+        return;
+    }
+    const qsizetype first = PieceEnd(text, 0);
+    setReadOnly(true);
+    document()->setUndoRedoEnabled(false);
+    setPlainText(text.left(first));
+    pendingText = std::move(text);
+    pendingAt = first;
+    if (progress) {
+        progress->setRange(0, int(pendingText.size() / 1024));
+        progress->setValue(int(first / 1024));
+        progress->show();
+    }
+    pieceTimer->start();
+}
+
+void CScriptView::AppendPiece() {
+    if (!IsLoading())
+        return;
+    const qsizetype end = PieceEnd(pendingText, pendingAt);
+    const bool modified = IsModified(); // a drop or a replace meanwhile stays changed
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(pendingText.mid(pendingAt, end - pendingAt));
+    SetModified(modified);
+    pendingAt = end;
+    if (progress)
+        progress->setValue(int(pendingAt / 1024));
+    if (pendingAt < pendingText.size())
+        return;
+    StopPieces();
+    Q_EMIT loadFinished();
+}
+
+void CScriptView::FinishLoading() {
+    while (IsLoading())
+        AppendPiece();
+}
+
+void CScriptView::StopPieces() {
+    if (!IsLoading())
+        return;
+    pieceTimer->stop();
+    pendingText = QString();
+    pendingAt = 0;
+    setReadOnly(false);
+    document()->setUndoRedoEnabled(true);
+    if (progress) {
+        progress->setValue(0);
+        progress->hide();
+    }
 }
 
 void CScriptView::TakeRecoveredText(const std::string& path, const QString& text,
@@ -162,6 +256,7 @@ void CScriptView::TakeRecoveredText(const std::string& path, const QString& text
         diskStamp = StampOf(FullPath());
     }
     format = scriptFormat;
+    StopPieces();
     setPlainText(text);
 }
 
@@ -171,13 +266,20 @@ bool CScriptView::ScanBlock(const QTextBlock& block) {
 }
 
 void CScriptView::LoadPass() {
+    FinishLoading();
     const int lines = document()->blockCount();
     if (progress)
         progress->setRange(0, lines);
+    // One conversion of the whole text, then its lines in place: a large
+    // script is not copied line by line.
+    const QByteArray utf8 = ScriptText().toUtf8();
+    const std::string_view text(utf8.constData(), size_t(utf8.size()));
     int done = 0;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        ScanBlock(block);
-        if (progress && (++done % 256 == 0 || done == lines))
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        uses.ScanLine(text.substr(start, end - start));
+        start = end + 1;
+        if (progress && (++done % 4096 == 0 || done == lines))
             progress->setValue(done);
     }
     if (progress)
@@ -189,6 +291,7 @@ void CScriptView::LoadPass() {
 }
 
 void CScriptView::Rescan() {
+    FinishLoading();
     if (progress)
         progress->setRange(0, document()->blockCount());
     uses.BeginRescan();
@@ -301,6 +404,7 @@ void CScriptView::Redo() {
 }
 
 void CScriptView::InsertText(const QString& text) {
+    FinishLoading();
     QTextCursor cursor = textCursor();
     const int firstLine = LineOfPosition(cursor.selectionStart());
     cursor.insertText(text);
@@ -321,6 +425,7 @@ void CScriptView::CaretToPoint(const QPoint& globalPoint) {
 }
 
 void CScriptView::GoToLine(int line) {
+    FinishLoading();
     const QTextBlock block = document()->findBlockByNumber(std::max(0, line - 1));
     if (!block.isValid())
         return;
@@ -432,22 +537,65 @@ void CScriptView::InsertCompletion(const QString& word) {
 // ---- diagnostics ----
 
 ScriptDiagnostic CScriptView::CheckNow() {
+    if (IsLoading())
+        return diagnostic; // checked when the last piece is in
+    ++checkGeneration;     // a check still running in the background is stale now
+    std::string path, source;
+    CheckInput(path, source);
+    TakeDiagnostic(CheckScript(path, source));
+    return diagnostic;
+}
+
+// The compile of a large script runs on a thread of its own, so the window
+// keeps painting; its result is taken unless the text changed meanwhile.
+void CScriptView::CheckInBackground() {
+    if (IsLoading())
+        return;
+    if (checkThread) {
+        checkAgain = true; // when the running one ends
+        return;
+    }
+    const int generation = ++checkGeneration;
+    auto input = std::make_shared<std::pair<std::string, std::string>>();
+    CheckInput(input->first, input->second);
+    auto result = std::make_shared<ScriptDiagnostic>();
+    checkThread =
+        QThread::create([input, result] { *result = CheckScript(input->first, input->second); });
+    connect(checkThread, &QThread::finished, this, [this, generation, result] {
+        checkThread->deleteLater();
+        checkThread = nullptr;
+        if (generation == checkGeneration)
+            TakeDiagnostic(*result);
+        if (std::exchange(checkAgain, false))
+            CheckInBackground();
+    });
+    checkThread->start();
+}
+
+void CScriptView::CheckInput(std::string& path, std::string& source) const {
     const QByteArray utf8 = ScriptText().toUtf8();
-    std::string source(utf8.constData(), size_t(utf8.size()));
+    source.assign(utf8.constData(), size_t(utf8.size()));
     if (!format.Utf8()) {
         std::string bytes;
         if (ScriptTextToBytes(source, format, bytes, nullptr))
             source = std::move(bytes);
     }
-    const std::string path =
-        filePath.empty() ? (baseFolder.empty() ? "untitled.tsc" : baseFolder + "/untitled.tsc")
-                         : FullPath();
-    diagnostic = CheckScript(path, source);
-    if (diagnostic.failed && diagnostic.file != path)
+    path = filePath.empty() ? (baseFolder.empty() ? "untitled.tsc" : baseFolder + "/untitled.tsc")
+                            : FullPath();
+    checkedPath = path;
+}
+
+void CScriptView::TakeDiagnostic(const ScriptDiagnostic& checked) {
+    diagnostic = checked;
+    if (diagnostic.failed && diagnostic.file != checkedPath)
         diagnostic.line = 0; // in an included file: no place here
     ShowDiagnostic();
     Q_EMIT diagnosticChanged();
-    return diagnostic;
+}
+
+CScriptView::~CScriptView() {
+    if (checkThread)
+        checkThread->wait(); // it reads nothing of ours, but must end before the program
 }
 
 void CScriptView::ShowRunError(const ScriptDiagnostic& error) {
@@ -523,6 +671,7 @@ void CScriptView::PaintGutter(QPaintEvent* event, QWidget* area) {
 // ---- printing ----
 
 void CScriptView::Print(QPrinter& printer) {
+    FinishLoading();
     printer.setDocName(Text(filePath));
     QPainter painter;
     if (!painter.begin(&printer)) {

@@ -22,6 +22,8 @@ class QCompleter;
 class QPrinter;
 class QProgressBar;
 class QStringListModel;
+class QThread;
+class QTimer;
 
 class CScriptView : public QPlainTextEdit {
     Q_OBJECT
@@ -32,6 +34,7 @@ public:
     static constexpr const char* kTypeKeywords = "int,float,string,bool,list,var,void";
 
     CScriptView(IMessageBox& messages, QWidget* parent = nullptr);
+    ~CScriptView() override;
 
     // Relative script paths are taken from this folder (the program's home).
     void SetBaseFolder(const std::string& folder) { baseFolder = folder; }
@@ -44,6 +47,13 @@ public:
     // the bytes are not valid in it.
     bool LoadAs(const std::string& path, std::optional<ScriptEncoding> encoding,
                 std::string* error = nullptr);
+    // Load for the user's open: a large script arrives in pieces from the
+    // event loop (read-only meanwhile, loadFinished at the end); a small one
+    // at once, as Load.
+    bool LoadInPieces(const std::string& path, std::string* error = nullptr);
+    bool IsLoading() const { return !pendingText.isNull(); }
+    // Takes in the pieces still to come now.
+    void FinishLoading();
     // The full pass after a load: every line scanned, progress shown, the
     // modified mark cleared.
     void LoadPass();
@@ -107,8 +117,13 @@ public:
     bool ReadStamp(long long& size, long long& mtimeNs) const;
     void SetReadStamp(long long size, long long mtimeNs);
 
+    // Scripts larger than this are checked in the background while typing.
+    static constexpr int kBackgroundCheckChars = 512 * 1024;
     // The engine's compile check of the current text, shown in place.
     ScriptDiagnostic CheckNow();
+    // The same on a thread of its own; diagnosticChanged when it is shown.
+    void CheckInBackground();
+    bool Checking() const { return checkThread != nullptr; }
     const ScriptDiagnostic& Diagnostic() const { return diagnostic; }
     // Marks a run's error in this script as a compile error is marked, until
     // the next check.
@@ -123,6 +138,7 @@ Q_SIGNALS:
     void lineReport(int line);
     void usesChanged();
     void diagnosticChanged();
+    void loadFinished();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -134,6 +150,11 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    void ShowLoadedText(QString text);
+    void CheckInput(std::string& path, std::string& source) const;
+    void TakeDiagnostic(const ScriptDiagnostic& checked);
+    void AppendPiece();
+    void StopPieces();
     bool HandleEditingKey(QKeyEvent* event);
     bool SelectionSpansLines() const;
     void IndentLines(bool outdent);
@@ -169,4 +190,15 @@ private:
     ScriptFormat loadedFormat;
     DiskStamp diskStamp;
     ScriptDiagnostic diagnostic;
+
+    // A large script still arriving: the whole text and how much is shown.
+    bool inPieces = false;
+    QString pendingText; // null when nothing is pending
+    qsizetype pendingAt = 0;
+    QTimer* pieceTimer = nullptr;
+
+    QThread* checkThread = nullptr; // a background check running
+    int checkGeneration = 0;        // a result of an older one is dropped
+    bool checkAgain = false;        // the text changed while it ran
+    mutable std::string checkedPath;
 };

@@ -337,6 +337,32 @@ private Q_SLOTS:
         f.editor->View()->setTextCursor(cursor);
         QCOMPARE(f.editor->ColumnLabel()->text(), QStringLiteral("Col: 3"));
     }
+
+    // A large script is shown from its first piece and the rest follows from
+    // the event loop; meanwhile the text cannot change and the script as a
+    // whole is what a save or a check sees.
+    void aLargeScriptArrivesInPieces() {
+        Fixture f;
+        std::string big = "string s;\n";
+        int lines = 1;
+        for (; big.size() < 400 * 1024; ++lines)
+            big += "s = \"a line of the script\";\n";
+        big += "use \"app.dec\";\ns = ;\n"; // the check must see the last line
+        QVERIFY(f.Open("big.tsc", big));
+        CScriptView* view = f.editor->View();
+        QVERIFY(view->IsLoading());
+        QVERIFY(view->isReadOnly());
+        QVERIFY(size_t(view->document()->characterCount()) < big.size());
+        QCOMPARE(view->ScriptText().toStdString(), big);
+        QTRY_VERIFY(!view->IsLoading());
+        QCOMPARE(view->toPlainText().toStdString(), big);
+        QVERIFY(!view->IsModified());
+        QVERIFY(!view->isReadOnly());
+        QVERIFY(!view->document()->isUndoAvailable()); // the load is no edit
+        QCOMPARE(f.editor->UseList(), std::string("app.dec::"));
+        QTRY_VERIFY(!view->Checking());
+        QCOMPARE(view->Diagnostic().line, lines + 2);
+    }
 };
 
 QTEST_MAIN(EditorEditsQtTest)
