@@ -23,17 +23,26 @@ CScriptHighlighter::CScriptHighlighter(QTextDocument* document) : QSyntaxHighlig
     commentFormat.setFontItalic(true);
 }
 
-void CScriptHighlighter::AddStatementKeywords(const QStringList& words) {
+namespace {
+void AddWords(QSet<QString>& set, const QStringList& words) {
     for (const QString& word : words)
         if (!word.trimmed().isEmpty())
-            statements.insert(word.trimmed());
+            set.insert(word.trimmed());
+}
+} // namespace
+
+void CScriptHighlighter::AddStatementKeywords(const QStringList& words) {
+    AddWords(statements, words);
     rehighlight();
 }
 
 void CScriptHighlighter::AddTypeKeywords(const QStringList& words) {
-    for (const QString& word : words)
-        if (!word.trimmed().isEmpty())
-            types.insert(word.trimmed());
+    AddWords(types, words);
+    rehighlight();
+}
+
+void CScriptHighlighter::AddFunctionNames(const QStringList& words) {
+    AddWords(functions, words);
     rehighlight();
 }
 
@@ -45,13 +54,6 @@ bool CScriptHighlighter::IsCodeAt(const QTextBlock& block, int position) const {
         if (column >= range.start && column < range.start + range.length)
             return range.format != stringFormat && range.format != commentFormat;
     return true;
-}
-
-void CScriptHighlighter::AddFunctionNames(const QStringList& words) {
-    for (const QString& word : words)
-        if (!word.trimmed().isEmpty())
-            functions.insert(word.trimmed());
-    rehighlight();
 }
 
 // One pass over the line: block comments carry over lines through the

@@ -130,6 +130,11 @@ public:
     void ShowRunError(const ScriptDiagnostic& error);
     CScriptHighlighter* Highlighter() const { return highlighter; }
 
+    // The bracket at the caret (or just before it) and its partner, as
+    // document positions; -1 for none. Brackets in strings and comments do
+    // not count.
+    std::pair<int, int> MatchingBrackets() const;
+
     // The gutter (line numbers and the error marker).
     int GutterWidth() const;
     void PaintGutter(QPaintEvent* event, QWidget* gutter);
@@ -158,7 +163,6 @@ private:
     bool HandleEditingKey(QKeyEvent* event);
     bool SelectionSpansLines() const;
     void IndentLines(bool outdent);
-    std::pair<int, int> MatchingBrackets() const;
     // Line pass over lines first..last (0-based, clamped).
     void LinePasses(int first, int last);
     bool ScanBlock(const QTextBlock& block);

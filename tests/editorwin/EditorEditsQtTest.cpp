@@ -363,6 +363,32 @@ private Q_SLOTS:
         QTRY_VERIFY(!view->Checking());
         QCOMPARE(view->Diagnostic().line, lines + 2);
     }
+
+    // "|" marks the caret; the pair found, as positions in the text without it.
+    void bracketsMatchOutsideStringsAndComments_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("at");
+        QTest::addColumn<int>("partner");
+        QTest::newRow("after a closing brace") << "if (a[1]) { x; }|" << 15 << 10;
+        QTest::newRow("before an opening one") << "f|(g(1), 2);" << 1 << 9;
+        QTest::newRow("a string's bracket is skipped") << "|(\")\", 1)" << 0 << 7;
+        QTest::newRow("no partner") << "x = (1;|\n// )" << -1 << -1;
+        QTest::newRow("unclosed") << "|(1;\n// )" << 0 << -1;
+    }
+    void bracketsMatchOutsideStringsAndComments() {
+        QFETCH(QString, text);
+        QFETCH(int, at);
+        QFETCH(int, partner);
+        Fixture f;
+        QVERIFY(f.Open("brackets.tsc", ""));
+        CScriptView* view = f.editor->View();
+        const int caret = int(text.indexOf(QLatin1Char('|')));
+        view->setPlainText(text.remove(QLatin1Char('|')));
+        QTextCursor cursor(view->document());
+        cursor.setPosition(caret);
+        view->setTextCursor(cursor);
+        QCOMPARE(view->MatchingBrackets(), std::make_pair(at, partner));
+    }
 };
 
 QTEST_MAIN(EditorEditsQtTest)
