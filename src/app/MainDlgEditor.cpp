@@ -139,8 +139,12 @@ bool CMainDlg::CloseEditors() {
 // it, and nothing queued starts before it ends. One run at a time.
 std::string CMainDlg::RunEditorScript(const std::string& path,
                                       std::function<void(const EditorRunEnd&)> whenEnded) {
-    if (runQueue->IsRunning() || editorRun)
+    if (runQueue->IsRunning())
         return "A macro is running: run the script again when it has ended.";
+    // A macro started by Execute meanwhile took the editor run's end; nothing
+    // runs now, so that run is over.
+    if (editorRun)
+        EndEditorRun(editorRun->id);
     CMacro macro;
     macro.id = --lastEditorRunId;
     macro.name = std::filesystem::path(path).filename().string();
