@@ -320,7 +320,7 @@ void CMainDlg::AddTray() {
 
 void CMainDlg::ReportMacroFailure(int32_t id, const std::string& name,
                                   const std::string& firstLine) {
-    if (!runQueue->StartedUnattended(id))
+    if (NoteEditorRunFailure(id, firstLine) || !runQueue->StartedUnattended(id))
         return;
     const std::string title = "Macro \"" + name + "\" failed";
     if (services.notifier) {
@@ -423,7 +423,9 @@ void CMainDlg::HandleCommand(int identifier, int code) {
     if (keyHook && keyHook->OnHookCommand(identifier, code))
         return;
     if (identifier == MainCommand::kMacroFinished) {
+        const int32_t finished = runQueue->RunningMacro().id;
         runQueue->OnMacroFinished();
+        EndEditorRun(finished);
         return;
     }
     RunMenuCommand(identifier);

@@ -36,6 +36,7 @@ class CEditorRecovery;
 class CDBusNotifier;
 class CKeyHook;
 class IEditorRunner;
+struct EditorRunEnd;
 class CRecoveryFile;
 class CLogPage;
 class CMacroTree;
@@ -306,9 +307,10 @@ private:
     void ReportRunLogProblem(const std::string& problem);
 
 public:
-    // The editor's Run: the script runs as a macro would; says where its
-    // output is.
-    std::string RunEditorScript(const std::string& path);
+    // The editor's Run: the script runs as a macro would, recorded in the
+    // run log. "" when it started (`ended` follows at its end), else why not.
+    std::string RunEditorScript(const std::string& path,
+                                std::function<void(const EditorRunEnd&)> whenEnded);
     const std::string& FunctionNames() const { return functionNames; }
     QList<CEditorDlg*> Editors() const;
 
@@ -348,6 +350,21 @@ private:
     std::string functionNames; // the engine's, for the editors
     std::unique_ptr<IFileChooser> ownFileChooser;
     std::unique_ptr<IEditorRunner> editorRunner;
+    // The run an editor started, until its end is handed back.
+    struct EditorRun {
+        int32_t id = 0; // below 0: no library entry has it
+        std::function<void(const EditorRunEnd&)> ended;
+        std::string logPath;
+        std::string logBefore; // the log's size and time when the run started
+        std::string error;     // the first line of its failure
+        bool failed = false;
+    };
+    std::unique_ptr<EditorRun> editorRun;
+    int32_t lastEditorRunId = 0;
+    // A failure of the editor's run is kept for its end: true when it was.
+    bool NoteEditorRunFailure(int32_t id, const std::string& firstLine);
+    // The run with `id` ended: its editor hears how.
+    void EndEditorRun(int32_t id);
     std::unique_ptr<CEditorRecovery> editorRecovery;
     std::string editorRecoveryProblem; // the last failed copy write, said once
     bool firstTickSeen = false;

@@ -21,7 +21,9 @@
 class CEditorRunBridge : public IEditorRunner {
 public:
     explicit CEditorRunBridge(CMainDlg& window) : owner(window) {}
-    std::string RunScript(const std::string& path) override { return owner.RunEditorScript(path); }
+    std::string RunScript(const std::string& path, Ended ended) override {
+        return owner.RunEditorScript(path, std::move(ended));
+    }
 
 private:
     CMainDlg& owner;
@@ -34,6 +36,18 @@ IFileChooser& Chooser(IFileChooser* given, std::unique_ptr<IFileChooser>& own, Q
     if (!own)
         own = std::make_unique<CQtFileChooser>(parent);
     return *own;
+}
+
+// A log's size and modification time; empty when there is none.
+std::string LogStamp(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error)
+        return {};
+    const auto time = std::filesystem::last_write_time(path, error);
+    if (error)
+        return {};
+    return std::to_string(size) + "@" + std::to_string(time.time_since_epoch().count());
 }
 } // namespace
 
@@ -59,11 +73,12 @@ CEditorDlg* CMainDlg::MakeEditor() {
     return editor;
 }
 
+// A macro's script that does not exist yet (a new macro) can be created.
 CEditorDlg* CMainDlg::OpenEditor(const std::string& path, bool macroScript) {
-    Q_UNUSED(macroScript);
     CEditorDlg* editor = MakeEditor();
     editor->SetPathToLoad(path);
-    editor->Load();
+    editor->Load(macroScript ? CEditorDlg::MissingFile::OfferToCreate
+                             : CEditorDlg::MissingFile::Refuse);
     editor->raise();
     editor->activateWindow();
     return editor;
@@ -119,26 +134,52 @@ bool CMainDlg::CloseEditors() {
     return true;
 }
 
-// The script runs through the runner exactly as a macro would: output on the
-// Output page and in the script's log, Stop reaches it. One run at a time:
-// the queue's macro keeps its place.
-std::string CMainDlg::RunEditorScript(const std::string& path) {
+// The script runs through the run queue as a macro would: output on the
+// Output page and in the script's log, Stop reaches it, the run log records
+// it, and nothing queued starts before it ends. One run at a time.
+std::string CMainDlg::RunEditorScript(const std::string& path,
+                                      std::function<void(const EditorRunEnd&)> whenEnded) {
     if (runQueue->IsRunning())
         return "A macro is running: run the script again when it has ended.";
+    // A macro started by Execute meanwhile took the editor run's end; nothing
+    // runs now, so that run is over.
+    if (editorRun)
+        EndEditorRun(editorRun->id);
     CMacro macro;
+    macro.id = --lastEditorRunId;
     macro.name = std::filesystem::path(path).filename().string();
     macro.runAsScript = 1;
     macro.scriptFile = path;
-    ClearOutput();
-    SetStopEnabled(true);
-    toolbarActions.value(MainCommand::kStop)->setEnabled(true);
+    editorRun = std::make_unique<EditorRun>();
+    editorRun->id = macro.id;
+    editorRun->ended = std::move(whenEnded);
+    editorRun->logPath = LogBesideScript(path);
+    editorRun->logBefore = LogStamp(editorRun->logPath);
     tabs->setCurrentIndex(2); // the Output page
-    IMacroRunner* runner = services.runner ? services.runner : fallbackRunner.get();
-    if (!runner->Run(macro))
-        return "The script could not be started: see the message shown.";
-    SetLastRun(macro.name + ": Run on " + CRunQueue::FormatLastRunText(Clock().Now()));
-    return "Running: the output is on the main window's Output page and in " + ScriptLogPath(path) +
-           ".";
+    runQueue->RunOutsideLibrary(macro);
+    return {};
+}
+
+bool CMainDlg::NoteEditorRunFailure(int32_t id, const std::string& firstLine) {
+    if (!editorRun || editorRun->id != id)
+        return false;
+    editorRun->failed = true;
+    editorRun->error = firstLine;
+    return true;
+}
+
+void CMainDlg::EndEditorRun(int32_t id) {
+    if (!editorRun || editorRun->id != id)
+        return;
+    const std::unique_ptr<EditorRun> run = std::move(editorRun);
+    EditorRunEnd end;
+    end.failed = run->failed;
+    end.error = run->error;
+    const std::string after = LogStamp(run->logPath);
+    if (!after.empty() && after != run->logBefore)
+        end.logPath = run->logPath;
+    if (run->ended)
+        run->ended(end);
 }
 
 // A failed write is said once in the status bar, until one succeeds.

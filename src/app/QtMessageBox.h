@@ -3,6 +3,8 @@
 
 #include "ports/MessageBox.h"
 
+#include <memory>
+
 class QWidget;
 
 class CQtMessageBox : public IMessageBox {
@@ -15,3 +17,9 @@ public:
 private:
     QWidget* owner;
 };
+
+// The message boxes a window shows: when `shared` is the desktop's, boxes of
+// its own (made in `own`) that belong to `owner` and open in front of it; any
+// other box (a test's recording one) stays shared.
+IMessageBox& MessagesOwnedBy(QWidget* owner, IMessageBox& shared,
+                             std::unique_ptr<IMessageBox>& own);

@@ -62,9 +62,16 @@ bool TDecTree::Load(const std::string& fileName, const std::string& folder) {
 }
 
 bool TDecTree::LoadText(const std::string& fileName, const std::string& text,
-                        const std::string* diskText) {
+                        const std::string* diskText, bool edited) {
     std::string error;
-    return ShowLoaded(list.LoadText(fileName, text, &error, diskText), fileName, error);
+    const bool loaded = list.LoadText(fileName, text, &error, diskText);
+    if (edited) {
+        CDeclNode* fileNode = list.First();
+        while (fileNode->next)
+            fileNode = fileNode->next;
+        fileNode->edited = 1;
+    }
+    return ShowLoaded(loaded, fileName, error);
 }
 
 // Shows the file node just read, or its error item.
@@ -168,6 +175,7 @@ bool TDecTree::EditDeclaration(int id) {
     node->isChild = copy.isChild;
     if (QTreeWidgetItem* item = ItemForId(id))
         item->setText(0, QString::fromStdString(node->name));
+    list.MarkEdited(id);
     Q_EMIT DeclarationEdited(id);
     return true;
 }

@@ -22,9 +22,10 @@ public:
     // "ERROR: Could Not Open %s". false on failure.
     bool Load(const std::string& fileName, const std::string& folder);
     // The same from text in memory (declarations brought back from a
-    // recovery copy), shown under `fileName`; `diskText` as for CDeclList.
+    // recovery copy, edits kept over a reload), shown under `fileName`;
+    // `diskText` as for CDeclList; `edited`: the text holds unsaved edits.
     bool LoadText(const std::string& fileName, const std::string& text,
-                  const std::string* diskText = nullptr);
+                  const std::string* diskText = nullptr, bool edited = false);
     // Reload Declarations: removes the shown items, then loads every file of
     // `useList` ("a.dec::b.dec::") from `folder`, in order.
     void Reload(const std::string& useList, const std::string& folder);

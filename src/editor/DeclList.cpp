@@ -3,7 +3,6 @@
 #include "library/AtomicFile.h"
 
 #include <algorithm>
-
 #include <vector>
 
 namespace {
@@ -141,18 +140,68 @@ void SetError(std::string* error, std::string text) {
 
 } // namespace
 
-CDeclList::~CDeclList() {
+namespace {
+// Frees `node`, its children and (with `siblings`) the siblings after it,
+// without recursion.
+void FreeNodes(CDeclNode* node, bool siblings) {
     std::vector<CDeclNode*> pending;
-    if (first)
-        pending.push_back(first);
+    if (node)
+        pending.push_back(node);
     while (!pending.empty()) {
-        CDeclNode* node = pending.back();
+        CDeclNode* current = pending.back();
         pending.pop_back();
-        if (node->next)
-            pending.push_back(node->next);
-        if (node->firstChild)
-            pending.push_back(node->firstChild);
-        delete node;
+        if (current->next && (siblings || current != node))
+            pending.push_back(current->next);
+        if (current->firstChild)
+            pending.push_back(current->firstChild);
+        delete current;
+    }
+}
+} // namespace
+
+CDeclList::~CDeclList() {
+    FreeNodes(first, true);
+}
+
+void CDeclList::MarkEdited(int id) {
+    CDeclNode* node = FindById(id);
+    while (node && !node->file)
+        node = node->parent;
+    if (node)
+        node->edited = 1;
+}
+
+std::vector<CDeclList::EditedFile> CDeclList::LatestFiles(bool editedOnly) const {
+    std::vector<EditedFile> files;
+    for (const CDeclNode* node = first; node; node = node->next) {
+        if (!node->file || node->loadFailed || (editedOnly && !node->edited))
+            continue;
+        auto same = std::find_if(files.begin(), files.end(),
+                                 [&](const EditedFile& f) { return f.fileName == node->name; });
+        if (same == files.end())
+            same = files.insert(files.end(), EditedFile{node->name, {}, {}, false});
+        same->text = Format(*node);
+        same->diskText = node->diskText;
+        same->diskKnown = node->diskKnown != 0;
+    }
+    return files;
+}
+
+void CDeclList::ForgetEdited() {
+    for (const EditedFile& file : EditedFiles())
+        Forget(file.fileName);
+}
+
+void CDeclList::Forget(const std::string& fileName) {
+    CDeclNode** link = &first;
+    while (*link) {
+        CDeclNode* node = *link;
+        if (!node->file || node->name != fileName) {
+            link = &node->next;
+            continue;
+        }
+        *link = node->next;
+        FreeNodes(node, false);
     }
 }
 
@@ -316,6 +365,7 @@ bool CDeclList::SaveAll(const std::string& folder, std::string* error) {
                 earlier->diskText = text;
         node->diskText = std::move(text);
         node->diskKnown = 1;
+        node->edited = 0;
         written.emplace_back(node, path);
     }
     return true;

@@ -25,6 +25,7 @@ struct CDeclNode {
     // saved), so a save can tell that another program wrote it since.
     std::string diskText;
     int diskKnown = 0; // 0: not known (nothing to compare with)
+    int edited = 0;    // file node: a declaration changed since it was read or saved
     CDeclNode* next = nullptr;
     CDeclNode* parent = nullptr;
     CDeclNode* firstChild = nullptr;
@@ -71,6 +72,24 @@ public:
     // name is taken from `folder` (the script's folder), never from the
     // process's current directory, which worker threads rely on.
     static std::string ResolvePath(const std::string& fileName, const std::string& folder);
+
+    // Marks the file holding declaration `id` as edited.
+    void MarkEdited(int id);
+    // The files read (that did not fail), or only the edited ones, each once
+    // as its latest node holds it.
+    struct EditedFile {
+        std::string fileName;
+        std::string text;     // the canonical text of its declarations
+        std::string diskText; // what its file held when read or last saved
+        bool diskKnown = false;
+    };
+    std::vector<EditedFile> LatestFiles(bool editedOnly) const;
+    std::vector<EditedFile> EditedFiles() const { return LatestFiles(true); }
+    // Removes every node of the file `fileName`; a later save does not write
+    // it, and ids of its declarations are no longer found.
+    void Forget(const std::string& fileName);
+    // Forgets every edited file.
+    void ForgetEdited();
 
     CDeclNode* First() const { return first; }
     // Pre-order search; file nodes are never found.

@@ -1,25 +1,25 @@
 #include "editor/EditorDlg.h"
 
+#include "app/QtMessageBox.h"
 #include "editor/DecTree.h"
 #include "editor/EditorLayout.h"
 #include "editor/EditorRecovery.h"
 #include "editor/FindDlg.h"
+#include "editor/UseScanner.h"
 #include "ports/MessageBox.h"
 #include "views/IconSet.h"
-#include "wizard/FileChooser.h"
+#include "wizard/QtFileChooser.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPrintDialog>
-#include <QPrinter>
+#include <QMouseEvent>
 #include <QProgressBar>
+#include <QScreen>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
-#include <QUrl>
 
 #include <algorithm>
 #include <filesystem>
@@ -38,6 +38,24 @@ struct MenuColumn {
     const char* title;
     std::vector<MenuItem> items;
     const char* submenuOf = nullptr; // a submenu of this column
+};
+
+// The gap between the tree and the script: dragging it resizes the tree.
+class CSplitHandle : public QWidget {
+public:
+    CSplitHandle(QWidget* parent, std::function<void(int x)> moved)
+        : QWidget(parent), onMoved(std::move(moved)) {
+        setCursor(Qt::SplitHCursor);
+    }
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (event->buttons() & Qt::LeftButton)
+            onMoved(mapToParent(event->position().toPoint()).x());
+    }
+
+private:
+    std::function<void(int)> onMoved;
 };
 
 const std::vector<MenuColumn>& MenuTable() {
@@ -87,6 +105,11 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     setWindowFlag(Qt::Window);
     setWindowIcon(ProgramIcon());
 
+    // The desktop's boxes and file dialogs belong to this window: they open
+    // in front of it and leave the main window where it is.
+    messages = &MessagesOwnedBy(this, services.messages, ownMessages);
+    files = &FilesOwnedBy(this, services.files, ownFiles);
+
     client = new QWidget(this);
     client->setObjectName(QStringLiteral("editorClient"));
     setCentralWidget(client);
@@ -94,7 +117,14 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     declLabel->setObjectName(QStringLiteral("declarationsLabel"));
     tree = new TDecTree(client);
     tree->setObjectName(QStringLiteral("decTree"));
-    view = new CScriptView(services.messages, client);
+    splitHandle = new CSplitHandle(client, [this](int x) {
+        if (client->width() <= 0)
+            return;
+        treeShare = std::clamp(double(x) / client->width(), kMinTreeShare, kMaxTreeShare);
+        ApplyLayout(client->width(), client->height());
+    });
+    splitHandle->setObjectName(QStringLiteral("splitHandle"));
+    view = new CScriptView(*messages, client);
     view->SetBaseFolder(services.home);
     lineLabel = new QLabel(QStringLiteral("Line: 1"), client);
     lineLabel->setObjectName(QStringLiteral("lineLabel"));
@@ -111,11 +141,25 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     statusLabel = new QLabel(client);
     statusLabel->setObjectName(QStringLiteral("statusLabel"));
     statusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    encodingLabel = new QLabel(client);
+    encodingLabel->setObjectName(QStringLiteral("encodingLabel"));
+    encodingLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    encodingLabel->setToolTip(
+        QStringLiteral("How the script is read and written (File > Reopen with Encoding, "
+                       "Save with Encoding)"));
     client->installEventFilter(this);
 
     connect(view, &CScriptView::lineReport, this,
             [this](int line) { lineLabel->setText(QStringLiteral("Line: %1").arg(line)); });
+    columnLabel = new QLabel(QStringLiteral("Col: 1"), client);
+    columnLabel->setObjectName(QStringLiteral("columnLabel"));
+    connect(view, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        const QTextCursor cursor = view->textCursor();
+        columnLabel->setText(
+            QStringLiteral("Col: %1").arg(cursor.position() - cursor.block().position() + 1));
+    });
     connect(view, &CScriptView::usesChanged, this, &CEditorDlg::OnUsesChanged);
+    connect(view, &CScriptView::loadFinished, this, &CEditorDlg::AfterLoad);
     connect(tree, &TDecTree::DeclarationEdited, this, [this] {
         declarationsEdited = true;
         MarkRecoveryPending();
@@ -138,6 +182,7 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     // Saved, reloaded or undone back to the saved text: nothing to recover,
     // unless edited declarations are still unsaved.
     connect(view->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
+        SetTitle(titlePath);
         if (modified || recovering)
             return;
         if (declarationsEdited)
@@ -147,6 +192,10 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     });
 
     BuildMenus();
+    // Ctrl+Y as in most editors, beside the desktop's own Redo keys.
+    actions.value(EditorCommand::kRedo)
+        ->setShortcuts({QKeySequence(QKeySequence::Redo), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    ShowEncoding();
     SetTitle("");
     resize(760, 520);
 }
@@ -179,7 +228,80 @@ void CEditorDlg::BuildMenus() {
             connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
             actions.insert(command, action);
         }
+        if (column.items.front().command == EditorCommand::kOpen)
+            BuildEncodingMenus(menu);
     }
+}
+
+namespace {
+constexpr ScriptEncoding kEncodings[] = {ScriptEncoding::Utf8, ScriptEncoding::Windows1252,
+                                         ScriptEncoding::Latin1};
+} // namespace
+
+// File > Reopen with Encoding and Save with Encoding, before Print.
+void CEditorDlg::BuildEncodingMenus(QMenu* fileMenu) {
+    QAction* before = actions.value(EditorCommand::kPrint);
+    QMenu* reopen = new QMenu(QStringLiteral("Reopen &with Encoding"), fileMenu);
+    QMenu* saveWith = new QMenu(QStringLiteral("Save with &Encoding"), fileMenu);
+    for (const ScriptEncoding encoding : kEncodings) {
+        const QString name = QString::fromLatin1(EncodingName(encoding));
+        for (auto [menu, base] : {std::pair{reopen, EditorCommand::kReopenWith},
+                                  std::pair{saveWith, EditorCommand::kSaveWith}}) {
+            const int command = base + int(encoding);
+            QAction* action = menu->addAction(name);
+            connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+            actions.insert(command, action);
+        }
+    }
+    fileMenu->insertMenu(before, reopen);
+    fileMenu->insertMenu(before, saveWith);
+    fileMenu->insertSeparator(before);
+}
+
+void CEditorDlg::ShowEncoding() {
+    const ScriptFormat& format = view->Format();
+    QString text = QString::fromLatin1(EncodingName(format.encoding));
+    if (format.Utf8() && format.bom)
+        text += QStringLiteral(" BOM");
+    text += format.lineEnd == LineEnd::CrLf ? QStringLiteral("  CRLF")
+            : format.lineEnd == LineEnd::Cr ? QStringLiteral("  CR")
+                                            : QStringLiteral("  LF");
+    encodingLabel->setText(text);
+}
+
+bool CEditorDlg::ReopenWith(ScriptEncoding encoding) {
+    if (view->FilePath().empty())
+        return false;
+    if (view->IsModified() &&
+        messages->Show("Reading the script again loses the changes made here. Reopen it as " +
+                           std::string(EncodingName(encoding)) + "?",
+                       "Reopen with Encoding",
+                       MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
+        return false;
+    std::string why;
+    if (!view->LoadAs(view->FilePath(), encoding, &why)) {
+        messages->Show("Could not read " + view->FilePath() + " as " + EncodingName(encoding) +
+                           ".\n\n" + why,
+                       "Wingmate Error", MessageButtons::Ok);
+        return false;
+    }
+    ScanLoadedText();
+    view->CheckNow();
+    ShowEncoding();
+    return true;
+}
+
+bool CEditorDlg::SaveWith(ScriptEncoding encoding) {
+    const ScriptFormat before = view->Format();
+    ScriptFormat format = before;
+    format.encoding = encoding;
+    format.bom = format.bom && format.Utf8();
+    view->SetFormat(format);
+    const bool saved = SaveScript();
+    if (!saved)
+        view->SetFormat(before);
+    ShowEncoding();
+    return saved;
 }
 
 CFindDlg* CEditorDlg::FindDialog() const {
@@ -213,9 +335,12 @@ void CEditorDlg::RunCommand(int command) {
         Print();
         break;
     case kRefreshDecs:
+        // The rescan only takes the new use list; the files are read once.
+        refreshing = true;
         view->SetUsesSeen(true);
         view->Rescan();
-        ReloadDeclarations();
+        refreshing = false;
+        ReloadDeclarations(true);
         break;
     case kExit:
         close();
@@ -258,6 +383,12 @@ void CEditorDlg::RunCommand(int command) {
         view->ShowCompletion();
         break;
     default:
+        for (const ScriptEncoding encoding : kEncodings) {
+            if (command == kReopenWith + int(encoding))
+                ReopenWith(encoding);
+            else if (command == kSaveWith + int(encoding))
+                SaveWith(encoding);
+        }
         break;
     }
 }
@@ -276,21 +407,41 @@ void CEditorDlg::ApplyLayout(int width, int height) {
     in.lineLabelWidth = lineLabel->width();
     in.lineLabelHeight = lineLabel->height();
     in.progressHeight = progress->height();
+    in.treeShare = treeShare;
     const EditorLayout g = ComputeEditorLayout(in);
     const auto rect = [](const LayoutRect& r) { return QRect(r.x, r.y, r.width, r.height); };
     declLabel->setGeometry(rect(g.declLabel));
     declLabel->repaint();
     tree->setGeometry(rect(g.tree));
     view->setGeometry(rect(g.script));
+    splitHandle->setGeometry(g.tree.x + g.tree.width, 0, kEditorGap, g.script.height);
     lineLabel->setGeometry(rect(g.lineLabel));
     progress->setGeometry(rect(g.progress));
-    statusLabel->setGeometry(rect(g.progress));
+    // The column first, the encoding at the right end of the strip, the
+    // status between them.
+    QRect status = rect(g.progress);
+    const int columnWidth =
+        std::min(status.width(),
+                 columnLabel->fontMetrics().horizontalAdvance(QStringLiteral("Col: 00000")) + 8);
+    columnLabel->setGeometry(status.x(), status.y(), columnWidth, status.height());
+    status.setLeft(status.left() + columnWidth);
+    const int encodingWidth = std::min(
+        status.width(),
+        encodingLabel->fontMetrics().horizontalAdvance(QStringLiteral("Windows-1252 BOM  CRLF")) +
+            8);
+    encodingLabel->setGeometry(status.right() - encodingWidth + 1, status.y(), encodingWidth,
+                               status.height());
+    status.setWidth(status.width() - encodingWidth);
+    statusLabel->setGeometry(status);
     ShowStatus(statusText);
 }
 
+// A changed script shows "*" before its name.
 void CEditorDlg::SetTitle(const std::string& path) {
-    setWindowTitle(
-        Text((path.empty() ? std::string("[New File]") : "[" + path + "]") + kTitleSuffix));
+    titlePath = path;
+    setWindowTitle(Text(std::string(view->IsModified() ? "*" : "") +
+                        (path.empty() ? std::string("[New File]") : "[" + path + "]") +
+                        kTitleSuffix));
 }
 
 // A long message is cut to the label with "..."; the tooltip has it whole.
@@ -301,21 +452,63 @@ void CEditorDlg::ShowStatus(const QString& text) {
     statusLabel->setToolTip(text);
 }
 
-bool CEditorDlg::Load() {
+bool CEditorDlg::Load(MissingFile missing) {
     if (pathToLoad.empty())
         return true;
+    const std::string full = pathToLoad.front() == '/' || services.home.empty()
+                                 ? pathToLoad
+                                 : services.home + "/" + pathToLoad;
+    std::error_code error;
+    if (missing == MissingFile::OfferToCreate &&
+        !std::filesystem::exists(std::filesystem::symlink_status(full, error))) {
+        OfferToCreate();
+        return true;
+    }
     std::string why;
-    if (!view->Load(pathToLoad, &why)) {
+    if (!view->LoadInPieces(pathToLoad, &why)) {
         std::string text = "Could not load file: " + pathToLoad;
         if (!why.empty())
             text += "\n\n" + why;
-        services.messages.Show(text, "Wingmate Error", MessageButtons::Ok);
+        messages->Show(text, "Wingmate Error", MessageButtons::Ok);
         return false;
     }
-    ScanLoadedText();
     SetTitle(pathToLoad);
-    view->CheckNow();
+    ShowEncoding();
+    if (view->IsLoading())
+        ShowStatus(QStringLiteral("Reading %1…").arg(Text(pathToLoad)));
+    else
+        AfterLoad();
     return true;
+}
+
+// The passes over a loaded script: its declarations, its compile check (in
+// the background for a script that came in pieces).
+void CEditorDlg::AfterLoad() {
+    ShowStatus(QString());
+    ScanLoadedText();
+    const bool large = view->document()->characterCount() > CScriptView::kBackgroundCheckChars;
+    if (large)
+        view->CheckInBackground();
+    if ((large || !view->CheckNow().failed) && !view->Format().Utf8())
+        ShowStatus(QStringLiteral("Not UTF-8: read as %1 (File > Reopen with Encoding chooses "
+                                  "another).")
+                       .arg(QString::fromLatin1(EncodingName(view->Format().encoding))));
+}
+
+// A new macro names a script not written yet: the window keeps its path, so
+// a save writes it there, and Yes creates it empty at once.
+void CEditorDlg::OfferToCreate() {
+    tree->Clear();
+    useList.clear();
+    view->clear();
+    view->SetFilePath(pathToLoad);
+    view->SetModified(false);
+    SetTitle(pathToLoad);
+    ShowEncoding();
+    if (messages->Show("The script " + pathToLoad + " does not exist yet. Create it?",
+                       "Wingmate Editor", MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    view->Save(); // says so when the folder cannot take it
 }
 
 // The full pass over newly loaded text (with its progress bar), then the
@@ -337,24 +530,12 @@ std::string CEditorDlg::ScriptFolder() const {
     return std::filesystem::path(full).parent_path().string();
 }
 
-// Use-file names are taken from the script's folder; the process's current
-// directory is left alone (other windows and the runner rely on it).
-void CEditorDlg::ReloadDeclarations() {
-    tree->Clear();
-    const std::string folder = ScriptFolder();
-    std::string rest = useList;
-    for (size_t end = rest.find("::"); end != std::string::npos; end = rest.find("::")) {
-        const std::string name = rest.substr(0, end);
-        rest.erase(0, end + 2);
-        tree->Load(name, folder);
-    }
-}
-
 void CEditorDlg::OnUsesChanged() {
     if (!view->UsesSeen())
         return;
     useList = view->TakeUseList();
-    ReloadDeclarations();
+    if (!refreshing)
+        ReloadDeclarations();
 }
 
 bool CEditorDlg::SaveScript() {
@@ -373,10 +554,10 @@ bool CEditorDlg::MayReplaceChangedFile() {
     std::error_code error;
     if (!view->ChangedOnDisk() || !std::filesystem::exists(view->FullPath(), error))
         return true;
-    if (services.messages.Show("The script " + view->FilePath() +
-                                   " was changed by another program since it was read here.\n"
-                                   "Save anyway and replace that version?",
-                               "Script Changed", MessageButtons::YesNo) != MessageAnswer::Yes)
+    if (messages->Show("The script " + view->FilePath() +
+                           " was changed by another program since it was read here.\n"
+                           "Save anyway and replace that version?",
+                       "Script Changed", MessageButtons::YesNo) != MessageAnswer::Yes)
         return false;
     view->AcceptDiskState();
     return true;
@@ -384,7 +565,7 @@ bool CEditorDlg::MayReplaceChangedFile() {
 
 bool CEditorDlg::SaveScriptAs() {
     std::string path =
-        services.files.SaveFile("Tessera Scripts Files (*.tsc);;All Files (*)", view->FullPath());
+        files->SaveFile("Tessera Scripts Files (*.tsc);;All Files (*)", view->FullPath());
     if (path.empty())
         return false;
     // A name without an extension gets ".tsc"; only the name counts, as
@@ -398,8 +579,8 @@ bool CEditorDlg::SaveScriptAs() {
     const bool ownFile =
         path == view->FullPath() || std::filesystem::equivalent(path, view->FullPath(), error);
     if (!ownFile && std::filesystem::exists(std::filesystem::symlink_status(path, error)) &&
-        services.messages.Show("File '" + path + "' alread exists. Overwrite?", "File Exists",
-                               MessageButtons::YesNo) != MessageAnswer::Yes)
+        messages->Show("File '" + path + "' already exists. Overwrite?", "File Exists",
+                       MessageButtons::YesNo) != MessageAnswer::Yes)
         return false;
     if (ownFile && !MayReplaceChangedFile())
         return false;
@@ -423,8 +604,7 @@ bool CEditorDlg::SaveDeclarations() {
             DropRecoveryCopy();
         return true;
     }
-    services.messages.Show("Could not save declarations: " + why, "Save Failed",
-                           MessageButtons::Ok);
+    messages->Show("Could not save declarations: " + why, "Save Failed", MessageButtons::Ok);
     return false;
 }
 
@@ -438,11 +618,10 @@ bool CEditorDlg::MayReplaceChangedDeclarations() {
     std::string names;
     for (const std::string& name : changed)
         names += (names.empty() ? "" : ", ") + name;
-    return services.messages.Show("The declarations file " + names +
-                                      " was changed by another program since it was read "
-                                      "here.\nSave anyway and replace that version?",
-                                  "Declarations Changed",
-                                  MessageButtons::YesNo) == MessageAnswer::Yes;
+    return messages->Show("The declarations file " + names +
+                              " was changed by another program since it was read "
+                              "here.\nSave anyway and replace that version?",
+                          "Declarations Changed", MessageButtons::YesNo) == MessageAnswer::Yes;
 }
 
 bool CEditorDlg::SaveAll() {
@@ -456,15 +635,24 @@ bool CEditorDlg::AskToSave() {
     const bool script = view->IsModified();
     if (!script && !declarationsEdited)
         return true;
-    switch (services.messages.Show("Save script and declarations?",
-                                   "Script / Declarations not saved",
-                                   MessageButtons::YesNoCancel)) {
+    // At Exit several windows may ask in turn: each comes to the front and
+    // names its script.
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    const std::string name = view->FilePath().empty() ? "[New File]" : view->FilePath();
+    switch (messages->Show("Save script and declarations?\n\n" + name,
+                           "Script / Declarations not saved", MessageButtons::YesNoCancel)) {
     case MessageAnswer::Yes:
         // Anything that could not be saved keeps the window as it is.
         if (script && !SaveScript())
             return false;
         return SaveDeclarations();
     case MessageAnswer::No:
+        // Discarded: a script opened next does not inherit them.
+        tree->List().ForgetEdited();
+        declarationsEdited = false;
         DropRecoveryCopy();
         return true;
     default:
@@ -475,8 +663,9 @@ bool CEditorDlg::AskToSave() {
 void CEditorDlg::Open() {
     if (!AskToSave())
         return;
+    // Where this script is: its neighbours are the likeliest next ones.
     const std::vector<std::string> chosen =
-        services.files.OpenFiles("Tessera Scripts (*.tsc);;All Files (*)", false);
+        files->OpenFilesIn("Tessera Scripts (*.tsc);;All Files (*)", false, ScriptFolder());
     if (chosen.empty() || chosen.front().empty())
         return;
     pathToLoad = chosen.front();
@@ -488,8 +677,34 @@ void CEditorDlg::Open() {
         view->SetFilePath("");
         view->SetModified(false);
         SetTitle("");
-        services.messages.Show("Could not open file", "Wingmate Error", MessageButtons::Ok);
+        messages->Show("Could not open file", "Wingmate Error", MessageButtons::Ok);
     }
+}
+
+// The first show keeps the window on its screen; once more after the window
+// manager has added its frame.
+void CEditorDlg::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shownOnce)
+        return;
+    shownOnce = true;
+    FitOnItsScreen();
+    QTimer::singleShot(0, this, &CEditorDlg::FitOnItsScreen);
+}
+
+void CEditorDlg::FitOnItsScreen() {
+    if (!screen() || isMaximized() || isFullScreen())
+        return;
+    const QRect available = screen()->availableGeometry();
+    const QRect frame = frameGeometry();
+    const LayoutRect fitted =
+        FitOnScreen({frame.x(), frame.y(), frame.width(), frame.height()},
+                    {available.x(), available.y(), available.width(), available.height()});
+    if (fitted.width != frame.width() || fitted.height != frame.height())
+        resize(width() - (frame.width() - fitted.width),
+               height() - (frame.height() - fitted.height));
+    if (fitted.x != frame.x() || fitted.y != frame.y())
+        move(fitted.x, fitted.y);
 }
 
 void CEditorDlg::closeEvent(QCloseEvent* event) {
@@ -503,21 +718,8 @@ void CEditorDlg::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void CEditorDlg::Print() {
-    QPrinter printer(QPrinter::HighResolution);
-    if (services.setUpPrinter) {
-        if (!services.setUpPrinter(printer))
-            return;
-    } else {
-        QPrintDialog dialog(&printer, this);
-        dialog.setOption(QAbstractPrintDialog::PrintSelection, view->textCursor().hasSelection());
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-    }
-    view->Print(printer);
-}
-
 void CEditorDlg::OpenFind(bool replaceMode) {
+    view->FinishLoading(); // find and replace see the whole script
     if (!findDlg) {
         findDlg = new CFindDlg(view, replaceMode, this);
         findDlg->setAttribute(Qt::WA_DeleteOnClose);
@@ -528,41 +730,6 @@ void CEditorDlg::OpenFind(bool replaceMode) {
     findDlg->show();
     findDlg->raise();
     findDlg->activateWindow();
-}
-
-void CEditorDlg::OpenHelp(const std::string& file) {
-    if (services.home.empty())
-        return;
-    const std::string path = services.home + "/help/" + file;
-    std::error_code error;
-    bool opened = false;
-    if (std::filesystem::is_regular_file(path, error)) {
-        const QUrl url = QUrl::fromLocalFile(Text(path));
-        opened = services.openUrl ? services.openUrl(url) : QDesktopServices::openUrl(url);
-    }
-    if (!opened)
-        services.messages.Show("Could not open help file: " + path, "Failed to open Help",
-                               MessageButtons::Ok);
-}
-
-// Saves, then hands the script to the program's runner as a macro.
-void CEditorDlg::Run() {
-    if (!services.runner) {
-        ShowStatus(QStringLiteral("Scripts run from an editor opened by the main window."));
-        return;
-    }
-    if (!SaveScript())
-        return;
-    ShowStatus(Text(services.runner->RunScript(view->FullPath())));
-}
-
-void CEditorDlg::GoToLine() {
-    bool ok = false;
-    const int line = QInputDialog::getInt(
-        this, QStringLiteral("Go to Line"), QStringLiteral("Line number:"),
-        view->textCursor().blockNumber() + 1, 1, view->document()->blockCount(), 1, &ok);
-    if (ok)
-        view->GoToLine(line);
 }
 
 // A script changed on disk (the recorder, another editor) is noticed when
@@ -581,9 +748,9 @@ void CEditorDlg::CheckDisk() {
     const std::string path = view->FilePath();
     std::error_code error;
     if (!std::filesystem::exists(view->FullPath(), error)) {
-        services.messages.Show("The script " + path +
-                                   " no longer exists on disk. Save it to keep this text.",
-                               "Script Changed", MessageButtons::Ok);
+        messages->Show("The script " + path +
+                           " no longer exists on disk. Save it to keep this text.",
+                       "Script Changed", MessageButtons::Ok);
         view->AcceptDiskState();
         view->SetModified(true);
         checkingDisk = false;
@@ -592,8 +759,7 @@ void CEditorDlg::CheckDisk() {
     const std::string question =
         "The script " + path + " was changed by another program.\n" +
         (view->IsModified() ? "Reload it and lose the changes made here?" : "Reload it?");
-    if (services.messages.Show(question, "Script Changed", MessageButtons::YesNo) ==
-        MessageAnswer::Yes) {
+    if (messages->Show(question, "Script Changed", MessageButtons::YesNo) == MessageAnswer::Yes) {
         pathToLoad = path;
         tree->Clear();
         useList.clear();
@@ -604,144 +770,4 @@ void CEditorDlg::CheckDisk() {
         view->SetModified(true);
     }
     checkingDisk = false;
-}
-
-int64_t CEditorDlg::Now() const {
-    return (services.clock ? *services.clock : systemClock).Now();
-}
-
-void CEditorDlg::DropRecoveryCopy() {
-    recoveryPending = false;
-    if (recoveryFile.empty())
-        return;
-    CEditorRecovery::Remove(recoveryFile);
-    recoveryFile.clear();
-}
-
-void CEditorDlg::MarkRecoveryPending() {
-    if (!recoveryPending)
-        pendingSince = Now();
-    recoveryPending = true;
-}
-
-// Written a second after the first edit not yet copied, so a stream of
-// edits still reaches the copy every second or two. A large script waits a
-// second more per MiB (at most ten), so typing in it does not rewrite
-// megabytes every second.
-bool CEditorDlg::TickRecovery(std::string* error) {
-    if (!services.recovery || !recoveryPending)
-        return true;
-    const int64_t delay = std::min<int64_t>(1 + view->document()->characterCount() / (1 << 20), 10);
-    if (Now() - pendingSince < delay)
-        return true;
-    return WriteRecoveryNow(error);
-}
-
-bool CEditorDlg::WriteRecoveryNow(std::string* error) {
-    if (!services.recovery)
-        return true;
-    recoveryPending = false;
-    if (!view->IsModified() && !declarationsEdited) {
-        DropRecoveryCopy();
-        return true;
-    }
-    if (recoveryFile.empty())
-        recoveryFile = services.recovery->NewCopyPath();
-    EditorRecoveryCopy copy;
-    copy.file = recoveryFile;
-    copy.scriptPath = view->FilePath();
-    const QByteArray text = view->toPlainText().toUtf8();
-    copy.text.assign(text.constData(), size_t(text.size()));
-    copy.latin1 = !view->Format().utf8;
-    copy.crlf = view->Format().crlf;
-    copy.disk.known = view->ReadStamp(copy.disk.size, copy.disk.mtimeNs);
-    copy.textUnedited = !view->IsModified() && !copy.scriptPath.empty();
-    if (declarationsEdited)
-        copy.declarations = EditedDeclarations();
-    return services.recovery->Write(copy, error);
-}
-
-// The script is read first when it can be, so that its declarations show and
-// a change on disk made after this point is noticed; a missing or unreadable
-// file is no reason to lose the text.
-void CEditorDlg::Recover(const EditorRecoveryCopy& copy) {
-    recovering = true;
-    recoveryFile = copy.file;
-    tree->Clear();
-    useList.clear();
-    const bool diskRead = !copy.scriptPath.empty() && view->Load(copy.scriptPath);
-    ScriptFormat format;
-    format.utf8 = !copy.latin1;
-    format.crlf = copy.crlf;
-    const QString onDisk = diskRead ? view->toPlainText() : QString();
-    // A copy made for declarations alone takes the script as it is on disk
-    // now, so a version written since is kept rather than replaced.
-    const bool keepDiskText = diskRead && copy.textUnedited;
-    if (!keepDiskText) {
-        view->TakeRecoveredText(copy.scriptPath, Text(copy.text), format);
-        if (diskRead && copy.disk.known)
-            view->SetReadStamp(copy.disk.size, copy.disk.mtimeNs);
-    }
-    if (copy.declarations.empty()) {
-        ScanLoadedText();
-    } else {
-        progress->show();
-        view->LoadPass();
-        progress->hide();
-        if (view->UsesSeen())
-            useList = view->TakeUseList();
-        RecoverDeclarations(copy.declarations);
-    }
-    SetTitle(copy.scriptPath);
-    view->SetModified(!keepDiskText &&
-                      (!diskRead || copy.declarations.empty() || view->toPlainText() != onDisk));
-    view->CheckNow();
-    recovering = false;
-}
-
-// What the window's declarations files hold now, for a recovery copy: each
-// file read since the window opened, its latest reading, in the canonical
-// format. Files that did not read are left out, as saving leaves them.
-std::vector<EditorRecoveryCopy::Declarations> CEditorDlg::EditedDeclarations() const {
-    std::vector<EditorRecoveryCopy::Declarations> files;
-    for (const CDeclNode* node = tree->List().First(); node; node = node->next) {
-        if (!node->file || node->loadFailed)
-            continue;
-        auto same = std::find_if(files.begin(), files.end(),
-                                 [&](const auto& f) { return f.fileName == node->name; });
-        if (same == files.end())
-            same = files.insert(files.end(), {node->name, {}, {}, false});
-        same->text = CDeclList::Format(*node);
-        same->diskText = node->diskText;
-        same->diskKnown = node->diskKnown != 0;
-    }
-    return files;
-}
-
-// The use list's files are shown from the copy where it has them and from
-// disk otherwise; files the copy holds beyond the use list are shown after,
-// so that saving writes them too. They stay unsaved until the user saves.
-void CEditorDlg::RecoverDeclarations(
-    const std::vector<EditorRecoveryCopy::Declarations>& recovered) {
-    tree->Clear();
-    const std::string folder = ScriptFolder();
-    std::vector<bool> shown(recovered.size(), false);
-    std::string rest = useList;
-    for (size_t end = rest.find("::"); end != std::string::npos; end = rest.find("::")) {
-        const std::string name = rest.substr(0, end);
-        rest.erase(0, end + 2);
-        const auto found = std::find_if(recovered.begin(), recovered.end(),
-                                        [&](const auto& f) { return f.fileName == name; });
-        if (found == recovered.end()) {
-            tree->Load(name, folder);
-            continue;
-        }
-        tree->LoadText(name, found->text, found->diskKnown ? &found->diskText : nullptr);
-        shown[size_t(found - recovered.begin())] = true;
-    }
-    for (size_t k = 0; k < recovered.size(); ++k)
-        if (!shown[k])
-            tree->LoadText(recovered[k].fileName, recovered[k].text,
-                           recovered[k].diskKnown ? &recovered[k].diskText : nullptr);
-    declarationsEdited = true;
 }

@@ -13,7 +13,8 @@ LayoutRect Span(int left, int top, int right, int bottom) {
 EditorLayout ComputeEditorLayout(const EditorLayoutInput& in) {
     const int width = std::max(0, in.clientWidth);
     const int height = std::max(0, in.clientHeight);
-    const int split = static_cast<int>(width * 0.25);
+    const double share = std::clamp(in.treeShare, kMinTreeShare, kMaxTreeShare);
+    const int split = static_cast<int>(width * share);
     const int bodyBottom = height - kEditorBottomStrip;
     const int scriptLeft = split + kEditorGap;
     const int progressLeft = scriptLeft + in.lineLabelWidth + kEditorGap;
@@ -26,6 +27,15 @@ EditorLayout ComputeEditorLayout(const EditorLayoutInput& in) {
                         in.lineLabelHeight};
     layout.progress = Span(progressLeft, height - in.progressHeight, width, height);
     return layout;
+}
+
+LayoutRect FitOnScreen(const LayoutRect& frame, const LayoutRect& available) {
+    LayoutRect fitted;
+    fitted.width = std::max(0, std::min(frame.width, available.width));
+    fitted.height = std::max(0, std::min(frame.height, available.height));
+    fitted.x = std::clamp(frame.x, available.x, available.x + available.width - fitted.width);
+    fitted.y = std::clamp(frame.y, available.y, available.y + available.height - fitted.height);
+    return fitted;
 }
 
 int LinesPerPage(double pageHeightMm, int lineHeightTwips) {

@@ -21,7 +21,13 @@ struct EditorLayoutInput {
     int lineLabelWidth = 0;  // "Line: "
     int lineLabelHeight = 0;
     int progressHeight = 0;
+    // The tree's share of the width: a quarter until the user drags the gap
+    // beside it; kept between kMinTreeShare and kMaxTreeShare.
+    double treeShare = 0.25;
 };
+
+constexpr double kMinTreeShare = 0.05;
+constexpr double kMaxTreeShare = 0.75;
 
 struct EditorLayout {
     LayoutRect declLabel;
@@ -36,9 +42,13 @@ constexpr int kEditorBottomStrip = 21;
 // Gap between the tree and the script, and between "Line: " and the bar.
 constexpr int kEditorGap = 5;
 
-// The tree takes the left quarter (truncated), the script the rest; widths and
+// The tree takes its share (truncated), the script the rest; widths and
 // heights never go below 0 in a window too small for them.
 EditorLayout ComputeEditorLayout(const EditorLayoutInput& in);
+
+// Where a window's frame goes so that all of it is on the screen's available
+// area: moved in as little as it takes, shrunk when it is larger.
+LayoutRect FitOnScreen(const LayoutRect& frame, const LayoutRect& available);
 
 // Printing a script: twips per millimetre of page height.
 constexpr double kTwipsPerMillimetre = 56.692944;

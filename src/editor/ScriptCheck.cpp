@@ -13,31 +13,43 @@ bool ParseNumber(std::string_view text, int& value) {
 }
 } // namespace
 
-// FILE ":" LINE ":" COLUMN ": error: " TEXT  (FILE may itself hold ":")
+// FILE ":" LINE ":" COLUMN ": error: " TEXT  (FILE may itself hold ":"), or
+// a run's FILE ":" LINE ": runtime error: " TEXT, which names no column.
 ScriptDiagnostic ParseDiagnostic(const std::string& text) {
     ScriptDiagnostic diagnostic;
     diagnostic.failed = true;
     diagnostic.full = text;
     diagnostic.message = text;
-    static constexpr std::string_view kMarker = ": error: ";
-    const size_t marker = text.find(kMarker);
+    static constexpr std::string_view kCompileMarker = ": error: ";
+    static constexpr std::string_view kRunMarker = ": runtime error: ";
+    const size_t compile = text.find(kCompileMarker);
+    const size_t run = text.find(kRunMarker);
+    const bool atRun = run != std::string::npos && (compile == std::string::npos || run < compile);
+    const size_t marker = atRun ? run : compile;
     if (marker == std::string::npos)
         return diagnostic;
     const std::string_view place(text.data(), marker);
-    const size_t columnColon = place.rfind(':');
-    if (columnColon == std::string_view::npos)
-        return diagnostic;
-    const size_t lineColon = place.rfind(':', columnColon == 0 ? 0 : columnColon - 1);
-    if (lineColon == std::string_view::npos || lineColon >= columnColon)
+    const size_t lastColon = place.rfind(':');
+    if (lastColon == std::string_view::npos)
         return diagnostic;
     int line = 0, column = 0;
-    if (!ParseNumber(place.substr(lineColon + 1, columnColon - lineColon - 1), line) ||
-        !ParseNumber(place.substr(columnColon + 1), column))
-        return diagnostic;
-    diagnostic.file = std::string(place.substr(0, lineColon));
+    size_t fileEnd = lastColon;
+    if (atRun) {
+        if (!ParseNumber(place.substr(lastColon + 1), line))
+            return diagnostic;
+    } else {
+        const size_t lineColon = place.rfind(':', lastColon == 0 ? 0 : lastColon - 1);
+        if (lineColon == std::string_view::npos || lineColon >= lastColon)
+            return diagnostic;
+        if (!ParseNumber(place.substr(lineColon + 1, lastColon - lineColon - 1), line) ||
+            !ParseNumber(place.substr(lastColon + 1), column))
+            return diagnostic;
+        fileEnd = lineColon;
+    }
+    diagnostic.file = std::string(place.substr(0, fileEnd));
     diagnostic.line = line;
     diagnostic.column = column;
-    diagnostic.message = text.substr(marker + kMarker.size());
+    diagnostic.message = text.substr(marker + (atRun ? kRunMarker : kCompileMarker).size());
     return diagnostic;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <QTextBlock>
+#include <QTextLayout>
 
 namespace {
 enum BlockState { kNormal = 0, kInBlockComment = 1 };
@@ -27,6 +29,7 @@ void CScriptHighlighter::PickColours() {
     const bool dark = QGuiApplication::palette().color(QPalette::Base).lightness() < 128;
     statementFormat.setForeground(dark ? QColor(255, 120, 120) : QColor(230, 0, 0));
     functionFormat.setForeground(dark ? QColor(130, 180, 255) : QColor(0, 0, 230));
+    typeFormat.setForeground(dark ? QColor(90, 210, 210) : QColor(0, 128, 128));
     stringFormat.setForeground(dark ? QColor(120, 210, 150) : QColor(0, 120, 60));
     commentFormat.setForeground(dark ? QColor(160, 160, 160) : QColor(128, 128, 128));
 }
@@ -39,18 +42,37 @@ bool CScriptHighlighter::eventFilter(QObject* watched, QEvent* event) {
     return QSyntaxHighlighter::eventFilter(watched, event);
 }
 
-void CScriptHighlighter::AddStatementKeywords(const QStringList& words) {
+namespace {
+void AddWords(QSet<QString>& set, const QStringList& words) {
     for (const QString& word : words)
         if (!word.trimmed().isEmpty())
-            statements.insert(word.trimmed());
+            set.insert(word.trimmed());
+}
+} // namespace
+
+void CScriptHighlighter::AddStatementKeywords(const QStringList& words) {
+    AddWords(statements, words);
+    rehighlight();
+}
+
+void CScriptHighlighter::AddTypeKeywords(const QStringList& words) {
+    AddWords(types, words);
     rehighlight();
 }
 
 void CScriptHighlighter::AddFunctionNames(const QStringList& words) {
-    for (const QString& word : words)
-        if (!word.trimmed().isEmpty())
-            functions.insert(word.trimmed());
+    AddWords(functions, words);
     rehighlight();
+}
+
+bool CScriptHighlighter::IsCodeAt(const QTextBlock& block, int position) const {
+    if (!block.isValid() || !block.layout())
+        return true;
+    const int column = position - block.position();
+    for (const QTextLayout::FormatRange& range : block.layout()->formats())
+        if (column >= range.start && column < range.start + range.length)
+            return range.format != stringFormat && range.format != commentFormat;
+    return true;
 }
 
 // One pass over the line: block comments carry over lines through the
@@ -105,6 +127,8 @@ void CScriptHighlighter::highlightBlock(const QString& text) {
                 setFormat(int(i), int(end - i), statementFormat);
             else if (functions.contains(word))
                 setFormat(int(i), int(end - i), functionFormat);
+            else if (types.contains(word))
+                setFormat(int(i), int(end - i), typeFormat);
             i = end;
             continue;
         }

@@ -1,9 +1,9 @@
 #pragma once
 // Colours a script as the user reads it: statement keywords red, the engine's
-// function names blue, strings and comments in quieter colours (lighter
-// shades of each on a dark theme). Formats are layout-only, so the text, the
-// undo stack, the caret, the selection and the modified mark stay as they
-// were.
+// function names blue, types teal, strings and comments in quieter colours
+// (lighter shades of each on a dark theme). Formats are layout-only, so the
+// text, the undo stack, the caret, the selection and the modified mark stay
+// as they were.
 
 #include <QSet>
 #include <QSyntaxHighlighter>
@@ -16,6 +16,10 @@ public:
 
     void AddStatementKeywords(const QStringList& words);
     void AddFunctionNames(const QStringList& words);
+    void AddTypeKeywords(const QStringList& words);
+    // Whether the character at document position `position` (in `block`) is
+    // code: not in a string or a comment.
+    bool IsCodeAt(const QTextBlock& block, int position) const;
     const QSet<QString>& StatementKeywords() const { return statements; }
     const QSet<QString>& FunctionNames() const { return functions; }
 
@@ -28,8 +32,10 @@ private:
 
     QSet<QString> statements;
     QSet<QString> functions;
+    QSet<QString> types;
     QTextCharFormat statementFormat;
     QTextCharFormat functionFormat;
+    QTextCharFormat typeFormat;
     QTextCharFormat stringFormat;
     QTextCharFormat commentFormat;
 };

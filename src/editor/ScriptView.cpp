@@ -17,10 +17,13 @@
 #include <QScrollBar>
 #include <QStringListModel>
 #include <QTextBlock>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 #include <sys/stat.h>
+#include <utility>
 
 namespace {
 QString Text(const std::string& utf8) {
@@ -57,6 +60,7 @@ CScriptView::CScriptView(IMessageBox& messageBox, QWidget* parent)
     highlighter = new CScriptHighlighter(document());
     highlighter->AddStatementKeywords(
         QString::fromLatin1(kStatementKeywords).split(QLatin1Char(',')));
+    highlighter->AddTypeKeywords(QString::fromLatin1(kTypeKeywords).split(QLatin1Char(',')));
 
     gutter = new CLineGutter(this);
     connect(this, &QPlainTextEdit::blockCountChanged, this,
@@ -69,8 +73,10 @@ CScriptView::CScriptView(IMessageBox& messageBox, QWidget* parent)
     });
     setViewportMargins(GutterWidth(), 0, 0, 0);
 
-    connect(this, &QPlainTextEdit::cursorPositionChanged, this,
-            [this] { Q_EMIT lineReport(textCursor().blockNumber() + 1); });
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        Q_EMIT lineReport(textCursor().blockNumber() + 1);
+        viewport()->update(); // the current line and the bracket pair
+    });
 
     completionModel = new QStringListModel(this);
     completer = new QCompleter(completionModel, this);
@@ -80,12 +86,21 @@ CScriptView::CScriptView(IMessageBox& messageBox, QWidget* parent)
     connect(completer, qOverload<const QString&>(&QCompleter::activated), this,
             &CScriptView::InsertCompletion);
 
+    pieceTimer = new QTimer(this);
+    pieceTimer->setInterval(0);
+    connect(pieceTimer, &QTimer::timeout, this, &CScriptView::AppendPiece);
+
     // Live diagnostics: compiled a moment after the typing stops.
     auto* checkTimer = new QTimer(this);
     checkTimer->setObjectName(QStringLiteral("diagnosticTimer"));
     checkTimer->setSingleShot(true);
     checkTimer->setInterval(400);
-    connect(checkTimer, &QTimer::timeout, this, [this] { CheckNow(); });
+    connect(checkTimer, &QTimer::timeout, this, [this] {
+        if (document()->characterCount() > kBackgroundCheckChars)
+            CheckInBackground();
+        else
+            CheckNow();
+    });
     connect(document(), &QTextDocument::contentsChanged, checkTimer, qOverload<>(&QTimer::start));
 }
 
@@ -107,6 +122,18 @@ CScriptView::DiskStamp CScriptView::StampOf(const std::string& path) const {
 }
 
 bool CScriptView::Load(const std::string& path, std::string* error) {
+    return LoadAs(path, std::nullopt, error);
+}
+
+bool CScriptView::LoadInPieces(const std::string& path, std::string* error) {
+    inPieces = true;
+    const bool loaded = LoadAs(path, std::nullopt, error);
+    inPieces = false;
+    return loaded;
+}
+
+bool CScriptView::LoadAs(const std::string& path, std::optional<ScriptEncoding> encoding,
+                         std::string* error) {
     const std::string previous = filePath;
     filePath = path;
     const std::string full = FullPath();
@@ -118,15 +145,105 @@ bool CScriptView::Load(const std::string& path, std::string* error) {
             *error = why;
         return false;
     }
-    format = DetectScriptFormat(bytes);
-    const std::string text = ScriptBytesToText(bytes, format);
-    setPlainText(Text(text));
+    ScriptFormat read = DetectScriptFormat(bytes);
+    if (encoding && *encoding != read.encoding) {
+        read.encoding = *encoding;
+        read.bom = read.Utf8() && bytes.starts_with("\xEF\xBB\xBF");
+    }
+    std::string text;
+    if (!ScriptBytesToText(bytes, read, text, error))
+        return false;
+    format = read;
+    ShowLoadedText(Text(text));
     loadedBytes = std::move(bytes);
-    loadedText = toPlainText();
+    loadedFormat = format;
     filePath = path;
     diskStamp = StampOf(full);
     SetModified(false);
     return true;
+}
+
+// The text as it will be written: no-break spaces stay what they are (the
+// plain-text view of the document would make them blanks). Text still
+// arriving is part of it.
+QString CScriptView::ScriptText() const {
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    if (IsLoading())
+        text += QStringView(pendingText).mid(pendingAt);
+    return text;
+}
+
+namespace {
+// A piece of a large script: about this many characters, up to a line end.
+constexpr qsizetype kPieceChars = 128 * 1024;
+
+qsizetype PieceEnd(const QString& text, qsizetype from) {
+    if (text.size() - from <= kPieceChars)
+        return text.size();
+    const qsizetype lineEnd = text.indexOf(QLatin1Char('\n'), from + kPieceChars);
+    return lineEnd < 0 ? text.size() : lineEnd + 1;
+}
+} // namespace
+
+// A large script is shown from its first piece; the rest follows piece by
+// piece from the event loop, so the window paints and the progress bar
+// moves. Until the last piece the text is read-only and nothing is undone.
+void CScriptView::ShowLoadedText(QString text) {
+    StopPieces();
+    if (!inPieces || text.size() <= 2 * kPieceChars) {
+        setPlainText(text);
+        return;
+    }
+    const qsizetype first = PieceEnd(text, 0);
+    setReadOnly(true);
+    document()->setUndoRedoEnabled(false);
+    setPlainText(text.left(first));
+    pendingText = std::move(text);
+    pendingAt = first;
+    if (progress) {
+        progress->setRange(0, int(pendingText.size() / 1024));
+        progress->setValue(int(first / 1024));
+        progress->show();
+    }
+    pieceTimer->start();
+}
+
+void CScriptView::AppendPiece() {
+    if (!IsLoading())
+        return;
+    const qsizetype end = PieceEnd(pendingText, pendingAt);
+    const bool modified = IsModified(); // a drop or a replace meanwhile stays changed
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(pendingText.mid(pendingAt, end - pendingAt));
+    SetModified(modified);
+    pendingAt = end;
+    if (progress)
+        progress->setValue(int(pendingAt / 1024));
+    if (pendingAt < pendingText.size())
+        return;
+    StopPieces();
+    Q_EMIT loadFinished();
+}
+
+void CScriptView::FinishLoading() {
+    while (IsLoading())
+        AppendPiece();
+}
+
+void CScriptView::StopPieces() {
+    if (!IsLoading())
+        return;
+    pieceTimer->stop();
+    pendingText = QString();
+    pendingAt = 0;
+    setReadOnly(false);
+    document()->setUndoRedoEnabled(true);
+    if (progress) {
+        progress->setValue(0);
+        progress->hide();
+    }
 }
 
 void CScriptView::TakeRecoveredText(const std::string& path, const QString& text,
@@ -135,11 +252,11 @@ void CScriptView::TakeRecoveredText(const std::string& path, const QString& text
         // Nothing of this script was read: no bytes to write back, no disk
         // state to compare with.
         loadedBytes.clear();
-        loadedText.clear();
         filePath = path;
         diskStamp = StampOf(FullPath());
     }
     format = scriptFormat;
+    StopPieces();
     setPlainText(text);
 }
 
@@ -149,13 +266,20 @@ bool CScriptView::ScanBlock(const QTextBlock& block) {
 }
 
 void CScriptView::LoadPass() {
+    FinishLoading();
     const int lines = document()->blockCount();
     if (progress)
         progress->setRange(0, lines);
+    // One conversion of the whole text, then its lines in place: a large
+    // script is not copied line by line.
+    const QByteArray utf8 = ScriptText().toUtf8();
+    const std::string_view text(utf8.constData(), size_t(utf8.size()));
     int done = 0;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        ScanBlock(block);
-        if (progress && (++done % 256 == 0 || done == lines))
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        uses.ScanLine(text.substr(start, end - start));
+        start = end + 1;
+        if (progress && (++done % 4096 == 0 || done == lines))
             progress->setValue(done);
     }
     if (progress)
@@ -167,6 +291,7 @@ void CScriptView::LoadPass() {
 }
 
 void CScriptView::Rescan() {
+    FinishLoading();
     if (progress)
         progress->setRange(0, document()->blockCount());
     uses.BeginRescan();
@@ -200,17 +325,11 @@ int CScriptView::LineOfPosition(int position) const {
 
 bool CScriptView::Save() {
     const std::string full = FullPath();
-    const QString current = toPlainText();
+    const QByteArray utf8 = ScriptText().toUtf8();
     std::string bytes;
     std::string why;
-    bool ok = true;
-    if (current == loadedText && !loadedBytes.empty()) {
-        bytes = loadedBytes; // unchanged: the very bytes that were read
-    } else {
-        const QByteArray utf8 = current.toUtf8();
-        ok = ScriptTextToBytes(std::string_view(utf8.constData(), size_t(utf8.size())), format,
-                               bytes, &why);
-    }
+    bool ok = ScriptTextToBytes(std::string_view(utf8.constData(), size_t(utf8.size())), format,
+                                bytes, &why, loadedBytes, &loadedFormat);
     if (ok)
         ok = !full.empty() && WriteFileAtomically(full, bytes, &why);
     if (!ok) {
@@ -221,7 +340,7 @@ bool CScriptView::Save() {
         return false;
     }
     loadedBytes = std::move(bytes);
-    loadedText = current;
+    loadedFormat = format;
     diskStamp = StampOf(full);
     SetModified(false);
     return true;
@@ -285,6 +404,7 @@ void CScriptView::Redo() {
 }
 
 void CScriptView::InsertText(const QString& text) {
+    FinishLoading();
     QTextCursor cursor = textCursor();
     const int firstLine = LineOfPosition(cursor.selectionStart());
     cursor.insertText(text);
@@ -305,6 +425,7 @@ void CScriptView::CaretToPoint(const QPoint& globalPoint) {
 }
 
 void CScriptView::GoToLine(int line) {
+    FinishLoading();
     const QTextBlock block = document()->findBlockByNumber(std::max(0, line - 1));
     if (!block.isValid())
         return;
@@ -330,6 +451,8 @@ void CScriptView::keyPressEvent(QKeyEvent* event) {
         ShowCompletion();
         return;
     }
+    if (HandleEditingKey(event))
+        return;
     const int firstLine = LineOfPosition(textCursor().selectionStart());
     const int revision = document()->revision();
     QPlainTextEdit::keyPressEvent(event);
@@ -393,14 +516,6 @@ void CScriptView::AddKeywords(const std::string& commaList) {
     highlighter->AddFunctionNames(names);
 }
 
-QStringList CScriptView::CompletionWords() const {
-    QStringList words = QString::fromLatin1(kStatementKeywords).split(QLatin1Char(','));
-    words << functionNames;
-    words.removeDuplicates();
-    words.sort(Qt::CaseInsensitive);
-    return words;
-}
-
 void CScriptView::ShowCompletion() {
     completionModel->setStringList(CompletionWords());
     QTextCursor cursor = textCursor();
@@ -422,23 +537,70 @@ void CScriptView::InsertCompletion(const QString& word) {
 // ---- diagnostics ----
 
 ScriptDiagnostic CScriptView::CheckNow() {
-    const QString text = toPlainText();
-    const QByteArray utf8 = text.toUtf8();
-    std::string source(utf8.constData(), size_t(utf8.size()));
-    if (!format.utf8) {
+    if (IsLoading())
+        return diagnostic; // checked when the last piece is in
+    ++checkGeneration;     // a check still running in the background is stale now
+    std::string path, source;
+    CheckInput(path, source);
+    TakeDiagnostic(CheckScript(path, source));
+    return diagnostic;
+}
+
+// The compile of a large script runs on a thread of its own, so the window
+// keeps painting; its result is taken unless the text changed meanwhile.
+void CScriptView::CheckInBackground() {
+    if (IsLoading())
+        return;
+    if (checkThread) {
+        checkAgain = true; // when the running one ends
+        return;
+    }
+    const int generation = ++checkGeneration;
+    auto input = std::make_shared<std::pair<std::string, std::string>>();
+    CheckInput(input->first, input->second);
+    auto result = std::make_shared<ScriptDiagnostic>();
+    checkThread =
+        QThread::create([input, result] { *result = CheckScript(input->first, input->second); });
+    connect(checkThread, &QThread::finished, this, [this, generation, result] {
+        checkThread->deleteLater();
+        checkThread = nullptr;
+        if (generation == checkGeneration)
+            TakeDiagnostic(*result);
+        if (std::exchange(checkAgain, false))
+            CheckInBackground();
+    });
+    checkThread->start();
+}
+
+void CScriptView::CheckInput(std::string& path, std::string& source) const {
+    const QByteArray utf8 = ScriptText().toUtf8();
+    source.assign(utf8.constData(), size_t(utf8.size()));
+    if (!format.Utf8()) {
         std::string bytes;
         if (ScriptTextToBytes(source, format, bytes, nullptr))
             source = std::move(bytes);
     }
-    const std::string path =
-        filePath.empty() ? (baseFolder.empty() ? "untitled.tsc" : baseFolder + "/untitled.tsc")
-                         : FullPath();
-    diagnostic = CheckScript(path, source);
-    if (diagnostic.failed && diagnostic.file != path)
+    path = filePath.empty() ? (baseFolder.empty() ? "untitled.tsc" : baseFolder + "/untitled.tsc")
+                            : FullPath();
+    checkedPath = path;
+}
+
+void CScriptView::TakeDiagnostic(const ScriptDiagnostic& checked) {
+    diagnostic = checked;
+    if (diagnostic.failed && diagnostic.file != checkedPath)
         diagnostic.line = 0; // in an included file: no place here
     ShowDiagnostic();
     Q_EMIT diagnosticChanged();
-    return diagnostic;
+}
+
+CScriptView::~CScriptView() {
+    if (checkThread)
+        checkThread->wait(); // it reads nothing of ours, but must end before the program
+}
+
+void CScriptView::ShowRunError(const ScriptDiagnostic& error) {
+    diagnostic = error;
+    ShowDiagnostic();
 }
 
 void CScriptView::ShowDiagnostic() {
@@ -452,9 +614,12 @@ void CScriptView::ShowDiagnostic() {
             const int column = int(QString::fromUtf8(lineBytes.left(byteColumn)).size());
             QTextCursor cursor(block);
             cursor.setPosition(block.position() + column);
-            cursor.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
-            if (!cursor.hasSelection())
-                cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+            if (diagnostic.column > 0) {
+                cursor.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
+                if (!cursor.hasSelection())
+                    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+            }
+            // No column (a run's error): the line's text.
             if (!cursor.hasSelection()) {
                 cursor.setPosition(block.position());
                 cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
@@ -506,6 +671,7 @@ void CScriptView::PaintGutter(QPaintEvent* event, QWidget* area) {
 // ---- printing ----
 
 void CScriptView::Print(QPrinter& printer) {
+    FinishLoading();
     printer.setDocName(Text(filePath));
     QPainter painter;
     if (!painter.begin(&printer)) {

@@ -13,6 +13,7 @@
 
 #include <QPlainTextEdit>
 
+#include <optional>
 #include <string>
 
 class CScriptHighlighter;
@@ -21,6 +22,8 @@ class QCompleter;
 class QPrinter;
 class QProgressBar;
 class QStringListModel;
+class QThread;
+class QTimer;
 
 class CScriptView : public QPlainTextEdit {
     Q_OBJECT
@@ -28,8 +31,10 @@ public:
     static constexpr const char* kStatementKeywords =
         "include,use,function,define,dll,return,if,for,while,else,true,false,try,catch,clear,"
         "unload,package,exit";
+    static constexpr const char* kTypeKeywords = "int,float,string,bool,list,var,void";
 
     CScriptView(IMessageBox& messages, QWidget* parent = nullptr);
+    ~CScriptView() override;
 
     // Relative script paths are taken from this folder (the program's home).
     void SetBaseFolder(const std::string& folder) { baseFolder = folder; }
@@ -38,6 +43,17 @@ public:
     // Replaces the text with the file's. false (text and path unchanged) when
     // it cannot be read; `error` says why.
     bool Load(const std::string& path, std::string* error = nullptr);
+    // The same read in `encoding` (none: the one the bytes show). false when
+    // the bytes are not valid in it.
+    bool LoadAs(const std::string& path, std::optional<ScriptEncoding> encoding,
+                std::string* error = nullptr);
+    // Load for the user's open: a large script arrives in pieces from the
+    // event loop (read-only meanwhile, loadFinished at the end); a small one
+    // at once, as Load.
+    bool LoadInPieces(const std::string& path, std::string* error = nullptr);
+    bool IsLoading() const { return !pendingText.isNull(); }
+    // Takes in the pieces still to come now.
+    void FinishLoading();
     // The full pass after a load: every line scanned, progress shown, the
     // modified mark cleared.
     void LoadPass();
@@ -49,6 +65,10 @@ public:
     void TakeRecoveredText(const std::string& path, const QString& text,
                            const ScriptFormat& scriptFormat);
     const ScriptFormat& Format() const { return format; }
+    // The format the next save writes (another encoding, say).
+    void SetFormat(const ScriptFormat& scriptFormat) { format = scriptFormat; }
+    // The text as it is written, "\n" between lines.
+    QString ScriptText() const;
     // Writes the text to the file path through a temporary file; on failure
     // says "Could not save: PATH" and keeps the text and the mark.
     bool Save();
@@ -78,7 +98,8 @@ public:
     void GoToLine(int line);
 
     // Comma-separated names coloured as the engine's functions and offered
-    // by completion.
+    // by completion, beside the keywords and the script's own functions,
+    // variables and defines.
     void AddKeywords(const std::string& commaList);
     QStringList CompletionWords() const;
     void ShowCompletion();
@@ -96,10 +117,23 @@ public:
     bool ReadStamp(long long& size, long long& mtimeNs) const;
     void SetReadStamp(long long size, long long mtimeNs);
 
+    // Scripts larger than this are checked in the background while typing.
+    static constexpr int kBackgroundCheckChars = 512 * 1024;
     // The engine's compile check of the current text, shown in place.
     ScriptDiagnostic CheckNow();
+    // The same on a thread of its own; diagnosticChanged when it is shown.
+    void CheckInBackground();
+    bool Checking() const { return checkThread != nullptr; }
     const ScriptDiagnostic& Diagnostic() const { return diagnostic; }
+    // Marks a run's error in this script as a compile error is marked, until
+    // the next check.
+    void ShowRunError(const ScriptDiagnostic& error);
     CScriptHighlighter* Highlighter() const { return highlighter; }
+
+    // The bracket at the caret (or just before it) and its partner, as
+    // document positions; -1 for none. Brackets in strings and comments do
+    // not count.
+    std::pair<int, int> MatchingBrackets() const;
 
     // The gutter (line numbers and the error marker).
     int GutterWidth() const;
@@ -109,9 +143,11 @@ Q_SIGNALS:
     void lineReport(int line);
     void usesChanged();
     void diagnosticChanged();
+    void loadFinished();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -119,6 +155,14 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    void ShowLoadedText(QString text);
+    void CheckInput(std::string& path, std::string& source) const;
+    void TakeDiagnostic(const ScriptDiagnostic& checked);
+    void AppendPiece();
+    void StopPieces();
+    bool HandleEditingKey(QKeyEvent* event);
+    bool SelectionSpansLines() const;
+    void IndentLines(bool outdent);
     // Line pass over lines first..last (0-based, clamped).
     void LinePasses(int first, int last);
     bool ScanBlock(const QTextBlock& block);
@@ -147,7 +191,18 @@ private:
     // What was read, to write the same bytes back while the text is the same.
     ScriptFormat format;
     std::string loadedBytes;
-    QString loadedText;
+    ScriptFormat loadedFormat;
     DiskStamp diskStamp;
     ScriptDiagnostic diagnostic;
+
+    // A large script still arriving: the whole text and how much is shown.
+    bool inPieces = false;
+    QString pendingText; // null when nothing is pending
+    qsizetype pendingAt = 0;
+    QTimer* pieceTimer = nullptr;
+
+    QThread* checkThread = nullptr; // a background check running
+    int checkGeneration = 0;        // a result of an older one is dropped
+    bool checkAgain = false;        // the text changed while it ran
+    mutable std::string checkedPath;
 };

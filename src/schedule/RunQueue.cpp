@@ -66,7 +66,6 @@ void CRunQueue::DropHead() {
 }
 
 int CRunQueue::RunNextQueued() {
-    const int64_t now = clock.Now();
     ports.keyHook.Install();
     ports.view.SetStopEnabled(false);
     running = false;
@@ -79,16 +78,30 @@ int CRunQueue::RunNextQueued() {
     if (count == 0)
         return 0;
 
+    const CMacro head = slots[0];
+    lastStartUnattended[head.id] = unattendedSlots[0];
+    DropHead();
+    Start(head);
+    return 1;
+}
+
+int CRunQueue::RunOutsideLibrary(const CMacro& macro) {
+    if (running)
+        return 0;
+    Start(macro);
+    return 1;
+}
+
+// Everything a start does, whether the macro came from the queue or not.
+void CRunQueue::Start(const CMacro& head) {
+    const int64_t now = clock.Now();
     running = true;
     ports.view.SetStopEnabled(true);
     ports.view.RefreshTrayState();
     ports.view.ClearOutput();
     ports.keyHook.Release();
 
-    const CMacro head = slots[0];
     current = head;
-    lastStartUnattended[head.id] = unattendedSlots[0];
-    DropHead();
     ports.runner.Run(head);
 
     // The runner may have reported the end of a program run from inside
@@ -102,7 +115,6 @@ int CRunQueue::RunNextQueued() {
     ports.view.LastRunChanged(head.id, lastRunText);
     ports.runLog.AppendLine(lastRunText + "\t\t" + head.name);
     ports.keyHook.ResetKeys();
-    return 1;
 }
 
 void CRunQueue::ClearRunQueue() {

@@ -33,6 +33,10 @@ public:
     // library meanwhile is dropped and the next one tried, so a vanished
     // entry never blocks the queue.
     int RunNextQueued() override;
+    // Starts a macro that is not in the library (an editor's script) as the
+    // head of the queue starts: recorded in the run log, and nothing queued
+    // starts before it ends. 0 when a macro is running already.
+    int RunOutsideLibrary(const CMacro& macro);
     void ClearRunQueue();
 
     // Seconds a pass looks back for seconds it did not see (a busy window
@@ -75,6 +79,7 @@ public:
 
 private:
     void DropHead();
+    void Start(const CMacro& head);
     void TakeDue(CMacroNode& entry);
     void FindMissedDuring(CMacroNode* root, int64_t from, int64_t to);
 

@@ -11,6 +11,12 @@ public:
     // An open dialog; several paths when `multiple`. `filter` is in Qt's
     // form ("Name (*.ext);;All Files (*)").
     virtual std::vector<std::string> OpenFiles(const std::string& filter, bool multiple) = 0;
+    // The same, starting in `folder` (empty: where the dialog likes).
+    virtual std::vector<std::string> OpenFilesIn(const std::string& filter, bool multiple,
+                                                 const std::string& folder) {
+        (void)folder;
+        return OpenFiles(filter, multiple);
+    }
     // A dialog naming a file to write (it need not exist yet).
     virtual std::string SaveFile(const std::string& filter, const std::string& initial) = 0;
     // A dialog naming a file to write that asks before an existing file is

@@ -3,12 +3,18 @@
 #include <QFileDialog>
 
 std::vector<std::string> CQtFileChooser::OpenFiles(const std::string& filter, bool multiple) {
+    return OpenFilesIn(filter, multiple, std::string());
+}
+
+std::vector<std::string> CQtFileChooser::OpenFilesIn(const std::string& filter, bool multiple,
+                                                     const std::string& folder) {
     const QString qtFilter = QString::fromUtf8(filter);
+    const QString start = QString::fromUtf8(folder);
     QStringList chosen;
     if (multiple) {
-        chosen = QFileDialog::getOpenFileNames(parent, QString(), QString(), qtFilter);
+        chosen = QFileDialog::getOpenFileNames(parent, QString(), start, qtFilter);
     } else {
-        const QString one = QFileDialog::getOpenFileName(parent, QString(), QString(), qtFilter);
+        const QString one = QFileDialog::getOpenFileName(parent, QString(), start, qtFilter);
         if (!one.isEmpty())
             chosen << one;
     }
@@ -43,4 +49,12 @@ std::string CQtFileChooser::ChooseFolder(const std::string& title) {
     return QFileDialog::getExistingDirectory(parent, QString::fromUtf8(title), QString(),
                                              QFileDialog::ShowDirsOnly)
         .toStdString();
+}
+
+IFileChooser& FilesOwnedBy(QWidget* owner, IFileChooser& shared,
+                           std::unique_ptr<IFileChooser>& own) {
+    if (!dynamic_cast<CQtFileChooser*>(&shared))
+        return shared;
+    own = std::make_unique<CQtFileChooser>(owner);
+    return *own;
 }

@@ -1,5 +1,6 @@
 #include "wizard/WizardDlg.h"
 
+#include "app/QtMessageBox.h"
 #include "library/AtomicFile.h"
 #include "ports/MessageBox.h"
 #include "record/NullRecordSource.h"
@@ -9,6 +10,7 @@
 #include "wizard/WizardScripts.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -29,7 +31,7 @@ std::string Replace(std::string text, const std::string& path) {
 
 CWizardDlg::CWizardDlg(std::string homeFolder, IMessageBox& messageBox, IFileChooser& chooser,
                        QWidget* parent)
-    : QDialog(parent), home(std::move(homeFolder)), messages(messageBox), files(chooser),
+    : QDialog(parent), home(std::move(homeFolder)), messages(&messageBox), files(chooser),
       scriptText(wizard::kScriptHeader) {
     setWindowTitle(QStringLiteral("Macro Wizard"));
     auto* first = new QWidget(this);
@@ -100,7 +102,7 @@ bool CWizardDlg::RecordScript() {
             std::make_unique<CNullRecordSource>("Recording is unavailable: no recorder was given.");
         recordSource = noRecordSource.get();
     }
-    recordDlg = std::make_unique<CRecordDlg>(*recordSource, messages, files, this);
+    recordDlg = std::make_unique<CRecordDlg>(*recordSource, *messages, files, this);
     recordDlg->SetEmbedded(true);
     recordDlg->mainWnd = recordMainWindow;
     for (QWidget* part : std::initializer_list<QWidget*>{pages, nextButton, cancelButton})
@@ -120,17 +122,28 @@ void CWizardDlg::reject() {
     QDialog::reject();
 }
 
+// Escape on a kind's page or the closing page would throw away what was
+// entered there: the pages ignore it; Cancel and the close box still cancel.
+void CWizardDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        pages->currentIndex() != 0) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 // The name and the kind; false (with the message shown) when either is
 // missing or the kind cannot be built here.
 bool CWizardDlg::LeaveFirstPage() {
     const int row = typeList->currentRow();
     if (row < 0 || !typeList->currentItem()->isSelected()) {
-        messages.Show("Must select macro type", "Wingmate Error");
+        messages->Show("Must select macro type", "Wingmate Error");
         return false;
     }
     const std::string name = wizard::TrimName(nameEdit->text().toUtf8().toStdString());
     if (name.empty()) {
-        messages.Show("Macro requires a name", "Wingmate Error");
+        messages->Show("Macro requires a name", "Wingmate Error");
         return false;
     }
     macroType = row;
@@ -182,7 +195,7 @@ void CWizardDlg::Next() {
     std::string script = scriptText;
     std::string refusal;
     if (!page->AppendScript(script, refusal)) {
-        messages.Show(refusal, "Wingmate Error");
+        messages->Show(refusal, "Wingmate Error");
         return;
     }
     scriptText = std::move(script);
@@ -190,10 +203,13 @@ void CWizardDlg::Next() {
     ShowDonePage();
 }
 
+// Finish is shown before Next is hidden and takes the focus: otherwise the
+// focus would pass from the hidden Next to Cancel, and Enter would cancel.
 void CWizardDlg::ShowDonePage() {
-    nextButton->setVisible(false);
     finishButton->setVisible(true);
     finishButton->setDefault(true);
+    finishButton->setFocus();
+    nextButton->setVisible(false);
     donePage->Fill(macro.name, macro.scriptFile);
     pages->setCurrentWidget(donePage);
 }
@@ -207,14 +223,14 @@ void CWizardDlg::Finish() {
         macro.scriptFile = chosen;
     std::error_code error;
     if (std::filesystem::exists(std::filesystem::symlink_status(macro.scriptFile, error)) &&
-        messages.Show(Replace("File '%s' alread exists. Overwrite?", macro.scriptFile),
-                      "File Exists", MessageButtons::YesNo) != MessageAnswer::Yes) {
+        messages->Show(Replace("File '%s' alread exists. Overwrite?", macro.scriptFile),
+                       "File Exists", MessageButtons::YesNo) != MessageAnswer::Yes) {
         finished = 0;
         return;
     }
     std::string why;
     if (!WriteFileAtomically(macro.scriptFile, scriptText, &why)) {
-        messages.Show(Replace("Could not create file '%s'.", macro.scriptFile), "Wingmate Error");
+        messages->Show(Replace("Could not create file '%s'.", macro.scriptFile), "Wingmate Error");
         finished = 0;
         return;
     }
@@ -225,8 +241,12 @@ void CWizardDlg::Finish() {
 std::optional<CMacro> RunWizardModally(const std::string& home, IMessageBox& messages,
                                        QWidget* parent, IRecordSource* source,
                                        IRecordMainWindow* mainWindow) {
-    CQtFileChooser files(parent);
+    // The desktop's boxes and file dialogs belong to the wizard, in front of it.
+    CQtFileChooser files(nullptr);
+    std::unique_ptr<IMessageBox> ownMessages;
     CWizardDlg wizard(home, messages, files, parent);
+    files.SetOwner(&wizard);
+    wizard.SetMessages(MessagesOwnedBy(&wizard, messages, ownMessages));
     wizard.SetRecording(source, mainWindow);
     if (wizard.exec() != QDialog::Accepted || !wizard.Finished())
         return std::nullopt;

@@ -56,6 +56,8 @@ public:
     // Cancel, Escape and the close box; refused while the Record Script
     // dialog runs (hidden while recording, it leaves the wizard reachable).
     void reject() override;
+    // The message boxes the wizard shows from now on.
+    void SetMessages(IMessageBox& messageBox) { messages = &messageBox; }
 
     QLineEdit* nameEdit = nullptr;
     QListWidget* typeList = nullptr;
@@ -69,6 +71,9 @@ public:
     CWizardDonePage* donePage = nullptr;
     QStackedWidget* pages = nullptr;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     bool LeaveFirstPage();
     CWizardScriptPage* TypePage() const;
@@ -76,7 +81,7 @@ private:
     bool RecordScript();
 
     std::string home;
-    IMessageBox& messages;
+    IMessageBox* messages;
     IFileChooser& files;
     IRecordSource* recordSource = nullptr;
     IRecordMainWindow* recordMainWindow = nullptr;

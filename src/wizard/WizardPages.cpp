@@ -9,11 +9,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 constexpr char kAllFiles[] = "All Files (*)";
@@ -32,6 +35,25 @@ std::string WithTrailingSlash(std::string folder) {
         folder += '/';
     return folder;
 }
+
+// One line that never widens its window: a text too long for the room is
+// shown cut with "..." and whole in its tooltip.
+class CElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+    QSize sizeHint() const override {
+        return {std::min(QLabel::sizeHint().width(), 240), QLabel::sizeHint().height()};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
+    }
+};
 
 // A label above its field, the label naming the field for keyboard users.
 QLabel* FieldLabel(const char* text, QWidget* buddy, QWidget* parent) {
@@ -186,9 +208,11 @@ CWizardKeysPage::CWizardKeysPage(QWidget* parent) : CWizardScriptPage(parent) {
 }
 
 bool CWizardKeysPage::AppendScript(std::string& script, std::string& refusal) {
-    const std::string keys =
-        textOption->isChecked() ? Utf8(textEdit->toPlainText()) : Utf8(keysEdit->text());
-    return wizard::AppendTypeKeys(script, keys, refusal);
+    if (textOption->isChecked())
+        return wizard::AppendTypeKeys(script, Utf8(textEdit->toPlainText()),
+                                      wizard::TypeKeysFrom::Text, refusal);
+    return wizard::AppendTypeKeys(script, Utf8(keysEdit->text()), wizard::TypeKeysFrom::Combination,
+                                  refusal);
 }
 
 CWizardDonePage::CWizardDonePage(IFileChooser& chooser, QWidget* parent)
@@ -197,7 +221,7 @@ CWizardDonePage::CWizardDonePage(IFileChooser& chooser, QWidget* parent)
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    nameLabel = new QLabel(this);
+    nameLabel = new CElidedLabel(this);
     nameLabel->setObjectName(QStringLiteral("doneNameLabel"));
     nameLabel->setTextFormat(Qt::PlainText);
     fileEdit = new QLineEdit(this);
@@ -232,6 +256,7 @@ CWizardDonePage::CWizardDonePage(IFileChooser& chooser, QWidget* parent)
 
 void CWizardDonePage::Fill(const std::string& name, const std::string& scriptFile) {
     nameLabel->setText(Qt8(name));
+    nameLabel->setToolTip(Qt8(name));
     fileEdit->setText(Qt8(scriptFile));
 }
 

@@ -129,7 +129,8 @@ void AppendAlert(std::string& script, const std::string& text) {
     script += "Alert(sAlert);\n";
 }
 
-bool AppendTypeKeys(std::string& script, const std::string& keys, std::string& refusal) {
+bool AppendTypeKeys(std::string& script, const std::string& keys, TypeKeysFrom from,
+                    std::string& refusal) {
     if (keys.empty()) {
         refusal = "Must enter TypeKeyse text in selected box";
         return false;
@@ -138,6 +139,8 @@ bool AppendTypeKeys(std::string& script, const std::string& keys, std::string& r
     for (char c : EscapeQuotes(DoubleBackslashes(keys))) {
         if (c == '\n')
             body += "<ENTER>";
+        else if (c == '<' && from == TypeKeysFrom::Text)
+            body += "<<>";
         else if (c == '\t')
             body += "\\t";
         else if (c != '\r')

@@ -36,8 +36,14 @@ bool AppendOpenApplication(std::string& script, const std::string& executable,
 // Alert Message: a message box showing the text (never refuses).
 void AppendAlert(std::string& script, const std::string& text);
 
-// TypeKeys Sequence: types the text; line feeds become <ENTER>.
-bool AppendTypeKeys(std::string& script, const std::string& keys, std::string& refusal);
+// Where TypeKeys Sequence took its keys from. Typed text is typed as it
+// stands, so each "<" is written as the token "<<>" (else "<b>" would press
+// b); a key combination from the key box is written as its key tokens.
+enum class TypeKeysFrom { Text, Combination };
+
+// TypeKeys Sequence: types the keys; line feeds become <ENTER>.
+bool AppendTypeKeys(std::string& script, const std::string& keys, TypeKeysFrom from,
+                    std::string& refusal);
 
 // Copy Files / Folder: one CopyDir or CopyFile line per entry, in list order.
 // Folder entries end in "/"; so does a destination chosen as a folder.

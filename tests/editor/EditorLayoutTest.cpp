@@ -54,6 +54,21 @@ TEST_P(EditorLayoutTable, PlacesEveryPart) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, EditorLayoutTable, testing::ValuesIn(kLayoutCases));
 
+// The gap beside the tree dragged: the share holds, within bounds.
+TEST(EditorLayout, TheTreesShareCanBeDraggedWithinBounds) {
+    const struct {
+        double share;
+        int treeWidth;
+    } cases[] = {{0.5, 200}, {0.0, 20}, {2.0, 300}};
+    for (const auto& c : cases) {
+        EditorLayoutInput in{400, 300, 16, 40, 16, 18};
+        in.treeShare = c.share;
+        const EditorLayout layout = ComputeEditorLayout(in);
+        EXPECT_EQ(layout.tree.width, c.treeWidth) << c.share;
+        EXPECT_EQ(layout.script.x, c.treeWidth + kEditorGap) << c.share;
+    }
+}
+
 struct PageCase {
     double pageMm;
     int lineTwips;
@@ -84,3 +99,20 @@ TEST(PrintArithmetic, PagesAndPrintedLines) {
 }
 
 } // namespace
+
+// A new editor's frame stays whole on the screen (1280 x 800 below a
+// 28-pixel panel here).
+TEST(EditorLayout, FitOnScreenKeepsTheWholeFrameOnTheScreen) {
+    const LayoutRect screen{0, 28, 1280, 772};
+    const struct {
+        const char* what;
+        LayoutRect frame, fitted;
+    } cases[] = {
+        {"fits already", {100, 100, 770, 560}, {100, 100, 770, 560}},
+        {"15 px past the bottom", {100, 255, 770, 560}, {100, 240, 770, 560}},
+        {"past the right and above", {600, 0, 770, 560}, {510, 28, 770, 560}},
+        {"larger than the screen", {-50, 0, 1400, 900}, {0, 28, 1280, 772}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FitOnScreen(c.frame, screen), c.fitted) << c.what;
+}

@@ -29,74 +29,7 @@
 #include <deque>
 #include <filesystem>
 
-namespace {
-
-class CAnsweringFileChooser : public IFileChooser {
-public:
-    std::vector<std::string> OpenFiles(const std::string&, bool) override {
-        ++opens;
-        if (openAnswers.empty())
-            return {};
-        std::string answer = openAnswers.front();
-        openAnswers.pop_front();
-        return {answer};
-    }
-    std::string SaveFile(const std::string&, const std::string&) override {
-        ++saves;
-        if (saveAnswers.empty())
-            return {};
-        std::string answer = saveAnswers.front();
-        saveAnswers.pop_front();
-        return answer;
-    }
-    std::string ChooseFolder(const std::string&) override { return {}; }
-
-    std::deque<std::string> openAnswers;
-    std::deque<std::string> saveAnswers;
-    int opens = 0;
-    int saves = 0;
-};
-
-class CRecordingRunner : public IEditorRunner {
-public:
-    std::string RunScript(const std::string& path) override {
-        paths.push_back(path);
-        return "Running " + path;
-    }
-    std::vector<std::string> paths;
-};
-
-const char* const kDecs =
-    "[ ]Window \"App\"\n\t( )Tag=\"App title\"\n\t( )Class=\"AppClass\"\n\t( )Parent=1\n\t( "
-    ")Child=0\n"
-    "\t[ ]Button \"Ok\"\n\t\t( )Tag=7\n\t\t( )Class=\"Button\"\n\t\t( )Parent=0\n\t\t( )Child=1\n";
-
-struct Fixture {
-    Fixture() {
-        home = dir.path().toStdString();
-        EditorServices services(messages, files);
-        services.home = home;
-        services.runner = &runner;
-        editor = new CEditorDlg(services);
-        editor->setAttribute(Qt::WA_DeleteOnClose, false);
-    }
-    ~Fixture() { delete editor; }
-    std::string Path(const std::string& name) const { return home + "/" + name; }
-    bool Open(const std::string& name, const std::string& bytes) {
-        WriteFile(Path(name), bytes);
-        editor->SetPathToLoad(Path(name));
-        return editor->Load();
-    }
-
-    QTemporaryDir dir;
-    std::string home;
-    CRecordingMessageBox messages;
-    CAnsweringFileChooser files;
-    CRecordingRunner runner;
-    CEditorDlg* editor = nullptr;
-};
-
-} // namespace
+#include "EditorTestFixture.h"
 
 class EditorDlgQtTest : public QObject {
     Q_OBJECT
@@ -168,7 +101,7 @@ private Q_SLOTS:
         QCOMPARE(f.messages.shown.size(), size_t(asked ? 1 : 0));
         if (asked)
             QCOMPARE(f.messages.shown[0].text,
-                     "File '" + f.Path("other.tsc") + "' alread exists. Overwrite?");
+                     "File '" + f.Path("other.tsc") + "' already exists. Overwrite?");
         QCOMPARE(ReadFile(f.Path(target)), std::string(replaced               ? "new;\n"
                                                        : target == "mine.tsc" ? "mine;\n"
                                                                               : "other;\n"));
@@ -272,7 +205,8 @@ private Q_SLOTS:
         f.messages.answer = MessageAnswer(answer);
         QCOMPARE(f.editor->close(), closed);
         QCOMPARE(f.messages.shown.size(), size_t(1));
-        QCOMPARE(f.messages.shown[0].text, std::string("Save script and declarations?"));
+        QCOMPARE(f.messages.shown[0].text,
+                 "Save script and declarations?\n\n" + f.Path("close.tsc"));
         QCOMPARE(f.messages.shown[0].title, std::string("Script / Declarations not saved"));
         QVERIFY(f.messages.shown[0].buttons == MessageButtons::YesNoCancel);
         QCOMPARE(ReadFile(f.Path("close.tsc")), onDisk.toStdString());
@@ -375,7 +309,63 @@ private Q_SLOTS:
         QCOMPARE(f.runner.paths.size(), size_t(1));
         QCOMPARE(f.runner.paths[0], f.Path("run.tsc"));
         QCOMPARE(ReadFile(f.Path("run.tsc")), std::string("Print(1);\nPrint(2);"));
-        QCOMPARE(f.editor->StatusText(), QString::fromStdString("Running " + f.Path("run.tsc")));
+        QVERIFY(f.editor->StatusText().startsWith(QStringLiteral("Running run.tsc")));
+        QVERIFY(f.editor->RunPending());
+    }
+
+    // A script the editor marks as not compiling is not run: the caret goes
+    // to the error.
+    void runRefusesAScriptThatDoesNotCompile() {
+        Fixture f;
+        QVERIFY(f.Open("broken.tsc", "int a = 1;\nint b = 2;\nb = ;\n"));
+        f.editor->RunCommand(EditorCommand::kRun);
+        QVERIFY(f.runner.paths.empty());
+        QVERIFY(!f.editor->RunPending());
+        QCOMPARE(f.editor->View()->textCursor().blockNumber(), 2);
+        QVERIFY(f.editor->StatusText().startsWith(QStringLiteral("Not run: line 3")));
+    }
+
+    // The status follows the run to its end; a runtime error in this script
+    // is marked on its line.
+    void runShowsItsEndAndMarksARuntimeError_data() {
+        QTest::addColumn<bool>("failed");
+        QTest::addColumn<bool>("logWritten");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("markedLine"); // 0: none
+        QTest::newRow("ended, no log")
+            << false << false << "Run of run.tsc ended. It wrote no log." << 0;
+        QTest::newRow("ended, log")
+            << false << true << "Run of run.tsc ended. Its output is in" << 0;
+        QTest::newRow("runtime error")
+            << true << false << "Run of run.tsc failed: line 2: division by zero" << 2;
+    }
+    void runShowsItsEndAndMarksARuntimeError() {
+        QFETCH(bool, failed);
+        QFETCH(bool, logWritten);
+        QFETCH(QString, status);
+        QFETCH(int, markedLine);
+        Fixture f;
+        QVERIFY(f.Open("run.tsc", "int a = 0;\nint b = 1 / a;\nPrint(b);\n"));
+        f.editor->RunCommand(EditorCommand::kRun);
+        QVERIFY(f.runner.whenEnded);
+        QVERIFY(f.editor->RunPending());
+        EditorRunEnd end;
+        end.failed = failed;
+        if (failed)
+            end.error = f.Path("run.tsc") + ":2: runtime error: division by zero";
+        if (logWritten)
+            end.logPath = f.Path("run.log");
+        f.runner.whenEnded(end);
+        QVERIFY(!f.editor->RunPending());
+        QVERIFY2(f.editor->StatusText().startsWith(status), qPrintable(f.editor->StatusText()));
+        CScriptView* view = f.editor->View();
+        QCOMPARE(view->Diagnostic().line, markedLine);
+        QCOMPARE(view->extraSelections().size(), markedLine ? 1 : 0);
+        if (markedLine) {
+            QCOMPARE(view->extraSelections()[0].cursor.block().blockNumber(), markedLine - 1);
+            QCOMPARE(view->extraSelections()[0].cursor.selectedText(),
+                     QStringLiteral("int b = 1 / a;"));
+        }
     }
 
     void savingAnUnchangedScriptKeepsItsBytes_data() {

@@ -25,9 +25,11 @@ class CRecordingRunner : public IMacroRunner {
 public:
     int Run(CMacro macro) override {
         scripts.push_back(macro.scriptFile);
+        ids.push_back(macro.id);
         return 1;
     }
     std::vector<std::string> scripts;
+    std::vector<int32_t> ids;
 };
 
 class COneAnswerChooser : public IFileChooser {
@@ -172,12 +174,47 @@ private Q_SLOTS:
             QCOMPARE(editor->View()->toPlainText(), QStringLiteral("Frob(1);\n"));
     }
 
+    // The editor's Run goes through the runner as a macro does, is recorded
+    // in the run log, and the editor hears of its end and error.
+    void editorRunGoesThroughTheRunner_data() {
+        QTest::addColumn<QString>("error"); // "" when it ran to its end
+        QTest::addColumn<bool>("writesLog");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("ends") << "" << false << "Run of tidy.tsc ended. It wrote no log.";
+        QTest::newRow("writes its log")
+            << "" << true << "Run of tidy.tsc ended. Its output is in @/tidy.log.";
+        QTest::newRow("fails")
+            << "@/tidy.tsc:1: runtime error: unknown function 'Frob'" << false
+            << "Run of tidy.tsc failed: line 1: unknown function 'Frob'. It wrote no log.";
+    }
     void editorRunGoesThroughTheRunner() {
+        QFETCH(QString, error);
+        QFETCH(bool, writesLog);
+        QFETCH(QString, status);
         Fixture f;
-        const std::string where = f.window->RunEditorScript(f.home + "/tidy.tsc");
+        error.replace(QStringLiteral("@"), Text(f.home));
+        status.replace(QStringLiteral("@"), Text(f.home));
+        f.files.answer = f.home + "/tidy.tsc";
+        f.window->HandleCommand(MainCommand::kOpenScript);
+        QCOMPARE(f.editors.size(), size_t(1));
+        CEditorDlg* editor = f.editors[0];
+        editor->RunCommand(EditorCommand::kRun);
         QCOMPARE(f.runner.scripts, std::vector<std::string>{f.home + "/tidy.tsc"});
-        QVERIFY(where.find(f.home + "/tidy.log") != std::string::npos);
         QVERIFY(f.window->CommandAction(MainCommand::kStop)->isEnabled());
+        QVERIFY(editor->RunPending());
+        // Recorded as a run from the window is, and a second run waits.
+        QVERIFY(ReadFile(f.home + "/Wingmate.log").find("\t\ttidy.tsc") != std::string::npos);
+        editor->RunCommand(EditorCommand::kRun);
+        QCOMPARE(f.runner.scripts.size(), size_t(1));
+
+        if (writesLog)
+            WriteFile(f.home + "/tidy.log", "output\n");
+        if (!error.isEmpty())
+            f.window->ReportMacroFailure(f.runner.ids[0], "tidy.tsc", error.toStdString());
+        f.window->HandleCommand(MainCommand::kMacroFinished);
+        QVERIFY(!editor->RunPending());
+        QCOMPARE(editor->StatusText(), status);
+        QCOMPARE(editor->View()->Diagnostic().line, error.isEmpty() ? 0 : 1);
     }
 
     void editorsGoWithTheMainWindow() {
@@ -198,7 +235,8 @@ private Q_SLOTS:
         f.window->ExitProgram();
         QVERIFY(!f.window->Ended());
         QVERIFY(f.editors[0]->isVisible());
-        QCOMPARE(f.messages.shown.back().text, std::string("Save script and declarations?"));
+        QCOMPARE(f.messages.shown.back().text,
+                 std::string("Save script and declarations?\n\n[New File]"));
     }
 
     // Two editors hold unsaved text when the session ends; the next start
@@ -246,7 +284,8 @@ private Q_SLOTS:
             next.editors[0]->View()->FilePath() == "tidy.tsc" ? next.editors[0] : next.editors[1];
         CEditorDlg* untitled = tidy == next.editors[0] ? next.editors[1] : next.editors[0];
         QCOMPARE(tidy->View()->toPlainText(), tidyText);
-        QCOMPARE(tidy->windowTitle(), QStringLiteral("[tidy.tsc] - Tessera Wingmate Editor"));
+        // Recovered text is unsaved: the title marks it.
+        QCOMPARE(tidy->windowTitle(), QStringLiteral("*[tidy.tsc] - Tessera Wingmate Editor"));
         QVERIFY(tidy->View()->IsModified());
         QCOMPARE(untitled->View()->toPlainText(), QStringLiteral("untitled text"));
         QVERIFY(untitled->View()->FilePath().empty());

@@ -3,6 +3,7 @@
 
 #include "editor/ScriptBytes.h"
 #include "editor/ScriptCheck.h"
+#include "editor/ScriptNames.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,9 @@ namespace {
 struct RoundTrip {
     const char* name;
     std::string bytes;
-    bool utf8;
-    bool crlf;
+    ScriptEncoding encoding;
+    bool bom;
+    LineEnd lineEnd;
 };
 
 class ScriptBytesRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
@@ -23,42 +25,114 @@ class ScriptBytesRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 TEST_P(ScriptBytesRoundTrip, TextWritesBackTheSameBytes) {
     const RoundTrip& c = GetParam();
     const ScriptFormat format = DetectScriptFormat(c.bytes);
-    EXPECT_EQ(format.utf8, c.utf8);
-    EXPECT_EQ(format.crlf, c.crlf);
-    const std::string text = ScriptBytesToText(c.bytes, format);
-    EXPECT_EQ(text.find('\r') == std::string::npos || !c.crlf, true);
+    EXPECT_EQ(format.encoding, c.encoding);
+    EXPECT_EQ(format.bom, c.bom);
+    EXPECT_EQ(format.lineEnd, c.lineEnd);
+    std::string text;
+    ASSERT_TRUE(ScriptBytesToText(c.bytes, format, text));
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+    EXPECT_EQ(text.find("\xEF\xBB\xBF"), std::string::npos);
     std::string bytes;
-    ASSERT_TRUE(ScriptTextToBytes(text, format, bytes, nullptr));
+    ASSERT_TRUE(ScriptTextToBytes(text, format, bytes, nullptr, c.bytes, &format));
     EXPECT_EQ(bytes, c.bytes);
 }
 
+using E = ScriptEncoding;
 INSTANTIATE_TEST_SUITE_P(
     Scripts, ScriptBytesRoundTrip,
-    ::testing::Values(RoundTrip{"lf", "a = 1;\nb;\n", true, false},
-                      RoundTrip{"crlf", "a = 1;\r\nb;\r\n", true, true},
-                      RoundTrip{"noFinalNewline", "a;\r\nb;", true, true},
-                      RoundTrip{"latin1", "s = \"caf\xe9\";\n\xff\xfe", false, false},
-                      RoundTrip{"mixedEnds", "a;\r\nb;\nc;\r\n", true, false},
-                      RoundTrip{"loneCr", "a;\rb;\r", true, false},
-                      RoundTrip{"utf8", "s = \"\xc3\xa9\xe2\x82\xac\";\r\n", true, true},
-                      RoundTrip{"empty", "", true, false}),
+    ::testing::Values(
+        RoundTrip{"lf", "a = 1;\nb;\n", E::Utf8, false, LineEnd::Lf},
+        RoundTrip{"crlf", "a = 1;\r\nb;\r\n", E::Utf8, false, LineEnd::CrLf},
+        RoundTrip{"noFinalNewline", "a;\r\nb;", E::Utf8, false, LineEnd::CrLf},
+        RoundTrip{"latin1", "s = \"caf\xe9\";\n\xff\xfe\x81\xa0", E::Windows1252, false,
+                  LineEnd::Lf},
+        RoundTrip{"mixedEnds", "a;\r\nb;\nc;\r\n", E::Utf8, false, LineEnd::CrLf},
+        RoundTrip{"loneCr", "a;\rb;\r", E::Utf8, false, LineEnd::Cr},
+        RoundTrip{"bom", "\xEF\xBB\xBFuse \"a.dec\";\r\n", E::Utf8, true, LineEnd::CrLf},
+        RoundTrip{"utf8", "s = \"\xc3\xa9\xe2\x82\xac\";\r\n", E::Utf8, false, LineEnd::CrLf},
+        RoundTrip{"empty", "", E::Utf8, false, LineEnd::Lf}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
-TEST(ScriptBytes, EditedCrlfScriptKeepsCrlf) {
-    const ScriptFormat format = DetectScriptFormat("a;\r\n");
+// An edit changes the bytes of the edited lines only: the mark, every other
+// line's own break and bytes stay; new lines get the break most used.
+struct EditedSave {
+    const char* name;
     std::string bytes;
-    ASSERT_TRUE(ScriptTextToBytes("a;\nnew;\n", format, bytes, nullptr));
-    EXPECT_EQ(bytes, "a;\r\nnew;\r\n");
+    std::string from, to; // the edit, on the editor's text
+    std::string expected;
+};
+
+class ScriptBytesEditedSave : public ::testing::TestWithParam<EditedSave> {};
+
+TEST_P(ScriptBytesEditedSave, KeepsTheBytesNobodyEdited) {
+    const EditedSave& c = GetParam();
+    const ScriptFormat format = DetectScriptFormat(c.bytes);
+    std::string text;
+    ASSERT_TRUE(ScriptBytesToText(c.bytes, format, text));
+    const size_t at = text.find(c.from);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, c.from.size(), c.to);
+    std::string bytes, error;
+    ASSERT_TRUE(ScriptTextToBytes(text, format, bytes, &error, c.bytes, &format)) << error;
+    EXPECT_EQ(bytes, c.expected);
 }
 
-TEST(ScriptBytes, Latin1ScriptRefusesCharactersItCannotStore) {
-    ScriptFormat latin1;
-    latin1.utf8 = false;
-    std::string bytes, error;
-    EXPECT_FALSE(ScriptTextToBytes("\xe2\x82\xac", latin1, bytes, &error)); // the euro sign
-    EXPECT_FALSE(error.empty());
-    ASSERT_TRUE(ScriptTextToBytes("\xc3\xa9", latin1, bytes, &error));
-    EXPECT_EQ(bytes, "\xe9");
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, ScriptBytesEditedSave,
+    ::testing::Values(
+        EditedSave{"bom",
+                   "\xEF\xBB\xBF"
+                   "a;\nb;\n",
+                   "a;", "a2;",
+                   "\xEF\xBB\xBF"
+                   "a2;\nb;\n"},
+        EditedSave{"crlfLineAdded", "a;\r\nb;\r\n", "b;", "b;\nc;", "a;\r\nb;\r\nc;\r\n"},
+        EditedSave{"mixedEnds", "a;\r\nb;\nc;\r\nd;\r\n", "b;", "B;", "a;\r\nB;\nc;\r\nd;\r\n"},
+        EditedSave{"mixedLineAddedAtEnd", "a;\nb;\r\nc;\r\n", "c;\n", "c;\nd;\n",
+                   "a;\nb;\r\nc;\r\nd;\r\n"},
+        EditedSave{"mixedLineRemoved", "a;\nb;\r\nc;\n", "b;\n", "", "a;\nc;\n"},
+        EditedSave{"latin1", "caf\xe9;\n\x80\xa0;\n", "caf\xc3\xa9;", "caf\xc3\xa9x;",
+                   "caf\xe9x;\n\x80\xa0;\n"},
+        EditedSave{"cp1252EuroTyped", "\xe9;\r\n", "\xc3\xa9;", "\xe2\x82\xac;", "\x80;\r\n"},
+        EditedSave{"invalidUtf8", "ok;\n\xff\xfe\xc3( bad\n", "ok;", "fine;",
+                   "fine;\n\xff\xfe\xc3( bad\n"},
+        EditedSave{"loneCr", "a;\rb;\r", "a;", "A;", "A;\rb;\r"},
+        EditedSave{"emptyFile", "", "", "x", "x"}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+TEST(ScriptBytes, OneByteEncodingsRefuseCharactersTheyCannotStore) {
+    const struct {
+        ScriptEncoding encoding;
+        std::string text;
+        bool stored;
+        std::string bytes;
+    } cases[] = {
+        {E::Latin1, "\xc3\xa9", true, "\xe9"},
+        {E::Latin1, "ok\n\xe2\x82\xac", false, ""}, // the euro sign
+        {E::Windows1252, "\xe2\x82\xac", true, "\x80"},
+        {E::Windows1252, "\xe2\x86\x92", false, ""}, // an arrow
+        {E::Utf8, "\xe2\x86\x92", true, "\xe2\x86\x92"},
+    };
+    for (const auto& c : cases) {
+        ScriptFormat format;
+        format.encoding = c.encoding;
+        std::string bytes, error;
+        EXPECT_EQ(ScriptTextToBytes(c.text, format, bytes, &error), c.stored) << c.text;
+        if (c.stored)
+            EXPECT_EQ(bytes, c.bytes);
+        else
+            EXPECT_NE(error.find(c.text.find('\n') == std::string::npos ? "Line 1" : "Line 2"),
+                      std::string::npos)
+                << error;
+    }
+}
+
+// A file that is not UTF-8 read as UTF-8 is refused rather than garbled.
+TEST(ScriptBytes, ReadingInvalidBytesAsUtf8IsRefused) {
+    ScriptFormat utf8;
+    std::string text, error;
+    EXPECT_FALSE(ScriptBytesToText("a\n\xff", utf8, text, &error));
+    EXPECT_NE(error.find("Line 2"), std::string::npos) << error;
 }
 
 TEST(ScriptBytes, MalformedUtf8IsNotUtf8) {
@@ -85,6 +159,10 @@ TEST(ScriptCheck, DiagnosticsNameTheirPlace) {
         {"/x:y/a.tsc:12:1: error: unknown name", "/x:y/a.tsc", 12, 1, "unknown name"},
         {"a.tsc: error: cannot open script: gone", "", 0, 0,
          "a.tsc: error: cannot open script: gone"},
+        {"/d/a.tsc:4: runtime error: division by zero", "/d/a.tsc", 4, 0, "division by zero"},
+        {"a.tsc:2: runtime error: bad: x.tsc:1:1: error: y", "a.tsc", 2, 0,
+         "bad: x.tsc:1:1: error: y"},
+        {"Could not Execute", "", 0, 0, "Could not Execute"},
     };
     for (const auto& c : cases) {
         const ScriptDiagnostic d = ParseDiagnostic(c.text);
@@ -112,3 +190,18 @@ TEST(ScriptCheck, CompilesWithoutRunning) {
 }
 
 } // namespace
+
+TEST(ScriptNames, FindsTheScriptsOwnNamesOutsideStringsAndComments) {
+    const ScriptNames names =
+        FindScriptNames("define LIMIT = 3;\n"
+                        "function int Twice(int value, string label) { return value * 2; }\n"
+                        "function void Say() { }\n"
+                        "list items; var any = 1; // int notAName\n"
+                        "string s = \"int alsoNot\";\n"
+                        "for (int i = 0; i < LIMIT; i++) { items += Twice(i, s); }\n"
+                        "int late = \"unfinished\n");
+    EXPECT_EQ(names.functions, (std::vector<std::string>{"Say", "Twice"}));
+    EXPECT_EQ(names.defines, std::vector<std::string>{"LIMIT"});
+    EXPECT_EQ(names.variables,
+              (std::vector<std::string>{"any", "i", "items", "label", "late", "s", "value"}));
+}

@@ -121,6 +121,23 @@ TEST_F(RunQueueTest, AHeadRemovedFromTheLibraryIsDroppedNotBlocking) {
     EXPECT_EQ(queue.Count(), 0);
 }
 
+// An editor's script: logged like any start, and a due macro waits for it.
+TEST_F(RunQueueTest, AScriptOutsideTheLibraryIsLoggedAndHoldsTheQueue) {
+    CMacro script;
+    script.id = -1;
+    script.name = "demo.tsc";
+    ASSERT_EQ(queue.RunOutsideLibrary(script), 1);
+    ASSERT_EQ(host.logLines.size(), 1u);
+    EXPECT_EQ(host.logLines[0], "Friday, January 01, 2010; at 08:00:00\t\tdemo.tsc");
+    EXPECT_EQ(queue.RunningMacro().id, -1);
+    EXPECT_EQ(queue.RunOutsideLibrary(script), 0);
+    Add(Repeated("1\\1\\2010", "8:0:0", 3, 1, "Due"));
+    queue.RunDuePass();
+    EXPECT_EQ(StartedNames(), std::vector<std::string>{"demo.tsc"});
+    queue.OnMacroFinished();
+    EXPECT_EQ(StartedNames(), (std::vector<std::string>{"demo.tsc", "Due"}));
+}
+
 TEST_F(RunQueueTest, TheRunnerGetsACopyAndTheEntryMayChangeMeanwhile) {
     const int32_t id = AddPlain("Old name");
     queue.EnqueueMacro(id);

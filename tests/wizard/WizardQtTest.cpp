@@ -3,6 +3,7 @@
 // order, and the main window adding the macro it hands back.
 
 #include "app/MainDlg.h"
+#include "app/QtMessageBox.h"
 #include "fakes/Fakes.h"
 #include "fakes/TestFiles.h"
 #include "library/LibraryTestUtil.h"
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -110,8 +112,9 @@ private Q_SLOTS:
                                       kHeader + "string sAlert = \"Say \\\"hi\\\"\\nbye\";\n"
                                                 "Alert(sAlert);\n");
         QTest::newRow("keys") << int(WizardType::TypeKeys)
-                              << QString::fromStdString(kHeader + "string sText = \"ab<ENTER>c\";\n"
-                                                                  "TypeKeys(sText);\n");
+                              << QString::fromStdString(kHeader +
+                                                        "string sText = \"a<<>b><ENTER>c<<>/b>\";\n"
+                                                        "TypeKeys(sText);\n");
     }
     void eachTypeWritesItsScriptAndHandsBackTheMacro() {
         QFETCH(int, type);
@@ -139,7 +142,7 @@ private Q_SLOTS:
             break;
         case WizardType::TypeKeys:
             QVERIFY(w.keysPage->textOption->isChecked());
-            w.keysPage->textEdit->setPlainText(QStringLiteral("ab\nc"));
+            w.keysPage->textEdit->setPlainText(QStringLiteral("a<b>\nc</b>"));
             break;
         case WizardType::RecordScript:
             break;
@@ -242,6 +245,75 @@ private Q_SLOTS:
             QVERIFY2(w.ScriptText().find("TypeKeys(sText)") != std::string::npos &&
                          w.ScriptText().find("typed but not chosen") == std::string::npos,
                      w.ScriptText().c_str());
+    }
+
+    // Keys as a user presses them: Enter on the closing page finishes even
+    // after Next was clicked (the focus must not land on Cancel), and Escape
+    // on a page keeps the wizard and what was typed.
+    void keyboardOnThePagesKeepsTheMacro() {
+        WizardFixture f;
+        CWizardDlg& w = *f.wizard;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.nameEdit->setText(QStringLiteral("Hello"));
+        w.typeList->setCurrentRow(int(WizardType::AlertMessage));
+        QTest::mouseClick(w.nextButton, Qt::LeftButton);
+        QCOMPARE(w.pages->currentWidget(), w.alertPage);
+        w.alertPage->textEdit->setFocus();
+        QTest::keyClicks(w.alertPage->textEdit, QStringLiteral("Hi"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.alertPage->textEdit->toPlainText(), QStringLiteral("Hi"));
+        QTest::mouseClick(w.nextButton, Qt::LeftButton);
+        QCOMPARE(w.pages->currentWidget(), w.donePage);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(w.isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(w.Finished());
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QVERIFY(ReadFile(f.home + "/Scripts/Hello.tsc").find("Alert(sAlert);") !=
+                std::string::npos);
+    }
+
+    // A very long name neither widens the wizard past the screen nor the
+    // message box that names its file; the box belongs to the wizard.
+    void longNameKeepsTheWizardAndItsBoxOnScreen() {
+        WizardFixture f;
+        CWizardDlg& w = *f.wizard;
+        CQtMessageBox desktopBoxes;
+        std::unique_ptr<IMessageBox> own;
+        w.SetMessages(MessagesOwnedBy(&w, desktopBoxes, own));
+        std::filesystem::remove(f.home + "/Scripts");
+        const QString name = QString(300, QLatin1Char('n'));
+        f.Start(name, WizardType::AlertMessage);
+        w.nextButton->click();
+        w.show();
+        QCoreApplication::processEvents();
+        const QRect screen = w.screen()->availableGeometry();
+        QVERIFY2(w.minimumSizeHint().width() <= 520, // its default width
+                 qPrintable(QString::number(w.minimumSizeHint().width())));
+        QVERIFY(w.width() <= screen.width());
+        QCOMPARE(w.donePage->nameLabel->text(), name);
+        QWidget* boxParent = nullptr;
+        int boxWidth = 0;
+        bool textFits = false;
+        QTimer::singleShot(0, &w, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            boxParent = box->parentWidget();
+            boxWidth = box->width();
+            auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            textFits = label && label->sizeHint().width() <= label->width() &&
+                       label->text().remove(QChar(0x200B)).contains(name);
+            box->accept();
+        });
+        w.finishButton->click();
+        QCOMPARE(boxParent, static_cast<QWidget*>(&w));
+        QVERIFY2(boxWidth > 0 && boxWidth <= screen.width(), qPrintable(QString::number(boxWidth)));
+        QVERIFY(textFits);
+        QVERIFY(!w.Finished());
     }
 
     void keysClearEmptiesTheCombination() {

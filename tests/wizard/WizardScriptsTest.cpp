@@ -5,6 +5,7 @@
 #include "fakes/FakeDesktop.h"
 #include "fakes/TestSupport.h"
 #include "run/RunTestUtil.h"
+#include "triggers/TypeKeysParser.h"
 
 #include <gtest/gtest.h>
 
@@ -60,7 +61,7 @@ TEST(ScriptFilePath, NamesTheScriptsFolderOfTheHome) {
     EXPECT_EQ(TrimName(" \t\n"), "");
 }
 
-enum class Kind { App, Alert, Keys, Copy };
+enum class Kind { App, Alert, Keys, KeyCombination, Copy };
 
 struct GenerateCase {
     std::string label;
@@ -84,7 +85,9 @@ bool Generate(const GenerateCase& c, std::string& script, std::string& refusal) 
         AppendAlert(script, c.first);
         return true;
     case Kind::Keys:
-        return AppendTypeKeys(script, c.first, refusal);
+        return AppendTypeKeys(script, c.first, TypeKeysFrom::Text, refusal);
+    case Kind::KeyCombination:
+        return AppendTypeKeys(script, c.first, TypeKeysFrom::Combination, refusal);
     case Kind::Copy:
         return AppendCopy(script, c.entries, c.second, refusal);
     }
@@ -184,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(
             {},
             "string sText = \"Dear Sir<ENTER>\\tRegards \\\"me\\\"\";\nTypeKeys(sText);\n"},
         GenerateCase{"KeysCombination",
-                     Kind::Keys,
+                     Kind::KeyCombination,
                      "<CTRL>s",
                      "",
                      {},
@@ -238,12 +241,33 @@ INSTANTIATE_TEST_SUITE_P(
                      "Must enter an a destination location"}),
     LabelName());
 
+// Typed text reaches the desktop character for character, markup-like
+// angle brackets included; line breaks press Enter.
+TEST(WizardKeys, TypedTextIsTypedAsItStands) {
+    const std::string prefix = "string sText = \"";
+    for (const std::string text :
+         {"<b>bold</b>", "<CTRL>s", "a<ENTER>", "<<>", "x <", "1 < 2 > 0"}) {
+        std::string script, refusal;
+        ASSERT_TRUE(AppendTypeKeys(script, text, TypeKeysFrom::Text, refusal));
+        const size_t start = script.find(prefix) + prefix.size();
+        const std::string literal = script.substr(start, script.find("\";\n", start) - start);
+        const TypeKeysPlan plan = ParseTypeKeys(literal);
+        ASSERT_TRUE(plan.Ok()) << plan.error;
+        std::string typed;
+        for (const KeyAction& action : plan.actions) {
+            ASSERT_EQ(action.code, 0) << text << " pressed a named key";
+            typed += char(action.character);
+        }
+        EXPECT_EQ(typed, text);
+    }
+}
+
 // The scripts do what they say once run.
 TEST(WizardScriptRun, AlertAndKeysReachTheDesktop) {
     std::string script = kScriptHeader;
     AppendAlert(script, "Backup done\n\"ok\"");
     std::string refusal;
-    ASSERT_TRUE(AppendTypeKeys(script, "ab\nc", refusal));
+    ASSERT_TRUE(AppendTypeKeys(script, "ab\nc", TypeKeysFrom::Text, refusal));
     CRecordingDesktop desktop;
     const ScriptRun run = RunScript(
         script, [&desktop](CScript& loaded) { loaded.GetEngine()->SetDesktop(&desktop); });

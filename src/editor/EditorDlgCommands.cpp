@@ -1,0 +1,133 @@
+// The editor window's Run, Print, Help and Go to Line commands.
+
+#include "editor/EditorDlg.h"
+
+#include "ports/MessageBox.h"
+
+#include <QDesktopServices>
+#include <QInputDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QUrl>
+
+#include <filesystem>
+
+namespace {
+QString Text(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+} // namespace
+
+void CEditorDlg::Print() {
+    QPrinter printer(QPrinter::HighResolution);
+    if (services.setUpPrinter) {
+        if (!services.setUpPrinter(printer))
+            return;
+    } else {
+        QPrintDialog dialog(&printer, this);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, view->textCursor().hasSelection());
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    }
+    view->Print(printer);
+}
+
+void CEditorDlg::OpenHelp(const std::string& file) {
+    if (services.home.empty())
+        return;
+    const std::string path = services.home + "/help/" + file;
+    std::error_code error;
+    bool opened = false;
+    if (std::filesystem::is_regular_file(path, error)) {
+        const QUrl url = QUrl::fromLocalFile(Text(path));
+        opened = services.openUrl ? services.openUrl(url) : QDesktopServices::openUrl(url);
+    }
+    if (!opened)
+        messages->Show("Could not open help file: " + path, "Failed to open Help",
+                       MessageButtons::Ok);
+}
+
+// A script that does not compile is not run: the caret goes to its first
+// error. Otherwise it is saved and handed to the program's runner as a
+// macro; the status says when the run has ended and how.
+void CEditorDlg::Run() {
+    if (!services.runner) {
+        ShowStatus(QStringLiteral("Scripts run from an editor opened by the main window."));
+        return;
+    }
+    if (runPending) {
+        ShowStatus(QStringLiteral("The script is still running (Stop on the main window ends "
+                                  "it)."));
+        return;
+    }
+    const ScriptDiagnostic check = view->CheckNow();
+    if (check.failed) {
+        if (check.line > 0) {
+            view->GoToLine(check.line);
+            ShowStatus(QStringLiteral("Not run: line %1, column %2: %3")
+                           .arg(check.line)
+                           .arg(check.column)
+                           .arg(Text(check.message)));
+        } else {
+            ShowStatus(QStringLiteral("Not run: ") + Text(check.full));
+        }
+        view->setFocus();
+        return;
+    }
+    if (!SaveScript())
+        return;
+    const std::string path = view->FullPath();
+    runEnded = false;
+    QPointer<CEditorDlg> self(this);
+    const std::string refused =
+        services.runner->RunScript(path, [self, path](const EditorRunEnd& end) {
+            if (self)
+                self->RunEnded(path, end);
+        });
+    if (!refused.empty()) {
+        ShowStatus(Text(refused));
+        return;
+    }
+    if (runEnded)
+        return; // it ended inside RunScript: the status says how
+    runPending = true;
+    ShowStatus(QStringLiteral("Running %1… (output on the main window's Output page)")
+                   .arg(Text(std::filesystem::path(path).filename().string())));
+}
+
+void CEditorDlg::RunEnded(const std::string& path, const EditorRunEnd& end) {
+    runPending = false;
+    runEnded = true;
+    const QString name = Text(std::filesystem::path(path).filename().string());
+    const QString log = end.logPath.empty()
+                            ? QStringLiteral(" It wrote no log.")
+                            : QStringLiteral(" Its output is in %1.").arg(Text(end.logPath));
+    if (!end.failed) {
+        ShowStatus(QStringLiteral("Run of %1 ended.").arg(name) + log);
+        return;
+    }
+    const ScriptDiagnostic error = ParseDiagnostic(end.error);
+    std::error_code code;
+    const bool here = error.line > 0 && view->FullPath() == path &&
+                      (error.file == path || std::filesystem::equivalent(error.file, path, code));
+    if (here) {
+        view->ShowRunError(error);
+        view->GoToLine(error.line);
+    }
+    QString failure = QStringLiteral("Run of %1 failed: ").arg(name) +
+                      (here ? QStringLiteral("line %1: %2").arg(error.line).arg(Text(error.message))
+                            : Text(end.error));
+    if (!failure.endsWith(QLatin1Char('.')))
+        failure += QLatin1Char('.');
+    ShowStatus(failure + log);
+}
+
+void CEditorDlg::GoToLine() {
+    view->FinishLoading();
+    bool ok = false;
+    const int line = QInputDialog::getInt(
+        this, QStringLiteral("Go to Line"), QStringLiteral("Line number:"),
+        view->textCursor().blockNumber() + 1, 1, view->document()->blockCount(), 1, &ok);
+    if (ok)
+        view->GoToLine(line);
+}
