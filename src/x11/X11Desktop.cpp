@@ -5,6 +5,8 @@
 #include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
 
+#include <cstdlib>
+
 std::unique_ptr<CX11Desktop> CX11Desktop::Open(std::string* why, AlertFn alertFn,
                                                const std::string& displayName) {
     std::string cause;
@@ -94,6 +96,19 @@ DesktopResult CX11Desktop::MouseUp(MouseButton button) {
         return checked;
     std::lock_guard lock(mutex);
     FakeButton(number, false);
+    XSync(display, False);
+    return DesktopResult::Ok();
+}
+
+// X11 reports each notch of the wheel as a click of button 4 (up) or 5 (down).
+DesktopResult CX11Desktop::MouseWheel(int steps) {
+    const unsigned button = steps > 0 ? 4 : 5;
+    std::lock_guard lock(mutex);
+    LetGoOfUserKeys();
+    for (int step = 0; step < std::abs(steps); ++step) {
+        FakeButton(button, true);
+        FakeButton(button, false);
+    }
     XSync(display, False);
     return DesktopResult::Ok();
 }
