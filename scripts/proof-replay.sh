@@ -113,6 +113,7 @@ for layout in us de us,ru; do
         fi
         printf '%-7s %-10s %s: %s lines recorded, replay exit %s, editor %q, term %q\n' \
             "$layout" "$editor" "$verdict" "$lines" "$status" "$replayed_notes" "$replayed_term"
+        [ -n "${PROOF_SHOW:-}" ] && sed "s/^/  rec: /" "$work/rec.tsc"
         if [ $verdict != ok ]; then
             printf '  recorded editor %q term %q\n' "$recorded_notes" "$recorded_term"
             sed 's/^/  rec: /' "$work/rec.tsc" 2>/dev/null
