@@ -33,11 +33,17 @@ TEST_F(RecordWindows, ReplayFindsTheTitleOfTheKeysTimeAndTheMovedWindowsSpots) {
     recording.recorder.SetTruncState(0); // whole titles
     ASSERT_EQ(recording.recorder.Start(), "");
     const KeyPacing pacing{2, 2};
-    // The editor marks its title modified right after the first key, mostly
-    // before the recorder has read that key.
-    ASSERT_TRUE(desktop->TypeKeys("a", pacing, {}).ok);
-    XStoreName(target.display, target.window, "*m.txt - Ed");
-    XSync(target.display, False);
+    // The editor marks its title modified right after the first key, and
+    // the recorder can only look at windows after that: this client holds
+    // the server from the key until the title has changed.
+    Display* editor = XOpenDisplay(server->Name().c_str());
+    ASSERT_NE(editor, nullptr);
+    XGrabServer(editor);
+    PressKey(editor, XKeysymToKeycode(editor, XK_a));
+    std::this_thread::sleep_for(std::chrono::milliseconds(3)); // a later server time
+    XStoreName(editor, target.window, "*m.txt - Ed");
+    XUngrabServer(editor);
+    XCloseDisplay(editor);
     ASSERT_TRUE(desktop->TypeKeys("b", pacing, {}).ok);
     ASSERT_TRUE(desktop->MouseClick(60, 50, MouseButton::Left).ok);
     ASSERT_TRUE(desktop->MouseMove(100, 90).ok);
