@@ -4,6 +4,7 @@
 # and compares what the windows produced. Not run by CI.
 #
 #   scripts/proof-replay.sh BUILD_DIR [EDITOR...]   (EDITOR: mousepad, featherpad)
+#   PROOF_RUNS=N (runs per layout and editor, 1), PROOF_LAYOUTS="us de" (us de us,ru)
 #
 # For every keyboard layout (us, de, us,ru) and editor: the session types a
 # shell command into xterm, two lines into the editor, goes to the top of the
@@ -38,14 +39,24 @@ start_apps() { # EDITOR FILE: a fresh xterm and editor, editor 600x400 at x,y
     "$editor" "$file" >/dev/null 2>&1 &
     apps+=($!)
     local class=$editor
-    xdotool search --sync --classname "$class" >/dev/null 2>&1 ||
-        xdotool search --sync --class "$class" >/dev/null
-    xdotool search --sync --name "proof term" >/dev/null
+    # The window the window manager lists: Qt programs have hidden windows
+    # of the same class as well.
+    local window="" tries
+    for ((tries = 0; tries < 100; tries++)); do
+        window=$(managed_window "$editor")
+        [ -n "$window" ] && xdotool search --name "proof term" >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    [ -n "$window" ] || echo "  no $editor window" >&2
     sleep 1.5
-    local window
-    window=$(xdotool search --class "$class" | tail -1)
-    xdotool windowsize "$window" 600 400 windowmove "$window" "$x" "$y"
+    timeout 10 xdotool windowsize "$window" 600 400 windowmove "$window" "$x" "$y"
     sleep 0.5
+}
+managed_window() { # CLASS: the listed window of that class
+    local window
+    for window in $(xprop -root _NET_CLIENT_LIST | sed 's/.*#//; s/,/ /g'); do
+        xprop -id "$window" WM_CLASS 2>/dev/null | grep -qi "\"$1\"" && echo "$window" && return
+    done
 }
 stop_apps() {
     for pid in "${apps[@]}"; do kill "$pid" 2>/dev/null; done
@@ -55,15 +66,15 @@ stop_apps() {
 }
 
 # What the user does, played with our own key and mouse playback.
-act_script() { # EDITOR_TITLE_PART
+act_script() { # EDITOR_TITLE_PART EDITOR_CLASS
     cat <<TSC
-WinActivate("$1", 5000);
+WinActivate("$1", 5000, "$2");
 TypeKeys("line one<ENTER>line two");
 WinActivate("proof term");
 TypeKeys("echo hello \$((6*7)) > $work/term.txt<ENTER>");
-WinActivate("$1", 5000);
+WinActivate("$1", 5000, "$2");
 TypeKeys("<CTRL><HOME>");
-MouseClick(300, 330, 1, "window");
+MouseClick(300, 200, 1, "window");
 TypeKeys(" and the end<CTRL>s");
 Sleep(500);
 TypeKeys("<CTRL>z");
@@ -71,23 +82,24 @@ TSC
 }
 
 runs=0 passed=0
-for layout in us de us,ru; do
+for layout in ${PROOF_LAYOUTS:-us de us,ru}; do
     setxkbmap -layout "$layout"
     for editor in "${editors[@]}"; do
+      for ((run = 0; run < ${PROOF_RUNS:-1}; run++)); do
         runs=$((runs + 1))
-        case $editor in
-        mousepad) title=Mousepad ;;
-        featherpad) title=FeatherPad ;;
-        *) title=$editor ;;
-        esac
         rm -f "$work"/notes.txt "$work"/term.txt "$work"/rec.tsc
         : >"$work/notes.txt"
         start_apps "$editor" "$work/notes.txt" 40 60
-        act_script "$title" >"$work/act.tsc"
+        act_script notes.txt "$editor" >"$work/act.tsc"
         "$ctl" record "$work/rec.tsc" --full-titles >"$work/record.out" 2>&1 &
         recorder=$!
         sleep 1
-        "$tessera" "$work/act.tsc" >"$work/act.out" 2>&1
+        timeout 60 "$tessera" "$work/act.tsc" >"$work/act.out" 2>&1
+        for ((tries = 0; tries < 100; tries++)); do
+            kill -0 $recorder 2>/dev/null || break
+            sleep 0.1
+        done
+        kill $recorder 2>/dev/null && echo "  the recorder did not stop" >&2
         wait $recorder
         sleep 0.5
         stop_apps
@@ -99,7 +111,7 @@ for layout in us de us,ru; do
         rm -f "$work"/term.txt
         : >"$work/notes.txt"
         start_apps "$editor" "$work/notes.txt" 520 400
-        "$tessera" "$work/rec.tsc" >"$work/replay.out" 2>&1
+        timeout 60 "$tessera" "$work/rec.tsc" >"$work/replay.out" 2>&1
         status=$?
         sleep 1
         stop_apps
@@ -119,6 +131,7 @@ for layout in us de us,ru; do
             sed 's/^/  rec: /' "$work/rec.tsc" 2>/dev/null
             sed 's/^/  replay: /' "$work/replay.out" "$work/act.out" "$work/record.out"
         fi
+      done
     done
 done
 setxkbmap -layout us
