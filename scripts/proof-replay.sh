@@ -20,14 +20,18 @@ editors=("$@")
 ctl="$build/bin/wingmatectl"
 tessera="$build/bin/tessera"
 work=$(mktemp -d /tmp/proof-replay.XXXXXX)
-display=:$((70 + RANDOM % 20))
-export DISPLAY=$display HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
 mkdir -p "$HOME"
 
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# The server picks a free display number and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-sleep 1
+for ((tries = 0; tries < 100; tries++)); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+export DISPLAY=:$(head -1 "$work/display")
 openbox >/dev/null 2>&1 &
 sleep 1
 
@@ -82,10 +86,10 @@ TSC
 }
 
 runs=0 passed=0
-for layout in ${PROOF_LAYOUTS:-us de us,ru}; do
+for ((run = 0; run < ${PROOF_RUNS:-1}; run++)); do
+  for layout in ${PROOF_LAYOUTS:-us de us,ru}; do
     setxkbmap -layout "$layout"
     for editor in "${editors[@]}"; do
-      for ((run = 0; run < ${PROOF_RUNS:-1}; run++)); do
         runs=$((runs + 1))
         rm -f "$work"/notes.txt "$work"/term.txt "$work"/rec.tsc
         : >"$work/notes.txt"

@@ -121,26 +121,13 @@ bool CX11RecordSource::Session::OwnWindow(Window window) {
     Display* const control = recording.Control();
     const Atom pidAtom = XInternAtom(control, "_NET_WM_PID", False);
     const auto ours = static_cast<unsigned long>(getpid());
-    std::vector<Window> level{window};
-    for (int depth = 0; depth < 3 && !level.empty(); ++depth) {
-        std::vector<Window> next;
-        for (Window candidate : level) {
-            bool found = false;
-            const unsigned long pid =
-                X11CardinalProperty(control, candidate, pidAtom, XA_CARDINAL, found);
-            if (found)
-                return pid == ours;
-            Window rootReturn = 0, parent = 0, *children = nullptr;
-            unsigned count = 0;
-            if (XQueryTree(control, candidate, &rootReturn, &parent, &children, &count)) {
-                next.insert(next.end(), children, children + count);
-                if (children)
-                    XFree(children);
-            }
-        }
-        level = std::move(next);
-    }
-    return false;
+    unsigned long pid = 0;
+    const Window owner = X11FirstWindowWithin(control, window, 3, [&](Window candidate) {
+        bool found = false;
+        pid = X11CardinalProperty(control, candidate, pidAtom, XA_CARDINAL, found);
+        return found;
+    });
+    return owner != None && pid == ours;
 }
 
 void CX11RecordSource::Session::ReportWindow(Window window, int64_t timeMs, Time serverTime) {

@@ -99,18 +99,13 @@ bool X11WindowOrigin(Display* display, Window window, int& x, int& y) {
     return XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
 }
 
-Window X11ClientWindowAt(Display* display, int x, int y) {
-    const Window root = DefaultRootWindow(display);
-    int innerX = 0, innerY = 0;
-    Window top = None;
-    if (!XTranslateCoordinates(display, root, root, x, y, &innerX, &innerY, &top) || top == None)
-        return None;
-    // Breadth first below the frame: the client is a few levels down at most.
+Window X11FirstWindowWithin(Display* display, Window top, int levels,
+                            const std::function<bool(Window)>& matches) {
     std::vector<Window> level{top};
-    for (int depth = 0; depth < 4 && !level.empty(); ++depth) {
+    for (int depth = 0; depth < levels && !level.empty(); ++depth) {
         std::vector<Window> next;
         for (Window candidate : level) {
-            if (HasWmState(display, candidate))
+            if (matches(candidate))
                 return candidate;
             Window rootReturn = 0, parent = 0, *children = nullptr;
             unsigned count = 0;
@@ -122,6 +117,20 @@ Window X11ClientWindowAt(Display* display, int x, int y) {
         }
         level = std::move(next);
     }
+    return None;
+}
+
+Window X11ClientWindowAt(Display* display, int x, int y) {
+    const Window root = DefaultRootWindow(display);
+    int innerX = 0, innerY = 0;
+    Window top = None;
+    if (!XTranslateCoordinates(display, root, root, x, y, &innerX, &innerY, &top) || top == None)
+        return None;
+    // Below the frame: the client is a few levels down at most.
+    const Window client = X11FirstWindowWithin(
+        display, top, 4, [display](Window candidate) { return HasWmState(display, candidate); });
+    if (client != None)
+        return client;
     // No window manager: a titled top-level window stands for itself.
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(display, top, &attributes) && !attributes.override_redirect &&

@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,11 @@ X11ClassNames X11WindowClass(Display* display, Window window);
 
 // The screen position of `window`'s top-left corner; false when it is gone.
 bool X11WindowOrigin(Display* display, Window window, int& x, int& y);
+
+// The first of `top` and the windows inside it, breadth first and `levels`
+// levels deep (1: `top` alone), for which `matches` holds; None when none.
+Window X11FirstWindowWithin(Display* display, Window top, int levels,
+                            const std::function<bool(Window)>& matches);
 
 // The managed top-level window (the one with WM_STATE, inside any frame)
 // shown at screen position x, y; None over the root, over a window no window
