@@ -51,6 +51,8 @@ int CAppSettings::ReadSettings(ISettingsStore& store) {
         autoClearLines = *value;
     if (auto value = number("RunMissed"))
         runMissed = *value != 0 ? 1 : 0;
+    if (auto value = number("RecWait"); value && *value <= uint32_t{kMaxWindowWaitMs})
+        recordWindowWaitMs = static_cast<int32_t>(*value);
     UnpackSet1();
     return 1;
 }
@@ -61,7 +63,8 @@ SettingsList CAppSettings::Values() {
                         {"Set1", std::to_string(static_cast<uint32_t>(set1))},
                         {"DefDel", std::to_string(defaultDelay)},
                         {"AutoClear", std::to_string(autoClearLines)},
-                        {"RunMissed", std::to_string(runMissed)}};
+                        {"RunMissed", std::to_string(runMissed)},
+                        {"RecWait", std::to_string(recordWindowWaitMs)}};
 }
 
 int CAppSettings::WriteSettings(ISettingsStore& store) {

@@ -2,6 +2,7 @@
 // The user's settings, read at start-up and written at exit and by Options.
 
 #include "ports/SettingsStore.h"
+#include "record/Recorder.h"
 
 #include <cstdint>
 #include <string>
@@ -35,5 +36,8 @@ public:
     // "Run macros missed while the computer slept"; a value of its own
     // ("RunMissed"), so Set1 keeps its meaning.
     int32_t runMissed = 0;
+    // How long recorded scripts wait for each window, in milliseconds
+    // ("RecWait"; the Record Script dialog's box).
+    int32_t recordWindowWaitMs = kDefaultWindowWaitMs;
     int32_t set1 = 7;
 };

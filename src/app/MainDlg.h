@@ -190,6 +190,8 @@ public:
     void ShowMainWindow() override { ShowFromTray(); }
     void HideMainWindow() override { HideToTray(); }
     int DefaultDelay() const override;
+    int WindowWait() const override { return settings.recordWindowWaitMs; }
+    void SetWindowWait(int milliseconds) override { settings.recordWindowWaitMs = milliseconds; }
 
     CMacroLibrary& Library() { return library; }
     CAppSettings& Settings() { return settings; }

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 // Outcome of a desktop operation: ok, or the cause of the failure, which the
 // calling builtin puts into its runtime error ("TypeKeys: <error>").
@@ -26,6 +28,27 @@ struct KeyPacing {
 
 enum class MouseButton : int { Left = 1, Middle = 2, Right = 3 };
 
+// Which window a window function means: one whose title holds `title` and,
+// when `windowClass` is set, whose class (either part of WM_CLASS, or the
+// application id) equals it, ignoring case. A plain title converts to it.
+struct WindowMatch {
+    std::string title;
+    std::string windowClass; // empty: any
+
+    WindowMatch(std::string windowTitle = {}, std::string className = {})
+        : title(std::move(windowTitle)), windowClass(std::move(className)) {}
+    WindowMatch(const char* windowTitle) : title(windowTitle) {}
+
+    // Whether a window with this title and these class names is meant.
+    bool Matches(std::string_view windowTitle,
+                 std::initializer_list<std::string_view> classNames) const;
+    // How messages name it: "'Editor'", or "'Editor' of class 'Mousepad'".
+    std::string Describe() const;
+    // "no window has 'Editor' in its title", "no window of class 'Mousepad'
+    // has 'Editor' in its title".
+    std::string NotFound() const;
+};
+
 class IDesktop {
 public:
     virtual ~IDesktop() = default;
@@ -42,18 +65,24 @@ public:
     virtual DesktopResult MouseClick(int x, int y, MouseButton button) = 0;
     virtual DesktopResult MouseDown(MouseButton button) = 0;
     virtual DesktopResult MouseUp(MouseButton button) = 0;
+    // Turns the wheel where the pointer is: `steps` notches up (away from
+    // the user), or down when negative.
+    virtual DesktopResult MouseWheel(int steps) = 0;
+    // The screen position of the top-left corner of the active window's
+    // contents (inside any frame): the origin of window-relative positions.
+    // Fails when no window is active.
+    virtual DesktopResult ActiveWindowOrigin(int& x, int& y) = 0;
 
-    // Windows are named by a substring of their title.
-    virtual bool WinExists(const std::string& title) = 0;
+    virtual bool WinExists(const WindowMatch& window) = 0;
     // Makes the window the active one and returns once it is and holds the
     // keyboard focus, so that keys sent next reach it; fails when that did
     // not happen within `milliseconds`. A Stop ends the wait (failing).
-    virtual DesktopResult WinActivate(const std::string& title, int64_t milliseconds,
+    virtual DesktopResult WinActivate(const WindowMatch& window, int64_t milliseconds,
                                       const std::function<bool()>& stopRequested) = 0;
     // Waits up to `milliseconds` for such a window; true when it appeared.
     // `stopRequested` is polled so a Stop ends the wait promptly.
-    virtual bool WinWait(const std::string& title, int64_t milliseconds,
+    virtual bool WinWait(const WindowMatch& window, int64_t milliseconds,
                          const std::function<bool()>& stopRequested) = 0;
-    virtual DesktopResult WinClose(const std::string& title) = 0;
+    virtual DesktopResult WinClose(const WindowMatch& window) = 0;
     virtual std::string WinGetActiveTitle() = 0;
 };

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QSpinBox>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -115,6 +116,11 @@ void CRecordDlg::BuildControls() {
     secondsBox->setEnabled(false);
     truncateBox = new QCheckBox(QStringLiteral("Truncate Afx:"), options);
     truncateBox->setChecked(true);
+    waitBox = new QSpinBox(options);
+    waitBox->setRange(0, kMaxWindowWaitMs);
+    waitBox->setSingleStep(1000);
+    waitBox->setSuffix(QStringLiteral(" ms"));
+    waitBox->setValue(kDefaultWindowWaitMs);
 
     auto* stopRow = new QHBoxLayout;
     stopRow->addWidget(new QLabel(QStringLiteral("To stop recording, press"), options));
@@ -132,6 +138,13 @@ void CRecordDlg::BuildControls() {
     optionColumn->addWidget(hideBox);
     optionColumn->addLayout(sleepRow);
     optionColumn->addWidget(truncateBox);
+    auto* waitRow = new QHBoxLayout;
+    auto* waitLabel = new QLabel(QStringLiteral("Wait for each window up to"), options);
+    waitLabel->setBuddy(waitBox);
+    waitRow->addWidget(waitLabel);
+    waitRow->addWidget(waitBox);
+    waitRow->addStretch(1);
+    optionColumn->addLayout(waitRow);
 
     fileBox = new QLineEdit(this);
     fileBox->setReadOnly(true);
@@ -203,6 +216,8 @@ void CRecordDlg::SetEmbedded(bool on) {
 // A local loop instead of exec(): exec() would end when the dialog hides
 // itself for "Hide while recoding".
 int CRecordDlg::Run() {
+    if (mainWnd)
+        waitBox->setValue(mainWnd->WindowWait());
     setWindowModality(Qt::ApplicationModal);
     setResult(QDialog::Rejected);
     QPointer<CRecordDlg> guard(this);
@@ -245,7 +260,10 @@ void CRecordDlg::Start() {
     init.owner = this;
     init.sleepWhenIdle = sleepEnabled != 0;
     init.idleSeconds = idleSeconds;
+    init.windowWaitMs = waitBox->value();
     recorder.Init(init);
+    if (mainWnd)
+        mainWnd->SetWindowWait(init.windowWaitMs);
 
     if (mainWnd && mainWnd->TriggersEnabled())
         mainWnd->ReleaseTriggerHook();
@@ -300,8 +318,8 @@ void CRecordDlg::SetRecordingState(bool on) {
 }
 
 void CRecordDlg::EnableOptions(bool enabled) {
-    for (QWidget* option :
-         std::initializer_list<QWidget*>{sleepBox, hideBox, modifierList, keyBox, truncateBox})
+    for (QWidget* option : std::initializer_list<QWidget*>{sleepBox, hideBox, modifierList, keyBox,
+                                                           truncateBox, waitBox})
         option->setEnabled(enabled);
     secondsBox->setEnabled(enabled && sleepBox->isChecked());
 }

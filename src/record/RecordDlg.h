@@ -21,6 +21,7 @@ class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 
 class CRecordDlg : public QDialog, public IRecordOwner {
     Q_OBJECT
@@ -68,6 +69,7 @@ public:
     QCheckBox* sleepBox = nullptr;
     QLineEdit* secondsBox = nullptr;
     QCheckBox* truncateBox = nullptr;
+    QSpinBox* waitBox = nullptr; // how long the script waits for each window, ms
     QLineEdit* fileBox = nullptr;
     QPlainTextEdit* scriptView = nullptr;
     QPushButton* startButton = nullptr;

@@ -21,4 +21,9 @@ public:
     virtual void HideMainWindow() = 0;
     // "Default Delay for Recording:", in milliseconds.
     virtual int DefaultDelay() const = 0;
+    // How long recorded scripts wait for each window, in milliseconds: the
+    // dialog's box shows it and sets it at every Start; it is kept with the
+    // settings.
+    virtual int WindowWait() const = 0;
+    virtual void SetWindowWait(int milliseconds) = 0;
 };

@@ -82,6 +82,7 @@ std::string CRecorder::Start() {
     settings.defaultDelay = state->init.defaultDelay;
     settings.sleepWhenIdle = state->init.sleepWhenIdle;
     settings.idleSeconds = state->init.idleSeconds;
+    settings.windowWaitMs = state->init.windowWaitMs;
     settings.truncateTitles = state->truncate;
     settings.stopModifier = state->init.stopModifier;
     settings.stopKey = state->init.stopKey & 0xFF;

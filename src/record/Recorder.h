@@ -17,6 +17,11 @@
 // Sent to the owner when the stop combination is pressed while recording.
 constexpr unsigned kStopRecording = 200002;
 
+// How long a recorded script waits for each window, by default and at most
+// (the user sets it in the Record Script dialog or with --wait-timeout).
+constexpr int32_t kDefaultWindowWaitMs = 5000;
+constexpr int32_t kMaxWindowWaitMs = 600000;
+
 // One input event as the source saw it. Times are milliseconds on one
 // monotonic clock; coordinates are the screen's.
 struct RecordedEvent {
@@ -26,10 +31,20 @@ struct RecordedEvent {
     int keyCode = 0;        // KeyDown/KeyUp: virtual-key code (modifiers 16, 17, 18)
     std::string text;       // KeyDown: the UTF-8 character the key produced, if any
     bool composing = false; // KeyDown: a dead key or Compose sequence under way; no text yet
-    int button = 0;         // ButtonDown/ButtonUp: 1 left, 2 middle, 3 right
-    int x = 0, y = 0;       // ButtonDown/ButtonUp/Motion: pointer position
-    std::string title;      // WindowChange: the active window's title
-    std::string wmClass;    // WindowChange: its class
+    // ButtonDown/ButtonUp: 1 left, 2 middle, 3 right; 4 and 5 a notch of
+    // the wheel up and down (a ButtonDown each)
+    int button = 0;
+    int x = 0, y = 0; // ButtonDown/ButtonUp/Motion: pointer position
+    // ButtonDown/ButtonUp: where the contents of the window the press is in
+    // begin on the screen, when that window is known (the window of the last
+    // WindowChange): positions are then written relative to it.
+    bool inWindow = false;
+    int originX = 0, originY = 0;
+    std::string title;   // WindowChange: the active window's title at the event's time
+    std::string wmClass; // WindowChange: its class
+    // WindowChange: the window's identity on the desktop; 0 when the source
+    // cannot tell windows apart (a new title is then a new window).
+    uint64_t window = 0;
     bool ownWindow = false; // aimed at one of this program's own windows
     // KeyDown: whether this is the stop key. A source that knows the layout
     // says so (the key that types the stop character); else the recorder
@@ -90,6 +105,9 @@ struct RecordInitT {
     IRecordOwner* owner = nullptr;
     bool sleepWhenIdle = false; // "Insert 'Sleep' when idle more than N seconds"
     int32_t idleSeconds = 0;
+    // How long the script waits for each window it names to appear, and
+    // then to become active, in milliseconds.
+    int32_t windowWaitMs = kDefaultWindowWaitMs;
 };
 
 // The recorder the Record Script dialog and `wingmatectl record` drive.

@@ -54,6 +54,10 @@ constexpr size_t kMaxTypingBytes = 4000;
 // A pointer that moved no more than this between press and release clicked.
 constexpr int kClickSlop = 2;
 
+// X11's buttons for a notch of the wheel.
+constexpr int kWheelUp = 4;
+constexpr int kWheelDown = 5;
+
 // Text a key produced that TypeKeys can type as a character: a printable
 // character (control characters come from named keys, written as tokens).
 bool IsTypeable(const std::string& text) {
@@ -233,6 +237,8 @@ CScriptTranslator::Outcome CScriptTranslator::Feed(const RecordedEvent& event,
         pointerY = event.y;
         if (!event.ownWindow && event.button >= 1 && event.button <= 3)
             ButtonDown(event, lines);
+        else if (!event.ownWindow && (event.button == kWheelUp || event.button == kWheelDown))
+            Wheel(event, lines);
         break;
     case RecordedEvent::Kind::ButtonUp:
         pointerX = event.x;
@@ -248,13 +254,16 @@ CScriptTranslator::Outcome CScriptTranslator::Feed(const RecordedEvent& event,
         if (event.ownWindow)
             break;
         {
-            // Typing so far went to the window that was active. A title that
-            // changes only in its truncated-away part (an editor marking its
-            // document modified) is the same window to the script.
-            std::string title = RecordedTitle(event.title, settings.truncateTitles);
-            if (title != activeTitle) {
+            // Typing so far went to the window that was active. The same
+            // window with a new title (an editor marking its document
+            // modified, a counter) is the same window to the script: it keeps
+            // the title it was named by.
+            WindowSeen seen{event.window, RecordedTitle(event.title, settings.truncateTitles),
+                            event.wmClass};
+            if (!seen.SameAs(active)) {
                 FlushTyping(lines);
-                activeTitle = std::move(title);
+                FlushWheel(lines);
+                active = std::move(seen);
             }
             break;
         }
@@ -291,6 +300,7 @@ void CScriptTranslator::KeyDown(const RecordedEvent& event, std::vector<std::str
                            event.timeMs - lastActionMs > int64_t{settings.idleSeconds} * 1000;
     if (!typing.empty() && idleSplit)
         FlushTyping(lines);
+    FlushWheel(lines);
     if (typing.empty()) {
         BeginAction(event.timeMs, lines);
     } else if (typing.size() + keys.size() > kMaxTypingBytes) {
@@ -309,13 +319,61 @@ void CScriptTranslator::BeginAction(int64_t timeMs, std::vector<std::string>& li
         else if (settings.defaultDelay > 0)
             lines.push_back(Call("Sleep", std::to_string(settings.defaultDelay)));
     }
-    if (!activeTitle.empty() && activeTitle != writtenTitle) {
-        const std::string title = ScriptStringLiteral(activeTitle);
-        lines.push_back(Call("WinWait", title + ", 5000"));
-        lines.push_back(Call("WinActivate", title));
-        writtenTitle = activeTitle;
+    if (!active.title.empty() && !WindowWritten()) {
+        // WinActivate waits as long as WinWait; its class comes after its
+        // time, which is written then.
+        const std::string title = ScriptStringLiteral(active.title);
+        const std::string wait = std::to_string(settings.windowWaitMs);
+        std::string activateArguments = title;
+        std::string classArgument;
+        if (!active.className.empty()) {
+            classArgument = ", " + ScriptStringLiteral(active.className);
+            activateArguments += ", " + wait + classArgument;
+        } else if (settings.windowWaitMs != kDefaultWindowWaitMs) {
+            activateArguments += ", " + wait;
+        }
+        lines.push_back(Call("WinWait", title + ", " + wait + classArgument));
+        lines.push_back(Call("WinActivate", activateArguments));
+        written = active;
     }
     anyAction = true;
+}
+
+bool CScriptTranslator::InWindow(const Press& press) const {
+    return press.inWindow && WindowWritten();
+}
+
+std::string CScriptTranslator::Position(const Press& press, int x, int y,
+                                        const std::string& between) const {
+    if (!InWindow(press))
+        return Numbers({x, y}) + between;
+    return Numbers({x - press.originX, y - press.originY}) + between + ", \"window\"";
+}
+
+// A run of notches in one direction at one place is one MouseWheel, after a
+// MouseMove there: the wheel turns whatever is under the pointer.
+void CScriptTranslator::Wheel(const RecordedEvent& event, std::vector<std::string>& lines) {
+    FlushTyping(lines);
+    const int step = event.button == kWheelUp ? 1 : -1;
+    const bool moved =
+        std::abs(event.x - wheel.x) > kClickSlop || std::abs(event.y - wheel.y) > kClickSlop;
+    if (wheelSteps != 0 && (moved || (wheelSteps > 0) != (step > 0)))
+        FlushWheel(lines);
+    if (wheelSteps == 0) {
+        BeginAction(event.timeMs, lines);
+        wheel = {0,     event.x,        event.y,       event.timeMs,
+                 false, event.inWindow, event.originX, event.originY};
+    }
+    wheelSteps += step;
+    lastActionMs = event.timeMs;
+}
+
+void CScriptTranslator::FlushWheel(std::vector<std::string>& lines) {
+    if (wheelSteps == 0)
+        return;
+    lines.push_back(Call("MouseMove", Position(wheel, wheel.x, wheel.y)));
+    lines.push_back(Call("MouseWheel", std::to_string(wheelSteps)));
+    wheelSteps = 0;
 }
 
 void CScriptTranslator::FlushTyping(std::vector<std::string>& lines) {
@@ -331,17 +389,19 @@ std::string CScriptTranslator::PendingLine() const {
 
 void CScriptTranslator::ButtonDown(const RecordedEvent& event, std::vector<std::string>& lines) {
     FlushTyping(lines);
+    FlushWheel(lines);
     // Another button is still down: it becomes a held button of a drag.
     for (Press& press : presses) {
         if (!press.downWritten) {
             BeginAction(press.timeMs, lines);
-            lines.push_back(Call("MouseMove", Numbers({press.x, press.y})));
+            lines.push_back(Call("MouseMove", Position(press, press.x, press.y)));
             lines.push_back(Call("MouseDown", ButtonArgument(press.button)));
             press.downWritten = true;
         }
     }
     std::erase_if(presses, [&](const Press& press) { return press.button == event.button; });
-    presses.push_back({event.button, event.x, event.y, event.timeMs, false});
+    presses.push_back({event.button, event.x, event.y, event.timeMs, false, event.inWindow,
+                       event.originX, event.originY});
 }
 
 void CScriptTranslator::ButtonUp(const RecordedEvent& event, std::vector<std::string>& lines) {
@@ -353,21 +413,24 @@ void CScriptTranslator::ButtonUp(const RecordedEvent& event, std::vector<std::st
     presses.erase(it);
     const bool moved =
         std::abs(event.x - press.x) > kClickSlop || std::abs(event.y - press.y) > kClickSlop;
+    // Both ends of a drag count from the window it began in.
     if (press.downWritten) {
         if (moved)
-            lines.push_back(Call("MouseMove", Numbers({event.x, event.y})));
+            lines.push_back(Call("MouseMove", Position(press, event.x, event.y)));
         lines.push_back(Call("MouseUp", ButtonArgument(press.button)));
     } else if (!moved) {
         BeginAction(press.timeMs, lines);
-        std::string arguments = Numbers({press.x, press.y});
-        if (press.button != 1)
-            arguments += ", " + std::to_string(press.button);
-        lines.push_back(Call("MouseClick", arguments));
+        // The button is written when it is not the left one, and before the
+        // window mode, which follows it.
+        const bool button = press.button != 1 || InWindow(press);
+        lines.push_back(Call(
+            "MouseClick", Position(press, press.x, press.y,
+                                   button ? ", " + std::to_string(press.button) : std::string())));
     } else {
         BeginAction(press.timeMs, lines);
-        lines.push_back(Call("MouseMove", Numbers({press.x, press.y})));
+        lines.push_back(Call("MouseMove", Position(press, press.x, press.y)));
         lines.push_back(Call("MouseDown", ButtonArgument(press.button)));
-        lines.push_back(Call("MouseMove", Numbers({event.x, event.y})));
+        lines.push_back(Call("MouseMove", Position(press, event.x, event.y)));
         lines.push_back(Call("MouseUp", ButtonArgument(press.button)));
     }
     lastActionMs = event.timeMs;
@@ -375,6 +438,7 @@ void CScriptTranslator::ButtonUp(const RecordedEvent& event, std::vector<std::st
 
 void CScriptTranslator::Finish(std::vector<std::string>& lines) {
     FlushTyping(lines);
+    FlushWheel(lines);
     // A button still down ends as a click where it went down, or, when the
     // script already holds it, is let go where the pointer is now.
     const std::vector<Press> stillDown = presses;

@@ -6,12 +6,16 @@
 //   TypeKeys("...");             one per run of typing: the characters the user
 //                                produced, named keys as <TOKENS>, chords as
 //                                <CTRL>c
-//   MouseClick(x, y[, button]);  press and release at one place
+//   MouseClick(x, y[, button]);  press and release at one place; in a known
+//                                window MouseClick(x, y, button, "window")
+//                                with the position inside that window
 //   MouseMove / MouseDown / MouseUp   a drag
+//   MouseMove(x, y, "window"); MouseWheel(steps);   a run of wheel notches
 //   Sleep(ms);                   the default delay between actions, or a
 //                                pause longer than the idle limit
-//   WinWait("t", 5000); WinActivate("t");   before the first action in a
-//                                newly active window
+//   WinWait("t", 5000[, "class"]); WinActivate("t"[, 5000, "class"]);
+//                                before the first action in a newly
+//                                active window
 // The stop combination and lone modifier presses are never written; nothing
 // is left held when the recording is finished.
 
@@ -29,6 +33,7 @@ struct TranslatorSettings {
     bool truncateTitles = true; // window titles cut to their stable part
     int stopModifier = 0;       // virtual-key code (generic 16, 17, 18)
     int stopKey = 0;            // virtual-key code, for keys the source leaves to it; 0: none
+    int32_t windowWaitMs = kDefaultWindowWaitMs; // WinWait's and WinActivate's time per window
 };
 
 class CScriptTranslator {
@@ -57,6 +62,15 @@ private:
     // pause, and the window lines when the active window changed.
     void BeginAction(int64_t timeMs, std::vector<std::string>& lines);
     void FlushTyping(std::vector<std::string>& lines);
+    void Wheel(const RecordedEvent& event, std::vector<std::string>& lines);
+    void FlushWheel(std::vector<std::string>& lines);
+    struct Press;
+    // Whether positions of `press` are written inside the window the script
+    // activated (the press's window is known and is that one).
+    bool InWindow(const Press& press) const;
+    // `x`, `y` of `press` as call arguments: inside its window when
+    // InWindow, else the screen's. `between` goes before the "window" mode.
+    std::string Position(const Press& press, int x, int y, const std::string& between = {}) const;
     bool ChordModifierHeld() const;
 
     TranslatorSettings settings;
@@ -65,17 +79,30 @@ private:
     std::string typing;         // TypeKeys text of the run being gathered
     bool anyAction = false;     // an action was written
     int64_t lastActionMs = 0;   // when the last action (or typed key) ended
-    std::string activeTitle;    // of the window that is active now
-    std::string writtenTitle;   // of the window the script last activated
+    struct WindowSeen {
+        uint64_t id = 0;       // 0: known by its title only
+        std::string title;     // as written: truncated when asked
+        std::string className; // empty: none
+        bool SameAs(const WindowSeen& other) const {
+            return id || other.id ? id == other.id : title == other.title;
+        }
+    };
+    WindowSeen active;  // the window that is active now
+    WindowSeen written; // the window the script last activated
+    bool WindowWritten() const { return !written.title.empty() && written.SameAs(active); }
 
     struct Press {
         int button = 0;
         int x = 0, y = 0;
         int64_t timeMs = 0;
         bool downWritten = false; // written as MouseDown (another button went down)
+        bool inWindow = false;    // the origin below is known
+        int originX = 0, originY = 0;
     };
     std::vector<Press> presses;
     int pointerX = 0, pointerY = 0; // last known position
+    Press wheel;                    // where the run of wheel notches began
+    int wheelSteps = 0;             // the run's notches, up positive; 0: none
 };
 
 // Helpers the translator writes with, shared with tests.

@@ -5,6 +5,10 @@
 #include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
 std::unique_ptr<CX11Desktop> CX11Desktop::Open(std::string* why, AlertFn alertFn,
                                                const std::string& displayName) {
     std::string cause;
@@ -57,6 +61,26 @@ DesktopResult CheckButton(MouseButton button, unsigned& number) {
     return DesktopResult::Ok();
 }
 
+// A window manager that lets a click through to a window only after it has
+// raised or focused it holds back the mouse meanwhile, but not the keyboard:
+// keys typed right after the click would reach the window first. Waits
+// (bounded) until the server has taken the release of `button`.
+void AwaitRelease(Display* display, unsigned button) {
+    constexpr unsigned kMasks[] = {Button1Mask, Button2Mask, Button3Mask, Button4Mask, Button5Mask};
+    const unsigned mask = kMasks[button - 1];
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    for (;;) {
+        Window root = 0, child = 0;
+        int rootX = 0, rootY = 0, x = 0, y = 0;
+        unsigned state = 0;
+        if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x,
+                           &y, &state) ||
+            !(state & mask) || std::chrono::steady_clock::now() >= deadline)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 } // namespace
 
 DesktopResult CX11Desktop::MouseMove(int x, int y) {
@@ -76,6 +100,7 @@ DesktopResult CX11Desktop::MouseClick(int x, int y, MouseButton button) {
     FakeButton(number, true);
     FakeButton(number, false);
     XSync(display, False);
+    AwaitRelease(display, number);
     return DesktopResult::Ok();
 }
 
@@ -97,5 +122,21 @@ DesktopResult CX11Desktop::MouseUp(MouseButton button) {
     std::lock_guard lock(mutex);
     FakeButton(number, false);
     XSync(display, False);
+    AwaitRelease(display, number);
+    return DesktopResult::Ok();
+}
+
+// X11 reports each notch of the wheel as a click of button 4 (up) or 5 (down).
+DesktopResult CX11Desktop::MouseWheel(int steps) {
+    const unsigned button = steps > 0 ? 4 : 5;
+    std::lock_guard lock(mutex);
+    LetGoOfUserKeys();
+    for (int step = 0; step < std::abs(steps); ++step) {
+        FakeButton(button, true);
+        FakeButton(button, false);
+    }
+    XSync(display, False);
+    if (steps != 0)
+        AwaitRelease(display, button);
     return DesktopResult::Ok();
 }

@@ -140,6 +140,8 @@ bool CX11RecordSession::TakeKeyboardNotices() {
             } else {
                 reload = true;
             }
+        } else if (client) {
+            client->ControlEvent(event);
         }
     }
     if (reload)

@@ -25,6 +25,9 @@ public:
         // Called after every batch of data and wake-up: take in the keyboard
         // notifications (TakeKeyboardNotices) and act on them.
         virtual void FollowKeyboard() = 0;
+        // Any other event of the control connection (what the caller asked
+        // of the server itself), met while taking the keyboard notifications.
+        virtual void ControlEvent(const XEvent& /*event*/) {}
     };
 
     // How opening or starting went; each caller words a failure for its users.
@@ -63,8 +66,8 @@ public:
 
     // Reads the keyboard notifications queued on the control connection and
     // rereads the keyboard when its map changed. True when the map, the
-    // group or the locked modifiers changed. Once started: on the recording
-    // thread only.
+    // group or the locked modifiers changed. Other events go to the client's
+    // ControlEvent. Once started: on the recording thread only.
     bool TakeKeyboardNotices();
 
     Display* Control() const { return control; }

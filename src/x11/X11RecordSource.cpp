@@ -6,6 +6,7 @@
 #include "x11/X11Keys.h"
 #include "x11/X11RecordSession.h"
 #include "x11/X11WindowQuery.h"
+#include "x11/X11WindowTracker.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -39,6 +40,10 @@ struct CX11RecordSource::Session : CX11RecordSession::IClient {
     void FollowKeyboard() override {
         if (recording.TakeKeyboardNotices())
             GrabStopCombination();
+    }
+    void ControlEvent(const XEvent& event) override {
+        if (windows)
+            windows->Take(event);
     }
     void Deliver(const xEvent& event);
     void GrabStopCombination();
@@ -74,8 +79,13 @@ struct CX11RecordSource::Session : CX11RecordSession::IClient {
         return mask && (state & mask) == mask;
     }
 
-    // Reports the active window when it differs from the last one reported.
-    void ReportWindow(int64_t timeMs);
+    // Reports `window` (None: no window is active) with the title it had at
+    // server time `serverTime` when it differs from the last one reported.
+    void ReportWindow(Window window, int64_t timeMs, Time serverTime);
+    // A button press: its window (the one under the pointer, or, over a
+    // menu or nothing, the active one) is reported, and where its contents
+    // begin is put into `event`.
+    void PressWindow(RecordedEvent& event, Time serverTime);
     bool OwnWindow(Window window);
 
     int64_t Milliseconds(Time serverTime) {
@@ -90,6 +100,7 @@ struct CX11RecordSource::Session : CX11RecordSession::IClient {
 
     EventFn report;
     CX11RecordSession recording;
+    std::unique_ptr<CX11WindowTracker> windows; // once the connection is open
     CKeyComposer composer;
     int stopModifier = 0; // virtual-key codes; stopKey 0: none
     int stopKey = 0;
@@ -110,53 +121,44 @@ bool CX11RecordSource::Session::OwnWindow(Window window) {
     Display* const control = recording.Control();
     const Atom pidAtom = XInternAtom(control, "_NET_WM_PID", False);
     const auto ours = static_cast<unsigned long>(getpid());
-    std::vector<Window> level{window};
-    for (int depth = 0; depth < 3 && !level.empty(); ++depth) {
-        std::vector<Window> next;
-        for (Window candidate : level) {
-            bool found = false;
-            const unsigned long pid =
-                X11CardinalProperty(control, candidate, pidAtom, XA_CARDINAL, found);
-            if (found)
-                return pid == ours;
-            Window rootReturn = 0, parent = 0, *children = nullptr;
-            unsigned count = 0;
-            if (XQueryTree(control, candidate, &rootReturn, &parent, &children, &count)) {
-                next.insert(next.end(), children, children + count);
-                if (children)
-                    XFree(children);
-            }
-        }
-        level = std::move(next);
-    }
-    return false;
+    unsigned long pid = 0;
+    const Window owner = X11FirstWindowWithin(control, window, 3, [&](Window candidate) {
+        bool found = false;
+        pid = X11CardinalProperty(control, candidate, pidAtom, XA_CARDINAL, found);
+        return found;
+    });
+    return owner != None && pid == ours;
 }
 
-void CX11RecordSource::Session::ReportWindow(int64_t timeMs) {
-    Display* const control = recording.Control();
-    const Window window = X11ActiveWindow(control);
-    std::string title = window == None ? std::string() : X11WindowTitle(control, window);
+void CX11RecordSource::Session::ReportWindow(Window window, int64_t timeMs, Time serverTime) {
+    std::string title = windows->TitleAt(window, serverTime);
     if (window == reportedWindow && title == reportedTitle)
         return;
+    if (window != reportedWindow)
+        composer.Reset(); // a sequence belongs to the window it was typed in
     reportedWindow = window;
     reportedTitle = title;
     reportedOwn = false;
-    composer.Reset(); // a sequence belongs to the window it was typed in
     RecordedEvent event;
     event.kind = RecordedEvent::Kind::WindowChange;
     event.timeMs = timeMs;
     event.title = std::move(title);
+    event.window = window;
     if (window != None) {
-        XClassHint hint{};
-        if (XGetClassHint(control, window, &hint)) {
-            if (hint.res_class)
-                event.wmClass = hint.res_class;
-            XFree(hint.res_name);
-            XFree(hint.res_class);
-        }
+        event.wmClass = windows->ClassOf(window).className;
         event.ownWindow = reportedOwn = OwnWindow(window);
     }
     report(event);
+}
+
+void CX11RecordSource::Session::PressWindow(RecordedEvent& event, Time serverTime) {
+    Display* const control = recording.Control();
+    Window window = X11ClientWindowAt(control, event.x, event.y);
+    if (window == None)
+        window = windows->ActiveAt(serverTime);
+    ReportWindow(window, event.timeMs, serverTime);
+    event.inWindow =
+        window != None && X11WindowOrigin(control, window, event.originX, event.originY);
 }
 
 void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
@@ -164,13 +166,14 @@ void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
     const int type = recorded.u.u.type & 0x7F;
     const unsigned detail = recorded.u.u.detail;
     const unsigned state = recorded.u.keyButtonPointer.state;
+    const Time serverTime = recorded.u.keyButtonPointer.time;
     RecordedEvent event;
-    event.timeMs = Milliseconds(recorded.u.keyButtonPointer.time);
+    event.timeMs = Milliseconds(serverTime);
     event.x = recorded.u.keyButtonPointer.rootX;
     event.y = recorded.u.keyButtonPointer.rootY;
     switch (type) {
     case KeyPress:
-        ReportWindow(event.timeMs);
+        ReportWindow(windows->ActiveAt(serverTime), event.timeMs, serverTime);
         event.kind = RecordedEvent::Kind::KeyDown;
         event.keyCode = CodeForKeycode(recording.Keyboard(), detail, XkbGroupForCoreState(state),
                                        NumLockIn(state));
@@ -189,7 +192,7 @@ void CX11RecordSource::Session::Deliver(const xEvent& recorded) {
     case ButtonPress:
     case ButtonRelease: {
         if (type == ButtonPress)
-            ReportWindow(event.timeMs);
+            PressWindow(event, serverTime);
         event.kind =
             type == ButtonPress ? RecordedEvent::Kind::ButtonDown : RecordedEvent::Kind::ButtonUp;
         event.button = static_cast<int>(detail);
@@ -285,6 +288,7 @@ std::string CX11RecordSource::Start(EventFn onEvent) {
         started->stopKey = stopKey;
         started->stopCharacter = stopCharacter;
         started->GrabStopCombination();
+        started->windows = std::make_unique<CX11WindowTracker>(started->recording.Control());
         outcome = started->recording.Start(KeyPress, MotionNotify, *started);
     }
     if (outcome != CX11RecordSession::Outcome::Ok)

@@ -110,14 +110,8 @@ bool ReadWindowInfo(Display* display, Window window, PickedWindowInfo& info, std
     }
     info.window = window;
     info.title = X11WindowTitle(display, window);
-    XClassHint hint{};
-    if (XGetClassHint(display, window, &hint)) {
-        if (hint.res_class)
-            info.resClass = hint.res_class;
-        if (hint.res_name)
-            info.resName = hint.res_name;
-        XFree(hint.res_class);
-        XFree(hint.res_name);
-    }
+    X11ClassNames names = X11WindowClass(display, window);
+    info.resClass = std::move(names.className);
+    info.resName = std::move(names.instance);
     return true;
 }

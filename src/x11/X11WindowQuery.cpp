@@ -80,6 +80,65 @@ Window FocusWindow(Display* display) {
 
 } // namespace
 
+X11ClassNames X11WindowClass(Display* display, Window window) {
+    X11ClassNames names;
+    XClassHint hint{};
+    if (XGetClassHint(display, window, &hint)) {
+        if (hint.res_name)
+            names.instance = hint.res_name;
+        if (hint.res_class)
+            names.className = hint.res_class;
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    return names;
+}
+
+bool X11WindowOrigin(Display* display, Window window, int& x, int& y) {
+    Window child = None;
+    return XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+}
+
+Window X11FirstWindowWithin(Display* display, Window top, int levels,
+                            const std::function<bool(Window)>& matches) {
+    std::vector<Window> level{top};
+    for (int depth = 0; depth < levels && !level.empty(); ++depth) {
+        std::vector<Window> next;
+        for (Window candidate : level) {
+            if (matches(candidate))
+                return candidate;
+            Window rootReturn = 0, parent = 0, *children = nullptr;
+            unsigned count = 0;
+            if (XQueryTree(display, candidate, &rootReturn, &parent, &children, &count)) {
+                next.insert(next.end(), children, children + count);
+                if (children)
+                    XFree(children);
+            }
+        }
+        level = std::move(next);
+    }
+    return None;
+}
+
+Window X11ClientWindowAt(Display* display, int x, int y) {
+    const Window root = DefaultRootWindow(display);
+    int innerX = 0, innerY = 0;
+    Window top = None;
+    if (!XTranslateCoordinates(display, root, root, x, y, &innerX, &innerY, &top) || top == None)
+        return None;
+    // Below the frame: the client is a few levels down at most.
+    const Window client = X11FirstWindowWithin(
+        display, top, 4, [display](Window candidate) { return HasWmState(display, candidate); });
+    if (client != None)
+        return client;
+    // No window manager: a titled top-level window stands for itself.
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, top, &attributes) && !attributes.override_redirect &&
+        !X11WindowTitle(display, top).empty())
+        return top;
+    return None;
+}
+
 bool X11WindowManagerSupports(Display* display, const char* atomName) {
     const Window root = DefaultRootWindow(display);
     const Atom check = Intern(display, "_NET_SUPPORTING_WM_CHECK");

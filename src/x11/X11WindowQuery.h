@@ -4,12 +4,34 @@
 
 #include <X11/Xlib.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 // The title of `window` as UTF-8: _NET_WM_NAME, else WM_NAME in whatever
 // encoding it carries, converted; empty when it has neither.
 std::string X11WindowTitle(Display* display, Window window);
+
+// The two parts of WM_CLASS: the instance ("mousepad") and the class
+// ("Mousepad"); empty when the window has none.
+struct X11ClassNames {
+    std::string instance;
+    std::string className;
+};
+X11ClassNames X11WindowClass(Display* display, Window window);
+
+// The screen position of `window`'s top-left corner; false when it is gone.
+bool X11WindowOrigin(Display* display, Window window, int& x, int& y);
+
+// The first of `top` and the windows inside it, breadth first and `levels`
+// levels deep (1: `top` alone), for which `matches` holds; None when none.
+Window X11FirstWindowWithin(Display* display, Window top, int levels,
+                            const std::function<bool(Window)>& matches);
+
+// The managed top-level window (the one with WM_STATE, inside any frame)
+// shown at screen position x, y; None over the root, over a window no window
+// manager manages and has no title (a menu, a tooltip), or over nothing.
+Window X11ClientWindowAt(Display* display, int x, int y);
 
 // True while a window manager runs that announces `atomName` in
 // _NET_SUPPORTED. A running manager is one whose check window exists:

@@ -1,6 +1,6 @@
 // Window functions of the X11 desktop: windows are found by a substring of
-// their title, through the window manager's client list when there is one,
-// else through the window tree.
+// their title (and their class, when one is asked for), through the window
+// manager's client list when there is one, else through the window tree.
 
 #include "x11/X11Desktop.h"
 #include "x11/X11WindowQuery.h"
@@ -94,10 +94,14 @@ std::vector<Window> CX11Desktop::TopLevelWindows() {
     return found;
 }
 
-Window CX11Desktop::FindWindow(const std::string& title) {
+Window CX11Desktop::FindWindow(const WindowMatch& match) {
     for (Window window : TopLevelWindows()) {
         const std::string name = WindowTitle(window);
-        if (!name.empty() && name.find(title) != std::string::npos)
+        if (name.empty() || name.find(match.title) == std::string::npos)
+            continue;
+        const X11ClassNames names =
+            match.windowClass.empty() ? X11ClassNames{} : X11WindowClass(display, window);
+        if (match.Matches(name, {names.instance, names.className}))
             return window;
     }
     return None;
@@ -107,23 +111,31 @@ Window CX11Desktop::ActiveWindow() {
     return X11ActiveWindow(display);
 }
 
-bool CX11Desktop::WinExists(const std::string& title) {
+bool CX11Desktop::WinExists(const WindowMatch& match) {
     std::lock_guard lock(mutex);
-    return FindWindow(title) != None;
+    return FindWindow(match) != None;
+}
+
+DesktopResult CX11Desktop::ActiveWindowOrigin(int& x, int& y) {
+    std::lock_guard lock(mutex);
+    const Window window = ActiveWindow();
+    if (window == None || !X11WindowOrigin(display, window, x, y))
+        return DesktopResult::Fail("no window is active");
+    return DesktopResult::Ok();
 }
 
 // Asks for the window and waits until it is the active one and holds the
 // keyboard focus: a window manager acts on the request later, and keys typed
 // before the focus moved would reach the previous window.
-DesktopResult CX11Desktop::WinActivate(const std::string& title, int64_t milliseconds,
+DesktopResult CX11Desktop::WinActivate(const WindowMatch& match, int64_t milliseconds,
                                        const std::function<bool()>& stopRequested) {
     Window window = None;
     bool managed = false;
     {
         std::lock_guard lock(mutex);
-        window = FindWindow(title);
+        window = FindWindow(match);
         if (window == None)
-            return DesktopResult::Fail("no window has '" + title + "' in its title");
+            return DesktopResult::Fail(match.NotFound());
         managed = X11WindowManagerSupports(display, "_NET_ACTIVE_WINDOW");
         if (managed) {
             // Source 2: a pager acting for the user, which window managers obey.
@@ -143,8 +155,9 @@ DesktopResult CX11Desktop::WinActivate(const std::string& title, int64_t millise
     if (!active) {
         if (stopRequested && stopRequested())
             return DesktopResult::Fail("stopped");
-        return DesktopResult::Fail("the window '" + title + "' did not become active within " +
-                                   std::to_string(milliseconds) + " ms");
+        return DesktopResult::Fail("the window " + match.Describe() +
+                                   " did not become active within " + std::to_string(milliseconds) +
+                                   " ms");
     }
     // A round trip, so that input sent next is queued after the focus change.
     std::lock_guard lock(mutex);
@@ -152,16 +165,16 @@ DesktopResult CX11Desktop::WinActivate(const std::string& title, int64_t millise
     return DesktopResult::Ok();
 }
 
-bool CX11Desktop::WinWait(const std::string& title, int64_t milliseconds,
+bool CX11Desktop::WinWait(const WindowMatch& match, int64_t milliseconds,
                           const std::function<bool()>& stopRequested) {
-    return PollUntil(milliseconds, 25, stopRequested, [&] { return WinExists(title); });
+    return PollUntil(milliseconds, 25, stopRequested, [&] { return WinExists(match); });
 }
 
-DesktopResult CX11Desktop::WinClose(const std::string& title) {
+DesktopResult CX11Desktop::WinClose(const WindowMatch& match) {
     std::lock_guard lock(mutex);
-    const Window window = FindWindow(title);
+    const Window window = FindWindow(match);
     if (window == None)
-        return DesktopResult::Fail("no window has '" + title + "' in its title");
+        return DesktopResult::Fail(match.NotFound());
     if (X11WindowManagerSupports(display, "_NET_CLOSE_WINDOW")) {
         SendToRoot(display, window, "_NET_CLOSE_WINDOW", {CurrentTime, 2});
         XSync(display, False);

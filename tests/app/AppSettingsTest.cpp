@@ -66,12 +66,14 @@ TEST(AppSettings, MissingOrUnreadableValuesKeepTheirFields) {
     store.exists = true;
     store.values["DefDel"] = "fast";
     store.values["AutoClear"] = "-4";
+    store.values["RecWait"] = "600001"; // longer than a script may be told to wait
     store.values["AppDir"] = std::string(1024, 'x'); // does not fit the buffer
     CAppSettings settings;
     settings.appDir = "/opt/wingmate";
     ASSERT_EQ(settings.ReadSettings(store), 1);
     EXPECT_EQ(settings.defaultDelay, 200u);
     EXPECT_EQ(settings.autoClearLines, 1000u);
+    EXPECT_EQ(settings.recordWindowWaitMs, 5000);
     EXPECT_EQ(settings.appDir, "/opt/wingmate");
     EXPECT_EQ(settings.set1, 7);
 }
@@ -86,13 +88,15 @@ TEST(AppSettings, WritesTheValuesInOrder) {
     settings.defaultDelay = 600000;
     settings.autoClearLines = 0;
     settings.runMissed = 1;
+    settings.recordWindowWaitMs = 30000;
     ASSERT_EQ(settings.WriteSettings(store), 1);
     ASSERT_EQ(store.writes.size(), 1u);
     const SettingsList expected{{"AppDir", "/a"},
                                 {"Set1", "13"},
                                 {"DefDel", "600000"},
                                 {"AutoClear", "0"},
-                                {"RunMissed", "1"}};
+                                {"RunMissed", "1"},
+                                {"RecWait", "30000"}};
     EXPECT_EQ(store.writes[0], expected);
     EXPECT_EQ(settings.set1, 13);
     // Read back: the flag has a value of its own, Set1 keeps its bits.
@@ -100,6 +104,7 @@ TEST(AppSettings, WritesTheValuesInOrder) {
     CAppSettings read;
     ASSERT_EQ(read.ReadSettings(store), 1);
     EXPECT_EQ(read.runMissed, 1);
+    EXPECT_EQ(read.recordWindowWaitMs, 30000);
     EXPECT_EQ(read.set1, 13);
 }
 

@@ -44,6 +44,44 @@ TEST(DesktopBuiltins, ReachTheDesktopInOrder) {
                   "WinWait Untitled 100", "WinClose Terminal", "Alert 42"}));
 }
 
+// A class beside the title narrows the match; "window" positions count from
+// the active window's contents; the wheel turns by notches.
+TEST(DesktopBuiltins, WindowClassesWindowPositionsAndTheWheel) {
+    CRecordingDesktop desktop;
+    desktop.windows = {"notes - Mousepad", "Mousepad manual - Browser"};
+    desktop.windowClasses = {{"notes - Mousepad", "Mousepad"},
+                             {"Mousepad manual - Browser", "Firefox"}};
+    desktop.originX = 300;
+    desktop.originY = 200;
+    ScriptRun run = RunWith(&desktop, R"(
+        try { MouseClick(1, 2, 1, "window"); } catch (string e) { Print(e); }
+        Print(WinExists("Mousepad", "mousepad"), WinExists("Browser", "Mousepad"));
+        Print(WinWait("Mousepad", 10, "Firefox"));
+        WinActivate("Mousepad", 100, "Mousepad");
+        MouseMove(10, 20, "window");
+        MouseClick(5, 5, 3, "window");
+        MouseClick(5, 5, 1, "screen");
+        MouseWheel(-3);
+        MouseWheel(0);
+        try { MouseMove(1, 1, "windw"); } catch (string e) { Print(e); }
+        try { MouseWheel(1001); } catch (string e) { Print(e); }
+        try { WinActivate("notes", 100, "Firefox"); } catch (string e) { Print(e); }
+    )");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "MouseClick: no window is active\n"
+                       "truefalse\n"
+                       "true\n"
+                       "MouseMove: \"windw\" is not \"screen\" or \"window\"\n"
+                       "MouseWheel: 1001 steps is more than 1000 either way\n"
+                       "WinActivate: no window of class 'Firefox' has 'notes' in its title\n");
+    EXPECT_EQ(desktop.calls,
+              (std::vector<std::string>{
+                  "WinExists Mousepad class=mousepad", "WinExists Browser class=Mousepad",
+                  "WinWait Mousepad class=Firefox 10", "WinActivate Mousepad class=Mousepad 100",
+                  "MouseMove 310 220", "MouseClick 305 205 3", "MouseClick 5 5 1", "MouseWheel -3",
+                  "WinActivate notes class=Firefox 100"}));
+}
+
 // SetKeyDelay paces the rest of the run's typing; bad times are refused.
 TEST(DesktopBuiltins, SetKeyDelayPacesLaterTyping) {
     CRecordingDesktop desktop;
@@ -85,6 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Failure{"mouseclick", "MouseClick(1, 2)", "MouseClick: no display available"},
                       Failure{"mousedown", "MouseDown()", "MouseDown: no display available"},
                       Failure{"mouseup", "MouseUp(1)", "MouseUp: no display available"},
+                      Failure{"mousewheel", "MouseWheel(2)", "MouseWheel: no display available"},
                       Failure{"winexists", "WinExists(\"a\")", "WinExists: no display available"},
                       Failure{"winactivate", "WinActivate(\"a\")",
                               "WinActivate: no display available"},
@@ -108,7 +147,7 @@ TEST(DesktopBuiltins, FailuresAndBadArgumentsNameTheFunction) {
         try { WinActivate("x", "soon"); } catch (string e) { Print(e); }
     )");
     EXPECT_EQ(run.out, "TypeKeys: keyboard busy\n"
-                       "WinActivate: no window titled 'nothing'\n"
+                       "WinActivate: no window has 'nothing' in its title\n"
                        "MouseClick: button 7 is not 1 (left), 2 (middle) or 3 (right)\n"
                        "TypeKeys: argument 1 must be a string, not an int\n"
                        "MouseMove: argument 1 must be a number, not a string\n"

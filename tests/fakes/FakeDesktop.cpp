@@ -8,11 +8,18 @@ DesktopResult CRecordingDesktop::Record(const std::string& call) {
     return failWith.empty() ? DesktopResult::Ok() : DesktopResult::Fail(failWith);
 }
 
-bool CRecordingDesktop::HasWindow(const std::string& title) const {
-    for (const std::string& window : windows)
-        if (window.find(title) != std::string::npos)
+bool CRecordingDesktop::HasWindow(const WindowMatch& match) const {
+    for (const std::string& window : windows) {
+        const auto named = windowClasses.find(window);
+        if (match.Matches(window, {named == windowClasses.end() ? "" : named->second}))
             return true;
+    }
     return false;
+}
+
+std::string CRecordingDesktop::Named(const WindowMatch& window) {
+    return window.windowClass.empty() ? window.title
+                                      : window.title + " class=" + window.windowClass;
 }
 
 DesktopResult CRecordingDesktop::Alert(const std::string& message) {
@@ -36,29 +43,39 @@ DesktopResult CRecordingDesktop::MouseDown(MouseButton button) {
 DesktopResult CRecordingDesktop::MouseUp(MouseButton button) {
     return Record("MouseUp " + std::to_string(static_cast<int>(button)));
 }
-bool CRecordingDesktop::WinExists(const std::string& title) {
-    calls.push_back("WinExists " + title);
-    return HasWindow(title);
+DesktopResult CRecordingDesktop::MouseWheel(int steps) {
+    return Record("MouseWheel " + std::to_string(steps));
 }
-DesktopResult CRecordingDesktop::WinActivate(const std::string& title, int64_t milliseconds,
+DesktopResult CRecordingDesktop::ActiveWindowOrigin(int& x, int& y) {
+    if (activeTitle.empty())
+        return DesktopResult::Fail("no window is active");
+    x = originX;
+    y = originY;
+    return DesktopResult::Ok();
+}
+bool CRecordingDesktop::WinExists(const WindowMatch& window) {
+    calls.push_back("WinExists " + Named(window));
+    return HasWindow(window);
+}
+DesktopResult CRecordingDesktop::WinActivate(const WindowMatch& window, int64_t milliseconds,
                                              const std::function<bool()>&) {
-    const std::string call = "WinActivate " + title + " " + std::to_string(milliseconds);
-    if (!HasWindow(title)) {
+    const std::string call = "WinActivate " + Named(window) + " " + std::to_string(milliseconds);
+    if (!HasWindow(window)) {
         calls.push_back(call);
-        return DesktopResult::Fail("no window titled '" + title + "'");
+        return DesktopResult::Fail(window.NotFound());
     }
-    activeTitle = title;
+    activeTitle = window.title;
     return Record(call);
 }
-bool CRecordingDesktop::WinWait(const std::string& title, int64_t milliseconds,
+bool CRecordingDesktop::WinWait(const WindowMatch& window, int64_t milliseconds,
                                 const std::function<bool()>& stopRequested) {
-    calls.push_back("WinWait " + title + " " + std::to_string(milliseconds));
+    calls.push_back("WinWait " + Named(window) + " " + std::to_string(milliseconds));
     while (waitUntilStopped && !stopRequested())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return HasWindow(title);
+    return HasWindow(window);
 }
-DesktopResult CRecordingDesktop::WinClose(const std::string& title) {
-    return Record("WinClose " + title);
+DesktopResult CRecordingDesktop::WinClose(const WindowMatch& window) {
+    return Record("WinClose " + Named(window));
 }
 std::string CRecordingDesktop::WinGetActiveTitle() {
     calls.push_back("WinGetActiveTitle");

@@ -4,6 +4,7 @@
 
 #include "ports/Desktop.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,22 +18,28 @@ public:
     DesktopResult MouseClick(int x, int y, MouseButton button) override;
     DesktopResult MouseDown(MouseButton button) override;
     DesktopResult MouseUp(MouseButton button) override;
-    bool WinExists(const std::string& title) override;
-    DesktopResult WinActivate(const std::string& title, int64_t milliseconds,
+    DesktopResult MouseWheel(int steps) override;
+    DesktopResult ActiveWindowOrigin(int& x, int& y) override;
+    bool WinExists(const WindowMatch& window) override;
+    DesktopResult WinActivate(const WindowMatch& window, int64_t milliseconds,
                               const std::function<bool()>& stopRequested) override;
-    bool WinWait(const std::string& title, int64_t milliseconds,
+    bool WinWait(const WindowMatch& window, int64_t milliseconds,
                  const std::function<bool()>& stopRequested) override;
-    DesktopResult WinClose(const std::string& title) override;
+    DesktopResult WinClose(const WindowMatch& window) override;
     std::string WinGetActiveTitle() override;
 
     std::vector<std::string> calls;
-    std::set<std::string> windows; // titles of the windows that exist
+    std::set<std::string> windows;                    // titles of the windows that exist
+    std::map<std::string, std::string> windowClasses; // title -> class, where it has one
     std::string activeTitle;
+    int originX = 0, originY = 0;  // of the active window; none before a WinActivate
     std::string failWith;          // when set, every action fails with it
     bool waitUntilStopped = false; // WinWait polls until a stop is requested
     KeyPacing lastPacing;          // of the last TypeKeys
 
 private:
     DesktopResult Record(const std::string& call);
-    bool HasWindow(const std::string& title) const;
+    bool HasWindow(const WindowMatch& window) const;
+    // "Terminal", "Editor class=Mousepad": how the calls name a window.
+    static std::string Named(const WindowMatch& window);
 };

@@ -59,6 +59,8 @@ public:
     void ShowMainWindow() override { hidden = false; }
     void HideMainWindow() override { hidden = true; }
     int DefaultDelay() const override { return delay; }
+    int WindowWait() const override { return windowWait; }
+    void SetWindowWait(int milliseconds) override { windowWait = milliseconds; }
 
     bool recording = false;
     std::string stopKeyText;
@@ -68,4 +70,5 @@ public:
     int trayRefreshes = 0;
     int hookReleases = 0;
     int delay = 0;
+    int windowWait = 5000;
 };

@@ -43,6 +43,20 @@ RecordedEvent Window(int64_t t, std::string title, bool own = false) {
     event.ownWindow = own;
     return event;
 }
+// A window the desktop tells apart from others by its id, with its class.
+RecordedEvent WindowId(int64_t t, std::string title, uint64_t id, std::string wmClass = {}) {
+    RecordedEvent event = Window(t, std::move(title));
+    event.window = id;
+    event.wmClass = std::move(wmClass);
+    return event;
+}
+// A button event in a window whose contents begin at originX, originY.
+RecordedEvent In(RecordedEvent event, int originX, int originY) {
+    event.inWindow = true;
+    event.originX = originX;
+    event.originY = originY;
+    return event;
+}
 RecordedEvent Own(RecordedEvent event) {
     event.ownWindow = true;
     return event;
@@ -70,6 +84,11 @@ TranslatorSettings Defaults() {
     TranslatorSettings settings;
     settings.stopModifier = vk::Ctrl;
     settings.stopKey = 'Z';
+    return settings;
+}
+TranslatorSettings WindowWait(int32_t ms) {
+    TranslatorSettings settings = Defaults();
+    settings.windowWaitMs = ms;
     return settings;
 }
 TranslatorSettings With(int delay, bool idle, int idleSeconds, bool truncate = true) {
@@ -183,6 +202,59 @@ const Case kCases[] = {
      With(0, false, 0, false),
      {{Window(0, "a - b")}, Tap(1, 'A', "a"), {Window(2, "a - b")}, Tap(3, 'B', "b")},
      {R"(WinWait("a - b", 5000);)", R"(WinActivate("a - b");)", R"(TypeKeys("ab");)"}},
+    {"SameWindowKeepsItsLinesWhenItsFullTitleChanges",
+     With(0, false, 0, false),
+     {{WindowId(0, "m.txt - Mousepad", 7)},
+      Tap(1, 'A', "a"),
+      {WindowId(2, "*m.txt - Mousepad", 7)},
+      Tap(3, 'B', "b"),
+      {WindowId(4, "Terminal", 9)},
+      Tap(5, 'C', "c"),
+      {WindowId(6, "*m.txt - Mousepad", 7)},
+      Tap(7, 'D', "d")},
+     {R"(WinWait("m.txt - Mousepad", 5000);)", R"(WinActivate("m.txt - Mousepad");)",
+      R"(TypeKeys("ab");)", R"(WinWait("Terminal", 5000);)", R"(WinActivate("Terminal");)",
+      R"(TypeKeys("c");)", R"(WinWait("*m.txt - Mousepad", 5000);)",
+      R"(WinActivate("*m.txt - Mousepad");)", R"(TypeKeys("d");)"}},
+    {"ClassBesideTheTitleAndTheUsersWait",
+     WindowWait(30000),
+     {{WindowId(0, "notes - Mousepad", 7, "Mousepad")},
+      Tap(1, 'A', "a"),
+      {WindowId(2, "Terminal", 9)},
+      Tap(3, 'B', "b")},
+     {R"(WinWait("Mousepad", 30000, "Mousepad");)",
+      R"(WinActivate("Mousepad", 30000, "Mousepad");)", R"(TypeKeys("a");)",
+      R"(WinWait("Terminal", 30000);)", R"(WinActivate("Terminal", 30000);)", R"(TypeKeys("b");)"}},
+    {"PositionsCountFromTheWindowTheyWereIn",
+     Defaults(),
+     {{WindowId(0, "Terminal", 9)},
+      {In(Mouse(Kind::ButtonDown, 1, 130, 90), 100, 50), Mouse(Kind::ButtonUp, 2, 130, 90)},
+      {In(Mouse(Kind::ButtonDown, 3, 110, 60, 3), 100, 50), Mouse(Kind::ButtonUp, 4, 110, 60, 3)},
+      {In(Mouse(Kind::ButtonDown, 5, 120, 70), 100, 50), Mouse(Kind::ButtonUp, 6, 220, 75)},
+      // Over no known window: the screen's position.
+      {Mouse(Kind::ButtonDown, 7, 5, 6), Mouse(Kind::ButtonUp, 8, 5, 6)},
+      // In an untitled window no line activates: the screen's position.
+      {WindowId(9, "", 11), In(Mouse(Kind::ButtonDown, 10, 40, 40), 30, 30),
+       Mouse(Kind::ButtonUp, 11, 40, 40)}},
+     {R"(WinWait("Terminal", 5000);)", R"(WinActivate("Terminal");)",
+      R"(MouseClick(30, 40, 1, "window");)", R"(MouseClick(10, 10, 3, "window");)",
+      R"(MouseMove(20, 20, "window");)", "MouseDown();", R"(MouseMove(120, 25, "window");)",
+      "MouseUp();", "MouseClick(5, 6);", "MouseClick(40, 40);"}},
+    {"WheelNotchesAreOneLinePerRunWhereThePointerIs",
+     Defaults(),
+     {{WindowId(0, "Terminal", 9)},
+      {In(Mouse(Kind::ButtonDown, 1, 150, 80, 4), 100, 50), Mouse(Kind::ButtonUp, 1, 150, 80, 4),
+       In(Mouse(Kind::ButtonDown, 2, 151, 80, 4), 100, 50),
+       In(Mouse(Kind::ButtonDown, 3, 151, 81, 4), 100, 50)},
+      {In(Mouse(Kind::ButtonDown, 4, 151, 81, 5), 100, 50),
+       In(Mouse(Kind::ButtonDown, 5, 151, 81, 5), 100, 50)},
+      {In(Mouse(Kind::ButtonDown, 6, 300, 200, 5), 100, 50)},
+      Tap(7, 'A', "a"),
+      {Mouse(Kind::ButtonDown, 8, 7, 8, 4)}},
+     {R"(WinWait("Terminal", 5000);)", R"(WinActivate("Terminal");)",
+      R"(MouseMove(50, 30, "window");)", "MouseWheel(3);", R"(MouseMove(51, 31, "window");)",
+      "MouseWheel(-2);", R"(MouseMove(200, 150, "window");)", "MouseWheel(-1);",
+      R"(TypeKeys("a");)", "MouseMove(7, 8);", "MouseWheel(1);"}},
     {"OwnWindowsAreNotRecorded",
      Defaults(),
      {{Window(0, "Editor")},
@@ -240,8 +312,15 @@ TEST_P(ScriptTranslatorTable, EveryLineRunsInTheEngine) {
     ssi_stream stream;
     CScript script(&stream, &stream);
     CRecordingDesktop desktop;
-    desktop.windows = {"Text Editor", "Other \"Quoted\" \xE2\x80\x94 Tool", "Whole", "a - b",
-                       "Editor"};
+    desktop.windows = {"Text Editor",
+                       "Other \"Quoted\" \xE2\x80\x94 Tool",
+                       "Whole",
+                       "a - b",
+                       "Editor",
+                       "*m.txt - Mousepad",
+                       "notes - Mousepad",
+                       "Terminal"};
+    desktop.windowClasses = {{"notes - Mousepad", "mousepad"}};
     CEngineLimits limits;
     limits.systemAccess = false; // Sleep returns at once
     script.GetEngine()->SetLimits(limits);

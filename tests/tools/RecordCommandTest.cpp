@@ -41,7 +41,9 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"NegativeDelay", {"a.tsc", "--delay", "-1"}},
                       UsageCase{"DelayTooLong", {"a.tsc", "--delay", "600001"}},
                       UsageCase{"DelayNotANumber", {"a.tsc", "--delay", "5ms"}},
-                      UsageCase{"IdleZero", {"a.tsc", "--idle", "0"}}),
+                      UsageCase{"IdleZero", {"a.tsc", "--idle", "0"}},
+                      UsageCase{"WaitTimeoutTooLong", {"a.tsc", "--wait-timeout", "600001"}},
+                      UsageCase{"WaitTimeoutMissing", {"a.tsc", "--wait-timeout"}}),
     LabelName());
 
 TEST(RecordCommand, WithoutADisplayOrAWritableFolderSaysWhyAndWritesNothing) {

@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -103,7 +104,7 @@ struct DialogFixture {
     bool OptionsEnabled() const {
         return dialog.modifierList->isEnabled() && dialog.keyBox->isEnabled() &&
                dialog.hideBox->isEnabled() && dialog.sleepBox->isEnabled() &&
-               dialog.truncateBox->isEnabled();
+               dialog.truncateBox->isEnabled() && dialog.waitBox->isEnabled();
     }
 
     CFakeRecordSource source;
@@ -213,6 +214,32 @@ private Q_SLOTS:
         QVERIFY(f.OptionsEnabled());
         QVERIFY(f.dialog.secondsBox->isEnabled());
         QVERIFY(f.messages.shown.empty());
+    }
+
+    // The window wait opens as the settings keep it, goes into the script's
+    // window lines, and is kept for next time at Start.
+    void windowWaitComesFromTheSettingsAndGoesBackAtStart() {
+        DialogFixture f;
+        f.mainWindow.windowWait = 12000;
+        QString script;
+        WhenModal(
+            [&] {
+                QCOMPARE(f.dialog.waitBox->value(), 12000);
+                f.dialog.waitBox->setValue(30000);
+                f.dialog.startButton->click();
+                RecordedEvent window;
+                window.kind = RecordedEvent::Kind::WindowChange;
+                window.title = "Editor";
+                f.source.Emit(window);
+                Type(f.source, "a");
+                f.dialog.stopButton->click();
+                script = f.dialog.scriptView->toPlainText();
+            },
+            [&] { f.dialog.reject(); });
+        f.dialog.Run();
+        QCOMPARE(f.mainWindow.windowWait, 30000);
+        QCOMPARE(script, QStringLiteral("WinWait(\"Editor\", 30000);\n"
+                                        "WinActivate(\"Editor\", 30000);\nTypeKeys(\"a\");"));
     }
 
     // Without a recording there is nothing to give back: Cancel leaves the

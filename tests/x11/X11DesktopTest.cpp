@@ -170,6 +170,40 @@ TEST_F(X11DesktopTest, MouseClicksReachTheWindowUnderThePointer) {
     EXPECT_EQ(bad.error, "unknown mouse button 9");
 }
 
+// A window manager that raises a window on a click holds the mouse (a
+// synchronous grab) until it lets the click through, but not the keyboard.
+TEST_F(X11DesktopTest, KeysTypedAfterAHeldBackClickArriveAfterIt) {
+    CTypingTarget target(server->Name());
+    Display* manager = XOpenDisplay(server->Name().c_str());
+    ASSERT_NE(manager, nullptr);
+    XGrabButton(manager, Button1, AnyModifier, target.window, False, ButtonPressMask, GrabModeSync,
+                GrabModeAsync, None, None);
+    XSync(manager, False);
+    std::thread raising([manager] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (!XPending(manager) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        XAllowEvents(manager, ReplayPointer, CurrentTime);
+        XSync(manager, False);
+    });
+    EXPECT_TRUE(desktop->MouseClick(60, 50, MouseButton::Left).ok);
+    EXPECT_TRUE(desktop->TypeKeys("k", kFast, {}).ok);
+    raising.join();
+    XCloseDisplay(manager);
+    std::vector<int> order;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (order.size() < 3 && std::chrono::steady_clock::now() < deadline) {
+        XEvent event;
+        if (!XCheckMaskEvent(target.display, KeyPressMask | ButtonPressMask | ButtonReleaseMask,
+                             &event))
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        else
+            order.push_back(event.type);
+    }
+    EXPECT_EQ(order, (std::vector<int>{ButtonPress, ButtonRelease, KeyPress}));
+}
+
 TEST_F(X11DesktopTest, AlertNeedsAMessageBox) {
     EXPECT_EQ(desktop->Alert("hi").error, "no message box is available here");
     std::string shown;

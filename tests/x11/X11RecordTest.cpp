@@ -218,7 +218,7 @@ TEST_F(WingmatectlRecord, WritesTheScriptAtTheStopCombination) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << said;
     EXPECT_EQ(said, "Wrote 4 lines to " + file + ".\n");
     EXPECT_EQ(FileText(), "WinWait(\"Typing target\", 5000);\nWinActivate(\"Typing target\");\n"
-                          "TypeKeys(\"ok<ENTER>\");\nMouseClick(30, 40);\n");
+                          "TypeKeys(\"ok<ENTER>\");\nMouseClick(20, 30, 1, \"window\");\n");
 }
 
 TEST_F(WingmatectlRecord, AKillLeavesTheOldFileAsItWas) {

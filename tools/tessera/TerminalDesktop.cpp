@@ -28,18 +28,24 @@ DesktopResult CTerminalDesktop::MouseDown(MouseButton) {
 DesktopResult CTerminalDesktop::MouseUp(MouseButton) {
     return NoDisplay();
 }
+DesktopResult CTerminalDesktop::MouseWheel(int) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::ActiveWindowOrigin(int&, int&) {
+    return NoDisplay();
+}
 // Without a display there are no windows.
-bool CTerminalDesktop::WinExists(const std::string&) {
+bool CTerminalDesktop::WinExists(const WindowMatch&) {
     return false;
 }
-DesktopResult CTerminalDesktop::WinActivate(const std::string&, int64_t,
+DesktopResult CTerminalDesktop::WinActivate(const WindowMatch&, int64_t,
                                             const std::function<bool()>&) {
     return NoDisplay();
 }
-bool CTerminalDesktop::WinWait(const std::string&, int64_t, const std::function<bool()>&) {
+bool CTerminalDesktop::WinWait(const WindowMatch&, int64_t, const std::function<bool()>&) {
     return false;
 }
-DesktopResult CTerminalDesktop::WinClose(const std::string&) {
+DesktopResult CTerminalDesktop::WinClose(const WindowMatch&) {
     return NoDisplay();
 }
 std::string CTerminalDesktop::WinGetActiveTitle() {

@@ -17,12 +17,14 @@ public:
     DesktopResult MouseClick(int x, int y, MouseButton button) override;
     DesktopResult MouseDown(MouseButton button) override;
     DesktopResult MouseUp(MouseButton button) override;
-    bool WinExists(const std::string& title) override;
-    DesktopResult WinActivate(const std::string& title, int64_t milliseconds,
+    DesktopResult MouseWheel(int steps) override;
+    DesktopResult ActiveWindowOrigin(int& x, int& y) override;
+    bool WinExists(const WindowMatch& window) override;
+    DesktopResult WinActivate(const WindowMatch& window, int64_t milliseconds,
                               const std::function<bool()>& stopRequested) override;
-    bool WinWait(const std::string& title, int64_t milliseconds,
+    bool WinWait(const WindowMatch& window, int64_t milliseconds,
                  const std::function<bool()>& stopRequested) override;
-    DesktopResult WinClose(const std::string& title) override;
+    DesktopResult WinClose(const WindowMatch& window) override;
     std::string WinGetActiveTitle() override;
 
 private:

@@ -1,5 +1,5 @@
 // wingmatectl record FILE [--stop CTRL+Z] [--delay MS] [--idle SECONDS]
-// [--full-titles]: records keys and mouse as a Tessera script until the stop
+// [--wait-timeout MS] [--full-titles]: records keys and mouse as a Tessera script until the stop
 // combination, then writes FILE whole (or leaves it as it was).
 
 #include "Commands.h"
@@ -33,6 +33,7 @@ struct RecordOptions {
     std::string stopCharacter = "z"; // what the stop key types; empty: a named key
     int32_t delayMs = 0;
     int32_t idleSeconds = 0;
+    int32_t windowWaitMs = kDefaultWindowWaitMs;
     bool fullTitles = false;
 };
 
@@ -103,6 +104,9 @@ std::string ParseArguments(const std::vector<std::string>& args, RecordOptions& 
         } else if (arg == "--idle") {
             if (!hasValue || !ParseNumber(args[++i], 1, 86400, options.idleSeconds))
                 return "--idle wants seconds from 1 to 86400";
+        } else if (arg == "--wait-timeout") {
+            if (!hasValue || !ParseNumber(args[++i], 0, kMaxWindowWaitMs, options.windowWaitMs))
+                return "--wait-timeout wants milliseconds from 0 to 600000";
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option '" + arg + "'";
         } else if (options.file.empty()) {
@@ -211,6 +215,7 @@ int Record(IRecordSource& source, const RecordOptions& options, CtlStreams strea
     init.stopCharacter = options.stopCharacter;
     init.sleepWhenIdle = options.idleSeconds > 0;
     init.idleSeconds = options.idleSeconds;
+    init.windowWaitMs = options.windowWaitMs;
     recorder.Init(init);
 
     CSignalGuard signals;
@@ -274,8 +279,10 @@ void AddRecordCommand(CLI::App& app, CtlContext& context) {
           "character or key name (default CTRL+Z)"},
          {"--delay", "MS", "A Sleep of MS milliseconds (0 to 600000) between recorded actions"},
          {"--idle", "SECONDS", "Write a Sleep for each pause longer than SECONDS (1 to 86400)"},
+         {"--wait-timeout", "MS",
+          "How long the script waits for each window, in milliseconds (0 to 600000, default 5000)"},
          {"--full-titles", "", "Write window titles whole, not cut to their stable part"}},
         RecordCommand);
-    context.usageLines.push_back(
-        "record FILE [--stop CTRL+Z] [--delay MS] [--idle SECONDS] [--full-titles]");
+    context.usageLines.push_back("record FILE [--stop CTRL+Z] [--delay MS] [--idle SECONDS] "
+                                 "[--wait-timeout MS] [--full-titles]");
 }
