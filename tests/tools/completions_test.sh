@@ -4,6 +4,7 @@
 # that is not installed is skipped. Arguments: the folder of the programs,
 # the folder of the generated scripts, a macro library to offer names from.
 set -u
+here=$(dirname "$(realpath "$0")")
 bin=$(realpath "$1") scripts=$(realpath "$2") library=$(realpath "$3")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -34,18 +35,15 @@ expect "bash run quoted" "Test macro" "$(bash_complete wingmatectl run '"Test m'
 expect "bash file" "$file" "$(bash_complete wingmatectl list --file 'my\ files/so')"
 expect "bash command" "run" "$(bash_complete wingmatectl ru)"
 
-# zsh: the completion function under compinit, compadd and _files recorded.
-if command -v zsh >/dev/null; then
-    zsh_complete() {
-        zsh -f -c 'fpath=("$1" $fpath); autoload -Uz compinit _wingmatectl; compinit -u -D
-            compadd() { [[ $1 == -a ]] && print -rl -- ${(P)2} }
-            _files() { print -rl -- ${~${(Q)PREFIX}}*(N) }
-            shift; words=("$@"); CURRENT=$#; PREFIX=${words[CURRENT]}
-            _wingmatectl | sort' _ "$scripts/zsh" "$@"
-    }
-    expect "zsh run" "$names" "$(zsh_complete wingmatectl run Te)"
-    expect "zsh run quoted" "Test macro" "$(zsh_complete wingmatectl run 'Test\ m')"
-    expect "zsh file" "$file" "$(zsh_complete wingmatectl list --file 'my\ files/so')"
+# zsh: an interactive zsh under compinit on a pseudo-terminal, TAB typed.
+if command -v zsh >/dev/null && zsh -fc 'zmodload zsh/zpty' 2>/dev/null; then
+    expect "zsh" "wingmatectl run Test macro
+wingmatectl run Test macro
+wingmatectl run Test 
+wingmatectl list --file $file
+wingmatectl run" "$(timeout 20 zsh -f "$here/zsh_complete.zsh" "$scripts/zsh" 'wingmatectl run Test\ m' \
+        "wingmatectl run 'Test m" 'wingmatectl run Te' 'wingmatectl list --file my\ files/so' \
+        'wingmatectl ru')"
 else
     echo "zsh not installed: skipped"
 fi
