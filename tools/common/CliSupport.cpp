@@ -22,6 +22,11 @@ struct CompletionRequested : CLI::Success {
     CompletionShell shell;
 };
 struct ManPageRequested : CLI::Success {};
+// Thrown once an argument's candidates are printed, with the exit status.
+struct CandidatesListed : CLI::Success {
+    explicit CandidatesListed(int s) : status(s) {}
+    int status;
+};
 
 // The message for a parse error, in the program's own words where CLI11's
 // are unclear to a terminal user.
@@ -73,13 +78,12 @@ void AddCompletionFlags(CLI::App& app) {
             ->group("");
 }
 
-void AddArgumentCompleter(CLI::App& command, std::function<void(const std::string&)> list) {
+void AddArgumentCompleter(CLI::App& command, std::function<int(const std::string&)> list) {
     command
         .add_option_function<std::string>(
             kCompleteOption,
             [list = std::move(list)](const std::string& prefix) {
-                list(prefix);
-                throw CLI::Success();
+                throw CandidatesListed(list(prefix));
             },
             "Print the candidates for the argument that start with PREFIX")
         ->type_name("PREFIX")
@@ -108,8 +112,8 @@ int ParseCommandLine(CLI::App& app, const std::vector<std::string>& args, std::o
     } catch (const CLI::CallForVersion&) {
         out << app.get_name() << " " << kWingmateVersion << "\n";
         return 0;
-    } catch (const CLI::Success&) {
-        return 0; // an option that printed its answer itself
+    } catch (const CandidatesListed& listed) {
+        return listed.status;
     } catch (const CLI::ParseError& error) {
         err << app.get_name() << ": " << DescribeError(error, args) << "\n" << usage;
         return 2;

@@ -26,9 +26,9 @@ void AddCompletionFlags(CLI::App& app);
 
 // Hidden option of a command whose argument the shells complete by asking
 // the program: `PROGRAM COMMAND --complete PREFIX` calls `list`, which prints
-// the candidates starting with PREFIX one a line, and ends with status 0.
+// the candidates starting with PREFIX one a line and returns the exit status.
 constexpr const char* kCompleteOption = "--complete";
-void AddArgumentCompleter(CLI::App& command, std::function<void(const std::string&)> list);
+void AddArgumentCompleter(CLI::App& command, std::function<int(const std::string&)> list);
 
 // Hidden option that prints the program's manual page (troff) and ends.
 constexpr const char* kManPageFlag = "--man-page";
