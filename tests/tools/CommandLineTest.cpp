@@ -1,5 +1,5 @@
 // The terminal programs' command lines: shared usage errors and exit codes,
-// and bash completions that offer every command and option the parser knows.
+// and shell completions that offer every command and option the parser knows.
 
 #include "CliSupport.h"
 #include "Commands.h"

@@ -1,6 +1,6 @@
 #pragma once
 // What the terminal programs share about their command lines: the version
-// flag, the handling of a parse error, and the bash completions and manual
+// flag, the handling of a parse error, and the shell completions and manual
 // pages generated from the same CLI11 description the parser uses, so none
 // of them can drift apart.
 
