@@ -77,8 +77,13 @@ if command -v man >/dev/null; then
         LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/$page.1" >/dev/null
     done
 fi
-bash -n "$prefix"/share/bash-completion/completions/tessera
-bash -n "$prefix"/share/bash-completion/completions/wingmatectl
+for program in tessera wingmatectl; do
+    bash -n "$prefix/share/bash-completion/completions/$program"
+    if command -v zsh >/dev/null; then zsh -n "$prefix/share/zsh/vendor-completions/_$program"; fi
+    if command -v fish >/dev/null; then
+        fish --no-execute "$prefix/share/fish/vendor_completions.d/$program.fish"
+    fi
+done
 
 echo "== Debian package round trip"
 (cd "$BUILD_DIR" && rm -f wingmate_*.deb && cpack -G DEB >/dev/null)

@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace {
 std::string Trim(const std::string& text) {
@@ -27,6 +28,14 @@ bool AllDigits(const std::string& text) {
         if (c < '0' || c > '9')
             return false;
     return true;
+}
+
+// The entry a target of digits names by id; nullptr for other targets.
+const CMacroNode* FindByIdText(const CMacroLibrary& library, const std::string& text) {
+    if (!AllDigits(text))
+        return nullptr;
+    const long long id = std::stoll(text);
+    return id > 0 && id <= INT32_MAX ? library.FindById(static_cast<int32_t>(id)) : nullptr;
 }
 
 // Removes tabs and line ends so a name cannot break the one-line answer.
@@ -52,12 +61,7 @@ std::optional<std::string> ParseRunRequest(const std::string& line) {
 
 int32_t ResolveRunTarget(const CMacroLibrary& library, const std::string& target,
                          std::string& why) {
-    const CMacroNode* found = nullptr;
-    if (AllDigits(target)) {
-        const long long id = std::stoll(target);
-        if (id > 0 && id <= INT32_MAX)
-            found = library.FindById(static_cast<int32_t>(id));
-    }
+    const CMacroNode* found = FindByIdText(library, target);
     if (!found) {
         CMacroLibrary::ForEachPreOrder(library.Root(), [&](CMacroNode& node) {
             if (node.name != target)
@@ -75,6 +79,23 @@ int32_t ResolveRunTarget(const CMacroLibrary& library, const std::string& target
         return 0;
     }
     return found->id;
+}
+
+std::vector<std::string> RunTargetNames(const CMacroLibrary& library, const std::string& prefix) {
+    std::vector<std::string> names;
+    std::unordered_set<std::string> seen; // the first entry of a name is the one it runs
+    CMacroLibrary::ForEachPreOrder(library.Root(), [&](CMacroNode& node) {
+        if (node.name.empty() || !seen.insert(node.name).second || node.IsMacroSet() ||
+            node.name.compare(0, prefix.size(), prefix) != 0 || node.name != Trim(node.name) ||
+            node.name.find_first_of("\r\n") != std::string::npos)
+            return true;
+        const CMacroNode* byId = FindByIdText(library, node.name);
+        if (byId && byId != &node)
+            return true;
+        names.push_back(node.name);
+        return true;
+    });
+    return names;
 }
 
 RunRequestOutcome QueueRunRequest(const CMacroLibrary& library, IRunQueue& queue,

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 constexpr const char* kRunRequestVerb = "run";
 
@@ -19,6 +20,12 @@ std::optional<std::string> ParseRunRequest(const std::string& line);
 // no entry has that id) the first entry, in tree order, whose name is the
 // target. 0 with `why` set when none is found or the entry is a macro set.
 int32_t ResolveRunTarget(const CMacroLibrary& library, const std::string& target, std::string& why);
+
+// The names a target may give to run an entry, starting with `prefix`, in
+// tree order, each once: the names ResolveRunTarget takes to that very entry
+// (not a macro set, not a number that names another entry by id, no line
+// break, no blank at either end).
+std::vector<std::string> RunTargetNames(const CMacroLibrary& library, const std::string& prefix);
 
 struct RunRequestOutcome {
     bool queued = false;

@@ -1,5 +1,5 @@
 // The terminal programs' command lines: shared usage errors and exit codes,
-// and bash completions that offer every command and option the parser knows.
+// and shell completions that offer every command and option the parser knows.
 
 #include "CliSupport.h"
 #include "Commands.h"
@@ -56,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{{"record", "--help"}, 0, "out", "--idle SECONDS "},
                       UsageCase{{"record", "--help"}, 0, "out", "--full-titles "}));
 
-// Each program's completion names every subcommand and every visible option.
+// Each program's completion, in every shell, names every subcommand and
+// every visible option (fish writes "-l name").
 void ExpectCompletionCovers(const CLI::App& app) {
     const std::string script = BashCompletion(app);
     std::vector<const CLI::App*> commands{&app};
@@ -65,13 +66,23 @@ void ExpectCompletionCovers(const CLI::App& app) {
             << sub->get_name();
         commands.push_back(sub);
     }
-    for (const CLI::App* command : commands)
-        for (const CLI::Option* option : command->get_options())
-            for (const std::string& name : option->get_lnames())
-                if (!option->get_group().empty()) {
-                    EXPECT_NE(script.find("--" + name), std::string::npos)
-                        << command->get_name() << " --" << name;
-                }
+    for (const CompletionShell shell :
+         {CompletionShell::Bash, CompletionShell::Zsh, CompletionShell::Fish}) {
+        const std::string text = CompletionScript(app, shell);
+        const std::string lead = shell == CompletionShell::Fish ? "-l " : "--";
+        for (const CLI::App* command : commands) {
+            if (command != &app) {
+                EXPECT_NE(text.find(command->get_name()), std::string::npos) << text;
+            }
+            for (const CLI::Option* option : command->get_options())
+                for (const std::string& name : option->get_lnames())
+                    if (!option->get_group().empty()) {
+                        EXPECT_NE(text.find(lead + name), std::string::npos)
+                            << command->get_name() << " --" << name << "\n"
+                            << text;
+                    }
+        }
+    }
     EXPECT_NE(script.find("complete -o filenames -F _" + app.get_name() + "_complete " +
                           app.get_name() + "\n"),
               std::string::npos);
@@ -89,6 +100,14 @@ TEST(Completion, CoversEveryWingmatectlCommandAndOption) {
         if (entry.command == "status") {
             EXPECT_EQ(entry.words, (std::vector<std::string>{"--help", "--json"}));
         }
+    // run's argument is a macro name the program lists; its hidden option is
+    // never offered.
+    for (const CompletionWords& entry : words) {
+        EXPECT_EQ(entry.asksProgram, entry.command == "run") << entry.command;
+        if (entry.command == "run") {
+            EXPECT_EQ(entry.words, (std::vector<std::string>{"--help"}));
+        }
+    }
     // Commands that read their own arguments still offer their options.
     const std::string script = BashCompletion(app);
     for (const char* word : {"--normalize", "--stop", "--delay", "--idle", "--full-titles"})

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -62,6 +63,29 @@ TEST_F(RunRequest, ResolvesIdsFirstThenNames) {
     EXPECT_EQ(ResolveRunTarget(library, "99999999999", why), 0);
     EXPECT_EQ(ResolveRunTarget(library, "Nothing", why), 0);
     EXPECT_NE(why.find("Nothing"), std::string::npos);
+}
+
+// The names offered for completion are exactly those that run the entry
+// they belong to.
+TEST_F(RunRequest, OffersOnlyNamesThatRunTheirEntry) {
+    Add("Back up", root);
+    Add("Backup", root);               // a second "Backup" runs the first
+    Add("Daily", root);                // the set of that name comes first
+    Add(" padded", root);              // the request trims it away
+    Add("Line\nbreak", root);          // cannot travel in a request line
+    Add(std::to_string(backup), root); // names another entry by id
+    auto sorted = [](std::vector<std::string> names) {
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    EXPECT_EQ(sorted(RunTargetNames(library, "")),
+              (std::vector<std::string>{"42", "Back up", "Backup"}));
+    EXPECT_EQ(sorted(RunTargetNames(library, "Back")),
+              (std::vector<std::string>{"Back up", "Backup"}));
+    EXPECT_TRUE(RunTargetNames(library, "back").empty());
+    std::string why;
+    for (const std::string& name : RunTargetNames(library, ""))
+        EXPECT_EQ(library.FindById(ResolveRunTarget(library, name, why))->name, name) << name;
 }
 
 TEST_F(RunRequest, QueuesLikeExecuteAndSaysWhyNot) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -95,6 +96,34 @@ TEST_F(WingmateCtl, ListJsonHasEveryKeyInFileOrder) {
           "scheduleType", "runAsScript", "lastRunText", "depth"})
         EXPECT_NE(out.find(std::string("\"") + key + "\": "), std::string::npos) << key;
     EXPECT_NE(out.find("\"depth\": 2}"), std::string::npos);
+}
+
+// `run --complete` lists the home library's macro names for the shells'
+// completions; without a library it says why and fails.
+TEST_F(WingmateCtl, RunCompletesMacroNamesOfTheHomeLibrary) {
+    const char* saved = std::getenv("WINGMATE_HOME");
+    const std::string savedHome = saved ? saved : "";
+    const struct {
+        std::string home, prefix;
+        int status;
+        std::string out, err;
+    } cases[] = {
+        {dir.string(), "", 0, "Back \"up\"\nSolo\n", ""},
+        {dir.string(), "S", 0, "Solo\n", ""},
+        {dir.string(), "x", 0, "", ""},
+        {(dir / "none").string(), "S", 1, "", "none/Macros.mcf"},
+    };
+    for (const auto& c : cases) {
+        ::setenv("WINGMATE_HOME", c.home.c_str(), 1);
+        const CtlRun run = RunCtl({"run", "--complete", c.prefix});
+        EXPECT_EQ(run.status, c.status) << c.prefix << run.err;
+        EXPECT_EQ(run.out, c.out) << c.prefix;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    }
+    if (saved)
+        ::setenv("WINGMATE_HOME", savedHome.c_str(), 1);
+    else
+        ::unsetenv("WINGMATE_HOME");
 }
 
 TEST_F(WingmateCtl, FailedLoadAndBadUsage) {

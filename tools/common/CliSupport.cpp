@@ -16,21 +16,17 @@ void AddVersionFlag(CLI::App& app) {
 
 namespace {
 
-// Thrown by the hidden completion and manual page flags; they carry nothing,
-// the catch prints.
-struct CompletionRequested : CLI::Success {};
+// Thrown by the hidden completion and manual page flags; the catch prints.
+struct CompletionRequested : CLI::Success {
+    explicit CompletionRequested(CompletionShell s) : shell(s) {}
+    CompletionShell shell;
+};
 struct ManPageRequested : CLI::Success {};
-
-bool IsFileTypeName(const std::string& typeName) {
-    return typeName == "PATH" || typeName == "FILE" || typeName == "OUT";
-}
-
-std::string Join(const std::vector<std::string>& words) {
-    std::string text;
-    for (const std::string& word : words)
-        text += (text.empty() ? "" : " ") + word;
-    return text;
-}
+// Thrown once an argument's candidates are printed, with the exit status.
+struct CandidatesListed : CLI::Success {
+    explicit CandidatesListed(int s) : status(s) {}
+    int status;
+};
 
 // The message for a parse error, in the program's own words where CLI11's
 // are unclear to a terminal user.
@@ -68,10 +64,29 @@ void AddManPageFlag(CLI::App& app) {
         ->group("");
 }
 
-void AddBashCompletionFlag(CLI::App& app) {
-    app.add_flag_callback(
-           kBashCompletionFlag, [] { throw CompletionRequested(); },
-           "Print the bash completion script")
+void AddCompletionFlags(CLI::App& app) {
+    const struct {
+        const char* flag;
+        CompletionShell shell;
+    } flags[] = {{kBashCompletionFlag, CompletionShell::Bash},
+                 {kZshCompletionFlag, CompletionShell::Zsh},
+                 {kFishCompletionFlag, CompletionShell::Fish}};
+    for (const auto& [flag, shell] : flags)
+        app.add_flag_callback(
+               flag, [shell = shell] { throw CompletionRequested(shell); },
+               "Print a completion script")
+            ->group("");
+}
+
+void AddArgumentCompleter(CLI::App& command, std::function<int(const std::string&)> list) {
+    command
+        .add_option_function<std::string>(
+            kCompleteOption,
+            [list = std::move(list)](const std::string& prefix) {
+                throw CandidatesListed(list(prefix));
+            },
+            "Print the candidates for the argument that start with PREFIX")
+        ->type_name("PREFIX")
         ->group("");
 }
 
@@ -80,8 +95,8 @@ int ParseCommandLine(CLI::App& app, const std::vector<std::string>& args, std::o
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
-    } catch (const CompletionRequested&) {
-        out << BashCompletion(app);
+    } catch (const CompletionRequested& request) {
+        out << CompletionScript(app, request.shell);
         return 0;
     } catch (const ManPageRequested&) {
         out << ManPage(app, usage);
@@ -97,84 +112,13 @@ int ParseCommandLine(CLI::App& app, const std::vector<std::string>& args, std::o
     } catch (const CLI::CallForVersion&) {
         out << app.get_name() << " " << kWingmateVersion << "\n";
         return 0;
+    } catch (const CandidatesListed& listed) {
+        return listed.status;
     } catch (const CLI::ParseError& error) {
         err << app.get_name() << ": " << DescribeError(error, args) << "\n" << usage;
         return 2;
     }
     return -1;
-}
-
-std::vector<CompletionWords> CollectCompletionWords(const CLI::App& app) {
-    const auto describe = [](const CLI::App& command, const std::string& name) {
-        CompletionWords entry;
-        entry.command = name;
-        for (const CLI::Option* option : command.get_options()) {
-            if (option->get_positional() || option->get_group().empty())
-                continue;
-            for (const std::string& longName : option->get_lnames()) {
-                entry.words.push_back("--" + longName);
-                if (option->get_items_expected_min() > 0 && IsFileTypeName(option->get_type_name()))
-                    entry.optionsTakingPath.push_back("--" + longName);
-            }
-        }
-        if (const auto* raw = dynamic_cast<const CRawCommand*>(&command))
-            for (const RawOption& option : raw->RawOptions())
-                entry.words.push_back(option.name);
-        return entry;
-    };
-    std::vector<CompletionWords> all{describe(app, "")};
-    for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; })) {
-        all.front().words.push_back(sub->get_name());
-        all.push_back(describe(*sub, sub->get_name()));
-    }
-    return all;
-}
-
-std::string BashCompletion(const CLI::App& app) {
-    const std::vector<CompletionWords> all = CollectCompletionWords(app);
-    const std::string function = "_" + app.get_name() + "_complete";
-    std::vector<std::string> commands, paths;
-    for (size_t i = 1; i < all.size(); ++i)
-        commands.push_back(all[i].command);
-    for (const CompletionWords& entry : all)
-        paths.insert(paths.end(), entry.optionsTakingPath.begin(), entry.optionsTakingPath.end());
-
-    std::ostringstream script;
-    script << "# bash completion for " << app.get_name() << " (generated by " << app.get_name()
-           << " " << kBashCompletionFlag << ")\n"
-           << function << "() {\n"
-           << "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
-           << "    local command=\"\" i words\n";
-    if (!commands.empty()) {
-        std::string pattern;
-        for (const std::string& command : commands)
-            pattern += (pattern.empty() ? "" : "|") + command;
-        script << "    for ((i = 1; i < COMP_CWORD; i++)); do\n"
-               << "        case ${COMP_WORDS[i]} in " << pattern
-               << ") command=${COMP_WORDS[i]}; break ;; esac\n"
-               << "    done\n";
-    }
-    if (!paths.empty()) {
-        std::string pattern;
-        for (const std::string& option : paths)
-            pattern += (pattern.empty() ? "" : "|") + option;
-        script << "    case $prev in " << pattern
-               << ") COMPREPLY=($(compgen -f -- \"$cur\")); return ;; esac\n";
-    }
-    script << "    case $command in\n";
-    for (size_t i = 1; i < all.size(); ++i)
-        script << "        " << all[i].command << ") words=\"" << Join(all[i].words) << "\" ;;\n";
-    script << "        *) words=\"" << Join(all.front().words) << "\" ;;\n"
-           << "    esac\n"
-           << "    if [[ $cur == -* || ( -z $command && -n \"" << Join(commands)
-           << "\" ) ]]; then\n"
-           << "        COMPREPLY=($(compgen -W \"$words\" -- \"$cur\"))\n"
-           << "    else\n"
-           << "        COMPREPLY=($(compgen -f -- \"$cur\"))\n"
-           << "    fi\n"
-           << "}\n"
-           << "complete -o filenames -F " << function << " " << app.get_name() << "\n";
-    return script.str();
 }
 
 namespace {

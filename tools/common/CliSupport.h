@@ -1,11 +1,12 @@
 #pragma once
 // What the terminal programs share about their command lines: the version
-// flag, the handling of a parse error, and the bash completions and manual
+// flag, the handling of a parse error, and the shell completions and manual
 // pages generated from the same CLI11 description the parser uses, so none
 // of them can drift apart.
 
 #include <CLI/CLI.hpp>
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -16,9 +17,18 @@ const char* WingmateVersion();
 // Adds --version (prints "NAME VERSION") to a program's command line.
 void AddVersionFlag(CLI::App& app);
 
-// Hidden option that prints the program's bash completion script and ends.
+// Hidden options that print the program's completion script for bash, zsh
+// or fish and end.
 constexpr const char* kBashCompletionFlag = "--bash-completion";
-void AddBashCompletionFlag(CLI::App& app);
+constexpr const char* kZshCompletionFlag = "--zsh-completion";
+constexpr const char* kFishCompletionFlag = "--fish-completion";
+void AddCompletionFlags(CLI::App& app);
+
+// Hidden option of a command whose argument the shells complete by asking
+// the program: `PROGRAM COMMAND --complete PREFIX` calls `list`, which prints
+// the candidates starting with PREFIX one a line and returns the exit status.
+constexpr const char* kCompleteOption = "--complete";
+void AddArgumentCompleter(CLI::App& command, std::function<int(const std::string&)> list);
 
 // Hidden option that prints the program's manual page (troff) and ends.
 constexpr const char* kManPageFlag = "--man-page";
@@ -39,6 +49,7 @@ struct CompletionWords {
     std::string command; // empty for the program itself
     std::vector<std::string> words;
     std::vector<std::string> optionsTakingPath; // complete file names after these
+    bool asksProgram = false; // arguments come from `PROGRAM COMMAND --complete PREFIX`
 };
 std::vector<CompletionWords> CollectCompletionWords(const CLI::App& app);
 
@@ -62,7 +73,10 @@ private:
     std::vector<RawOption> options;
 };
 
-// A bash completion script for the program `app` describes.
+// A completion script for the program `app` describes: bash (a function the
+// bash-completion package loads), zsh (an autoloaded `_PROGRAM`) or fish.
+enum class CompletionShell { Bash, Zsh, Fish };
+std::string CompletionScript(const CLI::App& app, CompletionShell shell);
 std::string BashCompletion(const CLI::App& app);
 
 // The manual page (section 1, troff) for the program `app` describes: its

@@ -4,7 +4,7 @@
 
 void BuildTesseraCommandLine(CLI::App& app, TesseraOptions& options) {
     AddVersionFlag(app);
-    AddBashCompletionFlag(app);
+    AddCompletionFlags(app);
     AddManPageFlag(app);
     app.add_option("FILE", options.file,
                    "The script to compile and run; - reads it from standard input")

@@ -1,6 +1,6 @@
 #pragma once
 // The command line of `tessera`, described once for the parser, --help and
-// the bash completion.
+// the shell completions.
 
 #include <CLI/CLI.hpp>
 

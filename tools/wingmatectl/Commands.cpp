@@ -19,7 +19,7 @@ constexpr AddCommandFn kCommands[] = {
 
 void BuildWingmateCtl(CLI::App& app, CtlContext& context) {
     AddVersionFlag(app);
-    AddBashCompletionFlag(app);
+    AddCompletionFlags(app);
     AddManPageFlag(app);
     app.require_subcommand(1);
     for (AddCommandFn add : kCommands)

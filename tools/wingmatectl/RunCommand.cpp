@@ -46,6 +46,21 @@ void AddRunCommand(CLI::App& app, CtlContext& context) {
     auto target = std::make_shared<std::string>();
     CLI::App* run = app.add_subcommand("run", "Ask the running program to run a macro");
     run->add_option("NAME|ID", *target, "The macro's name or id")->required();
+    // The shells' completions ask for macro names here; the library is only read.
+    AddArgumentCompleter(*run, [&context](const std::string& prefix) {
+        const std::string path = DefaultLibraryPath();
+        CMacroLibrary library;
+        std::string error;
+        if (!library.LoadFrom(path, &error)) {
+            context.streams.err << "wingmatectl: "
+                                << (error.empty() ? path + " is not a macro library" : error)
+                                << "\n";
+            return kExitFailure;
+        }
+        for (const std::string& name : RunTargetNames(library, prefix))
+            context.streams.out << name << "\n";
+        return kExitOk;
+    });
     run->callback([target, &context] { context.status = RunRun(*target, context.streams); });
     context.usageLines.push_back("run NAME|ID");
 }
