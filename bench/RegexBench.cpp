@@ -12,8 +12,9 @@
 namespace {
 
 std::string MakeText() {
-    const char* words[] = {"alpha", "мир", "beta42", "user.name@example.org", "2026-12-10",
-                           "привет", "gamma", "x@y.de", "delta", "Straße"};
+    const char* words[] = {"alpha",      "мир",    "beta42", "user.name@example.org",
+                           "2026-12-10", "привет", "gamma",  "x@y.de",
+                           "delta",      "Straße"};
     std::string text;
     for (unsigned k = 0; text.size() < (1u << 20); ++k) {
         text += words[(k * 7) % 10];
@@ -44,8 +45,8 @@ size_t CountPcre2(const std::string& text, const std::string& pattern, bool unic
     pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);
     size_t count = 0, from = 0;
     uint32_t options = 0;
-    while (pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), from,
-                       options, data, nullptr) > 0) {
+    while (pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), from, options,
+                       data, nullptr) > 0) {
         ++count;
         const PCRE2_SIZE* v = pcre2_get_ovector_pointer(data);
         from = v[1] > v[0] ? v[1] : v[1] + 1;

@@ -1,4 +1,5 @@
 #include "editor/ScriptBytes.h"
+#include "engine/Utf8.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -60,24 +61,6 @@ char32_t DecodeUtf8(std::string_view bytes, size_t i, size_t length) {
     for (size_t k = 1; k < length; ++k)
         value = (value << 6) | (at(i + k) & 0x3F);
     return value;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(char(c));
-    } else if (c < 0x800) {
-        out.push_back(char(0xC0 | (c >> 6)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(char(0xE0 | (c >> 12)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (c >> 18)));
-        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    }
 }
 
 char32_t ByteCharacter(unsigned char byte, ScriptEncoding encoding) {

@@ -46,12 +46,28 @@ QString LeadingBlanks(const QString& line) {
 }
 } // namespace
 
-// Return keeps the line's indentation, one tab deeper after a "{"; Tab on a
-// selection across lines indents them, Shift+Tab unindents. true when the
-// key was taken here.
+// Return keeps the line's indentation, one tab deeper after a "{", and a
+// "}" alone on its line goes back one level; Tab on a selection across
+// lines indents them, Shift+Tab unindents. true when the key was taken here.
 bool CScriptView::HandleEditingKey(QKeyEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     QTextCursor cursor = textCursor();
+    if (event->text() == QLatin1String("}") && !cursor.hasSelection()) {
+        const QString before = cursor.block().text().left(cursor.positionInBlock());
+        if (!before.isEmpty() && before.trimmed().isEmpty()) {
+            int remove = 0;
+            if (before.endsWith(QLatin1Char('\t')))
+                remove = 1;
+            else
+                while (remove < 4 && remove < before.size() &&
+                       before.at(before.size() - 1 - remove) == QLatin1Char(' '))
+                    ++remove;
+            cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor, remove);
+            setTextCursor(cursor);
+            InsertText(QStringLiteral("}"));
+            return true;
+        }
+    }
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         mods == Qt::NoModifier) {
         const QString before = cursor.block().text().left(cursor.positionInBlock());

@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #define tessera_assert(condition)                                                                  \
-    ((condition) ? (void)0                                                                         \
-                 : (std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__,      \
-                                 #condition),                                                      \
-                    std::abort()))
+    ((condition)                                                                                   \
+         ? (void)0                                                                                 \
+         : (std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__, #condition), \
+            std::abort()))
 #else
 #define tessera_assert(condition) ((void)0)
 #endif

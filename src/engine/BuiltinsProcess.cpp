@@ -3,10 +3,10 @@
 #include "engine/Builtins.h"
 
 #include <cerrno>
-#include <cstdint>
-#include <cstdlib>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -94,8 +94,8 @@ pid_t Start(const std::string& command, int outFd) {
     sigaddset(&defaults, SIGPIPE);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes,
-                             POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
+                                              POSIX_SPAWN_SETSIGDEF);
     posix_spawnattr_setpgroup(&attributes, 0);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -242,7 +242,7 @@ pid_t ProcessOf(const Value* args) {
                             ? std::strtoll(args[0].AsStr().c_str(), nullptr, 10) // digits only
                             : ArgInt(args, 0);
     return pid > 0 && pid <= INT32_MAX && Alive(static_cast<pid_t>(pid)) ? static_cast<pid_t>(pid)
-                                                                          : 0;
+                                                                         : 0;
 }
 
 void ProcessExists(BuiltinContext& ctx, Value* args, int, Value& result) {

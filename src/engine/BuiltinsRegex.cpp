@@ -47,9 +47,8 @@ Code Compile(const std::string& pattern) {
         }
     int error = 0;
     PCRE2_SIZE offset = 0;
-    pcre2_code* code =
-        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
-                      PCRE2_UTF | PCRE2_UCP, &error, &offset, nullptr);
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
+                                     PCRE2_UTF | PCRE2_UCP, &error, &offset, nullptr);
     if (!code)
         throw ScriptError{"bad pattern at offset " + std::to_string(offset) + ": " +
                           ErrorText(error)};
@@ -246,12 +245,9 @@ void ReReplace(BuiltinContext& ctx, Value* args, int, Value& result) {
 } // namespace
 
 const BuiltinInfo kRegexBuiltins[] = {
-    {"ReMatch", 2, 2, DeclType::Bool, ReMatch},
-    {"ReFind", 2, 3, DeclType::List, ReFind},
-    {"ReFindAll", 2, 2, DeclType::List, ReFindAll},
-    {"ReReplace", 3, 3, DeclType::Str, ReReplace},
-    {"ReSplit", 2, 2, DeclType::List, ReSplit},
-    {nullptr, 0, 0, DeclType::Void, nullptr},
+    {"ReMatch", 2, 2, DeclType::Bool, ReMatch},     {"ReFind", 2, 3, DeclType::List, ReFind},
+    {"ReFindAll", 2, 2, DeclType::List, ReFindAll}, {"ReReplace", 3, 3, DeclType::Str, ReReplace},
+    {"ReSplit", 2, 2, DeclType::List, ReSplit},     {nullptr, 0, 0, DeclType::Void, nullptr},
 };
 
 } // namespace tessera

@@ -1,8 +1,8 @@
 #include "x11/X11KeyGrabs.h"
 
+#include "triggers/KeyNames.h"
 #include "x11/X11Display.h"
 #include "x11/X11Keys.h"
-#include "triggers/KeyNames.h"
 
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>

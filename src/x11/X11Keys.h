@@ -2,6 +2,8 @@
 // Keysyms and virtual-key codes: what the hook reports for a key, and which
 // keysym plays a named key or a character.
 
+#include "engine/Utf8.h"
+
 #include <X11/X.h>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -18,10 +20,6 @@ KeySym KeysymForCode(int code);
 
 // The keysym of a Unicode character; NoSymbol for control characters.
 KeySym KeysymForCharacter(char32_t character);
-
-// Appends code point `code` to `out` as UTF-8 (for characters a keysym
-// stands for).
-void AppendUtf8(std::string& out, char32_t code);
 
 // The virtual-key code of `keycode` under `xkb` with layout group `group`
 // active and NumLock on or off, as the key hook and the trigger box report

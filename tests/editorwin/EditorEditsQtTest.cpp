@@ -282,6 +282,11 @@ private Q_SLOTS:
             << "a [bc] d" << int(Qt::Key_Tab) << 0 << "a \t d";
         QTest::newRow("shift+tab unindents") << "[\ta;\n    b;\n  c;]" << int(Qt::Key_Backtab)
                                              << int(Qt::ShiftModifier) << "a;\nb;\nc;";
+        QTest::newRow("a closing brace alone goes back a level")
+            << "\tif (a) {\n\t\tx;\n\t\t|" << int(Qt::Key_BraceRight) << 0
+            << "\tif (a) {\n\t\tx;\n\t}";
+        QTest::newRow("a closing brace after text stays where it is")
+            << "\t\tx; |" << int(Qt::Key_BraceRight) << 0 << "\t\tx; }";
     }
     void editingKeysIndentAsEditorsDo() {
         QFETCH(QString, before);
