@@ -109,6 +109,22 @@ TEST_F(X11KeyGrabsTest, TriggerKeysAreTakenWhateverTheLocksAndGivenBack) {
     EXPECT_EQ(target.Received(4), "^M-k");
 }
 
+// Twenty presses inside a second are all taken from the window and all
+// reach the starter, in order (the run queue's own rules for a burst are
+// its tests' business).
+TEST_F(X11KeyGrabsTest, TwentyPressesInASecondAreAllTakenAndStarted) {
+    CTypingTarget target(server->Name());
+    ASSERT_TRUE(target.display);
+    library.Add("burst", "<CTRL><ALT><K>");
+    hook->Install();
+    hook->SetTaking(true);
+    for (int press = 0; press < 20; ++press) // back to back: about half a second
+        Chord({XK_Control_L, XK_Alt_L, XK_k});
+    EXPECT_EQ(Runs(), 20u);
+    Chord({XK_j}); // a key of no trigger, so the window shows it got nothing before
+    EXPECT_EQ(target.Received(1), "j");
+}
+
 // A sticky prefix's key is taken only while the prefix is armed; a
 // combination another client holds is reported by macro name and still
 // runs its macro.
