@@ -1,5 +1,6 @@
 // JSON in and out, and time: parsing dates, calendar days, a monotonic clock.
 #include "engine/Builtins.h"
+#include "engine/JsonString.h"
 #include "engine/Utf8.h"
 
 #include <cerrno>
@@ -377,38 +378,9 @@ void WriteJson(std::string& out, const Value& value, int depth, const BuiltinCon
         out += number;
         return;
     }
-    case ValueType::Str: {
-        out += '"';
-        for (const char c : value.AsStr()) {
-            switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char escape[8];
-                    std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(c));
-                    out += escape;
-                } else {
-                    out += c;
-                }
-            }
-        }
-        out += '"';
+    case ValueType::Str:
+        out += JsonString(value.AsStr());
         return;
-    }
     case ValueType::List: {
         out += '[';
         bool first = true;

@@ -1,8 +1,42 @@
 #pragma once
-// Appending one Unicode code point as UTF-8: shared by the engine, the
-// editor's byte-exact loading and the X11 key tables.
+// UTF-8 helpers shared by the engine, the library's JSON, the editor's
+// byte-exact loading and the X11 key tables.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
+
+// Length of the valid UTF-8 sequence starting at text[i], or 0 when it is
+// malformed (overlong forms, surrogates and values past U+10FFFF included).
+inline size_t Utf8SequenceLength(std::string_view text, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    size_t length = 0;
+    uint32_t minimum = 0;
+    uint32_t code = 0;
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2, minimum = 0x80, code = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, minimum = 0x800, code = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, minimum = 0x10000, code = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size())
+        return 0;
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (byte(i + k) & 0x3F);
+    }
+    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    return length;
+}
 
 inline void AppendUtf8(std::string& out, char32_t code) {
     if (code < 0x80) {

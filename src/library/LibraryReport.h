@@ -1,6 +1,7 @@
 #pragma once
 // Text renderings of the library for the terminal (wingmatectl list).
 
+#include "engine/JsonString.h"
 #include "library/Macro.h"
 
 #include <ostream>
@@ -11,6 +12,3 @@ void PrintLibraryTree(const CMacroNode* root, std::ostream& out);
 
 // One JSON array of the entries in file order (tree pre-order).
 void PrintLibraryJson(const CMacroNode* root, std::ostream& out);
-
-// A JSON string literal; bytes that are not valid UTF-8 become \u00XX.
-std::string JsonString(const std::string& text);
