@@ -21,6 +21,8 @@ public:
     // Whether a notification service answers on the session bus.
     static bool Available();
     void Notify(const std::string& title, const std::string& text) override;
+    // Whether the service has shown notification `id` for us (its reply came).
+    bool Showing(uint id) const { return shownIds.contains(id); }
 
 private Q_SLOTS:
     void OnActionInvoked(uint id, const QString& action);

@@ -58,6 +58,8 @@ private Q_SLOTS:
                                                 "error: expected ';'|default,Show Output|"
                                                 "org.tessera.Wingmate")});
 
+        QTRY_VERIFY(notifier.Showing(42)); // its reply comes after the service's call
+
         // A click on another program's notification is not ours.
         const auto invoke = [&bus](uint id) {
             QDBusMessage message = QDBusMessage::createSignal(
