@@ -9,7 +9,7 @@
 
 #include "editor/EditorDlg.h"
 #include "fakes/Fakes.h"
-#include "wizard/FileChooser.h"
+#include "ports/FileChooser.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "app/Autostart.h"
 
-#include "app/HomeFolder.h"
 #include "library/AtomicFile.h"
+#include "library/HomeFolder.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "app/DeclarationsRecorder.h"
 
-#include "app/HomeFolder.h"
+#include "library/HomeFolder.h"
 
 #include <cerrno>
 #include <filesystem>

@@ -3,7 +3,7 @@
 // the home folder (else the one installed beside the program), without
 // arguments, not waited for.
 
-#include "app/HomeFolder.h"
+#include "library/HomeFolder.h"
 #include "ports/MessageBox.h"
 #include "ports/ProcessLauncher.h"
 

@@ -1,6 +1,6 @@
 #include "app/InstanceSocket.h"
 
-#include "app/HomeFolder.h"
+#include "library/HomeFolder.h"
 #include "library/SafePath.h"
 
 #include <cerrno>
@@ -8,8 +8,8 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <vector>
 

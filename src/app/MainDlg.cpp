@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/AltEscapeFilter.h"
 #include "app/EndQuestion.h"
+#include "views/QtText.h"
 #if WINGMATE_HAVE_DBUS
 #include "app/DBusNotifier.h"
 #endif
@@ -19,6 +20,7 @@
 #include "views/MacroTree.h"
 #include "views/MacroTreeLogic.h"
 #include "views/OutputPage.h"
+#include "views/QtMessageBox.h"
 #include "views/QuickMenuDlg.h"
 #include "views/QuickMenuLogic.h"
 
@@ -42,21 +44,18 @@
 #include <filesystem>
 
 namespace {
-QString Text(const std::string& utf8) {
-    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-}
-
 // Without a runner, a start ends at once (nothing is run).
 class CFinishAtOnceRunner : public IMacroRunner {
 public:
-    explicit CFinishAtOnceRunner(IRunnerHost& runHost) : host(runHost) {}
+    explicit CFinishAtOnceRunner(std::function<void()> onFinished)
+        : finished(std::move(onFinished)) {}
     int Run(CMacro) override {
-        host.MacroFinished();
+        finished();
         return 1;
     }
 
 private:
-    IRunnerHost& host;
+    std::function<void()> finished;
 };
 
 // Tab 0 and 1 until the Manager and Scheduler pages are plugged in.
@@ -76,7 +75,7 @@ enum TabIndex { kManagerTab = 0, kSchedulerTab = 1, kOutputTab = 2, kLogTab = 3 
 
 CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* parent)
     : QMainWindow(parent), home(std::move(homeFolder)), store(given.store),
-      messages(given.messages), services(std::move(given)) {
+      messages(MessagesOwnedBy(this, given.messages, ownMessages)), services(std::move(given)) {
     setWindowTitle(QStringLiteral("Tessera Wingmate"));
     setWindowIcon(ProgramIcon());
     BuildWindow();
@@ -87,7 +86,7 @@ CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* paren
 
     IMacroRunner* runner = services.runner;
     if (!runner) {
-        fallbackRunner = std::make_unique<CFinishAtOnceRunner>(*this);
+        fallbackRunner = std::make_unique<CFinishAtOnceRunner>([this] { MacroFinished(); });
         runner = fallbackRunner.get();
     }
     const IClock& clock = Clock();
@@ -168,30 +167,27 @@ void CMainDlg::BuildWindow() {
 }
 
 void CMainDlg::SetManagerPage(QWidget* page, IManagerForm* form) {
-    const bool current = tabs->currentIndex() == kManagerTab;
-    QWidget* old = tabs->widget(kManagerTab);
-    tabs->blockSignals(true);
-    tabs->removeTab(kManagerTab);
-    tabs->insertTab(kManagerTab, page, PageIconImage(PageIcon::Manager), QStringLiteral("Manager"));
-    if (current)
-        tabs->setCurrentIndex(kManagerTab);
-    tabs->blockSignals(false);
-    old->deleteLater();
+    ReplacePage(kManagerTab, page, PageIcon::Manager, QStringLiteral("Manager"));
     managerForm = form;
 }
 
 void CMainDlg::SetSchedulerPage(QWidget* page, ISchedulerForm* form) {
-    const bool current = tabs->currentIndex() == kSchedulerTab;
-    QWidget* old = tabs->widget(kSchedulerTab);
+    ReplacePage(kSchedulerTab, page, PageIcon::Scheduler, QStringLiteral("Scheduler"));
+    schedulerForm = form;
+}
+
+// Puts `page` in the tab at `index` in place of the one there, keeping which
+// tab is shown and telling no one of the swap.
+void CMainDlg::ReplacePage(int index, QWidget* page, PageIcon icon, const QString& title) {
+    const bool current = tabs->currentIndex() == index;
+    QWidget* old = tabs->widget(index);
     tabs->blockSignals(true);
-    tabs->removeTab(kSchedulerTab);
-    tabs->insertTab(kSchedulerTab, page, PageIconImage(PageIcon::Scheduler),
-                    QStringLiteral("Scheduler"));
+    tabs->removeTab(index);
+    tabs->insertTab(index, page, PageIconImage(icon), title);
     if (current)
-        tabs->setCurrentIndex(kSchedulerTab);
+        tabs->setCurrentIndex(index);
     tabs->blockSignals(false);
     old->deleteLater();
-    schedulerForm = form;
 }
 
 // The start-up, in order: settings; pages and the run log; the root "My
@@ -199,7 +195,7 @@ void CMainDlg::SetSchedulerPage(QWidget* page, ISchedulerForm* form) {
 void CMainDlg::Start() {
     settings.ReadSettings(store);
     logPage->RunLog().SetPath(home + "/Wingmate.log");
-    logPage->RunLog().SetSettings(&settings);
+    logPage->RunLog().SetAutoClearLimit(&settings.autoClearLines);
     logPage->RunLog().SetWriteProblemReporter(
         [this](const std::string& problem) { ReportRunLogProblem(problem); });
     CMacro root;
@@ -601,7 +597,7 @@ void CMainDlg::ReportKeysHeldElsewhere(const TriggerKeys& trigger) {
         managerForm->RefreshTriggerNote();
 }
 
-// ---- IRunnerHost ----
+// ---- What a run needs ----
 
 void CMainDlg::MacroFinished() {
     if (QThread::currentThread() == thread())

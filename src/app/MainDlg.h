@@ -7,22 +7,24 @@
 
 #include "app/AppSettings.h"
 #include "app/StatusRequest.h"
-#include "app/TrayState.h"
 #include "library/MacroLibrary.h"
 #include "ports/Clock.h"
+#include "ports/FileChooser.h"
+#include "ports/InputPrompt.h"
 #include "ports/KeyHook.h"
 #include "ports/MessageBox.h"
 #include "ports/Notifier.h"
 #include "ports/ProcessLauncher.h"
+#include "ports/RecordHost.h"
+#include "ports/ScriptOutput.h"
 #include "ports/SettingsStore.h"
-#include "record/RecordHost.h"
 #include "record/Recorder.h"
-#include "run/RunnerHost.h"
 #include "schedule/RunQueue.h"
 #include "triggers/TakenKeys.h"
+#include "views/IconSet.h"
 #include "views/MainWindowOps.h"
 #include "views/PageForms.h"
-#include "wizard/FileChooser.h"
+#include "views/TrayState.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -118,7 +120,6 @@ class CMainDlg : public QMainWindow,
                  public IMainWindowOps,
                  public IRunQueueView,
                  public IKeyHookControl,
-                 public IRunnerHost,
                  public IRecordMainWindow {
     Q_OBJECT
 public:
@@ -174,11 +175,13 @@ public:
     void ResetKeys() override;
     void SetTriggerBoxFocus(bool focused) override;
 
-    // IRunnerHost
-    void MacroFinished() override;
-    IScriptOutput& Output() override;
-    IMessageBox& Messages() override { return messages; }
-    IInputPrompt& Input() override;
+    // What a run needs of the window. MacroFinished: the run ended (command
+    // 22000); from a worker thread it returns once the window thread has
+    // handled it. Input: from a worker thread (it waits for the user).
+    void MacroFinished();
+    IScriptOutput& Output();
+    IMessageBox& Messages() { return messages; }
+    IInputPrompt& Input();
 
     // IRecordMainWindow (MainDlgRecord.cpp); RefreshTrayState is above.
     void SetRecording(bool recording, const std::string& stopKeyText) override;
@@ -243,6 +246,7 @@ protected:
 private:
     // Window parts (MainDlg.cpp).
     void BuildWindow();
+    void ReplacePage(int index, QWidget* page, PageIcon icon, const QString& title);
     void AddTray();
     void CreateKeyHook();
     // The library file (MainDlgLibraryFile.cpp).
@@ -319,7 +323,8 @@ public:
 private:
     std::string home;
     ISettingsStore& store;
-    IMessageBox& messages;
+    std::unique_ptr<IMessageBox> ownMessages;
+    IMessageBox& messages; // the window's own boxes, in front of it
     MainDlgServices services;
     CSystemClock systemClock;
     CAppSettings settings;

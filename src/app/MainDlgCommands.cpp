@@ -2,17 +2,17 @@
 // and when it is available.
 
 #include "app/DeclarationsRecorder.h"
-#include "app/HomeFolder.h"
 #include "app/MainDlg.h"
+#include "library/HomeFolder.h"
 
 #include "triggers/KeyHook.h"
+#include "views/HelpPage.h"
 #include "views/IconSet.h"
 #include "views/LogPage.h"
 #include "views/MacroTree.h"
 #include "views/MacroTreeLogic.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -329,16 +329,7 @@ void CMainDlg::ToggleTriggers() {
 }
 
 void CMainDlg::OpenHelp(const std::string& file) {
-    const std::string path = FindShippedFile(home, ExecutableFolder(), "help/" + file);
-    std::error_code error;
-    bool opened = false;
-    if (std::filesystem::is_regular_file(path, error)) {
-        const QUrl url = QUrl::fromLocalFile(QString::fromStdString(path));
-        opened = services.openUrl ? services.openUrl(url) : QDesktopServices::openUrl(url);
-    }
-    if (!opened)
-        messages.Show("Could not open help file: " + path, "Failed to open Help",
-                      MessageButtons::Ok);
+    OpenHelpPage(home, file, services.openUrl, messages);
 }
 
 void CMainDlg::RecordDeclarations() {

@@ -8,7 +8,7 @@
 #include "editor/EditorRecovery.h"
 #include "run/MacroRunner.h"
 #include "views/MacroTree.h"
-#include "wizard/QtFileChooser.h"
+#include "views/QtFileChooser.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -5,7 +5,7 @@
 #include "app/MainDlg.h"
 #include "record/NullRecordSource.h"
 #include "record/RecordDlg.h"
-#include "wizard/QtFileChooser.h"
+#include "views/QtFileChooser.h"
 
 #include <QAction>
 

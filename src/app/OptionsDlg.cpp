@@ -1,8 +1,9 @@
 #include "app/OptionsDlg.h"
 
 #include "app/Autostart.h"
-#include "app/HomeFolder.h"
 #include "app/OptionsLogic.h"
+#include "library/HomeFolder.h"
+#include "views/QtText.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -24,9 +25,6 @@ QLineEdit* DigitsBox(QWidget* parent, const QString& name) {
     return box;
 }
 
-QString Text(const std::string& utf8) {
-    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-}
 } // namespace
 
 COptionsDlg::COptionsDlg(CAppSettings& appSettings, ISettingsStore& settingsStore,

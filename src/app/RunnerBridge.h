@@ -6,7 +6,7 @@
 // worker never blocks inside a call to the user-interface thread. The program
 // stops the runner (which joins its workers) before the window goes away.
 
-#include "run/RunPorts.h"
+#include "ports/RunPorts.h"
 
 class CMainDlg;
 

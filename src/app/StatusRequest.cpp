@@ -1,6 +1,6 @@
 #include "app/StatusRequest.h"
 
-#include "library/LibraryReport.h"
+#include "app/LibraryReport.h"
 
 #include <charconv>
 

@@ -1,11 +1,11 @@
 #include "app/WingmateApp.h"
 
 #include "app/AppSettings.h"
-#include "app/HomeFolder.h"
 #include "app/IniSettingsStore.h"
 #include "app/InstanceSocket.h"
 #include "app/MainDlg.h"
 #include "app/SignalExit.h"
+#include "library/HomeFolder.h"
 #include "library/MacroFile.h"
 
 #include <QApplication>

@@ -1,6 +1,5 @@
 #include "editor/EditorDlg.h"
 
-#include "app/QtMessageBox.h"
 #include "editor/DecTree.h"
 #include "editor/EditorLayout.h"
 #include "editor/EditorRecovery.h"
@@ -8,7 +7,9 @@
 #include "editor/UseScanner.h"
 #include "ports/MessageBox.h"
 #include "views/IconSet.h"
-#include "wizard/QtFileChooser.h"
+#include "views/QtFileChooser.h"
+#include "views/QtMessageBox.h"
+#include "views/QtText.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -25,10 +26,6 @@
 #include <filesystem>
 
 namespace {
-QString Text(const std::string& utf8) {
-    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-}
-
 struct MenuItem {
     int command; // 0: a separator
     const char* text;

@@ -1,22 +1,17 @@
 // The editor window's Run, Print, Help and Go to Line commands.
 
 #include "editor/EditorDlg.h"
+#include "views/QtText.h"
 
 #include "ports/MessageBox.h"
+#include "views/HelpPage.h"
 
-#include <QDesktopServices>
 #include <QInputDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QUrl>
 
 #include <filesystem>
-
-namespace {
-QString Text(const std::string& utf8) {
-    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-}
-} // namespace
 
 void CEditorDlg::Print() {
     QPrinter printer(QPrinter::HighResolution);
@@ -33,18 +28,7 @@ void CEditorDlg::Print() {
 }
 
 void CEditorDlg::OpenHelp(const std::string& file) {
-    if (services.home.empty())
-        return;
-    const std::string path = services.home + "/help/" + file;
-    std::error_code error;
-    bool opened = false;
-    if (std::filesystem::is_regular_file(path, error)) {
-        const QUrl url = QUrl::fromLocalFile(Text(path));
-        opened = services.openUrl ? services.openUrl(url) : QDesktopServices::openUrl(url);
-    }
-    if (!opened)
-        messages->Show("Could not open help file: " + path, "Failed to open Help",
-                       MessageButtons::Ok);
+    OpenHelpPage(services.home, file, services.openUrl, *messages);
 }
 
 // A script that does not compile is not run: the caret goes to its first

@@ -6,17 +6,12 @@
 #include "editor/EditorRecovery.h"
 #include "editor/UseScanner.h"
 #include "ports/MessageBox.h"
+#include "views/QtText.h"
 
 #include <QProgressBar>
 #include <QTextDocument>
 
 #include <algorithm>
-
-namespace {
-QString Text(const std::string& utf8) {
-    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-}
-} // namespace
 
 // Use-file names are taken from the script's folder; the process's current
 // directory is left alone (other windows and the runner rely on it).

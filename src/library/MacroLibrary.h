@@ -52,7 +52,6 @@ public:
     // rewritten with the ids of the inserted copies.
     void PasteClipboard(CMacroNode* node, int32_t targetId, InsertPosition position);
 
-    CMacroNode* FindByTrigger(const std::string& combination, TriggerPrefix prefix) const;
     static void ResetEligible(CMacroNode* node);
     static void FreeTree(CMacroNode* node);
 

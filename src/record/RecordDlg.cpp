@@ -1,9 +1,10 @@
 #include "record/RecordDlg.h"
 
 #include "library/AtomicFile.h"
+#include "ports/FileChooser.h"
 #include "ports/MessageBox.h"
 #include "record/RecordDlgLogic.h"
-#include "wizard/FileChooser.h"
+#include "views/QtText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,10 +23,6 @@
 #include <QVBoxLayout>
 
 namespace {
-QString Text(const std::string& utf8) {
-    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-}
-
 // The script view as the recorder's sink: each line is a paragraph of its
 // own. Typing still being gathered shows as a last paragraph that is
 // replaced as it grows and removed when its line arrives.

@@ -5,7 +5,7 @@
 // in the Macro Wizard). While it records, the main window's scheduler and
 // trigger keys are off and its tray says how to stop.
 
-#include "record/RecordHost.h"
+#include "ports/RecordHost.h"
 #include "record/Recorder.h"
 
 #include <QDialog>

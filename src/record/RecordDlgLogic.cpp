@@ -5,19 +5,6 @@
 #include <cctype>
 
 namespace {
-struct PunctuationKey {
-    char plain;
-    char shifted;
-    uint16_t code;
-};
-// US layout punctuation keys; digits carry their shifted symbols.
-constexpr PunctuationKey kPunctuation[] = {
-    {'1', '!', '1'},  {'2', '@', '2'}, {'3', '#', '3'}, {'4', '$', '4'},  {'5', '%', '5'},
-    {'6', '^', '6'},  {'7', '&', '7'}, {'8', '*', '8'}, {'9', '(', '9'},  {'0', ')', '0'},
-    {';', ':', 186},  {'=', '+', 187}, {',', '<', 188}, {'-', '_', 189},  {'.', '>', 190},
-    {'/', '?', 191},  {'`', '~', 192}, {'[', '{', 219}, {'\\', '|', 220}, {']', '}', 221},
-    {'\'', '"', 222}, {' ', 0, 32},
-};
 constexpr uint16_t kShiftState = 0x100;
 } // namespace
 
@@ -27,13 +14,9 @@ uint16_t StopKeyForText(std::string_view box) {
     const char character = box.front();
     if (std::isalpha(static_cast<unsigned char>(character)))
         return static_cast<uint16_t>(std::toupper(static_cast<unsigned char>(character)));
-    for (const PunctuationKey& key : kPunctuation) {
-        if (character == key.plain)
-            return key.code;
-        if (key.shifted && character == key.shifted)
-            return key.code | kShiftState;
-    }
-    return 0;
+    bool shifted = false;
+    const int code = UsKeyForCharacter(character, shifted);
+    return static_cast<uint16_t>(shifted ? code | kShiftState : code);
 }
 
 std::string StopCharacter(std::string_view box) {

@@ -17,7 +17,7 @@
 #include "ports/Desktop.h"
 #include "ports/MessageBox.h"
 #include "ports/ProcessLauncher.h"
-#include "run/RunPorts.h"
+#include "ports/RunPorts.h"
 #include "schedule/RunQueuePorts.h"
 
 #include <atomic>

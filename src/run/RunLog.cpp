@@ -34,7 +34,7 @@ void CRunLog::ClearDisplay() {
 // Counts the non-blank lines; when there are more than the setting allows,
 // rewrites the file as its last non-blank line and logs the notice.
 void CRunLog::AutoClearIfDue() {
-    if (!settings || settings->autoClearLines == 0)
+    if (!autoClearLines || *autoClearLines == 0)
         return;
     // Only a plain file is counted: a device or a pipe put in its place
     // could be read forever.
@@ -55,7 +55,7 @@ void CRunLog::AutoClearIfDue() {
         lastLine.swap(line);
     }
     in.close();
-    if (static_cast<unsigned long>(lines) <= settings->autoClearLines)
+    if (static_cast<unsigned long>(lines) <= *autoClearLines)
         return;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out)

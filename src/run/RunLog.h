@@ -3,10 +3,10 @@
 // per scheduler error, mirrored on the Log page. It clears itself down to its
 // last line once it holds more lines than the AutoClear setting allows.
 
-#include "app/AppSettings.h"
 #include "ports/MessageBox.h"
 #include "schedule/RunQueuePorts.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -43,8 +43,9 @@ public:
 
     void SetPath(const std::string& logPath) { path = logPath; }
     const std::string& Path() const { return path; }
-    // Source of `autoClearLines`, read at each append; null: never clears.
-    void SetSettings(const CAppSettings* appSettings) { settings = appSettings; }
+    // The live "clear the display after N lines" setting, read at each
+    // append (0 or null: never clears).
+    void SetAutoClearLimit(const uint32_t* lines) { autoClearLines = lines; }
     void SetDisplay(IRunLogDisplay* logDisplay) { display = logDisplay; }
     int DisplayLineCount() const { return displayLineCount; }
 
@@ -65,7 +66,7 @@ private:
     void NoteWrite(bool written, const std::string& reason);
 
     std::string path = "Wingmate.log";
-    const CAppSettings* settings = nullptr;
+    const uint32_t* autoClearLines = nullptr;
     IRunLogDisplay* display = nullptr;
     int displayLineCount = 0;
     std::function<void(const std::string&)> reportProblem;

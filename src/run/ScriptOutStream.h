@@ -4,8 +4,8 @@
 // script; Input asks the user through the input dialog.
 
 #include "engine/Stream.h"
+#include "ports/RunPorts.h"
 #include "run/ReplyWait.h"
-#include "run/RunPorts.h"
 
 #include <mutex>
 #include <optional>

@@ -4,6 +4,7 @@
 #include "ports/KeyHook.h"
 #include "schedule/RunQueuePorts.h"
 #include "triggers/KeyNames.h"
+#include "triggers/TriggerMatch.h"
 
 #include <thread>
 
@@ -97,7 +98,7 @@ void CKeyHook::OnKeyDown(int code) {
         keyState[code] = kDown;
 
     const std::string combination = KeyCombination();
-    const CMacroNode* match = library.FindByTrigger(combination, stickyPrefix);
+    const CMacroNode* match = FindByTrigger(library, combination, stickyPrefix);
     if (!match || match->id == 0) {
         UpdateTakenKeys();
         return;

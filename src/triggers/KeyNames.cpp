@@ -38,45 +38,36 @@ const char* TableName(int code) {
     return nullptr;
 }
 
+// The US layout's digit, punctuation and space keys: the character without
+// and with Shift, and the key's code. The one table every key mapping uses.
+struct UsKey {
+    char plain;
+    char shifted;
+    int code;
+};
+constexpr UsKey kUsKeys[] = {
+    {'1', '!', '1'},  {'2', '@', '2'},     {'3', '#', '3'}, {'4', '$', '4'},  {'5', '%', '5'},
+    {'6', '^', '6'},  {'7', '&', '7'},     {'8', '*', '8'}, {'9', '(', '9'},  {'0', ')', '0'},
+    {';', ':', 186},  {'=', '+', 187},     {',', '<', 188}, {'-', '_', 189},  {'.', '>', 190},
+    {'/', '?', 191},  {'`', '~', 192},     {'[', '{', 219}, {'\\', '|', 220}, {']', '}', 221},
+    {'\'', '"', 222}, {' ', 0, vk::Space},
+};
+
 // The character a US keyboard gives for the key with no modifier held; 0 when
 // none. Letters come out lower case.
 char UsCharacter(int code) {
     if (code >= 'A' && code <= 'Z')
         return static_cast<char>(code - 'A' + 'a');
-    if (code >= '0' && code <= '9')
-        return static_cast<char>(code);
     if (code >= vk::Numpad0 && code <= vk::Numpad0 + 9)
         return static_cast<char>('0' + code - vk::Numpad0);
-    switch (code) {
-    case vk::Enter:
+    if (code == vk::Enter)
         return '\r';
-    case vk::Decimal:
+    if (code == vk::Decimal)
         return '.';
-    case 186:
-        return ';';
-    case 187:
-        return '=';
-    case 188:
-        return ',';
-    case 189:
-        return '-';
-    case 190:
-        return '.';
-    case 191:
-        return '/';
-    case 192:
-        return '`';
-    case 219:
-        return '[';
-    case 220:
-        return '\\';
-    case 221:
-        return ']';
-    case 222:
-        return '\'';
-    default:
-        return 0;
-    }
+    for (const UsKey& key : kUsKeys)
+        if (key.code == code && code != vk::Space)
+            return key.plain;
+    return 0;
 }
 
 } // namespace
@@ -112,6 +103,16 @@ int KeyCodeForName(std::string_view name) {
         const char* tableName = TableName(code);
         if (tableName && same(tableName))
             return code;
+    }
+    return 0;
+}
+
+int UsKeyForCharacter(char character, bool& shifted) {
+    for (const UsKey& key : kUsKeys) {
+        if (character == key.plain || (key.shifted && character == key.shifted)) {
+            shifted = character != key.plain;
+            return key.code;
+        }
     }
     return 0;
 }

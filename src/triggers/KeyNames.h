@@ -61,6 +61,10 @@ inline bool IsShift(int code) {
 // key with no modifier held (upper-cased when `upperCase`), else empty.
 std::string KeyName(int code, bool upperCase);
 
+// The US-layout key of a digit, punctuation character or space, and whether
+// it needs Shift ('!' is Shift+1); 0 for any other character.
+int UsKeyForCharacter(char character, bool& shifted);
+
 // "<" + name + ">", or empty when the key has no name.
 std::string KeyToken(int code, bool upperCase);
 

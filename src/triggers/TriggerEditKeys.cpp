@@ -84,15 +84,6 @@ constexpr std::array<KeyPair, 31> kNamedKeys{{
     {qtkey::Delete, vk::Delete},
 }};
 
-// Printable keys off the keypad: the US key that carries the character.
-constexpr std::array<KeyPair, 32> kUsSymbols{{
-    {'!', '1'}, {'@', '2'}, {'#', '3'},  {'$', '4'}, {'%', '5'}, {'^', '6'},  {'&', '7'},
-    {'*', '8'}, {'(', '9'}, {')', '0'},  {';', 186}, {':', 186}, {'=', 187},  {'+', 187},
-    {',', 188}, {'<', 188}, {'-', 189},  {'_', 189}, {'.', 190}, {'>', 190},  {'/', 191},
-    {'?', 191}, {'`', 192}, {'~', 192},  {'[', 219}, {'{', 219}, {'\\', 220}, {'|', 220},
-    {']', 221}, {'}', 221}, {'\'', 222}, {'"', 222},
-}};
-
 // Keypad keys whose keysym differs from the main keyboard's.
 int KeypadCode(int qtKey) {
     if (qtKey >= '0' && qtKey <= '9')
@@ -131,10 +122,9 @@ int VirtualKeyForQtKey(int qtKey, bool keypad) {
     for (const KeyPair& pair : kNamedKeys)
         if (pair.qtKey == qtKey)
             return pair.code;
-    for (const KeyPair& pair : kUsSymbols)
-        if (pair.qtKey == qtKey)
-            return pair.code;
-    return 0;
+    // Printable keys off the keypad: the US key that carries the character.
+    bool shifted = false;
+    return qtKey > ' ' && qtKey < 0x7F ? UsKeyForCharacter(static_cast<char>(qtKey), shifted) : 0;
 }
 
 bool AppendKeyToken(std::string& text, int code, bool upperCase, bool allowRepeat) {

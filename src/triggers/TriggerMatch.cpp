@@ -23,3 +23,15 @@ bool MacroMatchesTrigger(const CMacro& macro, std::string_view combination, Trig
     return !macro.IsMacroSet() && macro.triggerPrefix == static_cast<int32_t>(prefix) &&
            CombinationMatchesKeys(combination, macro.triggerKey);
 }
+
+CMacroNode* FindByTrigger(const CMacroLibrary& library, std::string_view combination,
+                          TriggerPrefix prefix) {
+    CMacroNode* found = nullptr;
+    CMacroLibrary::ForEachPreOrder(library.Root(), [&](CMacroNode& node) {
+        if (!MacroMatchesTrigger(node, combination, prefix))
+            return true;
+        found = &node;
+        return false;
+    });
+    return found;
+}

@@ -1,7 +1,7 @@
 #pragma once
 // Matching a held key combination against a macro's trigger: pure functions.
 
-#include "library/Macro.h"
+#include "library/MacroLibrary.h"
 
 #include <string_view>
 
@@ -13,3 +13,8 @@ bool CombinationMatchesKeys(std::string_view combination, std::string_view trigg
 // The whole test for one entry: a macro (never a macro set) whose prefix is
 // `prefix` and whose keys match.
 bool MacroMatchesTrigger(const CMacro& macro, std::string_view combination, TriggerPrefix prefix);
+
+// The first entry of `library` in tree order that the combination starts;
+// null when none does.
+CMacroNode* FindByTrigger(const CMacroLibrary& library, std::string_view combination,
+                          TriggerPrefix prefix);

@@ -1,8 +1,8 @@
 #pragma once
 // The program's artwork: one SVG per icon role, kept in the resource file.
 
-#include "app/TrayState.h"
 #include "views/MacroTreeLogic.h"
+#include "views/TrayState.h"
 
 #include <QIcon>
 #include <QString>

@@ -1,6 +1,7 @@
 #include "views/MacroTree.h"
 
 #include "views/LightPaper.h"
+#include "views/QtText.h"
 
 #include "views/IconSet.h"
 
@@ -19,10 +20,6 @@
 
 namespace {
 constexpr int kIdRole = Qt::UserRole;
-
-QString Text(const std::string& utf8) {
-    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-}
 
 // An item that keeps its name, icon and id in plain fields: a library of
 // 100,000 entries makes as many items, and the stock item stores each value

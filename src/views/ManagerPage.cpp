@@ -1,4 +1,6 @@
 #include "views/ManagerPage.h"
+#include "views/QtText.h"
+#include "views/TabChain.h"
 
 #include "ports/Clock.h"
 #include "ports/MessageBox.h"
@@ -37,26 +39,12 @@ QString DefaultChooser(QWidget* parent, CManagerPage::BrowseKind kind, const QSt
                                         QStringLiteral("All Files (*)"));
 }
 
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 // Buttons keep some room around their text whatever the style's padding.
 void GiveRoom(std::initializer_list<QPushButton*> buttons) {
     for (QPushButton* button : buttons) {
         const int text =
             button->fontMetrics().horizontalAdvance(button->text().remove(QLatin1Char('&')));
         button->setMinimumWidth(qMax(button->sizeHint().width(), text + 24));
-    }
-}
-
-// Tab moves through the controls in this order.
-void SetTabChain(std::initializer_list<QWidget*> chain) {
-    QWidget* previous = nullptr;
-    for (QWidget* widget : chain) {
-        if (previous)
-            QWidget::setTabOrder(previous, widget);
-        previous = widget;
     }
 }
 

@@ -5,8 +5,8 @@
 // output box every kDrainMs, so a script printing without pause neither
 // floods the window's event queue nor waits for it.
 
+#include "ports/ScriptOutput.h"
 #include "run/OutputBuffer.h"
-#include "run/RunnerHost.h"
 
 #include <QWidget>
 

@@ -1,4 +1,6 @@
 #include "views/SchedulerPage.h"
+#include "views/QtText.h"
+#include "views/TabChain.h"
 
 #include "ports/Clock.h"
 #include "ports/MessageBox.h"
@@ -34,20 +36,6 @@
 namespace {
 
 constexpr int kIdRole = Qt::UserRole;
-
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-// Tab moves through the controls in this order.
-void SetTabChain(std::initializer_list<QWidget*> chain) {
-    QWidget* previous = nullptr;
-    for (QWidget* widget : chain) {
-        if (previous)
-            QWidget::setTabOrder(previous, widget);
-        previous = widget;
-    }
-}
 
 TreeIcon RowIcon(int32_t scheduleType) {
     if (scheduleType == static_cast<int32_t>(ScheduleType::Repeated))

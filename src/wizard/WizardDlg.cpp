@@ -1,11 +1,11 @@
 #include "wizard/WizardDlg.h"
 
-#include "app/QtMessageBox.h"
 #include "library/AtomicFile.h"
 #include "ports/MessageBox.h"
 #include "record/NullRecordSource.h"
 #include "record/RecordDlg.h"
-#include "wizard/QtFileChooser.h"
+#include "views/QtFileChooser.h"
+#include "views/QtMessageBox.h"
 #include "wizard/WizardPages.h"
 #include "wizard/WizardScripts.h"
 

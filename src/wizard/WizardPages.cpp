@@ -1,7 +1,7 @@
 #include "wizard/WizardPages.h"
 
+#include "ports/FileChooser.h"
 #include "triggers/TriggerEdit.h"
-#include "wizard/FileChooser.h"
 #include "wizard/WizardScripts.h"
 
 #include <QButtonGroup>

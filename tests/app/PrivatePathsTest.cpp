@@ -1,8 +1,8 @@
 // Where the instance socket and lock live, and which home folders are used:
 // nothing another local user made or can change.
 
-#include "app/HomeFolder.h"
 #include "app/InstanceSocket.h"
+#include "library/HomeFolder.h"
 
 #include "fakes/TestSupport.h"
 

@@ -9,7 +9,7 @@
 #include "editor/ScriptHighlighter.h"
 #include "fakes/Fakes.h"
 #include "fakes/TestFiles.h"
-#include "wizard/FileChooser.h"
+#include "ports/FileChooser.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

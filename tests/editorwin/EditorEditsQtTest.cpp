@@ -2,9 +2,9 @@
 // rebuilt use list, its dialogs belong to it, a save changes only the bytes
 // that were edited, and a new macro's missing script keeps its path.
 
-#include "app/QtMessageBox.h"
 #include "editor/DecTree.h"
-#include "wizard/QtFileChooser.h"
+#include "views/QtFileChooser.h"
+#include "views/QtMessageBox.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -6,7 +6,7 @@
 #include "editor/EditorDlg.h"
 #include "fakes/Fakes.h"
 #include "fakes/TestFiles.h"
-#include "wizard/FileChooser.h"
+#include "ports/FileChooser.h"
 
 #include <QTemporaryDir>
 

@@ -2,7 +2,7 @@
 // Recorder ports for tests: an event source the test feeds by hand, and a
 // main window that records what the Record Script dialog asks of it.
 
-#include "record/RecordHost.h"
+#include "ports/RecordHost.h"
 #include "record/Recorder.h"
 
 #include <mutex>

@@ -4,7 +4,7 @@
 // until the test pumps them, as the real window's event loop would.
 
 #include "ports/ProcessLauncher.h"
-#include "run/RunPorts.h"
+#include "ports/RunPorts.h"
 
 #include <algorithm>
 #include <chrono>

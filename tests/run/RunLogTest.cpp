@@ -1,5 +1,7 @@
 #include "run/RunLog.h"
 
+#include "app/AppSettings.h"
+
 #include "fakes/FakeRunQueue.h"
 #include "fakes/Fakes.h"
 #include "fakes/TestSupport.h"
@@ -22,7 +24,7 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir);
         log.SetPath((dir / "Wingmate.log").string());
-        log.SetSettings(&settings);
+        log.SetAutoClearLimit(&settings.autoClearLines);
         log.SetDisplay(&display);
     }
     void TearDown() override { fs::remove_all(dir); }
@@ -53,7 +55,7 @@ TEST_F(RunLogTest, AutoClearZeroGrowsWithoutLimit) {
 }
 
 TEST_F(RunLogTest, WithoutSettingsTheFileIsNeverCleared) {
-    log.SetSettings(nullptr);
+    log.SetAutoClearLimit(nullptr);
     WriteFile("a\nb\nc\nd\n");
     log.AppendLine("e");
     EXPECT_EQ(ReadFile(), "a\nb\nc\nd\ne\n");

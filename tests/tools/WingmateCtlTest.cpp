@@ -1,5 +1,5 @@
 #include "Commands.h"
-#include "library/LibraryReport.h"
+#include "app/LibraryReport.h"
 #include "library/MacroLibrary.h"
 
 #include "fakes/TestSupport.h"

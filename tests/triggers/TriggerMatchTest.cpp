@@ -67,16 +67,16 @@ TEST(FindByTrigger, ReturnsTheFirstMatchInPreOrder) {
     const int32_t m1 = add("m1", 1, root, "<F5>");
     const int32_t m2 = add("m2", 1, root, "<F5>", 2);
 
-    ASSERT_NE(lib.FindByTrigger("<F5>", TriggerPrefix::None), nullptr);
-    EXPECT_EQ(lib.FindByTrigger("<F5>", TriggerPrefix::None)->id, s1);
-    EXPECT_EQ(lib.FindByTrigger("<F5>", TriggerPrefix::Shift)->id, m2);
-    EXPECT_EQ(lib.FindByTrigger("<F5>", TriggerPrefix::Ctrl), nullptr);
-    EXPECT_EQ(lib.FindByTrigger("", TriggerPrefix::None), nullptr);
+    ASSERT_NE(FindByTrigger(lib, "<F5>", TriggerPrefix::None), nullptr);
+    EXPECT_EQ(FindByTrigger(lib, "<F5>", TriggerPrefix::None)->id, s1);
+    EXPECT_EQ(FindByTrigger(lib, "<F5>", TriggerPrefix::Shift)->id, m2);
+    EXPECT_EQ(FindByTrigger(lib, "<F5>", TriggerPrefix::Ctrl), nullptr);
+    EXPECT_EQ(FindByTrigger(lib, "", TriggerPrefix::None), nullptr);
     lib.RemoveNode(s1);
-    EXPECT_EQ(lib.FindByTrigger("<F5>", TriggerPrefix::None)->id, m1);
+    EXPECT_EQ(FindByTrigger(lib, "<F5>", TriggerPrefix::None)->id, m1);
 
     CMacroLibrary empty;
-    EXPECT_EQ(empty.FindByTrigger("<F5>", TriggerPrefix::None), nullptr);
+    EXPECT_EQ(FindByTrigger(empty, "<F5>", TriggerPrefix::None), nullptr);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "app/EndQuestion.h"
 #include "app/OptionsLogic.h"
-#include "app/TrayState.h"
+#include "views/TrayState.h"
 
 #include "fakes/Fakes.h"
 #include "fakes/ScopedTimeZone.h"

@@ -9,9 +9,9 @@
 #include "fakes/FakeRecordSource.h"
 #include "fakes/Fakes.h"
 #include "fakes/TestFiles.h"
+#include "ports/FileChooser.h"
 #include "record/RecordDlg.h"
 #include "views/MacroTreeLogic.h"
-#include "wizard/FileChooser.h"
 #include "wizard/WizardDlg.h"
 #include "wizard/WizardPages.h"
 

@@ -3,14 +3,14 @@
 // order, and the main window adding the macro it hands back.
 
 #include "app/MainDlg.h"
-#include "app/QtMessageBox.h"
 #include "fakes/Fakes.h"
 #include "fakes/TestFiles.h"
 #include "library/LibraryTestUtil.h"
+#include "ports/FileChooser.h"
 #include "views/FakeMainWindow.h"
 #include "views/MacroTree.h"
 #include "views/ManagerPage.h"
-#include "wizard/FileChooser.h"
+#include "views/QtMessageBox.h"
 #include "wizard/WizardDlg.h"
 #include "wizard/WizardPages.h"
 #include "wizard/WizardScripts.h"

@@ -22,7 +22,7 @@
 #include "editor/ScriptCheck.h"
 #include "library/AtomicFile.h"
 
-#include "app/HomeFolder.h"
+#include "library/HomeFolder.h"
 #include "run/LibMgr.h"
 #if defined(TESSERA_WITH_X11)
 #include "x11/X11Desktop.h"

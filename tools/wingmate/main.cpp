@@ -1,11 +1,10 @@
 // wingmate: the desktop program.
 
-#include "app/HomeFolder.h"
 #include "app/InstanceSocket.h"
-#include "app/SignalExit.h"
-#include "app/QtMessageBox.h"
 #include "app/RunnerBridge.h"
+#include "app/SignalExit.h"
 #include "app/WingmateApp.h"
+#include "library/HomeFolder.h"
 #include "run/MacroRunner.h"
 #include "run/PosixProcessLauncher.h"
 #include "triggers/KeyHook.h"
@@ -13,6 +12,7 @@
 #include "views/IconSet.h"
 #include "views/InputDlg.h"
 #include "views/ManagerPage.h"
+#include "views/QtMessageBox.h"
 #include "views/SchedulerPage.h"
 #include "wizard/WizardDlg.h"
 #if WINGMATE_HAVE_X11
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     parts.windowBuilt = [&](CMainDlg& window) {
 #if WINGMATE_HAVE_X11
         std::string why;
-        scripts.desktop = CX11Desktop::Open(&why, MakeAlertFn(&window, window.Messages()));
+        scripts.desktop = CX11Desktop::Open(&why, MakeAlertFn(&window, messages));
         if (!scripts.desktop)
             window.Output().AppendOutput(why + "\n");
 #endif
@@ -126,7 +126,8 @@ int main(int argc, char** argv) {
         ports.inputPrompt = scripts.bridge.get();
         ports.completion = scripts.bridge.get();
         ports.failure = scripts.bridge.get();
-        ports.messageBox = &window.Messages();
+        // A script's boxes stand alone: they are not the window's.
+        ports.messageBox = &messages;
         ports.launcher = &launcher;
         ports.desktop = scripts.desktop.get();
         scripts.runner = std::make_unique<CMacroRunner>(WingmateHomeFolder(), ports);

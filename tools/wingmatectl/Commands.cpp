@@ -2,7 +2,7 @@
 
 #include "CliSupport.h"
 
-#include "app/HomeFolder.h"
+#include "library/HomeFolder.h"
 #include "library/MacroFile.h"
 
 #include <sstream>

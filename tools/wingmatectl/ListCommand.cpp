@@ -2,7 +2,7 @@
 
 #include "Commands.h"
 
-#include "library/LibraryReport.h"
+#include "app/LibraryReport.h"
 #include "library/MacroLibrary.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 // The file chooser through Qt's dialogs, owned by a parent window.
 
-#include "wizard/FileChooser.h"
+#include "ports/FileChooser.h"
 
 #include <memory>
 

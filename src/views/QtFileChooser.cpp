@@ -1,4 +1,4 @@
-#include "wizard/QtFileChooser.h"
+#include "views/QtFileChooser.h"
 
 #include <QFileDialog>
 

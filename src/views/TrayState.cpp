@@ -1,4 +1,4 @@
-#include "app/TrayState.h"
+#include "views/TrayState.h"
 
 namespace {
 // Cuts a UTF-8 text to at most `limit` bytes without splitting a character.

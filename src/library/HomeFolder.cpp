@@ -1,4 +1,4 @@
-#include "app/HomeFolder.h"
+#include "library/HomeFolder.h"
 
 #include "library/SafePath.h"
 

@@ -1,4 +1,4 @@
-#include "library/LibraryReport.h"
+#include "app/LibraryReport.h"
 
 #include "library/MacroLibrary.h"
 #include "schedule/Schedule.h"
@@ -39,8 +39,8 @@ std::string ScheduleSummary(const CMacroNode& node) {
         std::string text;
         if (ScheduleText(node, text))
             return text + " from " + start;
-        return "every " + std::to_string(node.frequency) + " " + UnitText(node.unit) +
-               " from " + start;
+        return "every " + std::to_string(node.frequency) + " " + UnitText(node.unit) + " from " +
+               start;
     }
     default:
         return "schedule type " + std::to_string(node.scheduleType);
@@ -91,8 +91,7 @@ void PrintLibraryJson(const CMacroNode* root, std::ostream& out) {
             << ", \"description\": " << JsonString(node.description)
             << ", \"startDate\": " << JsonString(node.startDate)
             << ", \"startTime\": " << JsonString(node.startTime) << ", \"unit\": " << node.unit
-            << ", \"frequency\": " << node.frequency
-            << ", \"scheduleType\": " << node.scheduleType
+            << ", \"frequency\": " << node.frequency << ", \"scheduleType\": " << node.scheduleType
             << ", \"runAsScript\": " << node.runAsScript
             << ", \"lastRunText\": " << JsonString(node.lastRunText)
             << ", \"depth\": " << depths.Of(&node) << "}";

@@ -1,4 +1,4 @@
-#include "app/QtMessageBox.h"
+#include "views/QtMessageBox.h"
 
 #include <QGridLayout>
 #include <QMessageBox>
@@ -62,7 +62,9 @@ MessageAnswer CQtMessageBox::Show(const std::string& text, const std::string& ti
                                   MessageButtons buttons) {
     const QString body = QString::fromUtf8(text.data(), qsizetype(text.size()));
     const QString caption = QString::fromUtf8(title.data(), qsizetype(title.size()));
-    QMessageBox box(QMessageBox::NoIcon, caption, Breakable(body), ButtonsOf(buttons), owner);
+    // A window in the tray or minimized cannot hold a box in front of it.
+    QWidget* parent = owner && owner->isVisible() && !owner->isMinimized() ? owner : nullptr;
+    QMessageBox box(QMessageBox::NoIcon, caption, Breakable(body), ButtonsOf(buttons), parent);
     box.setDefaultButton(DefaultOf(buttons));
     if (buttons != MessageButtons::Ok)
         box.setIcon(QMessageBox::Question);

@@ -1,4 +1,4 @@
-#include "app/HomeFolder.h"
+#include "library/HomeFolder.h"
 #include "app/Autostart.h"
 
 #include "fakes/TestSupport.h"

@@ -1,0 +1,22 @@
+#include "views/HelpPage.h"
+
+#include "library/HomeFolder.h"
+
+#include <QDesktopServices>
+#include <QString>
+
+#include <filesystem>
+
+void OpenHelpPage(const std::string& home, const std::string& file,
+                  const std::function<bool(const QUrl&)>& openUrl, IMessageBox& messages) {
+    const std::string path = FindShippedFile(home, ExecutableFolder(), "help/" + file);
+    std::error_code error;
+    bool opened = false;
+    if (std::filesystem::is_regular_file(path, error)) {
+        const QUrl url = QUrl::fromLocalFile(QString::fromStdString(path));
+        opened = openUrl ? openUrl(url) : QDesktopServices::openUrl(url);
+    }
+    if (!opened)
+        messages.Show("Could not open help file: " + path, "Failed to open Help",
+                      MessageButtons::Ok);
+}
