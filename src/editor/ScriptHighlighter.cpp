@@ -1,19 +1,17 @@
 #include "editor/ScriptHighlighter.h"
 
+#include "engine/Lexer.h"
+
 #include <QGuiApplication>
 #include <QPalette>
 #include <QTextBlock>
 #include <QTextLayout>
 
+#include <string_view>
+#include <vector>
+
 namespace {
 enum BlockState { kNormal = 0, kInBlockComment = 1 };
-
-bool IsWordStart(QChar c) {
-    return c.isLetter() || c == QLatin1Char('_');
-}
-bool IsWordPart(QChar c) {
-    return c.isLetterOrNumber() || c == QLatin1Char('_');
-}
 } // namespace
 
 CScriptHighlighter::CScriptHighlighter(QTextDocument* document) : QSyntaxHighlighter(document) {
@@ -75,63 +73,46 @@ bool CScriptHighlighter::IsCodeAt(const QTextBlock& block, int position) const {
     return true;
 }
 
-// One pass over the line: block comments carry over lines through the
-// block state; "#" and "//" end the line; strings honour backslash escapes.
+// The engine's own rules split the line: block comments carry over lines
+// through the block state; "#" and "//" end the line; strings honour
+// backslash escapes. Offsets come back in UTF-8 bytes and go to the
+// document in UTF-16 units.
 void CScriptHighlighter::highlightBlock(const QString& text) {
-    const qsizetype length = text.size();
-    qsizetype i = 0;
-    setCurrentBlockState(kNormal);
-    if (previousBlockState() == kInBlockComment) {
-        const qsizetype end = text.indexOf(QStringLiteral("*/"));
-        if (end < 0) {
-            setFormat(0, int(length), commentFormat);
-            setCurrentBlockState(kInBlockComment);
-            return;
-        }
-        setFormat(0, int(end + 2), commentFormat);
-        i = end + 2;
+    const QByteArray utf8 = text.toUtf8();
+    const std::string_view bytes(utf8.constData(), size_t(utf8.size()));
+    std::vector<int> unit(bytes.size() + 1, 0);
+    int units = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        unit[i] = units;
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if ((byte & 0xC0) != 0x80)
+            units += byte >= 0xF0 ? 2 : 1;
     }
-    while (i < length) {
-        const QChar c = text.at(i);
-        const QChar next = i + 1 < length ? text.at(i + 1) : QChar();
-        if (c == QLatin1Char('#') || (c == QLatin1Char('/') && next == QLatin1Char('/'))) {
-            setFormat(int(i), int(length - i), commentFormat);
-            return;
-        }
-        if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
-            const qsizetype end = text.indexOf(QStringLiteral("*/"), i + 2);
-            if (end < 0) {
-                setFormat(int(i), int(length - i), commentFormat);
-                setCurrentBlockState(kInBlockComment);
-                return;
-            }
-            setFormat(int(i), int(end + 2 - i), commentFormat);
-            i = end + 2;
-            continue;
-        }
-        if (c == QLatin1Char('"')) {
-            qsizetype end = i + 1;
-            while (end < length && text.at(end) != QLatin1Char('"'))
-                end += text.at(end) == QLatin1Char('\\') ? 2 : 1;
-            end = std::min(end + 1, length);
-            setFormat(int(i), int(end - i), stringFormat);
-            i = end;
-            continue;
-        }
-        if (IsWordStart(c)) {
-            qsizetype end = i + 1;
-            while (end < length && IsWordPart(text.at(end)))
-                ++end;
-            const QString word = text.mid(i, end - i);
+    unit[bytes.size()] = units;
+
+    bool inComment = previousBlockState() == kInBlockComment;
+    for (const tessera::LexemeSpan& span : tessera::ScanLexemes(bytes, inComment)) {
+        const int start = unit[span.begin], length = unit[span.end] - start;
+        switch (span.kind) {
+        case tessera::Lexeme::Comment:
+            setFormat(start, length, commentFormat);
+            break;
+        case tessera::Lexeme::String:
+            setFormat(start, length, stringFormat);
+            break;
+        case tessera::Lexeme::Word: {
+            const QString word = text.mid(start, length);
             if (statements.contains(word))
-                setFormat(int(i), int(end - i), statementFormat);
+                setFormat(start, length, statementFormat);
             else if (functions.contains(word))
-                setFormat(int(i), int(end - i), functionFormat);
+                setFormat(start, length, functionFormat);
             else if (types.contains(word))
-                setFormat(int(i), int(end - i), typeFormat);
-            i = end;
-            continue;
+                setFormat(start, length, typeFormat);
+            break;
         }
-        ++i;
+        default:
+            break;
+        }
     }
+    setCurrentBlockState(inComment ? kInBlockComment : kNormal);
 }

@@ -2,8 +2,10 @@
 
 #include "editor/EditorLayout.h"
 #include "editor/ScriptHighlighter.h"
+#include "engine/Lexer.h"
 #include "library/AtomicFile.h"
 #include "ports/MessageBox.h"
+#include "views/QtText.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>
@@ -26,10 +28,6 @@
 #include <utility>
 
 namespace {
-QString Text(const std::string& utf8) {
-    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-}
-
 // The line numbers and the error marker left of the text.
 class CLineGutter : public QWidget {
 public:
@@ -43,6 +41,22 @@ private:
     CScriptView* view;
 };
 } // namespace
+
+QStringList CScriptView::StatementKeywords() {
+    QStringList words;
+    for (std::string_view word : tessera::Keywords())
+        if (!tessera::IsTypeKeyword(word))
+            words << QString::fromLatin1(word.data(), qsizetype(word.size()));
+    return words;
+}
+
+QStringList CScriptView::TypeKeywords() {
+    QStringList words;
+    for (std::string_view word : tessera::Keywords())
+        if (tessera::IsTypeKeyword(word))
+            words << QString::fromLatin1(word.data(), qsizetype(word.size()));
+    return words;
+}
 
 CScriptView::CScriptView(IMessageBox& messageBox, QWidget* parent)
     : QPlainTextEdit(parent), messages(messageBox) {
@@ -58,9 +72,8 @@ CScriptView::CScriptView(IMessageBox& messageBox, QWidget* parent)
     viewport()->setAcceptDrops(true);
 
     highlighter = new CScriptHighlighter(document());
-    highlighter->AddStatementKeywords(
-        QString::fromLatin1(kStatementKeywords).split(QLatin1Char(',')));
-    highlighter->AddTypeKeywords(QString::fromLatin1(kTypeKeywords).split(QLatin1Char(',')));
+    highlighter->AddStatementKeywords(StatementKeywords());
+    highlighter->AddTypeKeywords(TypeKeywords());
 
     gutter = new CLineGutter(this);
     connect(this, &QPlainTextEdit::blockCountChanged, this,

@@ -28,10 +28,10 @@ class QTimer;
 class CScriptView : public QPlainTextEdit {
     Q_OBJECT
 public:
-    static constexpr const char* kStatementKeywords =
-        "include,use,function,define,dll,return,if,for,while,else,true,false,try,catch,clear,"
-        "unload,package,exit";
-    static constexpr const char* kTypeKeywords = "int,float,string,bool,list,var,void";
+    // The language's reserved words, from the engine's one list: the
+    // statement words and the type names.
+    static QStringList StatementKeywords();
+    static QStringList TypeKeywords();
 
     CScriptView(IMessageBox& messages, QWidget* parent = nullptr);
     ~CScriptView() override;

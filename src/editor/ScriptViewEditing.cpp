@@ -186,8 +186,8 @@ void CScriptView::paintEvent(QPaintEvent* event) {
 }
 
 QStringList CScriptView::CompletionWords() const {
-    QStringList words = QString::fromLatin1(kStatementKeywords).split(QLatin1Char(','));
-    words << QString::fromLatin1(kTypeKeywords).split(QLatin1Char(','));
+    QStringList words = StatementKeywords();
+    words << TypeKeywords();
     words << functionNames;
     const QByteArray utf8 = ScriptText().toUtf8();
     const ScriptNames own =

@@ -1,5 +1,7 @@
 #include "editor/UseScanner.h"
 
+#include "engine/Lexer.h"
+
 #include <algorithm>
 #include <filesystem>
 
@@ -22,13 +24,13 @@ std::string_view Trim(std::string_view s) {
 }
 
 // The statement part of a line: the text before its last ";" that is not in a
-// string literal. false when the line has no such ";".
+// string literal or a comment. false when the line has no such ";".
 bool StatementBeforeLastSemicolon(std::string_view s, std::string_view& statement) {
-    size_t semicolon = s.rfind(';');
-    while (semicolon != std::string_view::npos && IsInsideString(s, static_cast<long>(semicolon))) {
-        s = s.substr(0, semicolon);
-        semicolon = s.rfind(';');
-    }
+    bool inComment = false;
+    size_t semicolon = std::string_view::npos;
+    for (const tessera::LexemeSpan& span : tessera::ScanLexemes(s, inComment))
+        if (span.kind == tessera::Lexeme::Punct && s[span.begin] == ';')
+            semicolon = span.begin;
     if (semicolon == std::string_view::npos)
         return false;
     statement = Trim(s.substr(0, semicolon));
@@ -54,17 +56,15 @@ bool ListHoldsEntry(const std::string& useList, std::string_view entry) {
 bool IsInsideString(std::string_view s, long p) {
     if (p <= 0)
         return false;
-    const size_t end = std::min(static_cast<size_t>(p), s.size());
-    int quotes = 0;
-    for (size_t i = 0; i < end; ++i) {
-        if (s[i] != '"')
-            continue;
-        const bool escaped = i > 0 && s[i - 1] == '\\';
-        if (escaped && quotes % 2 == 1)
-            continue; // \" inside a string does not close it
-        ++quotes;
+    bool inComment = false;
+    for (const tessera::LexemeSpan& span : tessera::ScanLexemes(s, inComment)) {
+        if (span.begin >= static_cast<size_t>(p))
+            break;
+        if (span.kind == tessera::Lexeme::String &&
+            (static_cast<size_t>(p) < span.end || !span.finished))
+            return true;
     }
-    return quotes % 2 == 1;
+    return false;
 }
 
 // use-statement = "use" " " quoted-name [blanks] ";" [anything-after-the-last-unquoted-";"]

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-// Is position p of s inside a string literal? Counts double quotes before p;
-// a quote after a backslash does not count while inside a string. p < 0 is
-// outside.
+// Is position p of s inside a string literal, by the language's own rules
+// (a quote in a comment opens none; a backslash takes the next character
+// along)? p <= 0 is outside.
 bool IsInsideString(std::string_view s, long p);
 
 // The file names of a use list ("a.dec::b.dec::"), in order; text after the

@@ -1,5 +1,6 @@
 #include "engine/Lexer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -170,41 +171,27 @@ public:
             case '\n':
                 NewLine();
                 break;
-            case '"':
-                for (;;) {
-                    if (pos >= src.size() || src[pos] == '\n')
-                        return bail();
-                    char d = src[pos++];
-                    if (d == '"')
-                        break;
-                    if (d == '\\') {
-                        if (pos >= src.size() || src[pos] == '\n')
-                            return bail();
-                        ++pos;
-                    }
-                }
+            case '"': {
+                bool finished = false;
+                pos = StringEnd(src, pos - 1, finished);
+                if (!finished)
+                    return bail();
                 break;
+            }
             case '/':
                 if (Peek() == '*') {
-                    ++pos;
-                    for (;;) {
-                        if (pos >= src.size())
-                            return bail();
-                        if (src[pos] == '*' && Peek(1) == '/') {
-                            pos += 2;
-                            break;
-                        }
-                        if (src[pos++] == '\n')
-                            NewLine();
-                    }
+                    bool finished = false;
+                    const size_t end = BlockCommentEnd(src, pos + 1, finished);
+                    if (!finished)
+                        return bail();
+                    CountLines(end);
                     break;
                 }
                 if (Peek() != '/')
                     break;
                 [[fallthrough]];
             case '#':
-                while (pos < src.size() && src[pos] != '\n')
-                    ++pos;
+                pos = LineCommentEnd(src, pos);
                 break;
             case '(':
             case '[':
@@ -250,6 +237,15 @@ private:
         lineStart = pos;
     }
 
+    // Moves to `end`, counting the lines passed on the way.
+    void CountLines(size_t end) {
+        for (; pos < end; ++pos)
+            if (src[pos] == '\n') {
+                ++line;
+                lineStart = pos + 1;
+            }
+    }
+
     void SkipBlanksAndComments() {
         while (pos < src.size()) {
             char c = src[pos];
@@ -259,21 +255,14 @@ private:
             } else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
                 ++pos;
             } else if (c == '#' || (c == '/' && Peek(1) == '/')) {
-                while (pos < src.size() && src[pos] != '\n')
-                    ++pos;
+                pos = LineCommentEnd(src, pos);
             } else if (c == '/' && Peek(1) == '*') {
-                int startLine = line, startColumn = Column();
-                pos += 2;
-                for (;;) {
-                    if (pos >= src.size())
-                        Fail(startLine, startColumn, "unterminated comment");
-                    if (src[pos] == '*' && Peek(1) == '/') {
-                        pos += 2;
-                        break;
-                    }
-                    if (src[pos++] == '\n')
-                        NewLine();
-                }
+                const int startLine = line, startColumn = Column();
+                bool finished = false;
+                const size_t end = BlockCommentEnd(src, pos + 2, finished);
+                if (!finished)
+                    Fail(startLine, startColumn, "unterminated comment");
+                CountLines(end);
             } else {
                 return;
             }
@@ -369,15 +358,21 @@ private:
         token.text = value > static_cast<uint64_t>(INT64_MAX) ? "min" : "";
     }
 
+    // Decodes the string's escapes; where it ends is StringEnd's to say.
     void ScanString(Token& token) {
+        bool finished = false;
+        const size_t end = StringEnd(src, pos, finished);
+        const size_t stop = finished ? end - 1 : end;
         ++pos; // opening quote
         std::string text;
         for (;;) {
-            if (pos >= src.size() || src[pos] == '\n')
-                Fail(token.line, token.column, "unterminated string");
-            char c = src[pos++];
-            if (c == '"')
+            if (pos >= stop) {
+                if (!finished)
+                    Fail(token.line, token.column, "unterminated string");
+                pos = end;
                 break;
+            }
+            char c = src[pos++];
             if (c != '\\') {
                 text += c;
                 continue;
@@ -533,6 +528,108 @@ std::vector<Token> Tokenize(std::string_view source) {
         tokens.push_back(stream.Next());
     while (tokens.back().kind != Tok::End);
     return tokens;
+}
+
+size_t LineCommentEnd(std::string_view text, size_t at) {
+    const size_t end = text.find('\n', at);
+    return end == std::string_view::npos ? text.size() : end;
+}
+
+size_t BlockCommentEnd(std::string_view text, size_t at, bool& finished) {
+    const size_t close = text.find("*/", std::min(at, text.size()));
+    finished = close != std::string_view::npos;
+    return finished ? close + 2 : text.size();
+}
+
+size_t StringEnd(std::string_view text, size_t at, bool& finished) {
+    size_t i = at + 1;
+    while (i < text.size() && text[i] != '\n') {
+        const char c = text[i++];
+        if (c == '"') {
+            finished = true;
+            return i;
+        }
+        if (c == '\\') {
+            if (i >= text.size() || text[i] == '\n')
+                break;
+            ++i;
+        }
+    }
+    finished = false;
+    return i;
+}
+
+std::vector<LexemeSpan> ScanLexemes(std::string_view text, bool& inBlockComment) {
+    std::vector<LexemeSpan> spans;
+    size_t i = 0;
+    if (inBlockComment) {
+        bool finished = false;
+        i = BlockCommentEnd(text, 0, finished);
+        spans.push_back({Lexeme::Comment, 0, i, finished});
+        inBlockComment = !finished;
+    }
+    // Bytes of UTF-8 sequences join a word: no identifier has them, so such
+    // a word is never taken for a keyword or a name.
+    const auto wordByte = [](char c) {
+        return IsIdentStart(c) || IsDigit(c) || static_cast<unsigned char>(c) >= 0x80;
+    };
+    while (i < text.size()) {
+        const char c = text[i];
+        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        LexemeSpan span{Lexeme::Punct, i, i + 1};
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') {
+            span.kind = Lexeme::Blank;
+            while (span.end < text.size() && std::string_view(" \t\r\n\f\v").find(text[span.end]) !=
+                                                  std::string_view::npos)
+                ++span.end;
+        } else if (c == '#' || (c == '/' && next == '/')) {
+            span = {Lexeme::Comment, i, LineCommentEnd(text, i)};
+        } else if (c == '/' && next == '*') {
+            span.kind = Lexeme::Comment;
+            span.end = BlockCommentEnd(text, i + 2, span.finished);
+            inBlockComment = !span.finished;
+        } else if (c == '"') {
+            span.kind = Lexeme::String;
+            span.end = StringEnd(text, i, span.finished);
+        } else if (IsDigit(c) || (c == '.' && IsDigit(next))) {
+            span.kind = Lexeme::Number;
+            while (span.end < text.size() && (wordByte(text[span.end]) || text[span.end] == '.'))
+                ++span.end;
+        } else if (wordByte(c)) {
+            span.kind = Lexeme::Word;
+            while (span.end < text.size() && wordByte(text[span.end]))
+                ++span.end;
+        }
+        spans.push_back(span);
+        i = span.end;
+    }
+    return spans;
+}
+
+const std::vector<std::string_view>& Keywords() {
+    static const std::vector<std::string_view> words = [] {
+        std::vector<std::string_view> list;
+        for (const Spelling& s : kSpellings)
+            if (s.kind >= Tok::KwInclude)
+                list.emplace_back(s.text);
+        return list;
+    }();
+    return words;
+}
+
+bool IsTypeKeyword(std::string_view word) {
+    switch (KeywordKind(word)) {
+    case Tok::KwInt:
+    case Tok::KwFloat:
+    case Tok::KwString:
+    case Tok::KwBool:
+    case Tok::KwList:
+    case Tok::KwVar:
+    case Tok::KwVoid:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace tessera

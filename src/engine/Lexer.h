@@ -129,4 +129,36 @@ private:
 // at the first malformed token.
 std::vector<Token> Tokenize(std::string_view source);
 
+// The language's comment and string rules, kept here once for every reader
+// of scripts: the lexer, the declaration pass, the editor's colouring and
+// its use scanner. Each returns the offset just past the construct that
+// starts at `at` and says whether it was finished.
+// "#" or "//" to the end of the line (the line end not included).
+size_t LineCommentEnd(std::string_view text, size_t at);
+// From inside a "/*" comment (at its "/*", or at a line that continues
+// one) past its "*/"; unfinished: the end of the text.
+size_t BlockCommentEnd(std::string_view text, size_t at, bool& finished);
+// '"' to the closing '"', a backslash taking the next character along;
+// unfinished at the line end or the end of the text (not consumed).
+size_t StringEnd(std::string_view text, size_t at, bool& finished);
+
+// What a stretch of script text is, for readers that must never fail on
+// unfinished text (an editor colouring the line being typed).
+enum class Lexeme : uint8_t { Blank, Comment, String, Word, Number, Punct };
+struct LexemeSpan {
+    Lexeme kind;
+    size_t begin;
+    size_t end;
+    bool finished = true; // false: a string or comment the text cuts off
+};
+// Splits `text` into spans covering all of it. `inBlockComment` carries an
+// open "/*" comment in (the text starts inside one) and out (it ends inside
+// one), so that an editor can scan line by line.
+std::vector<LexemeSpan> ScanLexemes(std::string_view text, bool& inBlockComment);
+
+// The reserved words of the language, in one list.
+const std::vector<std::string_view>& Keywords();
+// Which of them name types ("int", "string", "var", ...).
+bool IsTypeKeyword(std::string_view word);
+
 } // namespace tessera

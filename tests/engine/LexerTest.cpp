@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace tessera;
 
 namespace {
@@ -91,5 +93,43 @@ INSTANTIATE_TEST_SUITE_P(
         LexError{"empty_hex", "0x", 1, 1, "malformed hexadecimal number"},
         LexError{"open_comment", "\n  /* never", 2, 3, "unterminated comment"}),
     LabelName());
+
+// The editor's view of the text: spans of the same rules, never failing.
+std::string Spans(std::string_view text, bool& inComment) {
+    std::string out;
+    for (const LexemeSpan& span : ScanLexemes(text, inComment)) {
+        static const char* const kNames[] = {"_", "C", "S", "W", "N", "P"};
+        out += kNames[static_cast<int>(span.kind)];
+        if (!span.finished)
+            out += '~';
+        out += std::string(text.substr(span.begin, span.end - span.begin)) + "|";
+    }
+    return out;
+}
+
+TEST(Lexemes, FollowTheLexersRulesOnUnfinishedText) {
+    struct Case {
+        const char* text;
+        bool inComment, commentAfter;
+        const char* spans;
+    };
+    const Case cases[] = {
+        {R"(x="a\"b"; # c)", false, false, R"(Wx|P=|S"a\"b"|P;|_ |C# c|)"},
+        {R"("a // b" // c)", false, false, R"(S"a // b"|_ |C// c|)"},
+        {R"(s = "open)", false, false, R"(Ws|_ |P=|_ |S~"open|)"},
+        {"f(/* a", false, true, "Wf|P(|C~/* a|"},
+        {"b */ h\xC3\xA9llo 2.5", true, false, "Cb */|_ |Wh\xC3\xA9llo|_ |N2.5|"},
+        {"*/", true, false, "C*/|"},
+    };
+    for (const Case& c : cases) {
+        bool inComment = c.inComment;
+        EXPECT_EQ(Spans(c.text, inComment), c.spans) << c.text;
+        EXPECT_EQ(inComment, c.commentAfter) << c.text;
+    }
+    const auto& words = Keywords();
+    EXPECT_NE(std::find(words.begin(), words.end(), "continue"), words.end());
+    EXPECT_TRUE(IsTypeKeyword("var"));
+    EXPECT_FALSE(IsTypeKeyword("break"));
+}
 
 } // namespace
