@@ -117,20 +117,24 @@ TEST_P(DesktopWithoutDisplay, RaisesAClearError) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DesktopWithoutDisplay,
-    ::testing::Values(Failure{"alert", "Alert(\"hi\")", "Alert: no display available"},
-                      Failure{"typekeys", "TypeKeys(\"a\")", "TypeKeys: no display available"},
-                      Failure{"mousemove", "MouseMove(1, 2)", "MouseMove: no display available"},
-                      Failure{"mouseclick", "MouseClick(1, 2)", "MouseClick: no display available"},
-                      Failure{"mousedown", "MouseDown()", "MouseDown: no display available"},
-                      Failure{"mouseup", "MouseUp(1)", "MouseUp: no display available"},
-                      Failure{"mousewheel", "MouseWheel(2)", "MouseWheel: no display available"},
-                      Failure{"winexists", "WinExists(\"a\")", "WinExists: no display available"},
-                      Failure{"winactivate", "WinActivate(\"a\")",
-                              "WinActivate: no display available"},
-                      Failure{"winwait", "WinWait(\"a\", 1)", "WinWait: no display available"},
-                      Failure{"winclose", "WinClose(\"a\")", "WinClose: no display available"},
-                      Failure{"wingetactivetitle", "WinGetActiveTitle()",
-                              "WinGetActiveTitle: no display available"}),
+    ::testing::Values(
+        Failure{"alert", "Alert(\"hi\")", "Alert: no display available"},
+        Failure{"typekeys", "TypeKeys(\"a\")", "TypeKeys: no display available"},
+        Failure{"mousemove", "MouseMove(1, 2)", "MouseMove: no display available"},
+        Failure{"mouseclick", "MouseClick(1, 2)", "MouseClick: no display available"},
+        Failure{"mousedown", "MouseDown()", "MouseDown: no display available"},
+        Failure{"mouseup", "MouseUp(1)", "MouseUp: no display available"},
+        Failure{"mousewheel", "MouseWheel(2)", "MouseWheel: no display available"},
+        Failure{"winexists", "WinExists(\"a\")", "WinExists: no display available"},
+        Failure{"winactivate", "WinActivate(\"a\")", "WinActivate: no display available"},
+        Failure{"winwait", "WinWait(\"a\", 1)", "WinWait: no display available"},
+        Failure{"winclose", "WinClose(\"a\")", "WinClose: no display available"},
+        Failure{"wingetactivetitle", "WinGetActiveTitle()",
+                "WinGetActiveTitle: no display available"},
+        Failure{"winlist", "WinList()", "WinList: no display available"},
+        Failure{"winmove", "WinMove(\"a\", 1, 2)", "WinMove: no display available"},
+        Failure{"winwaitclose", "WinWaitClose(\"a\", 1)", "WinWaitClose: no display available"},
+        Failure{"pixelgetcolor", "PixelGetColor(1, 2)", "PixelGetColor: no display available"}),
     LabelName());
 
 TEST(DesktopBuiltins, FailuresAndBadArgumentsNameTheFunction) {
@@ -156,19 +160,23 @@ TEST(DesktopBuiltins, FailuresAndBadArgumentsNameTheFunction) {
                        "WinActivate: argument 2 must be a number, not a string\n");
 }
 
+// WinWait and WinWaitClose.
 TEST(DesktopBuiltins, StopEndsAWinWait) {
-    CRecordingDesktop desktop;
-    desktop.waitUntilStopped = true;
-    CCaptureStream stream;
-    CScript script(&stream, &stream);
-    script.GetEngine()->SetDesktop(&desktop);
-    ASSERT_TRUE(script.LoadSource("w.tsc", "WinWait(\"never\", 600000);\nPrint(\"after\");"));
-    std::thread worker([&] { script.Run(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    script.GetEngine()->GetInterpreter()->SetStopFlag();
-    worker.join();
-    EXPECT_EQ(script.Outcome(), ScriptOutcome::Stopped);
-    EXPECT_EQ(stream.out, "");
+    for (const char* wait : {"WinWait(\"never\", 600000);", "WinWaitClose(\"stays\", 600000);"}) {
+        CRecordingDesktop desktop;
+        desktop.windows = {"stays open"};
+        desktop.waitUntilStopped = true;
+        CCaptureStream stream;
+        CScript script(&stream, &stream);
+        script.GetEngine()->SetDesktop(&desktop);
+        ASSERT_TRUE(script.LoadSource("w.tsc", std::string(wait) + "\nPrint(\"after\");"));
+        std::thread worker([&] { script.Run(); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        script.GetEngine()->GetInterpreter()->SetStopFlag();
+        worker.join();
+        EXPECT_EQ(script.Outcome(), ScriptOutcome::Stopped) << wait;
+        EXPECT_EQ(stream.out, "") << wait;
+    }
 }
 
 // What the wizard writes for "Alert Message" and "TypeKeys Sequence".

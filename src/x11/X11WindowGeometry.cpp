@@ -1,0 +1,333 @@
+// Window geometry and state, the pointer, the screen and its pixels on X11.
+// Positions are those of the window manager's frame (title bar and borders
+// included), as the user sees the window; the manager publishes the frame's
+// size around the window in _NET_FRAME_EXTENTS.
+
+#include "x11/X11Desktop.h"
+#include "x11/X11WindowQuery.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+
+namespace {
+
+// How long a window manager may take to act on a request.
+constexpr int64_t kAnswerMs = 2000;
+
+// The frame around a window: left, right, top, bottom (all 0 without one).
+struct Extents {
+    int left = 0, right = 0, top = 0, bottom = 0;
+};
+
+Extents FrameExtents(Display* display, Window window) {
+    const std::vector<unsigned long> sides =
+        X11ListProperty(display, window, "_NET_FRAME_EXTENTS", XA_CARDINAL);
+    if (sides.size() != 4)
+        return {};
+    auto side = [](unsigned long value) { return static_cast<int>(value & 0xFFFF); };
+    return {side(sides[0]), side(sides[1]), side(sides[2]), side(sides[3])};
+}
+
+// The outer rectangle of `window` and its frame; false when the window is gone.
+bool FrameRect(Display* display, Window window, WindowRect& rect) {
+    XWindowAttributes attributes{};
+    int x = 0, y = 0;
+    if (!XGetWindowAttributes(display, window, &attributes) ||
+        !X11WindowOrigin(display, window, x, y))
+        return false;
+    const Extents frame = FrameExtents(display, window);
+    const int border = attributes.border_width;
+    rect = {x - border - frame.left, y - border - frame.top,
+            attributes.width + 2 * border + frame.left + frame.right,
+            attributes.height + 2 * border + frame.top + frame.bottom};
+    return true;
+}
+
+bool Exists(Display* display, Window window) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display, window, &attributes);
+}
+
+DesktopResult Closed(const WindowMatch& match) {
+    return DesktopResult::Fail("the window " + match.Describe() + " closed");
+}
+
+bool Iconic(Display* display, Window window) {
+    const std::vector<unsigned long> state =
+        X11ListProperty(display, window, "WM_STATE", XInternAtom(display, "WM_STATE", False));
+    return !state.empty() && state[0] == IconicState;
+}
+
+// How many of the two maximized states (vertical, horizontal) the window has.
+int MaximizedParts(Display* display, Window window) {
+    const Atom vertical = XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False);
+    const Atom horizontal = XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
+    int parts = 0;
+    for (unsigned long atom : X11ListProperty(display, window, "_NET_WM_STATE", XA_ATOM))
+        parts += atom == vertical || atom == horizontal;
+    return parts;
+}
+
+bool InState(Display* display, Window window, WindowState state) {
+    const bool iconic = Iconic(display, window);
+    switch (state) {
+    case WindowState::Minimized:
+        return iconic;
+    case WindowState::Maximized:
+        return !iconic && MaximizedParts(display, window) == 2;
+    case WindowState::Normal:
+        return !iconic && MaximizedParts(display, window) == 0;
+    }
+    return false;
+}
+
+const char* Verb(WindowState state) {
+    switch (state) {
+    case WindowState::Minimized:
+        return "minimize";
+    case WindowState::Maximized:
+        return "maximize";
+    case WindowState::Normal:
+        break;
+    }
+    return "restore";
+}
+
+} // namespace
+
+DesktopResult CX11Desktop::WinList(const WindowMatch& match, std::vector<std::string>& titles) {
+    std::lock_guard lock(mutex);
+    std::string title;
+    for (Window window : TopLevelWindows())
+        if (Means(match, window, title))
+            titles.push_back(title);
+    return DesktopResult::Ok();
+}
+
+DesktopResult CX11Desktop::WinGetPos(const WindowMatch& match, WindowRect& rect) {
+    std::lock_guard lock(mutex);
+    const Window window = FindWindow(match);
+    if (window == None)
+        return DesktopResult::Fail(match.NotFound());
+    return FrameRect(display, window, rect) ? DesktopResult::Ok() : Closed(match);
+}
+
+// Asks the window manager to place the frame (through _NET_MOVERESIZE_WINDOW,
+// else a configure request it intercepts; without one the window moves
+// itself) and waits until the frame is there. A manager may round the size
+// (terminals ask for whole character cells): a frame that moved and then
+// stays put counts as placed.
+DesktopResult CX11Desktop::WinMove(const WindowMatch& match, const WindowRect& rect, bool resize,
+                                   const std::function<bool()>& stopRequested) {
+    Window window = None;
+    WindowRect before, target;
+    {
+        std::lock_guard lock(mutex);
+        window = FindWindow(match);
+        if (window == None)
+            return DesktopResult::Fail(match.NotFound());
+        XWindowAttributes attributes{};
+        if (!FrameRect(display, window, before) ||
+            !XGetWindowAttributes(display, window, &attributes))
+            return Closed(match);
+        target = resize ? rect : WindowRect{rect.x, rect.y, before.width, before.height};
+        if (target == before)
+            return DesktopResult::Ok();
+        const Extents frame = FrameExtents(display, window);
+        const int border = 2 * attributes.border_width;
+        const int width = target.width - frame.left - frame.right - border;
+        const int height = target.height - frame.top - frame.bottom - border;
+        if (width < 1 || height < 1)
+            return DesktopResult::Fail(std::to_string(target.width) + "x" +
+                                       std::to_string(target.height) +
+                                       " leaves no room inside the window's frame");
+        if (X11WindowManagerSupports(display, "_NET_MOVERESIZE_WINDOW")) {
+            // The frame's top-left corner at x, y; bits 8-11 say which values
+            // count; source 2, a pager acting for the user.
+            const long flags = NorthWestGravity | (3 << 8) | (resize ? 3 << 10 : 0) | (2 << 12);
+            X11SendToRoot(display, window, "_NET_MOVERESIZE_WINDOW",
+                          {flags, target.x, target.y, width, height});
+        } else {
+            XMoveResizeWindow(display, window, target.x, target.y, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height));
+        }
+        XSync(display, False);
+    }
+    using Clock = std::chrono::steady_clock;
+    WindowRect last = before;
+    Clock::time_point settled = Clock::now();
+    bool gone = false;
+    const bool placed = X11PollUntil(kAnswerMs, 5, stopRequested, [&] {
+        std::lock_guard lock(mutex);
+        WindowRect now;
+        if (!FrameRect(display, window, now)) {
+            gone = true;
+            return true;
+        }
+        if (now == target)
+            return true;
+        if (!(now == last)) {
+            last = now;
+            settled = Clock::now();
+            return false;
+        }
+        return !(now == before) && Clock::now() - settled >= std::chrono::milliseconds(100);
+    });
+    if (gone)
+        return Closed(match);
+    if (stopRequested && stopRequested())
+        return DesktopResult::Fail("stopped");
+    // Only a size was asked, which the manager rounded back to the old one.
+    if (!placed && !(last.x == target.x && last.y == target.y && last == before))
+        return DesktopResult::Fail("the window manager did not move the window " +
+                                   match.Describe() + " within " + std::to_string(kAnswerMs) +
+                                   " ms");
+    return DesktopResult::Ok();
+}
+
+// Minimizing asks as ICCCM says (XIconifyWindow); mapping an iconic window
+// shows it again; maximizing adds or removes both _NET_WM_STATE_MAXIMIZED
+// states. Only a window manager does any of it.
+DesktopResult CX11Desktop::WinSetState(const WindowMatch& match, WindowState state,
+                                       const std::function<bool()>& stopRequested) {
+    Window window = None;
+    {
+        std::lock_guard lock(mutex);
+        window = FindWindow(match);
+        if (window == None)
+            return DesktopResult::Fail(match.NotFound());
+        if (!X11WindowManagerSupports(display, "_NET_WM_STATE_MAXIMIZED_VERT"))
+            return DesktopResult::Fail(std::string("no window manager runs that can ") +
+                                       Verb(state) + " windows");
+        if (state == WindowState::Minimized) {
+            XIconifyWindow(display, window, DefaultScreen(display));
+        } else {
+            if (Iconic(display, window))
+                XMapWindow(display, window);
+            const bool maximize = state == WindowState::Maximized;
+            if (MaximizedParts(display, window) != (maximize ? 2 : 0))
+                X11SendToRoot(
+                    display, window, "_NET_WM_STATE",
+                    {maximize ? 1 : 0,
+                     static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False)),
+                     static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False)),
+                     2});
+        }
+        XSync(display, False);
+    }
+    return AwaitState(match, window, state, stopRequested);
+}
+
+DesktopResult CX11Desktop::AwaitState(const WindowMatch& match, Window window, WindowState state,
+                                      const std::function<bool()>& stopRequested) {
+    bool gone = false;
+    const bool reached = X11PollUntil(kAnswerMs, 5, stopRequested, [&] {
+        std::lock_guard lock(mutex);
+        if (!Exists(display, window)) {
+            gone = true;
+            return true;
+        }
+        return InState(display, window, state);
+    });
+    if (gone)
+        return Closed(match);
+    if (reached)
+        return DesktopResult::Ok();
+    if (stopRequested && stopRequested())
+        return DesktopResult::Fail("stopped");
+    return DesktopResult::Fail(std::string("the window manager did not ") + Verb(state) +
+                               " the window " + match.Describe() + " within " +
+                               std::to_string(kAnswerMs) + " ms");
+}
+
+DesktopResult CX11Desktop::WinGetClass(const WindowMatch& match, std::string& className) {
+    std::lock_guard lock(mutex);
+    const Window window = FindWindow(match);
+    if (window == None)
+        return DesktopResult::Fail(match.NotFound());
+    const X11ClassNames names = X11WindowClass(display, window);
+    if (names.className.empty() && names.instance.empty() && !Exists(display, window))
+        return Closed(match);
+    className = names.className.empty() ? names.instance : names.className;
+    return DesktopResult::Ok();
+}
+
+DesktopResult CX11Desktop::WinGetPid(const WindowMatch& match, int64_t& pid) {
+    std::lock_guard lock(mutex);
+    const Window window = FindWindow(match);
+    if (window == None)
+        return DesktopResult::Fail(match.NotFound());
+    bool found = false;
+    const unsigned long value = X11CardinalProperty(
+        display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, found);
+    if (found && value > 0) {
+        pid = static_cast<int64_t>(value);
+        return DesktopResult::Ok();
+    }
+    if (!Exists(display, window))
+        return Closed(match);
+    return DesktopResult::Fail("the window " + match.Describe() + " does not name its process");
+}
+
+DesktopResult CX11Desktop::WinWaitActive(const WindowMatch& match, int64_t milliseconds,
+                                         const std::function<bool()>& stopRequested, bool& active) {
+    active = X11PollUntil(milliseconds, 10, stopRequested, [&] {
+        std::lock_guard lock(mutex);
+        const Window window = ActiveWindow();
+        std::string title;
+        return window != None && Means(match, window, title);
+    });
+    return DesktopResult::Ok();
+}
+
+DesktopResult CX11Desktop::WinWaitClose(const WindowMatch& match, int64_t milliseconds,
+                                        const std::function<bool()>& stopRequested, bool& closed) {
+    closed = X11PollUntil(milliseconds, 25, stopRequested, [&] { return !WinExists(match); });
+    return DesktopResult::Ok();
+}
+
+DesktopResult CX11Desktop::MouseGetPos(int& x, int& y) {
+    std::lock_guard lock(mutex);
+    Window root = None, child = None;
+    int windowX = 0, windowY = 0;
+    unsigned state = 0;
+    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX,
+                       &windowY, &state))
+        return DesktopResult::Fail("the pointer is on another screen");
+    return DesktopResult::Ok();
+}
+
+// The root window's size, asked each time: the screen may have been resized.
+DesktopResult CX11Desktop::ScreenSize(int& width, int& height) {
+    std::lock_guard lock(mutex);
+    XWindowAttributes root{};
+    if (!XGetWindowAttributes(display, DefaultRootWindow(display), &root))
+        return DesktopResult::Fail("the screen's size is unknown");
+    width = root.width;
+    height = root.height;
+    return DesktopResult::Ok();
+}
+
+// One pixel of the root window, which shows the windows on it, in the
+// colours of its colour map.
+DesktopResult CX11Desktop::PixelGetColor(int x, int y, uint32_t& rgb) {
+    std::lock_guard lock(mutex);
+    XWindowAttributes root{};
+    if (!XGetWindowAttributes(display, DefaultRootWindow(display), &root))
+        return DesktopResult::Fail("the screen cannot be read");
+    if (x < 0 || y < 0 || x >= root.width || y >= root.height)
+        return DesktopResult::Fail("the point " + std::to_string(x) + ", " + std::to_string(y) +
+                                   " is outside the screen (" + std::to_string(root.width) + "x" +
+                                   std::to_string(root.height) + ")");
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image)
+        return DesktopResult::Fail("the screen cannot be read");
+    XColor color{};
+    color.pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    XQueryColor(display, root.colormap, &color);
+    rgb = static_cast<uint32_t>((color.red >> 8) << 16 | (color.green >> 8) << 8 | color.blue >> 8);
+    return DesktopResult::Ok();
+}
