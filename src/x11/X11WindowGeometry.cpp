@@ -9,6 +9,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -44,6 +45,35 @@ bool FrameRect(Display* display, Window window, WindowRect& rect) {
             attributes.height + 2 * border + frame.top + frame.bottom};
     return true;
 }
+
+using Clock = std::chrono::steady_clock;
+
+// A window's frame followed across polls: where it is and since when.
+struct FrameWatch {
+    Display* display;
+    Window window;
+    WindowRect rect;
+    Clock::time_point since = Clock::now();
+    bool gone = false;
+
+    // Reads the frame again; false once the window is gone.
+    bool Update() {
+        WindowRect now;
+        if (!FrameRect(display, window, now)) {
+            gone = true;
+            return false;
+        }
+        if (!(now == rect)) {
+            rect = now;
+            since = Clock::now();
+        }
+        return true;
+    }
+    // True when the frame has not moved since `from` for `ms`.
+    bool StillFor(int ms, Clock::time_point from) const {
+        return Clock::now() - std::max(from, since) >= std::chrono::milliseconds(ms);
+    }
+};
 
 bool Exists(Display* display, Window window) {
     XWindowAttributes attributes{};
@@ -155,31 +185,19 @@ DesktopResult CX11Desktop::WinMove(const WindowMatch& match, const WindowRect& r
         }
         XSync(display, False);
     }
-    using Clock = std::chrono::steady_clock;
-    WindowRect last = before;
-    Clock::time_point settled = Clock::now();
-    bool gone = false;
+    FrameWatch watch{display, window, before};
     const bool placed = X11PollUntil(kAnswerMs, 5, stopRequested, [&] {
         std::lock_guard lock(mutex);
-        WindowRect now;
-        if (!FrameRect(display, window, now)) {
-            gone = true;
+        if (!watch.Update() || watch.rect == target)
             return true;
-        }
-        if (now == target)
-            return true;
-        if (!(now == last)) {
-            last = now;
-            settled = Clock::now();
-            return false;
-        }
-        return !(now == before) && Clock::now() - settled >= std::chrono::milliseconds(100);
+        return !(watch.rect == before) && watch.StillFor(100, watch.since);
     });
-    if (gone)
+    if (watch.gone)
         return Closed(match);
     if (stopRequested && stopRequested())
         return DesktopResult::Fail("stopped");
     // Only a size was asked, which the manager rounded back to the old one.
+    const WindowRect& last = watch.rect;
     if (!placed && !(last.x == target.x && last.y == target.y && last == before))
         return DesktopResult::Fail("the window manager did not move the window " +
                                    match.Describe() + " within " + std::to_string(kAnswerMs) +
@@ -222,15 +240,23 @@ DesktopResult CX11Desktop::WinSetState(const WindowMatch& match, WindowState sta
 
 DesktopResult CX11Desktop::AwaitState(const WindowMatch& match, Window window, WindowState state,
                                       const std::function<bool()>& stopRequested) {
-    bool gone = false;
+    // A manager may place the frame just after it set the state (restoring
+    // an iconic maximized window): done once the frame then stays put.
+    FrameWatch watch{display, window, {}};
+    Clock::time_point reachedAt = Clock::time_point::max();
     const bool reached = X11PollUntil(kAnswerMs, 5, stopRequested, [&] {
         std::lock_guard lock(mutex);
-        if (!Exists(display, window)) {
-            gone = true;
+        if (!watch.Update())
             return true;
+        if (!InState(display, window, state)) {
+            reachedAt = Clock::time_point::max();
+            return false;
         }
-        return InState(display, window, state);
+        if (reachedAt == Clock::time_point::max())
+            reachedAt = Clock::now();
+        return watch.StillFor(50, reachedAt);
     });
+    const bool gone = watch.gone;
     if (gone)
         return Closed(match);
     if (reached)
