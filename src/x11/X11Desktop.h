@@ -121,6 +121,8 @@ private:
     unsigned long FindWindow(const WindowMatch& match);
     // Whether `match` means `window`; `title` is set to its title.
     bool Means(const WindowMatch& match, unsigned long window, std::string& title);
+    // Asks the window manager to put `window` in `state`.
+    void RequestState(unsigned long window, WindowState state);
     // Waits (bounded) until the window manager has put `window` in `state`.
     DesktopResult AwaitState(const WindowMatch& match, unsigned long window, WindowState state,
                              const std::function<bool()>& stopRequested);

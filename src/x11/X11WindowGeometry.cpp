@@ -113,6 +113,31 @@ bool InState(Display* display, Window window, WindowState state) {
     return false;
 }
 
+// The client size a window manager grants for `width` x `height` (ICCCM
+// size hints): within the minimum and maximum, in whole resize steps above
+// the base size, rounded down.
+void GrantedSize(Display* display, Window window, int& width, int& height) {
+    XSizeHints hints{};
+    long supplied = 0;
+    if (!XGetWMNormalHints(display, window, &hints, &supplied))
+        return;
+    const bool hasBase = hints.flags & PBaseSize, hasMin = hints.flags & PMinSize;
+    const int baseWidth = hasBase ? hints.base_width : hasMin ? hints.min_width : 0;
+    const int baseHeight = hasBase ? hints.base_height : hasMin ? hints.min_height : 0;
+    if (hasMin) {
+        width = std::max(width, hints.min_width);
+        height = std::max(height, hints.min_height);
+    }
+    if ((hints.flags & PMaxSize) && hints.max_width > 0 && hints.max_height > 0) {
+        width = std::min(width, hints.max_width);
+        height = std::min(height, hints.max_height);
+    }
+    if ((hints.flags & PResizeInc) && hints.width_inc > 1 && width > baseWidth)
+        width = baseWidth + (width - baseWidth) / hints.width_inc * hints.width_inc;
+    if ((hints.flags & PResizeInc) && hints.height_inc > 1 && height > baseHeight)
+        height = baseHeight + (height - baseHeight) / hints.height_inc * hints.height_inc;
+}
+
 const char* Verb(WindowState state) {
     switch (state) {
     case WindowState::Minimized:
@@ -146,12 +171,29 @@ DesktopResult CX11Desktop::WinGetPos(const WindowMatch& match, WindowRect& rect)
 
 // Asks the window manager to place the frame (through _NET_MOVERESIZE_WINDOW,
 // else a configure request it intercepts; without one the window moves
-// itself) and waits until the frame is there. A manager may round the size
-// (terminals ask for whole character cells): a frame that moved and then
-// stays put counts as placed.
+// itself) and waits until the frame is there. The size is the one the
+// manager will grant (terminals take whole character cells); a manager that
+// places the frame elsewhere still counts once the frame stays put.
 DesktopResult CX11Desktop::WinMove(const WindowMatch& match, const WindowRect& rect, bool resize,
                                    const std::function<bool()>& stopRequested) {
     Window window = None;
+    bool maximized = false;
+    {
+        std::lock_guard lock(mutex);
+        window = FindWindow(match);
+        if (window == None)
+            return DesktopResult::Fail(match.NotFound());
+        maximized = MaximizedParts(display, window) > 0 &&
+                    X11WindowManagerSupports(display, "_NET_WM_STATE_MAXIMIZED_VERT");
+        if (maximized)
+            RequestState(window, WindowState::Normal);
+    }
+    // A manager keeps a maximized window in place: restored first, as a user would.
+    if (maximized) {
+        if (DesktopResult restored = AwaitState(match, window, WindowState::Normal, stopRequested);
+            !restored.ok)
+            return restored;
+    }
     WindowRect before, target;
     {
         std::lock_guard lock(mutex);
@@ -163,16 +205,21 @@ DesktopResult CX11Desktop::WinMove(const WindowMatch& match, const WindowRect& r
             !XGetWindowAttributes(display, window, &attributes))
             return Closed(match);
         target = resize ? rect : WindowRect{rect.x, rect.y, before.width, before.height};
-        if (target == before)
-            return DesktopResult::Ok();
         const Extents frame = FrameExtents(display, window);
-        const int border = 2 * attributes.border_width;
-        const int width = target.width - frame.left - frame.right - border;
-        const int height = target.height - frame.top - frame.bottom - border;
+        const int around = 2 * attributes.border_width;
+        int width = target.width - frame.left - frame.right - around;
+        int height = target.height - frame.top - frame.bottom - around;
         if (width < 1 || height < 1)
             return DesktopResult::Fail(std::to_string(target.width) + "x" +
                                        std::to_string(target.height) +
                                        " leaves no room inside the window's frame");
+        if (resize) {
+            GrantedSize(display, window, width, height);
+            target.width = width + frame.left + frame.right + around;
+            target.height = height + frame.top + frame.bottom + around;
+        }
+        if (target == before)
+            return DesktopResult::Ok();
         if (X11WindowManagerSupports(display, "_NET_MOVERESIZE_WINDOW")) {
             // The frame's top-left corner at x, y; bits 8-11 say which values
             // count; source 2, a pager acting for the user.
@@ -196,9 +243,7 @@ DesktopResult CX11Desktop::WinMove(const WindowMatch& match, const WindowRect& r
         return Closed(match);
     if (stopRequested && stopRequested())
         return DesktopResult::Fail("stopped");
-    // Only a size was asked, which the manager rounded back to the old one.
-    const WindowRect& last = watch.rect;
-    if (!placed && !(last.x == target.x && last.y == target.y && last == before))
+    if (!placed)
         return DesktopResult::Fail("the window manager did not move the window " +
                                    match.Describe() + " within " + std::to_string(kAnswerMs) +
                                    " ms");
@@ -219,23 +264,27 @@ DesktopResult CX11Desktop::WinSetState(const WindowMatch& match, WindowState sta
         if (!X11WindowManagerSupports(display, "_NET_WM_STATE_MAXIMIZED_VERT"))
             return DesktopResult::Fail(std::string("no window manager runs that can ") +
                                        Verb(state) + " windows");
-        if (state == WindowState::Minimized) {
-            XIconifyWindow(display, window, DefaultScreen(display));
-        } else {
-            if (Iconic(display, window))
-                XMapWindow(display, window);
-            const bool maximize = state == WindowState::Maximized;
-            if (MaximizedParts(display, window) != (maximize ? 2 : 0))
-                X11SendToRoot(
-                    display, window, "_NET_WM_STATE",
-                    {maximize ? 1 : 0,
-                     static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False)),
-                     static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False)),
-                     2});
-        }
-        XSync(display, False);
+        RequestState(window, state);
     }
     return AwaitState(match, window, state, stopRequested);
+}
+
+void CX11Desktop::RequestState(Window window, WindowState state) {
+    if (state == WindowState::Minimized) {
+        XIconifyWindow(display, window, DefaultScreen(display));
+    } else {
+        if (Iconic(display, window))
+            XMapWindow(display, window);
+        const bool maximize = state == WindowState::Maximized;
+        if (MaximizedParts(display, window) != (maximize ? 2 : 0))
+            X11SendToRoot(
+                display, window, "_NET_WM_STATE",
+                {maximize ? 1 : 0,
+                 static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False)),
+                 static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False)),
+                 2});
+    }
+    XSync(display, False);
 }
 
 DesktopResult CX11Desktop::AwaitState(const WindowMatch& match, Window window, WindowState state,

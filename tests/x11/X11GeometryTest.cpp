@@ -166,6 +166,11 @@ TEST_F(X11GeometryTest, XtermUnderOpenbox) {
     ASSERT_TRUE(desktop->WinSetState("Geometry", WindowState::Normal, {}).ok);
     ASSERT_TRUE(desktop->WinGetPos("Geometry", rect).ok);
     EXPECT_EQ(rect, placed);
+    // A maximized window is restored, then moved.
+    ASSERT_TRUE(desktop->WinSetState("Geometry", WindowState::Maximized, {}).ok);
+    ASSERT_TRUE(desktop->WinMove("Geometry", {60, 70, 0, 0}, false, {}).ok);
+    ASSERT_TRUE(desktop->WinGetPos("Geometry", rect).ok);
+    EXPECT_EQ(rect, (WindowRect{60, 70, placed.width, placed.height}));
     XWindowAttributes attributes{};
     const Window frame =
         X11ClientWindowAt(client, rect.x + rect.width / 2, rect.y + rect.height / 2);
