@@ -255,22 +255,16 @@ void WinGetPid(BuiltinContext& ctx, Value* args, int argc, Value& result) {
 
 // WinWaitActive(title, ms [, class]), WinWaitClose(title, ms [, class]):
 // true once it happened, false after ms; a Stop ends the script.
-void WinWaitActive(BuiltinContext& ctx, Value* args, int argc, Value& result) {
-    IDesktop& desktop = DesktopOf(ctx);
-    const WindowMatch window = WindowArg(args, argc, 2);
-    bool active = false;
-    CheckUnlessStopped(
-        ctx, desktop.WinWaitActive(window, WaitArg(args, argc, 1, 0), StopPoll(ctx), active));
-    result.SetBool(active);
-}
+using WaitFn = DesktopResult (IDesktop::*)(const WindowMatch&, int64_t,
+                                           const std::function<bool()>&, bool&);
 
-void WinWaitClose(BuiltinContext& ctx, Value* args, int argc, Value& result) {
+template <WaitFn wait> void WinWaitFor(BuiltinContext& ctx, Value* args, int argc, Value& result) {
     IDesktop& desktop = DesktopOf(ctx);
     const WindowMatch window = WindowArg(args, argc, 2);
-    bool closed = false;
-    CheckUnlessStopped(
-        ctx, desktop.WinWaitClose(window, WaitArg(args, argc, 1, 0), StopPoll(ctx), closed));
-    result.SetBool(closed);
+    bool happened = false;
+    CheckUnlessStopped(ctx,
+                       (desktop.*wait)(window, WaitArg(args, argc, 1, 0), StopPoll(ctx), happened));
+    result.SetBool(happened);
 }
 
 void MouseGetPos(BuiltinContext& ctx, Value*, int, Value& result) {
@@ -320,8 +314,8 @@ const BuiltinInfo kDesktopBuiltins[] = {
     {"WinRestore", 1, 2, DeclType::Void, WinSetState<WindowState::Normal>},
     {"WinGetClass", 1, 2, DeclType::Str, WinGetClass},
     {"WinGetPid", 1, 2, DeclType::Int, WinGetPid},
-    {"WinWaitActive", 2, 3, DeclType::Bool, WinWaitActive},
-    {"WinWaitClose", 2, 3, DeclType::Bool, WinWaitClose},
+    {"WinWaitActive", 2, 3, DeclType::Bool, WinWaitFor<&IDesktop::WinWaitActive>},
+    {"WinWaitClose", 2, 3, DeclType::Bool, WinWaitFor<&IDesktop::WinWaitClose>},
     {"MouseGetPos", 0, 0, DeclType::List, MouseGetPos},
     {"ScreenSize", 0, 0, DeclType::List, ScreenSize},
     {"PixelGetColor", 2, 2, DeclType::Str, PixelGetColor},

@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "DesktopOnXvfb.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -55,22 +57,8 @@ public:
     pid_t pid = -1;
 };
 
-class X11GeometryTest : public ::testing::Test {
+class X11GeometryTest : public CDesktopOnXvfbTest {
 protected:
-    void SetUp() override {
-        REQUIRE_XVFB(server);
-        client = XOpenDisplay(server.Name().c_str());
-        ASSERT_NE(client, nullptr);
-        std::string why;
-        desktop = CX11Desktop::Open(&why, {}, server.Name());
-        ASSERT_NE(desktop, nullptr) << why;
-    }
-    void TearDown() override {
-        desktop.reset();
-        if (client)
-            XCloseDisplay(client);
-    }
-
     // Starts openbox and returns once it has framed the `windows` open now
     // (windows opened while it starts up may be missed).
     void StartOpenbox(size_t windows) {
@@ -112,9 +100,6 @@ protected:
         return {x, y, static_cast<int>(width + 2 * border), static_cast<int>(height + 2 * border)};
     }
 
-    CXvfb server;
-    Display* client = nullptr;
-    std::unique_ptr<CX11Desktop> desktop;
     std::unique_ptr<CProgram> openbox;
 };
 
