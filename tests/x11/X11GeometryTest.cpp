@@ -11,7 +11,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -100,6 +102,20 @@ protected:
         return {x, y, static_cast<int>(width + 2 * border), static_cast<int>(height + 2 * border)};
     }
 
+    // What `tessera` writes running `file` on this display.
+    std::string RunTessera(const std::string& file) {
+        const std::string command =
+            "DISPLAY=" + server.Name() + " " + TESSERA_PATH + " '" + file + "' 2>&1";
+        FILE* pipe = popen(command.c_str(), "r");
+        std::string out;
+        char buffer[256];
+        for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        if (pipe)
+            pclose(pipe);
+        return out;
+    }
+
     std::unique_ptr<CProgram> openbox;
 };
 
@@ -170,6 +186,15 @@ TEST_F(X11GeometryTest, XtermUnderOpenbox) {
     EXPECT_TRUE(active);
     ASSERT_TRUE(desktop->WinWaitActive("Geometry", 50, {}, active).ok);
     EXPECT_FALSE(active);
+
+    // The same through a script that `tessera` runs on this display.
+    const std::string file = testing::TempDir() + "geometry.tsc";
+    std::ofstream(file) << "WinMove(\"Other term\", 100, 110);\n"
+                           "list p = WinGetPos(\"Other term\");\n"
+                           "Print(p[0], \",\", p[1], \" \", WinGetClass(\"Other\"), \" \", "
+                           "Count(WinList(\"term\")));\n";
+    EXPECT_EQ(RunTessera(file), "100,110 XTerm 2\n");
+    std::remove(file.c_str());
 
     // Closed between two calls.
     bool closed = false;
