@@ -22,7 +22,17 @@ struct Extents {
     int left = 0, right = 0, top = 0, bottom = 0;
 };
 
+// Counted only while the window sits in a frame: a manager that exited
+// leaves the property behind on windows it gave back to the root.
 Extents FrameExtents(Display* display, Window window) {
+    Window root = None, parent = None, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count))
+        return {};
+    if (children)
+        XFree(children);
+    if (parent == root)
+        return {};
     const std::vector<unsigned long> sides =
         X11ListProperty(display, window, "_NET_FRAME_EXTENTS", XA_CARDINAL);
     if (sides.size() != 4)

@@ -243,6 +243,11 @@ TEST_F(X11GeometryTest, PixelsPointerScreenAndNoWindowManager) {
     EXPECT_EQ(x, 123);
     EXPECT_EQ(y, 456);
 
+    // As a window manager that exited leaves it: no frame is around it now.
+    const long extents[] = {5, 5, 20, 5};
+    XChangeProperty(client, window, XInternAtom(client, "_NET_FRAME_EXTENTS", False), XA_CARDINAL,
+                    32, PropModeReplace, reinterpret_cast<const unsigned char*>(extents), 4);
+    XSync(client, False);
     WindowRect rect;
     ASSERT_TRUE(desktop->WinGetPos("Blue patch", rect).ok);
     EXPECT_EQ(rect, (WindowRect{40, 50, 60, 30}));
