@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <unistd.h>
 
 namespace {
 
@@ -146,6 +147,24 @@ void GrantedSize(Display* display, Window window, int& width, int& height) {
         width = baseWidth + (width - baseWidth) / hints.width_inc * hints.width_inc;
     if ((hints.flags & PResizeInc) && hints.height_inc > 1 && height > baseHeight)
         height = baseHeight + (height - baseHeight) / hints.height_inc * hints.height_inc;
+}
+
+// The host the window's program runs on (WM_CLIENT_MACHINE); empty when unsaid.
+std::string ClientMachine(Display* display, Window window) {
+    XTextProperty property{};
+    std::string machine;
+    if (XGetWMClientMachine(display, window, &property) && property.value) {
+        if (property.format == 8)
+            machine.assign(reinterpret_cast<const char*>(property.value), property.nitems);
+        XFree(property.value);
+    }
+    return machine;
+}
+
+std::string LocalHostName() {
+    char name[256] = "";
+    gethostname(name, sizeof name - 1);
+    return name;
 }
 
 const char* Verb(WindowState state) {
@@ -347,6 +366,11 @@ DesktopResult CX11Desktop::WinGetPid(const WindowMatch& match, int64_t& pid) {
     bool found = false;
     const unsigned long value = X11CardinalProperty(
         display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, found);
+    // A process id from another machine names some unrelated process here.
+    const std::string machine = ClientMachine(display, window);
+    if (found && value > 0 && !machine.empty() && machine != LocalHostName())
+        return DesktopResult::Fail("the window " + match.Describe() + " belongs to a program on '" +
+                                   machine + "'");
     if (found && value > 0) {
         pid = static_cast<int64_t>(value);
         return DesktopResult::Ok();

@@ -17,6 +17,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "DesktopOnXvfb.h"
@@ -258,6 +259,27 @@ TEST_F(X11GeometryTest, PixelsPointerScreenAndNoWindowManager) {
     EXPECT_EQ(maximize.error, "no window manager runs that can maximize windows");
     int64_t pid = 0;
     EXPECT_EQ(desktop->WinGetPid("Blue", pid).error, "the window 'Blue' does not name its process");
+    // A process id is only good on the machine the program runs on.
+    const long ownPid = 4321;
+    XChangeProperty(client, window, XInternAtom(client, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&ownPid), 1);
+    char host[256] = "";
+    gethostname(host, sizeof host - 1);
+    for (const std::string& machine : {std::string(host), std::string("elsewhere.example")}) {
+        XTextProperty property{};
+        property.value = reinterpret_cast<unsigned char*>(const_cast<char*>(machine.c_str()));
+        property.encoding = XA_STRING;
+        property.format = 8;
+        property.nitems = machine.size();
+        XSetWMClientMachine(client, window, &property);
+        XSync(client, False);
+        const DesktopResult result = desktop->WinGetPid("Blue", pid);
+        if (machine == host)
+            EXPECT_TRUE(result.ok && pid == 4321) << result.error;
+        else
+            EXPECT_EQ(result.error,
+                      "the window 'Blue' belongs to a program on 'elsewhere.example'");
+    }
 }
 
 } // namespace
