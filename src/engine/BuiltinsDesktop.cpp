@@ -3,6 +3,8 @@
 
 #include "ports/Desktop.h"
 
+#include <cstdio>
+
 namespace tessera {
 
 namespace {
@@ -16,6 +18,17 @@ IDesktop& DesktopOf(const BuiltinContext& ctx) {
 void Check(const DesktopResult& r) {
     if (!r.ok)
         throw ScriptError{r.error.empty() ? std::string("failed") : r.error};
+}
+
+// A Stop during a wait ends the script; otherwise the port's answer counts.
+void CheckUnlessStopped(const BuiltinContext& ctx, const DesktopResult& r) {
+    if (ctx.StopRequested())
+        throw StopSignal{"script stopped"};
+    Check(r);
+}
+
+std::function<bool()> StopPoll(const BuiltinContext& ctx) {
+    return [&ctx] { return ctx.StopRequested(); };
 }
 
 MouseButton ButtonArg(const Value* args, int argc, int index) {
@@ -147,11 +160,7 @@ void WinActivate(BuiltinContext& ctx, Value* args, int argc, Value&) {
     IDesktop& desktop = DesktopOf(ctx);
     const WindowMatch window = WindowArg(args, argc, 2);
     const int64_t ms = WaitArg(args, argc, 1, 5000);
-    const DesktopResult result =
-        desktop.WinActivate(window, ms, [&ctx] { return ctx.StopRequested(); });
-    if (ctx.StopRequested())
-        throw StopSignal{"script stopped"};
-    Check(result);
+    CheckUnlessStopped(ctx, desktop.WinActivate(window, ms, StopPoll(ctx)));
 }
 
 // WinWait(title, ms [, class]): waits for a window; a Stop during the wait
@@ -175,6 +184,111 @@ void WinGetActiveTitle(BuiltinContext& ctx, Value*, int, Value& result) {
     SetStr(result, DesktopOf(ctx).WinGetActiveTitle(), ctx);
 }
 
+// Window geometry and state, the pointer, the screen and its pixels.
+
+// A list of ints owned by `result`: positions and sizes.
+void SetInts(BuiltinContext& ctx, Value& result, std::initializer_list<int64_t> numbers) {
+    ListObj* list = ctx.heap->NewList();
+    result = Value::List(list);
+    for (int64_t n : numbers)
+        list->items.push_back(Value::Int(n));
+}
+
+// WinList([title [, class]]): the titles of the matching windows.
+void WinList(BuiltinContext& ctx, Value* args, int argc, Value& result) {
+    const WindowMatch window(argc > 0 ? ArgStr(args, 0) : "", argc > 1 ? ArgStr(args, 1) : "");
+    std::vector<std::string> titles;
+    Check(DesktopOf(ctx).WinList(window, titles));
+    if (titles.size() > ctx.maxList)
+        throw ScriptError{"more than " + std::to_string(ctx.maxList) + " windows"};
+    ListObj* list = ctx.heap->NewList();
+    result = Value::List(list);
+    for (const std::string& title : titles)
+        list->items.push_back(Value::Str(title));
+}
+
+// WinGetPos(title [, class]) -> [x, y, width, height] of the frame.
+void WinGetPos(BuiltinContext& ctx, Value* args, int argc, Value& result) {
+    WindowRect rect;
+    Check(DesktopOf(ctx).WinGetPos(WindowArg(args, argc, 1), rect));
+    SetInts(ctx, result, {rect.x, rect.y, rect.width, rect.height});
+}
+
+int SizeArg(const Value* args, int index) {
+    const int64_t v = ArgInt(args, index);
+    if (v < 1 || v > 100000)
+        throw ScriptError{"size " + std::to_string(v) + " is not between 1 and 100000"};
+    return static_cast<int>(v);
+}
+
+// WinMove(title, x, y [, width, height [, class]]): places the frame.
+void WinMove(BuiltinContext& ctx, Value* args, int argc, Value&) {
+    IDesktop& desktop = DesktopOf(ctx);
+    const bool resize = argc >= 4;
+    if (argc == 4 && SizeArg(args, 3))
+        throw ScriptError{"a width needs a height"};
+    WindowRect rect{Coordinate(args, 1), Coordinate(args, 2), 0, 0};
+    if (resize) {
+        rect.width = SizeArg(args, 3);
+        rect.height = SizeArg(args, 4);
+    }
+    const WindowMatch window = WindowArg(args, argc, 5);
+    CheckUnlessStopped(ctx, desktop.WinMove(window, rect, resize, StopPoll(ctx)));
+}
+
+template <WindowState state> void WinSetState(BuiltinContext& ctx, Value* args, int argc, Value&) {
+    IDesktop& desktop = DesktopOf(ctx);
+    CheckUnlessStopped(ctx, desktop.WinSetState(WindowArg(args, argc, 1), state, StopPoll(ctx)));
+}
+
+void WinGetClass(BuiltinContext& ctx, Value* args, int argc, Value& result) {
+    std::string className;
+    Check(DesktopOf(ctx).WinGetClass(WindowArg(args, argc, 1), className));
+    SetStr(result, std::move(className), ctx);
+}
+
+void WinGetPid(BuiltinContext& ctx, Value* args, int argc, Value& result) {
+    int64_t pid = 0;
+    Check(DesktopOf(ctx).WinGetPid(WindowArg(args, argc, 1), pid));
+    result.SetInt(pid);
+}
+
+// WinWaitActive(title, ms [, class]), WinWaitClose(title, ms [, class]):
+// true once it happened, false after ms; a Stop ends the script.
+using WaitFn = DesktopResult (IDesktop::*)(const WindowMatch&, int64_t,
+                                           const std::function<bool()>&, bool&);
+
+template <WaitFn wait> void WinWaitFor(BuiltinContext& ctx, Value* args, int argc, Value& result) {
+    IDesktop& desktop = DesktopOf(ctx);
+    const WindowMatch window = WindowArg(args, argc, 2);
+    bool happened = false;
+    CheckUnlessStopped(ctx,
+                       (desktop.*wait)(window, WaitArg(args, argc, 1, 0), StopPoll(ctx), happened));
+    result.SetBool(happened);
+}
+
+void MouseGetPos(BuiltinContext& ctx, Value*, int, Value& result) {
+    int x = 0, y = 0;
+    Check(DesktopOf(ctx).MouseGetPos(x, y));
+    SetInts(ctx, result, {x, y});
+}
+
+void ScreenSize(BuiltinContext& ctx, Value*, int, Value& result) {
+    int width = 0, height = 0;
+    Check(DesktopOf(ctx).ScreenSize(width, height));
+    SetInts(ctx, result, {width, height});
+}
+
+// PixelGetColor(x, y) -> "#rrggbb"
+void PixelGetColor(BuiltinContext& ctx, Value* args, int, Value& result) {
+    IDesktop& desktop = DesktopOf(ctx);
+    uint32_t rgb = 0;
+    Check(desktop.PixelGetColor(Coordinate(args, 0), Coordinate(args, 1), rgb));
+    char text[8];
+    std::snprintf(text, sizeof text, "#%06x", static_cast<unsigned>(rgb & 0xFFFFFFu));
+    SetStr(result, text, ctx);
+}
+
 } // namespace
 
 const BuiltinInfo kDesktopBuiltins[] = {
@@ -191,6 +305,20 @@ const BuiltinInfo kDesktopBuiltins[] = {
     {"WinWait", 2, 3, DeclType::Bool, WinWait},
     {"WinClose", 1, 2, DeclType::Void, WinClose},
     {"WinGetActiveTitle", 0, 0, DeclType::Str, WinGetActiveTitle},
+    // Window geometry and state, the pointer, the screen and its pixels.
+    {"WinList", 0, 2, DeclType::List, WinList},
+    {"WinGetPos", 1, 2, DeclType::List, WinGetPos},
+    {"WinMove", 3, 6, DeclType::Void, WinMove},
+    {"WinMinimize", 1, 2, DeclType::Void, WinSetState<WindowState::Minimized>},
+    {"WinMaximize", 1, 2, DeclType::Void, WinSetState<WindowState::Maximized>},
+    {"WinRestore", 1, 2, DeclType::Void, WinSetState<WindowState::Normal>},
+    {"WinGetClass", 1, 2, DeclType::Str, WinGetClass},
+    {"WinGetPid", 1, 2, DeclType::Int, WinGetPid},
+    {"WinWaitActive", 2, 3, DeclType::Bool, WinWaitFor<&IDesktop::WinWaitActive>},
+    {"WinWaitClose", 2, 3, DeclType::Bool, WinWaitFor<&IDesktop::WinWaitClose>},
+    {"MouseGetPos", 0, 0, DeclType::List, MouseGetPos},
+    {"ScreenSize", 0, 0, DeclType::List, ScreenSize},
+    {"PixelGetColor", 2, 2, DeclType::Str, PixelGetColor},
     {nullptr, 0, 0, DeclType::Void, nullptr},
 };
 

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Outcome of a desktop operation: ok, or the cause of the failure, which the
 // calling builtin puts into its runtime error ("TypeKeys: <error>").
@@ -49,6 +50,15 @@ struct WindowMatch {
     std::string NotFound() const;
 };
 
+// A window's frame as the user sees it, title bar and borders included, in
+// screen pixels.
+struct WindowRect {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const WindowRect&) const = default;
+};
+
+enum class WindowState { Minimized, Maximized, Normal };
+
 class IDesktop {
 public:
     virtual ~IDesktop() = default;
@@ -85,4 +95,40 @@ public:
                          const std::function<bool()>& stopRequested) = 0;
     virtual DesktopResult WinClose(const WindowMatch& window) = 0;
     virtual std::string WinGetActiveTitle() = 0;
+
+    // Window geometry and state, the pointer, the screen and its pixels.
+    // Each window function fails with WindowMatch::NotFound() when nothing
+    // matches, and clearly when the window closes during the call. Those that
+    // wait poll `stopRequested` and fail ("stopped") once it holds.
+
+    // The titles of the windows `window` matches (all titled windows for an
+    // empty title and no class), in the window manager's order.
+    virtual DesktopResult WinList(const WindowMatch& window, std::vector<std::string>& titles) = 0;
+    virtual DesktopResult WinGetPos(const WindowMatch& window, WindowRect& rect) = 0;
+    // Moves the window's frame to rect.x, rect.y and, with `resize`, makes it
+    // rect.width by rect.height; returns once the window manager has placed it
+    // (a size it rounds, as terminals ask, counts as placed).
+    virtual DesktopResult WinMove(const WindowMatch& window, const WindowRect& rect, bool resize,
+                                  const std::function<bool()>& stopRequested) = 0;
+    // Returns once the window is in `state`.
+    virtual DesktopResult WinSetState(const WindowMatch& window, WindowState state,
+                                      const std::function<bool()>& stopRequested) = 0;
+    // The class the window's program gives it ("XTerm"), or its instance
+    // name when it gives only that; empty when neither.
+    virtual DesktopResult WinGetClass(const WindowMatch& window, std::string& className) = 0;
+    virtual DesktopResult WinGetPid(const WindowMatch& window, int64_t& pid) = 0;
+    // Waits up to `milliseconds` until such a window is the active one (or,
+    // for WinWaitClose, until none exists); true when that happened.
+    virtual DesktopResult WinWaitActive(const WindowMatch& window, int64_t milliseconds,
+                                        const std::function<bool()>& stopRequested,
+                                        bool& active) = 0;
+    virtual DesktopResult WinWaitClose(const WindowMatch& window, int64_t milliseconds,
+                                       const std::function<bool()>& stopRequested,
+                                       bool& closed) = 0;
+    virtual DesktopResult MouseGetPos(int& x, int& y) = 0;
+    // The whole screen (all monitors together).
+    virtual DesktopResult ScreenSize(int& width, int& height) = 0;
+    // The colour shown at screen position x, y as 0xRRGGBB; fails outside
+    // the screen.
+    virtual DesktopResult PixelGetColor(int x, int y, uint32_t& rgb) = 0;
 };

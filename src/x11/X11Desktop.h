@@ -53,6 +53,24 @@ public:
     DesktopResult WinClose(const WindowMatch& window) override;
     std::string WinGetActiveTitle() override;
 
+    // Window geometry and state, the pointer, the screen and its pixels
+    // (X11WindowGeometry.cpp).
+    DesktopResult WinList(const WindowMatch& window, std::vector<std::string>& titles) override;
+    DesktopResult WinGetPos(const WindowMatch& window, WindowRect& rect) override;
+    DesktopResult WinMove(const WindowMatch& window, const WindowRect& rect, bool resize,
+                          const std::function<bool()>& stopRequested) override;
+    DesktopResult WinSetState(const WindowMatch& window, WindowState state,
+                              const std::function<bool()>& stopRequested) override;
+    DesktopResult WinGetClass(const WindowMatch& window, std::string& className) override;
+    DesktopResult WinGetPid(const WindowMatch& window, int64_t& pid) override;
+    DesktopResult WinWaitActive(const WindowMatch& window, int64_t milliseconds,
+                                const std::function<bool()>& stopRequested, bool& active) override;
+    DesktopResult WinWaitClose(const WindowMatch& window, int64_t milliseconds,
+                               const std::function<bool()>& stopRequested, bool& closed) override;
+    DesktopResult MouseGetPos(int& x, int& y) override;
+    DesktopResult ScreenSize(int& width, int& height) override;
+    DesktopResult PixelGetColor(int x, int y, uint32_t& rgb) override;
+
 private:
     CX11Desktop(_XDisplay* display, AlertFn alert);
 
@@ -101,6 +119,13 @@ private:
     std::vector<unsigned long> TopLevelWindows(); // X window ids
     std::string WindowTitle(unsigned long window);
     unsigned long FindWindow(const WindowMatch& match);
+    // Whether `match` means `window`; `title` is set to its title.
+    bool Means(const WindowMatch& match, unsigned long window, std::string& title);
+    // Asks the window manager to put `window` in `state`.
+    void RequestState(unsigned long window, WindowState state);
+    // Waits (bounded) until the window manager has put `window` in `state`.
+    DesktopResult AwaitState(const WindowMatch& match, unsigned long window, WindowState state,
+                             const std::function<bool()>& stopRequested);
     unsigned long ActiveWindow();
 
     _XDisplay* display;

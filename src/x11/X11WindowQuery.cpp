@@ -3,6 +3,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 std::string X11WindowTitle(Display* display, Window window) {
     // _NET_WM_NAME is UTF-8 already.
     Atom actualType = None;
@@ -230,4 +234,32 @@ unsigned long X11CardinalProperty(Display* display, Window window, Atom property
     if (data)
         XFree(data);
     return value;
+}
+
+void X11SendToRoot(Display* display, Window window, const char* message,
+                   std::initializer_list<long> values) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, message, False);
+    event.xclient.format = 32;
+    int slot = 0;
+    for (long value : values)
+        event.xclient.data.l[slot++] = value;
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
+bool X11PollUntil(int64_t milliseconds, int stepMs, const std::function<bool()>& stopRequested,
+                  const std::function<bool()>& done) {
+    // Capped (at decades) so that a huge time cannot overflow the clock.
+    const int64_t capped = std::clamp<int64_t>(milliseconds, 0, int64_t{1} << 40);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(capped);
+    for (;;) {
+        if (done())
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline || (stopRequested && stopRequested()))
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(stepMs));
+    }
 }

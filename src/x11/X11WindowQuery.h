@@ -4,7 +4,9 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -64,3 +66,13 @@ std::vector<unsigned long> X11ListProperty(Display* display, Window window, cons
 // `type`; `found` false (and 0) when the window lacks it.
 unsigned long X11CardinalProperty(Display* display, Window window, Atom property, Atom type,
                                   bool& found);
+
+// Sends the client message `message` about `window` to the root, where the
+// window manager hears it; `values` fill its data.
+void X11SendToRoot(Display* display, Window window, const char* message,
+                   std::initializer_list<long> values);
+
+// Checks `done` every `stepMs` until it holds (true), `milliseconds` passed
+// or a Stop was requested (false). `done` is checked at least once.
+bool X11PollUntil(int64_t milliseconds, int stepMs, const std::function<bool()>& stopRequested,
+                  const std::function<bool()>& done);

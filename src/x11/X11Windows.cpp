@@ -14,39 +14,9 @@
 
 namespace {
 
-void SendToRoot(Display* display, Window window, const char* message,
-                std::initializer_list<long> values) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, message, False);
-    event.xclient.format = 32;
-    int slot = 0;
-    for (long value : values)
-        event.xclient.data.l[slot++] = value;
-    XSendEvent(display, DefaultRootWindow(display), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &event);
-}
-
 bool Viewable(Display* display, Window window) {
     XWindowAttributes attributes{};
     return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
-}
-
-// Checks `done` every `stepMs` until it holds (true), `milliseconds` passed
-// or a Stop was requested (false). `done` is checked at least once.
-bool PollUntil(int64_t milliseconds, int stepMs, const std::function<bool()>& stopRequested,
-               const std::function<bool()>& done) {
-    // Capped (at decades) so that a huge time cannot overflow the clock.
-    const int64_t capped = std::clamp<int64_t>(milliseconds, 0, int64_t{1} << 40);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(capped);
-    for (;;) {
-        if (done())
-            return true;
-        if (std::chrono::steady_clock::now() >= deadline || (stopRequested && stopRequested()))
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(stepMs));
-    }
 }
 
 } // namespace
@@ -94,16 +64,20 @@ std::vector<Window> CX11Desktop::TopLevelWindows() {
     return found;
 }
 
+bool CX11Desktop::Means(const WindowMatch& match, Window window, std::string& title) {
+    title = WindowTitle(window);
+    if (title.empty() || title.find(match.title) == std::string::npos)
+        return false;
+    const X11ClassNames names =
+        match.windowClass.empty() ? X11ClassNames{} : X11WindowClass(display, window);
+    return match.Matches(title, {names.instance, names.className});
+}
+
 Window CX11Desktop::FindWindow(const WindowMatch& match) {
-    for (Window window : TopLevelWindows()) {
-        const std::string name = WindowTitle(window);
-        if (name.empty() || name.find(match.title) == std::string::npos)
-            continue;
-        const X11ClassNames names =
-            match.windowClass.empty() ? X11ClassNames{} : X11WindowClass(display, window);
-        if (match.Matches(name, {names.instance, names.className}))
+    std::string title;
+    for (Window window : TopLevelWindows())
+        if (Means(match, window, title))
             return window;
-    }
     return None;
 }
 
@@ -139,7 +113,7 @@ DesktopResult CX11Desktop::WinActivate(const WindowMatch& match, int64_t millise
         managed = X11WindowManagerSupports(display, "_NET_ACTIVE_WINDOW");
         if (managed) {
             // Source 2: a pager acting for the user, which window managers obey.
-            SendToRoot(display, window, "_NET_ACTIVE_WINDOW", {2, CurrentTime, 0});
+            X11SendToRoot(display, window, "_NET_ACTIVE_WINDOW", {2, CurrentTime, 0});
         } else {
             XMapRaised(display, window);
             XSync(display, False);
@@ -148,7 +122,7 @@ DesktopResult CX11Desktop::WinActivate(const WindowMatch& match, int64_t millise
         }
         XSync(display, False);
     }
-    const bool active = PollUntil(milliseconds, 10, stopRequested, [&] {
+    const bool active = X11PollUntil(milliseconds, 10, stopRequested, [&] {
         std::lock_guard lock(mutex);
         return (!managed || ActiveWindow() == window) && X11HasKeyboardFocus(display, window);
     });
@@ -167,7 +141,7 @@ DesktopResult CX11Desktop::WinActivate(const WindowMatch& match, int64_t millise
 
 bool CX11Desktop::WinWait(const WindowMatch& match, int64_t milliseconds,
                           const std::function<bool()>& stopRequested) {
-    return PollUntil(milliseconds, 25, stopRequested, [&] { return WinExists(match); });
+    return X11PollUntil(milliseconds, 25, stopRequested, [&] { return WinExists(match); });
 }
 
 DesktopResult CX11Desktop::WinClose(const WindowMatch& match) {
@@ -176,7 +150,7 @@ DesktopResult CX11Desktop::WinClose(const WindowMatch& match) {
     if (window == None)
         return DesktopResult::Fail(match.NotFound());
     if (X11WindowManagerSupports(display, "_NET_CLOSE_WINDOW")) {
-        SendToRoot(display, window, "_NET_CLOSE_WINDOW", {CurrentTime, 2});
+        X11SendToRoot(display, window, "_NET_CLOSE_WINDOW", {CurrentTime, 2});
         XSync(display, False);
         return DesktopResult::Ok();
     }

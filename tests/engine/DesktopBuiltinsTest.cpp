@@ -117,20 +117,24 @@ TEST_P(DesktopWithoutDisplay, RaisesAClearError) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DesktopWithoutDisplay,
-    ::testing::Values(Failure{"alert", "Alert(\"hi\")", "Alert: no display available"},
-                      Failure{"typekeys", "TypeKeys(\"a\")", "TypeKeys: no display available"},
-                      Failure{"mousemove", "MouseMove(1, 2)", "MouseMove: no display available"},
-                      Failure{"mouseclick", "MouseClick(1, 2)", "MouseClick: no display available"},
-                      Failure{"mousedown", "MouseDown()", "MouseDown: no display available"},
-                      Failure{"mouseup", "MouseUp(1)", "MouseUp: no display available"},
-                      Failure{"mousewheel", "MouseWheel(2)", "MouseWheel: no display available"},
-                      Failure{"winexists", "WinExists(\"a\")", "WinExists: no display available"},
-                      Failure{"winactivate", "WinActivate(\"a\")",
-                              "WinActivate: no display available"},
-                      Failure{"winwait", "WinWait(\"a\", 1)", "WinWait: no display available"},
-                      Failure{"winclose", "WinClose(\"a\")", "WinClose: no display available"},
-                      Failure{"wingetactivetitle", "WinGetActiveTitle()",
-                              "WinGetActiveTitle: no display available"}),
+    ::testing::Values(
+        Failure{"alert", "Alert(\"hi\")", "Alert: no display available"},
+        Failure{"typekeys", "TypeKeys(\"a\")", "TypeKeys: no display available"},
+        Failure{"mousemove", "MouseMove(1, 2)", "MouseMove: no display available"},
+        Failure{"mouseclick", "MouseClick(1, 2)", "MouseClick: no display available"},
+        Failure{"mousedown", "MouseDown()", "MouseDown: no display available"},
+        Failure{"mouseup", "MouseUp(1)", "MouseUp: no display available"},
+        Failure{"mousewheel", "MouseWheel(2)", "MouseWheel: no display available"},
+        Failure{"winexists", "WinExists(\"a\")", "WinExists: no display available"},
+        Failure{"winactivate", "WinActivate(\"a\")", "WinActivate: no display available"},
+        Failure{"winwait", "WinWait(\"a\", 1)", "WinWait: no display available"},
+        Failure{"winclose", "WinClose(\"a\")", "WinClose: no display available"},
+        Failure{"wingetactivetitle", "WinGetActiveTitle()",
+                "WinGetActiveTitle: no display available"},
+        Failure{"winlist", "WinList()", "WinList: no display available"},
+        Failure{"winmove", "WinMove(\"a\", 1, 2)", "WinMove: no display available"},
+        Failure{"winwaitclose", "WinWaitClose(\"a\", 1)", "WinWaitClose: no display available"},
+        Failure{"pixelgetcolor", "PixelGetColor(1, 2)", "PixelGetColor: no display available"}),
     LabelName());
 
 TEST(DesktopBuiltins, FailuresAndBadArgumentsNameTheFunction) {
@@ -156,19 +160,104 @@ TEST(DesktopBuiltins, FailuresAndBadArgumentsNameTheFunction) {
                        "WinActivate: argument 2 must be a number, not a string\n");
 }
 
+// WinWait and WinWaitClose.
 TEST(DesktopBuiltins, StopEndsAWinWait) {
+    for (const char* wait : {"WinWait(\"never\", 600000);", "WinWaitClose(\"stays\", 600000);"}) {
+        CRecordingDesktop desktop;
+        desktop.windows = {"stays open"};
+        desktop.waitUntilStopped = true;
+        CCaptureStream stream;
+        CScript script(&stream, &stream);
+        script.GetEngine()->SetDesktop(&desktop);
+        ASSERT_TRUE(script.LoadSource("w.tsc", std::string(wait) + "\nPrint(\"after\");"));
+        std::thread worker([&] { script.Run(); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        script.GetEngine()->GetInterpreter()->SetStopFlag();
+        worker.join();
+        EXPECT_EQ(script.Outcome(), ScriptOutcome::Stopped) << wait;
+        EXPECT_EQ(stream.out, "") << wait;
+    }
+}
+
+// Geometry is the frame's; a move without a size keeps the size; a window
+// that closed between two calls is a clean error naming it.
+TEST(DesktopBuiltins, WindowGeometryStatePointerScreenAndPixels) {
     CRecordingDesktop desktop;
-    desktop.waitUntilStopped = true;
-    CCaptureStream stream;
-    CScript script(&stream, &stream);
-    script.GetEngine()->SetDesktop(&desktop);
-    ASSERT_TRUE(script.LoadSource("w.tsc", "WinWait(\"never\", 600000);\nPrint(\"after\");"));
-    std::thread worker([&] { script.Run(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    script.GetEngine()->GetInterpreter()->SetStopFlag();
-    worker.join();
-    EXPECT_EQ(script.Outcome(), ScriptOutcome::Stopped);
-    EXPECT_EQ(stream.out, "");
+    desktop.windows = {"notes - Mousepad", "Terminal"};
+    desktop.windowClasses = {{"notes - Mousepad", "Mousepad"}};
+    desktop.rects = {{"Terminal", WindowRect{50, 60, 640, 480}}};
+    desktop.pids = {{"Terminal", 4242}};
+    desktop.activeTitle = "Terminal";
+    desktop.mouseX = 7;
+    desktop.mouseY = 8;
+    desktop.pixels = {{{3, 4}, 0x12AB0F}};
+    desktop.closeOnWait = "Terminal";
+    ScriptRun run = RunWith(&desktop, R"(
+        Print(WinList(), WinList("notes"), WinList("", "mousepad"), WinList("Browser"));
+        Print(WinGetPos("Terminal"));
+        WinMove("Terminal", -10, 20);
+        Print(WinGetPos("Terminal"));
+        WinMove("notes", 5, 6, 300, 200, "Mousepad");
+        Print(WinGetPos("notes"));
+        WinMinimize("notes");
+        WinMaximize("Terminal");
+        WinRestore("notes", "Mousepad");
+        Print(WinGetClass("notes"), "|", WinGetClass("Terminal"), "|", WinGetPid("Terminal"));
+        Print(WinWaitActive("Term", 100), WinWaitActive("notes", 10));
+        Print(MouseGetPos(), ScreenSize(), PixelGetColor(3, 4), PixelGetColor(0, 0));
+        Print(WinWaitClose("Terminal", 50), WinWaitClose("notes", 0));
+        try { WinGetPos("Terminal"); } catch (string e) { Print(e); }
+        try { WinMaximize("Terminal"); } catch (string e) { Print(e); }
+    )");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "[\"Terminal\", \"notes - Mousepad\"][\"notes - Mousepad\"]"
+                       "[\"notes - Mousepad\"][]\n"
+                       "[50, 60, 640, 480]\n"
+                       "[-10, 20, 640, 480]\n"
+                       "[5, 6, 300, 200]\n"
+                       "Mousepad||4242\n"
+                       "truefalse\n"
+                       "[7, 8][1920, 1080]#12ab0f#000000\n"
+                       "truefalse\n"
+                       "WinGetPos: no window has 'Terminal' in its title\n"
+                       "WinMaximize: no window has 'Terminal' in its title\n");
+    EXPECT_EQ(desktop.states.at("notes - Mousepad"), WindowState::Normal);
+    const std::vector<std::string> actions(desktop.calls.begin() + 5, desktop.calls.begin() + 10);
+    EXPECT_EQ(actions,
+              (std::vector<std::string>{"WinMove Terminal -10 20", "WinGetPos Terminal",
+                                        "WinMove notes class=Mousepad 5 6 300 200",
+                                        "WinGetPos notes", "WinSetState notes Minimized"}));
+}
+
+TEST(DesktopBuiltins, WindowGeometryRefusesBadArgumentsAndReportsFailures) {
+    CRecordingDesktop desktop;
+    desktop.windows = {"Editor"};
+    desktop.screenWidth = 800;
+    desktop.screenHeight = 600;
+    ScriptRun run = RunWith(&desktop, R"(
+        try { WinMove("Editor", 1, 2, 300); } catch (string e) { Print(e); }
+        try { WinMove("Editor", 1, 2, 0, 10); } catch (string e) { Print(e); }
+        try { WinMove("Editor", 1, 2, "wide", 10); } catch (string e) { Print(e); }
+        try { WinMove("Editor", 200000, 2); } catch (string e) { Print(e); }
+        try { WinWaitActive("Editor", -5); } catch (string e) { Print(e); }
+        try { PixelGetColor(800, 0); } catch (string e) { Print(e); }
+        try { WinGetPid("Editor"); } catch (string e) { Print(e); }
+        try { WinList(3); } catch (string e) { Print(e); }
+    )");
+    desktop.failWith = "the window manager did not maximize the window 'Editor' within 2000 ms";
+    ScriptRun failed = RunWith(&desktop, "WinMaximize(\"Editor\");");
+    EXPECT_EQ(run.out, "WinMove: a width needs a height\n"
+                       "WinMove: size 0 is not between 1 and 100000\n"
+                       "WinMove: argument 4 must be a number, not a string\n"
+                       "WinMove: coordinate 200000 is out of range\n"
+                       "WinWaitActive: the time -5 is negative\n"
+                       "PixelGetColor: the point 800, 0 is outside the screen\n"
+                       "WinGetPid: the window 'Editor' names no process\n"
+                       "WinList: argument 1 must be a string, not an int\n");
+    EXPECT_NE(failed.err.find("WinMaximize: the window manager did not maximize the window "
+                              "'Editor' within 2000 ms"),
+              std::string::npos)
+        << failed.err;
 }
 
 // What the wizard writes for "Alert Message" and "TypeKeys Sequence".

@@ -15,6 +15,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "DesktopOnXvfb.h"
 #include "FakeWindowManager.h"
 #include "TypingTarget.h"
 
@@ -24,22 +25,8 @@
 
 namespace {
 
-class X11WindowsTest : public ::testing::Test {
+class X11WindowsTest : public CDesktopOnXvfbTest {
 protected:
-    void SetUp() override {
-        REQUIRE_XVFB(server);
-        client = XOpenDisplay(server.Name().c_str());
-        ASSERT_NE(client, nullptr);
-        std::string why;
-        desktop = CX11Desktop::Open(&why, {}, server.Name());
-        ASSERT_NE(desktop, nullptr) << why;
-    }
-    void TearDown() override {
-        desktop.reset();
-        if (client)
-            XCloseDisplay(client);
-    }
-
     Atom Intern(const char* name) { return XInternAtom(client, name, False); }
 
     // A mapped top-level window titled through WM_NAME (Latin-1), and through
@@ -91,10 +78,6 @@ protected:
         }
         return false;
     }
-
-    CXvfb server;
-    Display* client = nullptr;
-    std::unique_ptr<CX11Desktop> desktop;
 };
 
 TEST_F(X11WindowsTest, FindsWindowsByTitleSubstringWithoutAWindowManager) {

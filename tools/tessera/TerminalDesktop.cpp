@@ -51,3 +51,42 @@ DesktopResult CTerminalDesktop::WinClose(const WindowMatch&) {
 std::string CTerminalDesktop::WinGetActiveTitle() {
     return "";
 }
+
+// Window geometry and state, the pointer, the screen and its pixels.
+DesktopResult CTerminalDesktop::WinList(const WindowMatch&, std::vector<std::string>&) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::WinGetPos(const WindowMatch&, WindowRect&) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::WinMove(const WindowMatch&, const WindowRect&, bool,
+                                        const std::function<bool()>&) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::WinSetState(const WindowMatch&, WindowState,
+                                            const std::function<bool()>&) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::WinGetClass(const WindowMatch&, std::string&) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::WinGetPid(const WindowMatch&, int64_t&) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::WinWaitActive(const WindowMatch&, int64_t,
+                                              const std::function<bool()>&, bool&) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::WinWaitClose(const WindowMatch&, int64_t,
+                                             const std::function<bool()>&, bool&) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::MouseGetPos(int&, int&) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::ScreenSize(int&, int&) {
+    return NoDisplay();
+}
+DesktopResult CTerminalDesktop::PixelGetColor(int, int, uint32_t&) {
+    return NoDisplay();
+}

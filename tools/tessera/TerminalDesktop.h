@@ -27,6 +27,23 @@ public:
     DesktopResult WinClose(const WindowMatch& window) override;
     std::string WinGetActiveTitle() override;
 
+    // Window geometry and state, the pointer, the screen and its pixels.
+    DesktopResult WinList(const WindowMatch& window, std::vector<std::string>& titles) override;
+    DesktopResult WinGetPos(const WindowMatch& window, WindowRect& rect) override;
+    DesktopResult WinMove(const WindowMatch& window, const WindowRect& rect, bool resize,
+                          const std::function<bool()>& stopRequested) override;
+    DesktopResult WinSetState(const WindowMatch& window, WindowState state,
+                              const std::function<bool()>& stopRequested) override;
+    DesktopResult WinGetClass(const WindowMatch& window, std::string& className) override;
+    DesktopResult WinGetPid(const WindowMatch& window, int64_t& pid) override;
+    DesktopResult WinWaitActive(const WindowMatch& window, int64_t milliseconds,
+                                const std::function<bool()>& stopRequested, bool& active) override;
+    DesktopResult WinWaitClose(const WindowMatch& window, int64_t milliseconds,
+                               const std::function<bool()>& stopRequested, bool& closed) override;
+    DesktopResult MouseGetPos(int& x, int& y) override;
+    DesktopResult ScreenSize(int& width, int& height) override;
+    DesktopResult PixelGetColor(int x, int y, uint32_t& rgb) override;
+
 private:
     std::FILE* errors;
 };
