@@ -1,0 +1,214 @@
+// The clipboard on a real X server, with xclip as the other program: what
+// one side sets the other reads (large texts in INCR chunks both ways),
+// `tessera` keeps its text after it ended, and waiting ends in time.
+#include "XvfbSuite.h"
+
+#include "engine/EngineTestUtil.h"
+#include "x11/X11Clipboard.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class ClipboardTest : public XvfbClientTest {
+protected:
+    void SetUp() override {
+        XvfbClientTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        if (!CXvfb::HasProgram("xclip"))
+            GTEST_SKIP() << "xclip is not installed (Debian package xclip)";
+        std::string why;
+        clipboard = CX11Clipboard::Open(&why, server->Name());
+        ASSERT_NE(clipboard, nullptr) << why;
+    }
+    void TearDown() override {
+        clipboard.reset();
+        for (pid_t pid : owners) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+        XvfbClientTest::TearDown();
+    }
+
+    std::string Display() const { return "DISPLAY=" + server->Name(); }
+
+    Window OwnerOf(const char* selection) {
+        return XGetSelectionOwner(client, XInternAtom(client, selection, False));
+    }
+
+    // xclip serving `bytes` as `target` on `selection` until it loses it.
+    void XclipServes(const std::string& bytes, const char* selection = "clipboard",
+                     const char* target = "UTF8_STRING") {
+        const std::string file = testing::TempDir() + "clip-input";
+        std::ofstream(file, std::ios::binary) << bytes;
+        std::string display = Display();
+        char* env[] = {display.data(), nullptr};
+        pid_t pid = -1;
+        ASSERT_EQ(SpawnQuietly({"xclip", "-quiet", "-selection", selection, "-t", target, file},
+                               env, pid),
+                  0);
+        owners.push_back(pid);
+        const char* atom = selection == std::string("primary") ? "PRIMARY" : "CLIPBOARD";
+        const Window before = OwnerOf(atom);
+        for (auto deadline = std::chrono::steady_clock::now() + 3s;
+             std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(5ms))
+            if (const Window now = OwnerOf(atom); now != None && now != before)
+                return;
+        FAIL() << "xclip did not take the " << selection;
+    }
+
+    // What `xclip -o` pastes from the clipboard.
+    std::string XclipPastes(const char* target = "UTF8_STRING") {
+        const std::string command =
+            Display() + " timeout 10 xclip -o -selection clipboard -t " + target + " 2>/dev/null";
+        std::FILE* pipe = popen(command.c_str(), "r");
+        std::string text;
+        char buffer[65536];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            text.append(buffer, got);
+        pclose(pipe);
+        return text;
+    }
+
+    std::string Get(ClipboardSelection which = ClipboardSelection::Clipboard) {
+        std::string text;
+        const DesktopResult result = clipboard->GetText(which, text, [] { return false; });
+        EXPECT_TRUE(result.ok) << result.error;
+        return text;
+    }
+
+    std::unique_ptr<CX11Clipboard> clipboard;
+    std::vector<pid_t> owners;
+};
+
+TEST_F(ClipboardTest, ReadsWhatAnotherProgramOffers) {
+    EXPECT_EQ(Get(), "") << "nothing owns it yet";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* selection;
+        const char* target;
+        std::string expected;
+        ClipboardSelection which;
+    };
+    const Case cases[] = {
+        {"UTF-8", "grüße ✓\n", "clipboard", "UTF8_STRING", "grüße ✓\n",
+         ClipboardSelection::Clipboard},
+        {"Latin-1 only", "caf\xe9", "clipboard", "STRING", "café", ClipboardSelection::Clipboard},
+        {"an image only", "\x89PNG\r\n", "clipboard", "image/png", "",
+         ClipboardSelection::Clipboard},
+        {"the primary selection", "selected", "primary", "UTF8_STRING", "selected",
+         ClipboardSelection::Primary},
+    };
+    for (const Case& c : cases) {
+        XclipServes(c.bytes, c.selection, c.target);
+        EXPECT_EQ(Get(c.which), c.expected) << c.name;
+    }
+}
+
+// Larger than one request may carry: INCR chunks both ways.
+TEST_F(ClipboardTest, TwoMegabytesRoundTrip) {
+    std::string big;
+    for (int i = 0; big.size() < (2u << 20); ++i)
+        big += "line " + std::to_string(i) + " ✓ ünïcode\n";
+    ASSERT_TRUE(clipboard->SetText(big).ok);
+    EXPECT_TRUE(XclipPastes() == big) << "xclip pasted something else";
+    EXPECT_TRUE(Get() == big);
+    EXPECT_EQ(XclipPastes("STRING").substr(0, 21), "line 0 ? \xfcn\xef"
+                                                   "code\nline");
+
+    const std::string other = big.substr(7) + "end";
+    XclipServes(other);
+    EXPECT_TRUE(Get() == other) << "read " << Get().size() << " bytes";
+}
+
+// The script's text is still there for a program that pastes after
+// `tessera` ended, and the process serving it holds no output of ours.
+TEST_F(ClipboardTest, TesseraKeepsItsTextAfterItEnds) {
+    const std::string file = testing::TempDir() + "clip-set.tsc";
+    std::ofstream(file) << "ClipSet(\"kept ✓\");\nPrint(ClipGet());\n";
+    const std::string command = Display() + " " + TESSERA_PATH + " " + file + " 2>&1";
+    const auto started = std::chrono::steady_clock::now();
+    std::FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    char buffer[256];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, got);
+    EXPECT_EQ(pclose(pipe), 0);
+    // The end of output came with tessera's end, not the server's.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+    EXPECT_EQ(output, "kept ✓\n");
+    EXPECT_EQ(XclipPastes(), "kept ✓");
+    EXPECT_EQ(Get(), "kept ✓");
+    // Another program takes it; the one that kept it lets go.
+    XclipServes("new");
+    EXPECT_EQ(XclipPastes(), "new");
+    std::filesystem::remove(file);
+}
+
+TEST_F(ClipboardTest, ClipWaitSeesTextArriveAndStops) {
+    CCaptureStream stream;
+    CScript script(&stream, &stream);
+    script.GetEngine()->SetClipboard(clipboard.get());
+    ASSERT_TRUE(script.LoadSource("w.tsc", "Print(ClipWait(100));\n"
+                                           "Print(ClipWait(5000), ClipGet());\n"
+                                           "ClipSet(\"\");\n"
+                                           "ClipWait();\n"));
+    std::thread worker([&] { script.Run(); });
+    std::this_thread::sleep_for(300ms);
+    XclipServes("arrived");
+    for (auto deadline = std::chrono::steady_clock::now() + 5s;
+         stream.Out().find("arrived") == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline;)
+        std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(50ms); // in the last, endless, wait
+    const auto asked = std::chrono::steady_clock::now();
+    script.GetEngine()->GetInterpreter()->SetStopFlag();
+    worker.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 200ms);
+    EXPECT_EQ(stream.Out(), "false\ntruearrived\n");
+    EXPECT_EQ(script.Outcome(), ScriptOutcome::Stopped);
+}
+
+// An owner that never answers: a clear error in time, or at once on Stop.
+TEST_F(ClipboardTest, AnOwnerThatDoesNotAnswer) {
+    const Window silent =
+        XCreateSimpleWindow(client, DefaultRootWindow(client), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(client, XInternAtom(client, "CLIPBOARD", False), silent, CurrentTime);
+    XSync(client, False);
+    std::string text;
+    auto started = std::chrono::steady_clock::now();
+    DesktopResult result = clipboard->GetText(ClipboardSelection::Clipboard, text, [&] {
+        return std::chrono::steady_clock::now() - started > 50ms;
+    });
+    EXPECT_FALSE(result.ok);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 150ms);
+    started = std::chrono::steady_clock::now();
+    result = clipboard->GetText(ClipboardSelection::Clipboard, text, [] { return false; });
+    EXPECT_EQ(result.error, "the clipboard's owner did not answer within 2 seconds");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
+    // Gone between two reads: the clipboard is empty again.
+    XDestroyWindow(client, silent);
+    XSync(client, False);
+    EXPECT_EQ(Get(), "");
+}
+
+} // namespace
