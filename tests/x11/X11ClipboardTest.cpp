@@ -140,6 +140,18 @@ TEST_F(ClipboardTest, TwoMegabytesRoundTrip) {
     EXPECT_TRUE(Get() == other) << "read " << Get().size() << " bytes";
 }
 
+// In the desktop program the clipboard outlives each script's engine.
+TEST_F(ClipboardTest, TheTextOutlivesTheScript) {
+    {
+        CCaptureStream stream;
+        CScript script(&stream, &stream);
+        script.GetEngine()->SetClipboard(clipboard.get());
+        ASSERT_TRUE(script.LoadSource("s.tsc", "ClipSet(\"from a script\");"));
+        EXPECT_EQ(script.Run(), 0) << script.LastMessage();
+    }
+    EXPECT_EQ(XclipPastes(), "from a script");
+}
+
 // The script's text is still there for a program that pastes after
 // `tessera` ended, and the process serving it holds no output of ours.
 TEST_F(ClipboardTest, TesseraKeepsItsTextAfterItEnds) {
