@@ -17,6 +17,11 @@ IClipboard& ClipboardOf(const BuiltinContext& ctx) {
     return *ctx.clipboard;
 }
 
+void Check(const DesktopResult& result) {
+    if (!result.ok)
+        throw ScriptError{result.error.empty() ? std::string("failed") : result.error};
+}
+
 // The text `which` holds; a Stop during the read ends the script.
 std::string Read(BuiltinContext& ctx, ClipboardSelection which) {
     std::string text;
@@ -24,8 +29,7 @@ std::string Read(BuiltinContext& ctx, ClipboardSelection which) {
         ClipboardOf(ctx).GetText(which, text, [&ctx] { return ctx.StopRequested(); });
     if (ctx.StopRequested())
         throw StopSignal{"script stopped"};
-    if (!result.ok)
-        throw ScriptError{result.error.empty() ? std::string("failed") : result.error};
+    Check(result);
     return text;
 }
 
@@ -42,9 +46,7 @@ void ClipSet(BuiltinContext& ctx, Value* args, int, Value&) {
     const std::string text = ToText(args[0]);
     if (const size_t at = Utf8InvalidAt(text); at != std::string::npos)
         throw ScriptError{"the text is not valid UTF-8 (at byte " + std::to_string(at) + ")"};
-    const DesktopResult result = clipboard.SetText(text);
-    if (!result.ok)
-        throw ScriptError{result.error.empty() ? std::string("failed") : result.error};
+    Check(clipboard.SetText(text));
 }
 
 // ClipWait([ms]): true once the clipboard holds text (not empty), false
