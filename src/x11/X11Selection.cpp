@@ -7,6 +7,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <vector>
 
@@ -199,8 +200,11 @@ private:
 std::vector<Atom> TextTargets(const X11SelectionAtoms& atoms, const Property& offered) {
     std::vector<Atom> offeredAtoms;
     if (offered.format == 32)
-        for (size_t at = 0; at + sizeof(long) <= offered.bytes.size(); at += sizeof(long))
-            offeredAtoms.push_back(*reinterpret_cast<const Atom*>(offered.bytes.data() + at));
+        for (size_t at = 0; at + sizeof(Atom) <= offered.bytes.size(); at += sizeof(Atom)) {
+            Atom atom = None;
+            std::memcpy(&atom, offered.bytes.data() + at, sizeof atom);
+            offeredAtoms.push_back(atom);
+        }
     std::vector<Atom> chosen;
     for (Atom type : {atoms.utf8, atoms.plainUtf8, Atom(XA_STRING), atoms.text, atoms.plain})
         if (std::find(offeredAtoms.begin(), offeredAtoms.end(), type) != offeredAtoms.end())
