@@ -152,8 +152,33 @@ TEST_F(ClipboardTest, TheTextOutlivesTheScript) {
     EXPECT_EQ(XclipPastes(), "from a script");
 }
 
+// The live processes of `program` on this test's display (their
+// environment names it), read from /proc.
+std::vector<std::string> ProcessesOnDisplay(const std::string& program,
+                                            const std::string& display) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> found;
+    std::error_code ec;
+    const fs::path wanted = fs::canonical(program, ec);
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc", ec)) {
+        const fs::path dir = entry.path();
+        if (fs::read_symlink(dir / "exe", ec) != wanted || ec)
+            continue;
+        std::ifstream environment(dir / "environ", std::ios::binary);
+        const std::string variables((std::istreambuf_iterator<char>(environment)), {});
+        std::ifstream statLine(dir / "stat");
+        std::string pid, name, state;
+        statLine >> pid >> name >> state;
+        if (state != "Z" &&
+            variables.find(std::string("DISPLAY=") + display + '\0') != std::string::npos)
+            found.push_back(dir.string());
+    }
+    return found;
+}
+
 // The script's text is still there for a program that pastes after
-// `tessera` ended, and the process serving it holds no output of ours.
+// `tessera` ended; the process serving it holds no file or output of ours
+// and ends once another program takes the clipboard.
 TEST_F(ClipboardTest, TesseraKeepsItsTextAfterItEnds) {
     const std::string file = testing::TempDir() + "clip-set.tsc";
     std::ofstream(file) << "ClipSet(\"kept ✓\");\nPrint(ClipGet());\n";
@@ -170,9 +195,23 @@ TEST_F(ClipboardTest, TesseraKeepsItsTextAfterItEnds) {
     EXPECT_EQ(output, "kept ✓\n");
     EXPECT_EQ(XclipPastes(), "kept ✓");
     EXPECT_EQ(Get(), "kept ✓");
-    // Another program takes it; the one that kept it lets go.
+    const std::vector<std::string> keepers = ProcessesOnDisplay(TESSERA_PATH, server->Name());
+    ASSERT_EQ(keepers.size(), 1u);
+    for (const auto& fd : std::filesystem::directory_iterator(keepers[0] + "/fd")) {
+        const std::string target = std::filesystem::read_symlink(fd.path()).string();
+        const bool stdio =
+            fd.path().filename().string().size() == 1 && fd.path().filename().string() <= "2";
+        EXPECT_TRUE(stdio ? target == "/dev/null" : target.rfind("socket:", 0) == 0)
+            << fd.path() << " -> " << target;
+    }
+    // Another program takes it; the one that kept it lets go and ends.
     XclipServes("new");
     EXPECT_EQ(XclipPastes(), "new");
+    for (auto deadline = std::chrono::steady_clock::now() + 3s;
+         !ProcessesOnDisplay(TESSERA_PATH, server->Name()).empty() &&
+         std::chrono::steady_clock::now() < deadline;)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(ProcessesOnDisplay(TESSERA_PATH, server->Name()).empty());
     std::filesystem::remove(file);
 }
 
