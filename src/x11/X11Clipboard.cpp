@@ -102,7 +102,12 @@ CX11Clipboard::~CX11Clipboard() {
 
 DesktopResult CX11Clipboard::GetText(ClipboardSelection which, std::string& text,
                                      const std::function<bool()>& stopRequested) {
-    std::lock_guard lock(reading);
+    // Another script's read may wait for a slow owner: a Stop still ends
+    // this one at once.
+    std::unique_lock lock(reading, std::defer_lock);
+    while (!lock.try_lock_for(std::chrono::milliseconds(5)))
+        if (stopRequested && stopRequested())
+            return DesktopResult::Fail("stopped");
     const Atom selection = which == ClipboardSelection::Primary ? XA_PRIMARY : atoms->clipboard;
     return X11ReadSelectionText(readDisplay, requestor, *atoms, selection, text, stopRequested);
 }

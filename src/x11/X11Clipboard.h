@@ -45,7 +45,7 @@ private:
     _XDisplay* readDisplay;
     std::unique_ptr<X11SelectionAtoms> atoms;
     unsigned long requestor; // the reading connection's window
-    std::mutex reading;
+    std::timed_mutex reading; // one read at a time
     std::string displayName;
 
     // The owner and its thread, which alone touches it while it runs.
