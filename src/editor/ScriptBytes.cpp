@@ -154,13 +154,7 @@ const char* EncodingName(ScriptEncoding encoding) {
 }
 
 bool IsValidUtf8(std::string_view bytes) {
-    for (size_t i = 0; i < bytes.size();) {
-        const size_t length = Utf8SequenceLength(bytes, i);
-        if (length == 0)
-            return false;
-        i += length;
-    }
-    return true;
+    return Utf8InvalidAt(bytes) == std::string_view::npos;
 }
 
 ScriptFormat DetectScriptFormat(std::string_view bytes) {

@@ -11,9 +11,9 @@ namespace tessera {
 const std::vector<BuiltinInfo>& Builtins() {
     static const std::vector<BuiltinInfo> all = [] {
         std::vector<BuiltinInfo> table;
-        for (const BuiltinInfo* group : {kTextBuiltins, kSystemBuiltins, kDesktopBuiltins,
-                                          kListBuiltins, kRegexBuiltins, kDataBuiltins,
-                                          kProcessBuiltins})
+        for (const BuiltinInfo* group :
+             {kTextBuiltins, kSystemBuiltins, kDesktopBuiltins, kListBuiltins, kRegexBuiltins,
+              kDataBuiltins, kProcessBuiltins, kClipboardBuiltins})
             for (const BuiltinInfo* info = group; info->name; ++info)
                 table.push_back(*info);
         return table;

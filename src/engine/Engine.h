@@ -3,6 +3,7 @@
 //
 //   CScript script(&stream, &stream);      // output and input stream
 //   script.GetEngine()->SetDesktop(desktop);          // optional
+//   script.GetEngine()->SetClipboard(clipboard);      // optional
 //   script.GetEngine()->SetLibraryLoader(loader);     // optional
 //   if (script.Load("job.tsc") && script.EvaluateArguments("1,\"two\""))
 //       script.Run(1, nullptr);            // blocks until the script ends
@@ -24,6 +25,7 @@
 #include <string>
 #include <vector>
 
+class IClipboard;
 class IDesktop;
 class IExternalLibraryLoader;
 
@@ -79,6 +81,8 @@ public:
     // The desktop the desktop builtins act on; null means no display.
     void SetDesktop(IDesktop* desktop);
     IDesktop* Desktop() const;
+    // The clipboard the clipboard builtins use; null means no display.
+    void SetClipboard(IClipboard* clipboard);
     // Loader for `dll` / `unload`; null means those statements fail.
     void SetLibraryLoader(IExternalLibraryLoader* loader);
     void SetLimits(const CEngineLimits& limits);

@@ -38,6 +38,18 @@ inline size_t Utf8SequenceLength(std::string_view text, size_t i) {
     return length;
 }
 
+// Offset of the first byte that does not start a valid sequence, or npos
+// when all of `text` is valid UTF-8.
+inline size_t Utf8InvalidAt(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        const size_t length = Utf8SequenceLength(text, i);
+        if (length == 0)
+            return i;
+        i += length;
+    }
+    return std::string_view::npos;
+}
+
 inline void AppendUtf8(std::string& out, char32_t code) {
     if (code < 0x80) {
         out += static_cast<char>(code);

@@ -14,6 +14,7 @@
 // running script and joins its worker before anything the worker uses is
 // destroyed.
 
+#include "ports/Clipboard.h"
 #include "ports/Desktop.h"
 #include "ports/MessageBox.h"
 #include "ports/ProcessLauncher.h"
@@ -60,8 +61,9 @@ public:
         IRunCompletion* completion = nullptr;
         IMessageBox* messageBox = nullptr; // "Could not Execute"
         IProcessLauncher* launcher = nullptr;
-        IDesktop* desktop = nullptr;    // null: no display
-        IRunFailure* failure = nullptr; // null: failures only reach the Output page
+        IDesktop* desktop = nullptr;     // null: no display
+        IClipboard* clipboard = nullptr; // null: no display
+        IRunFailure* failure = nullptr;  // null: failures only reach the Output page
     };
 
     // `homeFolder`: where relative script paths, "Externals.dat",

@@ -24,7 +24,9 @@ constexpr const char* kTesseraUsage =
     "to standard output, its errors to standard error. The external function\n"
     "libraries listed in Externals.dat in the Wingmate home folder are loaded\n"
     "first; problems go to LibMgrMessages.log there. With DISPLAY set, the desktop\n"
-    "functions (TypeKeys, mouse, windows) act on that X display; without one they\n"
-    "fail with \"no display available\".\n";
+    "functions (TypeKeys, mouse, windows, clipboard) act on that X display; without\n"
+    "one they fail with \"no display available\". A text the script put on the\n"
+    "clipboard stays there after tessera ends: a background process serves it\n"
+    "until another program takes the clipboard.\n";
 
 void BuildTesseraCommandLine(CLI::App& app, TesseraOptions& options);

@@ -13,6 +13,8 @@
 // and `dll` statements load through the same manager. With $DISPLAY set the
 // desktop builtins act on that X display; without one (or when it cannot be
 // used, with the reason on stderr) they fail with "no display available".
+// A text the script put on the clipboard stays there after the end: a
+// detached child process keeps serving it until another program takes it.
 // SIGTERM and SIGHUP stop the script the same way; playback then lets go of
 // every key and button it holds before the program ends by that signal.
 #include "CliSupport.h"
@@ -25,6 +27,7 @@
 #include "library/HomeFolder.h"
 #include "run/LibMgr.h"
 #if defined(TESSERA_WITH_X11)
+#include "x11/X11Clipboard.h"
 #include "x11/X11Desktop.h"
 #endif
 
@@ -69,6 +72,28 @@ std::unique_ptr<IDesktop> OpenDesktop() {
 #endif
     return std::make_unique<CTerminalDesktop>(stderr);
 }
+
+#if defined(TESSERA_WITH_X11)
+// The X clipboard when $DISPLAY is set and usable; null otherwise.
+std::unique_ptr<CX11Clipboard> OpenClipboard() {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display)
+        return nullptr;
+    std::string why;
+    std::unique_ptr<CX11Clipboard> clipboard = CX11Clipboard::Open(&why);
+    if (!clipboard)
+        std::fprintf(stderr, "tessera: %s\n", why.c_str());
+    return clipboard;
+}
+
+// Hands the clipboard's text to a process that outlives this one.
+void KeepClipboard(std::unique_ptr<CX11Clipboard>& clipboard) {
+    std::string why;
+    if (clipboard && !clipboard->KeepServingAfterExit(&why))
+        std::fprintf(stderr, "tessera: %s\n", why.c_str());
+    clipboard.reset();
+}
+#endif
 
 // "-" names the script on standard input (a file named "-" is "./-"); its
 // messages call it "<stdin>".
@@ -124,6 +149,10 @@ int main(int argc, char** argv) {
     CScript script(&stream, &stream);
     CEngine* engine = script.GetEngine();
     engine->SetDesktop(desktop.get());
+#if defined(TESSERA_WITH_X11)
+    std::unique_ptr<CX11Clipboard> clipboard = disassemble ? nullptr : OpenClipboard();
+    engine->SetClipboard(clipboard.get());
+#endif
     engine->SetLibraryLoader(&libraries);
     const bool fromStdin = file == "-";
     std::string source;
@@ -159,6 +188,10 @@ int main(int argc, char** argv) {
     // Releases held keys and gives borrowed keycodes back.
     engine->SetDesktop(nullptr);
     desktop.reset();
+#if defined(TESSERA_WITH_X11)
+    engine->SetClipboard(nullptr);
+    KeepClipboard(clipboard);
+#endif
     if (const int signal = endingSignal) {
         std::signal(signal, SIG_DFL);
         std::raise(signal);

@@ -16,6 +16,7 @@
 #include "views/SchedulerPage.h"
 #include "wizard/WizardDlg.h"
 #if WINGMATE_HAVE_X11
+#include "x11/X11Clipboard.h"
 #include "x11/X11Desktop.h"
 #include "x11/X11KeyHook.h"
 #include "x11/X11RecordSource.h"
@@ -48,6 +49,8 @@ public:
 // What runs scripts, made once the main window exists.
 struct ScriptRunning {
     std::unique_ptr<IDesktop> desktop;
+    // Serves what scripts put on the clipboard as long as the program runs.
+    std::unique_ptr<IClipboard> clipboard;
     std::unique_ptr<CRunnerBridge> bridge;
     std::unique_ptr<CMacroRunner> runner;
 };
@@ -119,6 +122,9 @@ int main(int argc, char** argv) {
         scripts.desktop = CX11Desktop::Open(&why, MakeAlertFn(&window, messages));
         if (!scripts.desktop)
             window.Output().AppendOutput(why + "\n");
+        scripts.clipboard = CX11Clipboard::Open(&why);
+        if (!scripts.clipboard)
+            window.Output().AppendOutput(why + "\n");
 #endif
         scripts.bridge = std::make_unique<CRunnerBridge>(window);
         CMacroRunner::Ports ports;
@@ -130,6 +136,7 @@ int main(int argc, char** argv) {
         ports.messageBox = &messages;
         ports.launcher = &launcher;
         ports.desktop = scripts.desktop.get();
+        ports.clipboard = scripts.clipboard.get();
         scripts.runner = std::make_unique<CMacroRunner>(WingmateHomeFolder(), ports);
         runnerSlot.target = scripts.runner.get();
         // Running scripts are stopped and joined while the window still

@@ -134,6 +134,9 @@ protected:
 
         ctlId = library.InsertRecord(AppendLineMacro("Ctl Macro", ctlFile, home), rootId,
                                      InsertPosition::Into);
+        // Its text stays on the clipboard after its script ended.
+        const std::string ctlScript = ReadText((home / "Scripts" / "Ctl.tsc").string());
+        std::ofstream(home / "Scripts" / "Ctl.tsc") << "ClipSet(\"Ctl ran\");\n" << ctlScript;
         ASSERT_EQ(library.Save(), 1);
         ASSERT_FALSE(fs::exists(home / "Macros.bak"));
     }
@@ -193,6 +196,11 @@ TEST_F(WingmateE2ETest, SchedulerTriggerCtlSecondStartAndCloseWork) {
     const std::string queued = "Queued \"Ctl Macro\" (id " + std::to_string(ctlId) + ").";
     EXPECT_NE(output.find(queued), std::string::npos) << output;
     EXPECT_TRUE(WaitForLines(ctlFile, 1, 10s)) << "the macro asked for by wingmatectl never ran";
+    if (CXvfb::HasProgram("xclip")) {
+        std::string pasted;
+        RunToEnd("/usr/bin/env", {"xclip", "-o", "-selection", "clipboard"}, env, 10s, pasted);
+        EXPECT_EQ(pasted, "Ctl ran");
+    }
 
     // A second start says so, waits for OK and exits.
     ASSERT_TRUE(second.Start(WINGMATE_PROGRAM, {}, env, programLog, error)) << error;
