@@ -12,6 +12,7 @@
 #include <vector>
 
 class IDesktop;
+class IScriptDialogs;
 class ssi_stream;
 
 namespace tessera {
@@ -21,6 +22,7 @@ struct BuiltinContext {
     ssi_stream* stream = nullptr; // output
     ssi_stream* input = nullptr;
     IDesktop* desktop = nullptr;
+    IScriptDialogs* dialogs = nullptr; // Choose, Confirm, Notify...
     ListHeap* heap = nullptr;
     const std::atomic<bool>* stopFlag = nullptr;
     size_t maxString = 0;
@@ -64,6 +66,7 @@ extern const BuiltinInfo kListBuiltins[];
 extern const BuiltinInfo kRegexBuiltins[];
 extern const BuiltinInfo kDataBuiltins[];
 extern const BuiltinInfo kProcessBuiltins[];
+extern const BuiltinInfo kDialogBuiltins[];
 
 // Argument helpers shared by the tables; they throw a clear ScriptError.
 const std::string& ArgStr(const Value* args, int index);

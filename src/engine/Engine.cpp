@@ -34,6 +34,7 @@ struct CEngine::Impl final : VmHost {
     Value args;       // the global list `args`
     std::unique_ptr<Program> program;
     IDesktop* desktop = nullptr;
+    IScriptDialogs* dialogs = nullptr;
     IExternalLibraryLoader* loader = nullptr;
     CEngineLimits limits;
     std::string package;
@@ -277,6 +278,9 @@ void CEngine::SetDesktop(IDesktop* desktop) {
 IDesktop* CEngine::Desktop() const {
     return impl->desktop;
 }
+void CEngine::SetDialogs(IScriptDialogs* dialogs) {
+    impl->dialogs = dialogs;
+}
 void CEngine::SetLibraryLoader(IExternalLibraryLoader* loader) {
     impl->loader = loader;
 }
@@ -396,6 +400,7 @@ int CScript::Run(int, CInterpreter*) {
     ctx.stream = output;
     ctx.input = input;
     ctx.desktop = state.desktop;
+    ctx.dialogs = state.dialogs;
     ctx.heap = &state.heap;
     ctx.stopFlag = &interp->Flag();
     ctx.maxString = state.limits.maxStringBytes;

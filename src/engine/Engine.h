@@ -25,6 +25,7 @@
 #include <vector>
 
 class IDesktop;
+class IScriptDialogs;
 class IExternalLibraryLoader;
 
 // Carries the stop request of a running script.
@@ -79,6 +80,8 @@ public:
     // The desktop the desktop builtins act on; null means no display.
     void SetDesktop(IDesktop* desktop);
     IDesktop* Desktop() const;
+    // The dialogs of Choose, Confirm, ChooseFile... and Notify; null: none.
+    void SetDialogs(IScriptDialogs* dialogs);
     // Loader for `dll` / `unload`; null means those statements fail.
     void SetLibraryLoader(IExternalLibraryLoader* loader);
     void SetLimits(const CEngineLimits& limits);
