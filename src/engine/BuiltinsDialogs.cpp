@@ -103,7 +103,7 @@ void ChooseFolder(BuiltinContext& ctx, Value* args, int argc, Value& result) {
 
 // Notify(title, text)
 void Notify(BuiltinContext& ctx, Value* args, int, Value&) {
-    Finish(ctx, DialogsOf(ctx).Notify(ToText(args[0]), ToText(args[1])));
+    Finish(ctx, DialogsOf(ctx).Notify(ToText(args[0]), ToText(args[1]), StopCheckOf(ctx)));
 }
 
 } // namespace

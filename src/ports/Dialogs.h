@@ -33,8 +33,10 @@ public:
                                      const StopCheck& stopRequested) = 0;
     virtual DesktopResult ChooseFolder(const std::string& folder, std::optional<std::string>& path,
                                        const StopCheck& stopRequested) = 0;
-    // A passing notification; never waits for the user.
-    virtual DesktopResult Notify(const std::string& title, const std::string& text) = 0;
+    // A passing notification; never waits for the user (a Stop ends any
+    // wait for the notification service).
+    virtual DesktopResult Notify(const std::string& title, const std::string& text,
+                                 const StopCheck& stopRequested) = 0;
 };
 
 // The name patterns of a file filter: "*.txt *.md", or Qt's form with

@@ -45,7 +45,8 @@ public:
         Path(Ask("ChooseFolder " + folder, stopRequested), path);
         return Result();
     }
-    DesktopResult Notify(const std::string& title, const std::string& text) override {
+    DesktopResult Notify(const std::string& title, const std::string& text,
+                         const StopCheck&) override {
         calls.push_back("Notify " + title + " " + text);
         return Result();
     }

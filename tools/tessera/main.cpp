@@ -13,10 +13,13 @@
 // and `dll` statements load through the same manager. With $DISPLAY set the
 // desktop builtins act on that X display; without one (or when it cannot be
 // used, with the reason on stderr) they fail with "no display available".
+// Choose, Confirm and the choosers ask on the terminal (questions on
+// stderr, answers from stdin).
 // SIGTERM and SIGHUP stop the script the same way; playback then lets go of
 // every key and button it holds before the program ends by that signal.
 #include "CliSupport.h"
 #include "TerminalDesktop.h"
+#include "TerminalDialogs.h"
 #include "TerminalStream.h"
 #include "TesseraCommandLine.h"
 #include "editor/ScriptCheck.h"
@@ -117,13 +120,18 @@ int main(int argc, char** argv) {
     if (options.check)
         return CheckOnly(file);
 
+    // Unbuffered, so a dialog waiting for its answer can watch for a Stop
+    // and no typed-ahead line is held where the next reader cannot see it.
+    std::setvbuf(stdin, nullptr, _IONBF, 0);
     CTerminalStream stream(stdout, stderr, stdin);
+    CTerminalDialogs dialogs(stdin, stderr);
     std::string home = WingmateHomeFolder();
     CLibMgr libraries(home);
     std::unique_ptr<IDesktop> desktop = disassemble ? nullptr : OpenDesktop();
     CScript script(&stream, &stream);
     CEngine* engine = script.GetEngine();
     engine->SetDesktop(desktop.get());
+    engine->SetDialogs(&dialogs);
     engine->SetLibraryLoader(&libraries);
     const bool fromStdin = file == "-";
     std::string source;
