@@ -184,6 +184,7 @@ int CMacroRunner::RunScript(ActiveRun& run, const std::string& scriptFile) {
     CScript script(&stream, &stream);
     CEngine* engine = script.GetEngine();
     engine->SetDesktop(ports.desktop);
+    engine->SetDialogs(ports.dialogs);
     engine->SetLibraryLoader(&libraries);
     Publish(run, engine, &stream);
 

@@ -15,6 +15,7 @@
 // destroyed.
 
 #include "ports/Desktop.h"
+#include "ports/Dialogs.h"
 #include "ports/MessageBox.h"
 #include "ports/ProcessLauncher.h"
 #include "run/RunPorts.h"
@@ -60,8 +61,9 @@ public:
         IRunCompletion* completion = nullptr;
         IMessageBox* messageBox = nullptr; // "Could not Execute"
         IProcessLauncher* launcher = nullptr;
-        IDesktop* desktop = nullptr;    // null: no display
-        IRunFailure* failure = nullptr; // null: failures only reach the Output page
+        IDesktop* desktop = nullptr;       // null: no display
+        IScriptDialogs* dialogs = nullptr; // Choose, Confirm...; null: none
+        IRunFailure* failure = nullptr;    // null: failures only reach the Output page
     };
 
     // `homeFolder`: where relative script paths, "Externals.dat",
