@@ -159,16 +159,10 @@ TEST(DesktopBuiltins, FailuresAndBadArgumentsNameTheFunction) {
 TEST(DesktopBuiltins, StopEndsAWinWait) {
     CRecordingDesktop desktop;
     desktop.waitUntilStopped = true;
-    CCaptureStream stream;
-    CScript script(&stream, &stream);
-    script.GetEngine()->SetDesktop(&desktop);
-    ASSERT_TRUE(script.LoadSource("w.tsc", "WinWait(\"never\", 600000);\nPrint(\"after\");"));
-    std::thread worker([&] { script.Run(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    script.GetEngine()->GetInterpreter()->SetStopFlag();
-    worker.join();
-    EXPECT_EQ(script.Outcome(), ScriptOutcome::Stopped);
-    EXPECT_EQ(stream.out, "");
+    ScriptRun run = RunAndStop("WinWait(\"never\", 600000);\nPrint(\"after\");",
+                               [&](CScript& script) { script.GetEngine()->SetDesktop(&desktop); });
+    EXPECT_EQ(run.outcome, ScriptOutcome::Stopped);
+    EXPECT_EQ(run.out, "");
 }
 
 // What the wizard writes for "Alert Message" and "TypeKeys Sequence".

@@ -71,16 +71,10 @@ TEST(DialogBuiltins, BadArgumentsAndFailuresNameTheFunction) {
 TEST(DialogBuiltins, StopWhileADialogIsOpenEndsTheScript) {
     CRecordingDialogs dialogs;
     dialogs.waitUntilStopped = true;
-    CCaptureStream stream;
-    CScript script(&stream, &stream);
-    script.GetEngine()->SetDialogs(&dialogs);
-    ASSERT_TRUE(script.LoadSource("d.tsc", "Choose(\"p\", [\"a\"]);\nPrint(\"after\");"));
-    std::thread worker([&] { script.Run(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    script.GetEngine()->GetInterpreter()->SetStopFlag();
-    worker.join();
-    EXPECT_EQ(script.Outcome(), ScriptOutcome::Stopped);
-    EXPECT_EQ(stream.out, "");
+    ScriptRun run = RunAndStop("Choose(\"p\", [\"a\"]);\nPrint(\"after\");",
+                               [&](CScript& script) { script.GetEngine()->SetDialogs(&dialogs); });
+    EXPECT_EQ(run.outcome, ScriptOutcome::Stopped);
+    EXPECT_EQ(run.out, "");
 }
 
 TEST(DialogBuiltins, FileFilters) {

@@ -4,10 +4,12 @@
 
 #include "engine/Engine.h"
 
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <mutex>
 #include <string>
+#include <thread>
 
 class CCaptureStream : public ssi_stream {
 public:
@@ -75,4 +77,24 @@ template <class Prepare> ScriptRun RunScript(const std::string& source, Prepare 
 
 inline ScriptRun RunScript(const std::string& source) {
     return RunScript(source, [](CScript&) {});
+}
+
+// Runs `source` on a thread of its own and asks it to stop after 30 ms, as
+// the Stop command does; returns once the run ended.
+template <class Prepare> ScriptRun RunAndStop(const std::string& source, Prepare prepare) {
+    CCaptureStream stream;
+    CScript script(&stream, &stream);
+    ScriptRun run;
+    run.loaded = script.LoadSource("test.tsc", source.c_str()) != 0;
+    if (run.loaded) {
+        prepare(script);
+        std::thread worker([&] { run.status = script.Run(1, nullptr); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        script.GetEngine()->GetInterpreter()->SetStopFlag();
+        worker.join();
+        run.outcome = script.Outcome();
+    }
+    run.out = stream.out;
+    run.err = stream.err;
+    return run;
 }

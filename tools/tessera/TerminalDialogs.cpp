@@ -36,8 +36,8 @@ void CTerminalDialogs::Say(const std::string& text) {
     std::fflush(questions);
 }
 
-CTerminalDialogs::Read CTerminalDialogs::Ask(const std::string& question, std::string& line,
-                                             std::string& why, const StopCheck& stopRequested) {
+bool CTerminalDialogs::AskLine(const std::string& question, std::string& line, DesktopResult& ended,
+                               const StopCheck& stopRequested) {
     std::fflush(stdout); // the script's output comes before its question
     Say(question);
     const int fd = fileno(input);
@@ -48,14 +48,14 @@ CTerminalDialogs::Read CTerminalDialogs::Ask(const std::string& question, std::s
         const int polled = poll(&ready, 1, kPollMs);
         if (stopRequested()) {
             Say("\n");
-            return Read::Stopped;
+            return false;
         }
         if (polled < 0 && errno == EINTR)
             continue;
         if (polled < 0 || (ready.revents & POLLNVAL)) {
             Say("\n");
-            why = "no terminal to ask on";
-            return Read::Failed;
+            ended = DesktopResult::Fail("no terminal to ask on");
+            return false;
         }
         if (polled == 0)
             continue;
@@ -67,10 +67,9 @@ CTerminalDialogs::Read CTerminalDialogs::Ask(const std::string& question, std::s
         if (c == EOF) {
             std::clearerr(input);
             Say("\n");
-            if (terminal && line.empty())
-                return Read::Cancelled;
-            why = "standard input ended before an answer";
-            return Read::Failed;
+            if (!terminal || !line.empty())
+                ended = DesktopResult::Fail("standard input ended before an answer");
+            return false;
         }
         if (c == '\n')
             break;
@@ -79,7 +78,7 @@ CTerminalDialogs::Read CTerminalDialogs::Ask(const std::string& question, std::s
     if (!terminal)
         Say(line + "\n");
     line = Trimmed(line);
-    return Read::Line;
+    return true;
 }
 
 DesktopResult CTerminalDialogs::Choose(const std::string& prompt,
@@ -93,15 +92,10 @@ DesktopResult CTerminalDialogs::Choose(const std::string& prompt,
     const std::string question =
         "Number (Enter: " + std::to_string(selected + 1) + ", 0: cancel): ";
     for (;;) {
-        std::string line, why;
-        switch (Ask(question, line, why, stopRequested)) {
-        case Read::Line:
-            break;
-        case Read::Failed:
-            return DesktopResult::Fail(why);
-        default:
-            return DesktopResult::Ok();
-        }
+        std::string line;
+        DesktopResult ended;
+        if (!AskLine(question, line, ended, stopRequested))
+            return ended;
         if (line.empty()) {
             chosen = selected;
             return DesktopResult::Ok();
@@ -123,15 +117,10 @@ DesktopResult CTerminalDialogs::Confirm(const std::string& text, bool& yes,
                                         const StopCheck& stopRequested) {
     yes = false;
     for (;;) {
-        std::string line, why;
-        switch (Ask(text + " [y/N]: ", line, why, stopRequested)) {
-        case Read::Line:
-            break;
-        case Read::Failed:
-            return DesktopResult::Fail(why);
-        default:
-            return DesktopResult::Ok();
-        }
+        std::string line;
+        DesktopResult ended;
+        if (!AskLine(text + " [y/N]: ", line, ended, stopRequested))
+            return ended;
         for (char& c : line)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (line == "y" || line == "yes") {
@@ -151,15 +140,10 @@ DesktopResult CTerminalDialogs::AskPath(const std::string& question, const std::
                                         std::optional<std::string>& path,
                                         const StopCheck& stopRequested) {
     for (;;) {
-        std::string line, why;
-        switch (Ask(question, line, why, stopRequested)) {
-        case Read::Line:
-            break;
-        case Read::Failed:
-            return DesktopResult::Fail(why);
-        default:
-            return DesktopResult::Ok();
-        }
+        std::string line;
+        DesktopResult ended;
+        if (!AskLine(question, line, ended, stopRequested))
+            return ended;
         if (line.empty())
             return DesktopResult::Ok();
         const char* home = std::getenv("HOME");

@@ -30,10 +30,10 @@ public:
                          const StopCheck& stopRequested) override;
 
 private:
-    enum class Read { Line, Cancelled, Stopped, Failed };
-    // Asks `question` and reads one line into `line`; Failed sets `why`.
-    Read Ask(const std::string& question, std::string& line, std::string& why,
-             const StopCheck& stopRequested);
+    // Asks `question` and reads one line into `line`. False when no line
+    // came: `ended` is then Ok (cancelled or stopped) or the failure.
+    bool AskLine(const std::string& question, std::string& line, DesktopResult& ended,
+                 const StopCheck& stopRequested);
     void Say(const std::string& text);
     // The path the user typed, until it names what `fits` accepts.
     DesktopResult AskPath(const std::string& question, const std::string& folder,
