@@ -146,6 +146,10 @@ with tempfile.TemporaryDirectory() as work:
     check("ctrl+c ends a dialog", proc.returncode == 1 and b"script stopped" in err
           and out == b"" and elapsed < 2, f"status {proc.returncode} {err!r} {elapsed:.2f}s")
 
+    # The last answer may lack its line end.
+    r = run([script("last.tsc", 'Print(Choose("Pick", ["a", "b"]));\n')], stdin="2")
+    check("last line without its end", r.returncode == 0 and r.stdout == b"b\n", repr(r))
+
     # On a terminal, Ctrl+D cancels a dialog (where a pipe's end is an error).
     confirmer = script("confirmer.tsc", 'Print("[", Choose("Pick", ["a"]), "]", Confirm("Ok?"));\n')
     leader, follower = os.openpty()

@@ -1,12 +1,12 @@
 #include "TerminalDialogs.h"
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -21,6 +21,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kPollMs = 20;
+// Longer answers are cut there: a pipe without line ends cannot grow a line
+// without bound.
+constexpr size_t kMaxAnswer = 4096;
 
 std::string Trimmed(const std::string& text) {
     const size_t start = text.find_first_not_of(" \t\r");
@@ -64,16 +67,23 @@ bool CTerminalDialogs::AskLine(const std::string& question, std::string& line, D
             std::clearerr(input);
             continue;
         }
-        if (c == EOF) {
+        if (c == EOF && line.empty()) {
             std::clearerr(input);
             Say("\n");
-            if (!terminal || !line.empty())
+            if (!terminal)
                 ended = DesktopResult::Fail("standard input ended before an answer");
             return false;
         }
+        if (c == EOF) { // a last line without its line end
+            std::clearerr(input);
+            if (terminal)
+                Say("\n");
+            break;
+        }
         if (c == '\n')
             break;
-        line += static_cast<char>(c);
+        if (line.size() < kMaxAnswer)
+            line += static_cast<char>(c);
     }
     if (!terminal)
         Say(line + "\n");
@@ -100,9 +110,8 @@ DesktopResult CTerminalDialogs::Choose(const std::string& prompt,
             chosen = selected;
             return DesktopResult::Ok();
         }
-        char* end = nullptr;
         errno = 0;
-        const unsigned long long number = std::strtoull(line.c_str(), &end, 10);
+        const unsigned long long number = std::strtoull(line.c_str(), nullptr, 10);
         const bool digits = line.find_first_not_of("0123456789") == std::string::npos;
         if (digits && errno == 0 && number <= items.size()) {
             if (number > 0)

@@ -4,7 +4,7 @@
 // choosers as a typed path). When standard input is not a terminal each
 // answer is echoed after its question, so the transcript reads right; its
 // end before an answer is an error there, and a cancel on a terminal
-// (Ctrl+D). Notify goes over D-Bus with `gdbus`, else through `notify-send`.
+// (Ctrl+D on an empty line). Notify goes over D-Bus with `gdbus`, else through `notify-send`.
 
 #include "ports/Dialogs.h"
 
