@@ -23,6 +23,7 @@
 #include "views/QtMessageBox.h"
 #include "views/QuickMenuDlg.h"
 #include "views/QuickMenuLogic.h"
+#include "views/ScriptDialogs.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -83,6 +84,10 @@ CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* paren
     BuildMenus();
     new CAltEscapeFilter(this);
     inputPrompt = new CQtInputPrompt(this);
+    scriptDialogs =
+        new CQtScriptDialogs(this, [this](const std::string& title, const std::string& text) {
+            ShowNotification(title, text);
+        });
 
     IMacroRunner* runner = services.runner;
     if (!runner) {
@@ -318,9 +323,12 @@ void CMainDlg::ReportMacroFailure(int32_t id, const std::string& name,
                                   const std::string& firstLine) {
     if (NoteEditorRunFailure(id, firstLine) || !runQueue->StartedUnattended(id))
         return;
-    const std::string title = "Macro \"" + name + "\" failed";
+    ShowNotification("Macro \"" + name + "\" failed", firstLine);
+}
+
+void CMainDlg::ShowNotification(const std::string& title, const std::string& text) {
     if (services.notifier) {
-        services.notifier->Notify(title, firstLine);
+        services.notifier->Notify(title, text);
         return;
     }
 #if WINGMATE_HAVE_DBUS
@@ -329,11 +337,11 @@ void CMainDlg::ReportMacroFailure(int32_t id, const std::string& name,
     if (!dbusNotifier)
         dbusNotifier = new CDBusNotifier(
             [this] { ShowOutputPage(); },
-            [this](const std::string& t, const std::string& text) { ShowTrayMessage(t, text); },
+            [this](const std::string& t, const std::string& body) { ShowTrayMessage(t, body); },
             this);
-    dbusNotifier->Notify(title, firstLine);
+    dbusNotifier->Notify(title, text);
 #else
-    ShowTrayMessage(title, firstLine);
+    ShowTrayMessage(title, text);
 #endif
 }
 
@@ -610,6 +618,10 @@ void CMainDlg::MacroFinished() {
 
 IScriptOutput& CMainDlg::Output() {
     return *outputPage;
+}
+
+IScriptDialogs& CMainDlg::ScriptDialogs() {
+    return *scriptDialogs;
 }
 
 IInputPrompt& CMainDlg::Input() {

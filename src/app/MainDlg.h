@@ -45,6 +45,8 @@ class CMacroTree;
 class IFileChooser;
 class COutputPage;
 class CQtInputPrompt;
+class CQtScriptDialogs;
+class IScriptDialogs;
 class QAction;
 class QLabel;
 class QLocalSocket;
@@ -182,6 +184,11 @@ public:
     IScriptOutput& Output();
     IMessageBox& Messages() { return messages; }
     IInputPrompt& Input();
+    // Choose, Confirm, the choosers and Notify of running scripts.
+    IScriptDialogs& ScriptDialogs();
+    // A passing notification: the notification service, else the tray's
+    // message. Clicking it shows the Output page.
+    void ShowNotification(const std::string& title, const std::string& text);
 
     // IRecordMainWindow (MainDlgRecord.cpp); RefreshTrayState is above.
     void SetRecording(bool recording, const std::string& stopKeyText) override;
@@ -338,6 +345,7 @@ private:
     IManagerForm* managerForm = nullptr;
     ISchedulerForm* schedulerForm = nullptr;
     CQtInputPrompt* inputPrompt = nullptr;
+    CQtScriptDialogs* scriptDialogs = nullptr;
     QSystemTrayIcon* tray = nullptr;
     QTimer* trayWatch = nullptr; // runs while no tray host is there
     // Made at the first notification on a desktop without a tray.

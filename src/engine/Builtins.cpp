@@ -13,7 +13,7 @@ const std::vector<BuiltinInfo>& Builtins() {
         std::vector<BuiltinInfo> table;
         for (const BuiltinInfo* group :
              {kTextBuiltins, kSystemBuiltins, kDesktopBuiltins, kListBuiltins, kRegexBuiltins,
-              kDataBuiltins, kProcessBuiltins, kClipboardBuiltins})
+              kDataBuiltins, kProcessBuiltins, kClipboardBuiltins, kDialogBuiltins})
             for (const BuiltinInfo* info = group; info->name; ++info)
                 table.push_back(*info);
         return table;

@@ -13,6 +13,7 @@
 
 class IClipboard;
 class IDesktop;
+class IScriptDialogs;
 class ssi_stream;
 
 namespace tessera {
@@ -23,6 +24,7 @@ struct BuiltinContext {
     ssi_stream* input = nullptr;
     IDesktop* desktop = nullptr;
     IClipboard* clipboard = nullptr;
+    IScriptDialogs* dialogs = nullptr; // Choose, Confirm, Notify...
     ListHeap* heap = nullptr;
     const std::atomic<bool>* stopFlag = nullptr;
     size_t maxString = 0;
@@ -67,6 +69,7 @@ extern const BuiltinInfo kRegexBuiltins[];
 extern const BuiltinInfo kDataBuiltins[];
 extern const BuiltinInfo kProcessBuiltins[];
 extern const BuiltinInfo kClipboardBuiltins[];
+extern const BuiltinInfo kDialogBuiltins[];
 
 // Argument helpers shared by the tables; they throw a clear ScriptError.
 const std::string& ArgStr(const Value* args, int index);

@@ -35,6 +35,7 @@ struct CEngine::Impl final : VmHost {
     std::unique_ptr<Program> program;
     IDesktop* desktop = nullptr;
     IClipboard* clipboard = nullptr;
+    IScriptDialogs* dialogs = nullptr;
     IExternalLibraryLoader* loader = nullptr;
     CEngineLimits limits;
     std::string package;
@@ -281,6 +282,9 @@ IDesktop* CEngine::Desktop() const {
 void CEngine::SetClipboard(IClipboard* clipboard) {
     impl->clipboard = clipboard;
 }
+void CEngine::SetDialogs(IScriptDialogs* dialogs) {
+    impl->dialogs = dialogs;
+}
 void CEngine::SetLibraryLoader(IExternalLibraryLoader* loader) {
     impl->loader = loader;
 }
@@ -401,6 +405,7 @@ int CScript::Run(int, CInterpreter*) {
     ctx.input = input;
     ctx.desktop = state.desktop;
     ctx.clipboard = state.clipboard;
+    ctx.dialogs = state.dialogs;
     ctx.heap = &state.heap;
     ctx.stopFlag = &interp->Flag();
     ctx.maxString = state.limits.maxStringBytes;

@@ -27,6 +27,7 @@
 
 class IClipboard;
 class IDesktop;
+class IScriptDialogs;
 class IExternalLibraryLoader;
 
 // Carries the stop request of a running script.
@@ -83,6 +84,8 @@ public:
     IDesktop* Desktop() const;
     // The clipboard the clipboard builtins use; null means no display.
     void SetClipboard(IClipboard* clipboard);
+    // The dialogs of Choose, Confirm, ChooseFile... and Notify; null: none.
+    void SetDialogs(IScriptDialogs* dialogs);
     // Loader for `dll` / `unload`; null means those statements fail.
     void SetLibraryLoader(IExternalLibraryLoader* loader);
     void SetLimits(const CEngineLimits& limits);

@@ -185,6 +185,7 @@ int CMacroRunner::RunScript(ActiveRun& run, const std::string& scriptFile) {
     CEngine* engine = script.GetEngine();
     engine->SetDesktop(ports.desktop);
     engine->SetClipboard(ports.clipboard);
+    engine->SetDialogs(ports.dialogs);
     engine->SetLibraryLoader(&libraries);
     Publish(run, engine, &stream);
 

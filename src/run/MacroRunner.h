@@ -16,6 +16,7 @@
 
 #include "ports/Clipboard.h"
 #include "ports/Desktop.h"
+#include "ports/Dialogs.h"
 #include "ports/MessageBox.h"
 #include "ports/ProcessLauncher.h"
 #include "ports/RunPorts.h"
@@ -64,6 +65,9 @@ public:
         IDesktop* desktop = nullptr;     // null: no display
         IClipboard* clipboard = nullptr; // null: no display
         IRunFailure* failure = nullptr;  // null: failures only reach the Output page
+        IDesktop* desktop = nullptr;       // null: no display
+        IScriptDialogs* dialogs = nullptr; // Choose, Confirm...; null: none
+        IRunFailure* failure = nullptr;    // null: failures only reach the Output page
     };
 
     // `homeFolder`: where relative script paths, "Externals.dat",

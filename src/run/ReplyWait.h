@@ -3,6 +3,7 @@
 // answering side holds a shared state, so an answer that comes after the
 // worker gave up (Stop, shutdown) lands harmlessly.
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -38,6 +39,22 @@ public:
     bool Wait(std::string* value = nullptr) const {
         std::unique_lock<std::mutex> lock(state->mutex);
         state->changed.wait(lock, [&] { return state->answered || state->abandoned; });
+        if (!state->answered)
+            return false;
+        if (value)
+            *value = state->value;
+        return true;
+    }
+
+    // Like Wait, but also gives up once `giveUp` returns true; it is asked
+    // every few milliseconds.
+    bool WaitUnless(const std::function<bool()>& giveUp, std::string* value = nullptr) const {
+        std::unique_lock<std::mutex> lock(state->mutex);
+        while (!state->answered && !state->abandoned) {
+            if (giveUp())
+                return false;
+            state->changed.wait_for(lock, std::chrono::milliseconds(5));
+        }
         if (!state->answered)
             return false;
         if (value)

@@ -4,10 +4,12 @@
 
 #include "engine/Engine.h"
 
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <mutex>
 #include <string>
+#include <thread>
 
 class CCaptureStream : public ssi_stream {
 public:
@@ -56,16 +58,17 @@ struct ScriptRun {
     std::string err;
 };
 
-// Compiles `source` as "test.tsc" and runs it; `prepare` may set up the
-// engine (desktop, functions, limits) between load and run.
-template <class Prepare> ScriptRun RunScript(const std::string& source, Prepare prepare) {
+// Compiles `source` as "test.tsc"; `prepare` may set up the engine (desktop,
+// functions, limits) between load and run, and `runScript` runs it.
+template <class Prepare, class Run>
+ScriptRun LoadAndRun(const std::string& source, Prepare prepare, Run runScript) {
     CCaptureStream stream;
     CScript script(&stream, &stream);
     ScriptRun run;
     run.loaded = script.LoadSource("test.tsc", source.c_str()) != 0;
     if (run.loaded) {
         prepare(script);
-        run.status = script.Run(1, nullptr);
+        run.status = runScript(script);
         run.outcome = script.Outcome();
     }
     run.out = stream.out;
@@ -73,6 +76,23 @@ template <class Prepare> ScriptRun RunScript(const std::string& source, Prepare 
     return run;
 }
 
+template <class Prepare> ScriptRun RunScript(const std::string& source, Prepare prepare) {
+    return LoadAndRun(source, prepare, [](CScript& script) { return script.Run(1, nullptr); });
+}
+
 inline ScriptRun RunScript(const std::string& source) {
     return RunScript(source, [](CScript&) {});
+}
+
+// Runs `source` on a thread of its own and asks it to stop after 30 ms, as
+// the Stop command does; returns once the run ended.
+template <class Prepare> ScriptRun RunAndStop(const std::string& source, Prepare prepare) {
+    return LoadAndRun(source, prepare, [](CScript& script) {
+        int status = 0;
+        std::thread worker([&] { status = script.Run(1, nullptr); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        script.GetEngine()->GetInterpreter()->SetStopFlag();
+        worker.join();
+        return status;
+    });
 }

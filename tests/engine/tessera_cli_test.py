@@ -132,6 +132,38 @@ with tempfile.TemporaryDirectory() as work:
     check("ctrl+c stops", proc.returncode == 1 and b"script stopped" in err and elapsed < 2,
           f"status {proc.returncode} {err!r} {elapsed:.2f}s")
 
+    # Ctrl+C while Choose waits for an answer stops the script at once.
+    chooser = script("chooser.tsc", 'Print("asking");\nChoose("Pick", ["a", "b"]);\n'
+                                    'Print("picked");\n')
+    proc = subprocess.Popen([TESSERA, chooser], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE)
+    proc.stdout.readline()
+    time.sleep(0.1)
+    started = time.monotonic()
+    proc.send_signal(signal.SIGINT)
+    out, err = proc.communicate(timeout=10)
+    elapsed = time.monotonic() - started
+    check("ctrl+c ends a dialog", proc.returncode == 1 and b"script stopped" in err
+          and out == b"" and elapsed < 2, f"status {proc.returncode} {err!r} {elapsed:.2f}s")
+
+    # The last answer may lack its line end.
+    r = run([script("last.tsc", 'Print(Choose("Pick", ["a", "b"]));\n')], stdin="2")
+    check("last line without its end", r.returncode == 0 and r.stdout == b"b\n", repr(r))
+
+    # On a terminal, Ctrl+D cancels a dialog (where a pipe's end is an error).
+    confirmer = script("confirmer.tsc", 'Print("[", Choose("Pick", ["a"]), "]", Confirm("Ok?"));\n')
+    leader, follower = os.openpty()
+    proc = subprocess.Popen([TESSERA, confirmer], stdin=follower, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE)
+    os.close(follower)
+    for _ in range(2):
+        time.sleep(0.2)
+        os.write(leader, b"\x04")
+    out, err = proc.communicate(timeout=10)
+    os.close(leader)
+    check("ctrl+d cancels", proc.returncode == 0 and out == b"[]false\n",
+          f"status {proc.returncode} {out!r} {err!r}")
+
 for f in failures:
     print("FAIL " + f)
 print("tessera command: %d problem(s)" % len(failures))

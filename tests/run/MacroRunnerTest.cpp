@@ -1,6 +1,7 @@
 #include "run/MacroRunner.h"
 
 #include "RunTestUtil.h"
+#include "fakes/FakeDialogs.h"
 #include "fakes/FakeRunPorts.h"
 #include "fakes/FakeRunQueue.h"
 #include "fakes/Fakes.h"
@@ -42,6 +43,7 @@ protected:
         ports.failure = &window;
         ports.messageBox = &messageBox;
         ports.launcher = &launcher;
+        ports.dialogs = &dialogs;
         return ports;
     }
     // Writes a script into the home folder; returns its name there.
@@ -61,6 +63,7 @@ protected:
     CFakeMainWindowPorts window;
     CRecordingMessageBox messageBox;
     CRecordingProcessLauncher launcher;
+    CRecordingDialogs dialogs;
     CMacroRunner runner;
 };
 
@@ -313,6 +316,19 @@ TEST_F(MacroRunnerTest, StopEndsAScriptWaitingForInput) {
     ASSERT_TRUE(window.PumpUntil([&] { return runner.RunningScripts() == 0; }));
     EXPECT_EQ(window.Output().find("after"), std::string::npos) << window.Output();
     EXPECT_NE(window.Output().find("script stopped"), std::string::npos);
+}
+
+// The run's dialogs are the runner's; a Stop while one is open ends the run.
+TEST_F(MacroRunnerTest, StopEndsAScriptWaitingInADialog) {
+    dialogs.waitUntilStopped = true;
+    Script("confirm.tsc", "Print(\"asking\");\nConfirm(\"Sure?\");\nPrint(\"after\");\n");
+    ASSERT_EQ(runner.Run(ScriptMacro("confirm.tsc")), 1);
+    ASSERT_TRUE(window.WaitForOutput("asking\n"));
+    runner.StopAll();
+    ASSERT_TRUE(window.PumpUntil([&] { return runner.RunningScripts() == 0; }));
+    EXPECT_EQ(window.Output().find("after"), std::string::npos) << window.Output();
+    EXPECT_NE(window.Output().find("script stopped"), std::string::npos) << window.Output();
+    EXPECT_EQ(dialogs.calls, std::vector<std::string>{"Confirm Sure?"});
 }
 
 TEST_F(MacroRunnerTest, TwoRunsSideBySideAndStopReachesBoth) {

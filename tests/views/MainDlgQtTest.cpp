@@ -20,12 +20,14 @@
 #include "views/InputDlg.h"
 #include "views/LogPage.h"
 #include "views/OutputPage.h"
+#include "views/ScriptDialogs.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocalSocket>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -35,6 +37,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <atomic>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -709,6 +712,31 @@ private Q_SLOTS:
         QCOMPARE(dialog.EnteredText(), QString());
         dialog.accept();
         QCOMPARE(dialog.EnteredText(), QStringLiteral("typed"));
+    }
+
+    // A script's dialogs are the window's; its notifications take the path
+    // of the failed-macro notification.
+    void scriptDialogsBelongToTheWindow() {
+        Fixture f;
+        auto window = f.Make();
+        IScriptDialogs& dialogs = window->ScriptDialogs();
+        QPointer<QDialog> shown;
+        connect(static_cast<CQtScriptDialogs*>(&dialogs), &CQtScriptDialogs::DialogShown, this,
+                [&shown](QDialog* dialog) { shown = dialog; });
+        std::atomic<bool> yes{true};
+        std::thread script([&] {
+            bool answer = true;
+            dialogs.Notify("Backup", "done", [] { return false; });
+            dialogs.Confirm("Sure?", answer, [] { return false; });
+            yes = answer;
+        });
+        QTRY_VERIFY(shown);
+        QCOMPARE(shown->parentWidget(), window.get());
+        QTest::keyClick(shown, Qt::Key_Escape);
+        QTRY_VERIFY(!shown || !shown->isVisible());
+        script.join();
+        QVERIFY(!yes);
+        QCOMPARE(f.notifier.shown, std::vector<std::string>{"Backup | done"});
     }
 
     void wingmatectlRunIsQueuedThroughTheSocket() {

@@ -15,10 +15,13 @@
 // used, with the reason on stderr) they fail with "no display available".
 // A text the script put on the clipboard stays there after the end: a
 // detached child process keeps serving it until another program takes it.
+// Choose, Confirm and the choosers ask on the terminal (questions on
+// stderr, answers from stdin).
 // SIGTERM and SIGHUP stop the script the same way; playback then lets go of
 // every key and button it holds before the program ends by that signal.
 #include "CliSupport.h"
 #include "TerminalDesktop.h"
+#include "TerminalDialogs.h"
 #include "TerminalStream.h"
 #include "TesseraCommandLine.h"
 #include "editor/ScriptCheck.h"
@@ -142,7 +145,11 @@ int main(int argc, char** argv) {
     if (options.check)
         return CheckOnly(file);
 
+    // Unbuffered, so a dialog waiting for its answer can watch for a Stop
+    // and no typed-ahead line is held where the next reader cannot see it.
+    std::setvbuf(stdin, nullptr, _IONBF, 0);
     CTerminalStream stream(stdout, stderr, stdin);
+    CTerminalDialogs dialogs(stdin, stderr);
     std::string home = WingmateHomeFolder();
     CLibMgr libraries(home);
     std::unique_ptr<IDesktop> desktop = disassemble ? nullptr : OpenDesktop();
@@ -153,6 +160,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<CX11Clipboard> clipboard = disassemble ? nullptr : OpenClipboard();
     engine->SetClipboard(clipboard.get());
 #endif
+    engine->SetDialogs(&dialogs);
     engine->SetLibraryLoader(&libraries);
     const bool fromStdin = file == "-";
     std::string source;

@@ -137,6 +137,7 @@ int main(int argc, char** argv) {
         ports.launcher = &launcher;
         ports.desktop = scripts.desktop.get();
         ports.clipboard = scripts.clipboard.get();
+        ports.dialogs = &window.ScriptDialogs();
         scripts.runner = std::make_unique<CMacroRunner>(WingmateHomeFolder(), ports);
         runnerSlot.target = scripts.runner.get();
         // Running scripts are stopped and joined while the window still
