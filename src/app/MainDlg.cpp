@@ -120,7 +120,7 @@ void CMainDlg::BuildWindow() {
     splitter->setChildrenCollapsible(false);
     tree = new CMacroTree(splitter);
     tree->setObjectName(QStringLiteral("macroTree"));
-    tree->setAccessibleName(QStringLiteral("Macros"));
+    tree->setAccessibleName(tr("Macros"));
     tree->SetLibrary(&library);
     tree->Initialize();
     tree->setMinimumWidth(160);
@@ -130,12 +130,12 @@ void CMainDlg::BuildWindow() {
     tabs->setObjectName(QStringLiteral("pages"));
     outputPage = new COutputPage(tabs);
     logPage = new CLogPage(messages, tabs);
-    tabs->addTab(Placeholder(QStringLiteral("The Manager page is not connected."), tabs),
-                 PageIconImage(PageIcon::Manager), QStringLiteral("Manager"));
-    tabs->addTab(Placeholder(QStringLiteral("The Scheduler page is not connected."), tabs),
-                 PageIconImage(PageIcon::Scheduler), QStringLiteral("Scheduler"));
-    tabs->addTab(outputPage, PageIconImage(PageIcon::Output), QStringLiteral("Output"));
-    tabs->addTab(logPage, PageIconImage(PageIcon::Log), QStringLiteral("Log"));
+    tabs->addTab(Placeholder(tr("The Manager page is not connected."), tabs),
+                 PageIconImage(PageIcon::Manager), tr("Manager"));
+    tabs->addTab(Placeholder(tr("The Scheduler page is not connected."), tabs),
+                 PageIconImage(PageIcon::Scheduler), tr("Scheduler"));
+    tabs->addTab(outputPage, PageIconImage(PageIcon::Output), tr("Output"));
+    tabs->addTab(logPage, PageIconImage(PageIcon::Log), tr("Log"));
     splitter->addWidget(tabs);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
@@ -172,7 +172,7 @@ void CMainDlg::SetManagerPage(QWidget* page, IManagerForm* form) {
     QWidget* old = tabs->widget(kManagerTab);
     tabs->blockSignals(true);
     tabs->removeTab(kManagerTab);
-    tabs->insertTab(kManagerTab, page, PageIconImage(PageIcon::Manager), QStringLiteral("Manager"));
+    tabs->insertTab(kManagerTab, page, PageIconImage(PageIcon::Manager), tr("Manager"));
     if (current)
         tabs->setCurrentIndex(kManagerTab);
     tabs->blockSignals(false);
@@ -185,8 +185,7 @@ void CMainDlg::SetSchedulerPage(QWidget* page, ISchedulerForm* form) {
     QWidget* old = tabs->widget(kSchedulerTab);
     tabs->blockSignals(true);
     tabs->removeTab(kSchedulerTab);
-    tabs->insertTab(kSchedulerTab, page, PageIconImage(PageIcon::Scheduler),
-                    QStringLiteral("Scheduler"));
+    tabs->insertTab(kSchedulerTab, page, PageIconImage(PageIcon::Scheduler), tr("Scheduler"));
     if (current)
         tabs->setCurrentIndex(kSchedulerTab);
     tabs->blockSignals(false);
@@ -255,7 +254,7 @@ void CMainDlg::CreateKeyHook() {
     if (!hookPort) {
         hookPort = std::make_unique<CNullKeyHook>();
         if (why.empty())
-            why = "Trigger keys are unavailable: no key hook.";
+            why = tr("Trigger keys are unavailable: no key hook.").toStdString();
     }
     keyHook = std::make_unique<CKeyHook>(*hookPort, library, *runQueue,
                                          [this] { return state.triggersEnabled; });
@@ -322,7 +321,7 @@ void CMainDlg::ReportMacroFailure(int32_t id, const std::string& name,
                                   const std::string& firstLine) {
     if (NoteEditorRunFailure(id, firstLine) || !runQueue->StartedUnattended(id))
         return;
-    const std::string title = "Macro \"" + name + "\" failed";
+    const std::string title = tr("Macro \"%1\" failed").arg(Text(name)).toStdString();
     if (services.notifier) {
         services.notifier->Notify(title, firstLine);
         return;
@@ -365,7 +364,7 @@ void CMainDlg::OnTrayActivated(int reason) {
 
 void CMainDlg::ShowStopMenu(const QPoint& at) {
     QMenu menu;
-    menu.addAction(QStringLiteral("&Stop Executing Macro"), this,
+    menu.addAction(tr("&Stop Executing Macro"), this,
                    [this] { HandleCommand(MainCommand::kStop); });
     menu.exec(at);
 }
@@ -594,9 +593,10 @@ void CMainDlg::UpdateTakenKeys() {
 
 // Once per trigger: it still fires, but the focused window gets its keys too.
 void CMainDlg::ReportKeysHeldElsewhere(const TriggerKeys& trigger) {
-    statusBar()->showMessage(Text("Another program holds the keys " + trigger.triggerKey +
-                                  " of macro \"" + trigger.name +
-                                  "\": it still runs, but the focused window gets them too."));
+    statusBar()->showMessage(
+        tr("Another program holds the keys %1 of macro \"%2\": it still runs, but the focused "
+           "window gets them too.")
+            .arg(Text(trigger.triggerKey), Text(trigger.name)));
     if (managerForm)
         managerForm->RefreshTriggerNote();
 }

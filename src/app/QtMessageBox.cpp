@@ -1,5 +1,7 @@
 #include "app/QtMessageBox.h"
 
+#include "ports/UiText.h"
+
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
@@ -57,11 +59,12 @@ QString Breakable(const QString& text, int run = 48) {
 } // namespace
 
 // The box is at least as wide as its title, which the window manager would
-// otherwise cut ("Script / Decl... not saved").
+// otherwise cut ("Script / Decl... not saved"). A title marked with UI_TEXT is
+// shown translated; the text comes translated (a script's alert stays as it is).
 MessageAnswer CQtMessageBox::Show(const std::string& text, const std::string& title,
                                   MessageButtons buttons) {
     const QString body = QString::fromUtf8(text.data(), qsizetype(text.size()));
-    const QString caption = QString::fromUtf8(title.data(), qsizetype(title.size()));
+    const QString caption = QString::fromStdString(UiText(title.c_str()));
     QMessageBox box(QMessageBox::NoIcon, caption, Breakable(body), ButtonsOf(buttons), owner);
     box.setDefaultButton(DefaultOf(buttons));
     if (buttons != MessageButtons::Ok)

@@ -1,5 +1,6 @@
 #include "views/ScheduleDay.h"
 
+#include "ports/UiText.h"
 #include "schedule/Schedule.h"
 
 #include <cstdio>
@@ -155,8 +156,8 @@ bool ApplyDrop(CMacro& record, const std::vector<DayListRow>& rows, int hitRow,
             return false;
     }
     if (record.scheduleType != static_cast<int32_t>(ScheduleType::NotScheduled) &&
-        messages.Show("Overwrite scheduling information?", "Wingmate", MessageButtons::YesNo) !=
-            MessageAnswer::Yes)
+        messages.Show(UiText(UI_TEXT("Wingmate", "Overwrite scheduling information?")), "Wingmate",
+                      MessageButtons::YesNo) != MessageAnswer::Yes)
         return false;
 
     PickerDateTime day;

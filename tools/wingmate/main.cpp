@@ -2,9 +2,10 @@
 
 #include "app/HomeFolder.h"
 #include "app/InstanceSocket.h"
-#include "app/SignalExit.h"
 #include "app/QtMessageBox.h"
 #include "app/RunnerBridge.h"
+#include "app/SignalExit.h"
+#include "app/Translations.h"
 #include "app/WingmateApp.h"
 #include "run/MacroRunner.h"
 #include "run/PosixProcessLauncher.h"
@@ -25,6 +26,7 @@
 #include "DisplayCheck.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #include <chrono>
 #include <cstdio>
@@ -82,6 +84,7 @@ int main(int argc, char** argv) {
     // Docks and task bars group the windows with the menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tessera.Wingmate"));
     QApplication::setOrganizationName(QStringLiteral("Tessera"));
+    InstallTranslations(application, QLocale::system().uiLanguages(), TranslationsFolder());
     QApplication::setWindowIcon(ProgramIcon());
     // The window may sit hidden in the tray while a dialog closes; the program
     // ends only through Exit, closing the main window or Escape.
