@@ -1665,5 +1665,17 @@ Legen Sie diese Datei in den Ordner des Programms</translation>
         <source>Could not save Log File</source>
         <translation>Die Protokolldatei konnte nicht gespeichert werden</translation>
     </message>
+    <message>
+        <source>Every %1 %2</source>
+        <translation>Alle %1 %2</translation>
+    </message>
+    <message>
+        <source>%1 at %2</source>
+        <translation>%1 um %2</translation>
+    </message>
+    <message>
+        <source>Repeated</source>
+        <translation>Wiederholt</translation>
+    </message>
 </context>
 </TS>

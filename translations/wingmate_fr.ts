@@ -1665,5 +1665,17 @@ Placez ce fichier dans le dossier de l&apos;application</translation>
         <source>Could not save Log File</source>
         <translation>Impossible d&apos;enregistrer le fichier journal</translation>
     </message>
+    <message>
+        <source>Every %1 %2</source>
+        <translation>Tous les %1 %2</translation>
+    </message>
+    <message>
+        <source>%1 at %2</source>
+        <translation>%1 à %2</translation>
+    </message>
+    <message>
+        <source>Repeated</source>
+        <translation>Répétée</translation>
+    </message>
 </context>
 </TS>

@@ -25,12 +25,14 @@ DayListRow MacroRow(const CMacro& macro) {
     row.id = macro.id;
     row.scheduleType = macro.scheduleType;
     row.nameText = macro.name;
+    // In the user's language, as the page shows it.
     if (IsRepeated(macro)) {
-        std::string text;
-        if (ScheduleText(macro, text))
-            row.runTimeText = text;
+        if (const char* unit = UnitListText(macro.unit))
+            row.runTimeText = UiFormat(UI_TEXT("Wingmate", "Every %1 %2"),
+                                       {std::to_string(macro.frequency), UiText(unit)});
     } else {
-        row.runTimeText = macro.startDate + " at " + macro.startTime;
+        row.runTimeText =
+            UiFormat(UI_TEXT("Wingmate", "%1 at %2"), {macro.startDate, macro.startTime});
     }
     return row;
 }

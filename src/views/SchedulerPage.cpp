@@ -104,7 +104,7 @@ void CScheduleList::ShowRows(const std::vector<DayListRow>& rows) {
     items.reserve(static_cast<qsizetype>(rows.size()));
     for (const DayListRow& row : rows) {
         auto* item = new QTreeWidgetItem;
-        item->setText(0, Text(row.timeText));
+        item->setText(0, Text(UiText(row.timeText.c_str()))); // "Repeated" translated
         item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
         item->setText(1, Text(row.runTimeText));
         item->setText(2, Text(row.nameText));
