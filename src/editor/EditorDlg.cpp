@@ -427,10 +427,9 @@ void CEditorDlg::ApplyLayout(int width, int height) {
     // The column first, the encoding at the right end of the strip, the
     // status between them.
     QRect status = rect(g.progress);
-    const int columnWidth = std::min(
-        status.width(),
-        columnLabel->fontMetrics().horizontalAdvance(tr("Col: %1").arg(QStringLiteral("00000"))) +
-            8);
+    const QString widestColumn = tr("Col: %1").arg(QStringLiteral("00000"));
+    const int columnWidth =
+        std::min(status.width(), columnLabel->fontMetrics().horizontalAdvance(widestColumn) + 8);
     columnLabel->setGeometry(status.x(), status.y(), columnWidth, status.height());
     status.setLeft(status.left() + columnWidth);
     const int encodingWidth = std::min(
@@ -499,8 +498,7 @@ void CEditorDlg::AfterLoad() {
     if (large)
         view->CheckInBackground();
     if ((large || !view->CheckNow().failed) && !view->Format().Utf8())
-        ShowStatus(tr("Not UTF-8: read as %1 (File > Reopen with Encoding chooses "
-                      "another).")
+        ShowStatus(tr("Not UTF-8: read as %1 (File > Reopen with Encoding chooses another).")
                        .arg(QString::fromLatin1(EncodingName(view->Format().encoding))));
 }
 
