@@ -8,14 +8,14 @@
 #include <QVBoxLayout>
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Wingmate"));
+    setWindowTitle(tr("About Wingmate"));
     auto* layout = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
     auto* icon = new QLabel(this);
     icon->setPixmap(ProgramIcon().pixmap(48, 48));
     row->addWidget(icon, 0, Qt::AlignTop);
-    auto* text = new QLabel(QStringLiteral("<b>Tessera Wingmate</b><br>%1<br><br>"
-                                           "A macro manager for Linux desktops.")
+    auto* text = new QLabel(tr("<b>Tessera Wingmate</b><br>%1<br><br>"
+                               "A macro manager for Linux desktops.")
                                 .arg(VersionText()),
                             this);
     text->setObjectName(QStringLiteral("aboutText"));
@@ -28,5 +28,5 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 }
 
 QString CAboutDlg::VersionText() {
-    return QStringLiteral("Version %1").arg(QStringLiteral(WINGMATE_VERSION));
+    return tr("Version %1").arg(QStringLiteral(WINGMATE_VERSION));
 }

@@ -37,8 +37,7 @@ void CDBusNotifier::Notify(const std::string& title, const std::string& text) {
     const QVariantMap hints{{QStringLiteral("desktop-entry"), kDesktopEntry}};
     call << QStringLiteral("Wingmate") << uint(0) << QStringLiteral("wingmate")
          << QString::fromStdString(title) << QString::fromStdString(text)
-         << QStringList{QStringLiteral("default"), QStringLiteral("Show Output")} << hints
-         << kTimeoutMs;
+         << QStringList{QStringLiteral("default"), tr("Show Output")} << hints << kTimeoutMs;
     auto* watcher = new QDBusPendingCallWatcher(
         QDBusConnection::sessionBus().asyncCall(call, kReplyTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, title, text] {

@@ -1,6 +1,7 @@
 #include "app/DeclarationsRecorder.h"
 
 #include "library/HomeFolder.h"
+#include "ports/UiText.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -20,10 +21,12 @@ bool StartDeclarationsRecorder(const std::string& home, IProcessLauncher& launch
     const LaunchResult result = launcher.Launch(path, {});
     if (result.ok)
         return true;
-    const std::string text = result.error == ENOENT
-                                 ? "Could Not Find File: " + path +
-                                       "\nPlace this file in the application's residence directory"
-                                 : "Unknown Error.  Could not execute " + path;
-    messages.Show(text, "Wingmate Error", MessageButtons::Ok);
+    const std::string text =
+        result.error == ENOENT
+            ? UiFormat(UI_TEXT("Wingmate", "Could Not Find File: %1\nPlace this file in the "
+                                           "application's residence directory"),
+                       {path})
+            : UiFormat(UI_TEXT("Wingmate", "Unknown Error.  Could not execute %1"), {path});
+    messages.Show(text, UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
     return false;
 }

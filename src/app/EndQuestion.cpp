@@ -1,6 +1,7 @@
 #include "app/EndQuestion.h"
 
 #include "library/MacroLibrary.h"
+#include "ports/UiText.h"
 #include "schedule/Schedule.h"
 
 bool HasComingSchedule(CMacroNode* root, int64_t now) {
@@ -24,10 +25,14 @@ std::string EscapeQuestion(const EscapeSituation& situation) {
     const bool schedules = situation.schedulerEnabled && situation.comingSchedule;
     if (!schedules && !situation.unsavedEdits)
         return {};
-    std::string text = "End Wingmate?";
-    if (schedules)
-        text += " Scheduled macros will not run until it is started again.";
-    if (situation.unsavedEdits)
-        text += "\nThe changes to the macros have not been saved.";
-    return text;
+    // Whole sentences, so that each can be translated as one.
+    if (!situation.unsavedEdits)
+        return UiText(UI_TEXT(
+            "Wingmate", "End Wingmate? Scheduled macros will not run until it is started again."));
+    if (!schedules)
+        return UiText(
+            UI_TEXT("Wingmate", "End Wingmate?\nThe changes to the macros have not been saved."));
+    return UiText(UI_TEXT("Wingmate",
+                          "End Wingmate? Scheduled macros will not run until it is started "
+                          "again.\nThe changes to the macros have not been saved."));
 }

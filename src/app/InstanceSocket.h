@@ -7,6 +7,8 @@
 // so no other user can take the lock first or listen in the program's place;
 // every connection is also checked for the peer's user id.
 
+#include "ports/UiText.h"
+
 #include <optional>
 #include <string>
 
@@ -55,5 +57,6 @@ bool PeerIsThisUser(int fd, std::string& why);
 bool SocketFileIsOurs(const std::string& path, std::string& why);
 
 constexpr const char* kShowRequest = "show";
-constexpr const char* kAlreadyRunningText = "Wingmate already running.  Click OK to view.";
+constexpr const char* kAlreadyRunningText =
+    UI_TEXT("Wingmate", "Wingmate already running.  Click OK to view.");
 constexpr const char* kSocketName = "wingmate.sock";

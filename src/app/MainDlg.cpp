@@ -124,7 +124,7 @@ void CMainDlg::BuildWindow() {
     splitter->setChildrenCollapsible(false);
     tree = new CMacroTree(splitter);
     tree->setObjectName(QStringLiteral("macroTree"));
-    tree->setAccessibleName(QStringLiteral("Macros"));
+    tree->setAccessibleName(tr("Macros"));
     tree->SetLibrary(&library);
     tree->Initialize();
     tree->setMinimumWidth(160);
@@ -134,12 +134,12 @@ void CMainDlg::BuildWindow() {
     tabs->setObjectName(QStringLiteral("pages"));
     outputPage = new COutputPage(tabs);
     logPage = new CLogPage(messages, tabs);
-    tabs->addTab(Placeholder(QStringLiteral("The Manager page is not connected."), tabs),
-                 PageIconImage(PageIcon::Manager), QStringLiteral("Manager"));
-    tabs->addTab(Placeholder(QStringLiteral("The Scheduler page is not connected."), tabs),
-                 PageIconImage(PageIcon::Scheduler), QStringLiteral("Scheduler"));
-    tabs->addTab(outputPage, PageIconImage(PageIcon::Output), QStringLiteral("Output"));
-    tabs->addTab(logPage, PageIconImage(PageIcon::Log), QStringLiteral("Log"));
+    tabs->addTab(Placeholder(tr("The Manager page is not connected."), tabs),
+                 PageIconImage(PageIcon::Manager), tr("Manager"));
+    tabs->addTab(Placeholder(tr("The Scheduler page is not connected."), tabs),
+                 PageIconImage(PageIcon::Scheduler), tr("Scheduler"));
+    tabs->addTab(outputPage, PageIconImage(PageIcon::Output), tr("Output"));
+    tabs->addTab(logPage, PageIconImage(PageIcon::Log), tr("Log"));
     splitter->addWidget(tabs);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
@@ -172,12 +172,12 @@ void CMainDlg::BuildWindow() {
 }
 
 void CMainDlg::SetManagerPage(QWidget* page, IManagerForm* form) {
-    ReplacePage(kManagerTab, page, PageIcon::Manager, QStringLiteral("Manager"));
+    ReplacePage(kManagerTab, page, PageIcon::Manager, tr("Manager"));
     managerForm = form;
 }
 
 void CMainDlg::SetSchedulerPage(QWidget* page, ISchedulerForm* form) {
-    ReplacePage(kSchedulerTab, page, PageIcon::Scheduler, QStringLiteral("Scheduler"));
+    ReplacePage(kSchedulerTab, page, PageIcon::Scheduler, tr("Scheduler"));
     schedulerForm = form;
 }
 
@@ -256,7 +256,7 @@ void CMainDlg::CreateKeyHook() {
     if (!hookPort) {
         hookPort = std::make_unique<CNullKeyHook>();
         if (why.empty())
-            why = "Trigger keys are unavailable: no key hook.";
+            why = tr("Trigger keys are unavailable: no key hook.").toStdString();
     }
     keyHook = std::make_unique<CKeyHook>(*hookPort, library, *runQueue,
                                          [this] { return state.triggersEnabled; });
@@ -323,7 +323,7 @@ void CMainDlg::ReportMacroFailure(int32_t id, const std::string& name,
                                   const std::string& firstLine) {
     if (NoteEditorRunFailure(id, firstLine) || !runQueue->StartedUnattended(id))
         return;
-    ShowNotification("Macro \"" + name + "\" failed", firstLine);
+    ShowNotification(tr("Macro \"%1\" failed").arg(Text(name)).toStdString(), firstLine);
 }
 
 void CMainDlg::ShowNotification(const std::string& title, const std::string& text) {
@@ -369,7 +369,7 @@ void CMainDlg::OnTrayActivated(int reason) {
 
 void CMainDlg::ShowStopMenu(const QPoint& at) {
     QMenu menu;
-    menu.addAction(QStringLiteral("&Stop Executing Macro"), this,
+    menu.addAction(tr("&Stop Executing Macro"), this,
                    [this] { HandleCommand(MainCommand::kStop); });
     menu.exec(at);
 }
@@ -598,9 +598,10 @@ void CMainDlg::UpdateTakenKeys() {
 
 // Once per trigger: it still fires, but the focused window gets its keys too.
 void CMainDlg::ReportKeysHeldElsewhere(const TriggerKeys& trigger) {
-    statusBar()->showMessage(Text("Another program holds the keys " + trigger.triggerKey +
-                                  " of macro \"" + trigger.name +
-                                  "\": it still runs, but the focused window gets them too."));
+    statusBar()->showMessage(
+        tr("Another program holds the keys %1 of macro \"%2\": it still runs, but the focused "
+           "window gets them too.")
+            .arg(Text(trigger.triggerKey), Text(trigger.name)));
     if (managerForm)
         managerForm->RefreshTriggerNote();
 }

@@ -35,47 +35,48 @@ struct MenuColumn {
 // The menu bar, in menu order.
 const std::vector<MenuColumn>& MenuTable() {
     static const std::vector<MenuColumn> table = {
-        {"&File",
-         {{MainCommand::kHide, "&Hide"},
-          {MainCommand::kMacroWizard, "&Macro Wizard"},
+        {QT_TRANSLATE_NOOP("CMainDlg", "&File"),
+         {{MainCommand::kHide, QT_TRANSLATE_NOOP("CMainDlg", "&Hide")},
+          {MainCommand::kMacroWizard, QT_TRANSLATE_NOOP("CMainDlg", "&Macro Wizard")},
           {0, ""},
-          {MainCommand::kSaveMacros, "&Save Macros"},
-          {MainCommand::kRestoreMacros, "&Restore Macros"},
+          {MainCommand::kSaveMacros, QT_TRANSLATE_NOOP("CMainDlg", "&Save Macros")},
+          {MainCommand::kRestoreMacros, QT_TRANSLATE_NOOP("CMainDlg", "&Restore Macros")},
           {0, ""},
-          {MainCommand::kExit, "&Exit"}}},
-        {"&Macro",
-         {{MainCommand::kNewMacro, "&New"},
+          {MainCommand::kExit, QT_TRANSLATE_NOOP("CMainDlg", "&Exit")}}},
+        {QT_TRANSLATE_NOOP("CMainDlg", "&Macro"),
+         {{MainCommand::kNewMacro, QT_TRANSLATE_NOOP("CMainDlg", "&New")},
           {0, ""},
-          {MacroCommand::kCut, "Cu&t"},
-          {MacroCommand::kCopy, "&Copy"},
-          {MacroCommand::kDelete, "&Delete"},
-          {MacroCommand::kPasteIn, "Paste &In"},
-          {MacroCommand::kPasteAfter, "Paste &After"},
-          {MacroCommand::kPasteBefore, "Paste &Before"},
+          {MacroCommand::kCut, QT_TRANSLATE_NOOP("CMainDlg", "Cu&t")},
+          {MacroCommand::kCopy, QT_TRANSLATE_NOOP("CMainDlg", "&Copy")},
+          {MacroCommand::kDelete, QT_TRANSLATE_NOOP("CMainDlg", "&Delete")},
+          {MacroCommand::kPasteIn, QT_TRANSLATE_NOOP("CMainDlg", "Paste &In")},
+          {MacroCommand::kPasteAfter, QT_TRANSLATE_NOOP("CMainDlg", "Paste &After")},
+          {MacroCommand::kPasteBefore, QT_TRANSLATE_NOOP("CMainDlg", "Paste &Before")},
           {0, ""},
-          {MacroCommand::kExecute, "E&xecute"},
-          {MainCommand::kStop, "&Stop"}}},
-        {"&Script",
-         {{MainCommand::kNewScript, "&New"},
-          {MainCommand::kOpenScript, "&Open"},
-          {MacroCommand::kEdit, "&Edit"}}},
-        {"&Record",
-         {{MainCommand::kRecordScript, "&Script"},
-          {MainCommand::kRecordDeclarations, "&Declarations"}}},
-        {"&Log",
-         {{MainCommand::kSaveLogFile, "&Save Log File"},
-          {MainCommand::kClearLogDisplay, "Clear Log &Display"},
-          {MainCommand::kClearLogFile, "Clear Log &File"}}},
-        {"&Tools",
-         {{MainCommand::kDisableScheduler, "Disable &Scheduler", true},
-          {MainCommand::kDisableTriggers, "Disable &Triggers", true},
+          {MacroCommand::kExecute, QT_TRANSLATE_NOOP("CMainDlg", "E&xecute")},
+          {MainCommand::kStop, QT_TRANSLATE_NOOP("CMainDlg", "&Stop")}}},
+        {QT_TRANSLATE_NOOP("CMainDlg", "&Script"),
+         {{MainCommand::kNewScript, QT_TRANSLATE_NOOP("CMainDlg", "&New")},
+          {MainCommand::kOpenScript, QT_TRANSLATE_NOOP("CMainDlg", "&Open")},
+          {MacroCommand::kEdit, QT_TRANSLATE_NOOP("CMainDlg", "&Edit")}}},
+        {QT_TRANSLATE_NOOP("CMainDlg", "&Record"),
+         {{MainCommand::kRecordScript, QT_TRANSLATE_NOOP("CMainDlg", "&Script")},
+          {MainCommand::kRecordDeclarations, QT_TRANSLATE_NOOP("CMainDlg", "&Declarations")}}},
+        {QT_TRANSLATE_NOOP("CMainDlg", "&Log"),
+         {{MainCommand::kSaveLogFile, QT_TRANSLATE_NOOP("CMainDlg", "&Save Log File")},
+          {MainCommand::kClearLogDisplay, QT_TRANSLATE_NOOP("CMainDlg", "Clear Log &Display")},
+          {MainCommand::kClearLogFile, QT_TRANSLATE_NOOP("CMainDlg", "Clear Log &File")}}},
+        {QT_TRANSLATE_NOOP("CMainDlg", "&Tools"),
+         {{MainCommand::kDisableScheduler, QT_TRANSLATE_NOOP("CMainDlg", "Disable &Scheduler"),
+           true},
+          {MainCommand::kDisableTriggers, QT_TRANSLATE_NOOP("CMainDlg", "Disable &Triggers"), true},
           {0, ""},
-          {MainCommand::kOptions, "&Options"}}},
-        {"&Help",
-         {{MainCommand::kHelpWingmate, "&Wingmate"},
-          {MainCommand::kHelpTessera, "&Tessera"},
+          {MainCommand::kOptions, QT_TRANSLATE_NOOP("CMainDlg", "&Options")}}},
+        {QT_TRANSLATE_NOOP("CMainDlg", "&Help"),
+         {{MainCommand::kHelpWingmate, QT_TRANSLATE_NOOP("CMainDlg", "&Wingmate")},
+          {MainCommand::kHelpTessera, QT_TRANSLATE_NOOP("CMainDlg", "&Tessera")},
           {0, ""},
-          {MainCommand::kAbout, "&About"}}},
+          {MainCommand::kAbout, QT_TRANSLATE_NOOP("CMainDlg", "&About")}}},
     };
     return table;
 }
@@ -89,21 +90,32 @@ struct ToolButton {
 // Separators after Hide, after Macro Wizard, after Record Script and after
 // Stop Macro.
 constexpr ToolButton kToolbar[] = {
-    {MainCommand::kHide, ToolIcon::Hide, "Hide", "Hide Wingmate"},
+    {MainCommand::kHide, ToolIcon::Hide, QT_TRANSLATE_NOOP("CMainDlg", "Hide"),
+     QT_TRANSLATE_NOOP("CMainDlg", "Hide Wingmate")},
     {0, ToolIcon::Hide, "", ""},
-    {MainCommand::kNewMacro, ToolIcon::NewMacro, "New", "New Macro"},
-    {MainCommand::kSaveMacros, ToolIcon::SaveMacros, "Save", "Save Macros"},
-    {MainCommand::kMacroWizard, ToolIcon::MacroWizard, "Wizard", "Macro Wizard"},
+    {MainCommand::kNewMacro, ToolIcon::NewMacro, QT_TRANSLATE_NOOP("CMainDlg", "New"),
+     QT_TRANSLATE_NOOP("CMainDlg", "New Macro")},
+    {MainCommand::kSaveMacros, ToolIcon::SaveMacros, QT_TRANSLATE_NOOP("CMainDlg", "Save"),
+     QT_TRANSLATE_NOOP("CMainDlg", "Save Macros")},
+    {MainCommand::kMacroWizard, ToolIcon::MacroWizard, QT_TRANSLATE_NOOP("CMainDlg", "Wizard"),
+     QT_TRANSLATE_NOOP("CMainDlg", "Macro Wizard")},
     {0, ToolIcon::Hide, "", ""},
-    {MainCommand::kNewScript, ToolIcon::NewScript, "New Script", "New Script"},
-    {MainCommand::kOpenScript, ToolIcon::OpenScript, "Open Script", "Open Script"},
-    {MacroCommand::kEdit, ToolIcon::EditScript, "Edit Script", "Edit Script"},
-    {MainCommand::kRecordScript, ToolIcon::RecordScript, "Record", "Record Script"},
+    {MainCommand::kNewScript, ToolIcon::NewScript, QT_TRANSLATE_NOOP("CMainDlg", "New Script"),
+     QT_TRANSLATE_NOOP("CMainDlg", "New Script")},
+    {MainCommand::kOpenScript, ToolIcon::OpenScript, QT_TRANSLATE_NOOP("CMainDlg", "Open Script"),
+     QT_TRANSLATE_NOOP("CMainDlg", "Open Script")},
+    {MacroCommand::kEdit, ToolIcon::EditScript, QT_TRANSLATE_NOOP("CMainDlg", "Edit Script"),
+     QT_TRANSLATE_NOOP("CMainDlg", "Edit Script")},
+    {MainCommand::kRecordScript, ToolIcon::RecordScript, QT_TRANSLATE_NOOP("CMainDlg", "Record"),
+     QT_TRANSLATE_NOOP("CMainDlg", "Record Script")},
     {0, ToolIcon::Hide, "", ""},
-    {MacroCommand::kExecute, ToolIcon::RunMacro, "Run", "Run Macro"},
-    {MainCommand::kStop, ToolIcon::StopMacro, "Stop", "Stop Macro"},
+    {MacroCommand::kExecute, ToolIcon::RunMacro, QT_TRANSLATE_NOOP("CMainDlg", "Run"),
+     QT_TRANSLATE_NOOP("CMainDlg", "Run Macro")},
+    {MainCommand::kStop, ToolIcon::StopMacro, QT_TRANSLATE_NOOP("CMainDlg", "Stop"),
+     QT_TRANSLATE_NOOP("CMainDlg", "Stop Macro")},
     {0, ToolIcon::Hide, "", ""},
-    {MainCommand::kHelpWingmate, ToolIcon::Help, "Help", "Wingmte Help"},
+    {MainCommand::kHelpWingmate, ToolIcon::Help, QT_TRANSLATE_NOOP("CMainDlg", "Help"),
+     QT_TRANSLATE_NOOP("CMainDlg", "Wingmte Help")},
 };
 
 // Keys of the desktop's conventions where one exists; F5 and Shift+F5 run and
@@ -154,13 +166,13 @@ constexpr int kEntryCommands[] = {
 
 void CMainDlg::BuildMenus() {
     for (const MenuColumn& column : MenuTable()) {
-        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(column.title));
+        QMenu* menu = menuBar()->addMenu(tr(column.title));
         for (const MenuItem& item : column.items) {
             if (item.command == 0) {
                 menu->addSeparator();
                 continue;
             }
-            QAction* action = menu->addAction(QString::fromLatin1(item.text));
+            QAction* action = menu->addAction(tr(item.text));
             action->setCheckable(item.checkable);
             const int command = item.command;
             action->setShortcuts(ShortcutsFor(command));
@@ -174,7 +186,7 @@ void CMainDlg::BuildMenus() {
 }
 
 void CMainDlg::BuildToolbar() {
-    auto* toolbar = addToolBar(QStringLiteral("Toolbar"));
+    auto* toolbar = addToolBar(tr("Toolbar"));
     toolbar->setObjectName(QStringLiteral("toolbar"));
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
@@ -186,9 +198,8 @@ void CMainDlg::BuildToolbar() {
             toolbar->addSeparator();
             continue;
         }
-        QAction* action =
-            toolbar->addAction(ToolIconImage(button.icon), QString::fromLatin1(button.text));
-        action->setToolTip(QString::fromLatin1(button.tooltip));
+        QAction* action = toolbar->addAction(ToolIconImage(button.icon), tr(button.text));
+        action->setToolTip(tr(button.tooltip));
         const int command = button.command;
         connect(action, &QAction::triggered, this, [this, command] { HandleCommand(command); });
         toolbarActions.insert(command, action);
@@ -334,8 +345,10 @@ void CMainDlg::OpenHelp(const std::string& file) {
 
 void CMainDlg::RecordDeclarations() {
     if (!services.launcher) {
-        messages.Show("Unknown Error.  Could not execute " + DeclarationsRecorderPath(home),
-                      "Wingmate Error", MessageButtons::Ok);
+        messages.Show(tr("Unknown Error.  Could not execute %1")
+                          .arg(QString::fromStdString(DeclarationsRecorderPath(home)))
+                          .toStdString(),
+                      tr("Wingmate Error").toStdString(), MessageButtons::Ok);
         return;
     }
     StartDeclarationsRecorder(home, *services.launcher, messages);

@@ -6,6 +6,7 @@
 #include "app/MainDlg.h"
 #include "editor/EditorDlg.h"
 #include "editor/EditorRecovery.h"
+#include "ports/UiText.h"
 #include "run/MacroRunner.h"
 #include "views/MacroTree.h"
 #include "views/QtFileChooser.h"
@@ -103,7 +104,8 @@ void CMainDlg::EditSelectedScript(int32_t id) {
 void CMainDlg::OpenScriptFile() {
     const std::vector<std::string> chosen =
         Chooser(services.files, ownFileChooser, this)
-            .OpenFiles("Tessera Scripts (*.tsc);;All Files (*)", false);
+            .OpenFiles(UiText(UI_TEXT("Wingmate", "Tessera Scripts (*.tsc);;All Files (*)")),
+                       false);
     if (!chosen.empty() && !chosen.front().empty())
         OpenEditor(chosen.front(), false);
 }
@@ -140,7 +142,8 @@ bool CMainDlg::CloseEditors() {
 std::string CMainDlg::RunEditorScript(const std::string& path,
                                       std::function<void(const EditorRunEnd&)> whenEnded) {
     if (runQueue->IsRunning())
-        return "A macro is running: run the script again when it has ended.";
+        return UiText(
+            UI_TEXT("Wingmate", "A macro is running: run the script again when it has ended."));
     // A macro started by Execute meanwhile took the editor run's end; nothing
     // runs now, so that run is over.
     if (editorRun)
@@ -193,8 +196,8 @@ void CMainDlg::WriteEditorRecovery() {
     if (firstError.empty() || firstError == editorRecoveryProblem)
         return;
     editorRecoveryProblem = firstError;
-    statusBar()->showMessage(
-        QString::fromStdString("Could not write the recovery copy of a script: " + firstError));
+    statusBar()->showMessage(tr("Could not write the recovery copy of a script: %1")
+                                 .arg(QString::fromStdString(firstError)));
 }
 
 // Nobody is left to see a message: a failed write goes to standard error.
@@ -213,10 +216,15 @@ std::string NameScripts(const std::vector<EditorRecoveryCopy>& copies) {
     constexpr size_t kShown = 10;
     std::string names;
     for (size_t i = 0; i < copies.size() && i < kShown; ++i)
-        names += "    " + (copies[i].scriptPath.empty() ? "untitled" : copies[i].scriptPath) +
-                 (copies[i].textUnedited ? " (its window declarations)" : "") + "\n";
+        names += "    " +
+                 (copies[i].scriptPath.empty() ? UiText(UI_TEXT("Wingmate", "untitled"))
+                                               : copies[i].scriptPath) +
+                 (copies[i].textUnedited ? UiText(UI_TEXT("Wingmate", " (its window declarations)"))
+                                         : "") +
+                 "\n";
     if (copies.size() > kShown)
-        names += "    and " + std::to_string(copies.size() - kShown) + " more\n";
+        names += UiFormat(UI_TEXT("Wingmate", "    and %1 more\n"),
+                          {std::to_string(copies.size() - kShown)});
     return names;
 }
 } // namespace
@@ -234,10 +242,12 @@ void CMainDlg::KeepUnreadableCopiesAside(const std::vector<std::string>& unreada
         const std::string name = CEditorRecovery::KeepAside(file, now, &error);
         kept += "  " + (name.empty() ? file + " (" + error + ")" : name) + "\n";
     }
-    messages.Show("Wingmate found unsaved script text it could not read back (the copy is cut "
-                  "short or damaged). It was kept as:\n" +
-                      kept + "Open it in a text editor to see what it still holds.",
-                  "Recovery Copy Damaged", MessageButtons::Ok);
+    messages.Show(UiFormat(UI_TEXT("Wingmate", "Wingmate found unsaved script text it could not "
+                                               "read back (the copy is cut short or damaged). It "
+                                               "was kept as:\n%1Open it in a text editor to see "
+                                               "what it still holds."),
+                           {kept}),
+                  UI_TEXT("Wingmate", "Recovery Copy Damaged"), MessageButtons::Ok);
 }
 
 // Copies left by the last run: Yes opens each in an editor, No keeps them
@@ -250,14 +260,16 @@ void CMainDlg::OfferEditorRecovery() {
     KeepUnreadableCopiesAside(unreadable);
     if (copies.empty())
         return;
-    const std::string count =
-        copies.size() == 1 ? "1 script had" : std::to_string(copies.size()) + " scripts had";
     const std::string text =
-        "Wingmate did not end cleanly last time, and " + count + " unsaved changes:\n" +
-        NameScripts(copies) +
-        (copies.size() == 1 ? "Open it in the editor?" : "Open them in the editor?");
+        copies.size() == 1
+            ? UiFormat(UI_TEXT("Wingmate", "Wingmate did not end cleanly last time, and 1 script "
+                                           "had unsaved changes:\n%1Open it in the editor?"),
+                       {NameScripts(copies)})
+            : UiFormat(UI_TEXT("Wingmate", "Wingmate did not end cleanly last time, and %1 scripts "
+                                           "had unsaved changes:\n%2Open them in the editor?"),
+                       {std::to_string(copies.size()), NameScripts(copies)});
     const MessageAnswer answer =
-        messages.Show(text, "Restore Unsaved Changes?", MessageButtons::YesNo);
+        messages.Show(text, UI_TEXT("Wingmate", "Restore Unsaved Changes?"), MessageButtons::YesNo);
     if (ended)
         return; // the session ended while the question waited: ask again next time
     if (answer == MessageAnswer::Yes) {
@@ -269,8 +281,8 @@ void CMainDlg::OfferEditorRecovery() {
     for (const EditorRecoveryCopy& copy : copies) {
         std::string error;
         if (CEditorRecovery::KeepAside(copy.file, now, &error).empty())
-            messages.Show(error, "Wingmate Error", MessageButtons::Ok);
+            messages.Show(error, UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
     }
-    statusBar()->showMessage(
-        QString::fromStdString("The unsaved scripts were kept in " + editorRecovery->Folder()));
+    statusBar()->showMessage(tr("The unsaved scripts were kept in %1")
+                                 .arg(QString::fromStdString(editorRecovery->Folder())));
 }

@@ -3,6 +3,7 @@
 // kept aside, restoring, and the recovery copy written as the user edits.
 
 #include "app/MainDlg.h"
+#include "ports/UiText.h"
 
 #include "app/FirstStartExamples.h"
 
@@ -15,7 +16,7 @@
 #include <filesystem>
 
 namespace {
-constexpr const char* kRecoveryTitle = "Restore Unsaved Changes?";
+constexpr const char* kRecoveryTitle = UI_TEXT("Wingmate", "Restore Unsaved Changes?");
 } // namespace
 
 // A missing library is the first start, not a failure: the root stays and
@@ -25,7 +26,8 @@ void CMainDlg::LoadLibrary() {
     const bool present = std::filesystem::exists(library.File().libraryPath, error) ||
                          std::filesystem::is_symlink(library.File().libraryPath, error);
     if (present && !library.Load()) {
-        messages.Show("Could not load Macro File", "Bad Load", MessageButtons::Ok);
+        messages.Show(UiText(UI_TEXT("Wingmate", "Could not load Macro File")),
+                      UI_TEXT("Wingmate", "Bad Load"), MessageButtons::Ok);
         if (ended)
             return;
         OfferBackupAfterBadLoad();
@@ -33,7 +35,8 @@ void CMainDlg::LoadLibrary() {
     if (!present && services.firstStart)
         AddFirstStartExamples();
     if (!tree->LoadAll()) {
-        messages.Show("Could not load Macro File", "Bad Load", MessageButtons::Ok);
+        messages.Show(UiText(UI_TEXT("Wingmate", "Could not load Macro File")),
+                      UI_TEXT("Wingmate", "Bad Load"), MessageButtons::Ok);
         tree->LoadAll();
     }
     if (schedulerForm)
@@ -49,7 +52,8 @@ void CMainDlg::LoadLibrary() {
 void CMainDlg::AddFirstStartExamples() {
     std::string error;
     if (!AddExamples(library, home, &error)) {
-        Output().AppendOutput("Could not add the examples: " + error + "\n");
+        Output().AppendOutput(
+            UiFormat(UI_TEXT("Wingmate", "Could not add the examples: %1"), {error}) + "\n");
         return;
     }
     SaveLibrary(false);
@@ -61,14 +65,18 @@ void CMainDlg::OfferBackupAfterBadLoad() {
     CMacroLibrary probe;
     if (!probe.LoadFrom(library.File().backupPath))
         return;
-    const std::string text = "The macro file " + library.File().libraryPath +
-                             " is damaged.\nRestore the macros from the backup file "
-                             "(Macros.bak)?\nThe damaged file will be kept aside when the "
-                             "macros are next saved.";
-    if (messages.Show(text, "Restore Macros?", MessageButtons::YesNo) != MessageAnswer::Yes)
+    const std::string text =
+        UiFormat(UI_TEXT("Wingmate", "The macro file %1 is damaged.\nRestore "
+                                     "the macros from the backup file "
+                                     "(Macros.bak)?\nThe damaged file will be "
+                                     "kept aside when the macros are next saved."),
+                 {library.File().libraryPath});
+    if (messages.Show(text, UI_TEXT("Wingmate", "Restore Macros?"), MessageButtons::YesNo) !=
+        MessageAnswer::Yes)
         return;
     if (!library.Restore())
-        messages.Show("Could not restore Macro File...", "Bad Restore", MessageButtons::Ok);
+        messages.Show(UiText(UI_TEXT("Wingmate", "Could not restore Macro File...")),
+                      UI_TEXT("Wingmate", "Bad Restore"), MessageButtons::Ok);
 }
 
 // A recovery file newer than the library: the last run ended without
@@ -77,9 +85,11 @@ void CMainDlg::OfferRecovery() {
     if (ended || !recovery || !recovery->LeftByUncleanEnd())
         return;
     const std::string path = recovery->Path();
-    const std::string text = "Wingmate did not end cleanly last time, and some changes to "
-                             "your macros were not saved.\nRestore the unsaved changes from " +
-                             path + "?";
+    const std::string text =
+        UiFormat(UI_TEXT("Wingmate", "Wingmate did not end cleanly last time, and some changes to "
+                                     "your macros were not saved.\nRestore the unsaved changes "
+                                     "from %1?"),
+                 {path});
     std::string error;
     if (messages.Show(text, kRecoveryTitle, MessageButtons::YesNo) == MessageAnswer::Yes) {
         CMacroLibrary probe;
@@ -91,15 +101,16 @@ void CMainDlg::OfferRecovery() {
                 recovery->MarkSaved(true);
             return;
         }
-        messages.Show("The unsaved changes in " + path + " could not be read.", "Wingmate Error",
-                      MessageButtons::Ok);
+        messages.Show(
+            UiFormat(UI_TEXT("Wingmate", "The unsaved changes in %1 could not be read."), {path}),
+            UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
     }
     const std::string kept = recovery->KeepAside(&error);
     if (kept.empty())
-        messages.Show(error, "Wingmate Error", MessageButtons::Ok);
+        messages.Show(error, UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
     else
         statusBar()->showMessage(
-            QString::fromStdString("The unsaved changes were kept as " + kept));
+            tr("The unsaved changes were kept as %1").arg(QString::fromStdString(kept)));
 }
 
 bool CMainDlg::SaveLibrary(bool ask, std::string* failure) {
@@ -112,19 +123,22 @@ bool CMainDlg::SaveLibrary(bool ask, std::string* failure) {
             std::fprintf(stderr, "Wingmate: %s\n", text.c_str());
     };
     if (!report.keptAside.empty())
-        say("The macro file that could not be loaded was kept as\n" + report.keptAside, "Wingmate");
+        say(UiFormat(UI_TEXT("Wingmate", "The macro file that could not be loaded was kept as\n%1"),
+                     {report.keptAside}),
+            "Wingmate");
     if (saved) {
         recovery->MarkSaved(true);
         return true;
     }
     // The file and the system's reason (a full disk, no permission...).
-    std::string text = "Could not save: " + library.File().libraryPath;
+    std::string text =
+        UiFormat(UI_TEXT("Wingmate", "Could not save: %1"), {library.File().libraryPath});
     if (!report.error.empty())
         text += "\n" + report.error;
     if (failure)
         *failure = text;
     if (!ask)
-        say(text, "Save Failed");
+        say(text, UI_TEXT("Wingmate", "Save Failed"));
     return false;
 }
 
@@ -132,9 +146,11 @@ bool CMainDlg::SaveEverything(bool ask) {
     CommitManagerForm();
     std::string failure;
     if (!SaveLibrary(ask, &failure) && ask) {
-        const std::string text = failure + "\n\nEnd Wingmate without saving the macros?";
-        if (messages.Show(text, "Save Failed", MessageButtons::YesNoDefaultNo) !=
-            MessageAnswer::Yes)
+        const std::string text =
+            failure + "\n\n" +
+            UiText(UI_TEXT("Wingmate", "End Wingmate without saving the macros?"));
+        if (messages.Show(text, UI_TEXT("Wingmate", "Save Failed"),
+                          MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
             return false;
     }
     settings.WriteSettings(store);
@@ -146,22 +162,25 @@ void CMainDlg::SaveMacros() {
     CommitManagerForm();
     std::string failure;
     if (!SaveLibrary(true, &failure))
-        messages.Show(failure, "Save Failed", MessageButtons::Ok);
+        messages.Show(failure, UI_TEXT("Wingmate", "Save Failed"), MessageButtons::Ok);
 }
 
 void CMainDlg::RestoreMacros() {
     const MessageAnswer answer = messages.Show(
-        "Clear Macro Set and restore macros from backup file (Macros.bak)??\nUnsaved changes "
-        "will be lost.",
-        "Restore Macros?", MessageButtons::YesNo);
+        UiText(UI_TEXT("Wingmate",
+                       "Clear Macro Set and restore macros from backup file (Macros.bak)??\n"
+                       "Unsaved changes will be lost.")),
+        UI_TEXT("Wingmate", "Restore Macros?"), MessageButtons::YesNo);
     if (answer != MessageAnswer::Yes)
         return;
     if (!library.Restore()) {
-        messages.Show("Could not restore Macro File...", "Bad Restore", MessageButtons::Ok);
+        messages.Show(UiText(UI_TEXT("Wingmate", "Could not restore Macro File...")),
+                      UI_TEXT("Wingmate", "Bad Restore"), MessageButtons::Ok);
         return;
     }
     if (!tree->LoadAll()) {
-        messages.Show("Could not restore Macro File...", "Bad Restore", MessageButtons::Ok);
+        messages.Show(UiText(UI_TEXT("Wingmate", "Could not restore Macro File...")),
+                      UI_TEXT("Wingmate", "Bad Restore"), MessageButtons::Ok);
         LoadLibrary();
         return;
     }
@@ -184,5 +203,6 @@ void CMainDlg::WriteRecovery() {
     if (error == recoveryProblem)
         return;
     recoveryProblem = error;
-    statusBar()->showMessage(QString::fromStdString("Could not write the recovery file: " + error));
+    statusBar()->showMessage(
+        tr("Could not write the recovery file: %1").arg(QString::fromStdString(error)));
 }

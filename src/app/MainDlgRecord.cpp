@@ -19,7 +19,8 @@ std::unique_ptr<IRecordSource> CMainDlg::MakeRecordSource() {
     if (source)
         return source;
     if (why.empty())
-        why = "Recording is unavailable: this build has no recorder for the desktop.";
+        why = tr("Recording is unavailable: this build has no recorder for the desktop.")
+                  .toStdString();
     return std::make_unique<CNullRecordSource>(why);
 }
 

@@ -4,6 +4,7 @@
 #include "app/OptionsLogic.h"
 #include "library/HomeFolder.h"
 #include "views/QtText.h"
+#include "ports/UiText.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -30,14 +31,14 @@ QLineEdit* DigitsBox(QWidget* parent, const QString& name) {
 COptionsDlg::COptionsDlg(CAppSettings& appSettings, ISettingsStore& settingsStore,
                          IMessageBox& messageBox, QWidget* parent)
     : QDialog(parent), settings(appSettings), store(settingsStore), messages(messageBox) {
-    setWindowTitle(QStringLiteral("Wingmate Options"));
+    setWindowTitle(tr("Wingmate Options"));
     auto* layout = new QVBoxLayout(this);
 
-    auto* group = new QGroupBox(QStringLiteral("Initialization"), this);
+    auto* group = new QGroupBox(tr("Initialization"), this);
     auto* flags = new QVBoxLayout(group);
-    triggersBox = new QCheckBox(QStringLiteral("Enable &Triggers at Start-up"), group);
-    schedulerBox = new QCheckBox(QStringLiteral("Enable &Scheduler at Start-up"), group);
-    hideBox = new QCheckBox(QStringLiteral("&Hide Wingmate at Start-up"), group);
+    triggersBox = new QCheckBox(tr("Enable &Triggers at Start-up"), group);
+    schedulerBox = new QCheckBox(tr("Enable &Scheduler at Start-up"), group);
+    hideBox = new QCheckBox(tr("&Hide Wingmate at Start-up"), group);
     triggersBox->setObjectName(QStringLiteral("enableTriggers"));
     schedulerBox->setObjectName(QStringLiteral("enableScheduler"));
     hideBox->setObjectName(QStringLiteral("hideAtStartup"));
@@ -45,11 +46,10 @@ COptionsDlg::COptionsDlg(CAppSettings& appSettings, ISettingsStore& settingsStor
     flags->addWidget(schedulerBox);
     flags->addWidget(hideBox);
     layout->addWidget(group);
-    runMissedBox =
-        new QCheckBox(QStringLiteral("&Run macros missed while the computer slept"), this);
+    runMissedBox = new QCheckBox(tr("&Run macros missed while the computer slept"), this);
     runMissedBox->setObjectName(QStringLiteral("runMissed"));
     layout->addWidget(runMissedBox);
-    autostartBox = new QCheckBox(QStringLiteral("Start Wingmate when I &log in"), this);
+    autostartBox = new QCheckBox(tr("Start Wingmate when I &log in"), this);
     autostartBox->setObjectName(QStringLiteral("autostart"));
     layout->addWidget(autostartBox);
 
@@ -57,18 +57,17 @@ COptionsDlg::COptionsDlg(CAppSettings& appSettings, ISettingsStore& settingsStor
     delayBox = DigitsBox(this, QStringLiteral("defaultDelay"));
     linesBox = DigitsBox(this, QStringLiteral("autoClearLines"));
     // Every control has a mnemonic: the dialog works from the keyboard alone.
-    auto* delayLabel = new QLabel(QStringLiteral("Default &Delay for Recording:"), this);
+    auto* delayLabel = new QLabel(tr("Default &Delay for Recording:"), this);
     delayLabel->setBuddy(delayBox);
-    auto* linesLabel = new QLabel(QStringLiteral("Automatically clear Log file &after"), this);
+    auto* linesLabel = new QLabel(tr("Automatically clear Log file &after"), this);
     linesLabel->setBuddy(linesBox);
     numbers->addWidget(delayLabel, 0, 0);
     numbers->addWidget(delayBox, 0, 1);
-    numbers->addWidget(new QLabel(QStringLiteral("milliseconds"), this), 0, 2);
+    numbers->addWidget(new QLabel(tr("milliseconds"), this), 0, 2);
     numbers->addWidget(linesLabel, 1, 0);
     numbers->addWidget(linesBox, 1, 1);
-    numbers->addWidget(new QLabel(QStringLiteral("lines"), this), 1, 2);
-    auto* note =
-        new QLabel(QStringLiteral("(Enter 0 to never automatically clear the Log file)"), this);
+    numbers->addWidget(new QLabel(tr("lines"), this), 1, 2);
+    auto* note = new QLabel(tr("(Enter 0 to never automatically clear the Log file)"), this);
     note->setEnabled(false);
     numbers->addWidget(note, 2, 0, 1, 3);
     layout->addLayout(numbers);
@@ -103,7 +102,7 @@ void COptionsDlg::accept() {
         std::string error;
         if (!SetAutostart(autostartPath, autostartBox->isChecked(),
                           ExecutableFolder() + "/wingmate", &error))
-            messages.Show(error, "Wingmate Error", MessageButtons::Ok);
+            messages.Show(error, UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
     }
     QDialog::accept();
 }

@@ -1,5 +1,7 @@
 #include "app/OptionsLogic.h"
 
+#include "ports/UiText.h"
+
 #include <cctype>
 #include <cstdio>
 #include <limits>
@@ -40,11 +42,9 @@ uint32_t NumberBoxValue(const std::string& text) {
 }
 
 std::string DelayLimitMessage() {
-    char text[128];
-    std::snprintf(text, sizeof text, "Maximum delay is %d milliseconds.\nValue set to %d",
-                  static_cast<int>(CAppSettings::kMaxDefaultDelay),
-                  static_cast<int>(CAppSettings::kMaxDefaultDelay));
-    return text;
+    const std::string limit = std::to_string(CAppSettings::kMaxDefaultDelay);
+    return UiFormat(UI_TEXT("Wingmate", "Maximum delay is %1 milliseconds.\nValue set to %1"),
+                    {limit});
 }
 
 void ApplyOptions(CAppSettings& settings, const OptionsForm& form, IMessageBox& messages,

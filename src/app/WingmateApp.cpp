@@ -7,6 +7,7 @@
 #include "app/SignalExit.h"
 #include "library/HomeFolder.h"
 #include "library/MacroFile.h"
+#include "ports/UiText.h"
 
 #include <QApplication>
 #include <QLocalServer>
@@ -54,7 +55,7 @@ void CWingmateApp::TellRunningCopy() {
     if (!why.empty())
         qWarning("Wingmate: not asking %s to come forward: %s", qPrintable(socketPath),
                  why.c_str());
-    messages.Show(kAlreadyRunningText, "Wingmate", MessageButtons::Ok);
+    messages.Show(UiText(kAlreadyRunningText), "Wingmate", MessageButtons::Ok);
     if (answered) {
         probe.write(QByteArray(kShowRequest) + '\n');
         probe.waitForBytesWritten(kConnectTimeoutMs);
@@ -70,7 +71,7 @@ bool CWingmateApp::ClaimInstance() {
         return false;
     }
     if (lockFd < 0) {
-        messages.Show(error, "Wingmate Error", MessageButtons::Ok);
+        messages.Show(error, UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
         return false;
     }
     // Holding the lock, no other copy runs: a socket file left there is a
@@ -122,17 +123,20 @@ void CWingmateApp::OnReadable(QLocalSocket* client) {
 
 bool CWingmateApp::PrepareHome(const std::string& home, std::string& error) {
     if (!EnsureHomeLayout(home)) {
-        error = "Could not create the Wingmate folder " + home;
+        error = UiFormat(UI_TEXT("Wingmate", "Could not create the Wingmate folder %1"), {home});
         return false;
     }
     std::string why;
     if (!CheckHomeFolder(home, why)) {
-        error = "Wingmate does not use the folder " + home +
-                " because another user could change the macros and libraries in it: " + why;
+        error =
+            UiFormat(UI_TEXT("Wingmate", "Wingmate does not use the folder %1 because another "
+                                         "user could change the macros and libraries in it: %2"),
+                     {home, why});
         return false;
     }
     if (::chdir(home.c_str()) != 0) {
-        error = "Could not enter the Wingmate folder " + home + ": " + std::strerror(errno);
+        error = UiFormat(UI_TEXT("Wingmate", "Could not enter the Wingmate folder %1: %2"),
+                         {home, std::strerror(errno)});
         return false;
     }
     return true;
@@ -159,7 +163,7 @@ int CWingmateApp::Run(const ProgramParts& parts) {
     std::string error;
     if (!PrepareHome(home, error)) {
         std::fprintf(stderr, "Wingmate: %s\n", error.c_str());
-        messages.Show(error, "Wingmate Error", MessageButtons::Ok);
+        messages.Show(error, UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
         return 1;
     }
     // Temporary files a kill during a save left behind.

@@ -77,9 +77,8 @@ bool TDecTree::LoadText(const std::string& fileName, const std::string& text,
 // Shows the file node just read, or its error item.
 bool TDecTree::ShowLoaded(bool loaded, const std::string& fileName, const std::string& error) {
     if (!loaded) {
-        auto* item = MakeItem(
-            QStringLiteral("ERROR: Could Not Open %1").arg(QString::fromStdString(fileName)),
-            DeclIcon::File, 0);
+        auto* item = MakeItem(tr("ERROR: Could Not Open %1").arg(QString::fromStdString(fileName)),
+                              DeclIcon::File, 0);
         item->setToolTip(0, QString::fromStdString(error));
         addTopLevelItem(item);
         return false;

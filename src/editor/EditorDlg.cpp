@@ -6,6 +6,7 @@
 #include "editor/FindDlg.h"
 #include "editor/UseScanner.h"
 #include "ports/MessageBox.h"
+#include "ports/UiText.h"
 #include "views/IconSet.h"
 #include "views/QtFileChooser.h"
 #include "views/QtMessageBox.h"
@@ -58,33 +59,39 @@ private:
 const std::vector<MenuColumn>& MenuTable() {
     using namespace EditorCommand;
     static const std::vector<MenuColumn> table = {
-        {"&File",
-         {{kOpen, "&Open", QKeySequence::Open},
+        {QT_TRANSLATE_NOOP("CEditorDlg", "&File"),
+         {{kOpen, QT_TRANSLATE_NOOP("CEditorDlg", "&Open"), QKeySequence::Open},
           {0, "", {}},
-          {kSaveScript, "&Script", QKeySequence::Save},
-          {kSaveDeclarations, "&Declarations", {}},
-          {kSaveAll, "&All", {}},
-          {kSaveAllMenu, "Save &All", {}},
-          {kSaveScriptAs, "Save S&cript As...", QKeySequence::SaveAs},
+          {kSaveScript, QT_TRANSLATE_NOOP("CEditorDlg", "&Script"), QKeySequence::Save},
+          {kSaveDeclarations, QT_TRANSLATE_NOOP("CEditorDlg", "&Declarations"), {}},
+          {kSaveAll, QT_TRANSLATE_NOOP("CEditorDlg", "&All"), {}},
+          {kSaveAllMenu, QT_TRANSLATE_NOOP("CEditorDlg", "Save &All"), {}},
+          {kSaveScriptAs, QT_TRANSLATE_NOOP("CEditorDlg", "Save S&cript As..."),
+           QKeySequence::SaveAs},
           {0, "", {}},
-          {kPrint, "&Print...", QKeySequence::Print},
-          {kRefreshDecs, "&Refresh Decs", {}},
+          {kPrint, QT_TRANSLATE_NOOP("CEditorDlg", "&Print..."), QKeySequence::Print},
+          {kRefreshDecs, QT_TRANSLATE_NOOP("CEditorDlg", "&Refresh Decs"), {}},
           {0, "", {}},
-          {kExit, "E&xit", {}}}},
-        {"&Edit",
-         {{kUndo, "&Undo", QKeySequence::Undo},
-          {kRedo, "&Redo", QKeySequence::Redo},
+          {kExit, QT_TRANSLATE_NOOP("CEditorDlg", "E&xit"), {}}}},
+        {QT_TRANSLATE_NOOP("CEditorDlg", "&Edit"),
+         {{kUndo, QT_TRANSLATE_NOOP("CEditorDlg", "&Undo"), QKeySequence::Undo},
+          {kRedo, QT_TRANSLATE_NOOP("CEditorDlg", "&Redo"), QKeySequence::Redo},
           {0, "", {}},
-          {kCut, "Cu&t", QKeySequence::Cut},
-          {kCopy, "&Copy", QKeySequence::Copy},
-          {kPaste, "&Paste", QKeySequence::Paste},
+          {kCut, QT_TRANSLATE_NOOP("CEditorDlg", "Cu&t"), QKeySequence::Cut},
+          {kCopy, QT_TRANSLATE_NOOP("CEditorDlg", "&Copy"), QKeySequence::Copy},
+          {kPaste, QT_TRANSLATE_NOOP("CEditorDlg", "&Paste"), QKeySequence::Paste},
           {0, "", {}},
-          {kFind, "&Find", QKeySequence::Find},
-          {kReplace, "R&eplace", QKeySequence(Qt::CTRL | Qt::Key_H)},
-          {kGoToLine, "&Go to Line...", QKeySequence(Qt::CTRL | Qt::Key_G)},
-          {kComplete, "Complete &Word", {}}}},
-        {"&Script", {{kRun, "&Run", QKeySequence(Qt::Key_F5)}}},
-        {"&Help", {{kHelpWingmate, "&Wingmate", {}}, {kHelpTessera, "&Tessera", {}}}},
+          {kFind, QT_TRANSLATE_NOOP("CEditorDlg", "&Find"), QKeySequence::Find},
+          {kReplace, QT_TRANSLATE_NOOP("CEditorDlg", "R&eplace"),
+           QKeySequence(Qt::CTRL | Qt::Key_H)},
+          {kGoToLine, QT_TRANSLATE_NOOP("CEditorDlg", "&Go to Line..."),
+           QKeySequence(Qt::CTRL | Qt::Key_G)},
+          {kComplete, QT_TRANSLATE_NOOP("CEditorDlg", "Complete &Word"), {}}}},
+        {QT_TRANSLATE_NOOP("CEditorDlg", "&Script"),
+         {{kRun, QT_TRANSLATE_NOOP("CEditorDlg", "&Run"), QKeySequence(Qt::Key_F5)}}},
+        {QT_TRANSLATE_NOOP("CEditorDlg", "&Help"),
+         {{kHelpWingmate, QT_TRANSLATE_NOOP("CEditorDlg", "&Wingmate"), {}},
+          {kHelpTessera, QT_TRANSLATE_NOOP("CEditorDlg", "&Tessera"), {}}}},
     };
     return table;
 }
@@ -110,7 +117,7 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     client = new QWidget(this);
     client->setObjectName(QStringLiteral("editorClient"));
     setCentralWidget(client);
-    declLabel = new QLabel(QStringLiteral("Window Declarations"), client);
+    declLabel = new QLabel(tr("Window Declarations"), client);
     declLabel->setObjectName(QStringLiteral("declarationsLabel"));
     tree = new TDecTree(client);
     tree->setObjectName(QStringLiteral("decTree"));
@@ -123,10 +130,11 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     splitHandle->setObjectName(QStringLiteral("splitHandle"));
     view = new CScriptView(*messages, client);
     view->SetBaseFolder(services.home);
-    lineLabel = new QLabel(QStringLiteral("Line: 1"), client);
+    lineLabel = new QLabel(tr("Line: %1").arg(1), client);
     lineLabel->setObjectName(QStringLiteral("lineLabel"));
     lineLabel->setFixedSize(
-        lineLabel->fontMetrics().horizontalAdvance(QStringLiteral("Line: 000000")) + 6,
+        lineLabel->fontMetrics().horizontalAdvance(tr("Line: %1").arg(QStringLiteral("000000"))) +
+            6,
         kEditorBottomStrip - 2);
     progress = new QProgressBar(client);
     progress->setObjectName(QStringLiteral("progress"));
@@ -141,19 +149,17 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
     encodingLabel = new QLabel(client);
     encodingLabel->setObjectName(QStringLiteral("encodingLabel"));
     encodingLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    encodingLabel->setToolTip(
-        QStringLiteral("How the script is read and written (File > Reopen with Encoding, "
-                       "Save with Encoding)"));
+    encodingLabel->setToolTip(tr("How the script is read and written (File > Reopen with Encoding, "
+                                 "Save with Encoding)"));
     client->installEventFilter(this);
 
     connect(view, &CScriptView::lineReport, this,
-            [this](int line) { lineLabel->setText(QStringLiteral("Line: %1").arg(line)); });
-    columnLabel = new QLabel(QStringLiteral("Col: 1"), client);
+            [this](int line) { lineLabel->setText(tr("Line: %1").arg(line)); });
+    columnLabel = new QLabel(tr("Col: %1").arg(1), client);
     columnLabel->setObjectName(QStringLiteral("columnLabel"));
     connect(view, &QPlainTextEdit::cursorPositionChanged, this, [this] {
         const QTextCursor cursor = view->textCursor();
-        columnLabel->setText(
-            QStringLiteral("Col: %1").arg(cursor.position() - cursor.block().position() + 1));
+        columnLabel->setText(tr("Col: %1").arg(cursor.position() - cursor.block().position() + 1));
     });
     connect(view, &CScriptView::usesChanged, this, &CEditorDlg::OnUsesChanged);
     connect(view, &CScriptView::loadFinished, this, &CEditorDlg::AfterLoad);
@@ -169,7 +175,7 @@ CEditorDlg::CEditorDlg(EditorServices given, QWidget* parent)
         }
         const QString place =
             diagnostic.line > 0
-                ? QStringLiteral("Line %1, column %2: ").arg(diagnostic.line).arg(diagnostic.column)
+                ? tr("Line %1, column %2: ").arg(diagnostic.line).arg(diagnostic.column)
                 : QString();
         ShowStatus(place + Text(diagnostic.line > 0 ? diagnostic.message : diagnostic.full));
     });
@@ -205,7 +211,7 @@ CEditorDlg::~CEditorDlg() {
 
 void CEditorDlg::BuildMenus() {
     for (const MenuColumn& column : MenuTable()) {
-        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(column.title));
+        QMenu* menu = menuBar()->addMenu(tr(column.title));
         QMenu* saveMenu = nullptr;
         for (const MenuItem& item : column.items) {
             if (item.command == 0) {
@@ -215,10 +221,10 @@ void CEditorDlg::BuildMenus() {
             QMenu* into = menu;
             if (InSaveSubmenu(item.command)) {
                 if (!saveMenu)
-                    saveMenu = menu->addMenu(QStringLiteral("&Save"));
+                    saveMenu = menu->addMenu(tr("&Save"));
                 into = saveMenu;
             }
-            QAction* action = into->addAction(QString::fromLatin1(item.text));
+            QAction* action = into->addAction(tr(item.text));
             if (!item.shortcut.isEmpty())
                 action->setShortcut(item.shortcut);
             const int command = item.command;
@@ -238,8 +244,8 @@ constexpr ScriptEncoding kEncodings[] = {ScriptEncoding::Utf8, ScriptEncoding::W
 // File > Reopen with Encoding and Save with Encoding, before Print.
 void CEditorDlg::BuildEncodingMenus(QMenu* fileMenu) {
     QAction* before = actions.value(EditorCommand::kPrint);
-    QMenu* reopen = new QMenu(QStringLiteral("Reopen &with Encoding"), fileMenu);
-    QMenu* saveWith = new QMenu(QStringLiteral("Save with &Encoding"), fileMenu);
+    QMenu* reopen = new QMenu(tr("Reopen &with Encoding"), fileMenu);
+    QMenu* saveWith = new QMenu(tr("Save with &Encoding"), fileMenu);
     for (const ScriptEncoding encoding : kEncodings) {
         const QString name = QString::fromLatin1(EncodingName(encoding));
         for (auto [menu, base] : {std::pair{reopen, EditorCommand::kReopenWith},
@@ -270,16 +276,17 @@ bool CEditorDlg::ReopenWith(ScriptEncoding encoding) {
     if (view->FilePath().empty())
         return false;
     if (view->IsModified() &&
-        messages->Show("Reading the script again loses the changes made here. Reopen it as " +
-                           std::string(EncodingName(encoding)) + "?",
-                       "Reopen with Encoding",
+        messages->Show(UiFormat(UI_TEXT("Wingmate", "Reading the script again loses the changes "
+                                                    "made here. Reopen it as %1?"),
+                                {EncodingName(encoding)}),
+                       UI_TEXT("Wingmate", "Reopen with Encoding"),
                        MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
         return false;
     std::string why;
     if (!view->LoadAs(view->FilePath(), encoding, &why)) {
-        messages->Show("Could not read " + view->FilePath() + " as " + EncodingName(encoding) +
-                           ".\n\n" + why,
-                       "Wingmate Error", MessageButtons::Ok);
+        messages->Show(UiFormat(UI_TEXT("Wingmate", "Could not read %1 as %2.\n\n%3"),
+                                {view->FilePath(), EncodingName(encoding), why}),
+                       UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
         return false;
     }
     ScanLoadedText();
@@ -417,9 +424,9 @@ void CEditorDlg::ApplyLayout(int width, int height) {
     // The column first, the encoding at the right end of the strip, the
     // status between them.
     QRect status = rect(g.progress);
+    const QString widestColumn = tr("Col: %1").arg(QStringLiteral("00000"));
     const int columnWidth =
-        std::min(status.width(),
-                 columnLabel->fontMetrics().horizontalAdvance(QStringLiteral("Col: 00000")) + 8);
+        std::min(status.width(), columnLabel->fontMetrics().horizontalAdvance(widestColumn) + 8);
     columnLabel->setGeometry(status.x(), status.y(), columnWidth, status.height());
     status.setLeft(status.left() + columnWidth);
     const int encodingWidth = std::min(
@@ -436,9 +443,10 @@ void CEditorDlg::ApplyLayout(int width, int height) {
 // A changed script shows "*" before its name.
 void CEditorDlg::SetTitle(const std::string& path) {
     titlePath = path;
-    setWindowTitle(Text(std::string(view->IsModified() ? "*" : "") +
-                        (path.empty() ? std::string("[New File]") : "[" + path + "]") +
-                        kTitleSuffix));
+    setWindowTitle(
+        Text(std::string(view->IsModified() ? "*" : "") +
+             (path.empty() ? UiText(UI_TEXT("Wingmate", "[New File]")) : "[" + path + "]") +
+             UiText(kTitleSuffix)));
 }
 
 // A long message is cut to the label with "..."; the tooltip has it whole.
@@ -463,16 +471,16 @@ bool CEditorDlg::Load(MissingFile missing) {
     }
     std::string why;
     if (!view->LoadInPieces(pathToLoad, &why)) {
-        std::string text = "Could not load file: " + pathToLoad;
+        std::string text = UiFormat(UI_TEXT("Wingmate", "Could not load file: %1"), {pathToLoad});
         if (!why.empty())
             text += "\n\n" + why;
-        messages->Show(text, "Wingmate Error", MessageButtons::Ok);
+        messages->Show(text, UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
         return false;
     }
     SetTitle(pathToLoad);
     ShowEncoding();
     if (view->IsLoading())
-        ShowStatus(QStringLiteral("Reading %1…").arg(Text(pathToLoad)));
+        ShowStatus(tr("Reading %1…").arg(Text(pathToLoad)));
     else
         AfterLoad();
     return true;
@@ -487,8 +495,7 @@ void CEditorDlg::AfterLoad() {
     if (large)
         view->CheckInBackground();
     if ((large || !view->CheckNow().failed) && !view->Format().Utf8())
-        ShowStatus(QStringLiteral("Not UTF-8: read as %1 (File > Reopen with Encoding chooses "
-                                  "another).")
+        ShowStatus(tr("Not UTF-8: read as %1 (File > Reopen with Encoding chooses another).")
                        .arg(QString::fromLatin1(EncodingName(view->Format().encoding))));
 }
 
@@ -502,8 +509,10 @@ void CEditorDlg::OfferToCreate() {
     view->SetModified(false);
     SetTitle(pathToLoad);
     ShowEncoding();
-    if (messages->Show("The script " + pathToLoad + " does not exist yet. Create it?",
-                       "Wingmate Editor", MessageButtons::YesNo) != MessageAnswer::Yes)
+    if (messages->Show(UiFormat(UI_TEXT("Wingmate", "The script %1 does not exist yet. Create it?"),
+                                {pathToLoad}),
+                       UI_TEXT("Wingmate", "Wingmate Editor"),
+                       MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
     view->Save(); // says so when the folder cannot take it
 }
@@ -551,10 +560,12 @@ bool CEditorDlg::MayReplaceChangedFile() {
     std::error_code error;
     if (!view->ChangedOnDisk() || !std::filesystem::exists(view->FullPath(), error))
         return true;
-    if (messages->Show("The script " + view->FilePath() +
-                           " was changed by another program since it was read here.\n"
-                           "Save anyway and replace that version?",
-                       "Script Changed", MessageButtons::YesNo) != MessageAnswer::Yes)
+    if (messages->Show(UiFormat(UI_TEXT("Wingmate", "The script %1 was changed by another program "
+                                                    "since it was read here.\nSave anyway and "
+                                                    "replace that version?"),
+                                {view->FilePath()}),
+                       UI_TEXT("Wingmate", "Script Changed"),
+                       MessageButtons::YesNo) != MessageAnswer::Yes)
         return false;
     view->AcceptDiskState();
     return true;
@@ -562,7 +573,8 @@ bool CEditorDlg::MayReplaceChangedFile() {
 
 bool CEditorDlg::SaveScriptAs() {
     std::string path =
-        files->SaveFile("Tessera Scripts Files (*.tsc);;All Files (*)", view->FullPath());
+        files->SaveFile(UiText(UI_TEXT("Wingmate", "Tessera Scripts Files (*.tsc);;All Files (*)")),
+                        view->FullPath());
     if (path.empty())
         return false;
     // A name without an extension gets ".tsc"; only the name counts, as
@@ -576,8 +588,9 @@ bool CEditorDlg::SaveScriptAs() {
     const bool ownFile =
         path == view->FullPath() || std::filesystem::equivalent(path, view->FullPath(), error);
     if (!ownFile && std::filesystem::exists(std::filesystem::symlink_status(path, error)) &&
-        messages->Show("File '" + path + "' already exists. Overwrite?", "File Exists",
-                       MessageButtons::YesNo) != MessageAnswer::Yes)
+        messages->Show(
+            UiFormat(UI_TEXT("Wingmate", "File '%1' already exists. Overwrite?"), {path}),
+            UI_TEXT("Wingmate", "File Exists"), MessageButtons::YesNo) != MessageAnswer::Yes)
         return false;
     if (ownFile && !MayReplaceChangedFile())
         return false;
@@ -601,7 +614,8 @@ bool CEditorDlg::SaveDeclarations() {
             DropRecoveryCopy();
         return true;
     }
-    messages->Show("Could not save declarations: " + why, "Save Failed", MessageButtons::Ok);
+    messages->Show(UiFormat(UI_TEXT("Wingmate", "Could not save declarations: %1"), {why}),
+                   UI_TEXT("Wingmate", "Save Failed"), MessageButtons::Ok);
     return false;
 }
 
@@ -615,10 +629,12 @@ bool CEditorDlg::MayReplaceChangedDeclarations() {
     std::string names;
     for (const std::string& name : changed)
         names += (names.empty() ? "" : ", ") + name;
-    return messages->Show("The declarations file " + names +
-                              " was changed by another program since it was read "
-                              "here.\nSave anyway and replace that version?",
-                          "Declarations Changed", MessageButtons::YesNo) == MessageAnswer::Yes;
+    return messages->Show(UiFormat(UI_TEXT("Wingmate", "The declarations file %1 was changed by "
+                                                       "another program since it was read here.\n"
+                                                       "Save anyway and replace that version?"),
+                                   {names}),
+                          UI_TEXT("Wingmate", "Declarations Changed"),
+                          MessageButtons::YesNo) == MessageAnswer::Yes;
 }
 
 bool CEditorDlg::SaveAll() {
@@ -638,9 +654,11 @@ bool CEditorDlg::AskToSave() {
         showNormal();
     raise();
     activateWindow();
-    const std::string name = view->FilePath().empty() ? "[New File]" : view->FilePath();
-    switch (messages->Show("Save script and declarations?\n\n" + name,
-                           "Script / Declarations not saved", MessageButtons::YesNoCancel)) {
+    const std::string name =
+        view->FilePath().empty() ? UiText(UI_TEXT("Wingmate", "[New File]")) : view->FilePath();
+    switch (messages->Show(
+        UiFormat(UI_TEXT("Wingmate", "Save script and declarations?\n\n%1"), {name}),
+        UI_TEXT("Wingmate", "Script / Declarations not saved"), MessageButtons::YesNoCancel)) {
     case MessageAnswer::Yes:
         // Anything that could not be saved keeps the window as it is.
         if (script && !SaveScript())
@@ -662,7 +680,8 @@ void CEditorDlg::Open() {
         return;
     // Where this script is: its neighbours are the likeliest next ones.
     const std::vector<std::string> chosen =
-        files->OpenFilesIn("Tessera Scripts (*.tsc);;All Files (*)", false, ScriptFolder());
+        files->OpenFilesIn(UiText(UI_TEXT("Wingmate", "Tessera Scripts (*.tsc);;All Files (*)")),
+                           false, ScriptFolder());
     if (chosen.empty() || chosen.front().empty())
         return;
     pathToLoad = chosen.front();
@@ -674,7 +693,8 @@ void CEditorDlg::Open() {
         view->SetFilePath("");
         view->SetModified(false);
         SetTitle("");
-        messages->Show("Could not open file", "Wingmate Error", MessageButtons::Ok);
+        messages->Show(UiText(UI_TEXT("Wingmate", "Could not open file")),
+                       UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
     }
 }
 
@@ -745,18 +765,25 @@ void CEditorDlg::CheckDisk() {
     const std::string path = view->FilePath();
     std::error_code error;
     if (!std::filesystem::exists(view->FullPath(), error)) {
-        messages->Show("The script " + path +
-                           " no longer exists on disk. Save it to keep this text.",
-                       "Script Changed", MessageButtons::Ok);
+        messages->Show(UiFormat(UI_TEXT("Wingmate", "The script %1 no longer exists on disk. Save "
+                                                    "it to keep this text."),
+                                {path}),
+                       UI_TEXT("Wingmate", "Script Changed"), MessageButtons::Ok);
         view->AcceptDiskState();
         view->SetModified(true);
         checkingDisk = false;
         return;
     }
     const std::string question =
-        "The script " + path + " was changed by another program.\n" +
-        (view->IsModified() ? "Reload it and lose the changes made here?" : "Reload it?");
-    if (messages->Show(question, "Script Changed", MessageButtons::YesNo) == MessageAnswer::Yes) {
+        view->IsModified()
+            ? UiFormat(UI_TEXT("Wingmate", "The script %1 was changed by another program.\nReload "
+                                           "it and lose the changes made here?"),
+                       {path})
+            : UiFormat(UI_TEXT("Wingmate", "The script %1 was changed by another program.\nReload "
+                                           "it?"),
+                       {path});
+    if (messages->Show(question, UI_TEXT("Wingmate", "Script Changed"), MessageButtons::YesNo) ==
+        MessageAnswer::Yes) {
         pathToLoad = path;
         tree->Clear();
         useList.clear();

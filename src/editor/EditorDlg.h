@@ -8,6 +8,7 @@
 #include "editor/EditorRecovery.h"
 #include "editor/ScriptView.h"
 #include "ports/Clock.h"
+#include "ports/UiText.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -90,7 +91,7 @@ constexpr int kSaveWith = 40020;
 class CEditorDlg : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr const char* kTitleSuffix = " - Tessera Wingmate Editor";
+    static constexpr const char* kTitleSuffix = UI_TEXT("Wingmate", " - Tessera Wingmate Editor");
 
     explicit CEditorDlg(EditorServices services, QWidget* parent = nullptr);
     ~CEditorDlg() override;

@@ -36,24 +36,23 @@ void CEditorDlg::OpenHelp(const std::string& file) {
 // macro; the status says when the run has ended and how.
 void CEditorDlg::Run() {
     if (!services.runner) {
-        ShowStatus(QStringLiteral("Scripts run from an editor opened by the main window."));
+        ShowStatus(tr("Scripts run from an editor opened by the main window."));
         return;
     }
     if (runPending) {
-        ShowStatus(QStringLiteral("The script is still running (Stop on the main window ends "
-                                  "it)."));
+        ShowStatus(tr("The script is still running (Stop on the main window ends it)."));
         return;
     }
     const ScriptDiagnostic check = view->CheckNow();
     if (check.failed) {
         if (check.line > 0) {
             view->GoToLine(check.line);
-            ShowStatus(QStringLiteral("Not run: line %1, column %2: %3")
+            ShowStatus(tr("Not run: line %1, column %2: %3")
                            .arg(check.line)
                            .arg(check.column)
                            .arg(Text(check.message)));
         } else {
-            ShowStatus(QStringLiteral("Not run: ") + Text(check.full));
+            ShowStatus(tr("Not run: %1").arg(Text(check.full)));
         }
         view->setFocus();
         return;
@@ -75,7 +74,7 @@ void CEditorDlg::Run() {
     if (runEnded)
         return; // it ended inside RunScript: the status says how
     runPending = true;
-    ShowStatus(QStringLiteral("Running %1… (output on the main window's Output page)")
+    ShowStatus(tr("Running %1… (output on the main window's Output page)")
                    .arg(Text(std::filesystem::path(path).filename().string())));
 }
 
@@ -83,11 +82,10 @@ void CEditorDlg::RunEnded(const std::string& path, const EditorRunEnd& end) {
     runPending = false;
     runEnded = true;
     const QString name = Text(std::filesystem::path(path).filename().string());
-    const QString log = end.logPath.empty()
-                            ? QStringLiteral(" It wrote no log.")
-                            : QStringLiteral(" Its output is in %1.").arg(Text(end.logPath));
+    const QString log = end.logPath.empty() ? tr(" It wrote no log.")
+                                            : tr(" Its output is in %1.").arg(Text(end.logPath));
     if (!end.failed) {
-        ShowStatus(QStringLiteral("Run of %1 ended.").arg(name) + log);
+        ShowStatus(tr("Run of %1 ended.").arg(name) + log);
         return;
     }
     const ScriptDiagnostic error = ParseDiagnostic(end.error);
@@ -98,9 +96,9 @@ void CEditorDlg::RunEnded(const std::string& path, const EditorRunEnd& end) {
         view->ShowRunError(error);
         view->GoToLine(error.line);
     }
-    QString failure = QStringLiteral("Run of %1 failed: ").arg(name) +
-                      (here ? QStringLiteral("line %1: %2").arg(error.line).arg(Text(error.message))
-                            : Text(end.error));
+    QString failure =
+        tr("Run of %1 failed: ").arg(name) +
+        (here ? tr("line %1: %2").arg(error.line).arg(Text(error.message)) : Text(end.error));
     if (!failure.endsWith(QLatin1Char('.')))
         failure += QLatin1Char('.');
     ShowStatus(failure + log);
@@ -109,9 +107,9 @@ void CEditorDlg::RunEnded(const std::string& path, const EditorRunEnd& end) {
 void CEditorDlg::GoToLine() {
     view->FinishLoading();
     bool ok = false;
-    const int line = QInputDialog::getInt(
-        this, QStringLiteral("Go to Line"), QStringLiteral("Line number:"),
-        view->textCursor().blockNumber() + 1, 1, view->document()->blockCount(), 1, &ok);
+    const int line = QInputDialog::getInt(this, tr("Go to Line"), tr("Line number:"),
+                                          view->textCursor().blockNumber() + 1, 1,
+                                          view->document()->blockCount(), 1, &ok);
     if (ok)
         view->GoToLine(line);
 }

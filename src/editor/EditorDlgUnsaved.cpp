@@ -7,6 +7,7 @@
 #include "editor/UseScanner.h"
 #include "ports/MessageBox.h"
 #include "views/QtText.h"
+#include "ports/UiText.h"
 
 #include <QProgressBar>
 #include <QTextDocument>
@@ -40,10 +41,13 @@ void CEditorDlg::ReloadDeclarations(bool reread) {
                                                                 file.fileName) != usedFiles.end());
         }
         if ((reread || dropped) &&
-            messages->Show("The window declarations in " + names +
-                               " hold changes that are not saved.\nKeep them? No discards "
-                               "them and reads the files again.",
-                           "Declarations not saved", MessageButtons::YesNo) != MessageAnswer::Yes) {
+            messages->Show(UiFormat(UI_TEXT("Wingmate", "The window declarations in %1 hold "
+                                                        "changes that are not saved.\nKeep them? "
+                                                        "No discards them and reads the files "
+                                                        "again."),
+                                    {names}),
+                           UI_TEXT("Wingmate", "Declarations not saved"),
+                           MessageButtons::YesNo) != MessageAnswer::Yes) {
             tree->List().ForgetEdited();
             edited.clear();
         }

@@ -18,18 +18,18 @@ CFindDlg::CFindDlg(QPlainTextEdit* textView, bool replaceMode, QWidget* parent)
     findBox->setObjectName(QStringLiteral("findText"));
     replaceBox = new QLineEdit(this);
     replaceBox->setObjectName(QStringLiteral("replaceText"));
-    auto* findLabel = new QLabel(QStringLiteral("Fi&nd what:"), this);
+    auto* findLabel = new QLabel(tr("Fi&nd what:"), this);
     findLabel->setBuddy(findBox);
-    replaceLabel = new QLabel(QStringLiteral("Re&place with:"), this);
+    replaceLabel = new QLabel(tr("Re&place with:"), this);
     replaceLabel->setBuddy(replaceBox);
     grid->addWidget(findLabel, 0, 0);
     grid->addWidget(findBox, 0, 1);
     grid->addWidget(replaceLabel, 1, 0);
     grid->addWidget(replaceBox, 1, 1);
 
-    matchCase = new QCheckBox(QStringLiteral("Match &case"), this);
-    wholeWord = new QCheckBox(QStringLiteral("Match &whole word only"), this);
-    wrap = new QCheckBox(QStringLiteral("W&rap around"), this);
+    matchCase = new QCheckBox(tr("Match &case"), this);
+    wholeWord = new QCheckBox(tr("Match &whole word only"), this);
+    wrap = new QCheckBox(tr("W&rap around"), this);
     wrap->setChecked(true);
     auto* options = new QVBoxLayout;
     options->addWidget(matchCase);
@@ -39,12 +39,12 @@ CFindDlg::CFindDlg(QPlainTextEdit* textView, bool replaceMode, QWidget* parent)
     note->setObjectName(QStringLiteral("findNote"));
     options->addWidget(note);
 
-    auto* next = new QPushButton(QStringLiteral("&Find Next"), this);
+    auto* next = new QPushButton(tr("&Find Next"), this);
     next->setDefault(true);
-    auto* previous = new QPushButton(QStringLiteral("Find Pre&vious"), this);
-    replaceButton = new QPushButton(QStringLiteral("&Replace"), this);
-    replaceAllButton = new QPushButton(QStringLiteral("Replace &All"), this);
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    auto* previous = new QPushButton(tr("Find Pre&vious"), this);
+    replaceButton = new QPushButton(tr("&Replace"), this);
+    replaceAllButton = new QPushButton(tr("Replace &All"), this);
+    auto* close = new QPushButton(tr("Close"), this);
     auto* buttons = new QVBoxLayout;
     for (QPushButton* button : {next, previous, replaceButton, replaceAllButton, close})
         buttons->addWidget(button);
@@ -67,7 +67,7 @@ CFindDlg::CFindDlg(QPlainTextEdit* textView, bool replaceMode, QWidget* parent)
 }
 
 void CFindDlg::SetReplaceMode(bool replaceMode) {
-    setWindowTitle(replaceMode ? QStringLiteral("Replace") : QStringLiteral("Find"));
+    setWindowTitle(replaceMode ? tr("Replace") : tr("Find"));
     for (QWidget* widget :
          std::initializer_list<QWidget*>{replaceLabel, replaceBox, replaceButton, replaceAllButton})
         widget->setVisible(replaceMode);
@@ -101,10 +101,10 @@ bool CFindDlg::FindNext(bool backward) {
         from.movePosition(backward ? QTextCursor::End : QTextCursor::Start);
         found = document->find(needle, from, flags);
         if (!found.isNull())
-            Note(QStringLiteral("Search wrapped around."));
+            Note(tr("Search wrapped around."));
     }
     if (found.isNull()) {
-        Note(QStringLiteral("Cannot find \"%1\".").arg(needle));
+        Note(tr("Cannot find \"%1\".").arg(needle));
         return false;
     }
     view->setTextCursor(found);
@@ -153,7 +153,7 @@ int CFindDlg::ReplaceAll() {
         ++count;
     }
     edit.endEditBlock();
-    Note(QStringLiteral("%1 replaced.").arg(count));
+    Note(tr("%1 replaced.").arg(count));
     if (count > 0)
         Q_EMIT textReplaced();
     return count;

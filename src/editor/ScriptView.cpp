@@ -6,6 +6,7 @@
 #include "library/AtomicFile.h"
 #include "ports/MessageBox.h"
 #include "views/QtText.h"
+#include "ports/UiText.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>
@@ -346,10 +347,10 @@ bool CScriptView::Save() {
     if (ok)
         ok = !full.empty() && WriteFileAtomically(full, bytes, &why);
     if (!ok) {
-        std::string text = "Could not save: " + filePath;
+        std::string text = UiFormat(UI_TEXT("Wingmate", "Could not save: %1"), {filePath});
         if (!why.empty())
             text += "\n\n" + why;
-        messages.Show(text, "Save Failed", MessageButtons::Ok);
+        messages.Show(text, UI_TEXT("Wingmate", "Save Failed"), MessageButtons::Ok);
         return false;
     }
     loadedBytes = std::move(bytes);
@@ -688,7 +689,8 @@ void CScriptView::Print(QPrinter& printer) {
     printer.setDocName(Text(filePath));
     QPainter painter;
     if (!painter.begin(&printer)) {
-        messages.Show("Could not print: " + filePath, "Wingmate Error", MessageButtons::Ok);
+        messages.Show(UiFormat(UI_TEXT("Wingmate", "Could not print: %1"), {filePath}),
+                      UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
         return;
     }
     const QFont printFont(font(), &printer);

@@ -12,13 +12,13 @@ QLineEdit* AddField(QFormLayout* form, const char* label, const std::string& val
                     const char* objectName) {
     auto* edit = new QLineEdit(QString::fromStdString(value));
     edit->setObjectName(QLatin1String(objectName));
-    form->addRow(QString::fromLatin1(label), edit);
+    form->addRow(CWindowPropsDlg::tr(label), edit);
     return edit;
 }
 
 QCheckBox* AddHiddenFlag(QVBoxLayout* layout, const char* label, int value,
                          const char* objectName) {
-    auto* box = new QCheckBox(QString::fromLatin1(label));
+    auto* box = new QCheckBox(CWindowPropsDlg::tr(label));
     box->setObjectName(QLatin1String(objectName));
     box->setChecked(value != 0);
     box->setVisible(false);
@@ -36,16 +36,16 @@ std::string OneLine(const QLineEdit* edit) {
 } // namespace
 
 CWindowPropsDlg::CWindowPropsDlg(const CDeclNode& node, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Window Properties"));
+    setWindowTitle(tr("Window Properties"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     layout->addLayout(form);
-    nameEdit = AddField(form, "&Name", node.name, "nameEdit");
-    typeEdit = AddField(form, "T&ype", node.type, "typeEdit");
-    tagEdit = AddField(form, "T&ag", node.tag, "tagEdit");
-    classEdit = AddField(form, "&Class", node.cls, "classEdit");
-    isParentBox = AddHiddenFlag(layout, "Is Parent", node.isParent, "isParentBox");
-    isChildBox = AddHiddenFlag(layout, "Is Child", node.isChild, "isChildBox");
+    nameEdit = AddField(form, QT_TR_NOOP("&Name"), node.name, "nameEdit");
+    typeEdit = AddField(form, QT_TR_NOOP("T&ype"), node.type, "typeEdit");
+    tagEdit = AddField(form, QT_TR_NOOP("T&ag"), node.tag, "tagEdit");
+    classEdit = AddField(form, QT_TR_NOOP("&Class"), node.cls, "classEdit");
+    isParentBox = AddHiddenFlag(layout, QT_TR_NOOP("Is Parent"), node.isParent, "isParentBox");
+    isChildBox = AddHiddenFlag(layout, QT_TR_NOOP("Is Child"), node.isChild, "isChildBox");
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -3,6 +3,7 @@
 #include "library/AtomicFile.h"
 #include "ports/FileChooser.h"
 #include "ports/MessageBox.h"
+#include "ports/UiText.h"
 #include "record/RecordDlgLogic.h"
 #include "views/QtText.h"
 
@@ -58,14 +59,14 @@ private:
     bool pendingShown = false;
 };
 
-constexpr const char* kScriptFilter = "Tessera Scripts (*.tsc)";
-constexpr const char* kBrowseFilter = "Tessera Scripts (*.tsc);;All Files (*)";
+constexpr const char* kScriptFilter = UI_TEXT("Wingmate", "Tessera Scripts (*.tsc)");
+constexpr const char* kBrowseFilter = UI_TEXT("Wingmate", "Tessera Scripts (*.tsc);;All Files (*)");
 } // namespace
 
 CRecordDlg::CRecordDlg(IRecordSource& source, IMessageBox& messageBox, IFileChooser& chooser,
                        QWidget* parent)
     : QDialog(parent), messages(messageBox), files(chooser), recorder(source) {
-    setWindowTitle(QStringLiteral("Record Script"));
+    setWindowTitle(tr("Record Script"));
     BuildControls();
     sink = std::make_unique<CPlainTextSink>(scriptView);
     recorder.ReleaseHooks();
@@ -95,7 +96,7 @@ CRecordDlg::~CRecordDlg() {
 }
 
 void CRecordDlg::BuildControls() {
-    auto* options = new QGroupBox(QStringLiteral("Recording Options"), this);
+    auto* options = new QGroupBox(tr("Recording Options"), this);
     modifierList = new QComboBox(options);
     for (const StopModifier& modifier : kStopModifiers)
         modifierList->addItem(QString::fromLatin1(modifier.text));
@@ -103,24 +104,24 @@ void CRecordDlg::BuildControls() {
     keyBox = new QLineEdit(QStringLiteral("Z"), options);
     keyBox->setMaxLength(1);
     keyBox->setFixedWidth(keyBox->fontMetrics().horizontalAdvance(QStringLiteral("WW")) + 16);
-    hideBox = new QCheckBox(QStringLiteral("Hide while recoding"), options);
-    sleepBox = new QCheckBox(QStringLiteral("Insert 'Sleep' when idle more than "), options);
+    hideBox = new QCheckBox(tr("Hide while recoding"), options);
+    sleepBox = new QCheckBox(tr("Insert 'Sleep' when idle more than "), options);
     secondsBox = new QLineEdit(QStringLiteral("5"), options);
     secondsBox->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), this));
     secondsBox->setFixedWidth(keyBox->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
                               16);
     secondsBox->setEnabled(false);
-    truncateBox = new QCheckBox(QStringLiteral("Truncate Afx:"), options);
+    truncateBox = new QCheckBox(tr("Truncate Afx:"), options);
     truncateBox->setChecked(true);
     waitBox = new QSpinBox(options);
     waitBox->setRange(0, kMaxWindowWaitMs);
     waitBox->setSingleStep(1000);
-    waitBox->setSuffix(QStringLiteral(" ms"));
+    waitBox->setSuffix(tr(" ms"));
     waitBox->setValue(kDefaultWindowWaitMs);
 
     auto* stopRow = new QHBoxLayout;
-    stopRow->addWidget(new QLabel(QStringLiteral("To stop recording, press"), options));
+    stopRow->addWidget(new QLabel(tr("To stop recording, press"), options));
     stopRow->addWidget(modifierList);
     stopRow->addWidget(new QLabel(QStringLiteral("+"), options));
     stopRow->addWidget(keyBox);
@@ -128,7 +129,7 @@ void CRecordDlg::BuildControls() {
     auto* sleepRow = new QHBoxLayout;
     sleepRow->addWidget(sleepBox);
     sleepRow->addWidget(secondsBox);
-    sleepRow->addWidget(new QLabel(QStringLiteral("seconds"), options));
+    sleepRow->addWidget(new QLabel(tr("seconds"), options));
     sleepRow->addStretch(1);
     auto* optionColumn = new QVBoxLayout(options);
     optionColumn->addLayout(stopRow);
@@ -136,7 +137,7 @@ void CRecordDlg::BuildControls() {
     optionColumn->addLayout(sleepRow);
     optionColumn->addWidget(truncateBox);
     auto* waitRow = new QHBoxLayout;
-    auto* waitLabel = new QLabel(QStringLiteral("Wait for each window up to"), options);
+    auto* waitLabel = new QLabel(tr("Wait for each window up to"), options);
     waitLabel->setBuddy(waitBox);
     waitRow->addWidget(waitLabel);
     waitRow->addWidget(waitBox);
@@ -145,10 +146,10 @@ void CRecordDlg::BuildControls() {
 
     fileBox = new QLineEdit(this);
     fileBox->setReadOnly(true);
-    browseButton = new QPushButton(QStringLiteral("&Browse"), this);
+    browseButton = new QPushButton(tr("&Browse"), this);
     browseButton->setVisible(false);
     auto* fileRow = new QHBoxLayout;
-    auto* fileLabel = new QLabel(QStringLiteral("Script File:"), this);
+    auto* fileLabel = new QLabel(tr("Script File:"), this);
     fileLabel->setBuddy(fileBox);
     fileRow->addWidget(fileLabel);
     fileRow->addWidget(fileBox, 1);
@@ -164,14 +165,14 @@ void CRecordDlg::BuildControls() {
     courier.setFixedPitch(true);
     scriptView->setFont(courier);
 
-    startButton = new QPushButton(QStringLiteral("&Start"), this);
+    startButton = new QPushButton(tr("&Start"), this);
     startButton->setDefault(true);
-    stopButton = new QPushButton(QStringLiteral("Sto&p"), this);
-    saveButton = new QPushButton(QStringLiteral("S&ave"), this);
-    saveExitButton = new QPushButton(QStringLiteral("Save && E&xit"), this);
-    clearButton = new QPushButton(QStringLiteral("C&lear"), this);
-    cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
-    okButton = new QPushButton(QStringLiteral("&OK"), this);
+    stopButton = new QPushButton(tr("Sto&p"), this);
+    saveButton = new QPushButton(tr("S&ave"), this);
+    saveExitButton = new QPushButton(tr("Save && E&xit"), this);
+    clearButton = new QPushButton(tr("C&lear"), this);
+    cancelButton = new QPushButton(tr("&Cancel"), this);
+    okButton = new QPushButton(tr("&OK"), this);
     okButton->setVisible(false);
     auto* buttons = new QVBoxLayout;
     for (QPushButton* button :
@@ -276,7 +277,7 @@ void CRecordDlg::Start() {
     if (why.empty())
         return;
     Stop();
-    messages.Show(why, "Wingmate Error");
+    messages.Show(why, UI_TEXT("Wingmate", "Wingmate Error"));
 }
 
 // Ends the recording: the main window gets its flags back and, when it was
@@ -327,7 +328,7 @@ bool CRecordDlg::Save() {
     Stop();
     std::string path = fileBox->text().toStdString();
     if (path.empty()) {
-        path = files.SaveFileAskingOverwrite(kScriptFilter, ".tsc");
+        path = files.SaveFileAskingOverwrite(UiText(kScriptFilter), ".tsc");
         if (path.empty())
             return false;
     }
@@ -335,7 +336,8 @@ bool CRecordDlg::Save() {
     const std::string script = ScriptFromViewText(scriptView->toPlainText().toStdString(), "\n");
     std::string why;
     if (!WriteFileAtomically(path, script, &why)) {
-        messages.Show("Could Not Write To File", "Wingmate Error");
+        messages.Show(tr("Could Not Write To File").toStdString(),
+                      UI_TEXT("Wingmate", "Wingmate Error"));
         return false;
     }
     return true;
@@ -351,7 +353,7 @@ void CRecordDlg::Clear() {
 }
 
 void CRecordDlg::Browse() {
-    const std::vector<std::string> chosen = files.OpenFiles(kBrowseFilter, false);
+    const std::vector<std::string> chosen = files.OpenFiles(UiText(kBrowseFilter), false);
     if (chosen.empty())
         return;
     scriptPath = chosen.front();
@@ -363,8 +365,9 @@ void CRecordDlg::Ok() {
     Stop();
     scriptText = ScriptFromViewText(scriptView->toPlainText().toStdString(), "\r\n");
     if (IsBlankScript(scriptText)) {
-        messages.Show("Click 'Start' to record a script.  Click 'Cancel' to abort.",
-                      "Error: No Script Recorded");
+        messages.Show(
+            tr("Click 'Start' to record a script.  Click 'Cancel' to abort.").toStdString(),
+            tr("Error: No Script Recorded").toStdString());
         return;
     }
     accept();

@@ -1,5 +1,6 @@
 #include "record/RecordDlgLogic.h"
 
+#include "ports/UiText.h"
 #include "triggers/KeyNames.h"
 
 #include <cctype>
@@ -37,8 +38,9 @@ std::string StopCharacter(std::string_view box) {
 }
 
 std::string StopCharacterRefusal(std::string_view character) {
-    return "No key types \"" + std::string(character) +
-           "\" on the keyboard layout in use. Choose another key to stop the recording.";
+    return UiFormat(UI_TEXT("Wingmate", "No key types \"%1\" on the keyboard layout in use. "
+                                        "Choose another key to stop the recording."),
+                    {std::string(character)});
 }
 
 std::string StopKeyText(uint16_t modifier, std::string_view character) {

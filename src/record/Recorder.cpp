@@ -1,5 +1,6 @@
 #include "record/Recorder.h"
 
+#include "ports/UiText.h"
 #include "record/RecordDlgLogic.h"
 #include "record/ScriptTranslator.h"
 
@@ -74,7 +75,8 @@ int CRecorder::Init(const RecordInitT& init) {
 std::string CRecorder::Start() {
     ReleaseHooks();
     if (!state->init.scriptView)
-        return "Recording is unavailable: there is no script view to record into.";
+        return UiText(UI_TEXT("Wingmate",
+                              "Recording is unavailable: there is no script view to record into."));
     const std::string& stopCharacter = state->init.stopCharacter;
     if (!stopCharacter.empty() && !state->source.LayoutTypes(stopCharacter))
         return StopCharacterRefusal(stopCharacter);

@@ -1,6 +1,7 @@
 #include "run/MacroRunner.h"
 
 #include "engine/Engine.h"
+#include "ports/UiText.h"
 #include "run/CommandLine.h"
 #include "run/LibMgr.h"
 #include "run/ReplyWait.h"
@@ -128,11 +129,13 @@ int CMacroRunner::StartScript(const CMacro& macro) {
             runs.remove(run);
         }
         if (ports.output)
-            ports.output->AppendOutput(std::string("Could not start the script: ") + error.what() +
-                                       "\n");
-        ReportFailure(macro.id, macro.name, "Could not Execute");
+            ports.output->AppendOutput(
+                UiFormat(UI_TEXT("Wingmate", "Could not start the script: %1"), {error.what()}) +
+                "\n");
+        ReportFailure(macro.id, macro.name, UiText(UI_TEXT("Wingmate", "Could not Execute")));
         if (ports.messageBox)
-            ports.messageBox->Show("Could not Execute", "Wingmate Error", MessageButtons::Ok);
+            ports.messageBox->Show(UiText(UI_TEXT("Wingmate", "Could not Execute")),
+                                   UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
         if (ports.completion)
             ports.completion->PostMacroFinished([] {});
         return 0;
@@ -155,12 +158,14 @@ int CMacroRunner::StartProgram(const CMacro& macro) {
             error = std::strerror(result.error);
     }
     if (!started) {
+        const std::string why =
+            UiFormat(UI_TEXT("Wingmate", "Could not Execute %1: %2"), {macro.executable, error});
         if (ports.output)
-            ports.output->AppendOutput("Could not Execute " + macro.executable + ": " + error +
-                                       "\n");
-        ReportFailure(macro.id, macro.name, "Could not Execute " + macro.executable + ": " + error);
+            ports.output->AppendOutput(why + "\n");
+        ReportFailure(macro.id, macro.name, why);
         if (ports.messageBox)
-            ports.messageBox->Show("Could not Execute", "Wingmate Error", MessageButtons::Ok);
+            ports.messageBox->Show(UiText(UI_TEXT("Wingmate", "Could not Execute")),
+                                   UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
     }
     if (ports.completion)
         ports.completion->PostMacroFinished([] {});
@@ -224,7 +229,7 @@ void CMacroRunner::ReportFailure(int32_t id, const std::string& name, const std:
     if (!ports.failure)
         return;
     const std::string firstLine = error.substr(0, error.find('\n'));
-    ports.failure->MacroFailed(id, name, firstLine.empty() ? "The script failed" : firstLine);
+    ports.failure->MacroFailed(id, name, firstLine.empty() ? UiText(UI_TEXT("Wingmate", "The script failed")) : firstLine);
 }
 
 void CMacroRunner::Publish(ActiveRun& run, CEngine* engine, CScriptOutStream* stream) {

@@ -62,10 +62,8 @@ public:
         IRunCompletion* completion = nullptr;
         IMessageBox* messageBox = nullptr; // "Could not Execute"
         IProcessLauncher* launcher = nullptr;
-        IDesktop* desktop = nullptr;     // null: no display
-        IClipboard* clipboard = nullptr; // null: no display
-        IRunFailure* failure = nullptr;  // null: failures only reach the Output page
         IDesktop* desktop = nullptr;       // null: no display
+        IClipboard* clipboard = nullptr;   // null: no display
         IScriptDialogs* dialogs = nullptr; // Choose, Confirm...; null: none
         IRunFailure* failure = nullptr;    // null: failures only reach the Output page
     };

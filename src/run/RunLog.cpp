@@ -1,6 +1,7 @@
 #include "run/RunLog.h"
 
 #include "library/AtomicFile.h"
+#include "ports/UiText.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -100,8 +101,9 @@ void CRunLog::NoteWrite(bool written, const std::string& reason) {
     writeFailing = !written;
     if (reportProblem)
         reportProblem(written ? std::string()
-                              : "Run log lines are being lost: could not write " + path + ": " +
-                                    reason);
+                              : UiFormat(UI_TEXT("Wingmate", "Run log lines are being lost: "
+                                                             "could not write %1: %2"),
+                                         {path, reason}));
 }
 
 // Each "\n" and "\r" ends a piece (so "\r\n" makes an empty one); a last
@@ -133,7 +135,8 @@ bool CRunLog::SaveCopyAs(const std::string& target, IMessageBox& messageBox) {
     std::filesystem::copy_file(path, target, std::filesystem::copy_options::overwrite_existing,
                                error);
     if (error) {
-        messageBox.Show("Could not save Log File", "Wingmate Error", MessageButtons::Ok);
+        messageBox.Show(UiText(UI_TEXT("Wingmate", "Could not save Log File")),
+                        UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
         return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #include "schedule/Schedule.h"
 
+#include "ports/UiText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -13,8 +15,10 @@ struct UnitInfo {
 };
 
 constexpr UnitInfo kUnits[kScheduleUnitCount] = {
-    {"Second(s)", 86400}, {"Minute(s)", 36000}, {"Hour(s)", 10000}, {"Day(s)", 1000},
-    {"Week(s)", 1000},    {"Month", 1},         {"Year", 1},
+    {UI_TEXT("Wingmate", "Second(s)"), 86400}, {UI_TEXT("Wingmate", "Minute(s)"), 36000},
+    {UI_TEXT("Wingmate", "Hour(s)"), 10000},   {UI_TEXT("Wingmate", "Day(s)"), 1000},
+    {UI_TEXT("Wingmate", "Week(s)"), 1000},    {UI_TEXT("Wingmate", "Month"), 1},
+    {UI_TEXT("Wingmate", "Year"), 1},
 };
 
 bool KnownUnit(int32_t unit) {
@@ -220,8 +224,9 @@ FrequencyEntry ReadFrequencyEntry(const std::string& boxText, int32_t unit) {
     }
     entry.value = ClampFrequency(read, unit);
     if (entry.value != read) {
-        entry.message = "Frequency must be in range (0 > x >= " + std::to_string(entry.value) +
-                        ") for this type";
+        entry.message =
+            UiFormat(UI_TEXT("Wingmate", "Frequency must be in range (0 > x >= %1) for this type"),
+                     {std::to_string(entry.value)});
     }
     return entry;
 }

@@ -2,6 +2,7 @@
 
 #include "library/HomeFolder.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QString>
 
@@ -17,6 +18,9 @@ void OpenHelpPage(const std::string& home, const std::string& file,
         opened = openUrl ? openUrl(url) : QDesktopServices::openUrl(url);
     }
     if (!opened)
-        messages.Show("Could not open help file: " + path, "Failed to open Help",
+        messages.Show(QCoreApplication::translate("HelpPage", "Could not open help file: %1")
+                          .arg(QString::fromStdString(path))
+                          .toStdString(),
+                      QCoreApplication::translate("HelpPage", "Failed to open Help").toStdString(),
                       MessageButtons::Ok);
 }

@@ -16,9 +16,9 @@
 #include <mutex>
 
 CInputDlg::CInputDlg(const QString& instructions, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Tessera - Input Required"));
+    setWindowTitle(tr("Tessera - Input Required"));
     auto* layout = new QVBoxLayout(this);
-    auto* group = new QGroupBox(QStringLiteral("Input Instructions"), this);
+    auto* group = new QGroupBox(tr("Input Instructions"), this);
     auto* groupLayout = new QVBoxLayout(group);
     instructionsBox = new QPlainTextEdit(group);
     instructionsBox->setReadOnly(true);

@@ -15,8 +15,8 @@ constexpr int kTabGap = 8;
 
 QString AskSavePath(QWidget* parent) {
     // Overwriting is confirmed by the dialog itself.
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save Log File As"), QString(),
-                                        QStringLiteral("All Files (*)"));
+    return QFileDialog::getSaveFileName(parent, CLogPage::tr("Save Log File As"), QString(),
+                                        CLogPage::tr("All Files (*)"));
 }
 } // namespace
 
@@ -31,17 +31,17 @@ CLogPage::CLogPage(IMessageBox& messageBox, QWidget* parent)
     const int timeWidth = fontMetrics().horizontalAdvance(
                               QStringLiteral("Wednesday, September 30, 2026; at 00:00:00")) +
                           fontMetrics().horizontalAdvance(QStringLiteral("MM"));
-    auto* runTime = new QLabel(QStringLiteral("Run Time"), this);
+    auto* runTime = new QLabel(tr("Run Time"), this);
     headings->setSpacing(0);
     headings->addSpacing(5); // the display's frame and document margin
     runTime->setFixedWidth(timeWidth + kTabGap);
     headings->addWidget(runTime);
-    headings->addWidget(new QLabel(QStringLiteral("Macro"), this), 1);
+    headings->addWidget(new QLabel(tr("Macro"), this), 1);
     layout->addLayout(headings);
 
     display = new QPlainTextEdit(this);
     display->setObjectName(QStringLiteral("logDisplay"));
-    display->setAccessibleName(QStringLiteral("Run Log"));
+    display->setAccessibleName(tr("Run Log"));
     display->setReadOnly(true);
     display->setUndoRedoEnabled(false);
     display->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -53,9 +53,9 @@ CLogPage::CLogPage(IMessageBox& messageBox, QWidget* parent)
     layout->addWidget(display, 1);
 
     auto* buttons = new QHBoxLayout;
-    auto* clearFile = new QPushButton(QStringLiteral("Clear Log File"), this);
-    auto* saveAs = new QPushButton(QStringLiteral("Save Log File As"), this);
-    auto* clearDisplay = new QPushButton(QStringLiteral("Clear Display"), this);
+    auto* clearFile = new QPushButton(tr("Clear Log File"), this);
+    auto* saveAs = new QPushButton(tr("Save Log File As"), this);
+    auto* clearDisplay = new QPushButton(tr("Clear Display"), this);
     clearFile->setObjectName(QStringLiteral("clearLogFile"));
     saveAs->setObjectName(QStringLiteral("saveLogFileAs"));
     clearDisplay->setObjectName(QStringLiteral("clearDisplay"));
@@ -64,7 +64,7 @@ CLogPage::CLogPage(IMessageBox& messageBox, QWidget* parent)
         buttons->addWidget(button);
     }
     buttons->addStretch(1);
-    buttons->addWidget(new QLabel(QStringLiteral("Log File: \"Wingmate.log\""), this));
+    buttons->addWidget(new QLabel(tr("Log File: \"Wingmate.log\""), this));
     layout->addLayout(buttons);
 
     connect(clearFile, &QPushButton::clicked, this, &CLogPage::ClearLogFile);

@@ -1,5 +1,6 @@
 #include "views/MacroTree.h"
 
+#include "ports/UiText.h"
 #include "views/LightPaper.h"
 #include "views/QtText.h"
 
@@ -331,13 +332,13 @@ QMenu* CMacroTree::CreateContextMenu(int32_t id, QWidget* parent) {
             continue;
         }
         if (!entry.children.empty()) {
-            QMenu* sub = menu->addMenu(Text(entry.text));
+            QMenu* sub = menu->addMenu(Text(UiText(entry.text.c_str())));
             for (const MenuEntry& child : entry.children)
-                sub->addAction(Text(child.text))->setData(child.command);
+                sub->addAction(Text(UiText(child.text.c_str())))->setData(child.command);
             continue;
         }
         if (!withheldCommands.contains(entry.command))
-            menu->addAction(Text(entry.text))->setData(entry.command);
+            menu->addAction(Text(UiText(entry.text.c_str())))->setData(entry.command);
     }
     return menu;
 }

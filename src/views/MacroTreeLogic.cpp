@@ -1,5 +1,7 @@
 #include "views/MacroTreeLogic.h"
 
+#include "ports/UiText.h"
+
 #include <utility>
 
 namespace {
@@ -87,22 +89,24 @@ std::vector<MenuEntry> BuildContextMenu(const CMacroLibrary& library, int32_t id
     const CommandAvailability state = ContextAvailability(library, id);
     std::vector<MenuEntry> menu;
     if (state.edit) {
-        menu.push_back({MacroCommand::kEdit, "&Edit", {}});
-        menu.push_back({MacroCommand::kExecute, "E&xecute", {}});
+        menu.push_back({MacroCommand::kEdit, UI_TEXT("Wingmate", "&Edit"), {}});
+        menu.push_back({MacroCommand::kExecute, UI_TEXT("Wingmate", "E&xecute"), {}});
         menu.push_back({});
     }
     if (state.cut) {
-        menu.push_back({MacroCommand::kCut, "&Cut", {}});
-        menu.push_back({MacroCommand::kCopy, "C&opy", {}});
-        menu.push_back({MacroCommand::kDelete, "&Delete", {}});
+        menu.push_back({MacroCommand::kCut, UI_TEXT("Wingmate", "&Cut"), {}});
+        menu.push_back({MacroCommand::kCopy, UI_TEXT("Wingmate", "C&opy"), {}});
+        menu.push_back({MacroCommand::kDelete, UI_TEXT("Wingmate", "&Delete"), {}});
     }
-    MenuEntry paste{0, "&Paste", {}};
+    MenuEntry paste{0, UI_TEXT("Wingmate", "&Paste"), {}};
     if (state.pasteIn)
-        paste.children.push_back({MacroCommand::kPasteIn, "Paste &In", {}});
+        paste.children.push_back({MacroCommand::kPasteIn, UI_TEXT("Wingmate", "Paste &In"), {}});
     if (state.pasteAfter)
-        paste.children.push_back({MacroCommand::kPasteAfter, "Paste &After", {}});
+        paste.children.push_back(
+            {MacroCommand::kPasteAfter, UI_TEXT("Wingmate", "Paste &After"), {}});
     if (state.pasteBefore)
-        paste.children.push_back({MacroCommand::kPasteBefore, "Paste &Before", {}});
+        paste.children.push_back(
+            {MacroCommand::kPasteBefore, UI_TEXT("Wingmate", "Paste &Before"), {}});
     if (!paste.children.empty())
         menu.push_back(std::move(paste));
     return menu;

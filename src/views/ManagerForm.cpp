@@ -1,5 +1,6 @@
 #include "views/ManagerForm.h"
 
+#include "ports/UiText.h"
 #include "schedule/Schedule.h"
 
 #include <cctype>
@@ -111,7 +112,7 @@ ScheduleControlState ScheduleTypeRule(int scheduleType) {
     } else if (scheduleType == static_cast<int>(ScheduleType::Repeated)) {
         state.frequency = true;
         state.pickers = true;
-        state.dateLabel = "Starting Date:";
+        state.dateLabel = UI_TEXT("Wingmate", "Starting Date:");
     }
     return state;
 }
@@ -156,7 +157,7 @@ std::string AddMacroError(const CMacro& record) {
     for (const char c : record.name)
         if (!std::isspace(static_cast<unsigned char>(c)))
             return {};
-    return "Macro must have a Name";
+    return UiText(UI_TEXT("Wingmate", "Macro must have a Name"));
 }
 
 int32_t InsertAtCaret(CMacroLibrary& library, CMacro record, int32_t caretId,

@@ -6,6 +6,7 @@
 // values between these structures and their controls.
 
 #include "library/MacroLibrary.h"
+#include "ports/UiText.h"
 #include "views/MacroTreeLogic.h"
 
 #include <cstdint>
@@ -70,7 +71,7 @@ ManagerFormValues BlankManagerForm(int64_t now);
 struct ScheduleControlState {
     bool frequency = false; // the Frequency box and the units list
     bool pickers = false;   // date and time pickers
-    const char* dateLabel = "On Date:";
+    const char* dateLabel = UI_TEXT("Wingmate", "On Date:");
     bool operator==(const ScheduleControlState& other) const;
 };
 ScheduleControlState ScheduleTypeRule(int scheduleType);

@@ -4,6 +4,7 @@
 
 #include "ports/Clock.h"
 #include "ports/MessageBox.h"
+#include "ports/UiText.h"
 #include "schedule/Schedule.h"
 #include "triggers/TriggerEdit.h"
 #include "views/IconSet.h"
@@ -33,10 +34,11 @@ const char* const kPrefixTexts[] = {"<NONE>", "<CTRL>", "<SHIFT>"};
 
 QString DefaultChooser(QWidget* parent, CManagerPage::BrowseKind kind, const QString& current) {
     if (kind == CManagerPage::BrowseKind::ScriptFile)
-        return QFileDialog::getOpenFileName(parent, QStringLiteral("Script File"), current,
-                                            QStringLiteral("Script Files (*.tsc);;All Files (*)"));
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Executable"), current,
-                                        QStringLiteral("All Files (*)"));
+        return QFileDialog::getOpenFileName(
+            parent, CManagerPage::tr("Script File"), current,
+            CManagerPage::tr("Script Files (*.tsc);;All Files (*)"));
+    return QFileDialog::getOpenFileName(parent, CManagerPage::tr("Executable"), current,
+                                        CManagerPage::tr("All Files (*)"));
 }
 
 // Buttons keep some room around their text whatever the style's padding.
@@ -95,15 +97,15 @@ void CManagerPage::BuildForm() {
     entry->setHorizontalSpacing(6);
     entry->setVerticalSpacing(4);
     entry->setColumnStretch(1, 1);
-    auto label = [this](const char* text, QWidget* buddy) {
-        auto* result = new QLabel(QString::fromLatin1(text), this);
+    auto label = [this](const QString& text, QWidget* buddy) {
+        auto* result = new QLabel(text, this);
         result->setBuddy(buddy);
         return result;
     };
 
     nameEdit = new QLineEdit(this);
     nameEdit->setObjectName(QStringLiteral("nameEdit"));
-    macroSetBox = new QCheckBox(QStringLiteral("Macr&o Set"), this);
+    macroSetBox = new QCheckBox(tr("Macr&o Set"), this);
     macroSetBox->setObjectName(QStringLiteral("macroSetBox"));
     iconLabel = new QLabel(this);
     iconLabel->setFixedSize(20, 20);
@@ -111,24 +113,24 @@ void CManagerPage::BuildForm() {
     nameRow->addWidget(nameEdit, 1);
     nameRow->addWidget(macroSetBox);
     nameRow->addWidget(iconLabel);
-    entry->addWidget(label("Macro &Name:", nameEdit), 0, 0);
+    entry->addWidget(label(tr("Macro &Name:"), nameEdit), 0, 0);
     entry->addLayout(nameRow, 0, 1, 1, 2);
 
     fileEdit = new QLineEdit(this);
     fileEdit->setObjectName(QStringLiteral("fileEdit"));
-    fileBrowse = new QPushButton(QStringLiteral("Browse..."), this);
-    entry->addWidget(label("F&ile:", fileEdit), 1, 0);
+    fileBrowse = new QPushButton(tr("Browse..."), this);
+    entry->addWidget(label(tr("F&ile:"), fileEdit), 1, 0);
     entry->addWidget(fileEdit, 1, 1);
     entry->addWidget(fileBrowse, 1, 2);
 
     executableEdit = new QLineEdit(this);
     executableEdit->setObjectName(QStringLiteral("executableEdit"));
-    executableBrowse = new QPushButton(QStringLiteral("Browse..."), this);
-    entry->addWidget(label("Executa&ble:", executableEdit), 2, 0);
+    executableBrowse = new QPushButton(tr("Browse..."), this);
+    entry->addWidget(label(tr("Executa&ble:"), executableEdit), 2, 0);
     entry->addWidget(executableEdit, 2, 1);
     entry->addWidget(executableBrowse, 2, 2);
 
-    useTesseraBox = new QCheckBox(QStringLiteral("&Use Tessera"), this);
+    useTesseraBox = new QCheckBox(tr("&Use Tessera"), this);
     useTesseraBox->setObjectName(QStringLiteral("useTesseraBox"));
     entry->addWidget(useTesseraBox, 3, 1, 1, 2);
 
@@ -137,14 +139,14 @@ void CManagerPage::BuildForm() {
     descriptionEdit->setTabChangesFocus(true);
     const int lineHeight = descriptionEdit->fontMetrics().lineSpacing();
     descriptionEdit->setFixedHeight(lineHeight * 2 + 12);
-    auto* descriptionLabel = label("Descri&ption:", descriptionEdit);
+    auto* descriptionLabel = label(tr("Descri&ption:"), descriptionEdit);
     descriptionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     entry->addWidget(descriptionLabel, 4, 0, Qt::AlignTop);
     entry->addWidget(descriptionEdit, 4, 1, 1, 2);
     page->addLayout(entry);
 
     // Trigger combination: prefix, keys, Clear.
-    auto* triggerGroup = new QGroupBox(QStringLiteral("Trigger Combination"), this);
+    auto* triggerGroup = new QGroupBox(tr("Trigger Combination"), this);
     auto* triggerRow = new QHBoxLayout(triggerGroup);
     triggerRow->setContentsMargins(8, 2, 8, 4);
     prefixList = new QComboBox(triggerGroup);
@@ -153,26 +155,26 @@ void CManagerPage::BuildForm() {
         prefixList->addItem(QString::fromLatin1(text));
     triggerEdit = new CTriggerEdit(triggerGroup);
     triggerEdit->setObjectName(QStringLiteral("triggerEdit"));
-    triggerEdit->setPlaceholderText(QStringLiteral("Press the keys"));
-    clearTriggerButton = new QPushButton(QStringLiteral("Cle&ar"), triggerGroup);
-    auto* prefixLabel = new QLabel(QStringLiteral("Prefi&x:"), triggerGroup);
+    triggerEdit->setPlaceholderText(tr("Press the keys"));
+    clearTriggerButton = new QPushButton(tr("Cle&ar"), triggerGroup);
+    auto* prefixLabel = new QLabel(tr("Prefi&x:"), triggerGroup);
     prefixLabel->setBuddy(prefixList);
     triggerRow->addWidget(prefixLabel);
     triggerRow->addWidget(prefixList);
     triggerRow->addSpacing(6);
     triggerRow->addWidget(triggerEdit, 1);
     triggerRow->addWidget(clearTriggerButton);
-    triggerHeldNote = new QLabel(QStringLiteral("Held by another program"), triggerGroup);
+    triggerHeldNote = new QLabel(tr("Held by another program"), triggerGroup);
     triggerHeldNote->setObjectName(QStringLiteral("triggerHeldNote"));
-    triggerHeldNote->setToolTip(QStringLiteral(
-        "Another program holds these keys: the macro still runs, but the focused window "
-        "gets the keys too."));
+    triggerHeldNote->setToolTip(
+        tr("Another program holds these keys: the macro still runs, but the focused window "
+           "gets the keys too."));
     triggerHeldNote->hide();
     triggerRow->addWidget(triggerHeldNote);
     page->addWidget(triggerGroup);
 
     // Run schedule: the three types on the left, the times on the right.
-    auto* scheduleGroup = new QGroupBox(QStringLiteral("Run Schedule"), this);
+    auto* scheduleGroup = new QGroupBox(tr("Run Schedule"), this);
     auto* schedule = new QGridLayout(scheduleGroup);
     schedule->setContentsMargins(8, 2, 8, 4);
     schedule->setHorizontalSpacing(6);
@@ -191,12 +193,12 @@ void CManagerPage::BuildForm() {
     frequencyRow->addWidget(unitList);
     frequencyRow->addStretch(1);
 
-    auto* frequencyLabel = new QLabel(QStringLiteral("Fre&quency: Every"), scheduleGroup);
+    auto* frequencyLabel = new QLabel(tr("Fre&quency: Every"), scheduleGroup);
     frequencyLabel->setBuddy(frequencyEdit);
-    dateLabel = new QLabel(QStringLiteral("Starting Date:"), scheduleGroup);
+    dateLabel = new QLabel(tr("Starting Date:"), scheduleGroup);
     dateLabel->setObjectName(QStringLiteral("dateLabel"));
     dateLabel->setBuddy(datePicker);
-    auto* timeLabel = new QLabel(QStringLiteral("At Tim&e:"), scheduleGroup);
+    auto* timeLabel = new QLabel(tr("At Tim&e:"), scheduleGroup);
     timeLabel->setBuddy(timePicker);
 
     schedule->addWidget(notScheduledButton, 0, 0);
@@ -217,21 +219,21 @@ void CManagerPage::BuildForm() {
     bottom->setHorizontalSpacing(6);
     lastRunEdit = new QLineEdit(this);
     lastRunEdit->setObjectName(QStringLiteral("lastRunEdit"));
-    lastRunEdit->setAccessibleName(QStringLiteral("Last Run"));
+    lastRunEdit->setAccessibleName(tr("Last Run"));
     lastRunEdit->setReadOnly(true);
     lastRunEdit->setFocusPolicy(Qt::ClickFocus);
-    bottom->addWidget(new QLabel(QStringLiteral("Last Run:"), this), 0, 0);
+    bottom->addWidget(new QLabel(tr("Last Run:"), this), 0, 0);
     bottom->addWidget(lastRunEdit, 0, 1);
     page->addLayout(bottom);
 
-    addButton = new QPushButton(QStringLiteral("A&dd Macro"), this);
+    addButton = new QPushButton(tr("A&dd Macro"), this);
     addButton->setObjectName(QStringLiteral("addButton"));
-    clearFieldsButton = new QPushButton(QStringLiteral("&Clear Fields"), this);
+    clearFieldsButton = new QPushButton(tr("&Clear Fields"), this);
     clearFieldsButton->setObjectName(QStringLiteral("clearFieldsButton"));
     // Enter in the form does nothing: no button is a default button.
     addButton->setAutoDefault(false);
     clearFieldsButton->setAutoDefault(false);
-    wizardButton = new QPushButton(QStringLiteral("&Wizard"), this);
+    wizardButton = new QPushButton(tr("&Wizard"), this);
     wizardButton->setObjectName(QStringLiteral("wizardButton"));
     wizardButton->setAutoDefault(false);
     wizardButton->setVisible(false);
@@ -245,7 +247,7 @@ void CManagerPage::BuildForm() {
 
     // The labels of the three parts line up in one column.
     const int labelWidth = qMax(frequencyLabel->sizeHint().width(),
-                                fontMetrics().horizontalAdvance(QStringLiteral("Executable:")));
+                                fontMetrics().horizontalAdvance(tr("Executable:")));
     entry->setColumnMinimumWidth(0, labelWidth);
     bottom->setColumnMinimumWidth(0, labelWidth);
 
@@ -342,16 +344,15 @@ void CManagerPage::ApplyRules() {
     unitList->setEnabled(state.schedule.frequency);
     datePicker->setEnabled(state.schedule.pickers);
     timePicker->setEnabled(state.schedule.pickers);
-    dateLabel->setText(QString::fromLatin1(state.schedule.dateLabel));
+    dateLabel->setText(QString::fromStdString(UiText(state.schedule.dateLabel)));
     iconLabel->setPixmap(TreeIconImage(state.icon).pixmap(18, 18));
-    iconLabel->setToolTip(state.icon == TreeIcon::MacroSet ? QStringLiteral("Macro set")
-                                                           : QStringLiteral("Macro"));
+    iconLabel->setToolTip(state.icon == TreeIcon::MacroSet ? tr("Macro set") : tr("Macro"));
 }
 
 CMacro CManagerPage::ReadForm() {
     const ManagerFormRead read = ReadManagerForm(FormValues(), shownId);
     if (!read.frequencyMessage.empty()) {
-        messages.Show(read.frequencyMessage, "Wingmate Error");
+        messages.Show(read.frequencyMessage, UI_TEXT("Wingmate", "Wingmate Error"));
         frequencyEdit->setText(Text(read.frequencyText));
     }
     return read.record;
@@ -401,7 +402,7 @@ void CManagerPage::AddMacro() {
     record.lastRunText.clear();
     const std::string error = AddMacroError(record);
     if (!error.empty()) {
-        messages.Show(error, "Wingmate Error");
+        messages.Show(error, UI_TEXT("Wingmate", "Wingmate Error"));
         return;
     }
     record.id = 0;

@@ -14,10 +14,10 @@
 COutputPage::COutputPage(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     auto* lastRunRow = new QHBoxLayout;
-    auto* label = new QLabel(QStringLiteral("Last Macro Run: "), this);
+    auto* label = new QLabel(tr("Last Macro Run: "), this);
     lastRun = new QLabel(this);
     lastRun->setObjectName(QStringLiteral("lastRun"));
-    lastRun->setAccessibleName(QStringLiteral("Last Macro Run"));
+    lastRun->setAccessibleName(tr("Last Macro Run"));
     lastRun->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lastRunRow->addWidget(label);
     lastRunRow->addWidget(lastRun, 1);
@@ -25,7 +25,7 @@ COutputPage::COutputPage(QWidget* parent) : QWidget(parent) {
 
     output = new QPlainTextEdit(this);
     output->setObjectName(QStringLiteral("outputBox"));
-    output->setAccessibleName(QStringLiteral("Script Output"));
+    output->setAccessibleName(tr("Script Output"));
     output->setReadOnly(true);
     output->setUndoRedoEnabled(false);
     output->setLineWrapMode(QPlainTextEdit::NoWrap);

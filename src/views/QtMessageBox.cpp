@@ -1,5 +1,7 @@
 #include "views/QtMessageBox.h"
 
+#include "ports/UiText.h"
+
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
@@ -57,11 +59,12 @@ QString Breakable(const QString& text, int run = 48) {
 } // namespace
 
 // The box is at least as wide as its title, which the window manager would
-// otherwise cut ("Script / Decl... not saved").
+// otherwise cut ("Script / Decl... not saved"). A title marked with UI_TEXT is
+// shown translated; the text comes translated (a script's alert stays as it is).
 MessageAnswer CQtMessageBox::Show(const std::string& text, const std::string& title,
                                   MessageButtons buttons) {
     const QString body = QString::fromUtf8(text.data(), qsizetype(text.size()));
-    const QString caption = QString::fromUtf8(title.data(), qsizetype(title.size()));
+    const QString caption = QString::fromStdString(UiText(title.c_str()));
     // A window in the tray or minimized cannot hold a box in front of it.
     QWidget* parent = owner && owner->isVisible() && !owner->isMinimized() ? owner : nullptr;
     QMessageBox box(QMessageBox::NoIcon, caption, Breakable(body), ButtonsOf(buttons), parent);

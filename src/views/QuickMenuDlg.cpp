@@ -11,7 +11,7 @@
 
 CQuickMenuDlg::CQuickMenuDlg(QWidget* parent) : QDialog(parent, Qt::Popup) {
     setObjectName(QStringLiteral("quickMenu"));
-    setWindowTitle(QStringLiteral("Macro Quick Menu"));
+    setWindowTitle(tr("Macro Quick Menu"));
     // A popup has no window frame of its own: draw one.
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -23,7 +23,7 @@ CQuickMenuDlg::CQuickMenuDlg(QWidget* parent) : QDialog(parent, Qt::Popup) {
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
 
-    auto* title = new QLabel(QStringLiteral("Macro Quick Menu"), frame);
+    auto* title = new QLabel(tr("Macro Quick Menu"), frame);
     title->setAlignment(Qt::AlignCenter);
     QFont bold = title->font();
     bold.setBold(true);
@@ -34,7 +34,7 @@ CQuickMenuDlg::CQuickMenuDlg(QWidget* parent) : QDialog(parent, Qt::Popup) {
     tree->Initialize();
     layout->addWidget(tree, 1);
 
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), frame);
+    auto* cancel = new QPushButton(tr("Cancel"), frame);
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     layout->addWidget(cancel);

@@ -1,9 +1,11 @@
 #include "views/ScheduleControls.h"
 
+#include "ports/UiText.h"
 #include "schedule/Schedule.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -12,9 +14,12 @@
 
 ScheduleControls MakeScheduleControls(QWidget* parent, QWidget* groupOwner) {
     ScheduleControls controls;
-    controls.notScheduled = new QRadioButton(QStringLiteral("Not Scheduled"), parent);
-    controls.single = new QRadioButton(QStringLiteral("Single Occurrence"), parent);
-    controls.repeated = new QRadioButton(QStringLiteral("Repeated"), parent);
+    controls.notScheduled =
+        new QRadioButton(QCoreApplication::translate("ScheduleControls", "Not Scheduled"), parent);
+    controls.single = new QRadioButton(
+        QCoreApplication::translate("ScheduleControls", "Single Occurrence"), parent);
+    controls.repeated =
+        new QRadioButton(QCoreApplication::translate("ScheduleControls", "Repeated"), parent);
     controls.notScheduled->setObjectName(QStringLiteral("notScheduledButton"));
     controls.single->setObjectName(QStringLiteral("singleButton"));
     controls.repeated->setObjectName(QStringLiteral("repeatedButton"));
@@ -33,7 +38,7 @@ ScheduleControls MakeScheduleControls(QWidget* parent, QWidget* groupOwner) {
     controls.units = new QComboBox(parent);
     controls.units->setObjectName(QStringLiteral("unitList"));
     for (int unit = 0; unit < kScheduleUnitCount; ++unit)
-        controls.units->addItem(QString::fromLatin1(UnitListText(unit)));
+        controls.units->addItem(QString::fromStdString(UiText(UnitListText(unit))));
 
     controls.date = new QDateEdit(parent);
     controls.date->setObjectName(QStringLiteral("datePicker"));

@@ -1,5 +1,6 @@
 #include "views/ScheduleDay.h"
 
+#include "ports/UiText.h"
 #include "schedule/Schedule.h"
 
 #include <cstdio>
@@ -24,12 +25,14 @@ DayListRow MacroRow(const CMacro& macro) {
     row.id = macro.id;
     row.scheduleType = macro.scheduleType;
     row.nameText = macro.name;
+    // In the user's language, as the page shows it.
     if (IsRepeated(macro)) {
-        std::string text;
-        if (ScheduleText(macro, text))
-            row.runTimeText = text;
+        if (const char* unit = UnitListText(macro.unit))
+            row.runTimeText = UiFormat(UI_TEXT("Wingmate", "Every %1 %2"),
+                                       {std::to_string(macro.frequency), UiText(unit)});
     } else {
-        row.runTimeText = macro.startDate + " at " + macro.startTime;
+        row.runTimeText =
+            UiFormat(UI_TEXT("Wingmate", "%1 at %2"), {macro.startDate, macro.startTime});
     }
     return row;
 }
@@ -155,8 +158,8 @@ bool ApplyDrop(CMacro& record, const std::vector<DayListRow>& rows, int hitRow,
             return false;
     }
     if (record.scheduleType != static_cast<int32_t>(ScheduleType::NotScheduled) &&
-        messages.Show("Overwrite scheduling information?", "Wingmate", MessageButtons::YesNo) !=
-            MessageAnswer::Yes)
+        messages.Show(UiText(UI_TEXT("Wingmate", "Overwrite scheduling information?")), "Wingmate",
+                      MessageButtons::YesNo) != MessageAnswer::Yes)
         return false;
 
     PickerDateTime day;

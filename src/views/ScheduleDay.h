@@ -5,6 +5,7 @@
 
 #include "library/MacroLibrary.h"
 #include "ports/MessageBox.h"
+#include "ports/UiText.h"
 #include "views/ManagerForm.h"
 
 #include <cstdint>
@@ -38,7 +39,7 @@ struct DayListRow {
 };
 
 constexpr int kDayListFixedRows = 26; // "Repeated" and the hours 0 to 24
-constexpr const char* kRepeatedRowText = "Repeated";
+constexpr const char* kRepeatedRowText = UI_TEXT("Wingmate", "Repeated");
 // "%d:00"
 std::string HourRowText(int hour);
 

@@ -4,6 +4,7 @@
 
 #include "ports/Clock.h"
 #include "ports/MessageBox.h"
+#include "ports/UiText.h"
 #include "schedule/Schedule.h"
 #include "views/IconSet.h"
 #include "views/MacroTree.h"
@@ -82,7 +83,7 @@ CScheduleList::CScheduleList(CSchedulerPage* owner, QWidget* parent)
 void CScheduleList::ShowRows(const std::vector<DayListRow>& rows) {
     clear();
     setColumnCount(3);
-    setHeaderLabels({QStringLiteral("Time"), QStringLiteral("Run Time"), QStringLiteral("Name")});
+    setHeaderLabels({tr("Time"), tr("Run Time"), tr("Name")});
     headerItem()->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
     setColumnWidth(0, 80);
     setColumnWidth(1, 150);
@@ -91,7 +92,7 @@ void CScheduleList::ShowRows(const std::vector<DayListRow>& rows) {
     items.reserve(static_cast<qsizetype>(rows.size()));
     for (const DayListRow& row : rows) {
         auto* item = new QTreeWidgetItem;
-        item->setText(0, Text(row.timeText));
+        item->setText(0, Text(UiText(row.timeText.c_str()))); // "Repeated" translated
         item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
         item->setText(1, Text(row.runTimeText));
         item->setText(2, Text(row.nameText));
@@ -185,19 +186,20 @@ void CSchedulerPage::BuildPage() {
 
     calendar = new QCalendarWidget(this);
     calendar->setObjectName(QStringLiteral("calendar"));
-    calendar->setAccessibleName(QStringLiteral("Schedule Calendar"));
+    calendar->setAccessibleName(tr("Schedule Calendar"));
     // Qt's month arrows carry only an icon: name them for a screen reader.
     const std::pair<const char*, const char*> arrows[] = {
-        {"qt_calendar_prevmonth", "Previous Month"}, {"qt_calendar_nextmonth", "Next Month"}};
+        {"qt_calendar_prevmonth", QT_TR_NOOP("Previous Month")},
+        {"qt_calendar_nextmonth", QT_TR_NOOP("Next Month")}};
     for (const auto& [objectName, accessibleName] : arrows)
         if (auto* arrow = calendar->findChild<QToolButton*>(QString::fromLatin1(objectName)))
-            arrow->setAccessibleName(QString::fromLatin1(accessibleName));
+            arrow->setAccessibleName(tr(accessibleName));
     calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     calendar->setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
     const PickerDateTime today = PickerFromTime(Now());
     calendar->setSelectedDate(QDate(today.year, today.month, today.day));
 
-    formGroup = new QGroupBox(QStringLiteral("Macro Name: None Selected"), this);
+    formGroup = new QGroupBox(tr("Macro Name: None Selected"), this);
     formGroup->setObjectName(QStringLiteral("formGroup"));
     auto* form = new QGridLayout(formGroup);
     form->setContentsMargins(6, 2, 6, 4);
@@ -215,20 +217,20 @@ void CSchedulerPage::BuildPage() {
     datePicker = controls.date;
     timePicker = controls.time;
 
-    auto* frequencyLabel = new QLabel(QStringLiteral("Frequency: Every"), formGroup);
+    auto* frequencyLabel = new QLabel(tr("Frequency: Every"), formGroup);
     frequencyLabel->setBuddy(frequencyEdit);
-    dateLabel = new QLabel(QStringLiteral("Starting On:"), formGroup);
+    dateLabel = new QLabel(tr("Starting On:"), formGroup);
     dateLabel->setObjectName(QStringLiteral("dateLabel"));
     dateLabel->setBuddy(datePicker);
-    auto* timeLabel = new QLabel(QStringLiteral("At Time:"), formGroup);
+    auto* timeLabel = new QLabel(tr("At Time:"), formGroup);
     timeLabel->setBuddy(timePicker);
     auto* frequencyRow = new QHBoxLayout;
     frequencyRow->addWidget(frequencyEdit);
     frequencyRow->addWidget(unitList, 1);
 
-    updateButton = new QPushButton(QStringLiteral("&Update"), formGroup);
-    findButton = new QPushButton(QStringLiteral("F&ind"), formGroup);
-    manageButton = new QPushButton(QStringLiteral("M&anage"), formGroup);
+    updateButton = new QPushButton(tr("&Update"), formGroup);
+    findButton = new QPushButton(tr("F&ind"), formGroup);
+    manageButton = new QPushButton(tr("M&anage"), formGroup);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {updateButton, findButton, manageButton}) {
         button->setAutoDefault(false);
@@ -257,9 +259,9 @@ void CSchedulerPage::BuildPage() {
     top->addWidget(formGroup, 1);
     page->addLayout(top);
 
-    auto* tasksLabel = new QLabel(QStringLiteral("Scheduled Tasks:"), this);
+    auto* tasksLabel = new QLabel(tr("Scheduled Tasks:"), this);
     dayList = new CScheduleList(this, this);
-    dayList->setAccessibleName(QStringLiteral("Scheduled Tasks"));
+    dayList->setAccessibleName(tr("Scheduled Tasks"));
     tasksLabel->setBuddy(dayList);
     page->addWidget(tasksLabel);
     page->addWidget(dayList, 1);
@@ -318,7 +320,7 @@ void CSchedulerPage::ShowMacro(const CMacro& record) {
     datePicker->setDate(QDate(values.start.year, values.start.month, values.start.day));
     timePicker->setTime(QTime(values.start.hour, values.start.minute, values.start.second));
     unitList->setCurrentIndex(values.unitIndex);
-    formGroup->setTitle(QStringLiteral("Macro Name: ") + Text(record.name));
+    formGroup->setTitle(tr("Macro Name: %1").arg(Text(record.name)));
     frequencyEdit->setText(Text(values.frequencyText));
     ApplyScheduleRule();
     shownId = record.id;
@@ -378,7 +380,8 @@ bool CSchedulerPage::DropMacro(int32_t id, int row) {
 void CSchedulerPage::Update() {
     CMacroNode* node = library.FindById(shownId);
     if (!node) {
-        messages.Show("Could Not Update Macro", "Wingmate Error");
+        messages.Show(tr("Could Not Update Macro").toStdString(),
+                      UI_TEXT("Wingmate", "Wingmate Error"));
         return;
     }
     ScheduleFormValues values;
@@ -391,7 +394,7 @@ void CSchedulerPage::Update() {
                                   time.hour(), time.minute(), time.second()};
     const ScheduleFormRead read = ReadScheduleForm(values, node->unit);
     if (!read.frequencyMessage.empty()) {
-        messages.Show(read.frequencyMessage, "Wingmate Error");
+        messages.Show(read.frequencyMessage, UI_TEXT("Wingmate", "Wingmate Error"));
         frequencyEdit->setText(Text(read.frequencyText));
     }
     ApplyScheduleFields(*node, read);

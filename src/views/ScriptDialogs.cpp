@@ -2,6 +2,7 @@
 
 #include "run/ReplyWait.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -48,7 +49,7 @@ QFileDialog* MakeChooser(QWidget* owner, const QString& title, const std::string
 CChooseDlg::CChooseDlg(const QString& prompt, const QStringList& items, int selected,
                        QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Tessera - Choose"));
+    setWindowTitle(QCoreApplication::translate("CQtScriptDialogs", "Tessera - Choose"));
     auto* layout = new QVBoxLayout(this);
     promptLabel = new QLabel(prompt, this);
     promptLabel->setWordWrap(true);
@@ -178,7 +179,7 @@ DesktopResult CQtScriptDialogs::ChooseFile(const std::string& folder, const std:
     const QString nameFilter = NameFilter(filter);
     auto make = [folder, nameFilter](QWidget* parent) -> QDialog* {
         QFileDialog* dialog =
-            MakeChooser(parent, QStringLiteral("Tessera - Choose a File"), folder);
+            MakeChooser(parent, QCoreApplication::translate("CQtScriptDialogs", "Tessera - Choose a File"), folder);
         dialog->setFileMode(QFileDialog::ExistingFile);
         if (!nameFilter.isEmpty())
             dialog->setNameFilter(nameFilter);
@@ -192,7 +193,7 @@ DesktopResult CQtScriptDialogs::ChooseFolder(const std::string& folder,
                                              const StopCheck& stopRequested) {
     auto make = [folder](QWidget* parent) -> QDialog* {
         QFileDialog* dialog =
-            MakeChooser(parent, QStringLiteral("Tessera - Choose a Folder"), folder);
+            MakeChooser(parent, QCoreApplication::translate("CQtScriptDialogs", "Tessera - Choose a Folder"), folder);
         dialog->setFileMode(QFileDialog::Directory);
         dialog->setOption(QFileDialog::ShowDirsOnly);
         return dialog;

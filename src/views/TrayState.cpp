@@ -1,5 +1,7 @@
 #include "views/TrayState.h"
 
+#include "ports/UiText.h"
+
 namespace {
 // Cuts a UTF-8 text to at most `limit` bytes without splitting a character.
 std::string CutUtf8(std::string text, size_t limit) {
@@ -16,18 +18,21 @@ std::string CutUtf8(std::string text, size_t limit) {
 TrayLook DecideTrayLook(const ProgramState& state) {
     TrayLook look;
     if (state.running) {
-        look = {TrayIcon::Running, "Tessera Wingmate - Running Macro"};
+        look = {TrayIcon::Running, UiText(UI_TEXT("Wingmate", "Tessera Wingmate - Running Macro"))};
     } else if (state.recording) {
         look = {TrayIcon::Recording,
-                "Tessera Wingmate - Recording\n(" + state.stopKeyText + " to stop)"};
+                UiFormat(UI_TEXT("Wingmate", "Tessera Wingmate - Recording\n(%1 to stop)"),
+                         {state.stopKeyText})};
     } else if (!state.triggersEnabled && !state.schedulerEnabled) {
-        look = {TrayIcon::Disabled, "Tessera Wingmate - Disabled"};
+        look = {TrayIcon::Disabled, UiText(UI_TEXT("Wingmate", "Tessera Wingmate - Disabled"))};
     } else if (!state.triggersEnabled) {
-        look = {TrayIcon::TriggersDisabled, "Tessera Wingmate - Triggers Disabled"};
+        look = {TrayIcon::TriggersDisabled,
+                UiText(UI_TEXT("Wingmate", "Tessera Wingmate - Triggers Disabled"))};
     } else if (!state.schedulerEnabled) {
-        look = {TrayIcon::SchedulerDisabled, "Tessera Wingmate - Scheduler Disabled"};
+        look = {TrayIcon::SchedulerDisabled,
+                UiText(UI_TEXT("Wingmate", "Tessera Wingmate - Scheduler Disabled"))};
     } else {
-        look = {TrayIcon::Idle, "Tessera Wingmate"};
+        look = {TrayIcon::Idle, "Tessera Wingmate"}; // the name
     }
     look.tooltip = CutUtf8(std::move(look.tooltip), kMaxTooltipBytes);
     return look;

@@ -2,6 +2,7 @@
 
 #include "library/AtomicFile.h"
 #include "ports/MessageBox.h"
+#include "ports/UiText.h"
 #include "record/NullRecordSource.h"
 #include "record/RecordDlg.h"
 #include "views/QtFileChooser.h"
@@ -21,29 +22,28 @@
 #include <filesystem>
 
 namespace {
-constexpr const char* kTypeTexts[] = {"Record New Script", "Open Application",
-                                      "Copy Files / Folder", "Alert Message", "TypeKeys Sequence"};
-
-std::string Replace(std::string text, const std::string& path) {
-    return text.replace(text.find("%s"), 2, path);
-}
+constexpr const char* kTypeTexts[] = {QT_TRANSLATE_NOOP("CWizardDlg", "Record New Script"),
+                                      QT_TRANSLATE_NOOP("CWizardDlg", "Open Application"),
+                                      QT_TRANSLATE_NOOP("CWizardDlg", "Copy Files / Folder"),
+                                      QT_TRANSLATE_NOOP("CWizardDlg", "Alert Message"),
+                                      QT_TRANSLATE_NOOP("CWizardDlg", "TypeKeys Sequence")};
 } // namespace
 
 CWizardDlg::CWizardDlg(std::string homeFolder, IMessageBox& messageBox, IFileChooser& chooser,
                        QWidget* parent)
     : QDialog(parent), home(std::move(homeFolder)), messages(&messageBox), files(chooser),
       scriptText(wizard::kScriptHeader) {
-    setWindowTitle(QStringLiteral("Macro Wizard"));
+    setWindowTitle(tr("Macro Wizard"));
     auto* first = new QWidget(this);
     nameEdit = new QLineEdit(first);
     nameEdit->setObjectName(QStringLiteral("nameEdit"));
     typeList = new QListWidget(first);
     typeList->setObjectName(QStringLiteral("typeList"));
     for (const char* text : kTypeTexts)
-        typeList->addItem(QString::fromLatin1(text));
-    auto* nameLabel = new QLabel(QStringLiteral("Macro Name:"), first);
+        typeList->addItem(tr(text));
+    auto* nameLabel = new QLabel(tr("Macro Name:"), first);
     nameLabel->setBuddy(nameEdit);
-    auto* typeLabel = new QLabel(QStringLiteral("Select Type of Macro to Create:"), first);
+    auto* typeLabel = new QLabel(tr("Select Type of Macro to Create:"), first);
     typeLabel->setBuddy(typeList);
     auto* firstColumn = new QVBoxLayout(first);
     firstColumn->setContentsMargins(0, 0, 0, 0);
@@ -66,11 +66,11 @@ CWizardDlg::CWizardDlg(std::string homeFolder, IMessageBox& messageBox, IFileCho
         pages->addWidget(page);
     }
 
-    nextButton = new QPushButton(QStringLiteral("Next >"), this);
+    nextButton = new QPushButton(tr("Next >"), this);
     nextButton->setDefault(true);
-    finishButton = new QPushButton(QStringLiteral("Finish"), this);
+    finishButton = new QPushButton(tr("Finish"), this);
     finishButton->setVisible(false);
-    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton = new QPushButton(tr("Cancel"), this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(nextButton);
@@ -98,8 +98,8 @@ void CWizardDlg::SetRecording(IRecordSource* source, IRecordMainWindow* mainWind
 // then appended.
 bool CWizardDlg::RecordScript() {
     if (!recordSource) {
-        noRecordSource =
-            std::make_unique<CNullRecordSource>("Recording is unavailable: no recorder was given.");
+        noRecordSource = std::make_unique<CNullRecordSource>(
+            tr("Recording is unavailable: no recorder was given.").toStdString());
         recordSource = noRecordSource.get();
     }
     recordDlg = std::make_unique<CRecordDlg>(*recordSource, *messages, files, this);
@@ -138,12 +138,14 @@ void CWizardDlg::keyPressEvent(QKeyEvent* event) {
 bool CWizardDlg::LeaveFirstPage() {
     const int row = typeList->currentRow();
     if (row < 0 || !typeList->currentItem()->isSelected()) {
-        messages->Show("Must select macro type", "Wingmate Error");
+        messages->Show(tr("Must select macro type").toStdString(),
+                       UI_TEXT("Wingmate", "Wingmate Error"));
         return false;
     }
     const std::string name = wizard::TrimName(nameEdit->text().toUtf8().toStdString());
     if (name.empty()) {
-        messages->Show("Macro requires a name", "Wingmate Error");
+        messages->Show(tr("Macro requires a name").toStdString(),
+                       UI_TEXT("Wingmate", "Wingmate Error"));
         return false;
     }
     macroType = row;
@@ -195,7 +197,7 @@ void CWizardDlg::Next() {
     std::string script = scriptText;
     std::string refusal;
     if (!page->AppendScript(script, refusal)) {
-        messages->Show(refusal, "Wingmate Error");
+        messages->Show(refusal, UI_TEXT("Wingmate", "Wingmate Error"));
         return;
     }
     scriptText = std::move(script);
@@ -223,14 +225,18 @@ void CWizardDlg::Finish() {
         macro.scriptFile = chosen;
     std::error_code error;
     if (std::filesystem::exists(std::filesystem::symlink_status(macro.scriptFile, error)) &&
-        messages->Show(Replace("File '%s' alread exists. Overwrite?", macro.scriptFile),
-                       "File Exists", MessageButtons::YesNo) != MessageAnswer::Yes) {
+        messages->Show(UiFormat(UI_TEXT("Wingmate", "File '%1' alread exists. Overwrite?"),
+                                {macro.scriptFile}),
+                       UI_TEXT("Wingmate", "File Exists"),
+                       MessageButtons::YesNo) != MessageAnswer::Yes) {
         finished = 0;
         return;
     }
     std::string why;
     if (!WriteFileAtomically(macro.scriptFile, scriptText, &why)) {
-        messages->Show(Replace("Could not create file '%s'.", macro.scriptFile), "Wingmate Error");
+        messages->Show(
+            UiFormat(UI_TEXT("Wingmate", "Could not create file '%1'."), {macro.scriptFile}),
+            UI_TEXT("Wingmate", "Wingmate Error"));
         finished = 0;
         return;
     }

@@ -1,6 +1,7 @@
 #include "wizard/WizardPages.h"
 
 #include "ports/FileChooser.h"
+#include "ports/UiText.h"
 #include "triggers/TriggerEdit.h"
 #include "wizard/WizardScripts.h"
 
@@ -19,8 +20,8 @@
 #include <algorithm>
 
 namespace {
-constexpr char kAllFiles[] = "All Files (*)";
-constexpr char kScriptFiles[] = "Tessera Scripts (*.tsc);;All Files (*)";
+constexpr const char* kAllFiles = UI_TEXT("Wingmate", "All Files (*)");
+constexpr const char* kScriptFiles = UI_TEXT("Wingmate", "Tessera Scripts (*.tsc);;All Files (*)");
 
 std::string Utf8(const QString& text) {
     return text.toUtf8().toStdString();
@@ -56,8 +57,8 @@ protected:
 };
 
 // A label above its field, the label naming the field for keyboard users.
-QLabel* FieldLabel(const char* text, QWidget* buddy, QWidget* parent) {
-    auto* label = new QLabel(QString::fromLatin1(text), parent);
+QLabel* FieldLabel(const QString& text, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
     label->setBuddy(buddy);
     return label;
 }
@@ -69,26 +70,27 @@ CWizardAppPage::CWizardAppPage(IFileChooser& chooser, QWidget* parent)
     executableEdit->setObjectName(QStringLiteral("executableEdit"));
     parametersEdit = new QLineEdit(this);
     parametersEdit->setObjectName(QStringLiteral("parametersEdit"));
-    executableBrowse = new QPushButton(QStringLiteral("Browse..."), this);
-    parametersBrowse = new QPushButton(QStringLiteral("Browse..."), this);
+    executableBrowse = new QPushButton(tr("Browse..."), this);
+    parametersBrowse = new QPushButton(tr("Browse..."), this);
     auto* grid = new QGridLayout(this);
-    grid->addWidget(FieldLabel("Enter application executable:", executableEdit, this), 0, 0, 1, 2);
+    grid->addWidget(FieldLabel(tr("Enter application executable:"), executableEdit, this), 0, 0, 1,
+                    2);
     grid->addWidget(executableEdit, 1, 0);
     grid->addWidget(executableBrowse, 1, 1);
-    grid->addWidget(
-        FieldLabel("Enter parameters or file to be passed to application:", parametersEdit, this),
-        2, 0, 1, 2);
+    grid->addWidget(FieldLabel(tr("Enter parameters or file to be passed to application:"),
+                               parametersEdit, this),
+                    2, 0, 1, 2);
     grid->addWidget(parametersEdit, 3, 0);
     grid->addWidget(parametersBrowse, 3, 1);
     grid->setRowStretch(4, 1);
     connect(executableBrowse, &QPushButton::clicked, this, [this] {
-        const std::vector<std::string> chosen = files.OpenFiles(kAllFiles, false);
+        const std::vector<std::string> chosen = files.OpenFiles(UiText(kAllFiles), false);
         if (!chosen.empty())
             executableEdit->setText(Qt8(chosen.front()));
     });
     // A chosen file is one word for the shell even when its name has blanks.
     connect(parametersBrowse, &QPushButton::clicked, this, [this] {
-        const std::vector<std::string> chosen = files.OpenFiles(kAllFiles, false);
+        const std::vector<std::string> chosen = files.OpenFiles(UiText(kAllFiles), false);
         if (!chosen.empty())
             parametersEdit->setText(Qt8(wizard::QuoteForShell(chosen.front())));
     });
@@ -101,13 +103,13 @@ bool CWizardAppPage::AppendScript(std::string& script, std::string& refusal) {
 
 CWizardCopyPage::CWizardCopyPage(IFileChooser& chooser, QWidget* parent)
     : CWizardScriptPage(parent), files(chooser) {
-    filesButton = new QPushButton(QStringLiteral("Select &Files to Copy"), this);
-    foldersButton = new QPushButton(QStringLiteral("Select F&olders to Copy"), this);
-    destinationButton = new QPushButton(QStringLiteral("Select &Destination Folder"), this);
+    filesButton = new QPushButton(tr("Select &Files to Copy"), this);
+    foldersButton = new QPushButton(tr("Select F&olders to Copy"), this);
+    destinationButton = new QPushButton(tr("Select &Destination Folder"), this);
     list = new QTreeWidget(this);
     list->setObjectName(QStringLiteral("copyList"));
     list->setColumnCount(1);
-    list->setHeaderLabels({QStringLiteral("Files / Folders to Copy")});
+    list->setHeaderLabels({tr("Files / Folders to Copy")});
     list->setRootIsDecorated(false);
     list->header()->setStretchLastSection(false);
     list->setColumnWidth(0, 1000);
@@ -122,7 +124,7 @@ CWizardCopyPage::CWizardCopyPage(IFileChooser& chooser, QWidget* parent)
     auto* column = new QVBoxLayout(this);
     column->addLayout(buttons);
     column->addWidget(list, 1);
-    column->addWidget(FieldLabel("Destination Folder:", destinationEdit, this));
+    column->addWidget(FieldLabel(tr("Destination Folder:"), destinationEdit, this));
     column->addWidget(destinationEdit);
     connect(filesButton, &QPushButton::clicked, this, &CWizardCopyPage::SelectFiles);
     connect(foldersButton, &QPushButton::clicked, this, &CWizardCopyPage::SelectFolder);
@@ -135,18 +137,18 @@ void CWizardCopyPage::InsertAtTop(const std::string& path) {
 
 // Each chosen file goes to the top, so the latest choice is listed first.
 void CWizardCopyPage::SelectFiles() {
-    for (const std::string& path : files.OpenFiles(kAllFiles, true))
+    for (const std::string& path : files.OpenFiles(UiText(kAllFiles), true))
         InsertAtTop(path);
 }
 
 void CWizardCopyPage::SelectFolder() {
-    const std::string folder = files.ChooseFolder("Select Folder");
+    const std::string folder = files.ChooseFolder(UiText(UI_TEXT("Wingmate", "Select Folder")));
     if (!folder.empty())
         InsertAtTop(WithTrailingSlash(folder));
 }
 
 void CWizardCopyPage::SelectDestination() {
-    const std::string folder = files.ChooseFolder("Select Folder");
+    const std::string folder = files.ChooseFolder(UiText(UI_TEXT("Wingmate", "Select Folder")));
     if (!folder.empty())
         destinationEdit->setText(Qt8(WithTrailingSlash(folder)));
 }
@@ -163,7 +165,7 @@ CWizardAlertPage::CWizardAlertPage(QWidget* parent) : CWizardScriptPage(parent) 
     textEdit->setObjectName(QStringLiteral("alertEdit"));
     textEdit->setTabChangesFocus(false);
     auto* column = new QVBoxLayout(this);
-    column->addWidget(FieldLabel("Enter text for alert message box:", textEdit, this));
+    column->addWidget(FieldLabel(tr("Enter text for alert message box:"), textEdit, this));
     column->addWidget(textEdit, 1);
 }
 
@@ -173,17 +175,17 @@ bool CWizardAlertPage::AppendScript(std::string& script, std::string&) {
 }
 
 CWizardKeysPage::CWizardKeysPage(QWidget* parent) : CWizardScriptPage(parent) {
-    textOption = new QRadioButton(QStringLiteral("Enter text to type:"), this);
+    textOption = new QRadioButton(tr("Enter text to type:"), this);
     textOption->setChecked(true);
     textEdit = new QPlainTextEdit(this);
     textEdit->setObjectName(QStringLiteral("keysTextEdit"));
-    keysOption = new QRadioButton(QStringLiteral("Enter key combination:"), this);
+    keysOption = new QRadioButton(tr("Enter key combination:"), this);
     keysEdit = new CTriggerEdit(this);
     keysEdit->setObjectName(QStringLiteral("keysEdit"));
     // Typed keys: "<CTRL>s" rather than "<CTRL><S>", and the same key twice.
     keysEdit->upperCase = false;
     keysEdit->allowRepeat = true;
-    clearButton = new QPushButton(QStringLiteral("&Clear"), this);
+    clearButton = new QPushButton(tr("&Clear"), this);
     auto* options = new QButtonGroup(this);
     options->addButton(textOption);
     options->addButton(keysOption);
@@ -217,7 +219,7 @@ bool CWizardKeysPage::AppendScript(std::string& script, std::string& refusal) {
 
 CWizardDonePage::CWizardDonePage(IFileChooser& chooser, QWidget* parent)
     : QWidget(parent), files(chooser) {
-    auto* title = new QLabel(QStringLiteral("Macro Wizard Complete!!"), this);
+    auto* title = new QLabel(tr("Macro Wizard Complete!!"), this);
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
@@ -226,11 +228,11 @@ CWizardDonePage::CWizardDonePage(IFileChooser& chooser, QWidget* parent)
     nameLabel->setTextFormat(Qt::PlainText);
     fileEdit = new QLineEdit(this);
     fileEdit->setObjectName(QStringLiteral("doneFileEdit"));
-    browseButton = new QPushButton(QStringLiteral("Browse..."), this);
+    browseButton = new QPushButton(tr("Browse..."), this);
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("Macro Name:"), this), 0, 0);
+    grid->addWidget(new QLabel(tr("Macro Name:"), this), 0, 0);
     grid->addWidget(nameLabel, 0, 1, 1, 2);
-    grid->addWidget(FieldLabel("Macro File:", fileEdit, this), 1, 0);
+    grid->addWidget(FieldLabel(tr("Macro File:"), fileEdit, this), 1, 0);
     grid->addWidget(fileEdit, 1, 1);
     grid->addWidget(browseButton, 1, 2);
     grid->setColumnStretch(1, 1);
@@ -239,16 +241,17 @@ CWizardDonePage::CWizardDonePage(IFileChooser& chooser, QWidget* parent)
     column->addSpacing(8);
     column->addLayout(grid);
     column->addSpacing(12);
-    for (const char* line : {"Click the 'Finish' button to add the new macro to the macro list",
-                             "To schedule the macro, use the Macro Manager or Scheduler",
-                             "To set a Trigger for the macro, use the Macro Manager"}) {
-        auto* label = new QLabel(QString::fromLatin1(line), this);
+    for (const QString& line :
+         {tr("Click the 'Finish' button to add the new macro to the macro list"),
+          tr("To schedule the macro, use the Macro Manager or Scheduler"),
+          tr("To set a Trigger for the macro, use the Macro Manager")}) {
+        auto* label = new QLabel(line, this);
         label->setWordWrap(true);
         column->addWidget(label);
     }
     column->addStretch(1);
     connect(browseButton, &QPushButton::clicked, this, [this] {
-        const std::string chosen = files.SaveFile(kScriptFiles, Utf8(fileEdit->text()));
+        const std::string chosen = files.SaveFile(UiText(kScriptFiles), Utf8(fileEdit->text()));
         if (!chosen.empty())
             fileEdit->setText(Qt8(chosen));
     });

@@ -1,5 +1,7 @@
 #include "wizard/WizardScripts.h"
 
+#include "ports/UiText.h"
+
 #include <cstring>
 
 namespace wizard {
@@ -102,7 +104,7 @@ std::string QuoteForShell(const std::string& word) {
 bool AppendOpenApplication(std::string& script, const std::string& executable,
                            const std::string& parameters, std::string& refusal) {
     if (executable.empty()) {
-        refusal = "Must enter an application name";
+        refusal = UiText(UI_TEXT("Wingmate", "Must enter an application name"));
         return false;
     }
     std::string command = QuoteForShell(executable);
@@ -132,7 +134,7 @@ void AppendAlert(std::string& script, const std::string& text) {
 bool AppendTypeKeys(std::string& script, const std::string& keys, TypeKeysFrom from,
                     std::string& refusal) {
     if (keys.empty()) {
-        refusal = "Must enter TypeKeyse text in selected box";
+        refusal = UiText(UI_TEXT("Wingmate", "Must enter TypeKeyse text in selected box"));
         return false;
     }
     std::string body;
@@ -154,7 +156,7 @@ bool AppendTypeKeys(std::string& script, const std::string& keys, TypeKeysFrom f
 bool AppendCopy(std::string& script, const std::vector<std::string>& entries,
                 const std::string& destination, std::string& refusal) {
     if (destination.empty()) {
-        refusal = "Must enter an a destination location";
+        refusal = UiText(UI_TEXT("Wingmate", "Must enter an a destination location"));
         return false;
     }
     std::string lines;

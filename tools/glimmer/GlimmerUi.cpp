@@ -1,8 +1,11 @@
 #include "GlimmerUi.h"
 
+#include "app/Translations.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLocale>
 #include <QMessageBox>
 
 #include <memory>
@@ -13,7 +16,11 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "Glimmer";
     static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QApplication> app = std::make_unique<QApplication>(argc, argv);
+    static std::unique_ptr<QApplication> app = [] {
+        auto made = std::make_unique<QApplication>(argc, argv);
+        InstallTranslations(*made, QLocale::system().uiLanguages(), TranslationsFolder());
+        return made;
+    }();
     return *app;
 }
 
@@ -30,8 +37,10 @@ bool ChooseDeclarationsFile(std::string& path) {
     // Appending, not replacing: an existing file gets no overwrite question.
     const QString chosen = QFileDialog::getSaveFileName(
         nullptr,
-        QStringLiteral("Glimmer - Choose the declarations file, then click the window to record"),
-        start, QStringLiteral("Window Declarations (*.dec);;All Files (*)"), nullptr,
+        QCoreApplication::translate("Glimmer", "Glimmer - Choose the declarations file, then click "
+                                               "the window to record"),
+        start, QCoreApplication::translate("Glimmer", "Window Declarations (*.dec);;All Files (*)"),
+        nullptr,
         QFileDialog::DontConfirmOverwrite);
     if (chosen.isEmpty())
         return false;

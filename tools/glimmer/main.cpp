@@ -4,6 +4,7 @@
 
 #include "CliSupport.h"
 #include "GlimmerRecord.h"
+#include "ports/UiText.h"
 #include "x11/X11Display.h"
 #include "x11/X11WindowPicker.h"
 
@@ -84,12 +85,14 @@ int ParseArguments(int argc, char** argv, Options& options) {
     return -1;
 }
 
-// Reports on the terminal, and in a box when the file came from the dialog.
-int Finish(bool succeeded, const std::string& text, bool withBox) {
-    (succeeded ? std::cout : std::cerr) << "Glimmer: " << text << "\n";
+// Reports on the terminal (in English), and in a box (in the desktop's
+// language) when the file came from the dialog.
+int Finish(bool succeeded, const char* pattern, std::initializer_list<std::string> args,
+           bool withBox) {
+    (succeeded ? std::cout : std::cerr) << "Glimmer: " << FillText(pattern, args) << "\n";
 #ifdef GLIMMER_WITH_QT
     if (withBox)
-        ShowOutcome(succeeded, text);
+        ShowOutcome(succeeded, UiFormat(pattern, args));
 #else
     (void)withBox;
 #endif
@@ -135,23 +138,24 @@ int main(int argc, char** argv) {
                   << std::endl;
     if (!options.haveWindow && !PickWindowByClick(display, window, error)) {
         XCloseDisplay(display);
-        return Finish(false, "no window recorded: " + error, fromDialog);
+        return Finish(false, UI_TEXT("Wingmate", "no window recorded: %1"), {error}, fromDialog);
     }
     if (window == DefaultRootWindow(display)) {
         XCloseDisplay(display);
-        return Finish(false, "no window recorded: that was the desktop, not a window", fromDialog);
+        return Finish(false,
+                      UI_TEXT("Wingmate", "no window recorded: that was the desktop, not a window"),
+                      {}, fromDialog);
     }
     PickedWindowInfo info;
     const bool read = ReadWindowInfo(display, ClientWindowOf(display, window), info, error);
     XCloseDisplay(display);
     if (!read)
-        return Finish(false, "no window recorded: " + error, fromDialog);
+        return Finish(false, UI_TEXT("Wingmate", "no window recorded: %1"), {error}, fromDialog);
 
     WindowRecordResult result;
     if (!AppendWindowRecord(options.file, info.title, info.resClass, result, error))
-        return Finish(false, "no window recorded in " + options.file + ": " + error, fromDialog);
-    return Finish(true,
-                  "added Window \"" + result.name + "\" (title \"" + info.title + "\", class \"" +
-                      info.resClass + "\") to " + options.file,
-                  fromDialog);
+        return Finish(false, UI_TEXT("Wingmate", "no window recorded in %1: %2"),
+                      {options.file, error}, fromDialog);
+    return Finish(true, UI_TEXT("Wingmate", "added Window \"%1\" (title \"%2\", class \"%3\") to %4"),
+                  {result.name, info.title, info.resClass, options.file}, fromDialog);
 }

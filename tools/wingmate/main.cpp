@@ -3,6 +3,7 @@
 #include "app/InstanceSocket.h"
 #include "app/RunnerBridge.h"
 #include "app/SignalExit.h"
+#include "app/Translations.h"
 #include "app/WingmateApp.h"
 #include "library/HomeFolder.h"
 #include "run/MacroRunner.h"
@@ -26,6 +27,7 @@
 #include "DisplayCheck.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #include <chrono>
 #include <cstdio>
@@ -85,6 +87,7 @@ int main(int argc, char** argv) {
     // Docks and task bars group the windows with the menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tessera.Wingmate"));
     QApplication::setOrganizationName(QStringLiteral("Tessera"));
+    InstallTranslations(application, QLocale::system().uiLanguages(), TranslationsFolder());
     QApplication::setWindowIcon(ProgramIcon());
     // The window may sit hidden in the tray while a dialog closes; the program
     // ends only through Exit, closing the main window or Escape.
