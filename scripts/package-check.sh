@@ -92,8 +92,9 @@ done
 echo "== Debian packages"
 debs="$work/debs"
 mkdir -p "$debs"
-# The tests ran on this build already.
-if ! DEB_BUILD_OPTIONS="nocheck ${DEB_BUILD_OPTIONS:-}" WINGMATE_BUILD_DIR="$(realpath "$BUILD_DIR")" \
+# The tests ran on this build already; the debug symbols package is not
+# needed here.
+if ! DEB_BUILD_OPTIONS="nocheck noautodbgsym ${DEB_BUILD_OPTIONS:-}" WINGMATE_BUILD_DIR="$(realpath "$BUILD_DIR")" \
     WINGMATE_DEB_DESTDIR="$debs" dpkg-buildpackage -b -us -uc -Pnocheck \
     --buildinfo-option="-u$debs" --buildinfo-file="$debs/wingmate.buildinfo" \
     --changes-option="-u$debs" --changes-file="$debs/wingmate.changes" >"$work/build.log" 2>&1; then
@@ -105,15 +106,21 @@ debian/rules clean >/dev/null 2>&1
 deb=$(ls "$debs"/wingmate_*.deb)
 dev=$(ls "$debs"/wingmate-dev_*.deb)
 
-# Every tag shown; an error or a warning fails.
-lintian --pedantic --fail-on error,warning "$deb" "$dev" || fail "lintian"
+# Every tag shown, overridden ones too; an error or a warning fails.
+lintian --pedantic --display-info --show-overrides --fail-on error,warning "$deb" "$dev" || fail "lintian"
 
 mkdir "$work/unpacked"
 dpkg-deb -x "$deb" "$work/unpacked"
-elves=$(find "$work/unpacked" -type f -exec sh -c 'head -c4 "$1" | grep -q ELF' _ {} \; -print)
-[ -n "$elves" ] || fail "no programs in $deb"
+programs=$(find "$work/unpacked/usr/bin" -type f)
+plugins=$(find "$work/unpacked/usr/lib" -type f -name '*.so')
+[ -n "$programs" ] && [ -n "$plugins" ] || fail "no programs or no plugin in $deb"
+# Debian 12's hardening flags have no -fcf-protection. The compiler gives the
+# example plugin's one fortifiable call (a memcpy) no checked variant, though
+# it is built with _FORTIFY_SOURCE like the rest (debian/check-build-flags).
 # shellcheck disable=SC2086 # one file a word
-hardening-check --quiet $elves || fail "hardening"
+hardening-check --quiet --nocfprotection $programs || fail "hardening"
+# shellcheck disable=SC2086
+hardening-check --quiet --nocfprotection --nofortify $plugins || fail "hardening of the plugin"
 
 # What is in which package: -dev holds the header and the .pc only, the
 # program package everything else.
@@ -131,7 +138,7 @@ for file in usr/bin/wingmate usr/bin/tessera usr/bin/wingmatectl usr/share/man/m
     usr/share/applications/org.tessera.Wingmate.desktop \
     usr/share/metainfo/org.tessera.Wingmate.metainfo.xml \
     usr/share/icons/hicolor/scalable/apps/wingmate.svg usr/share/wingmate/help/Wingmate.html \
-    usr/share/bash-completion/completions/wingmatectl usr/lib/wingmate/plugins/libtessera_textutils.so; do
+    usr/share/bash-completion/completions/wingmatectl usr/lib/wingmate/plugins/libtextutils.so; do
     grep -qx "./$file" "$work/deb.files" || fail "wingmate lacks $file"
 done
 
