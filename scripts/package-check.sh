@@ -113,7 +113,7 @@ mkdir "$work/unpacked"
 dpkg-deb -x "$deb" "$work/unpacked"
 programs=$(find "$work/unpacked/usr/bin" -type f)
 plugins=$(find "$work/unpacked/usr/lib" -type f -name '*.so')
-[ -n "$programs" ] && [ -n "$plugins" ] || fail "no programs or no plugin in $deb"
+if [ -z "$programs" ] || [ -z "$plugins" ]; then fail "no programs or no plugin in $deb"; fi
 # Debian 12's hardening flags have no -fcf-protection. The compiler gives the
 # example plugin's one fortifiable call (a memcpy) no checked variant, though
 # it is built with _FORTIFY_SOURCE like the rest (debian/check-build-flags).
@@ -154,6 +154,7 @@ for program in tessera wingmatectl wingmate; do
     [ "$("/usr/bin/$program" --version)" = "$program $version" ] || fail "packaged $program --version"
 done
 [ "$(/usr/bin/tessera "$work/hello.tsc")" = "hello from tessera" ] || fail "packaged tessera"
+# shellcheck disable=SC2046 # one flag a word
 c++ -std=c++20 -shared -fPIC $(pkg-config --cflags tessera-plugin) examples/plugins/TextUtils.cpp \
     -o "$work/libpackaged.so" || fail "plugin against the packaged header"
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq wingmate wingmate-dev >/dev/null
