@@ -13,4 +13,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     libx11-dev libx11-data libxtst-dev libxkbcommon-dev xvfb xauth x11-utils x11-xkb-utils xkb-data xdotool openbox xclip \
     xterm \
     libcli11-dev libpcre2-dev cmark-gfm desktop-file-utils appstream dbus-daemon \
-    lua5.4 python3 zsh fish >/dev/null
+    lua5.4 python3 zsh fish \
+    debhelper dpkg-dev lintian devscripts >/dev/null
