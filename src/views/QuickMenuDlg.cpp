@@ -4,9 +4,11 @@
 #include "views/QuickMenuLogic.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 CQuickMenuDlg::CQuickMenuDlg(QWidget* parent) : QDialog(parent, Qt::Popup) {
@@ -51,7 +53,10 @@ void CQuickMenuDlg::Prepare() {
     tree->expandAll();
     tree->setCurrentItem(nullptr);
     tree->setFocus();
-    const PopupPoint topLeft = QuickMenuTopLeft({anchor.x(), anchor.y()}, width(), height());
+    const QScreen* screen = QGuiApplication::screenAt(anchor);
+    const QRect area = screen ? screen->availableGeometry() : QRect(anchor, size());
+    const PopupPoint topLeft = QuickMenuTopLeft({anchor.x(), anchor.y()}, width(), height(),
+                                                {area.x(), area.y(), area.width(), area.height()});
     move(topLeft.x, topLeft.y);
 }
 

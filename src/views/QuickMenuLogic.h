@@ -25,6 +25,14 @@ struct PopupPoint {
     int x = 0;
     int y = 0;
 };
-// Top-left corner that puts the popup's bottom-right corner at the anchor.
-// Not clamped to the screen.
-PopupPoint QuickMenuTopLeft(PopupPoint anchor, int width, int height);
+struct PopupArea {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+// Top-left corner that puts the popup's bottom-right corner at the anchor (a
+// tray at the bottom right), opening rightwards or downwards instead where
+// that would leave `screen` (a panel at the top or on the left), and kept
+// inside it.
+PopupPoint QuickMenuTopLeft(PopupPoint anchor, int width, int height, PopupArea screen);

@@ -49,13 +49,26 @@ TEST_F(QuickMenu, ReleaseOffTheItemsClosesWithoutChoice) {
     EXPECT_FALSE(IsRunnablePick(lib, 4711));
 }
 
-TEST(QuickMenuPlacement, BottomRightCornerAtTheAnchorWithoutClamping) {
-    const PopupPoint at = QuickMenuTopLeft({1000, 700}, 240, 320);
-    EXPECT_EQ(at.x, 760);
-    EXPECT_EQ(at.y, 380);
-    const PopupPoint corner = QuickMenuTopLeft({10, 20}, 240, 320);
-    EXPECT_EQ(corner.x, -230);
-    EXPECT_EQ(corner.y, -300);
+// A tray at the bottom right, a panel at the top right or the top left, a
+// second screen, a screen smaller than the menu.
+TEST(QuickMenuPlacement, BottomRightCornerAtTheAnchorUnlessThatLeavesTheScreen) {
+    struct Case {
+        PopupPoint anchor;
+        PopupArea screen;
+        PopupPoint topLeft;
+    };
+    const Case cases[] = {
+        {{1000, 700}, {0, 0, 1280, 800}, {760, 380}},
+        {{1267, 12}, {0, 24, 1280, 776}, {1027, 24}},
+        {{10, 20}, {0, 0, 1280, 800}, {10, 20}},
+        {{1270, 790}, {1280, 0, 1920, 1080}, {1280, 470}},
+        {{100, 100}, {0, 0, 200, 200}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        const PopupPoint at = QuickMenuTopLeft(c.anchor, 240, 320, c.screen);
+        EXPECT_EQ(at.x, c.topLeft.x) << c.anchor.x << "," << c.anchor.y;
+        EXPECT_EQ(at.y, c.topLeft.y) << c.anchor.x << "," << c.anchor.y;
+    }
 }
 
 } // namespace
