@@ -32,6 +32,14 @@ bool CDBusNotifier::Available() {
 // Notify(app_name, replaces_id, app_icon, summary, body, actions, hints,
 // expire_timeout); the "default" action is a click on the notification.
 void CDBusNotifier::Notify(const std::string& title, const std::string& text) {
+    Notify(title, text, [this, title, text](bool reached) {
+        if (!reached && unreached)
+            unreached(title, text);
+    });
+}
+
+void CDBusNotifier::Notify(const std::string& title, const std::string& text,
+                           std::function<void(bool reached)> reached) {
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("desktop-entry"), kDesktopEntry}};
@@ -40,14 +48,15 @@ void CDBusNotifier::Notify(const std::string& title, const std::string& text) {
          << QStringList{QStringLiteral("default"), tr("Show Output")} << hints << kTimeoutMs;
     auto* watcher = new QDBusPendingCallWatcher(
         QDBusConnection::sessionBus().asyncCall(call, kReplyTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, title, text] {
-        const QDBusPendingReply<uint> reply = *watcher;
-        if (reply.isValid())
-            shownIds.append(reply.value());
-        else if (unreached)
-            unreached(title, text);
-        watcher->deleteLater();
-    });
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, watcher, reached = std::move(reached)] {
+                const QDBusPendingReply<uint> reply = *watcher;
+                if (reply.isValid())
+                    shownIds.append(reply.value());
+                if (reached)
+                    reached(reply.isValid());
+                watcher->deleteLater();
+            });
 }
 
 void CDBusNotifier::OnActionInvoked(uint id, const QString& action) {

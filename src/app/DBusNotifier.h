@@ -21,6 +21,10 @@ public:
     // Whether a notification service answers on the session bus.
     static bool Available();
     void Notify(const std::string& title, const std::string& text) override;
+    // The same, telling `reached` whether the service took it (in place of
+    // the fallback); called later, on this object's thread.
+    void Notify(const std::string& title, const std::string& text,
+                std::function<void(bool reached)> reached);
     // Whether the service has shown notification `id` for us (its reply came).
     bool Showing(uint id) const { return shownIds.contains(id); }
 

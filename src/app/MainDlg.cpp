@@ -84,10 +84,9 @@ CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* paren
     BuildMenus();
     new CAltEscapeFilter(this);
     inputPrompt = new CQtInputPrompt(this);
-    scriptDialogs =
-        new CQtScriptDialogs(this, [this](const std::string& title, const std::string& text) {
-            ShowNotification(title, text);
-        });
+    scriptDialogs = new CQtScriptDialogs(
+        this, [this](const std::string& title, const std::string& text,
+                     std::function<void(bool)> shown) { ShowNotification(title, text, shown); });
 
     IMacroRunner* runner = services.runner;
     if (!runner) {
@@ -326,28 +325,36 @@ void CMainDlg::ReportMacroFailure(int32_t id, const std::string& name,
     ShowNotification(tr("Macro \"%1\" failed").arg(Text(name)).toStdString(), firstLine);
 }
 
-void CMainDlg::ShowNotification(const std::string& title, const std::string& text) {
+void CMainDlg::ShowNotification(const std::string& title, const std::string& text,
+                                std::function<void(bool shown)> shown) {
     if (services.notifier) {
         services.notifier->Notify(title, text);
+        if (shown)
+            shown(true);
         return;
     }
 #if WINGMATE_HAVE_DBUS
     // The notification service, tray or not; the tray's message only when
     // no service takes it.
     if (!dbusNotifier)
-        dbusNotifier = new CDBusNotifier(
-            [this] { ShowOutputPage(); },
-            [this](const std::string& t, const std::string& body) { ShowTrayMessage(t, body); },
-            this);
-    dbusNotifier->Notify(title, text);
+        dbusNotifier = new CDBusNotifier([this] { ShowOutputPage(); }, {}, this);
+    dbusNotifier->Notify(title, text, [this, title, text, shown](bool reached) {
+        const bool ok = reached || ShowTrayMessage(title, text);
+        if (shown)
+            shown(ok);
+    });
 #else
-    ShowTrayMessage(title, text);
+    const bool ok = ShowTrayMessage(title, text);
+    if (shown)
+        shown(ok);
 #endif
 }
 
-void CMainDlg::ShowTrayMessage(const std::string& title, const std::string& text) {
-    if (tray && QSystemTrayIcon::supportsMessages())
-        tray->showMessage(Text(title), Text(text), QSystemTrayIcon::Warning);
+bool CMainDlg::ShowTrayMessage(const std::string& title, const std::string& text) {
+    if (!tray || !QSystemTrayIcon::supportsMessages())
+        return false;
+    tray->showMessage(Text(title), Text(text), QSystemTrayIcon::Warning);
+    return true;
 }
 
 void CMainDlg::ShowOutputPage() {

@@ -188,7 +188,9 @@ public:
     IScriptDialogs& ScriptDialogs();
     // A passing notification: the notification service, else the tray's
     // message. Clicking it shows the Output page.
-    void ShowNotification(const std::string& title, const std::string& text);
+    // `shown`, when given, learns whether the service or the tray showed it.
+    void ShowNotification(const std::string& title, const std::string& text,
+                          std::function<void(bool shown)> shown = {});
 
     // IRecordMainWindow (MainDlgRecord.cpp); RefreshTrayState is above.
     void SetRecording(bool recording, const std::string& stopKeyText) override;
@@ -273,7 +275,7 @@ private:
     void UpdateTakenKeys();
     void ReportKeysHeldElsewhere(const TriggerKeys& trigger);
     void OnTrayActivated(int reason);
-    void ShowTrayMessage(const std::string& title, const std::string& text);
+    bool ShowTrayMessage(const std::string& title, const std::string& text);
     // Commit, save the library (asking when it fails, if `ask`) and the
     // settings; false when the user chose to stay.
     bool SaveEverything(bool ask = true);

@@ -178,8 +178,9 @@ DesktopResult CQtScriptDialogs::ChooseFile(const std::string& folder, const std:
                                            const StopCheck& stopRequested) {
     const QString nameFilter = NameFilter(filter);
     auto make = [folder, nameFilter](QWidget* parent) -> QDialog* {
-        QFileDialog* dialog =
-            MakeChooser(parent, QCoreApplication::translate("CQtScriptDialogs", "Tessera - Choose a File"), folder);
+        QFileDialog* dialog = MakeChooser(
+            parent, QCoreApplication::translate("CQtScriptDialogs", "Tessera - Choose a File"),
+            folder);
         dialog->setFileMode(QFileDialog::ExistingFile);
         if (!nameFilter.isEmpty())
             dialog->setNameFilter(nameFilter);
@@ -192,8 +193,9 @@ DesktopResult CQtScriptDialogs::ChooseFolder(const std::string& folder,
                                              std::optional<std::string>& path,
                                              const StopCheck& stopRequested) {
     auto make = [folder](QWidget* parent) -> QDialog* {
-        QFileDialog* dialog =
-            MakeChooser(parent, QCoreApplication::translate("CQtScriptDialogs", "Tessera - Choose a Folder"), folder);
+        QFileDialog* dialog = MakeChooser(
+            parent, QCoreApplication::translate("CQtScriptDialogs", "Tessera - Choose a Folder"),
+            folder);
         dialog->setFileMode(QFileDialog::Directory);
         dialog->setOption(QFileDialog::ShowDirsOnly);
         return dialog;
@@ -202,9 +204,26 @@ DesktopResult CQtScriptDialogs::ChooseFolder(const std::string& folder,
 }
 
 // Shown on the window's thread; the script goes on at once.
+// Waits for the notification service's answer (it comes within its reply
+// time), so that a notification nothing showed is an error, not a success.
 DesktopResult CQtScriptDialogs::Notify(const std::string& title, const std::string& text,
-                                       const StopCheck&) {
+                                       const StopCheck& stopRequested) {
+    if (QThread::currentThread() == thread()) {
+        // The window's own thread cannot wait for the answer it delivers.
+        notify(title, text, {});
+        return DesktopResult::Ok();
+    }
+    const CReplyWait wait;
     QMetaObject::invokeMethod(
-        this, [this, title, text] { notify(title, text); }, Qt::QueuedConnection);
+        this,
+        [this, title, text, give = wait.Giver()] {
+            notify(title, text, [give](bool shown) { give(shown ? "1" : ""); });
+        },
+        Qt::QueuedConnection);
+    std::string shown;
+    if (!wait.WaitUnless(stopRequested, &shown))
+        return DesktopResult::Ok(); // stopped: the run ends anyway
+    if (shown.empty())
+        return DesktopResult::Fail("no notification service or tray showed the notification");
     return DesktopResult::Ok();
 }

@@ -38,8 +38,10 @@ private:
 class CQtScriptDialogs : public QObject, public IScriptDialogs {
     Q_OBJECT
 public:
-    using NotifyFn = std::function<void(const std::string& title, const std::string& text)>;
-    // `notify` shows a notification; called on the owner's thread.
+    using NotifyFn = std::function<void(const std::string& title, const std::string& text,
+                                        std::function<void(bool shown)> shown)>;
+    // `notify` shows a notification and says, then or later, whether anything
+    // showed it; called on the owner's thread.
     CQtScriptDialogs(QWidget* owner, NotifyFn notify);
 
     DesktopResult Choose(const std::string& prompt, const std::vector<std::string>& items,

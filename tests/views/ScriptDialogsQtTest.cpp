@@ -50,6 +50,27 @@ class ScriptDialogsQtTest : public QObject {
     }
 
 private Q_SLOTS:
+    // A notification nothing showed (no service, no tray) is the script's
+    // error, not a success.
+    void notifyReportsWhetherItWasShown() {
+        QWidget owner;
+        for (const bool shown : {true, false}) {
+            CQtScriptDialogs dialogs(&owner, [shown](const std::string&, const std::string&,
+                                                     std::function<void(bool)> done) {
+                QTimer::singleShot(10, [done, shown] { done(shown); });
+            });
+            DesktopResult result;
+            std::atomic<bool> done{false};
+            std::thread script([&] {
+                result = dialogs.Notify("Backup", "done", [] { return false; });
+                done = true;
+            });
+            QTRY_VERIFY(done);
+            script.join();
+            QCOMPARE(result.ok, shown);
+        }
+    }
+
     // Enter picks the selected item (the default at first), Escape cancels.
     void chooseByKeys() {
         const struct {
