@@ -13,6 +13,7 @@
 
 class IClipboard;
 class IDesktop;
+struct DesktopResult;
 class IScriptDialogs;
 class ssi_stream;
 
@@ -70,6 +71,10 @@ extern const BuiltinInfo kDataBuiltins[];
 extern const BuiltinInfo kProcessBuiltins[];
 extern const BuiltinInfo kClipboardBuiltins[];
 extern const BuiltinInfo kDialogBuiltins[];
+
+// A desktop port's failure as the builtin's ScriptError (its cause, else
+// "failed"); nothing on success.
+void Check(const DesktopResult& result);
 
 // Argument helpers shared by the tables; they throw a clear ScriptError.
 const std::string& ArgStr(const Value* args, int index);

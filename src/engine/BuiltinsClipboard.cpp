@@ -17,11 +17,6 @@ IClipboard& ClipboardOf(const BuiltinContext& ctx) {
     return *ctx.clipboard;
 }
 
-void Check(const DesktopResult& result) {
-    if (!result.ok)
-        throw ScriptError{result.error.empty() ? std::string("failed") : result.error};
-}
-
 // The text `which` holds; a Stop during the read ends the script.
 std::string Read(BuiltinContext& ctx, ClipboardSelection which) {
     std::string text;

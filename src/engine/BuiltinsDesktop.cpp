@@ -7,17 +7,17 @@
 
 namespace tessera {
 
+void Check(const DesktopResult& result) {
+    if (!result.ok)
+        throw ScriptError{result.error.empty() ? std::string("failed") : result.error};
+}
+
 namespace {
 
 IDesktop& DesktopOf(const BuiltinContext& ctx) {
     if (!ctx.desktop)
         throw ScriptError{"no display available"};
     return *ctx.desktop;
-}
-
-void Check(const DesktopResult& r) {
-    if (!r.ok)
-        throw ScriptError{r.error.empty() ? std::string("failed") : r.error};
 }
 
 // A Stop during a wait ends the script; otherwise the port's answer counts.
