@@ -92,12 +92,23 @@ protected:
         setenv("TZ", "UTC", 1);
         openbox = std::make_unique<CProgram>(server.Name(),
                                              std::vector<std::string>{"openbox", "--sm-disable"});
-        for (int tries = 0; tries < 500; ++tries) {
-            if (X11WindowManagerSupports(client, "_NET_MOVERESIZE_WINDOW"))
-                return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        // openbox misses windows mapped while it starts up: wait until it
+        // manages a probe window.
+        const Window probe =
+            XCreateSimpleWindow(client, DefaultRootWindow(client), 0, 0, 10, 10, 0, 0, 0);
+        XMapWindow(client, probe);
+        XSync(client, False);
+        bool managed = false;
+        for (int tries = 0; tries < 1000 && !managed; ++tries) {
+            for (unsigned long window : X11ListProperty(client, DefaultRootWindow(client),
+                                                        "_NET_CLIENT_LIST", XA_WINDOW))
+                managed = managed || window == probe;
+            if (!managed)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        FAIL() << "openbox did not start";
+        XDestroyWindow(client, probe);
+        XSync(client, False);
+        ASSERT_TRUE(managed) << "openbox did not start";
     }
     void TearDown() override {
         openbox.reset();
@@ -105,7 +116,7 @@ protected:
         fs::remove_all(dir);
     }
 
-    // Runs `code` (a file of examples/ or a script text) with `args`,
+    // Runs `example` (a file of examples/, else a script text) with `args`,
     // `input` on standard input.
     TesseraRun Tessera(const std::string& example, const std::string& args = "",
                        const std::string& input = "") {
@@ -119,16 +130,12 @@ protected:
         const std::string command = "cd '" + dir.string() + "' && DISPLAY=" + server.Name() +
                                     " PATH='" + (dir / "bin").string() + "':\"$PATH\" " +
                                     TESSERA_PATH + " '" + file +
-                                    "' --args \"$(cat args)\" <input 2>&1";
+                                    "' --args \"$(cat args)\" <input >output 2>&1";
+        // Into a file, not a pipe: a program the script starts keeps its ends open.
         TesseraRun run;
-        FILE* pipe = popen(command.c_str(), "r");
-        char buffer[256];
-        for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            run.out.append(buffer, n);
-        if (pipe) {
-            const int status = pclose(pipe);
-            run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
+        const int status = std::system(command.c_str());
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.out = Slurp(dir / "output");
         return run;
     }
 
@@ -187,6 +194,8 @@ TEST_F(ExamplesTest, FillFormAndPickSnippetTypeIntoXterm) {
     ASSERT_TRUE(desktop->WinActivate("Snippets", 5000, {}).ok);
     TesseraRun pick = Tessera("PickSnippet.tsc", "", "2\n");
     EXPECT_EQ(pick.status, 0) << pick.out;
+    // The snippet has no line break: Enter ends the line the shell reads.
+    ASSERT_EQ(Tessera("TypeKeys(\"<ENTER>\");").status, 0);
     EXPECT_EQ(WaitForText(dir / "snippet", "Thank you for your message."),
               "Thank you for your message.");
 }
