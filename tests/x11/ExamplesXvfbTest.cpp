@@ -100,8 +100,8 @@ protected:
         XSync(client, False);
         bool managed = false;
         for (int tries = 0; tries < 1000 && !managed; ++tries) {
-            for (unsigned long window : X11ListProperty(client, DefaultRootWindow(client),
-                                                        "_NET_CLIENT_LIST", XA_WINDOW))
+            for (unsigned long window :
+                 X11ListProperty(client, DefaultRootWindow(client), "_NET_CLIENT_LIST", XA_WINDOW))
                 managed = managed || window == probe;
             if (!managed)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -120,11 +120,13 @@ protected:
     // `input` on standard input.
     TesseraRun Tessera(const std::string& example, const std::string& args = "",
                        const std::string& input = "") {
-        std::string file = std::string(EXAMPLES_DIR) + "/" + example;
-        if (example.find(".tsc") == std::string::npos) {
-            file = (dir / "inline.tsc").string();
+        // A copy in the test's folder: tessera logs beside the script.
+        const std::string file = (dir / "script.tsc").string();
+        if (example.find(".tsc") != std::string::npos)
+            fs::copy_file(fs::path(EXAMPLES_DIR) / example, file,
+                          fs::copy_options::overwrite_existing);
+        else
             std::ofstream(file) << example;
-        }
         std::ofstream(dir / "input") << input;
         std::ofstream(dir / "args") << args;
         const std::string command = "cd '" + dir.string() + "' && DISPLAY=" + server.Name() +
@@ -230,10 +232,10 @@ TEST_F(ExamplesTest, WaitForDownloadAndNotifyWhenDone) {
     TesseraRun job = Tessera("NotifyWhenDone.tsc", "\"sh -c 'exit 3'\"");
     EXPECT_EQ(job.status, 3) << job.out;
     const std::string notes = Slurp(dir / "notifications");
-    EXPECT_NE(notes.find("\"Finished\" \"'Downloading' has closed.\""), std::string::npos)
-        << notes;
-    EXPECT_NE(notes.find("\"Job failed\" \"sh -c 'exit 3' failed (exit status 3) after 0 min 0 s.\""),
-              std::string::npos)
+    EXPECT_NE(notes.find("\"Finished\" \"'Downloading' has closed.\""), std::string::npos) << notes;
+    EXPECT_NE(
+        notes.find("\"Job failed\" \"sh -c 'exit 3' failed (exit status 3) after 0 min 0 s.\""),
+        std::string::npos)
         << notes;
 }
 
@@ -265,9 +267,9 @@ TEST_F(ExamplesTest, ClickWhereAColourAppears) {
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
     attributes.background_pixel = colour.pixel;
-    const Window patch = XCreateWindow(client, DefaultRootWindow(client), 610, 420, 30, 20, 0,
-                                       CopyFromParent, InputOutput, CopyFromParent,
-                                       CWOverrideRedirect | CWBackPixel, &attributes);
+    const Window patch =
+        XCreateWindow(client, DefaultRootWindow(client), 610, 420, 30, 20, 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
     XSelectInput(client, patch, ButtonPressMask);
     XMapWindow(client, patch);
     XSync(client, False);
@@ -304,11 +306,10 @@ TEST_F(ExamplesTest, JsonFromCurlAndRenameByDate) {
     std::set<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(scans))
         names.insert(entry.path().filename().string());
-    EXPECT_EQ(names, (std::set<std::string>{"2026-11-05 Invoice.pdf", "2026-12-10 IMG_0930.jpg",
-                                            "2026-03-04 scan.png", "notes.txt",
-                                            "bad 31.02.2026.txt", "2026-02-01 Anna's.txt",
-                                            "x 01.01.2025.txt", "2025-01-01 x.txt",
-                                            "2026-03-04 done.txt"}));
+    EXPECT_EQ(names, (std::set<std::string>{
+                         "2026-11-05 Invoice.pdf", "2026-12-10 IMG_0930.jpg", "2026-03-04 scan.png",
+                         "notes.txt", "bad 31.02.2026.txt", "2026-02-01 Anna's.txt",
+                         "x 01.01.2025.txt", "2025-01-01 x.txt", "2026-03-04 done.txt"}));
     EXPECT_EQ(Slurp(scans / "2026-11-05 Invoice.pdf"), "Invoice 05.11.2026.pdf");
     EXPECT_EQ(Slurp(scans / "2025-01-01 x.txt"), "2025-01-01 x.txt");
 }
