@@ -1,6 +1,7 @@
 // The example macros in examples/, each run by `tessera` against real
 // programs (xterm, mousepad, openbox) on an Xvfb, and files in a temporary
 // folder. A fake `gdbus` on the PATH records the notifications.
+#include "XProgram.h"
 #include "XvfbServer.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +25,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-extern char** environ;
-
 namespace fs = std::filesystem;
 
 namespace {
@@ -36,37 +35,6 @@ std::string Slurp(const fs::path& file) {
     text << in.rdbuf();
     return text.str();
 }
-
-// A program started on the test's display, ended with the test.
-class CProgram {
-public:
-    CProgram(const std::string& display, std::vector<std::string> args) {
-        std::vector<std::string> env{"DISPLAY=" + display};
-        for (char** variable = environ; *variable; ++variable)
-            if (std::string(*variable).rfind("DISPLAY=", 0) != 0)
-                env.emplace_back(*variable);
-        std::vector<char*> envp;
-        for (std::string& variable : env)
-            envp.push_back(variable.data());
-        envp.push_back(nullptr);
-        if (SpawnQuietly(std::move(args), envp.data(), pid) != 0)
-            pid = -1;
-    }
-    ~CProgram() { End(); }
-    CProgram(const CProgram&) = delete;
-    CProgram& operator=(const CProgram&) = delete;
-
-    void End() {
-        if (pid <= 0)
-            return;
-        kill(pid, SIGCONT);
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-        pid = -1;
-    }
-
-    pid_t pid = -1;
-};
 
 struct TesseraRun {
     int status = -1;
@@ -259,10 +227,7 @@ TEST_F(ExamplesTest, RestartHungProgram) {
 }
 
 TEST_F(ExamplesTest, ClickWhereAColourAppears) {
-    XColor colour{};
-    colour.red = 0x3300;
-    colour.green = 0x6600;
-    colour.blue = 0xCC00;
+    XColor colour{0, 0x2e00, 0xc200, 0x7e00, 0, 0}; // a green button
     ASSERT_TRUE(XAllocColor(client, DefaultColormap(client, DefaultScreen(client)), &colour));
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
@@ -273,7 +238,7 @@ TEST_F(ExamplesTest, ClickWhereAColourAppears) {
     XSelectInput(client, patch, ButtonPressMask);
     XMapWindow(client, patch);
     XSync(client, False);
-    TesseraRun click = Tessera("ClickColour.tsc", "\"#3366CC\",500,300,300,300,5");
+    TesseraRun click = Tessera("ClickColour.tsc", "\"#2EC27E\",500,300,300,300,5");
     EXPECT_EQ(click.status, 0) << click.out;
     XEvent event{};
     XSync(client, False);
