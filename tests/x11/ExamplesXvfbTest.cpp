@@ -58,6 +58,10 @@ protected:
         setenv("GSETTINGS_BACKEND", "memory", 1);
         setenv("NO_AT_BRIDGE", "1", 1);
         setenv("TZ", "UTC", 1);
+        // The programs' settings go to the test's folder, not the user's.
+        if (const char* home = getenv("HOME"))
+            userHome = home;
+        setenv("HOME", dir.c_str(), 1);
         openbox = std::make_unique<CProgram>(server.Name(),
                                              std::vector<std::string>{"openbox", "--sm-disable"});
         // openbox misses windows mapped while it starts up: wait until it
@@ -82,6 +86,7 @@ protected:
         openbox.reset();
         CDesktopOnXvfbTest::TearDown();
         fs::remove_all(dir);
+        setenv("HOME", userHome.c_str(), 1);
     }
 
     // Runs `example` (a file of examples/, else a script text) with `args`,
@@ -128,13 +133,13 @@ protected:
     }
 
     fs::path dir;
+    std::string userHome;
     std::unique_ptr<CProgram> openbox;
 };
 
 TEST_F(ExamplesTest, CleanSelectionInMousepad) {
     if (!CXvfb::HasProgram("mousepad"))
         GTEST_SKIP() << "mousepad is needed (Debian package mousepad)";
-    setenv("HOME", dir.c_str(), 1);
     const fs::path text = dir / "messy.txt";
     std::ofstream(text) << "  Hello    world \n\n\tsecond\t line  \n";
     CProgram mousepad(server.Name(), {"mousepad", "--disable-server", text.string()});
@@ -146,6 +151,12 @@ TEST_F(ExamplesTest, CleanSelectionInMousepad) {
     ASSERT_EQ(clean.status, 0) << clean.out;
     ASSERT_EQ(Tessera("TypeKeys(\"<CTRL>s\");").status, 0);
     EXPECT_EQ(WaitForText(text, "Hello world\nsecond line"), "Hello world\nsecond line");
+
+    // Nothing selected: the clipboard keeps what it held.
+    ASSERT_EQ(Tessera("ClipSet(\"kept\"); TypeKeys(\"<CTRL><END>\");").status, 0);
+    TesseraRun nothing = Tessera("CleanSelection.tsc");
+    EXPECT_EQ(nothing.status, 1) << nothing.out;
+    EXPECT_EQ(Tessera("Write(ClipGet());").out, "kept");
 }
 
 TEST_F(ExamplesTest, FillFormAndPickSnippetTypeIntoXterm) {
