@@ -1,5 +1,7 @@
 #include "app/FirstStartExamples.h"
 
+#include "app/ExampleScripts.h"
+
 #include "library/AtomicFile.h"
 
 #include <filesystem>
@@ -64,6 +66,10 @@ Sleep(3000); # milliseconds
 TypeKeys("Typed by Wingmate.<ENTER>");
 Print("Done.");
 )"},
+        {"Clean up the selection",
+         "Tidies the text selected in any program: give it a hotkey, select text, press the "
+         "hotkey.",
+         "CleanSelection.tsc", kCleanSelectionScript},
     };
     return examples;
 }

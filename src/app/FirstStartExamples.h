@@ -1,5 +1,5 @@
 #pragma once
-// The first start's "Examples" set: four small commented macros a new user
+// The first start's "Examples" set: five small commented macros a new user
 // can run at once, with their scripts in Scripts/Examples/.
 
 #include "library/MacroLibrary.h"

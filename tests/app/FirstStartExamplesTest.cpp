@@ -52,7 +52,8 @@ TEST(FirstStartExamples, AddsTheSetAndKeepsAScriptTheUserAlreadyHas) {
         return true;
     });
     EXPECT_EQ(names, (std::vector<std::string>{"My Macros", "Examples", "Hello, Output page",
-                                               "Ask and alert", "Open my files", "Type a line"}));
+                                               "Ask and alert", "Open my files", "Type a line",
+                                               "Clean up the selection"}));
     EXPECT_EQ(ReadFile(home / kExampleScriptsFolder / "Hello.tsc"), "# mine\n");
     fs::remove_all(home);
 }

@@ -1,6 +1,7 @@
 // Window geometry and state, the pointer, the screen and pixels on a real X
 // server: xterm windows managed by openbox, and a plain window of a known
 // colour.
+#include "XProgram.h"
 #include "XvfbServer.h"
 
 #include <gtest/gtest.h>
@@ -26,39 +27,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-extern char** environ;
-
 namespace {
-
-// A program started on the test's display, ended with the test.
-class CProgram {
-public:
-    CProgram(const std::string& display, std::vector<std::string> args) {
-        std::vector<std::string> env{"DISPLAY=" + display};
-        for (char** variable = environ; *variable; ++variable)
-            if (std::string(*variable).rfind("DISPLAY=", 0) != 0)
-                env.emplace_back(*variable);
-        std::vector<char*> envp;
-        for (std::string& variable : env)
-            envp.push_back(variable.data());
-        envp.push_back(nullptr);
-        if (SpawnQuietly(std::move(args), envp.data(), pid) != 0)
-            pid = -1;
-    }
-    ~CProgram() { End(); }
-    CProgram(const CProgram&) = delete;
-    CProgram& operator=(const CProgram&) = delete;
-
-    void End() {
-        if (pid <= 0)
-            return;
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-        pid = -1;
-    }
-
-    pid_t pid = -1;
-};
 
 class X11GeometryTest : public CDesktopOnXvfbTest {
 protected:
