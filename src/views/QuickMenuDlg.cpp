@@ -54,7 +54,9 @@ void CQuickMenuDlg::Prepare() {
     tree->setCurrentItem(nullptr);
     tree->setFocus();
     const QScreen* screen = QGuiApplication::screenAt(anchor);
-    const QRect area = screen ? screen->availableGeometry() : QRect(anchor, size());
+    // Off every screen (a test's anchor) the corner goes at the anchor.
+    const QRect area =
+        screen ? screen->availableGeometry() : QRect(anchor - QPoint(width(), height()), size());
     const PopupPoint topLeft = QuickMenuTopLeft({anchor.x(), anchor.y()}, width(), height(),
                                                 {area.x(), area.y(), area.width(), area.height()});
     move(topLeft.x, topLeft.y);
