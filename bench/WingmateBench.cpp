@@ -28,8 +28,8 @@
 //                                           without end
 // Each run gets a fresh home folder, settings folder and socket folder.
 
-#include "app/AppSettings.h"
-#include "app/IniSettingsStore.h"
+#include "program/AppSettings.h"
+#include "program/IniSettingsStore.h"
 #include "library/MacroLibrary.h"
 
 #include "WingmateProcess.h"

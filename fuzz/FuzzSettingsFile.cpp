@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the settings file reader. Every value it yields
 // writes back as a line that reads to the same name and value.
-#include "app/IniSettingsStore.h"
+#include "program/IniSettingsStore.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -18,7 +18,8 @@ declare -A may=(
     [views]="ports engine library schedule triggers run"
     [editor]="ports engine library views"
     [wizard]="ports engine library triggers record views"
-    [app]="ports engine library schedule triggers run record views editor wizard"
+    [program]="ports engine library schedule triggers run record views"
+    [app]="ports engine library schedule triggers run record views editor wizard program"
 )
 
 status=0

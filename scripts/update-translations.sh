@@ -13,7 +13,7 @@ fi
 lupdate=${1:-$(command -v lupdate || echo /usr/lib/qt6/bin/lupdate)}
 # Only the folders whose texts the Qt program and Glimmer show; core texts
 # are marked with UI_TEXT.
-sources=(src/app src/views src/editor src/wizard src/record src/library src/run src/schedule
+sources=(src/app src/program src/views src/editor src/wizard src/record src/library src/run src/schedule
          src/triggers tools/wingmate tools/glimmer)
 options=(-silent -I src -I tools/glimmer -locations none -no-ui-lines -tr-function-alias QT_TRANSLATE_NOOP+=UI_TEXT
          -extensions cpp,h)

@@ -326,16 +326,8 @@
         <translation>Makros</translation>
     </message>
     <message>
-        <source>The Manager page is not connected.</source>
-        <translation>Die Seite „Verwaltung“ ist nicht verbunden.</translation>
-    </message>
-    <message>
         <source>Manager</source>
         <translation>Verwaltung</translation>
-    </message>
-    <message>
-        <source>The Scheduler page is not connected.</source>
-        <translation>Die Seite „Zeitplaner“ ist nicht verbunden.</translation>
     </message>
     <message>
         <source>Scheduler</source>
@@ -348,10 +340,6 @@
     <message>
         <source>Log</source>
         <translation>Protokoll</translation>
-    </message>
-    <message>
-        <source>Trigger keys are unavailable: no key hook.</source>
-        <translation>Auslösetasten sind nicht verfügbar: kein Tastatur-Hook.</translation>
     </message>
     <message>
         <source>Macro &quot;%1&quot; failed</source>
@@ -592,14 +580,6 @@
     <message>
         <source>The unsaved scripts were kept in %1</source>
         <translation>Die nicht gespeicherten Skripte wurden in %1 aufbewahrt</translation>
-    </message>
-    <message>
-        <source>The unsaved changes were kept as %1</source>
-        <translation>Die nicht gespeicherten Änderungen wurden als %1 aufbewahrt</translation>
-    </message>
-    <message>
-        <source>Could not write the recovery file: %1</source>
-        <translation>Die Wiederherstellungsdatei konnte nicht geschrieben werden: %1</translation>
     </message>
     <message>
         <source>Recording is unavailable: this build has no recorder for the desktop.</source>
@@ -1686,6 +1666,18 @@ Legen Sie diese Datei in den Ordner des Programms</translation>
     <message>
         <source>Repeated</source>
         <translation>Wiederholt</translation>
+    </message>
+    <message>
+        <source>Trigger keys are unavailable: no key hook.</source>
+        <translation>Auslösetasten sind nicht verfügbar: kein Tastatur-Hook.</translation>
+    </message>
+    <message>
+        <source>Could not write the recovery file: %1</source>
+        <translation>Die Wiederherstellungsdatei konnte nicht geschrieben werden: %1</translation>
+    </message>
+    <message>
+        <source>The unsaved changes were kept as %1</source>
+        <translation>Die nicht gespeicherten Änderungen wurden als %1 aufbewahrt</translation>
     </message>
 </context>
 </TS>

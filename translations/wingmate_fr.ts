@@ -326,16 +326,8 @@
         <translation>Macros</translation>
     </message>
     <message>
-        <source>The Manager page is not connected.</source>
-        <translation>La page Gestion n&apos;est pas connectée.</translation>
-    </message>
-    <message>
         <source>Manager</source>
         <translation>Gestion</translation>
-    </message>
-    <message>
-        <source>The Scheduler page is not connected.</source>
-        <translation>La page Planificateur n&apos;est pas connectée.</translation>
     </message>
     <message>
         <source>Scheduler</source>
@@ -348,10 +340,6 @@
     <message>
         <source>Log</source>
         <translation>Journal</translation>
-    </message>
-    <message>
-        <source>Trigger keys are unavailable: no key hook.</source>
-        <translation>Les touches de déclenchement sont indisponibles : aucun crochet clavier.</translation>
     </message>
     <message>
         <source>Macro &quot;%1&quot; failed</source>
@@ -592,14 +580,6 @@
     <message>
         <source>The unsaved scripts were kept in %1</source>
         <translation>Les scripts non enregistrés ont été conservés dans %1</translation>
-    </message>
-    <message>
-        <source>The unsaved changes were kept as %1</source>
-        <translation>Les modifications non enregistrées ont été conservées sous %1</translation>
-    </message>
-    <message>
-        <source>Could not write the recovery file: %1</source>
-        <translation>Impossible d&apos;écrire le fichier de récupération : %1</translation>
     </message>
     <message>
         <source>Recording is unavailable: this build has no recorder for the desktop.</source>
@@ -1686,6 +1666,18 @@ Placez ce fichier dans le dossier de l&apos;application</translation>
     <message>
         <source>Repeated</source>
         <translation>Répétée</translation>
+    </message>
+    <message>
+        <source>Trigger keys are unavailable: no key hook.</source>
+        <translation>Les touches de déclenchement sont indisponibles : aucun crochet clavier.</translation>
+    </message>
+    <message>
+        <source>Could not write the recovery file: %1</source>
+        <translation>Impossible d&apos;écrire le fichier de récupération : %1</translation>
+    </message>
+    <message>
+        <source>The unsaved changes were kept as %1</source>
+        <translation>Les modifications non enregistrées ont été conservées sous %1</translation>
     </message>
 </context>
 </TS>

@@ -2,21 +2,22 @@
 
 #include "app/AboutDlg.h"
 #include "app/AltEscapeFilter.h"
-#include "app/EndQuestion.h"
+#include "program/EndQuestion.h"
 #include "views/QtText.h"
 #if WINGMATE_HAVE_DBUS
 #include "app/DBusNotifier.h"
 #endif
 #include "app/OptionsDlg.h"
-#include "app/RunRequest.h"
+#include "program/RunRequest.h"
 #include "editor/EditorDlg.h"
 #include "editor/EditorRecovery.h"
-#include "library/RecoveryFile.h"
 #include "triggers/KeyHook.h"
-#include "triggers/NullKeyHook.h"
 #include "views/IconSet.h"
 #include "views/InputDlg.h"
 #include "views/LogPage.h"
+#include "views/ManagerPage.h"
+#include "views/SchedulerPage.h"
+#include "wizard/WizardDlg.h"
 #include "views/MacroTree.h"
 #include "views/MacroTreeLogic.h"
 #include "views/OutputPage.h"
@@ -45,38 +46,25 @@
 #include <filesystem>
 
 namespace {
-// Without a runner, a start ends at once (nothing is run).
-class CFinishAtOnceRunner : public IMacroRunner {
-public:
-    explicit CFinishAtOnceRunner(std::function<void()> onFinished)
-        : finished(std::move(onFinished)) {}
-    int Run(CMacro) override {
-        finished();
-        return 1;
-    }
-
-private:
-    std::function<void()> finished;
-};
-
-// Tab 0 and 1 until the Manager and Scheduler pages are plugged in.
-QWidget* Placeholder(const QString& text, QWidget* parent) {
-    auto* page = new QWidget(parent);
-    auto* layout = new QVBoxLayout(page);
-    auto* label = new QLabel(text, page);
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    label->setEnabled(false);
-    layout->addWidget(label);
-    return page;
-}
-
 enum TabIndex { kManagerTab = 0, kSchedulerTab = 1, kOutputTab = 2, kLogTab = 3 };
 } // namespace
 
 CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* parent)
-    : QMainWindow(parent), home(std::move(homeFolder)), store(given.store),
+    : QMainWindow(parent), home(std::move(homeFolder)),
       messages(MessagesOwnedBy(this, given.messages, ownMessages)), services(std::move(given)) {
+    ProgramServices programServices(services.store, messages);
+    programServices.runner = services.runner;
+    programServices.stopScripts = services.stopScripts;
+    programServices.clock = services.clock;
+    programServices.makeKeyHook = services.makeKeyHook;
+    programServices.post = [this](std::function<void()> call) {
+        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    };
+    programServices.loadFunctionNames = services.loadFunctionNames;
+    programServices.firstStart = services.firstStart;
+    IProgramObserver& observer = *this;
+    program = std::make_unique<CProgram>(home, std::move(programServices), observer);
+
     setWindowTitle(QStringLiteral("Tessera Wingmate"));
     setWindowIcon(ProgramIcon());
     BuildWindow();
@@ -87,18 +75,7 @@ CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* paren
     scriptDialogs = new CQtScriptDialogs(
         this, [this](const std::string& title, const std::string& text,
                      std::function<void(bool)> shown) { ShowNotification(title, text, shown); });
-
-    IMacroRunner* runner = services.runner;
-    if (!runner) {
-        fallbackRunner = std::make_unique<CFinishAtOnceRunner>([this] { MacroFinished(); });
-        runner = fallbackRunner.get();
-    }
-    const IClock& clock = Clock();
-    recovery = std::make_unique<CRecoveryFile>(library, clock);
     editorRecovery = std::make_unique<CEditorRecovery>(home);
-    library.File().SetClock(&clock);
-    runQueue = std::make_unique<CRunQueue>(
-        library, clock, CRunQueue::Ports{*runner, *this, *this, logPage->RunLog()});
 
     timer = new QTimer(this);
     timer->setInterval(kTimerMs);
@@ -108,14 +85,11 @@ CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* paren
 CMainDlg::~CMainDlg() {
     DestroyEditors();
     timer->stop();
-    // No key report may arrive once the window is gone.
-    if (keyHook) {
-        keyHook->Release();
-        keyHook->SetTaking(false);
-    }
-    hookInstalled = false;
     if (tray)
         tray->hide();
+    // The pages and the log page hold the program's library and run log.
+    delete centralWidget();
+    program.reset();
 }
 
 void CMainDlg::BuildWindow() {
@@ -124,7 +98,7 @@ void CMainDlg::BuildWindow() {
     tree = new CMacroTree(splitter);
     tree->setObjectName(QStringLiteral("macroTree"));
     tree->setAccessibleName(tr("Macros"));
-    tree->SetLibrary(&library);
+    tree->SetLibrary(&program->Library());
     tree->Initialize();
     tree->setMinimumWidth(160);
     splitter->addWidget(tree);
@@ -132,11 +106,8 @@ void CMainDlg::BuildWindow() {
     tabs = new QTabWidget(splitter);
     tabs->setObjectName(QStringLiteral("pages"));
     outputPage = new COutputPage(tabs);
-    logPage = new CLogPage(messages, tabs);
-    tabs->addTab(Placeholder(tr("The Manager page is not connected."), tabs),
-                 PageIconImage(PageIcon::Manager), tr("Manager"));
-    tabs->addTab(Placeholder(tr("The Scheduler page is not connected."), tabs),
-                 PageIconImage(PageIcon::Scheduler), tr("Scheduler"));
+    logPage = new CLogPage(messages, program->RunLog(), tabs);
+    BuildPages();
     tabs->addTab(outputPage, PageIconImage(PageIcon::Output), tr("Output"));
     tabs->addTab(logPage, PageIconImage(PageIcon::Log), tr("Log"));
     splitter->addWidget(tabs);
@@ -170,6 +141,22 @@ void CMainDlg::BuildWindow() {
     });
 }
 
+// The Manager and Scheduler pages edit the program's library; the Manager's
+// trigger box holds the hook while it has the focus.
+void CMainDlg::BuildPages() {
+    auto* manager = new CManagerPage(program->Library(), *this, messages);
+    manager->SetHookControl(program.get());
+    manager->SetHeldElsewhereQuery(
+        [this](int32_t id) { return KeyHook() && KeyHook()->HeldElsewhere(id); });
+    manager->SetWizardRunner([this] { return RunWizardModally(home, messages, this); });
+    auto* scheduler = new CSchedulerPage(program->Library(), *this, messages);
+    scheduler->SetTree(tree);
+    tabs->addTab(manager, PageIconImage(PageIcon::Manager), tr("Manager"));
+    tabs->addTab(scheduler, PageIconImage(PageIcon::Scheduler), tr("Scheduler"));
+    managerForm = manager;
+    schedulerForm = scheduler;
+}
+
 void CMainDlg::SetManagerPage(QWidget* page, IManagerForm* form) {
     ReplacePage(kManagerTab, page, PageIcon::Manager, tr("Manager"));
     managerForm = form;
@@ -194,104 +181,54 @@ void CMainDlg::ReplacePage(int index, QWidget* page, PageIcon icon, const QStrin
     old->deleteLater();
 }
 
-// The start-up, in order: settings; pages and the run log; the root "My
-// Macros"; the library; the tray; the hook; the timer; the start-up settings.
+// The start-up, in order: the program's (settings, run log, library, hook,
+// scheduler); the tray; the timer; the start-up settings; the editors'
+// recovery copies.
 void CMainDlg::Start() {
-    settings.ReadSettings(store);
-    logPage->RunLog().SetPath(home + "/Wingmate.log");
-    logPage->RunLog().SetAutoClearLimit(&settings.autoClearLines);
-    logPage->RunLog().SetWriteProblemReporter(
-        [this](const std::string& problem) { ReportRunLogProblem(problem); });
-    CMacro root;
-    root.kind = static_cast<int32_t>(MacroKind::MacroSet);
-    root.name = "My Macros";
-    library.InsertRecord(root, -1, InsertPosition::Into);
     ShowSelectedPage();
-    CreateKeyHook();
-    library.File().SetPaths(home);
-    LoadLibrary();
-    OfferRecovery();
-    if (ended)
+    program->Start();
+    if (Ended())
         return; // the session ended while a start-up message waited
     AddTray();
-    keyHook->ResetKeys();
-    state.triggersEnabled = settings.enableTriggers != 0;
-    Install();
-    UpdateTakenKeys();
     timer->start();
-    started = true;
-
     ApplyStartVisibility();
-    runQueue->SetSchedulerEnabled(settings.enableScheduler != 0);
-    runQueue->SetRunMissedAfterSleep(settings.runMissed != 0);
-    if (services.loadFunctionNames)
-        functionNames = services.loadFunctionNames();
-    state.schedulerEnabled = runQueue->SchedulerEnabled();
-    commandActions.value(MainCommand::kDisableScheduler)->setChecked(!state.schedulerEnabled);
-    commandActions.value(MainCommand::kDisableTriggers)->setChecked(!state.triggersEnabled);
-    RefreshTrayState();
+    RefreshCheckMarks();
+    StateChanged();
     OfferEditorRecovery();
 }
 
 void CMainDlg::ApplyStartVisibility() {
-    if (settings.hideAtStartup)
+    if (Settings().hideAtStartup)
         HideToTray();
     else
         ShowFromTray();
 }
 
-void CMainDlg::CreateKeyHook() {
-    std::string why;
-    if (services.makeKeyHook) {
-        // Reports come on the hook's thread: queue them to this one.
-        hookPort = services.makeKeyHook(
-            [this](intptr_t, int identifier, int code) {
-                QMetaObject::invokeMethod(
-                    this, [this, identifier, code] { HandleCommand(identifier, code); },
-                    Qt::QueuedConnection);
-            },
-            &why);
-    }
-    if (!hookPort) {
-        hookPort = std::make_unique<CNullKeyHook>();
-        if (why.empty())
-            why = tr("Trigger keys are unavailable: no key hook.").toStdString();
-    }
-    keyHook = std::make_unique<CKeyHook>(*hookPort, library, *runQueue,
-                                         [this] { return state.triggersEnabled; });
-    keyHook->SetMainWindow(reinterpret_cast<intptr_t>(this));
-    keyHook->SetControl(this);
-    keyHook->SetHeldElsewhereReport(
-        [this](const TriggerKeys& trigger) { ReportKeysHeldElsewhere(trigger); });
-    if (!why.empty())
-        ReportHookProblem(why);
-}
-
 // Said once, where it does not stop the start: the status bar.
-void CMainDlg::ReportHookProblem(const std::string& why) {
-    keyHookProblem = why;
+void CMainDlg::HookProblem(const std::string& why) {
     auto* note = new QLabel(Text(why), statusBar());
     note->setObjectName(QStringLiteral("hookProblem"));
     note->setToolTip(Text(why));
     statusBar()->addWidget(note, 1);
 }
 
-// Kept until a line is written again; another message may replace it, but
-// it is never repeated for every lost line.
-void CMainDlg::ReportRunLogProblem(const std::string& problem) {
-    if (problem.empty()) {
-        if (statusBar()->currentMessage() == Text(runLogProblem))
-            statusBar()->clearMessage();
-    } else {
-        statusBar()->showMessage(Text(problem));
-    }
-    runLogProblem = problem;
+// Another message may replace it; an empty text withdraws `withdrawn` only
+// while that is what the bar shows.
+void CMainDlg::StatusMessage(const std::string& text, const std::string& withdrawn) {
+    if (!text.empty())
+        statusBar()->showMessage(Text(text));
+    else if (!withdrawn.empty() && statusBar()->currentMessage() == Text(withdrawn))
+        statusBar()->clearMessage();
+}
+
+void CMainDlg::ProgramOutput(const std::string& text) {
+    Output().AppendOutput(text);
 }
 
 // Without a tray host yet (a panel that starts after the program at login),
 // look again every few seconds and add the icon once one is there.
 void CMainDlg::AddTray() {
-    if (ended)
+    if (Ended())
         return;
     const bool available = services.trayAvailable ? services.trayAvailable()
                                                   : QSystemTrayIcon::isSystemTrayAvailable();
@@ -314,13 +251,13 @@ void CMainDlg::AddTray() {
             [this](QSystemTrayIcon::ActivationReason why) { OnTrayActivated(int(why)); });
     connect(tray, &QSystemTrayIcon::messageClicked, this, &CMainDlg::ShowOutputPage);
     tray->show();
-    if (started)
-        RefreshTrayState();
+    if (program->Started())
+        StateChanged();
 }
 
 void CMainDlg::ReportMacroFailure(int32_t id, const std::string& name,
                                   const std::string& firstLine) {
-    if (NoteEditorRunFailure(id, firstLine) || !runQueue->StartedUnattended(id))
+    if (NoteEditorRunFailure(id, firstLine) || !RunQueue().StartedUnattended(id))
         return;
     ShowNotification(tr("Macro \"%1\" failed").arg(Text(name)).toStdString(), firstLine);
 }
@@ -364,7 +301,7 @@ void CMainDlg::ShowOutputPage() {
 
 void CMainDlg::OnTrayActivated(int reason) {
     if (reason == QSystemTrayIcon::Context) {
-        if (runQueue->IsRunning())
+        if (RunQueue().IsRunning())
             ShowStopMenu(QCursor::pos());
         else
             ShowQuickMenu(QCursor::pos());
@@ -377,14 +314,12 @@ void CMainDlg::OnTrayActivated(int reason) {
 void CMainDlg::ShowStopMenu(const QPoint& at) {
     QMenu menu;
     menu.addAction(tr("&Stop Executing Macro"), this,
-                   [this] { HandleCommand(MainCommand::kStop); });
+                   [this] { HandleCommand(Command::Stop); });
     menu.exec(at);
 }
 
-void CMainDlg::RefreshTrayState() {
-    state.running = runQueue->IsRunning();
-    state.schedulerEnabled = runQueue->SchedulerEnabled();
-    const TrayLook look = DecideTrayLook(state);
+void CMainDlg::StateChanged() {
+    const TrayLook look = DecideTrayLook(State());
     if (tray) {
         tray->setIcon(TrayIconImage(look.icon));
         tray->setToolTip(Text(look.tooltip));
@@ -393,7 +328,15 @@ void CMainDlg::RefreshTrayState() {
         // No tray to show the state: the title carries it.
         setWindowTitle(Text(look.tooltip).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     }
+    RefreshCheckMarks();
     RefreshToolbar();
+}
+
+void CMainDlg::RefreshCheckMarks() {
+    if (QAction* scheduler = CommandAction(Command::DisableScheduler))
+        scheduler->setChecked(!State().schedulerEnabled);
+    if (QAction* triggers = CommandAction(Command::DisableTriggers))
+        triggers->setChecked(!State().triggersEnabled);
 }
 
 void CMainDlg::ShowFromTray() {
@@ -423,59 +366,25 @@ void CMainDlg::OnTimerTick() {
         firstTickSeen = true;
         ApplyStartVisibility();
     }
-    if (runQueue->SchedulerEnabled())
-        runQueue->RunDuePass();
-    keyHook->TickPrefix();
-    WriteRecovery();
+    program->Tick();
     WriteEditorRecovery();
 }
 
 void CMainDlg::HandleCommand(int identifier, int code) {
-    if (keyHook && keyHook->OnHookCommand(identifier, code))
-        return;
-    if (identifier == MainCommand::kMacroFinished) {
-        const int32_t finished = runQueue->RunningMacro().id;
-        runQueue->OnMacroFinished();
-        EndEditorRun(finished);
-        return;
-    }
-    RunMenuCommand(identifier);
+    if (!program->HandleCommand(identifier, code))
+        RunMenuCommand(identifier);
 }
 
 void CMainDlg::HandleInstanceRequest(const QString& line, QLocalSocket* client) {
-    if (IsStatusRequest(line.toStdString())) {
-        client->write(QByteArray::fromStdString(FormatStatusAnswer(CurrentStatus()) + "\n"));
-        client->flush();
-        return;
-    }
-    const auto target = ParseRunRequest(line.toStdString());
-    if (!target) {
-        client->write("refused\tunknown request\n");
-        client->flush();
-        return;
-    }
-    const RunRequestOutcome outcome = QueueRunRequest(library, *runQueue, *target);
-    client->write(QByteArray::fromStdString(outcome.answer + "\n"));
+    const std::string answer = program->HandleRequest(line.toStdString());
+    client->write(QByteArray::fromStdString(answer + "\n"));
     client->flush();
-    if (outcome.queued)
-        runQueue->RunNextQueued();
-}
-
-InstanceStatus CMainDlg::CurrentStatus() const {
-    InstanceStatus status;
-    status.schedulerEnabled = runQueue->SchedulerEnabled();
-    status.triggersEnabled = state.triggersEnabled;
-    const CMacro& running = runQueue->RunningMacro();
-    if (runQueue->IsRunning() && running.id != 0)
-        status.running = InstanceStatus::Entry{running.id, running.name};
-    for (int i = 0; i < runQueue->Count(); ++i)
-        status.queued.push_back({runQueue->Slot(i).id, runQueue->Slot(i).name});
-    return status;
 }
 
 // ---- IMainWindowOps ----
 
 void CMainDlg::SelectMacro(int32_t id) {
+    CMacroLibrary& library = Library();
     if (!library.FindById(id))
         return;
     CommitManagerForm();
@@ -493,6 +402,7 @@ void CMainDlg::SelectMacro(int32_t id) {
 void CMainDlg::CommitManagerForm() {
     if (!managerForm)
         return;
+    CMacroLibrary& library = Library();
     CMacro record = managerForm->ReadForm();
     const CMacroNode* node = record.id != 0 ? library.FindById(record.id) : nullptr;
     if (!node)
@@ -527,6 +437,7 @@ void CMainDlg::ShowManagerTab() {
 // Into the caret entry when it is a set, after it when it is a macro; the
 // root when there is no caret entry.
 int32_t CMainDlg::AddMacroAtCaret(const CMacro& record) {
+    CMacroLibrary& library = Library();
     const CMacroNode* target = library.FindById(tree->GetCaretId());
     if (!target)
         target = library.Root();
@@ -547,64 +458,41 @@ int32_t CMainDlg::AddMacroAtCaret(const CMacro& record) {
     return added.id;
 }
 
-// ---- IRunQueueView ----
+// ---- IProgramObserver ----
 
-void CMainDlg::SetStopEnabled(bool enabled) {
-    if (QAction* stop = commandActions.value(MainCommand::kStop))
+// From the root, as at the start; the calendar follows.
+bool CMainDlg::LibraryReplaced() {
+    const bool shown = tree->LoadAll();
+    if (schedulerForm)
+        schedulerForm->RefreshCalendar();
+    if (Library().Root())
+        SelectMacro(Library().Root()->id);
+    UpdateCommandState(tree->GetCaretId());
+    return shown;
+}
+
+void CMainDlg::StopEnabledChanged(bool enabled) {
+    if (QAction* stop = CommandAction(Command::Stop))
         stop->setEnabled(enabled);
 }
 
-void CMainDlg::ClearOutput() {
+void CMainDlg::OutputCleared() {
     outputPage->ClearOutput();
 }
 
-void CMainDlg::SetLastRun(const std::string& text) {
+void CMainDlg::LastRunShown(const std::string& text) {
     outputPage->SetLastRun(text);
 }
 
-void CMainDlg::LastRunChanged(int32_t id, const std::string&) {
+void CMainDlg::LastRunChanged(int32_t id) {
     if (!managerForm)
         return;
-    if (const CMacroNode* node = library.FindById(id))
+    if (const CMacroNode* node = Library().FindById(id))
         managerForm->ShowLastRun(*node);
 }
 
-// ---- IKeyHookControl: the queue's hold on the hook follows Disable Triggers ----
-
-// The queue asks for the hook at every idle scheduler pass; a hook that is in
-// place stays as it is (restarting it would cost a round trip to the X server
-// four times a second and could drop keys).
-void CMainDlg::Install() {
-    if (!keyHook || !state.triggersEnabled || hookInstalled)
-        return;
-    keyHook->Install();
-    hookInstalled = true;
-}
-
-void CMainDlg::Release() {
-    if (!keyHook || !hookInstalled)
-        return;
-    keyHook->Release();
-    hookInstalled = false;
-}
-
-void CMainDlg::ResetKeys() {
-    if (keyHook)
-        keyHook->ResetKeys();
-}
-
-void CMainDlg::SetTriggerBoxFocus(bool focused) {
-    triggerBoxFocus = focused;
-    UpdateTakenKeys();
-}
-
-void CMainDlg::UpdateTakenKeys() {
-    if (keyHook)
-        keyHook->SetTaking(state.triggersEnabled && !triggerBoxFocus);
-}
-
 // Once per trigger: it still fires, but the focused window gets its keys too.
-void CMainDlg::ReportKeysHeldElsewhere(const TriggerKeys& trigger) {
+void CMainDlg::KeysHeldElsewhere(const TriggerKeys& trigger) {
     statusBar()->showMessage(
         tr("Another program holds the keys %1 of macro \"%2\": it still runs, but the focused "
            "window gets them too.")
@@ -617,10 +505,10 @@ void CMainDlg::ReportKeysHeldElsewhere(const TriggerKeys& trigger) {
 
 void CMainDlg::MacroFinished() {
     if (QThread::currentThread() == thread())
-        HandleCommand(MainCommand::kMacroFinished);
+        HandleCommand(Command::MacroFinished);
     else
         QMetaObject::invokeMethod(
-            this, [this] { HandleCommand(MainCommand::kMacroFinished); },
+            this, [this] { HandleCommand(Command::MacroFinished); },
             Qt::BlockingQueuedConnection);
 }
 
@@ -639,18 +527,18 @@ IInputPrompt& CMainDlg::Input() {
 // ---- Closing ----
 
 void CMainDlg::EndForSession() {
-    if (ended)
+    if (Ended())
         return;
     // The editors first: their text exists nowhere else.
     WriteEditorRecoveryNow();
-    SaveEverything(false);
+    program->SaveEverything(false);
     EndProgram();
 }
 
 // Every dialog still open (a message, an Alert, an input box, Options) is
 // closed as cancelled: their event loops would otherwise outlive the end.
 void CMainDlg::EndProgram() {
-    ended = true;
+    program->MarkEnded();
     timer->stop();
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
@@ -660,37 +548,33 @@ void CMainDlg::EndProgram() {
 }
 
 void CMainDlg::ExitProgram() {
-    if (ended || !CloseEditors() || !SaveEverything())
+    if (Ended() || !CloseEditors() || !program->SaveEverything())
         return;
     EndProgram();
 }
 
 void CMainDlg::EndWithoutSaving() {
-    if (ended)
+    if (Ended())
         return;
     // Asked first when schedules would stop or edits be left unsaved; No is
     // the default, so a second stray key press does not end it either.
-    EscapeSituation situation;
-    situation.schedulerEnabled = runQueue->SchedulerEnabled();
-    situation.comingSchedule = HasComingSchedule(library.Root(), Clock().Now());
-    situation.unsavedEdits =
-        recovery->HasUnsavedEdits() || (managerForm && managerForm->HasEdits());
-    const std::string question = EscapeQuestion(situation);
+    const std::string question =
+        program->EndWithoutSavingQuestion(managerForm && managerForm->HasEdits());
     if (!question.empty() &&
         messages.Show(question, "Wingmate", MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
         return;
     // The library is left unsaved; an editor's script is still the user's.
-    if (!ended && CloseEditors())
+    if (!Ended() && CloseEditors())
         EndProgram();
 }
 
 void CMainDlg::closeEvent(QCloseEvent* event) {
-    if (!ended) {
-        if (!CloseEditors() || !SaveEverything()) {
+    if (!Ended()) {
+        if (!CloseEditors() || !program->SaveEverything()) {
             event->ignore();
             return;
         }
-        ended = true;
+        program->MarkEnded();
         timer->stop();
         QApplication::quit();
     }
@@ -712,9 +596,9 @@ void CMainDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CMainDlg::OpenOptions() {
-    COptionsDlg options(settings, store, messages, this);
+    COptionsDlg options(Settings(), services.store, messages, this);
     options.exec();
-    runQueue->SetRunMissedAfterSleep(settings.runMissed != 0);
+    program->SettingsChanged();
 }
 
 void CMainDlg::OpenAbout() {
@@ -724,9 +608,9 @@ void CMainDlg::OpenAbout() {
 
 void CMainDlg::ShowQuickMenu(const QPoint& anchor) {
     CQuickMenuDlg menu;
-    menu.library = &library;
+    menu.library = &Library();
     menu.anchor = anchor;
     menu.exec();
-    if (IsRunnablePick(library, menu.ChosenId()))
+    if (IsRunnablePick(Library(), menu.ChosenId()))
         ExecuteEntry(menu.ChosenId());
 }

@@ -1,12 +1,10 @@
 #pragma once
-// "Tessera Wingmate", the program's one window. It owns the library, the
-// settings, the run queue and the hook wrapper, hosts the toolbar, the macro
-// tree and the four tab pages, keeps the tray icon, and wires them together:
-// the pages and the queue reach it through the interfaces it implements.
+// "Tessera Wingmate", the program's one window: a view of the program core
+// (CProgram, which it owns). It builds the toolbar, the menus, the macro tree
+// and the four tab pages, keeps the tray icon, the script editors and the
+// dialogs, and turns what the user does into the program's commands.
 // The menu and toolbar commands live in MainDlgCommands.cpp.
 
-#include "app/AppSettings.h"
-#include "app/StatusRequest.h"
 #include "library/MacroLibrary.h"
 #include "ports/Clock.h"
 #include "ports/FileChooser.h"
@@ -18,9 +16,8 @@
 #include "ports/RecordHost.h"
 #include "ports/ScriptOutput.h"
 #include "ports/SettingsStore.h"
+#include "program/Program.h"
 #include "record/Recorder.h"
-#include "schedule/RunQueue.h"
-#include "triggers/TakenKeys.h"
 #include "views/IconSet.h"
 #include "views/MainWindowOps.h"
 #include "views/PageForms.h"
@@ -55,38 +52,6 @@ class QTabWidget;
 class QTimer;
 class QUrl;
 
-// Command identifiers of the main window (menu, toolbar, tray, runner).
-namespace MainCommand {
-constexpr int kHide = 32790;
-constexpr int kMacroWizard = 32803;
-constexpr int kSaveMacros = 32805;
-constexpr int kRestoreMacros = 32841;
-constexpr int kExit = 32782;
-constexpr int kNewMacro = 32802;
-constexpr int kStop = 32815;
-constexpr int kNewScript = 32813;
-constexpr int kOpenScript = 32812;
-constexpr int kRecordScript = 32817;
-constexpr int kRecordDeclarations = 32818;
-constexpr int kSaveLogFile = 32808;
-constexpr int kClearLogDisplay = 32797;
-constexpr int kClearLogFile = 32807;
-constexpr int kDisableScheduler = 32799;
-constexpr int kDisableTriggers = 32800;
-constexpr int kOptions = 32801;
-constexpr int kAbout = 32806;
-constexpr int kHelpWingmate = 32783;
-constexpr int kHelpTessera = 32784;
-// Sent by the runner when a macro ended.
-constexpr int kMacroFinished = 22000;
-} // namespace MainCommand
-
-// The hook's report callback (hook thread): receiver, 1300/1400, key code.
-using KeyHookReportFn = std::function<void(intptr_t receiver, int identifier, int code)>;
-// Makes the key hook; sets `why` when triggers cannot work here.
-using KeyHookFactory =
-    std::function<std::unique_ptr<IKeyHook>(KeyHookReportFn report, std::string* why)>;
-
 // What the program gives the main window; tests give fakes.
 struct MainDlgServices {
     MainDlgServices(ISettingsStore& settingsStore, IMessageBox& messageBox)
@@ -120,9 +85,8 @@ struct MainDlgServices {
 
 class CMainDlg : public QMainWindow,
                  public IMainWindowOps,
-                 public IRunQueueView,
-                 public IKeyHookControl,
-                 public IRecordMainWindow {
+                 public IRecordMainWindow,
+                 private IProgramObserver {
     Q_OBJECT
 public:
     static constexpr int kTimerMs = 250;
@@ -130,19 +94,19 @@ public:
     CMainDlg(std::string home, MainDlgServices services, QWidget* parent = nullptr);
     ~CMainDlg() override;
 
-    // The start-up after construction: settings, library, tray, hook, timer,
-    // start-up settings.
+    // The start-up after construction: the program's (settings, library,
+    // hook, scheduler), then the tray, the timer and the start-up settings.
     void Start();
 
-    // Seams for the Manager (tab 0) and Scheduler (tab 1) pages: the widget
-    // replaces the placeholder; the form is what the commit and change paths
-    // call. The window takes ownership of the widget.
+    // Tests put a fake form in the place of the Manager (tab 0) or Scheduler
+    // (tab 1) page. The window takes ownership of the widget.
     void SetManagerPage(QWidget* page, IManagerForm* form);
     void SetSchedulerPage(QWidget* page, ISchedulerForm* form);
 
-    // Every command goes through here: first offered to the hook wrapper
-    // (1300, 1400, 1600), then the end of a macro (22000), then the menu.
+    // Every command goes through here: first offered to the program (the
+    // hook's 1300, 1400, 1600 and the end of a macro, 22000), then the menu.
     void HandleCommand(int identifier, int code = 0);
+    void HandleCommand(Command command) { HandleCommand(static_cast<int>(command)); }
 
     // A request line from the instance socket ("run NAME|ID" or "status");
     // the answer goes back through `client`.
@@ -154,7 +118,7 @@ public:
     // Clicking the notification: the window comes back on the Output page.
     void ShowOutputPage();
     // What "wingmatectl status" reports.
-    InstanceStatus CurrentStatus() const;
+    InstanceStatus CurrentStatus() const { return program->CurrentStatus(); }
 
     // IMainWindowOps
     void SelectMacro(int32_t id) override;
@@ -163,19 +127,6 @@ public:
     void ShowManagerTab() override;
     int32_t AddMacroAtCaret(const CMacro& record) override;
     void UpdateCommandState(int32_t id) override;
-
-    // IRunQueueView
-    void SetStopEnabled(bool enabled) override;
-    void RefreshTrayState() override;
-    void ClearOutput() override;
-    void SetLastRun(const std::string& text) override;
-    void LastRunChanged(int32_t id, const std::string& lastRunText) override;
-
-    // IKeyHookControl (the queue releases the hook while a macro runs)
-    void Install() override;
-    void Release() override;
-    void ResetKeys() override;
-    void SetTriggerBoxFocus(bool focused) override;
 
     // What a run needs of the window. MacroFinished: the run ended (command
     // 22000); from a worker thread it returns once the window thread has
@@ -192,35 +143,46 @@ public:
     void ShowNotification(const std::string& title, const std::string& text,
                           std::function<void(bool shown)> shown = {});
 
-    // IRecordMainWindow (MainDlgRecord.cpp); RefreshTrayState is above.
-    void SetRecording(bool recording, const std::string& stopKeyText) override;
-    bool SchedulerEnabled() const override;
-    void SetSchedulerEnabled(bool enabled) override;
-    bool TriggersEnabled() const override { return state.triggersEnabled; }
-    void SetTriggersEnabled(bool enabled) override;
-    void ReleaseTriggerHook() override { Release(); }
+    // IRecordMainWindow (MainDlgRecord.cpp).
+    void SetRecording(bool recording, const std::string& stopKeyText) override {
+        program->SetRecording(recording, stopKeyText);
+    }
+    bool SchedulerEnabled() const override {
+        return program->RunQueue().SchedulerEnabled();
+    }
+    void SetSchedulerEnabled(bool enabled) override { program->SetSchedulerEnabled(enabled); }
+    bool TriggersEnabled() const override { return program->State().triggersEnabled; }
+    void SetTriggersEnabled(bool enabled) override { program->SetTriggersEnabled(enabled); }
+    void RefreshTrayState() override { program->RefreshTrayState(); }
+    void ReleaseTriggerHook() override { program->Release(); }
     void ShowMainWindow() override { ShowFromTray(); }
     void HideMainWindow() override { HideToTray(); }
-    int DefaultDelay() const override;
-    int WindowWait() const override { return settings.recordWindowWaitMs; }
-    void SetWindowWait(int milliseconds) override { settings.recordWindowWaitMs = milliseconds; }
+    int DefaultDelay() const override { return program->DefaultDelay(); }
+    int WindowWait() const override { return program->Settings().recordWindowWaitMs; }
+    void SetWindowWait(int milliseconds) override {
+        program->Settings().recordWindowWaitMs = milliseconds;
+    }
 
-    CMacroLibrary& Library() { return library; }
-    CAppSettings& Settings() { return settings; }
-    CRunQueue& RunQueue() { return *runQueue; }
-    CKeyHook* KeyHook() const { return keyHook.get(); }
+    CProgram& Program() { return *program; }
+    CMacroLibrary& Library() { return program->Library(); }
+    const CMacroLibrary& Library() const { return program->Library(); }
+    CAppSettings& Settings() { return program->Settings(); }
+    CRunQueue& RunQueue() { return program->RunQueue(); }
+    CKeyHook* KeyHook() const { return program->KeyHook(); }
     CMacroTree* Tree() const { return tree; }
     QTabWidget* Tabs() const { return tabs; }
     COutputPage* OutputPage() const { return outputPage; }
     CLogPage* LogPage() const { return logPage; }
     QAction* CommandAction(int command) const { return commandActions.value(command); }
+    QAction* CommandAction(Command command) const { return CommandAction(int(command)); }
     QAction* ToolbarAction(int command) const { return toolbarActions.value(command); }
+    QAction* ToolbarAction(Command command) const { return ToolbarAction(int(command)); }
     QSystemTrayIcon* Tray() const { return tray; }
     bool HasTray() const { return tray != nullptr; }
-    const ProgramState& State() const { return state; }
-    const std::string& KeyHookProblem() const { return keyHookProblem; }
+    const ProgramState& State() const { return program->State(); }
+    const std::string& KeyHookProblem() const { return program->KeyHookProblem(); }
     // The window was ended (Exit, close or Escape).
-    bool Ended() const { return ended; }
+    bool Ended() const { return program->Ended(); }
     bool HiddenInTray() const { return hiddenInTray; }
     // The menu the tray's right click shows while a macro runs.
     void ShowStopMenu(const QPoint& at);
@@ -245,7 +207,8 @@ public Q_SLOTS:
     // The quick menu with its bottom-right corner at `anchor` (screen); a
     // picked macro runs as Execute does.
     void ShowQuickMenu(const QPoint& anchor);
-    // One tick of the 250 ms timer: the scheduler pass and the prefix count.
+    // One tick of the 250 ms timer: the program's tick and the editors'
+    // recovery copies.
     void OnTimerTick();
 
 protected:
@@ -253,32 +216,30 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // IProgramObserver: the program's changes shown.
+    void CommitEdits() override { CommitManagerForm(); }
+    bool LibraryReplaced() override;
+    void StateChanged() override;
+    void StopEnabledChanged(bool enabled) override;
+    void OutputCleared() override;
+    void LastRunShown(const std::string& text) override;
+    void LastRunChanged(int32_t id) override;
+    void ProgramOutput(const std::string& text) override;
+    void StatusMessage(const std::string& text, const std::string& withdrawn) override;
+    void HookProblem(const std::string& why) override;
+    void KeysHeldElsewhere(const TriggerKeys& trigger) override;
+    void MacroEnded(int32_t id) override { EndEditorRun(id); }
+
     // Window parts (MainDlg.cpp).
     void BuildWindow();
+    void BuildPages();
     void ReplacePage(int index, QWidget* page, PageIcon icon, const QString& title);
     void AddTray();
-    void CreateKeyHook();
-    // The library file (MainDlgLibraryFile.cpp).
-    void LoadLibrary();
-    void OfferBackupAfterBadLoad();
-    void AddFirstStartExamples();
-    void OfferRecovery();
-    // Saves the library; says what was kept aside when `ask`, else that and
-    // a failure on standard error. true when saved; else `failure` (when
-    // given) names the file and the reason.
-    bool SaveLibrary(bool ask, std::string* failure = nullptr);
-    void WriteRecovery();
     void ApplyStartVisibility();
-    void ReportHookProblem(const std::string& why);
-    // Trigger keys are taken from the focused application while triggers
-    // are enabled and the trigger box lacks the focus.
-    void UpdateTakenKeys();
-    void ReportKeysHeldElsewhere(const TriggerKeys& trigger);
     void OnTrayActivated(int reason);
     bool ShowTrayMessage(const std::string& title, const std::string& text);
-    // Commit, save the library (asking when it fails, if `ask`) and the
-    // settings; false when the user chose to stay.
-    bool SaveEverything(bool ask = true);
+    // The check marks of Disable Scheduler and Disable Triggers follow the state.
+    void RefreshCheckMarks();
     void EndProgram();
 
     // Commands (MainDlgCommands.cpp).
@@ -287,11 +248,6 @@ private:
     bool RunMenuCommand(int command);
     void ExecuteEntry(int32_t id);
     void NewMacro();
-    void SaveMacros();
-    void RestoreMacros();
-    void StopMacro();
-    void ToggleScheduler();
-    void ToggleTriggers();
     void OpenHelp(const std::string& file);
     void RecordDeclarations();
     void RunMacroWizard(); // MainDlgWizard.cpp
@@ -317,28 +273,21 @@ private:
     std::unique_ptr<IRecordSource> MakeRecordSource();
     void RefreshToolbar();
     bool SelectedIsMacro() const;
-    const IClock& Clock() const { return services.clock ? *services.clock : systemClock; }
-    // Lost run-log lines, said once per run of failures (empty: written again).
-    void ReportRunLogProblem(const std::string& problem);
 
 public:
     // The editor's Run: the script runs as a macro would, recorded in the
     // run log. "" when it started (`ended` follows at its end), else why not.
     std::string RunEditorScript(const std::string& path,
                                 std::function<void(const EditorRunEnd&)> whenEnded);
-    const std::string& FunctionNames() const { return functionNames; }
+    const std::string& FunctionNames() const { return program->FunctionNames(); }
     QList<CEditorDlg*> Editors() const;
 
 private:
     std::string home;
-    ISettingsStore& store;
     std::unique_ptr<IMessageBox> ownMessages;
     IMessageBox& messages; // the window's own boxes, in front of it
     MainDlgServices services;
-    CSystemClock systemClock;
-    CAppSettings settings;
-    CMacroLibrary library;
-    ProgramState state;
+    std::unique_ptr<CProgram> program;
 
     CMacroTree* tree = nullptr;
     QTabWidget* tabs = nullptr;
@@ -356,15 +305,6 @@ private:
     QHash<int, QAction*> commandActions; // menu items by command
     QHash<int, QAction*> toolbarActions; // toolbar buttons by command
 
-    std::unique_ptr<IMacroRunner> fallbackRunner;
-    std::unique_ptr<CRunQueue> runQueue;
-    std::unique_ptr<CRecoveryFile> recovery;
-    std::string recoveryProblem; // the last failed recovery write, said once
-    std::string runLogProblem;   // shown in the status bar while lines are lost
-    std::unique_ptr<IKeyHook> hookPort;
-    std::unique_ptr<CKeyHook> keyHook;
-    std::string keyHookProblem;
-    std::string functionNames; // the engine's, for the editors
     std::unique_ptr<IFileChooser> ownFileChooser;
     std::unique_ptr<IEditorRunner> editorRunner;
     // The run an editor started, until its end is handed back.
@@ -386,8 +326,4 @@ private:
     std::string editorRecoveryProblem; // the last failed copy write, said once
     bool firstTickSeen = false;
     bool hiddenInTray = false;
-    bool hookInstalled = false; // as far as this window asked for it
-    bool triggerBoxFocus = false;
-    bool started = false;
-    bool ended = false;
 };

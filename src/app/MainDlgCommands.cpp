@@ -1,7 +1,7 @@
 // The main window's commands: the menu, the toolbar, what each command does
 // and when it is available.
 
-#include "app/DeclarationsRecorder.h"
+#include "program/DeclarationsRecorder.h"
 #include "app/MainDlg.h"
 #include "library/HomeFolder.h"
 
@@ -36,15 +36,15 @@ struct MenuColumn {
 const std::vector<MenuColumn>& MenuTable() {
     static const std::vector<MenuColumn> table = {
         {QT_TRANSLATE_NOOP("CMainDlg", "&File"),
-         {{MainCommand::kHide, QT_TRANSLATE_NOOP("CMainDlg", "&Hide")},
-          {MainCommand::kMacroWizard, QT_TRANSLATE_NOOP("CMainDlg", "&Macro Wizard")},
+         {{int(Command::Hide), QT_TRANSLATE_NOOP("CMainDlg", "&Hide")},
+          {int(Command::MacroWizard), QT_TRANSLATE_NOOP("CMainDlg", "&Macro Wizard")},
           {0, ""},
-          {MainCommand::kSaveMacros, QT_TRANSLATE_NOOP("CMainDlg", "&Save Macros")},
-          {MainCommand::kRestoreMacros, QT_TRANSLATE_NOOP("CMainDlg", "&Restore Macros")},
+          {int(Command::SaveMacros), QT_TRANSLATE_NOOP("CMainDlg", "&Save Macros")},
+          {int(Command::RestoreMacros), QT_TRANSLATE_NOOP("CMainDlg", "&Restore Macros")},
           {0, ""},
-          {MainCommand::kExit, QT_TRANSLATE_NOOP("CMainDlg", "&Exit")}}},
+          {int(Command::Exit), QT_TRANSLATE_NOOP("CMainDlg", "&Exit")}}},
         {QT_TRANSLATE_NOOP("CMainDlg", "&Macro"),
-         {{MainCommand::kNewMacro, QT_TRANSLATE_NOOP("CMainDlg", "&New")},
+         {{int(Command::NewMacro), QT_TRANSLATE_NOOP("CMainDlg", "&New")},
           {0, ""},
           {MacroCommand::kCut, QT_TRANSLATE_NOOP("CMainDlg", "Cu&t")},
           {MacroCommand::kCopy, QT_TRANSLATE_NOOP("CMainDlg", "&Copy")},
@@ -54,29 +54,29 @@ const std::vector<MenuColumn>& MenuTable() {
           {MacroCommand::kPasteBefore, QT_TRANSLATE_NOOP("CMainDlg", "Paste &Before")},
           {0, ""},
           {MacroCommand::kExecute, QT_TRANSLATE_NOOP("CMainDlg", "E&xecute")},
-          {MainCommand::kStop, QT_TRANSLATE_NOOP("CMainDlg", "&Stop")}}},
+          {int(Command::Stop), QT_TRANSLATE_NOOP("CMainDlg", "&Stop")}}},
         {QT_TRANSLATE_NOOP("CMainDlg", "&Script"),
-         {{MainCommand::kNewScript, QT_TRANSLATE_NOOP("CMainDlg", "&New")},
-          {MainCommand::kOpenScript, QT_TRANSLATE_NOOP("CMainDlg", "&Open")},
+         {{int(Command::NewScript), QT_TRANSLATE_NOOP("CMainDlg", "&New")},
+          {int(Command::OpenScript), QT_TRANSLATE_NOOP("CMainDlg", "&Open")},
           {MacroCommand::kEdit, QT_TRANSLATE_NOOP("CMainDlg", "&Edit")}}},
         {QT_TRANSLATE_NOOP("CMainDlg", "&Record"),
-         {{MainCommand::kRecordScript, QT_TRANSLATE_NOOP("CMainDlg", "&Script")},
-          {MainCommand::kRecordDeclarations, QT_TRANSLATE_NOOP("CMainDlg", "&Declarations")}}},
+         {{int(Command::RecordScript), QT_TRANSLATE_NOOP("CMainDlg", "&Script")},
+          {int(Command::RecordDeclarations), QT_TRANSLATE_NOOP("CMainDlg", "&Declarations")}}},
         {QT_TRANSLATE_NOOP("CMainDlg", "&Log"),
-         {{MainCommand::kSaveLogFile, QT_TRANSLATE_NOOP("CMainDlg", "&Save Log File")},
-          {MainCommand::kClearLogDisplay, QT_TRANSLATE_NOOP("CMainDlg", "Clear Log &Display")},
-          {MainCommand::kClearLogFile, QT_TRANSLATE_NOOP("CMainDlg", "Clear Log &File")}}},
+         {{int(Command::SaveLogFile), QT_TRANSLATE_NOOP("CMainDlg", "&Save Log File")},
+          {int(Command::ClearLogDisplay), QT_TRANSLATE_NOOP("CMainDlg", "Clear Log &Display")},
+          {int(Command::ClearLogFile), QT_TRANSLATE_NOOP("CMainDlg", "Clear Log &File")}}},
         {QT_TRANSLATE_NOOP("CMainDlg", "&Tools"),
-         {{MainCommand::kDisableScheduler, QT_TRANSLATE_NOOP("CMainDlg", "Disable &Scheduler"),
+         {{int(Command::DisableScheduler), QT_TRANSLATE_NOOP("CMainDlg", "Disable &Scheduler"),
            true},
-          {MainCommand::kDisableTriggers, QT_TRANSLATE_NOOP("CMainDlg", "Disable &Triggers"), true},
+          {int(Command::DisableTriggers), QT_TRANSLATE_NOOP("CMainDlg", "Disable &Triggers"), true},
           {0, ""},
-          {MainCommand::kOptions, QT_TRANSLATE_NOOP("CMainDlg", "&Options")}}},
+          {int(Command::Options), QT_TRANSLATE_NOOP("CMainDlg", "&Options")}}},
         {QT_TRANSLATE_NOOP("CMainDlg", "&Help"),
-         {{MainCommand::kHelpWingmate, QT_TRANSLATE_NOOP("CMainDlg", "&Wingmate")},
-          {MainCommand::kHelpTessera, QT_TRANSLATE_NOOP("CMainDlg", "&Tessera")},
+         {{int(Command::HelpWingmate), QT_TRANSLATE_NOOP("CMainDlg", "&Wingmate")},
+          {int(Command::HelpTessera), QT_TRANSLATE_NOOP("CMainDlg", "&Tessera")},
           {0, ""},
-          {MainCommand::kAbout, QT_TRANSLATE_NOOP("CMainDlg", "&About")}}},
+          {int(Command::About), QT_TRANSLATE_NOOP("CMainDlg", "&About")}}},
     };
     return table;
 }
@@ -90,31 +90,31 @@ struct ToolButton {
 // Separators after Hide, after Macro Wizard, after Record Script and after
 // Stop Macro.
 constexpr ToolButton kToolbar[] = {
-    {MainCommand::kHide, ToolIcon::Hide, QT_TRANSLATE_NOOP("CMainDlg", "Hide"),
+    {int(Command::Hide), ToolIcon::Hide, QT_TRANSLATE_NOOP("CMainDlg", "Hide"),
      QT_TRANSLATE_NOOP("CMainDlg", "Hide Wingmate")},
     {0, ToolIcon::Hide, "", ""},
-    {MainCommand::kNewMacro, ToolIcon::NewMacro, QT_TRANSLATE_NOOP("CMainDlg", "New"),
+    {int(Command::NewMacro), ToolIcon::NewMacro, QT_TRANSLATE_NOOP("CMainDlg", "New"),
      QT_TRANSLATE_NOOP("CMainDlg", "New Macro")},
-    {MainCommand::kSaveMacros, ToolIcon::SaveMacros, QT_TRANSLATE_NOOP("CMainDlg", "Save"),
+    {int(Command::SaveMacros), ToolIcon::SaveMacros, QT_TRANSLATE_NOOP("CMainDlg", "Save"),
      QT_TRANSLATE_NOOP("CMainDlg", "Save Macros")},
-    {MainCommand::kMacroWizard, ToolIcon::MacroWizard, QT_TRANSLATE_NOOP("CMainDlg", "Wizard"),
+    {int(Command::MacroWizard), ToolIcon::MacroWizard, QT_TRANSLATE_NOOP("CMainDlg", "Wizard"),
      QT_TRANSLATE_NOOP("CMainDlg", "Macro Wizard")},
     {0, ToolIcon::Hide, "", ""},
-    {MainCommand::kNewScript, ToolIcon::NewScript, QT_TRANSLATE_NOOP("CMainDlg", "New Script"),
+    {int(Command::NewScript), ToolIcon::NewScript, QT_TRANSLATE_NOOP("CMainDlg", "New Script"),
      QT_TRANSLATE_NOOP("CMainDlg", "New Script")},
-    {MainCommand::kOpenScript, ToolIcon::OpenScript, QT_TRANSLATE_NOOP("CMainDlg", "Open Script"),
+    {int(Command::OpenScript), ToolIcon::OpenScript, QT_TRANSLATE_NOOP("CMainDlg", "Open Script"),
      QT_TRANSLATE_NOOP("CMainDlg", "Open Script")},
     {MacroCommand::kEdit, ToolIcon::EditScript, QT_TRANSLATE_NOOP("CMainDlg", "Edit Script"),
      QT_TRANSLATE_NOOP("CMainDlg", "Edit Script")},
-    {MainCommand::kRecordScript, ToolIcon::RecordScript, QT_TRANSLATE_NOOP("CMainDlg", "Record"),
+    {int(Command::RecordScript), ToolIcon::RecordScript, QT_TRANSLATE_NOOP("CMainDlg", "Record"),
      QT_TRANSLATE_NOOP("CMainDlg", "Record Script")},
     {0, ToolIcon::Hide, "", ""},
     {MacroCommand::kExecute, ToolIcon::RunMacro, QT_TRANSLATE_NOOP("CMainDlg", "Run"),
      QT_TRANSLATE_NOOP("CMainDlg", "Run Macro")},
-    {MainCommand::kStop, ToolIcon::StopMacro, QT_TRANSLATE_NOOP("CMainDlg", "Stop"),
+    {int(Command::Stop), ToolIcon::StopMacro, QT_TRANSLATE_NOOP("CMainDlg", "Stop"),
      QT_TRANSLATE_NOOP("CMainDlg", "Stop Macro")},
     {0, ToolIcon::Hide, "", ""},
-    {MainCommand::kHelpWingmate, ToolIcon::Help, QT_TRANSLATE_NOOP("CMainDlg", "Help"),
+    {int(Command::HelpWingmate), ToolIcon::Help, QT_TRANSLATE_NOOP("CMainDlg", "Help"),
      QT_TRANSLATE_NOOP("CMainDlg", "Wingmte Help")},
 };
 
@@ -130,16 +130,16 @@ struct CommandShortcut {
     QKeyCombination fallback;
 };
 const CommandShortcut kShortcuts[] = {
-    {MainCommand::kNewMacro, QKeySequence::New, Qt::CTRL | Qt::Key_N},
-    {MainCommand::kSaveMacros, QKeySequence::Save, Qt::CTRL | Qt::Key_S},
-    {MainCommand::kExit, QKeySequence::Quit, Qt::CTRL | Qt::Key_Q},
+    {int(Command::NewMacro), QKeySequence::New, Qt::CTRL | Qt::Key_N},
+    {int(Command::SaveMacros), QKeySequence::Save, Qt::CTRL | Qt::Key_S},
+    {int(Command::Exit), QKeySequence::Quit, Qt::CTRL | Qt::Key_Q},
     {MacroCommand::kCut, QKeySequence::Cut, Qt::CTRL | Qt::Key_X},
     {MacroCommand::kCopy, QKeySequence::Copy, Qt::CTRL | Qt::Key_C},
     {MacroCommand::kPasteAfter, QKeySequence::Paste, Qt::CTRL | Qt::Key_V},
     {MacroCommand::kDelete, QKeySequence::Delete, QKeyCombination(Qt::Key_Delete)},
-    {MainCommand::kHelpWingmate, QKeySequence::HelpContents, QKeyCombination(Qt::Key_F1)},
+    {int(Command::HelpWingmate), QKeySequence::HelpContents, QKeyCombination(Qt::Key_F1)},
     {MacroCommand::kExecute, QKeySequence::UnknownKey, QKeyCombination(Qt::Key_F5)},
-    {MainCommand::kStop, QKeySequence::UnknownKey, Qt::SHIFT | Qt::Key_F5},
+    {int(Command::Stop), QKeySequence::UnknownKey, Qt::SHIFT | Qt::Key_F5},
 };
 
 QList<QKeySequence> ShortcutsFor(int command) {
@@ -182,7 +182,7 @@ void CMainDlg::BuildMenus() {
     }
     for (int command : kEntryCommands)
         commandActions.value(command)->setEnabled(false);
-    commandActions.value(MainCommand::kStop)->setEnabled(false);
+    commandActions.value(int(Command::Stop))->setEnabled(false);
 }
 
 void CMainDlg::BuildToolbar() {
@@ -206,25 +206,25 @@ void CMainDlg::BuildToolbar() {
     }
     toolbarActions.value(MacroCommand::kExecute)->setEnabled(false);
     toolbarActions.value(MacroCommand::kEdit)->setEnabled(false);
-    toolbarActions.value(MainCommand::kStop)->setEnabled(false);
+    toolbarActions.value(int(Command::Stop))->setEnabled(false);
 }
 
 // The menu table's commands; false for a command this window does not know.
 bool CMainDlg::RunMenuCommand(int command) {
     switch (command) {
-    case MainCommand::kHide:
+    case int(Command::Hide):
         HideToTray();
         break;
-    case MainCommand::kSaveMacros:
-        SaveMacros();
+    case int(Command::SaveMacros):
+        program->SaveMacros();
         break;
-    case MainCommand::kRestoreMacros:
-        RestoreMacros();
+    case int(Command::RestoreMacros):
+        program->RestoreMacros();
         break;
-    case MainCommand::kExit:
+    case int(Command::Exit):
         ExitProgram();
         break;
-    case MainCommand::kNewMacro:
+    case int(Command::NewMacro):
         NewMacro();
         break;
     case MacroCommand::kCut:
@@ -242,49 +242,49 @@ bool CMainDlg::RunMenuCommand(int command) {
     case MacroCommand::kEdit:
         EditSelectedScript(tree->GetCaretId());
         break;
-    case MainCommand::kNewScript:
+    case int(Command::NewScript):
         OpenEditor("", false);
         break;
-    case MainCommand::kOpenScript:
+    case int(Command::OpenScript):
         OpenScriptFile();
         break;
-    case MainCommand::kStop:
-        StopMacro();
+    case int(Command::Stop):
+        program->Stop();
         break;
-    case MainCommand::kRecordDeclarations:
+    case int(Command::RecordDeclarations):
         RecordDeclarations();
         break;
-    case MainCommand::kMacroWizard:
+    case int(Command::MacroWizard):
         RunMacroWizard();
         break;
-    case MainCommand::kRecordScript:
+    case int(Command::RecordScript):
         RecordScript();
         break;
-    case MainCommand::kSaveLogFile:
+    case int(Command::SaveLogFile):
         logPage->SaveLogFileAs();
         break;
-    case MainCommand::kClearLogDisplay:
+    case int(Command::ClearLogDisplay):
         logPage->ClearLogDisplay();
         break;
-    case MainCommand::kClearLogFile:
+    case int(Command::ClearLogFile):
         logPage->ClearLogFile();
         break;
-    case MainCommand::kDisableScheduler:
-        ToggleScheduler();
+    case int(Command::DisableScheduler):
+        program->SetSchedulerEnabled(!program->RunQueue().SchedulerEnabled());
         break;
-    case MainCommand::kDisableTriggers:
-        ToggleTriggers();
+    case int(Command::DisableTriggers):
+        program->SetTriggersEnabled(!State().triggersEnabled);
         break;
-    case MainCommand::kOptions:
+    case int(Command::Options):
         OpenOptions();
         break;
-    case MainCommand::kAbout:
+    case int(Command::About):
         OpenAbout();
         break;
-    case MainCommand::kHelpWingmate:
+    case int(Command::HelpWingmate):
         OpenHelp("Wingmate.html");
         break;
-    case MainCommand::kHelpTessera:
+    case int(Command::HelpTessera):
         OpenHelp("Tessera.html");
         break;
     default:
@@ -293,12 +293,8 @@ bool CMainDlg::RunMenuCommand(int command) {
     return true;
 }
 
-// Execute: queue the entry and start the head at once, running or not.
 void CMainDlg::ExecuteEntry(int32_t id) {
-    if (!library.FindById(id))
-        return;
-    runQueue->EnqueueMacro(id);
-    runQueue->RunNextQueued();
+    program->Execute(id);
 }
 
 // Commits the form to the entry it shows, then a blank form on the Manager tab.
@@ -308,35 +304,6 @@ void CMainDlg::NewMacro() {
         managerForm->ClearForm();
     }
     ShowManagerTab();
-}
-
-// The queue is emptied; a running script is asked to stop by the runner
-// (a started program is not stopped). The running flag waits for its end.
-void CMainDlg::StopMacro() {
-    runQueue->ClearRunQueue();
-    if (services.stopScripts)
-        services.stopScripts();
-}
-
-void CMainDlg::ToggleScheduler() {
-    // The check mark follows the state (a menu click has already flipped it).
-    const bool disable = runQueue->SchedulerEnabled();
-    commandActions.value(MainCommand::kDisableScheduler)->setChecked(disable);
-    runQueue->SetSchedulerEnabled(!disable);
-}
-
-void CMainDlg::ToggleTriggers() {
-    const bool disable = state.triggersEnabled;
-    commandActions.value(MainCommand::kDisableTriggers)->setChecked(disable);
-    if (disable) {
-        Release();
-        state.triggersEnabled = false;
-    } else {
-        state.triggersEnabled = true;
-        Install();
-    }
-    UpdateTakenKeys();
-    RefreshTrayState();
 }
 
 void CMainDlg::OpenHelp(const std::string& file) {
@@ -356,20 +323,20 @@ void CMainDlg::RecordDeclarations() {
 
 // Grey every entry command, then enable what the entry allows.
 void CMainDlg::UpdateCommandState(int32_t id) {
-    const CommandAvailability available = MenuAvailability(library, id);
+    const CommandAvailability available = MenuAvailability(Library(), id);
     for (int command : kEntryCommands)
         commandActions.value(command)->setEnabled(available.IsEnabled(command));
     RefreshToolbar();
 }
 
 bool CMainDlg::SelectedIsMacro() const {
-    const CMacroNode* node = library.FindById(tree->GetCaretId());
-    return node && node != library.Root() && !node->IsMacroSet();
+    const CMacroNode* node = Library().FindById(tree->GetCaretId());
+    return node && node != Library().Root() && !node->IsMacroSet();
 }
 
 void CMainDlg::RefreshToolbar() {
-    const RunButtons buttons = DecideRunButtons(state, SelectedIsMacro());
+    const RunButtons buttons = DecideRunButtons(State(), SelectedIsMacro());
     toolbarActions.value(MacroCommand::kExecute)->setEnabled(buttons.run);
     toolbarActions.value(MacroCommand::kEdit)->setEnabled(buttons.edit);
-    toolbarActions.value(MainCommand::kStop)->setEnabled(buttons.stop);
+    toolbarActions.value(int(Command::Stop))->setEnabled(buttons.stop);
 }

@@ -67,7 +67,7 @@ CEditorDlg* CMainDlg::MakeEditor() {
     editor->setProperty("wingmateEditor", true);
     // A macro's script is coloured with the engine's names; every editor
     // offers them for completion.
-    editor->View()->AddKeywords(functionNames);
+    editor->View()->AddKeywords(program->FunctionNames());
     if (services.editorOpened)
         services.editorOpened(*editor);
     editor->show();
@@ -86,8 +86,8 @@ CEditorDlg* CMainDlg::OpenEditor(const std::string& path, bool macroScript) {
 }
 
 void CMainDlg::EditSelectedScript(int32_t id) {
-    const CMacroNode* node = library.FindById(id);
-    if (!node || node == library.Root() || node->IsMacroSet())
+    const CMacroNode* node = Library().FindById(id);
+    if (!node || node == Library().Root() || node->IsMacroSet())
         return;
     // As the runner does: the path as written, or without the blanks that
     // stood before "ARGS=" when only that names a file.
@@ -141,7 +141,7 @@ bool CMainDlg::CloseEditors() {
 // it, and nothing queued starts before it ends. One run at a time.
 std::string CMainDlg::RunEditorScript(const std::string& path,
                                       std::function<void(const EditorRunEnd&)> whenEnded) {
-    if (runQueue->IsRunning())
+    if (RunQueue().IsRunning())
         return UiText(
             UI_TEXT("Wingmate", "A macro is running: run the script again when it has ended."));
     // A macro started by Execute meanwhile took the editor run's end; nothing
@@ -159,7 +159,7 @@ std::string CMainDlg::RunEditorScript(const std::string& path,
     editorRun->logPath = LogBesideScript(path);
     editorRun->logBefore = LogStamp(editorRun->logPath);
     tabs->setCurrentIndex(2); // the Output page
-    runQueue->RunOutsideLibrary(macro);
+    RunQueue().RunOutsideLibrary(macro);
     return {};
 }
 
@@ -235,7 +235,7 @@ std::string NameScripts(const std::vector<EditorRecoveryCopy>& copies) {
 void CMainDlg::KeepUnreadableCopiesAside(const std::vector<std::string>& unreadable) {
     if (unreadable.empty())
         return;
-    const int64_t now = Clock().Now();
+    const int64_t now = program->Clock().Now();
     std::string kept;
     for (const std::string& file : unreadable) {
         std::string error;
@@ -253,7 +253,7 @@ void CMainDlg::KeepUnreadableCopiesAside(const std::vector<std::string>& unreada
 // Copies left by the last run: Yes opens each in an editor, No keeps them
 // aside under dated names. Either way nothing is written over a script.
 void CMainDlg::OfferEditorRecovery() {
-    if (ended)
+    if (Ended())
         return;
     std::vector<std::string> unreadable;
     const std::vector<EditorRecoveryCopy> copies = editorRecovery->List(&unreadable);
@@ -270,14 +270,14 @@ void CMainDlg::OfferEditorRecovery() {
                        {std::to_string(copies.size()), NameScripts(copies)});
     const MessageAnswer answer =
         messages.Show(text, UI_TEXT("Wingmate", "Restore Unsaved Changes?"), MessageButtons::YesNo);
-    if (ended)
+    if (Ended())
         return; // the session ended while the question waited: ask again next time
     if (answer == MessageAnswer::Yes) {
         for (const EditorRecoveryCopy& copy : copies)
             MakeEditor()->Recover(copy);
         return;
     }
-    const int64_t now = Clock().Now();
+    const int64_t now = program->Clock().Now();
     for (const EditorRecoveryCopy& copy : copies) {
         std::string error;
         if (CEditorRecovery::KeepAside(copy.file, now, &error).empty())

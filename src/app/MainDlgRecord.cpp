@@ -1,15 +1,11 @@
-// The Record Script command and what the Record Script dialog asks of the
-// main window while it records: the recording flag for the tray, the
-// scheduler and trigger switches, show and hide, the default delay.
+// The Record Script command: the dialog with the recorder's event source.
+// What it asks of the window while it records is the program's (MainDlg.h).
 
 #include "app/MainDlg.h"
 #include "record/NullRecordSource.h"
 #include "record/RecordDlg.h"
 #include "views/QtFileChooser.h"
 
-#include <QAction>
-
-#include <algorithm>
 
 std::unique_ptr<IRecordSource> CMainDlg::MakeRecordSource() {
     std::string why;
@@ -28,7 +24,7 @@ std::unique_ptr<IRecordSource> CMainDlg::MakeRecordSource() {
 // window reachable from the tray, and a second recording would take the
 // paused switches for the user's own.
 void CMainDlg::RecordScript() {
-    if (state.recording)
+    if (State().recording)
         return;
     std::unique_ptr<IRecordSource> source = MakeRecordSource();
     CQtFileChooser qtFiles(this);
@@ -38,34 +34,4 @@ void CMainDlg::RecordScript() {
     dialog.savedScheduler = SchedulerEnabled() ? 1 : 0;
     dialog.savedTriggers = TriggersEnabled() ? 1 : 0;
     dialog.Run();
-}
-
-void CMainDlg::SetRecording(bool recording, const std::string& stopKeyText) {
-    state.recording = recording;
-    state.stopKeyText = stopKeyText;
-}
-
-bool CMainDlg::SchedulerEnabled() const {
-    return runQueue->SchedulerEnabled();
-}
-
-// The menu's check marks follow, so that they show the state while recording.
-void CMainDlg::SetSchedulerEnabled(bool enabled) {
-    runQueue->SetSchedulerEnabled(enabled);
-    state.schedulerEnabled = enabled;
-    commandActions.value(MainCommand::kDisableScheduler)->setChecked(!enabled);
-}
-
-void CMainDlg::SetTriggersEnabled(bool enabled) {
-    state.triggersEnabled = enabled;
-    commandActions.value(MainCommand::kDisableTriggers)->setChecked(!enabled);
-    if (enabled)
-        Install();
-    else
-        Release();
-    UpdateTakenKeys();
-}
-
-int CMainDlg::DefaultDelay() const {
-    return static_cast<int>(std::min<uint32_t>(settings.defaultDelay, 600000));
 }

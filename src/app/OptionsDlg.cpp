@@ -1,7 +1,7 @@
 #include "app/OptionsDlg.h"
 
-#include "app/Autostart.h"
-#include "app/OptionsLogic.h"
+#include "program/Autostart.h"
+#include "program/OptionsLogic.h"
 #include "library/HomeFolder.h"
 #include "views/QtText.h"
 #include "ports/UiText.h"

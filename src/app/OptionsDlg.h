@@ -4,7 +4,7 @@
 // the boxes to the settings and saves them, and writes or removes the
 // autostart entry when that box changed.
 
-#include "app/AppSettings.h"
+#include "program/AppSettings.h"
 #include "ports/MessageBox.h"
 #include "ports/SettingsStore.h"
 

@@ -1,8 +1,8 @@
 #include "app/WingmateApp.h"
 
-#include "app/AppSettings.h"
-#include "app/IniSettingsStore.h"
-#include "app/InstanceSocket.h"
+#include "program/AppSettings.h"
+#include "program/IniSettingsStore.h"
+#include "program/InstanceSocket.h"
 #include "app/MainDlg.h"
 #include "app/SignalExit.h"
 #include "library/HomeFolder.h"
@@ -195,8 +195,8 @@ int CWingmateApp::Run(const ProgramParts& parts) {
         return 0;
     connect(&signalExit, &CSignalExit::exitRequested, &window, &CMainDlg::EndForSession);
     connect(qApp, &QGuiApplication::commitDataRequest, &window, &CMainDlg::EndForSession);
-    if (parts.windowBuilt)
-        parts.windowBuilt(window);
+    if (parts.connectRunner)
+        parts.connectRunner(window);
     window.Start();
     // A signal during the start's message boxes ended the program before
     // the event loop ran: do not start one that nothing would end.

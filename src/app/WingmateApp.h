@@ -13,8 +13,7 @@
 #include <string>
 
 // What main() hands the program: the runner, the process launcher, the key
-// hook, the recorder's event source, and a last say over the built window (pages are plugged in
-// there).
+// hook, the recorder's event source.
 struct ProgramParts {
     IMacroRunner* runner = nullptr;
     std::function<void()> stopScripts; // the Stop command's reach into running scripts
@@ -22,7 +21,9 @@ struct ProgramParts {
     KeyHookFactory makeKeyHook;
     // The recorder's event source (see MainDlgServices::makeRecordSource).
     std::function<std::unique_ptr<IRecordSource>(std::string* why)> makeRecordSource;
-    std::function<void(CMainDlg&)> windowBuilt; // before Start
+    // Makes the script runner, whose ports post to the window, once the
+    // window exists (before Start).
+    std::function<void(CMainDlg&)> connectRunner;
     std::function<std::string()> loadFunctionNames; // the engine's, for the editors
 };
 

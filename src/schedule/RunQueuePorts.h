@@ -1,7 +1,7 @@
 #pragma once
-// What the run queue needs from the rest of the program. The main window
-// implements these (forwarding to its pages, tray icon, key hook wrapper and
-// runner); tests use recording fakes.
+// What the run queue needs from the rest of the program. The program core
+// implements these (telling its views, holding the key hook wrapper);
+// tests use recording fakes.
 
 #include "library/Macro.h"
 

@@ -20,8 +20,8 @@ QString AskSavePath(QWidget* parent) {
 }
 } // namespace
 
-CLogPage::CLogPage(IMessageBox& messageBox, QWidget* parent)
-    : QWidget(parent), messages(messageBox), chooseSavePath(AskSavePath) {
+CLogPage::CLogPage(IMessageBox& messageBox, CRunLog& log, QWidget* parent)
+    : QWidget(parent), messages(messageBox), runLog(log), chooseSavePath(AskSavePath) {
     runLog.SetDisplay(this);
 
     auto* layout = new QVBoxLayout(this);
@@ -70,6 +70,10 @@ CLogPage::CLogPage(IMessageBox& messageBox, QWidget* parent)
     connect(clearFile, &QPushButton::clicked, this, &CLogPage::ClearLogFile);
     connect(saveAs, &QPushButton::clicked, this, &CLogPage::SaveLogFileAs);
     connect(clearDisplay, &QPushButton::clicked, this, &CLogPage::ClearLogDisplay);
+}
+
+CLogPage::~CLogPage() {
+    runLog.SetDisplay(nullptr);
 }
 
 void CLogPage::AppendDisplayLine(const std::string& piece) {

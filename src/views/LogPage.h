@@ -1,6 +1,6 @@
 #pragma once
 // The Log tab: the run log's lines appended since the program started, and
-// the log-file buttons. It owns the run log (Wingmate.log).
+// the log-file buttons. It shows the program's run log (Wingmate.log).
 
 #include "ports/MessageBox.h"
 #include "run/RunLog.h"
@@ -18,7 +18,8 @@ public:
     // Asks for the target of "Save Log File As"; empty when cancelled.
     using SavePathChooser = std::function<QString(QWidget* parent)>;
 
-    CLogPage(IMessageBox& messages, QWidget* parent = nullptr);
+    CLogPage(IMessageBox& messages, CRunLog& runLog, QWidget* parent = nullptr);
+    ~CLogPage() override;
 
     CRunLog& RunLog() { return runLog; }
     // Tests replace the file dialog.
@@ -40,7 +41,7 @@ protected:
 
 private:
     IMessageBox& messages;
-    CRunLog runLog;
+    CRunLog& runLog;
     QPlainTextEdit* display = nullptr;
     SavePathChooser chooseSavePath;
 };

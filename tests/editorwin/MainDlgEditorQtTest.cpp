@@ -154,8 +154,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("command");
         QTest::addColumn<QString>("title");
         QTest::newRow("edit") << int(MacroCommand::kEdit) << "[tidy.tsc]";
-        QTest::newRow("new") << int(MainCommand::kNewScript) << "[New File]";
-        QTest::newRow("open") << int(MainCommand::kOpenScript) << "[@/tidy.tsc]";
+        QTest::newRow("new") << int(Command::NewScript) << "[New File]";
+        QTest::newRow("open") << int(Command::OpenScript) << "[@/tidy.tsc]";
     }
     void scriptCommandsOpenEditors() {
         QFETCH(int, command);
@@ -170,7 +170,7 @@ private Q_SLOTS:
         QCOMPARE(editor->windowTitle(), title + QStringLiteral(" - Tessera Wingmate Editor"));
         // The engine's names are offered in every editor.
         QVERIFY(editor->View()->CompletionWords().contains(QStringLiteral("Twiddle")));
-        if (command != MainCommand::kNewScript)
+        if (command != int(Command::NewScript))
             QCOMPARE(editor->View()->toPlainText(), QStringLiteral("Frob(1);\n"));
     }
 
@@ -195,12 +195,12 @@ private Q_SLOTS:
         error.replace(QStringLiteral("@"), Text(f.home));
         status.replace(QStringLiteral("@"), Text(f.home));
         f.files.answer = f.home + "/tidy.tsc";
-        f.window->HandleCommand(MainCommand::kOpenScript);
+        f.window->HandleCommand(Command::OpenScript);
         QCOMPARE(f.editors.size(), size_t(1));
         CEditorDlg* editor = f.editors[0];
         editor->RunCommand(EditorCommand::kRun);
         QCOMPARE(f.runner.scripts, std::vector<std::string>{f.home + "/tidy.tsc"});
-        QVERIFY(f.window->CommandAction(MainCommand::kStop)->isEnabled());
+        QVERIFY(f.window->CommandAction(Command::Stop)->isEnabled());
         QVERIFY(editor->RunPending());
         // Recorded as a run from the window is, and a second run waits.
         QVERIFY(ReadFile(f.home + "/Wingmate.log").find("\t\ttidy.tsc") != std::string::npos);
@@ -211,7 +211,7 @@ private Q_SLOTS:
             WriteFile(f.home + "/tidy.log", "output\n");
         if (!error.isEmpty())
             f.window->ReportMacroFailure(f.runner.ids[0], "tidy.tsc", error.toStdString());
-        f.window->HandleCommand(MainCommand::kMacroFinished);
+        f.window->HandleCommand(Command::MacroFinished);
         QVERIFY(!editor->RunPending());
         QCOMPARE(editor->StatusText(), status);
         QCOMPARE(editor->View()->Diagnostic().line, error.isEmpty() ? 0 : 1);
@@ -219,7 +219,7 @@ private Q_SLOTS:
 
     void editorsGoWithTheMainWindow() {
         Fixture f;
-        f.window->HandleCommand(MainCommand::kNewScript);
+        f.window->HandleCommand(Command::NewScript);
         QPointer<CEditorDlg> editor = f.editors.at(0);
         f.editors.clear();
         f.window.reset(); // its message box and runner go with it
@@ -228,7 +228,7 @@ private Q_SLOTS:
 
     void exitAsksOpenEditorsAndCanStay() {
         Fixture f;
-        f.window->HandleCommand(MainCommand::kNewScript);
+        f.window->HandleCommand(Command::NewScript);
         QCOMPARE(f.editors.size(), size_t(1));
         f.editors[0]->View()->InsertText("unsaved;");
         f.messages.answer = MessageAnswer::Cancel;
@@ -252,7 +252,7 @@ private Q_SLOTS:
         WriteFile(f.home + "/tidy.tsc", "Frob(1);\r\n"); // saved back with its own line ends
         f.window->Tree()->setCurrentItem(f.window->Tree()->FindItem(f.TidyId()));
         f.window->HandleCommand(MacroCommand::kEdit);
-        f.window->HandleCommand(MainCommand::kNewScript);
+        f.window->HandleCommand(Command::NewScript);
         QCOMPARE(f.editors.size(), size_t(2));
         f.editors[0]->View()->InsertText(QStringLiteral("Twiddle(\u00e9);\n"));
         f.editors[1]->View()->InsertText(QStringLiteral("untitled text"));

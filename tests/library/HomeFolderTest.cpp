@@ -1,5 +1,5 @@
 #include "library/HomeFolder.h"
-#include "app/Autostart.h"
+#include "program/Autostart.h"
 
 #include "fakes/TestSupport.h"
 

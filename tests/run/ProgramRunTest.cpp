@@ -1,6 +1,6 @@
 // Record Declarations and the real POSIX process launcher.
 
-#include "app/DeclarationsRecorder.h"
+#include "program/DeclarationsRecorder.h"
 #include "fakes/FakeProcessLauncher.h"
 #include "fakes/Fakes.h"
 #include "fakes/TestSupport.h"

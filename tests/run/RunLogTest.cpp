@@ -1,6 +1,6 @@
 #include "run/RunLog.h"
 
-#include "app/AppSettings.h"
+#include "program/AppSettings.h"
 
 #include "fakes/FakeRunQueue.h"
 #include "fakes/Fakes.h"

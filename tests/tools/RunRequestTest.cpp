@@ -1,9 +1,9 @@
 // "wingmatectl run": the request line, resolving the target, queueing, and
 // the command against a listening socket and against none.
 
-#include "app/RunRequest.h"
+#include "program/RunRequest.h"
 #include "Commands.h"
-#include "app/StatusRequest.h"
+#include "program/StatusRequest.h"
 #include "fakes/FakeKeyHook.h"
 #include "fakes/TestSupport.h"
 #include "library/MacroLibrary.h"

@@ -1,5 +1,5 @@
 #include "Commands.h"
-#include "app/LibraryReport.h"
+#include "program/LibraryReport.h"
 #include "library/MacroLibrary.h"
 
 #include "fakes/TestSupport.h"

@@ -1,5 +1,5 @@
-#include "app/EndQuestion.h"
-#include "app/OptionsLogic.h"
+#include "program/EndQuestion.h"
+#include "program/OptionsLogic.h"
 #include "views/TrayState.h"
 
 #include "fakes/Fakes.h"

@@ -4,7 +4,7 @@
 #include "QtTestUtil.h"
 
 #include "app/AboutDlg.h"
-#include "app/InstanceSocket.h"
+#include "program/InstanceSocket.h"
 #include "app/MainDlg.h"
 #include "app/OptionsDlg.h"
 #include "app/WingmateApp.h"

@@ -74,7 +74,7 @@ void ScheduleAndSave(Fixture& f, CMainDlg& window, const std::string& name) {
     record.startDate = "1\\1\\2020";
     record.startTime = "08:00:00";
     QVERIFY(window.Library().UpdateRecord(record));
-    window.HandleCommand(MainCommand::kSaveMacros);
+    window.HandleCommand(Command::SaveMacros);
     QVERIFY(f.messages.shown.empty());
 }
 
@@ -229,7 +229,7 @@ private Q_SLOTS:
         if (situation.startsWith(QStringLiteral("schedule")))
             ScheduleAndSave(f, w, "Tidy");
         if (situation.endsWith(QStringLiteral("disabled")))
-            w.HandleCommand(MainCommand::kDisableScheduler);
+            w.HandleCommand(Command::DisableScheduler);
         if (situation == QStringLiteral("library edit"))
             w.Library().RemoveNode(f.Id(w, "Tidy"));
         form.edited = situation == QStringLiteral("form edit");
@@ -344,11 +344,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("error");
         QTest::addColumn<QString>("reason");
         QTest::newRow("Save Macros, disk full")
-            << MainCommand::kSaveMacros << ENOSPC << "No space left on device";
+            << int(Command::SaveMacros) << ENOSPC << "No space left on device";
         QTest::newRow("Exit, disk full")
-            << MainCommand::kExit << ENOSPC << "No space left on device";
+            << int(Command::Exit) << ENOSPC << "No space left on device";
         QTest::newRow("Save Macros, read-only")
-            << MainCommand::kSaveMacros << EROFS << "Read-only file system";
+            << int(Command::SaveMacros) << EROFS << "Read-only file system";
     }
     void aFailedSaveSaysWhy() {
         QFETCH(int, command);
@@ -374,7 +374,7 @@ private Q_SLOTS:
         QVERIFY2(text.startsWith(QString::fromStdString("Could not save: " + library + "\n")),
                  shown.text.c_str());
         QVERIFY2(text.contains(reason), shown.text.c_str());
-        QVERIFY(shown.buttons == (command == MainCommand::kExit ? MessageButtons::YesNoDefaultNo
+        QVERIFY(shown.buttons == (command == int(Command::Exit) ? MessageButtons::YesNoDefaultNo
                                                                 : MessageButtons::Ok));
         QCOMPARE(ReadFile(library), before);
     }
@@ -400,7 +400,7 @@ private Q_SLOTS:
         for (int run = 0; run < 3; ++run) {
             w.RunQueue().EnqueueMacro(tidy);
             w.RunQueue().RunNextQueued();
-            w.HandleCommand(MainCommand::kMacroFinished);
+            w.HandleCommand(Command::MacroFinished);
         }
         QCOMPARE(f.runner.started.size(), size_t(3));
         QCOMPARE(said(), 1);

@@ -6,8 +6,8 @@
 #include "QtTestUtil.h"
 
 #include "app/MainDlg.h"
-#include "app/RunRequest.h"
-#include "app/StatusRequest.h"
+#include "program/RunRequest.h"
+#include "program/StatusRequest.h"
 #include "app/WingmateApp.h"
 #include "fakes/FakeKeyHook.h"
 #include "fakes/FakeProcessLauncher.h"
@@ -194,8 +194,8 @@ private Q_SLOTS:
     void menusShowTheirShortcuts() {
         Fixture f;
         auto window = f.Make();
-        for (int command : {MainCommand::kNewMacro, MainCommand::kSaveMacros, MainCommand::kExit,
-                            MainCommand::kStop, MainCommand::kHelpWingmate, MacroCommand::kCut,
+        for (int command : {int(Command::NewMacro), int(Command::SaveMacros), int(Command::Exit),
+                            int(Command::Stop), int(Command::HelpWingmate), MacroCommand::kCut,
                             MacroCommand::kCopy, MacroCommand::kPasteAfter, MacroCommand::kDelete,
                             MacroCommand::kExecute})
             QVERIFY2(!window->CommandAction(command)->shortcut().isEmpty(),
@@ -235,14 +235,14 @@ private Q_SLOTS:
         }
         // Stop is grey while nothing runs; Edit (menu and toolbar) follows a
         // macro; the Macro Wizard is always available.
-        QVERIFY(!w.CommandAction(MainCommand::kStop)->isEnabled());
+        QVERIFY(!w.CommandAction(Command::Stop)->isEnabled());
         for (const auto& [id, macro] : {std::pair{daily, false}, {tidy, true}, {root, false}}) {
             w.Tree()->setCurrentItem(w.Tree()->FindItem(id));
             w.UpdateCommandState(id);
             QCOMPARE(w.CommandAction(MacroCommand::kEdit)->isEnabled(), macro);
             QCOMPARE(w.ToolbarAction(MacroCommand::kEdit)->isEnabled(), macro);
         }
-        QVERIFY(w.ToolbarAction(MainCommand::kMacroWizard)->isEnabled());
+        QVERIFY(w.ToolbarAction(Command::MacroWizard)->isEnabled());
     }
 
     void trayStateFollowsRunningTriggersAndScheduler() {
@@ -254,9 +254,9 @@ private Q_SLOTS:
         // Backup's Ctrl+K is taken from the focused window while triggers are on.
         const std::vector<TakenKey> ctrlK{{TakenKey::Ctrl, 'K'}};
         QCOMPARE(f.hookPort->taken, ctrlK);
-        w.HandleCommand(MainCommand::kDisableTriggers);
+        w.HandleCommand(Command::DisableTriggers);
         QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate - Triggers Disabled"));
-        QVERIFY(w.CommandAction(MainCommand::kDisableTriggers)->isChecked());
+        QVERIFY(w.CommandAction(Command::DisableTriggers)->isChecked());
         QCOMPARE(f.hookPort->calls.back(), std::string("Release"));
         QVERIFY(f.hookPort->taken.empty());
 
@@ -267,22 +267,22 @@ private Q_SLOTS:
         w.HandleCommand(MacroCommand::kExecute);
         QCOMPARE(f.runner.started, std::vector<std::string>{"Tidy"});
         QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate - Running Macro"));
-        QVERIFY(w.CommandAction(MainCommand::kStop)->isEnabled());
-        QVERIFY(w.ToolbarAction(MainCommand::kStop)->isEnabled());
+        QVERIFY(w.CommandAction(Command::Stop)->isEnabled());
+        QVERIFY(w.ToolbarAction(Command::Stop)->isEnabled());
         QVERIFY(!w.ToolbarAction(MacroCommand::kExecute)->isEnabled());
 
         w.MacroFinished();
         QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate - Triggers Disabled"));
-        QVERIFY(!w.ToolbarAction(MainCommand::kStop)->isEnabled());
+        QVERIFY(!w.ToolbarAction(Command::Stop)->isEnabled());
 
-        w.HandleCommand(MainCommand::kDisableScheduler);
+        w.HandleCommand(Command::DisableScheduler);
         QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate - Disabled"));
-        w.HandleCommand(MainCommand::kDisableTriggers);
+        w.HandleCommand(Command::DisableTriggers);
         QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate - Scheduler Disabled"));
-        QVERIFY(!w.CommandAction(MainCommand::kDisableTriggers)->isChecked());
+        QVERIFY(!w.CommandAction(Command::DisableTriggers)->isChecked());
         QCOMPARE(f.hookPort->calls.back(), std::string("Init"));
         QCOMPARE(f.hookPort->taken, ctrlK);
-        w.HandleCommand(MainCommand::kDisableScheduler);
+        w.HandleCommand(Command::DisableScheduler);
         QCOMPARE(w.windowTitle(), QStringLiteral("Tessera Wingmate"));
     }
 
@@ -308,7 +308,7 @@ private Q_SLOTS:
         f.services.trayWatchMs = 5;
         auto window = f.Make();
         CMainDlg& w = *window;
-        w.HandleCommand(MainCommand::kDisableTriggers);
+        w.HandleCommand(Command::DisableTriggers);
         QCOMPARE(w.HasTray(), atStart);
         available = later;
         QTRY_VERIFY(asked >= 3 || w.HasTray());
@@ -328,8 +328,8 @@ private Q_SLOTS:
         Fixture f;
         f.store.values["Set1"] = "8"; // hide; triggers and scheduler off
         auto window = f.Make();
-        QVERIFY(window->CommandAction(MainCommand::kDisableTriggers)->isChecked());
-        QVERIFY(window->CommandAction(MainCommand::kDisableScheduler)->isChecked());
+        QVERIFY(window->CommandAction(Command::DisableTriggers)->isChecked());
+        QVERIFY(window->CommandAction(Command::DisableScheduler)->isChecked());
         QVERIFY(window->HiddenInTray());
         QCOMPARE(window->windowTitle(), QStringLiteral("Tessera Wingmate - Disabled"));
         QVERIFY(f.hookPort->calls.empty() ||
@@ -362,7 +362,7 @@ private Q_SLOTS:
 
         // New Macro commits, clears the form and shows the Manager tab; with
         // the blank form a later selection commits nothing.
-        w.HandleCommand(MainCommand::kNewMacro);
+        w.HandleCommand(Command::NewMacro);
         QCOMPARE(w.Tabs()->currentIndex(), 0);
         QCOMPARE(form.shownId, 0);
         form.form.name = "Should not land";
@@ -403,7 +403,7 @@ private Q_SLOTS:
             window->LogPage()->findChild<QPlainTextEdit*>()->setFocus();
             QTest::keyClick(window->LogPage()->findChild<QPlainTextEdit*>(), Qt::Key_Escape);
             QVERIFY(!window->Ended());
-            window->HandleCommand(MainCommand::kExit);
+            window->HandleCommand(Command::Exit);
             QVERIFY(window->Ended());
             QCOMPARE(f.store.writes.size(), size_t(1));
             CMacroLibrary reloaded;
@@ -418,12 +418,12 @@ private Q_SLOTS:
         auto window = f.Make();
         window->Library().File().libraryPath = f.home + "/missing/Macros.mcf";
         f.messages.answer = MessageAnswer::No;
-        window->HandleCommand(MainCommand::kExit);
+        window->HandleCommand(Command::Exit);
         QVERIFY(!window->Ended());
         QCOMPARE(f.messages.shown.back().title, std::string("Save Failed"));
         QVERIFY(f.store.writes.empty());
         f.messages.answer = MessageAnswer::Yes;
-        window->HandleCommand(MainCommand::kExit);
+        window->HandleCommand(Command::Exit);
         QVERIFY(window->Ended());
     }
 
@@ -448,7 +448,7 @@ private Q_SLOTS:
             QCOMPARE(shape,
                      std::string(answer == MessageAnswer::Yes ? "My Macros(Daily(Backup),Tidy)"
                                                               : "My Macros"));
-            window->HandleCommand(MainCommand::kExit);
+            window->HandleCommand(Command::Exit);
             QVERIFY(window->Ended());
             QCOMPARE(ReadFile(backup), good);
             const std::string kept = f.home + "/Macros.mcf.damaged-20231114-221320";
@@ -512,9 +512,9 @@ private Q_SLOTS:
         QVERIFY(returned);
         QCOMPARE(f.runner.started[1], std::string("Tidy"));
         QVERIFY(w.RunQueue().IsRunning());
-        w.HandleCommand(MainCommand::kMacroFinished);
+        w.HandleCommand(Command::MacroFinished);
         QVERIFY(!w.RunQueue().IsRunning());
-        QVERIFY(!w.CommandAction(MainCommand::kStop)->isEnabled());
+        QVERIFY(!w.CommandAction(Command::Stop)->isEnabled());
     }
 
     void startsShowOnTheOutputAndLogPages() {
@@ -530,14 +530,14 @@ private Q_SLOTS:
         QCOMPARE(w.OutputPage()->LastRunText(), QStringLiteral("Tidy: Run on ") + lastRunText);
         QCOMPARE(w.LogPage()->DisplayText(), lastRunText + QStringLiteral("\t\tTidy\n"));
         QCOMPARE(ReadFile(f.home + "/Wingmate.log"), lastRunText.toStdString() + "\t\tTidy\n");
-        w.HandleCommand(MainCommand::kMacroFinished);
+        w.HandleCommand(Command::MacroFinished);
         w.HandleCommand(MacroCommand::kExecute);
         // A new start empties the output box but not the Log display.
         QCOMPARE(w.LogPage()->DisplayText().count(QLatin1Char('\n')), 2);
 
-        w.HandleCommand(MainCommand::kClearLogDisplay);
+        w.HandleCommand(Command::ClearLogDisplay);
         QCOMPARE(w.LogPage()->DisplayText(), QString());
-        w.HandleCommand(MainCommand::kClearLogFile);
+        w.HandleCommand(Command::ClearLogFile);
         QCOMPARE(ReadFile(f.home + "/Wingmate.log"), std::string());
     }
 
@@ -564,7 +564,8 @@ private Q_SLOTS:
     void logPageSavesACopyOrSaysItCouldNot() {
         QTemporaryDir dir;
         CRecordingMessageBox messages;
-        CLogPage page(messages);
+        CRunLog runLog;
+        CLogPage page(messages, runLog);
         const std::string log = dir.filePath(QStringLiteral("Wingmate.log")).toStdString();
         page.RunLog().SetPath(log);
         page.RunLog().AppendLine("first\rsecond");
@@ -589,20 +590,20 @@ private Q_SLOTS:
     void helpAndRecordDeclarationsSayWhyTheyFail() {
         Fixture f;
         auto window = f.Make();
-        window->HandleCommand(MainCommand::kHelpWingmate);
+        window->HandleCommand(Command::HelpWingmate);
         QCOMPARE(f.messages.shown.back().text,
                  "Could not open help file: " + f.home + "/help/Wingmate.html");
         QCOMPARE(f.messages.shown.back().title, std::string("Failed to open Help"));
         QVERIFY(f.opened.empty());
         std::filesystem::create_directories(f.home + "/help");
         std::ofstream(f.home + "/help/Tessera.html") << "x";
-        window->HandleCommand(MainCommand::kHelpTessera);
+        window->HandleCommand(Command::HelpTessera);
         QCOMPARE(f.opened, std::vector<std::string>{f.home + "/help/Tessera.html"});
 
         // The home folder's Glimmer comes before the one built beside the tests.
         std::ofstream(f.home + "/Glimmer") << "x";
         f.launcher.result = {false, ENOENT};
-        window->HandleCommand(MainCommand::kRecordDeclarations);
+        window->HandleCommand(Command::RecordDeclarations);
         QCOMPARE(f.launcher.calls, std::vector<std::string>{f.home + "/Glimmer"});
         QVERIFY(f.messages.shown.back().text.rfind("Could Not Find File: " + f.home + "/Glimmer",
                                                    0) == 0);
@@ -647,7 +648,7 @@ private Q_SLOTS:
         f.report(1, CKeyHook::kKeyDown, 'K');
         QTRY_COMPARE(f.runner.started, std::vector<std::string>{"Backup"});
         QCOMPARE(f.hookPort->calls.back(), std::string("Init"));
-        window->HandleCommand(MainCommand::kDisableTriggers);
+        window->HandleCommand(Command::DisableTriggers);
         QCOMPARE(f.hookPort->calls.back(), std::string("Release"));
     }
 

@@ -4,9 +4,9 @@
 // text, and the script log gets every byte.
 
 #include "app/MainDlg.h"
-#include "app/RunRequest.h"
+#include "program/RunRequest.h"
 #include "app/RunnerBridge.h"
-#include "app/StatusRequest.h"
+#include "program/StatusRequest.h"
 #include "app/WingmateApp.h"
 #include "fakes/Fakes.h"
 #include "library/LibraryTestUtil.h"

@@ -429,10 +429,10 @@ private Q_SLOTS:
         services.files = &files;
         CMainDlg window(dir.path().toStdString(), services);
         window.Start();
-        QVERIFY(window.CommandAction(MainCommand::kRecordScript));
-        QCOMPARE(window.CommandAction(MainCommand::kRecordScript)->text(),
+        QVERIFY(window.CommandAction(Command::RecordScript));
+        QCOMPARE(window.CommandAction(Command::RecordScript)->text(),
                  QStringLiteral("&Script"));
-        QCOMPARE(window.ToolbarAction(MainCommand::kRecordScript)->toolTip(),
+        QCOMPARE(window.ToolbarAction(Command::RecordScript)->toolTip(),
                  QStringLiteral("Record Script"));
         const QString idleTip = TrayOrTitle(window);
 
@@ -447,12 +447,12 @@ private Q_SLOTS:
                 QCOMPARE(TrayOrTitle(window).replace(QLatin1Char('\n'), QLatin1Char(' ')),
                          QStringLiteral("Tessera Wingmate - Recording (CTRL+Z to stop)"));
                 QVERIFY(!window.ToolbarAction(MacroCommand::kExecute)->isEnabled());
-                QVERIFY(!window.ToolbarAction(MainCommand::kStop)->isEnabled());
+                QVERIFY(!window.ToolbarAction(Command::Stop)->isEnabled());
                 QVERIFY(!window.SchedulerEnabled());
                 QVERIFY(!window.TriggersEnabled());
-                QVERIFY(window.CommandAction(MainCommand::kDisableScheduler)->isChecked());
+                QVERIFY(window.CommandAction(Command::DisableScheduler)->isChecked());
                 QVERIFY(hook && !HookInstalled(*hook));
-                window.HandleCommand(MainCommand::kRecordScript); // no second recording
+                window.HandleCommand(Command::RecordScript); // no second recording
                 QCOMPARE(window.findChildren<CRecordDlg*>().size(), qsizetype(1));
                 dialog->HandleCommand(kStopRecording);
                 QVERIFY(!window.State().recording);
@@ -462,11 +462,11 @@ private Q_SLOTS:
                 if (auto* dialog = window.findChild<CRecordDlg*>())
                     dialog->cancelButton->click();
             });
-        window.HandleCommand(MainCommand::kRecordScript);
+        window.HandleCommand(Command::RecordScript);
         QVERIFY(checked);
         QVERIFY(window.SchedulerEnabled());
         QVERIFY(window.TriggersEnabled());
-        QVERIFY(!window.CommandAction(MainCommand::kDisableScheduler)->isChecked());
+        QVERIFY(!window.CommandAction(Command::DisableScheduler)->isChecked());
         QVERIFY(HookInstalled(*hook));
         QCOMPARE(TrayOrTitle(window), idleTip);
         QVERIFY(!window.findChild<CRecordDlg*>());

@@ -5,7 +5,7 @@
 
 #include "MainDlgFixture.h"
 
-#include "app/EndQuestion.h"
+#include "program/EndQuestion.h"
 #include "app/Translations.h"
 
 #include <QAction>

@@ -470,9 +470,9 @@ private Q_SLOTS:
         services.clock = &clock;
         CMainDlg window(home, services);
         window.Start();
-        QVERIFY(window.CommandAction(MainCommand::kMacroWizard));
-        QVERIFY(window.ToolbarAction(MainCommand::kMacroWizard));
-        QCOMPARE(window.ToolbarAction(MainCommand::kMacroWizard)->toolTip(),
+        QVERIFY(window.CommandAction(Command::MacroWizard));
+        QVERIFY(window.ToolbarAction(Command::MacroWizard));
+        QCOMPARE(window.ToolbarAction(Command::MacroWizard)->toolTip(),
                  QStringLiteral("Macro Wizard"));
         CMacroTree* tree = window.Tree();
         QTreeWidgetItem* first = tree->topLevelItem(0)->child(0);
@@ -494,7 +494,7 @@ private Q_SLOTS:
             wizard->finishButton->click();
             drove = true;
         });
-        window.ToolbarAction(MainCommand::kMacroWizard)->trigger();
+        window.ToolbarAction(Command::MacroWizard)->trigger();
         QVERIFY(drove);
         const QString shots = qEnvironmentVariable("WIZARD_SCREENSHOTS");
         if (!shots.isEmpty())

@@ -1,6 +1,6 @@
 // wingmate: the desktop program.
 
-#include "app/InstanceSocket.h"
+#include "program/InstanceSocket.h"
 #include "app/RunnerBridge.h"
 #include "app/SignalExit.h"
 #include "app/Translations.h"
@@ -8,14 +8,10 @@
 #include "library/HomeFolder.h"
 #include "run/MacroRunner.h"
 #include "run/PosixProcessLauncher.h"
-#include "triggers/KeyHook.h"
 #include "triggers/TriggerEdit.h"
 #include "views/IconSet.h"
 #include "views/InputDlg.h"
-#include "views/ManagerPage.h"
 #include "views/QtMessageBox.h"
-#include "views/SchedulerPage.h"
-#include "wizard/WizardDlg.h"
 #if WINGMATE_HAVE_X11
 #include "x11/X11Clipboard.h"
 #include "x11/X11Desktop.h"
@@ -119,7 +115,7 @@ int main(int argc, char** argv) {
     // The trigger box records keys as the hook reports them.
     CTriggerEdit::SetNativeKeyCodes([](unsigned keycode) { return HookCodeForKeycode(keycode); });
 #endif
-    parts.windowBuilt = [&](CMainDlg& window) {
+    parts.connectRunner = [&](CMainDlg& window) {
 #if WINGMATE_HAVE_X11
         std::string why;
         scripts.desktop = CX11Desktop::Open(&why, MakeAlertFn(&window, messages));
@@ -156,19 +152,6 @@ int main(int argc, char** argv) {
                 ::_exit(0);
             }
         });
-
-        auto* manager = new CManagerPage(window.Library(), window, window.Messages());
-        manager->SetHookControl(&window);
-        manager->SetHeldElsewhereQuery([&window](int32_t id) {
-            return window.KeyHook() && window.KeyHook()->HeldElsewhere(id);
-        });
-        manager->SetWizardRunner([&window] {
-            return RunWizardModally(WingmateHomeFolder(), window.Messages(), &window);
-        });
-        window.SetManagerPage(manager, manager);
-        auto* scheduler = new CSchedulerPage(window.Library(), window, window.Messages());
-        scheduler->SetTree(window.Tree());
-        window.SetSchedulerPage(scheduler, scheduler);
     };
 
     // The socket and lock go in a folder only this user can enter.

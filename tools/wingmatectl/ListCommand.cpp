@@ -2,7 +2,7 @@
 
 #include "Commands.h"
 
-#include "app/LibraryReport.h"
+#include "program/LibraryReport.h"
 #include "library/MacroLibrary.h"
 
 #include <memory>

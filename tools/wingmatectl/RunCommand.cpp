@@ -2,7 +2,7 @@
 
 #include "Commands.h"
 
-#include "app/RunRequest.h"
+#include "program/RunRequest.h"
 
 #include <memory>
 

@@ -2,8 +2,8 @@
 
 #include "Commands.h"
 
-#include "app/RunRequest.h"
-#include "app/StatusRequest.h"
+#include "program/RunRequest.h"
+#include "program/StatusRequest.h"
 
 #include <memory>
 

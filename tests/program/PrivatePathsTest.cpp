@@ -1,7 +1,7 @@
 // Where the instance socket and lock live, and which home folders are used:
 // nothing another local user made or can change.
 
-#include "app/InstanceSocket.h"
+#include "program/InstanceSocket.h"
 #include "library/HomeFolder.h"
 
 #include "fakes/TestSupport.h"

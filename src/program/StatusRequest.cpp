@@ -1,6 +1,6 @@
-#include "app/StatusRequest.h"
+#include "program/StatusRequest.h"
 
-#include "app/LibraryReport.h"
+#include "program/LibraryReport.h"
 
 #include <charconv>
 

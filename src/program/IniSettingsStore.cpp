@@ -1,4 +1,4 @@
-#include "app/IniSettingsStore.h"
+#include "program/IniSettingsStore.h"
 
 #include "library/AtomicFile.h"
 

@@ -1,4 +1,4 @@
-#include "app/AppSettings.h"
+#include "program/AppSettings.h"
 
 #include <charconv>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "app/FirstStartExamples.h"
+#include "program/FirstStartExamples.h"
 
 #include "engine/EngineTestUtil.h"
 #include "fakes/TestFiles.h"

@@ -1,4 +1,4 @@
-#include "app/LibraryReport.h"
+#include "program/LibraryReport.h"
 
 #include "library/MacroLibrary.h"
 #include "schedule/Schedule.h"

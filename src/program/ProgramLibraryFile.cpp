@@ -1,58 +1,56 @@
-// The main window and the library file: loading with the offer of the
-// backup or of the unsaved changes a crash left, saving with what a save
-// kept aside, restoring, and the recovery copy written as the user edits.
+// The program and the library file: loading with the offer of the backup or
+// of the unsaved changes a crash left, saving with what a save kept aside,
+// restoring, and the end's save.
 
-#include "app/MainDlg.h"
-#include "ports/UiText.h"
-
-#include "app/FirstStartExamples.h"
+#include "program/Program.h"
 
 #include "library/RecoveryFile.h"
-#include "views/MacroTree.h"
-
-#include <QStatusBar>
+#include "ports/UiText.h"
+#include "program/FirstStartExamples.h"
 
 #include <cstdio>
 #include <filesystem>
 
 namespace {
-constexpr const char* kRecoveryTitle = UI_TEXT("Wingmate", "Restore Unsaved Changes?");
+constexpr const char* kBadLoadText = UI_TEXT("Wingmate", "Could not load Macro File");
+constexpr const char* kBadRestoreText = UI_TEXT("Wingmate", "Could not restore Macro File...");
 } // namespace
 
+// The views show the library again; when they cannot, they are told once
+// more (the tree then shows what it could).
+void CProgram::ShowLibrary() {
+    if (!observer.LibraryReplaced()) {
+        services.messages.Show(UiText(kBadLoadText), UI_TEXT("Wingmate", "Bad Load"),
+                               MessageButtons::Ok);
+        observer.LibraryReplaced();
+    }
+}
+
 // A missing library is the first start, not a failure: the root stays and
-// the first save creates the file. After a good load the root is shown.
-void CMainDlg::LoadLibrary() {
+// the first save creates the file.
+void CProgram::LoadLibrary() {
     std::error_code error;
     const bool present = std::filesystem::exists(library.File().libraryPath, error) ||
                          std::filesystem::is_symlink(library.File().libraryPath, error);
     if (present && !library.Load()) {
-        messages.Show(UiText(UI_TEXT("Wingmate", "Could not load Macro File")),
-                      UI_TEXT("Wingmate", "Bad Load"), MessageButtons::Ok);
+        services.messages.Show(UiText(kBadLoadText), UI_TEXT("Wingmate", "Bad Load"),
+                               MessageButtons::Ok);
         if (ended)
             return;
         OfferBackupAfterBadLoad();
     }
     if (!present && services.firstStart)
         AddFirstStartExamples();
-    if (!tree->LoadAll()) {
-        messages.Show(UiText(UI_TEXT("Wingmate", "Could not load Macro File")),
-                      UI_TEXT("Wingmate", "Bad Load"), MessageButtons::Ok);
-        tree->LoadAll();
-    }
-    if (schedulerForm)
-        schedulerForm->RefreshCalendar();
-    if (library.Root())
-        SelectMacro(library.Root()->id);
-    if (recovery)
-        recovery->MarkSaved(false);
+    ShowLibrary();
+    recovery->MarkSaved(false);
 }
 
 // Saved at once, so a start that ends without a save does not leave the
 // scripts without their macros.
-void CMainDlg::AddFirstStartExamples() {
+void CProgram::AddFirstStartExamples() {
     std::string error;
     if (!AddExamples(library, home, &error)) {
-        Output().AppendOutput(
+        observer.ProgramOutput(
             UiFormat(UI_TEXT("Wingmate", "Could not add the examples: %1"), {error}) + "\n");
         return;
     }
@@ -61,7 +59,7 @@ void CMainDlg::AddFirstStartExamples() {
 
 // The library did not load: when the backup does, the user may take it.
 // The damaged file stays where it is until the next save keeps it aside.
-void CMainDlg::OfferBackupAfterBadLoad() {
+void CProgram::OfferBackupAfterBadLoad() {
     CMacroLibrary probe;
     if (!probe.LoadFrom(library.File().backupPath))
         return;
@@ -71,18 +69,18 @@ void CMainDlg::OfferBackupAfterBadLoad() {
                                      "(Macros.bak)?\nThe damaged file will be "
                                      "kept aside when the macros are next saved."),
                  {library.File().libraryPath});
-    if (messages.Show(text, UI_TEXT("Wingmate", "Restore Macros?"), MessageButtons::YesNo) !=
-        MessageAnswer::Yes)
+    if (services.messages.Show(text, UI_TEXT("Wingmate", "Restore Macros?"),
+                               MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
     if (!library.Restore())
-        messages.Show(UiText(UI_TEXT("Wingmate", "Could not restore Macro File...")),
-                      UI_TEXT("Wingmate", "Bad Restore"), MessageButtons::Ok);
+        services.messages.Show(UiText(kBadRestoreText), UI_TEXT("Wingmate", "Bad Restore"),
+                               MessageButtons::Ok);
 }
 
 // A recovery file newer than the library: the last run ended without
 // saving. Yes makes it the library; No keeps it aside under a dated name.
-void CMainDlg::OfferRecovery() {
-    if (ended || !recovery || !recovery->LeftByUncleanEnd())
+void CProgram::OfferRecovery() {
+    if (ended || !recovery->LeftByUncleanEnd())
         return;
     const std::string path = recovery->Path();
     const std::string text =
@@ -91,34 +89,32 @@ void CMainDlg::OfferRecovery() {
                                      "from %1?"),
                  {path});
     std::string error;
-    if (messages.Show(text, kRecoveryTitle, MessageButtons::YesNo) == MessageAnswer::Yes) {
+    if (services.messages.Show(text, UI_TEXT("Wingmate", "Restore Unsaved Changes?"),
+                               MessageButtons::YesNo) == MessageAnswer::Yes) {
         CMacroLibrary probe;
-        if (probe.LoadFrom(path) && library.LoadFrom(path) && tree->LoadAll()) {
-            if (schedulerForm)
-                schedulerForm->RefreshCalendar();
-            SelectMacro(library.Root()->id);
+        if (probe.LoadFrom(path) && library.LoadFrom(path) && observer.LibraryReplaced()) {
             if (SaveLibrary(true))
                 recovery->MarkSaved(true);
             return;
         }
-        messages.Show(
+        services.messages.Show(
             UiFormat(UI_TEXT("Wingmate", "The unsaved changes in %1 could not be read."), {path}),
             UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
     }
     const std::string kept = recovery->KeepAside(&error);
     if (kept.empty())
-        messages.Show(error, UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
+        services.messages.Show(error, UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
     else
-        statusBar()->showMessage(
-            tr("The unsaved changes were kept as %1").arg(QString::fromStdString(kept)));
+        observer.StatusMessage(
+            UiFormat(UI_TEXT("Wingmate", "The unsaved changes were kept as %1"), {kept}));
 }
 
-bool CMainDlg::SaveLibrary(bool ask, std::string* failure) {
+bool CProgram::SaveLibrary(bool ask, std::string* failure) {
     SaveReport report;
     const bool saved = library.Save(&report) == 1;
     auto say = [&](const std::string& text, const char* title) {
         if (ask)
-            messages.Show(text, title, MessageButtons::Ok);
+            services.messages.Show(text, title, MessageButtons::Ok);
         else
             std::fprintf(stderr, "Wingmate: %s\n", text.c_str());
     };
@@ -142,31 +138,31 @@ bool CMainDlg::SaveLibrary(bool ask, std::string* failure) {
     return false;
 }
 
-bool CMainDlg::SaveEverything(bool ask) {
-    CommitManagerForm();
+bool CProgram::SaveEverything(bool ask) {
+    observer.CommitEdits();
     std::string failure;
     if (!SaveLibrary(ask, &failure) && ask) {
         const std::string text =
             failure + "\n\n" +
             UiText(UI_TEXT("Wingmate", "End Wingmate without saving the macros?"));
-        if (messages.Show(text, UI_TEXT("Wingmate", "Save Failed"),
-                          MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
+        if (services.messages.Show(text, UI_TEXT("Wingmate", "Save Failed"),
+                                   MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
             return false;
     }
-    settings.WriteSettings(store);
+    settings.WriteSettings(services.store);
     return true;
 }
 
 // A save that fails is said with its reason (the library stays in memory).
-void CMainDlg::SaveMacros() {
-    CommitManagerForm();
+void CProgram::SaveMacros() {
+    observer.CommitEdits();
     std::string failure;
     if (!SaveLibrary(true, &failure))
-        messages.Show(failure, UI_TEXT("Wingmate", "Save Failed"), MessageButtons::Ok);
+        services.messages.Show(failure, UI_TEXT("Wingmate", "Save Failed"), MessageButtons::Ok);
 }
 
-void CMainDlg::RestoreMacros() {
-    const MessageAnswer answer = messages.Show(
+void CProgram::RestoreMacros() {
+    const MessageAnswer answer = services.messages.Show(
         UiText(UI_TEXT("Wingmate",
                        "Clear Macro Set and restore macros from backup file (Macros.bak)??\n"
                        "Unsaved changes will be lost.")),
@@ -174,35 +170,13 @@ void CMainDlg::RestoreMacros() {
     if (answer != MessageAnswer::Yes)
         return;
     if (!library.Restore()) {
-        messages.Show(UiText(UI_TEXT("Wingmate", "Could not restore Macro File...")),
-                      UI_TEXT("Wingmate", "Bad Restore"), MessageButtons::Ok);
+        services.messages.Show(UiText(kBadRestoreText), UI_TEXT("Wingmate", "Bad Restore"),
+                               MessageButtons::Ok);
         return;
     }
-    if (!tree->LoadAll()) {
-        messages.Show(UiText(UI_TEXT("Wingmate", "Could not restore Macro File...")),
-                      UI_TEXT("Wingmate", "Bad Restore"), MessageButtons::Ok);
+    if (!observer.LibraryReplaced()) {
+        services.messages.Show(UiText(kBadRestoreText), UI_TEXT("Wingmate", "Bad Restore"),
+                               MessageButtons::Ok);
         LoadLibrary();
-        return;
     }
-    if (schedulerForm)
-        schedulerForm->RefreshCalendar();
-    if (library.Root())
-        SelectMacro(library.Root()->id);
-    UpdateCommandState(tree->GetCaretId());
-}
-
-// A failed write is said once in the status bar, until one succeeds.
-void CMainDlg::WriteRecovery() {
-    std::string error;
-    if (recovery->Tick(&error)) {
-        if (!recoveryProblem.empty())
-            statusBar()->clearMessage();
-        recoveryProblem.clear();
-        return;
-    }
-    if (error == recoveryProblem)
-        return;
-    recoveryProblem = error;
-    statusBar()->showMessage(
-        tr("Could not write the recovery file: %1").arg(QString::fromStdString(error)));
 }

@@ -1,4 +1,4 @@
-#include "app/Autostart.h"
+#include "program/Autostart.h"
 
 #include "library/AtomicFile.h"
 #include "library/HomeFolder.h"

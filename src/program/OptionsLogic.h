@@ -2,7 +2,7 @@
 // What the Options dialog does with its boxes, as plain logic over the
 // settings: the form it opens with, and the OK button's checks and save.
 
-#include "app/AppSettings.h"
+#include "program/AppSettings.h"
 #include "ports/MessageBox.h"
 #include "ports/SettingsStore.h"
 

@@ -1,4 +1,4 @@
-#include "app/EndQuestion.h"
+#include "program/EndQuestion.h"
 
 #include "library/MacroLibrary.h"
 #include "ports/UiText.h"

@@ -1,4 +1,4 @@
-#include "app/OptionsLogic.h"
+#include "program/OptionsLogic.h"
 
 #include "ports/UiText.h"
 

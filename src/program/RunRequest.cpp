@@ -1,6 +1,6 @@
-#include "app/RunRequest.h"
+#include "program/RunRequest.h"
 
-#include "app/InstanceSocket.h"
+#include "program/InstanceSocket.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,6 +1,6 @@
-#include "app/FirstStartExamples.h"
+#include "program/FirstStartExamples.h"
 
-#include "app/ExampleScripts.h"
+#include "program/ExampleScripts.h"
 
 #include "library/AtomicFile.h"
 

@@ -1,4 +1,4 @@
-#include "app/InstanceSocket.h"
+#include "program/InstanceSocket.h"
 
 #include "library/HomeFolder.h"
 #include "library/SafePath.h"

@@ -1,5 +1,5 @@
-#include "app/AppSettings.h"
-#include "app/IniSettingsStore.h"
+#include "program/AppSettings.h"
+#include "program/IniSettingsStore.h"
 #include "fakes/Fakes.h"
 #include "library/AtomicFile.h"
 

@@ -1,4 +1,4 @@
-#include "app/DeclarationsRecorder.h"
+#include "program/DeclarationsRecorder.h"
 
 #include "library/HomeFolder.h"
 #include "ports/UiText.h"

@@ -1,0 +1,285 @@
+#include "program/Program.h"
+
+#include "library/RecoveryFile.h"
+#include "program/EndQuestion.h"
+#include "program/RunRequest.h"
+#include "ports/UiText.h"
+#include "triggers/KeyHook.h"
+#include "triggers/NullKeyHook.h"
+
+#include <algorithm>
+
+namespace {
+// Without a runner, a start ends at once (nothing is run).
+class CFinishAtOnceRunner : public IMacroRunner {
+public:
+    explicit CFinishAtOnceRunner(std::function<void()> onFinished)
+        : finished(std::move(onFinished)) {}
+    int Run(CMacro) override {
+        finished();
+        return 1;
+    }
+
+private:
+    std::function<void()> finished;
+};
+} // namespace
+
+CProgram::CProgram(std::string homeFolder, ProgramServices given, IProgramObserver& watcher)
+    : home(std::move(homeFolder)), services(std::move(given)), observer(watcher) {
+    IMacroRunner* runner = services.runner;
+    if (!runner) {
+        fallbackRunner = std::make_unique<CFinishAtOnceRunner>(
+            [this] { HandleCommand(static_cast<int>(Command::MacroFinished)); });
+        runner = fallbackRunner.get();
+    }
+    const IClock& clock = Clock();
+    recovery = std::make_unique<CRecoveryFile>(library, clock);
+    library.File().SetClock(&clock);
+    runQueue = std::make_unique<CRunQueue>(library, clock,
+                                           CRunQueue::Ports{*runner, *this, *this, runLog});
+}
+
+CProgram::~CProgram() {
+    // No key report may arrive once the program is gone.
+    if (keyHook) {
+        keyHook->Release();
+        keyHook->SetTaking(false);
+    }
+    hookInstalled = false;
+}
+
+void CProgram::Start() {
+    settings.ReadSettings(services.store);
+    runLog.SetPath(home + "/Wingmate.log");
+    runLog.SetAutoClearLimit(&settings.autoClearLines);
+    runLog.SetWriteProblemReporter([this, shown = std::string()](const std::string& problem) mutable {
+        // Kept until a line is written again; never repeated for every lost line.
+        observer.StatusMessage(problem, shown);
+        shown = problem;
+    });
+    CMacro root;
+    root.kind = static_cast<int32_t>(MacroKind::MacroSet);
+    root.name = "My Macros";
+    library.InsertRecord(root, -1, InsertPosition::Into);
+    CreateKeyHook();
+    library.File().SetPaths(home);
+    LoadLibrary();
+    OfferRecovery();
+    if (ended)
+        return; // the session ended while a start-up question waited
+    keyHook->ResetKeys();
+    state.triggersEnabled = settings.enableTriggers != 0;
+    Install();
+    UpdateTakenKeys();
+    runQueue->SetSchedulerEnabled(settings.enableScheduler != 0);
+    runQueue->SetRunMissedAfterSleep(settings.runMissed != 0);
+    if (services.loadFunctionNames)
+        functionNames = services.loadFunctionNames();
+    started = true;
+    RefreshTrayState();
+}
+
+void CProgram::CreateKeyHook() {
+    std::string why;
+    if (services.makeKeyHook) {
+        // Reports come on the hook's thread: handed to this one.
+        hookPort = services.makeKeyHook(
+            [this](intptr_t, int identifier, int code) {
+                auto handle = [this, identifier, code] { HandleCommand(identifier, code); };
+                if (services.post)
+                    services.post(handle);
+                else
+                    handle();
+            },
+            &why);
+    }
+    if (!hookPort) {
+        hookPort = std::make_unique<CNullKeyHook>();
+        if (why.empty())
+            why = UiText(UI_TEXT("Wingmate", "Trigger keys are unavailable: no key hook."));
+    }
+    keyHook = std::make_unique<CKeyHook>(*hookPort, library, *runQueue,
+                                         [this] { return state.triggersEnabled; });
+    keyHook->SetMainWindow(reinterpret_cast<intptr_t>(this));
+    keyHook->SetControl(this);
+    keyHook->SetHeldElsewhereReport(
+        [this](const TriggerKeys& trigger) { observer.KeysHeldElsewhere(trigger); });
+    if (!why.empty()) {
+        keyHookProblem = why;
+        observer.HookProblem(why);
+    }
+}
+
+bool CProgram::HandleCommand(int identifier, int code) {
+    if (ended)
+        return identifier == static_cast<int>(Command::MacroFinished);
+    if (keyHook && keyHook->OnHookCommand(identifier, code))
+        return true;
+    if (identifier != static_cast<int>(Command::MacroFinished))
+        return false;
+    const int32_t finished = runQueue->RunningMacro().id;
+    runQueue->OnMacroFinished();
+    observer.MacroEnded(finished);
+    return true;
+}
+
+void CProgram::Tick() {
+    if (ended)
+        return;
+    if (runQueue->SchedulerEnabled())
+        runQueue->RunDuePass();
+    keyHook->TickPrefix();
+    WriteRecovery();
+}
+
+// A failed write is said once, until one succeeds.
+void CProgram::WriteRecovery() {
+    std::string error;
+    if (recovery->Tick(&error)) {
+        if (!recoveryProblem.empty())
+            observer.StatusMessage({}, recoveryProblem);
+        recoveryProblem.clear();
+        return;
+    }
+    if (error == recoveryProblem)
+        return;
+    recoveryProblem = error;
+    observer.StatusMessage(
+        UiFormat(UI_TEXT("Wingmate", "Could not write the recovery file: %1"), {error}));
+}
+
+// ---- Commands ----
+
+void CProgram::Execute(int32_t id) {
+    if (ended || !library.FindById(id))
+        return;
+    runQueue->EnqueueMacro(id);
+    runQueue->RunNextQueued();
+}
+
+// The queue is emptied; a running script is asked to stop by the runner
+// (a started program is not stopped). The running flag waits for its end.
+void CProgram::Stop() {
+    runQueue->ClearRunQueue();
+    if (services.stopScripts)
+        services.stopScripts();
+}
+
+void CProgram::SetSchedulerEnabled(bool enabled) {
+    runQueue->SetSchedulerEnabled(enabled);
+    RefreshTrayState();
+}
+
+void CProgram::SetTriggersEnabled(bool enabled) {
+    if (enabled) {
+        state.triggersEnabled = true;
+        Install();
+    } else {
+        Release();
+        state.triggersEnabled = false;
+    }
+    UpdateTakenKeys();
+    RefreshTrayState();
+}
+
+void CProgram::SetRecording(bool recording, const std::string& stopKeyText) {
+    state.recording = recording;
+    state.stopKeyText = stopKeyText;
+}
+
+void CProgram::SettingsChanged() {
+    runQueue->SetRunMissedAfterSleep(settings.runMissed != 0);
+}
+
+int CProgram::DefaultDelay() const {
+    return static_cast<int>(std::min<uint32_t>(settings.defaultDelay, 600000));
+}
+
+void CProgram::RefreshTrayState() {
+    state.running = runQueue->IsRunning();
+    state.schedulerEnabled = runQueue->SchedulerEnabled();
+    observer.StateChanged();
+}
+
+// ---- The instance socket ----
+
+std::string CProgram::HandleRequest(const std::string& line) {
+    if (IsStatusRequest(line))
+        return FormatStatusAnswer(CurrentStatus());
+    const auto target = ParseRunRequest(line);
+    if (!target)
+        return "refused\tunknown request";
+    const RunRequestOutcome outcome = QueueRunRequest(library, *runQueue, *target);
+    if (outcome.queued)
+        runQueue->RunNextQueued();
+    return outcome.answer;
+}
+
+InstanceStatus CProgram::CurrentStatus() const {
+    InstanceStatus status;
+    status.schedulerEnabled = runQueue->SchedulerEnabled();
+    status.triggersEnabled = state.triggersEnabled;
+    const CMacro& running = runQueue->RunningMacro();
+    if (runQueue->IsRunning() && running.id != 0)
+        status.running = InstanceStatus::Entry{running.id, running.name};
+    for (int i = 0; i < runQueue->Count(); ++i)
+        status.queued.push_back({runQueue->Slot(i).id, runQueue->Slot(i).name});
+    return status;
+}
+
+// ---- IKeyHookControl: the queue's hold on the hook follows Disable Triggers ----
+
+// The queue asks for the hook at every idle scheduler pass; a hook that is in
+// place stays as it is (restarting it would cost a round trip to the X server
+// four times a second and could drop keys).
+void CProgram::Install() {
+    if (!keyHook || !state.triggersEnabled || hookInstalled || ended)
+        return;
+    keyHook->Install();
+    hookInstalled = true;
+}
+
+void CProgram::Release() {
+    if (!keyHook || !hookInstalled)
+        return;
+    keyHook->Release();
+    hookInstalled = false;
+}
+
+void CProgram::ResetKeys() {
+    if (keyHook)
+        keyHook->ResetKeys();
+}
+
+void CProgram::SetTriggerBoxFocus(bool focused) {
+    triggerBoxFocus = focused;
+    UpdateTakenKeys();
+}
+
+void CProgram::UpdateTakenKeys() {
+    if (keyHook)
+        keyHook->SetTaking(state.triggersEnabled && !triggerBoxFocus && !ended);
+}
+
+// ---- The end ----
+
+std::string CProgram::EndWithoutSavingQuestion(bool formEdits) const {
+    EscapeSituation situation;
+    situation.schedulerEnabled = runQueue->SchedulerEnabled();
+    situation.comingSchedule = HasComingSchedule(library.Root(), Clock().Now());
+    situation.unsavedEdits = HasUnsavedEdits() || formEdits;
+    return EscapeQuestion(situation);
+}
+
+bool CProgram::HasUnsavedEdits() const {
+    return recovery->HasUnsavedEdits();
+}
+
+// The hook lets go of the keys at once; a macro still running ends as it
+// does, but nothing new starts.
+void CProgram::MarkEnded() {
+    Release();
+    ended = true;
+    UpdateTakenKeys();
+}

@@ -1,0 +1,338 @@
+#include "program/Program.h"
+
+#include "fakes/FakeKeyHook.h"
+#include "fakes/Fakes.h"
+#include "fakes/TestFiles.h"
+#include "fakes/TestSupport.h"
+#include "library/RecoveryFile.h"
+#include "triggers/KeyHook.h"
+#include "triggers/KeyNames.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <unistd.h>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every change the program reports, as a short text, in order.
+class CRecordingObserver : public IProgramObserver {
+public:
+    void CommitEdits() override { events.push_back("commit"); }
+    bool LibraryReplaced() override {
+        events.push_back("library");
+        return showable;
+    }
+    void StateChanged() override { ++stateChanges; }
+    void StopEnabledChanged(bool enabled) override {
+        events.push_back(enabled ? "stop on" : "stop off");
+    }
+    void OutputCleared() override {}
+    void LastRunShown(const std::string&) override {}
+    void LastRunChanged(int32_t id) override { events.push_back("last run " + std::to_string(id)); }
+    void ProgramOutput(const std::string& text) override { events.push_back("output " + text); }
+    void StatusMessage(const std::string& text, const std::string&) override {
+        events.push_back("status " + text);
+    }
+    void HookProblem(const std::string& why) override { events.push_back("hook problem " + why); }
+    void KeysHeldElsewhere(const TriggerKeys& trigger) override {
+        events.push_back("held " + trigger.name);
+    }
+    void MacroEnded(int32_t id) override { events.push_back("ended " + std::to_string(id)); }
+
+    std::vector<std::string> events;
+    int stateChanges = 0;
+    bool showable = true;
+};
+
+// Starts nothing; records the names of the macros handed to it.
+class CNamingRunner : public IMacroRunner {
+public:
+    int Run(CMacro macro) override {
+        started.push_back(macro.name);
+        return 1;
+    }
+    std::vector<std::string> started;
+};
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home = fs::temp_directory_path() /
+               ("program-test-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(home);
+        fs::create_directories(home);
+        store.exists = true;
+        store.values["Set1"] = "3"; // triggers and scheduler on
+    }
+    void TearDown() override {
+        program.reset();
+        fs::remove_all(home);
+    }
+
+    // A library file in the home folder with one macro per trigger.
+    void WriteLibrary(const std::vector<std::pair<std::string, std::string>>& macros) {
+        CMacroLibrary library;
+        CMacro root;
+        root.kind = static_cast<int32_t>(MacroKind::MacroSet);
+        root.name = "My Macros";
+        const int32_t rootId = library.InsertRecord(root, -1, InsertPosition::Into);
+        for (const auto& [name, keys] : macros) {
+            CMacro macro;
+            macro.name = name;
+            macro.triggerKey = keys;
+            library.InsertRecord(macro, rootId, InsertPosition::Into);
+        }
+        library.File().SetPaths(home.string());
+        ASSERT_EQ(library.Save(), 1);
+    }
+
+    CProgram& Make() {
+        ProgramServices services(store, messages);
+        services.runner = &runner;
+        services.clock = &clock;
+        services.makeKeyHook = [this](KeyHookReportFn reportFn, std::string*) {
+            report = std::move(reportFn);
+            auto port = std::make_unique<CRecordingKeyHook>();
+            hookPort = port.get();
+            return std::unique_ptr<IKeyHook>(std::move(port));
+        };
+        program = std::make_unique<CProgram>(home.string(), std::move(services), observer);
+        return *program;
+    }
+
+    void Press(std::initializer_list<int> codes) {
+        for (int code : codes)
+            report(0, CKeyHook::kKeyDown, code);
+        for (int code : codes)
+            report(0, CKeyHook::kKeyUp, code);
+    }
+    int32_t IdOf(const std::string& name) {
+        int32_t found = 0;
+        CMacroLibrary::ForEachPreOrder(program->Library().Root(), [&](CMacroNode& node) {
+            if (node.name == name)
+                found = node.id;
+            return true;
+        });
+        return found;
+    }
+
+    fs::path home;
+    CMemorySettingsStore store;
+    CRecordingMessageBox messages;
+    CFakeClock clock{1'700'000'000};
+    CNamingRunner runner;
+    CRecordingObserver observer;
+    KeyHookReportFn report;
+    CRecordingKeyHook* hookPort = nullptr;
+    std::unique_ptr<CProgram> program;
+};
+
+// Trigger keys start the macro through the queue: the hook is let go for
+// the start and taken again at once, so the next trigger still works; the
+// end of the run is handed on to the views.
+TEST_F(ProgramTest, TriggerRunsThroughTheQueueAndItsEndReachesTheViews) {
+    WriteLibrary({{"Greet", "<G><CTRL><ALT>"}, {"Other", "<O><CTRL><ALT>"}});
+    CProgram& p = Make();
+    p.Start();
+    ASSERT_TRUE(p.HookInstalled());
+    hookPort->calls.clear();
+    Press({vk::Ctrl, vk::Alt, 'G'});
+    EXPECT_EQ(runner.started, std::vector<std::string>{"Greet"});
+    EXPECT_TRUE(p.State().running);
+    EXPECT_TRUE(p.HookInstalled());
+    const auto& calls = hookPort->calls;
+    const auto release = std::find(calls.begin(), calls.end(), "Release");
+    ASSERT_NE(release, calls.end());
+    EXPECT_NE(std::find(release, calls.end(), "Init"), calls.end());
+    EXPECT_EQ(p.CurrentStatus().running->name, "Greet");
+
+    observer.events.clear();
+    EXPECT_TRUE(p.HandleCommand(static_cast<int>(Command::MacroFinished)));
+    EXPECT_FALSE(p.State().running);
+    EXPECT_EQ(observer.events,
+              (std::vector<std::string>{"stop off", "ended " + std::to_string(IdOf("Greet"))}));
+    Press({vk::Ctrl, vk::Alt, 'O'});
+    EXPECT_EQ(runner.started, (std::vector<std::string>{"Greet", "Other"}));
+    // The menu's commands are not the program's to take.
+    EXPECT_FALSE(p.HandleCommand(static_cast<int>(Command::Options)));
+}
+
+// Disable Triggers lets go of the hook and of the taken keys; a trigger
+// then runs nothing until they are enabled again.
+TEST_F(ProgramTest, DisabledTriggersRunNothing) {
+    WriteLibrary({{"Greet", "<G><CTRL><ALT>"}});
+    CProgram& p = Make();
+    p.Start();
+    p.SetTriggersEnabled(false);
+    EXPECT_FALSE(p.HookInstalled());
+    Press({vk::Ctrl, vk::Alt, 'G'});
+    EXPECT_TRUE(runner.started.empty());
+    EXPECT_FALSE(p.CurrentStatus().triggersEnabled);
+    p.SetTriggersEnabled(true);
+    EXPECT_TRUE(p.HookInstalled());
+    Press({vk::Ctrl, vk::Alt, 'G'});
+    EXPECT_EQ(runner.started, std::vector<std::string>{"Greet"});
+}
+
+// The start-up with each state a home folder can be in.
+struct StartCase {
+    std::string label;
+    bool library;       // a good library file
+    bool damaged;       // the library file is damaged
+    bool backup;        // a good backup beside it
+    bool recovery;      // a recovery copy newer than the library
+    MessageAnswer answer;
+    std::vector<std::string> titles; // the questions and messages, in order
+    std::vector<std::string> names;  // the macros loaded
+};
+
+class ProgramStart : public ProgramTest, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(ProgramStart, LoadsWhatTheHomeHoldsAndAsksOnlyWhenSomethingIsWrong) {
+    const StartCase& c = GetParam();
+    if (c.library || c.backup) {
+        WriteLibrary({{"Saved", ""}});
+        if (c.backup)
+            fs::copy_file(home / "Macros.mcf", home / "Macros.bak",
+                          fs::copy_options::overwrite_existing);
+    }
+    if (c.damaged)
+        WriteFile(home / "Macros.mcf", "not a macro file");
+    if (c.recovery) {
+        CMacroLibrary edited;
+        ASSERT_EQ(edited.LoadFrom((home / "Macros.mcf").string()), 1);
+        CMacro macro;
+        macro.name = "Unsaved";
+        edited.InsertRecord(macro, edited.Root()->id, InsertPosition::Into);
+        edited.File().SetPaths(home.string());
+        const std::string path = (home / "Macros.mcf").string() + CRecoveryFile::kSuffix;
+        edited.File().libraryPath = path;
+        ASSERT_EQ(edited.Save(), 1);
+        fs::last_write_time(path, fs::last_write_time(home / "Macros.mcf") + std::chrono::hours(1));
+    }
+    messages.answer = c.answer;
+    CProgram& p = Make();
+    p.Start();
+    std::vector<std::string> titles;
+    for (const auto& shown : messages.shown)
+        titles.push_back(shown.title);
+    EXPECT_EQ(titles, c.titles);
+    std::vector<std::string> names;
+    CMacroLibrary::ForEachPreOrder(p.Library().Root(), [&](CMacroNode& node) {
+        if (!node.IsMacroSet())
+            names.push_back(node.name);
+        return true;
+    });
+    EXPECT_EQ(names, c.names);
+    EXPECT_TRUE(p.Started());
+    EXPECT_TRUE(p.HookInstalled());
+    EXPECT_NE(std::find(observer.events.begin(), observer.events.end(), "library"),
+              observer.events.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Homes, ProgramStart,
+    ::testing::Values(
+        StartCase{"Empty", false, false, false, false, MessageAnswer::Yes, {}, {}},
+        StartCase{"Good", true, false, false, false, MessageAnswer::Yes, {}, {"Saved"}},
+        StartCase{"DamagedBackupTaken",
+                  false,
+                  true,
+                  true,
+                  false,
+                  MessageAnswer::Yes,
+                  {"Bad Load", "Restore Macros?"},
+                  {"Saved"}},
+        StartCase{"DamagedBackupRefused",
+                  false,
+                  true,
+                  true,
+                  false,
+                  MessageAnswer::No,
+                  {"Bad Load", "Restore Macros?"},
+                  {}},
+        StartCase{"DamagedNoBackup", false, true, false, false, MessageAnswer::Yes, {"Bad Load"}, {}},
+        StartCase{"RecoveryTaken",
+                  true,
+                  false,
+                  false,
+                  true,
+                  MessageAnswer::Yes,
+                  {"Restore Unsaved Changes?"},
+                  {"Saved", "Unsaved"}},
+        StartCase{"RecoveryRefused",
+                  true,
+                  false,
+                  false,
+                  true,
+                  MessageAnswer::No,
+                  {"Restore Unsaved Changes?"},
+                  {"Saved"}}),
+    LabelName());
+
+// The end: Exit saves the library and the settings; a failed save asks,
+// and No keeps the program running with nothing lost.
+TEST_F(ProgramTest, ExitSavesEverythingOrStaysWhenTheUserSaysSo) {
+    WriteLibrary({{"Saved", ""}});
+    CProgram& p = Make();
+    p.Start();
+    CMacro added;
+    added.name = "Added";
+    p.Library().InsertRecord(added, p.Library().Root()->id, InsertPosition::Into);
+    EXPECT_TRUE(p.HasUnsavedEdits());
+    EXPECT_NE(p.EndWithoutSavingQuestion(false), "");
+
+    // The library file cannot be replaced: a folder stands in its place.
+    fs::rename(home / "Macros.mcf", home / "kept.mcf");
+    fs::create_directory(home / "Macros.mcf");
+    fs::create_directory(home / "Macros.mcf" / "inside");
+    messages.answer = MessageAnswer::No;
+    observer.events.clear();
+    const size_t writes = store.writes.size();
+    EXPECT_FALSE(p.SaveEverything(true));
+    EXPECT_EQ(store.writes.size(), writes);
+    EXPECT_EQ(observer.events.front(), "commit");
+    EXPECT_EQ(messages.shown.back().title, "Save Failed");
+
+    fs::remove_all(home / "Macros.mcf");
+    EXPECT_TRUE(p.SaveEverything(true));
+    EXPECT_EQ(store.writes.size(), writes + 1);
+    EXPECT_FALSE(p.HasUnsavedEdits());
+    EXPECT_EQ(p.EndWithoutSavingQuestion(false), "");
+    CMacroLibrary reread;
+    ASSERT_EQ(reread.LoadFrom((home / "Macros.mcf").string()), 1);
+    int count = 0;
+    for (CMacroNode* child = reread.Root()->firstChild; child; child = child->next)
+        ++count;
+    EXPECT_EQ(count, 2);
+
+    // Once ended, neither keys nor ticks start anything.
+    p.MarkEnded();
+    EXPECT_FALSE(p.HookInstalled());
+    p.Execute(IdOf("Saved"));
+    EXPECT_TRUE(runner.started.empty());
+}
+
+// The instance socket's requests: status, and runs by name or id.
+TEST_F(ProgramTest, RequestsRunMacrosAndReportTheStatus) {
+    WriteLibrary({{"Greet", ""}});
+    CProgram& p = Make();
+    p.Start();
+    EXPECT_EQ(p.HandleRequest("fly away"), "refused\tunknown request");
+    EXPECT_EQ(p.HandleRequest("run Greet").rfind("queued", 0), 0u) << p.HandleRequest("status");
+    EXPECT_EQ(runner.started, std::vector<std::string>{"Greet"});
+    const std::string status = p.HandleRequest("status");
+    EXPECT_NE(status.find("Greet"), std::string::npos) << status;
+    p.Stop();
+    p.HandleCommand(static_cast<int>(Command::MacroFinished));
+    EXPECT_FALSE(p.CurrentStatus().running.has_value());
+}
+
+} // namespace
