@@ -397,20 +397,11 @@ void CMainDlg::SelectMacro(int32_t id) {
     PropagateMacroChange(record);
 }
 
-// The form carries no last-run time: the entry keeps its own, so a commit in
-// the second a macro started cannot start it again.
 void CMainDlg::CommitManagerForm() {
     if (!managerForm)
         return;
-    CMacroLibrary& library = Library();
-    CMacro record = managerForm->ReadForm();
-    const CMacroNode* node = record.id != 0 ? library.FindById(record.id) : nullptr;
-    if (!node)
-        return;
-    record.lastRunTime = node->lastRunTime;
-    if (!library.UpdateRecord(record))
-        return;
-    PropagateMacroChange(*library.FindById(record.id));
+    if (const CMacroNode* node = program->CommitMacro(managerForm->ReadForm()))
+        PropagateMacroChange(*node);
 }
 
 void CMainDlg::PropagateMacroChange(const CMacro& record) {
@@ -434,28 +425,14 @@ void CMainDlg::ShowManagerTab() {
     ShowSelectedPage();
 }
 
-// Into the caret entry when it is a set, after it when it is a macro; the
-// root when there is no caret entry.
 int32_t CMainDlg::AddMacroAtCaret(const CMacro& record) {
-    CMacroLibrary& library = Library();
-    const CMacroNode* target = library.FindById(tree->GetCaretId());
-    if (!target)
-        target = library.Root();
-    if (!target)
+    const CProgram::Added added = program->AddMacro(record, tree->GetCaretId());
+    if (!added.node)
         return 0;
-    const InsertPosition position =
-        target->IsMacroSet() ? InsertPosition::Into : InsertPosition::After;
-    const int32_t targetId = target->id;
-    CMacro added = record;
-    added.id = library.InsertRecord(record, targetId, position);
-    if (added.id == 0)
-        return 0;
-    if (const CMacroNode* node = library.FindById(added.id))
-        added = *node;
-    tree->AddItem(added, targetId, position);
+    tree->AddItem(*added.node, added.targetId, added.position);
     if (schedulerForm)
         schedulerForm->RefreshCalendar();
-    return added.id;
+    return added.node->id;
 }
 
 // ---- IProgramObserver ----

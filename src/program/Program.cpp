@@ -149,6 +149,32 @@ void CProgram::WriteRecovery() {
         UiFormat(UI_TEXT("Wingmate", "Could not write the recovery file: %1"), {error}));
 }
 
+// ---- The library's entries ----
+
+const CMacroNode* CProgram::CommitMacro(CMacro record) {
+    const CMacroNode* node = record.id != 0 ? library.FindById(record.id) : nullptr;
+    if (!node)
+        return nullptr;
+    record.lastRunTime = node->lastRunTime;
+    if (!library.UpdateRecord(record))
+        return nullptr;
+    return library.FindById(record.id);
+}
+
+CProgram::Added CProgram::AddMacro(const CMacro& record, int32_t caretId) {
+    Added added;
+    const CMacroNode* target = library.FindById(caretId);
+    if (!target)
+        target = library.Root();
+    if (!target)
+        return added;
+    added.position = target->IsMacroSet() ? InsertPosition::Into : InsertPosition::After;
+    added.targetId = target->id;
+    const int32_t id = library.InsertRecord(record, added.targetId, added.position);
+    added.node = id != 0 ? library.FindById(id) : nullptr;
+    return added;
+}
+
 // ---- Commands ----
 
 void CProgram::Execute(int32_t id) {

@@ -134,6 +134,19 @@ public:
     // count, the recovery copy.
     void Tick();
 
+    // Writes a form's record into its entry; the entry keeps its own last-run
+    // time, so a commit in the second a macro started cannot start it again.
+    // The entry as changed, or null when nothing changed (no such entry).
+    const CMacroNode* CommitMacro(CMacro record);
+    // Adds `record` into the entry `caretId` when that is a set, after it
+    // when it is a macro, into the root when there is no such entry.
+    struct Added {
+        const CMacroNode* node = nullptr; // null: nothing was added
+        int32_t targetId = 0;
+        InsertPosition position = InsertPosition::Into;
+    };
+    Added AddMacro(const CMacro& record, int32_t caretId);
+
     // Commands.
     // Queues the entry and starts the head at once, running or not.
     void Execute(int32_t id);

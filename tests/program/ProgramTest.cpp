@@ -320,6 +320,45 @@ TEST_F(ProgramTest, ExitSavesEverythingOrStaysWhenTheUserSaysSo) {
     EXPECT_TRUE(runner.started.empty());
 }
 
+// A new macro goes into a set, after a macro, or into the root; a form's
+// commit never carries a last-run time of its own.
+TEST_F(ProgramTest, EntriesAreAddedAtTheCaretAndCommitsKeepTheLastRun) {
+    WriteLibrary({{"First", ""}});
+    CProgram& p = Make();
+    p.Start();
+    const int32_t root = p.Library().Root()->id;
+    const int32_t first = IdOf("First");
+    CMacro set;
+    set.name = "Set";
+    set.kind = static_cast<int32_t>(MacroKind::MacroSet);
+    const struct {
+        int32_t caret;
+        int32_t target;
+        InsertPosition position;
+    } cases[] = {{first, first, InsertPosition::After},
+                 {root, root, InsertPosition::Into},
+                 {4711, root, InsertPosition::Into}};
+    for (const auto& c : cases) {
+        const CProgram::Added added = p.AddMacro(set, c.caret);
+        ASSERT_NE(added.node, nullptr);
+        EXPECT_EQ(added.targetId, c.target);
+        EXPECT_EQ(added.position, c.position);
+    }
+    const int32_t into = p.AddMacro(CMacro(), IdOf("Set")).node->id;
+    EXPECT_EQ(p.Library().FindById(into)->parent->name, "Set");
+
+    CMacro form = *p.Library().FindById(first);
+    p.Library().FindById(first)->lastRunTime = 1234;
+    form.lastRunTime = 0;
+    form.name = "Renamed";
+    const CMacroNode* committed = p.CommitMacro(form);
+    ASSERT_NE(committed, nullptr);
+    EXPECT_EQ(committed->name, "Renamed");
+    EXPECT_EQ(committed->lastRunTime, 1234);
+    form.id = 4711;
+    EXPECT_EQ(p.CommitMacro(form), nullptr);
+}
+
 // The instance socket's requests: status, and runs by name or id.
 TEST_F(ProgramTest, RequestsRunMacrosAndReportTheStatus) {
     WriteLibrary({{"Greet", ""}});
