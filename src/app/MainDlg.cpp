@@ -480,12 +480,13 @@ void CMainDlg::KeysHeldElsewhere(const TriggerKeys& trigger) {
 
 // ---- What a run needs ----
 
-void CMainDlg::MacroFinished() {
+void CMainDlg::MacroFinished(int32_t id) {
+    const int finished = static_cast<int>(Command::MacroFinished);
     if (QThread::currentThread() == thread())
-        HandleCommand(Command::MacroFinished);
+        HandleCommand(finished, id);
     else
         QMetaObject::invokeMethod(
-            this, [this] { HandleCommand(Command::MacroFinished); },
+            this, [this, finished, id] { HandleCommand(finished, id); },
             Qt::BlockingQueuedConnection);
 }
 

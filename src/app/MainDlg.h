@@ -128,10 +128,11 @@ public:
     int32_t AddMacroAtCaret(const CMacro& record) override;
     void UpdateCommandState(int32_t id) override;
 
-    // What a run needs of the window. MacroFinished: the run ended (command
-    // 22000); from a worker thread it returns once the window thread has
-    // handled it. Input: from a worker thread (it waits for the user).
-    void MacroFinished();
+    // What a run needs of the window. MacroFinished: the run of macro `id`
+    // ended (command 22000; 0: the one the queue started last); from a worker
+    // thread it returns once the window thread has handled it. Input: from a
+    // worker thread (it waits for the user).
+    void MacroFinished(int32_t id = 0);
     IScriptOutput& Output();
     IMessageBox& Messages() { return messages; }
     IInputPrompt& Input();

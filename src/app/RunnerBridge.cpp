@@ -32,13 +32,13 @@ void CRunnerBridge::RequestInput(const std::string& instructions, Answer answer)
         Qt::QueuedConnection);
 }
 
-void CRunnerBridge::PostMacroFinished(std::function<void()> handled) {
+void CRunnerBridge::PostMacroFinished(int32_t id, std::function<void()> handled) {
     CMainDlg* target = &window;
     QMetaObject::invokeMethod(
         target,
-        [target, handled = std::move(handled)] {
+        [target, id, handled = std::move(handled)] {
             ShowWaitingOutput(target);
-            target->MacroFinished();
+            target->MacroFinished(id);
             handled();
         },
         Qt::QueuedConnection);

@@ -19,7 +19,7 @@ public:
 
     void AppendOutput(const std::string& text) override;
     void RequestInput(const std::string& instructions, Answer answer) override;
-    void PostMacroFinished(std::function<void()> handled) override;
+    void PostMacroFinished(int32_t id, std::function<void()> handled) override;
     void MacroFailed(int32_t id, const std::string& name, const std::string& firstLine) override;
 
 private:

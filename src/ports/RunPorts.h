@@ -37,12 +37,13 @@ public:
 class IRunCompletion {
 public:
     virtual ~IRunCompletion() = default;
-    // Queues command 22000 to the main window's thread; there, after offering
-    // it to the key hook wrapper, the handler runs CRunQueue::OnMacroFinished
-    // and then calls `handled`. Called on a worker thread (the worker waits
-    // for `handled`), or on the user-interface thread inside Run for a
-    // program macro (nothing waits; it is handled after Run returns).
-    virtual void PostMacroFinished(std::function<void()> handled) = 0;
+    // Queues command 22000 for macro `id` to the main window's thread; there,
+    // after offering it to the key hook wrapper, the handler runs
+    // CRunQueue::OnMacroFinished and then calls `handled`. Called on a worker
+    // thread (the worker waits for `handled`), or on the user-interface thread
+    // inside Run for a program macro (nothing waits; it is handled after Run
+    // returns). The id tells whose run ended when runs overlap.
+    virtual void PostMacroFinished(int32_t id, std::function<void()> handled) = 0;
 };
 
 // A macro failed: its script did not compile, stopped with an error or

@@ -13,15 +13,15 @@ namespace {
 // Without a runner, a start ends at once (nothing is run).
 class CFinishAtOnceRunner : public IMacroRunner {
 public:
-    explicit CFinishAtOnceRunner(std::function<void()> onFinished)
+    explicit CFinishAtOnceRunner(std::function<void(int32_t id)> onFinished)
         : finished(std::move(onFinished)) {}
-    int Run(CMacro) override {
-        finished();
+    int Run(CMacro macro) override {
+        finished(macro.id);
         return 1;
     }
 
 private:
-    std::function<void()> finished;
+    std::function<void(int32_t id)> finished;
 };
 } // namespace
 
@@ -30,7 +30,7 @@ CProgram::CProgram(std::string homeFolder, ProgramServices given, IProgramObserv
     IMacroRunner* runner = services.runner;
     if (!runner) {
         fallbackRunner = std::make_unique<CFinishAtOnceRunner>(
-            [this] { HandleCommand(static_cast<int>(Command::MacroFinished)); });
+            [this](int32_t id) { HandleCommand(static_cast<int>(Command::MacroFinished), id); });
         runner = fallbackRunner.get();
     }
     const IClock& clock = Clock();
@@ -118,7 +118,7 @@ bool CProgram::HandleCommand(int identifier, int code) {
         return true;
     if (identifier != static_cast<int>(Command::MacroFinished))
         return false;
-    const int32_t finished = runQueue->RunningMacro().id;
+    const int32_t finished = code != 0 ? code : runQueue->RunningMacro().id;
     runQueue->OnMacroFinished();
     observer.MacroEnded(finished);
     return true;

@@ -127,7 +127,8 @@ public:
     void Start();
     bool Started() const { return started; }
 
-    // The hook's commands (1300, 1400, 1600) and the end of a macro (22000);
+    // The hook's commands (1300, 1400, 1600) and the end of a macro (22000,
+    // with the macro's id as `code`; 0: the one the queue started last);
     // false for any other identifier.
     bool HandleCommand(int identifier, int code = 0);
     // One tick of the 250 ms timer: the scheduler pass, the sticky prefix

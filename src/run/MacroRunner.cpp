@@ -137,7 +137,7 @@ int CMacroRunner::StartScript(const CMacro& macro) {
             ports.messageBox->Show(UiText(UI_TEXT("Wingmate", "Could not Execute")),
                                    UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
         if (ports.completion)
-            ports.completion->PostMacroFinished([] {});
+            ports.completion->PostMacroFinished(macro.id, [] {});
         return 0;
     }
     return 1;
@@ -168,7 +168,7 @@ int CMacroRunner::StartProgram(const CMacro& macro) {
                                    UI_TEXT("Wingmate", "Wingmate Error"), MessageButtons::Ok);
     }
     if (ports.completion)
-        ports.completion->PostMacroFinished([] {});
+        ports.completion->PostMacroFinished(macro.id, [] {});
     return started ? 1 : 0;
 }
 
@@ -258,7 +258,7 @@ void CMacroRunner::Complete(ActiveRun& run) {
             return;
         run.completion = wait;
     }
-    ports.completion->PostMacroFinished([give = wait.Giver()] { give(""); });
+    ports.completion->PostMacroFinished(run.macroId, [give = wait.Giver()] { give(""); });
     wait.Wait();
     std::lock_guard<std::mutex> lock(mutex);
     run.completion.reset();

@@ -52,8 +52,9 @@ public:
         answer(text);
     }
 
-    void PostMacroFinished(std::function<void()> handled) override {
+    void PostMacroFinished(int32_t id, std::function<void()> handled) override {
         std::lock_guard<std::mutex> lock(mutex);
+        finishedIds.push_back(id);
         events.push_back(std::move(handled));
         ++posted;
         changed.notify_all();
@@ -127,6 +128,11 @@ public:
         std::lock_guard<std::mutex> lock(mutex);
         return prompts;
     }
+    // The macro ids the completions named, in order.
+    std::vector<int32_t> FinishedIds() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return finishedIds;
+    }
 
     std::function<void()> onFinished; // the 22000 handler, on the pumping thread
     std::deque<std::string> answers;  // set before the run starts
@@ -140,6 +146,7 @@ private:
     std::vector<Answer> unanswered;
     std::deque<std::function<void()>> events;
     int posted = 0;
+    std::vector<int32_t> finishedIds;
     int completions = 0;
 };
 

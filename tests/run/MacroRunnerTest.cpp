@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cerrno>
 
 namespace {
@@ -354,11 +356,18 @@ TEST_F(MacroRunnerTest, TwoRunsSideBySideFinish) {
                         "\")) { Sleep(1); }\nPrint(\"a done\");\n");
     Script("b.tsc", "WriteFile(\"" + b + "\", \"x\");\nwhile (!FileExists(\"" + a +
                         "\")) { Sleep(1); }\nPrint(\"b done\");\n");
-    ASSERT_EQ(runner.Run(ScriptMacro("a.tsc")), 1);
-    ASSERT_EQ(runner.Run(ScriptMacro("b.tsc")), 1);
+    CMacro first = ScriptMacro("a.tsc"), second = ScriptMacro("b.tsc");
+    first.id = 7;
+    second.id = -3; // an editor's run
+    ASSERT_EQ(runner.Run(first), 1);
+    ASSERT_EQ(runner.Run(second), 1);
     ASSERT_TRUE(window.PumpUntil([&] { return window.Completions() == 2; }));
     EXPECT_NE(window.Output().find("a done\n"), std::string::npos);
     EXPECT_NE(window.Output().find("b done\n"), std::string::npos);
+    // Each completion names its own run, whichever ends first.
+    std::vector<int32_t> ids = window.FinishedIds();
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids, (std::vector<int32_t>{-3, 7}));
 }
 
 TEST_F(MacroRunnerTest, FunctionNamesIncludeBuiltinsAndListedLibraries) {
