@@ -108,6 +108,17 @@ std::string ExtrasProblem(const MacroExtras& extras) {
     return WindowFilterError(extras.filter);
 }
 
+std::string ExtrasJsonMembers(const MacroExtras& extras) {
+    const auto flag = [](bool on) { return on ? "true" : "false"; };
+    return ", \"abbreviation\": " + JsonString(extras.abbreviation) +
+           ", \"expandImmediately\": " + flag(extras.expandImmediately) +
+           ", \"matchCase\": " + flag(extras.matchCase) +
+           ", \"replaceWithText\": " + JsonString(extras.replaceWithText) +
+           ", \"windowFilter\": {\"pattern\": " + JsonString(extras.filter.pattern) +
+           ", \"field\": " + (extras.filter.matchTitle ? "\"title\"" : "\"class\"") +
+           ", \"mode\": " + (extras.filter.exclude ? "\"exclude\"" : "\"include\"") + "}";
+}
+
 std::string EncodeExtrasFile(const std::map<int32_t, MacroExtras>& entries) {
     std::string out = std::string(kMagic) + " " + std::to_string(kVersion) + "\n";
     for (const auto& [id, extras] : entries) {

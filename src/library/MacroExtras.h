@@ -47,6 +47,10 @@ struct MacroExtras {
 // they can. The Manager form shows it at edit time, a load reports it.
 std::string ExtrasProblem(const MacroExtras& extras);
 
+// The extras as JSON object members (", \"abbreviation\": ..."), for the
+// library's listings.
+std::string ExtrasJsonMembers(const MacroExtras& extras);
+
 // The sidecar file's text for these entries (id to extras, in id order);
 // entries whose extras are empty are left out.
 std::string EncodeExtrasFile(const std::map<int32_t, MacroExtras>& entries);
