@@ -11,6 +11,7 @@ struct ActiveWindow {
     std::string title;
     std::string instanceName; // WM_CLASS's first part ("xterm")
     std::string className;    // its second part ("XTerm"), or the application id
+    bool operator==(const ActiveWindow&) const = default;
 };
 
 // Why the filter's pattern cannot be used (a regular expression that does
