@@ -105,6 +105,13 @@ std::string ExtrasProblem(const MacroExtras& extras) {
     if (CountCharacters(extras.abbreviation) > MacroExtras::kMaxAbbreviation)
         return "The abbreviation is longer than " +
                std::to_string(MacroExtras::kMaxAbbreviation) + " characters.";
+    if (Utf8InvalidAt(extras.replaceWithText) != std::string_view::npos)
+        return "The replacement text is not valid UTF-8 text.";
+    for (const char c : extras.replaceWithText)
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') ||
+            c == 0x7f)
+            return "The replacement text holds a control character other than a tab or a line "
+                   "break.";
     return WindowFilterError(extras.filter);
 }
 

@@ -51,11 +51,11 @@ char32_t UpperCase(char32_t c) {
     return c;
 }
 
-std::string ApplyTypedCase(std::string_view text, TypedCase typedCase) {
-    if (typedCase == TypedCase::AsWritten)
+std::string ApplyTypedCase(std::string_view text, TypedCase typedCase, bool* firstDone) {
+    bool done = firstDone && *firstDone;
+    if (typedCase == TypedCase::AsWritten || (typedCase == TypedCase::Capitalized && done))
         return std::string(text);
     std::string out;
-    bool first = true;
     for (size_t i = 0; i < text.size();) {
         const size_t length = Utf8SequenceLength(text, i);
         if (length == 0) {
@@ -63,13 +63,15 @@ std::string ApplyTypedCase(std::string_view text, TypedCase typedCase) {
             continue;
         }
         char32_t c = Utf8CodeAt(text, i, length);
-        if (IsLetter(c) && (typedCase == TypedCase::Upper || first)) {
+        if (IsLetter(c) && (typedCase == TypedCase::Upper || !done)) {
             c = UpperCase(c);
-            first = false;
+            done = true;
         }
         AppendUtf8(out, c);
         i += length;
     }
+    if (firstDone)
+        *firstDone = done;
     return out;
 }
 

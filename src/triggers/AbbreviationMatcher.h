@@ -103,5 +103,8 @@ char32_t FoldCase(char32_t c);
 char32_t UpperCase(char32_t c);
 
 // The replacement text in the typed case: every letter, or the first one,
-// in upper case.
-std::string ApplyTypedCase(std::string_view text, TypedCase typedCase);
+// in upper case. `firstDone` (when given) carries over pieces of one text:
+// once set, Capitalized leaves the rest as written; it is set at the first
+// letter.
+std::string ApplyTypedCase(std::string_view text, TypedCase typedCase,
+                           bool* firstDone = nullptr);

@@ -103,6 +103,11 @@ TEST(ExtrasFile, ProblemsOfExtrasThatCannotWork) {
         {"x", "re:(unclosed", "not valid"},
         {"x", "(unclosed", ""}, // a wildcard pattern is never wrong
     };
+    MacroExtras typed;
+    typed.replaceWithText = "line\r\n\tnext";
+    EXPECT_EQ(ExtrasProblem(typed), "");
+    typed.replaceWithText = "bell\a";
+    EXPECT_NE(ExtrasProblem(typed).find("control character"), std::string::npos);
     for (const auto& c : cases) {
         MacroExtras extras;
         extras.abbreviation = c.abbreviation;

@@ -2,8 +2,12 @@
 // typed abbreviations.
 
 #include "triggers/AbbreviationMatcher.h"
+#include "triggers/Expansion.h"
+#include "triggers/KeyNames.h"
+#include "triggers/TypeKeysParser.h"
 #include "triggers/TriggerMatch.h"
 
+#include "fakes/ScopedTimeZone.h"
 #include "fakes/TriggerLibrary.h"
 #include "ports/Clock.h"
 
@@ -225,6 +229,56 @@ TEST(Abbreviations, ReplacementFollowsTheTypedCase) {
     EXPECT_EQ(ApplyTypedCase("große straße", TypedCase::Upper), "GROßE STRAßE");
     EXPECT_EQ(ApplyTypedCase("привет, ёж", TypedCase::Upper), "ПРИВЕТ, ЁЖ");
     EXPECT_EQ(ApplyTypedCase("a\xff", TypedCase::Upper), "A\xff");
+}
+
+} // namespace
+
+namespace {
+
+// The expansion typed for a hit: Backspaces, the text, the word end, the
+// caret moves; placeholders filled at that moment.
+TEST(Expansion, TypesTheReplacementAndPutsTheCaret) {
+    const ScopedTimeZone zone("Asia/Tokyo");
+    const int64_t when = 1'700'000'000; // 2023-11-15 07:13:20 in Tokyo
+    const struct {
+        std::string replacement;
+        TypedCase typedCase;
+        std::string clipboard;
+        std::string wordEnd;
+        std::string keys; // after the Backspaces
+    } cases[] = {
+        {"Signature", TypedCase::AsWritten, "", " ", "Signature "},
+        {"signature", TypedCase::Capitalized, "", "", "Signature"},
+        {"<b>$|$</b>", TypedCase::AsWritten, "", "", "<<>b><<>/b><LEFT><LEFT><LEFT><LEFT>"},
+        {"($|$)", TypedCase::AsWritten, "", " ", "() <LEFT><LEFT>"},
+        {"a\r\n$|$b\r\nc", TypedCase::AsWritten, "", "", "a\r\nb\r\nc<LEFT><LEFT><LEFT>"},
+        {"re: {clipboard}!", TypedCase::Upper, "x<y\x01z", "", "RE: x<<>yz!"},
+        {"{clipboard} ok", TypedCase::Capitalized, "mixed", "", "mixed Ok"},
+        {"{date:%Y-%m-%d} {date:} {nodate}", TypedCase::AsWritten, "", "",
+         "2023-11-15  {nodate}"},
+        {"{date:%Y", TypedCase::AsWritten, "", "", "{date:%Y"},
+        {"€$|$€$|$", TypedCase::AsWritten, "", "", "€€$|$<LEFT><LEFT><LEFT><LEFT>"},
+    };
+    for (const auto& c : cases) {
+        AbbreviationHit hit;
+        hit.erase = 2;
+        hit.wordEnd = c.wordEnd;
+        hit.typedCase = c.typedCase;
+        EXPECT_EQ(ExpansionKeys(hit, c.replacement, c.clipboard, when),
+                  "<BKSP><BKSP>" + c.keys)
+            << c.replacement;
+    }
+}
+
+// Whatever the text, the keys type exactly its characters.
+TEST(Expansion, LiteralKeysTypeTheTextAsItStands) {
+    const std::string text = "<CTRL>c <x> <<>> <ENTER> ü\t";
+    const TypeKeysPlan plan = ParseTypeKeys(LiteralKeys(text));
+    ASSERT_TRUE(plan.Ok()) << plan.error;
+    std::u32string typed;
+    for (const KeyAction& action : plan.actions)
+        typed += action.code == vk::Tab ? U'\t' : action.character;
+    EXPECT_EQ(typed, U"<CTRL>c <x> <<>> <ENTER> ü\t");
 }
 
 } // namespace
