@@ -26,15 +26,6 @@ namespace {
 constexpr std::string_view kMagic = "wingmate-extras";
 constexpr int kVersion = 1;
 
-size_t CountCharacters(std::string_view text) {
-    size_t count = 0;
-    for (size_t i = 0; i < text.size(); ++count) {
-        const size_t length = Utf8SequenceLength(text, i);
-        i += length == 0 ? 1 : length;
-    }
-    return count;
-}
-
 bool ParseInt(std::string_view text, int32_t& value) {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size();
@@ -102,9 +93,9 @@ std::string ExtrasProblem(const MacroExtras& extras) {
     for (const char c : extras.abbreviation)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
             return "The abbreviation holds a control character.";
-    if (CountCharacters(extras.abbreviation) > MacroExtras::kMaxAbbreviation)
-        return "The abbreviation is longer than " +
-               std::to_string(MacroExtras::kMaxAbbreviation) + " characters.";
+    if (Utf8CharacterCount(extras.abbreviation) > MacroExtras::kMaxAbbreviation)
+        return "The abbreviation is longer than " + std::to_string(MacroExtras::kMaxAbbreviation) +
+               " characters.";
     if (Utf8InvalidAt(extras.replaceWithText) != std::string_view::npos)
         return "The replacement text is not valid UTF-8 text.";
     for (const char c : extras.replaceWithText)

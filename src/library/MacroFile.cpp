@@ -166,18 +166,18 @@ int CMacroFile::WriteTo(const CMacroNode* root, const std::string& path, std::st
     if (WriteExtras(root, path, error))
         return 1;
     if (error)
-        *error = "The macros were written, but not their abbreviations and window filters: " +
-                 *error;
+        *error =
+            "The macros were written, but not their abbreviations and window filters: " + *error;
     return 0;
 }
 
 int RemoveStaleLibraryTemporaries(const std::string& home) {
     const std::string library = home + "/" + CMacroFile::kLibraryName;
     int removed = 0;
-    for (const std::string& file : {library, home + "/" + CMacroFile::kBackupName,
-                                    library + CRecoveryFile::kSuffix})
-        removed += RemoveStaleTemporaries(file) +
-                   RemoveStaleTemporaries(CMacroFile::ExtrasPath(file));
+    for (const std::string& file :
+         {library, home + "/" + CMacroFile::kBackupName, library + CRecoveryFile::kSuffix})
+        removed +=
+            RemoveStaleTemporaries(file) + RemoveStaleTemporaries(CMacroFile::ExtrasPath(file));
     return removed;
 }
 

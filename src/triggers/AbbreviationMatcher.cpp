@@ -120,9 +120,13 @@ void CAbbreviationMatcher::Update(const CMacroLibrary& library) {
         // Manager says why.
         if (node.IsMacroSet() || extras.abbreviation.empty() || !ExtrasProblem(extras).empty())
             return true;
-        Entry entry{node.id, Decode(extras.abbreviation), {}, extras.matchCase,
-                    extras.expandImmediately, extras.filter};
-        entry.written = entry.text;
+        Entry entry;
+        entry.macroId = node.id;
+        entry.written = Decode(extras.abbreviation);
+        entry.text = entry.written;
+        entry.matchCase = extras.matchCase;
+        entry.immediate = extras.expandImmediately;
+        entry.filter = extras.filter;
         if (entry.matchCase)
             for (char32_t& c : entry.text)
                 c = FoldCase(c);

@@ -70,11 +70,11 @@ public:
 
 private:
     struct Entry {
-        int32_t macroId;
+        int32_t macroId = 0;
         std::u32string text; // folded when the case is not compared
         std::u32string written;
-        bool matchCase;
-        bool immediate;
+        bool matchCase = false;
+        bool immediate = false;
         WindowFilter filter;
     };
     static constexpr size_t kKept = 33; // the longest abbreviation and one more
@@ -106,5 +106,4 @@ char32_t UpperCase(char32_t c);
 // in upper case. `firstDone` (when given) carries over pieces of one text:
 // once set, Capitalized leaves the rest as written; it is set at the first
 // letter.
-std::string ApplyTypedCase(std::string_view text, TypedCase typedCase,
-                           bool* firstDone = nullptr);
+std::string ApplyTypedCase(std::string_view text, TypedCase typedCase, bool* firstDone = nullptr);

@@ -10,16 +10,13 @@ constexpr std::string_view kCaretMark = "$|$";
 constexpr std::string_view kClipboard = "{clipboard}";
 constexpr std::string_view kDate = "{date:";
 
-size_t CountCharacters(std::string_view text) {
-    size_t count = 0;
-    for (size_t i = 0; i < text.size(); ++count) {
-        const size_t length = Utf8SequenceLength(text, i);
-        // "\r\n" is one line break, one caret step.
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        i += length == 0 ? 1 : length;
-    }
-    return count;
+// Caret steps over typed text: characters, with "\r\n" one line break.
+size_t CaretSteps(std::string_view text) {
+    size_t breaks = 0;
+    for (size_t at = text.find("\r\n"); at != std::string_view::npos;
+         at = text.find("\r\n", at + 2))
+        ++breaks;
+    return Utf8CharacterCount(text) - breaks;
 }
 
 std::string LocalDate(std::string_view format, int64_t now) {
@@ -105,7 +102,7 @@ std::string FillReplacement(std::string_view text, TypedCase typedCase, std::str
         }
     }
     flush();
-    caretBack = caretAt == std::string::npos ? 0 : CountCharacters(out.substr(caretAt));
+    caretBack = caretAt == std::string::npos ? 0 : CaretSteps(out.substr(caretAt));
     return out;
 }
 
@@ -115,7 +112,7 @@ std::string ExpansionKeys(const AbbreviationHit& hit, std::string_view replaceme
     const std::string text = FillReplacement(replacement, hit.typedCase, clipboard, now, caretBack);
     std::string keys = EraseKeys(hit.erase) + LiteralKeys(text) + LiteralKeys(hit.wordEnd);
     if (caretBack > 0)
-        caretBack += CountCharacters(hit.wordEnd);
+        caretBack += CaretSteps(hit.wordEnd);
     for (size_t k = 0; k < caretBack; ++k)
         keys += "<LEFT>";
     return keys;

@@ -172,9 +172,8 @@ void CKeyHook::UpdateTakenKeys() {
                                   [](const TriggerKeys& each) { return !each.filter.Empty(); });
     }
     // The focused window matters only to triggers limited to some windows.
-    const std::optional<ActiveWindow> window = taking && anyFiltered && activeWindow
-                                                   ? activeWindow()
-                                                   : std::optional<ActiveWindow>();
+    const std::optional<ActiveWindow> window =
+        taking && anyFiltered && activeWindow ? activeWindow() : std::optional<ActiveWindow>();
     if (!triggersChanged && takenPrefix == stickyPrefix && window == takenWindow)
         return;
     triggersRevision = library.Revision();

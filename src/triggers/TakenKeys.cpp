@@ -87,8 +87,8 @@ std::vector<TriggerKeys> TriggersToTake(const CMacroLibrary& library) {
             std::vector<TakenKey> keys = KeysOfTrigger(node.triggerKey);
             if (!keys.empty())
                 triggers.push_back({node.id, node.name, node.triggerKey,
-                                    static_cast<TriggerPrefix>(node.triggerPrefix),
-                                    std::move(keys), node.extras.filter});
+                                    static_cast<TriggerPrefix>(node.triggerPrefix), std::move(keys),
+                                    node.extras.filter});
         }
         return true;
     });

@@ -43,8 +43,8 @@ MacroExtras Full() {
 struct DecodeCase {
     const char* label;
     std::string text;
-    size_t entries;      // entries read whole
-    const char* damage;  // part of the damage text; "" for none
+    size_t entries;     // entries read whole
+    const char* damage; // part of the damage text; "" for none
 };
 
 class ExtrasFileText : public ::testing::TestWithParam<DecodeCase> {};

@@ -256,11 +256,12 @@ TEST_F(WingmateCtl, SalvageRefusesOutIsFileAndBadUsage) {
 // damaged, and carried by a salvage to OUT.ext for the macros it keeps.
 TEST_F(WingmateCtl, ExtrasAreListedAndSalvaged) {
     // Ids: My Macros 1, Daily 2, Back "up" 3, Solo 4.
-    Put(file + ".ext", "wingmate-extras 1\n"
-                       "macro 3\nabbreviation \";bk\"\nwindow-filter title exclude \"re:^vi\"\nend\n"
-                       "macro 4\nabbreviation \"solo\"\nmatch-case 1\nend\n"
-                       "macro 77\nabbreviation \"gone\"\nend\n"
-                       "macro 4\nbroken");
+    Put(file + ".ext",
+        "wingmate-extras 1\n"
+        "macro 3\nabbreviation \";bk\"\nwindow-filter title exclude \"re:^vi\"\nend\n"
+        "macro 4\nabbreviation \"solo\"\nmatch-case 1\nend\n"
+        "macro 77\nabbreviation \"gone\"\nend\n"
+        "macro 4\nbroken");
     const CtlRun list = RunCtl({"list", "--json", "--file", file});
     ASSERT_EQ(list.status, 0);
     EXPECT_NE(list.out.find("\"abbreviation\": \";bk\", \"expandImmediately\": false, "

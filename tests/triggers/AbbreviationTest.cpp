@@ -4,14 +4,13 @@
 #include "triggers/AbbreviationMatcher.h"
 #include "triggers/Expansion.h"
 #include "triggers/KeyNames.h"
-#include "triggers/TypeKeysParser.h"
 #include "triggers/TriggerMatch.h"
+#include "triggers/TypeKeysParser.h"
 
 #include "fakes/ScopedTimeZone.h"
+#include "fakes/TestSupport.h"
 #include "fakes/TriggerLibrary.h"
 #include "ports/Clock.h"
-
-#include "fakes/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -26,23 +25,23 @@ TEST(WindowFilter, DecidesWhereATriggerApplies) {
         const ActiveWindow* window;
         bool applies;
     } cases[] = {
-        {{}, nullptr, true},                             // no filter: everywhere
-        {{"xterm"}, &kXterm, true},                      // the instance name
-        {{"XTERM"}, &kXterm, true},                      // case is ignored
-        {{"Mouse*"}, &kEditor, true},                    // a wildcard over the whole class
-        {{"ouse*"}, &kEditor, false},                    // ...not a part of it
-        {{"*.txt*", true}, &kEditor, true},              // the title
-        {{"*.txt*", false}, &kEditor, false},            // ...not the class
-        {{"xterm"}, &kEditor, false},                    // include, elsewhere
-        {{"xterm", false, true}, &kEditor, true},        // exclude, elsewhere
-        {{"xterm", false, true}, &kXterm, false},        // exclude, there
-        {{"re:^X", false}, &kXterm, true},               // a regex searched in the class
-        {{"re:^x", false}, &kXterm, true},               // ...or the instance name
-        {{"re:term$", true}, &kXterm, false},            // the title is "user@host: ~"
-        {{"xterm"}, nullptr, false},                     // no window known: include fails
-        {{"xterm", false, true}, nullptr, true},         // ...exclude lets it through
-        {{"re:(bad", false, false}, &kXterm, false},     // a broken regex: nowhere
-        {{"re:(bad", false, true}, &kEditor, false},     // ...even when it excludes
+        {{}, nullptr, true},                         // no filter: everywhere
+        {{"xterm"}, &kXterm, true},                  // the instance name
+        {{"XTERM"}, &kXterm, true},                  // case is ignored
+        {{"Mouse*"}, &kEditor, true},                // a wildcard over the whole class
+        {{"ouse*"}, &kEditor, false},                // ...not a part of it
+        {{"*.txt*", true}, &kEditor, true},          // the title
+        {{"*.txt*", false}, &kEditor, false},        // ...not the class
+        {{"xterm"}, &kEditor, false},                // include, elsewhere
+        {{"xterm", false, true}, &kEditor, true},    // exclude, elsewhere
+        {{"xterm", false, true}, &kXterm, false},    // exclude, there
+        {{"re:^X", false}, &kXterm, true},           // a regex searched in the class
+        {{"re:^x", false}, &kXterm, true},           // ...or the instance name
+        {{"re:term$", true}, &kXterm, false},        // the title is "user@host: ~"
+        {{"xterm"}, nullptr, false},                 // no window known: include fails
+        {{"xterm", false, true}, nullptr, true},     // ...exclude lets it through
+        {{"re:(bad", false, false}, &kXterm, false}, // a broken regex: nowhere
+        {{"re:(bad", false, true}, &kEditor, false}, // ...even when it excludes
         {{"re:\\p{Cyrillic}", true}, nullptr, false},
     };
     for (const auto& c : cases)
@@ -61,8 +60,8 @@ TEST(WindowFilter, SameKeysPickTheMacroOfTheWindow) {
     onlyXterm.filter = {"xterm"};
     t.lib.SetExtras(a, onlyXterm);
     auto found = [&](const ActiveWindow* window) {
-        const CMacroNode* node = FindByTrigger(t.lib, "<CTRL><ALT><T>", TriggerPrefix::None,
-                                               window);
+        const CMacroNode* node =
+            FindByTrigger(t.lib, "<CTRL><ALT><T>", TriggerPrefix::None, window);
         return node ? node->id : 0;
     };
     EXPECT_EQ(found(&kXterm), a);
@@ -175,30 +174,54 @@ INSTANTIATE_TEST_SUITE_P(
         TypingCase{"LongestWinsWhicheverComesFirst", {{";sig"}, {"sig"}}, ";sig ", 0, 5, " "},
         TypingCase{"FirstInLibraryAmongEquals", {{"ty"}, {"ty"}}, "ty ", 0, 3, " "},
         TypingCase{"CaseMustMatchUnlessAsked", kSig, ";Sig ", -1, 0, ""},
-        TypingCase{"CaseFollowsCapital", {{";sig", false, true}}, ";Sig ", 0, 5, " ",
+        TypingCase{"CaseFollowsCapital",
+                   {{";sig", false, true}},
+                   ";Sig ",
+                   0,
+                   5,
+                   " ",
                    TypedCase::Capitalized},
-        TypingCase{"CaseFollowsUpper", {{";sig", false, true}}, ";SIG ", 0, 5, " ",
-                   TypedCase::Upper},
+        TypingCase{
+            "CaseFollowsUpper", {{";sig", false, true}}, ";SIG ", 0, 5, " ", TypedCase::Upper},
         TypingCase{"CaseAsWritten", {{";Sig", false, true}}, ";Sig ", 0, 5, " "},
-        TypingCase{"CyrillicCase", {{"спс", false, true}}, "Спс ", 0, 4, " ",
-                   TypedCase::Capitalized},
+        TypingCase{
+            "CyrillicCase", {{"спс", false, true}}, "Спс ", 0, 4, " ", TypedCase::Capitalized},
         TypingCase{"BackspaceMends", kSig, ";six|g ", 0, 5, " "},
         TypingCase{"BackspaceIntoUnseenText", {{"brb"}}, "x#|brb ", -1, 0, ""},
         TypingCase{"IdleForgets", kSig, ";si~g ", -1, 0, ""},
         TypingCase{"ClickForgets", kSig, ";si#g ", -1, 0, ""},
         TypingCase{"AfterIdleAWordStarts", {{"brb"}}, "x~brb ", 0, 4, " "},
-        TypingCase{"PasswordNever", kSig, ";sig ", -1, 0, "", TypedCase::AsWritten, &kEditor,
-                   true},
-        TypingCase{"FilterElsewhere", {{";sig", false, false, {"xterm"}}}, ";sig ", -1, 0, "",
-                   TypedCase::AsWritten, &kEditor},
-        TypingCase{"FilterThere", {{";sig", false, false, {"xterm"}}}, ";sig ", 0, 5, " ",
-                   TypedCase::AsWritten, &kXterm},
-        TypingCase{"FilteredLongerGivesWay", {{"sig"}, {";sig", false, false, {"xterm"}}},
-                   ";sig ", 0, 4, " "},
-        TypingCase{"ThirtyTwoCharacters", {{std::string(32, 'z')}}, std::string(40, 'z') + " ",
-                   -1, 0, ""},
-        TypingCase{"ThirtyTwoAfterASpace", {{std::string(32, 'z')}},
-                   "a " + std::string(32, 'z') + " ", 0, 33, " "}),
+        TypingCase{"PasswordNever", kSig, ";sig ", -1, 0, "", TypedCase::AsWritten, &kEditor, true},
+        TypingCase{"FilterElsewhere",
+                   {{";sig", false, false, {"xterm"}}},
+                   ";sig ",
+                   -1,
+                   0,
+                   "",
+                   TypedCase::AsWritten,
+                   &kEditor},
+        TypingCase{"FilterThere",
+                   {{";sig", false, false, {"xterm"}}},
+                   ";sig ",
+                   0,
+                   5,
+                   " ",
+                   TypedCase::AsWritten,
+                   &kXterm},
+        TypingCase{"FilteredLongerGivesWay",
+                   {{"sig"}, {";sig", false, false, {"xterm"}}},
+                   ";sig ",
+                   0,
+                   4,
+                   " "},
+        TypingCase{
+            "ThirtyTwoCharacters", {{std::string(32, 'z')}}, std::string(40, 'z') + " ", -1, 0, ""},
+        TypingCase{"ThirtyTwoAfterASpace",
+                   {{std::string(32, 'z')}},
+                   "a " + std::string(32, 'z') + " ",
+                   0,
+                   33,
+                   " "}),
     LabelName());
 
 // Several characters at once (an input method's commit): a hit counts only
@@ -254,8 +277,7 @@ TEST(Expansion, TypesTheReplacementAndPutsTheCaret) {
         {"a\r\n$|$b\r\nc", TypedCase::AsWritten, "", "", "a\r\nb\r\nc<LEFT><LEFT><LEFT>"},
         {"re: {clipboard}!", TypedCase::Upper, "x<y\x01z", "", "RE: x<<>yz!"},
         {"{clipboard} ok", TypedCase::Capitalized, "mixed", "", "mixed Ok"},
-        {"{date:%Y-%m-%d} {date:} {nodate}", TypedCase::AsWritten, "", "",
-         "2023-11-15  {nodate}"},
+        {"{date:%Y-%m-%d} {date:} {nodate}", TypedCase::AsWritten, "", "", "2023-11-15  {nodate}"},
         {"{date:%Y", TypedCase::AsWritten, "", "", "{date:%Y"},
         {"€$|$€$|$", TypedCase::AsWritten, "", "", "€€$|$<LEFT><LEFT><LEFT><LEFT>"},
     };
@@ -264,8 +286,7 @@ TEST(Expansion, TypesTheReplacementAndPutsTheCaret) {
         hit.erase = 2;
         hit.wordEnd = c.wordEnd;
         hit.typedCase = c.typedCase;
-        EXPECT_EQ(ExpansionKeys(hit, c.replacement, c.clipboard, when),
-                  "<BKSP><BKSP>" + c.keys)
+        EXPECT_EQ(ExpansionKeys(hit, c.replacement, c.clipboard, when), "<BKSP><BKSP>" + c.keys)
             << c.replacement;
     }
 }
