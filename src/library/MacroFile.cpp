@@ -244,7 +244,8 @@ int CMacroFile::Save(const CMacroNode* root, SaveReport* report) const {
         out.error = "The file of abbreviations and window filters is not replaced: " + readError;
         return 0;
     }
-    const bool extrasDamaged = !extras.empty() && !DecodeExtrasFile(extras).damage.empty();
+    const ExtrasFileRead extrasRead = DecodeExtrasFile(extras);
+    const bool extrasDamaged = !extras.empty() && !extrasRead.damage.empty();
     const mode_t extrasMode = PermissionsOf(extrasPath);
 
     std::string current;
@@ -285,12 +286,14 @@ int CMacroFile::Save(const CMacroNode* root, SaveReport* report) const {
         out.error = "The library file is not replaced: " + readError;
         return 0;
     }
-    if (extrasDamaged && out.keptAside.empty()) {
+    // Extras beside no library (it was moved away) belong to no macro here:
+    // they are kept aside too, not emptied.
+    const bool orphaned = missing && !extrasRead.entries.empty();
+    if ((extrasDamaged || orphaned) && out.keptAside.empty()) {
         std::string error;
         if (!KeepAside(extrasPath, extras, extrasMode, out.extrasKeptAside, error)) {
             out.error = "The file of abbreviations and window filters " + extrasPath +
-                        " does not read and could not be kept aside, so it is not replaced. " +
-                        error;
+                        " could not be kept aside, so it is not replaced. " + error;
             return 0;
         }
     }

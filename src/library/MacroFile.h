@@ -20,8 +20,9 @@ struct SaveReport {
     std::string error;
     // Why the backup could not be refreshed; the save itself went on.
     std::string backupError;
-    // Where a sidecar of extras that did not read whole was kept aside
-    // ("Macros.mcf.ext.damaged-YYYYMMDD-HHMMSS"); empty when none was.
+    // Where an extras file that did not read whole, or that lay beside no
+    // library, was kept aside ("Macros.mcf.ext.damaged-YYYYMMDD-HHMMSS");
+    // empty when none was.
     std::string extrasKeptAside;
 };
 

@@ -489,6 +489,7 @@ int CMacroLibrary::BuildFromBytes(std::string_view bytes, bool salvage, SalvageC
 
     FreeTree(root);
     root = result.ReleaseRoot();
+    extrasReport = ExtrasLoadReport{};
     ReindexAll();
     ++revision;
     macroFile.formatValue = header;

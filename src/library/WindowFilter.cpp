@@ -57,7 +57,8 @@ bool RegexFinds(const pcre2_code* code, std::string_view text) {
             return context;
         }(),
         pcre2_match_context_free);
-    std::unique_ptr<pcre2_match_data, void (*)(pcre2_match_data*)> data(
+    // One pair of offsets is all a yes or no needs.
+    thread_local std::unique_ptr<pcre2_match_data, void (*)(pcre2_match_data*)> data(
         pcre2_match_data_create(1, nullptr), pcre2_match_data_free);
     if (!data)
         return false;

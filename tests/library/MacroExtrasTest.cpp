@@ -207,6 +207,20 @@ TEST_F(ExtrasBesideLibrary, DamagedExtrasAreReportedAndKeptAside) {
     EXPECT_FALSE(fs::exists(Backup().string() + ".ext")); // never a damaged one
 }
 
+// Extras left beside no library (the library was moved away) are not
+// emptied by the first save: they are kept aside.
+TEST_F(ExtrasBesideLibrary, ExtrasBesideNoLibraryAreKeptAside) {
+    Give(sig, ";sig");
+    ASSERT_EQ(lib.Save(), 1);
+    const std::string extras = ReadAll(Extras());
+    fs::remove(Library());
+    lib.SetExtras(sig, MacroExtras{});
+    SaveReport report;
+    ASSERT_EQ(lib.Save(&report), 1);
+    ASSERT_NE(report.extrasKeptAside, "");
+    EXPECT_EQ(ReadAll(report.extrasKeptAside), extras);
+}
+
 // Extras that cannot be read at all are never written over: nothing is.
 TEST_F(ExtrasBesideLibrary, UnreadableExtrasStopTheSave) {
     ASSERT_EQ(lib.Save(), 1);
