@@ -3,8 +3,8 @@
 #include "app/Autostart.h"
 #include "app/OptionsLogic.h"
 #include "library/HomeFolder.h"
-#include "ports/UiText.h"
 #include "views/QtText.h"
+#include "ports/UiText.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -22,7 +22,7 @@ struct ProgramParts {
     KeyHookFactory makeKeyHook;
     // The recorder's event source (see MainDlgServices::makeRecordSource).
     std::function<std::unique_ptr<IRecordSource>(std::string* why)> makeRecordSource;
-    std::function<void(CMainDlg&)> windowBuilt;     // before Start
+    std::function<void(CMainDlg&)> windowBuilt; // before Start
     std::function<std::string()> loadFunctionNames; // the engine's, for the editors
 };
 

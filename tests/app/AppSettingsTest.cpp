@@ -66,7 +66,7 @@ TEST(AppSettings, MissingOrUnreadableValuesKeepTheirFields) {
     store.exists = true;
     store.values["DefDel"] = "fast";
     store.values["AutoClear"] = "-4";
-    store.values["RecWait"] = "600001";              // longer than a script may be told to wait
+    store.values["RecWait"] = "600001"; // longer than a script may be told to wait
     store.values["AppDir"] = std::string(1024, 'x'); // does not fit the buffer
     CAppSettings settings;
     settings.appDir = "/opt/wingmate";
@@ -91,8 +91,12 @@ TEST(AppSettings, WritesTheValuesInOrder) {
     settings.recordWindowWaitMs = 30000;
     ASSERT_EQ(settings.WriteSettings(store), 1);
     ASSERT_EQ(store.writes.size(), 1u);
-    const SettingsList expected{{"AppDir", "/a"},   {"Set1", "13"},     {"DefDel", "600000"},
-                                {"AutoClear", "0"}, {"RunMissed", "1"}, {"RecWait", "30000"}};
+    const SettingsList expected{{"AppDir", "/a"},
+                                {"Set1", "13"},
+                                {"DefDel", "600000"},
+                                {"AutoClear", "0"},
+                                {"RunMissed", "1"},
+                                {"RecWait", "30000"}};
     EXPECT_EQ(store.writes[0], expected);
     EXPECT_EQ(settings.set1, 13);
     // Read back: the flag has a value of its own, Set1 keeps its bits.
