@@ -123,3 +123,15 @@ bool WindowFilterAllows(const WindowFilter& filter, const ActiveWindow* window) 
     }
     return matches != filter.exclude;
 }
+
+bool TitleListed(const std::vector<std::string>& patterns, const ActiveWindow* window) {
+    if (!window)
+        return false;
+    for (const std::string& pattern : patterns) {
+        const WindowFilter filter{pattern, true, false};
+        if (!filter.Empty() && WindowFilterError(filter).empty() &&
+            WindowFilterAllows(filter, window))
+            return true;
+    }
+    return false;
+}

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The window that has the keyboard focus, as the desktop names it.
 struct ActiveWindow {
@@ -24,6 +25,12 @@ std::string WindowFilterError(const WindowFilter& filter);
 // whether it includes or excludes, so a broken filter never fires a macro
 // in a window it was meant to spare.
 bool WindowFilterAllows(const WindowFilter& filter, const ActiveWindow* window);
+
+// Whether the window's title matches one of `patterns` (as in a title
+// filter: wildcards, or "re:" expressions; a broken one matches nothing):
+// the titles of password dialogs the user lists, where abbreviations never
+// expand.
+bool TitleListed(const std::vector<std::string>& patterns, const ActiveWindow* window);
 
 // "*" matches any run of characters; the rest is compared ignoring ASCII
 // case, over the whole text.

@@ -50,6 +50,15 @@ TEST(WindowFilter, DecidesWhereATriggerApplies) {
     EXPECT_NE(WindowFilterError({"re:(bad"}).find("not valid"), std::string::npos);
 }
 
+TEST(WindowFilter, ListedPasswordTitles) {
+    const ActiveWindow unlock{"Unlock Keyring", "gcr-prompter", "Gcr-prompter"};
+    const std::vector<std::string> listed = {"", "re:(bad", "*keyring*", "re:^sudo"};
+    EXPECT_TRUE(TitleListed(listed, &unlock));
+    EXPECT_FALSE(TitleListed(listed, &kEditor));
+    EXPECT_FALSE(TitleListed(listed, nullptr));
+    EXPECT_FALSE(TitleListed({"Gcr-prompter"}, &unlock)); // titles, not classes
+}
+
 // The same keys start macro A in the terminal and macro B elsewhere: the
 // first macro in library order whose keys and filter match.
 TEST(WindowFilter, SameKeysPickTheMacroOfTheWindow) {
