@@ -167,7 +167,7 @@ void CAbbreviationMatcher::Push(char32_t c) {
     kept[keptCount++] = c;
 }
 
-// The kept characters end with the entry's text, and a word starts there.
+// The kept characters end with the entry's text, where it may start.
 bool CAbbreviationMatcher::EndsWith(const Entry& entry) const {
     const size_t length = entry.text.size();
     if (length > keptCount)
@@ -178,6 +178,10 @@ bool CAbbreviationMatcher::EndsWith(const Entry& entry) const {
         if (typed != entry.text[k])
             return false;
     }
+    // One that begins with a word end (";sig", ":)") may follow anything;
+    // one that begins a word must begin one ("brb" not in "abrb").
+    if (IsWordEnd(entry.written.front()))
+        return true;
     return start == 0 ? startIsWordStart : IsWordEnd(kept[start - 1]);
 }
 

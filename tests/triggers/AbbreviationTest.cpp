@@ -178,6 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
         TypingCase{"NotWithoutAWordEnd", kSig, ";sig", -1, 0, ""},
         TypingCase{"NotInsideAWord", {{"brb"}}, "abrb ", -1, 0, ""},
         TypingCase{"AfterPunctuation", {{"brb"}}, "(brb ", 0, 4, " "},
+        TypingCase{"PunctuationLedInsideAWord", kSig, "text;sig ", 0, 5, " "},
+        TypingCase{"SmileyImmediately", {{":)", true}}, "hi:)", 0, 2, ""},
         TypingCase{"Immediately", {{"@@", true}}, "me @@", 0, 2, ""},
         TypingCase{"LongestWins", {{"sig"}, {";sig"}}, ";sig ", 1, 5, " "},
         TypingCase{"LongestWinsWhicheverComesFirst", {{";sig"}, {"sig"}}, ";sig ", 0, 5, " "},
