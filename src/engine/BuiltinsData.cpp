@@ -161,92 +161,13 @@ private:
         }
     }
 
-    unsigned Hex4() {
-        if (at + 4 > text.size())
-            Fail("a \\u escape needs four hex digits");
-        unsigned value = 0;
-        for (int k = 0; k < 4; ++k) {
-            const char h = text[at++];
-            value <<= 4;
-            if (h >= '0' && h <= '9')
-                value |= unsigned(h - '0');
-            else if (h >= 'a' && h <= 'f')
-                value |= unsigned(h - 'a' + 10);
-            else if (h >= 'A' && h <= 'F')
-                value |= unsigned(h - 'A' + 10);
-            else
-                Fail("a \\u escape needs four hex digits");
-        }
-        return value;
-    }
-
     std::string ReadString() {
-        ++at; // the opening quote
         std::string out;
-        for (;;) {
-            if (at >= text.size())
-                Fail("the text ends inside a string");
-            const char c = text[at++];
-            if (c == '"')
-                break;
-            if (static_cast<unsigned char>(c) < 0x20)
-                Fail("a control character inside a string");
-            if (c != '\\') {
-                out += c;
-                continue;
-            }
-            if (at >= text.size())
-                Fail("the text ends inside a string");
-            const char e = text[at++];
-            switch (e) {
-            case '"':
-                out += '"';
-                break;
-            case '\\':
-                out += '\\';
-                break;
-            case '/':
-                out += '/';
-                break;
-            case 'b':
-                out += '\b';
-                break;
-            case 'f':
-                out += '\f';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 'u': {
-                unsigned cp = Hex4();
-                // A surrogate pair is one character; a lone half becomes U+FFFD.
-                if (cp >= 0xD800 && cp < 0xDC00 && text.compare(at, 2, "\\u") == 0) {
-                    const size_t back = at;
-                    at += 2;
-                    const unsigned low = Hex4();
-                    if (low >= 0xDC00 && low < 0xE000)
-                        cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-                    else
-                        at = back;
-                }
-                if (cp >= 0xD800 && cp < 0xE000)
-                    cp = 0xFFFD;
-                AppendUtf8(out, cp);
-                break;
-            }
-            default:
-                --at;
-                Fail(std::string("unknown escape '\\") + e + "'");
-            }
-            if (out.size() > ctx.maxString)
-                throw ScriptError{"JSON string too long"};
-        }
+        const std::string error = ReadJsonString(text, at, out);
+        if (!error.empty())
+            Fail(error);
+        if (out.size() > ctx.maxString)
+            throw ScriptError{"JSON string too long"};
         return out;
     }
 

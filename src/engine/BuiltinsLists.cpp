@@ -1,6 +1,7 @@
 // Builtins for lists and text beyond the first set: sorting, searching,
 // prefixes and padding.
 #include "engine/Builtins.h"
+#include "engine/Utf8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -121,10 +122,8 @@ void Repeat(BuiltinContext& ctx, Value* args, int, Value& result) {
     SetStr(result, std::move(text), ctx);
 }
 
-// Characters, not bytes: continuation bytes of UTF-8 are not counted.
 size_t CharacterCount(const std::string& s) {
-    return static_cast<size_t>(std::count_if(
-        s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return Utf8CharacterCount(s);
 }
 
 // Pads to `n` characters with one fill character (a space unless given).

@@ -38,6 +38,27 @@ inline size_t Utf8SequenceLength(std::string_view text, size_t i) {
     return length;
 }
 
+// Characters, not bytes: continuation bytes are not counted (exact for
+// valid UTF-8).
+inline size_t Utf8CharacterCount(std::string_view text) {
+    size_t count = 0;
+    for (const char c : text)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
+// The character of the valid sequence of `length` bytes at text[i] (as
+// Utf8SequenceLength measured it).
+inline char32_t Utf8CodeAt(std::string_view text, size_t i, size_t length) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (length == 1)
+        return lead;
+    char32_t code = lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k)
+        code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    return code;
+}
+
 // Offset of the first byte that does not start a valid sequence, or npos
 // when all of `text` is valid UTF-8.
 inline size_t Utf8InvalidAt(std::string_view text) {

@@ -1,5 +1,7 @@
 #include "library/Macro.h"
 
+#include <utility>
+
 CMacro::CMacro() { description.clear(); }
 
 CMacro::~CMacro() = default;
@@ -9,7 +11,9 @@ void CMacro::AssignFrom(const CMacro& other) {
         return;
     const int32_t keepEligible = eligible;
     const int32_t keepParentId = parentId;
+    MacroExtras keepExtras = std::move(extras);
     *this = other;
+    extras = std::move(keepExtras);
     eligible = keepEligible;
     parentId = keepParentId;
 }

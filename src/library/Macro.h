@@ -1,6 +1,8 @@
 #pragma once
 // One entry of the macro library: a runnable macro or a macro set (folder).
 
+#include "library/MacroExtras.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -32,8 +34,10 @@ public:
     CMacro& operator=(CMacro&&) = default;
     virtual ~CMacro();
 
-    // Copies every field except `eligible` and `parentId`: writing an edited
-    // copy back never moves the entry nor disturbs a running scheduler pass.
+    // Copies every field except `eligible`, `parentId` and `extras`: writing
+    // an edited copy back never moves the entry nor disturbs a running
+    // scheduler pass, and a form that does not show the extras cannot wipe
+    // them (they are written with CMacroLibrary::SetExtras).
     void AssignFrom(const CMacro& other);
 
     bool IsMacroSet() const { return kind == static_cast<int32_t>(MacroKind::MacroSet); }
@@ -57,6 +61,8 @@ public:
     std::string name;
     std::string lastRunText;
     int64_t lastRunTime = 0;
+    // Not in the library file: in its sidecar.
+    MacroExtras extras;
 };
 
 // A record in the library tree. Links are plain pointers; the library owns

@@ -5,6 +5,7 @@
 #include "library/RecoveryFile.h"
 
 #include <ctime>
+#include <map>
 #include <sys/stat.h>
 
 namespace {
@@ -127,20 +128,57 @@ bool CMacroFile::BytesLoad(std::string_view bytes) {
     return scratch.LoadFromBytes(bytes) == 1;
 }
 
+std::string CMacroFile::EncodeExtras(const CMacroNode* root) {
+    std::map<int32_t, MacroExtras> entries;
+    CMacroLibrary::ForEachPreOrder(const_cast<CMacroNode*>(root), [&](CMacroNode& node) {
+        if (&node != root && node.parent == nullptr)
+            return true;
+        if (!node.extras.Empty())
+            entries.emplace(node.id, node.extras);
+        return true;
+    });
+    return entries.empty() ? std::string() : EncodeExtrasFile(entries);
+}
+
+bool CMacroFile::WriteExtras(const CMacroNode* root, const std::string& path,
+                             std::string* error) const {
+    const std::string target = ExtrasPath(path);
+    std::string text = EncodeExtras(root);
+    if (text.empty()) {
+        struct stat there {};
+        if (::lstat(target.c_str(), &there) != 0)
+            return true;
+        text = EncodeExtrasFile({});
+    }
+    AtomicWriteOptions options;
+    options.newFileMode = 0600;
+    return WriteFileAtomically(target, text, error, options);
+}
+
 // A new library file is the user's alone; an existing one keeps its mode.
 int CMacroFile::WriteTo(const CMacroNode* root, const std::string& path, std::string* error) const {
     AtomicWriteOptions options;
     options.newFileMode = 0600;
     const bool written = WriteFileAtomically(
         path, [&](const ChunkWriter& write) { return EncodeTo(root, write); }, error, options);
-    return written ? 1 : 0;
+    if (!written)
+        return 0;
+    if (WriteExtras(root, path, error))
+        return 1;
+    if (error)
+        *error =
+            "The macros were written, but not their abbreviations and window filters: " + *error;
+    return 0;
 }
 
 int RemoveStaleLibraryTemporaries(const std::string& home) {
     const std::string library = home + "/" + CMacroFile::kLibraryName;
-    return RemoveStaleTemporaries(library) +
-           RemoveStaleTemporaries(home + "/" + CMacroFile::kBackupName) +
-           RemoveStaleTemporaries(library + CRecoveryFile::kSuffix);
+    int removed = 0;
+    for (const std::string& file :
+         {library, home + "/" + CMacroFile::kBackupName, library + CRecoveryFile::kSuffix})
+        removed +=
+            RemoveStaleTemporaries(file) + RemoveStaleTemporaries(CMacroFile::ExtrasPath(file));
+    return removed;
 }
 
 namespace {
@@ -152,32 +190,43 @@ mode_t PermissionsOf(const std::string& path) {
 
 } // namespace
 
-// Copies a library file that did not load to "<library>.damaged-<stamp>",
-// or "-2", "-3"... after it when that name is taken: a kept file is never
-// replaced.
-bool CMacroFile::KeepAside(std::string_view bytes, mode_t mode, SaveReport& report) const {
+// Copies a file that did not load to "<path>.damaged-<stamp>", or "-2",
+// "-3"... after it when that name is taken: a kept file is never replaced.
+bool CMacroFile::KeepAside(const std::string& path, std::string_view bytes, mode_t mode,
+                           std::string& keptAs, std::string& error) const {
     static const CSystemClock systemClock;
     const IClock& now = clock ? *clock : systemClock;
-    const std::string stem = libraryPath + ".damaged-" + LocalTimeStamp(now.Now());
+    const std::string stem = path + ".damaged-" + LocalTimeStamp(now.Now());
     AtomicWriteOptions options;
     options.newFileMode = mode;
     options.noReplace = true;
-    std::string error;
     for (int n = 1; n <= 1000; ++n) {
         const std::string name = n == 1 ? stem : stem + "-" + std::to_string(n);
         struct stat taken {};
         if (::lstat(name.c_str(), &taken) == 0)
             continue;
         if (WriteFileAtomically(name, bytes, &error, options)) {
-            report.keptAside = name;
+            keptAs = name;
             return true;
         }
         if (::lstat(name.c_str(), &taken) != 0)
             break; // a real failure, not a name taken meanwhile
     }
-    report.error = "The library file " + libraryPath +
-                   " does not load and could not be kept aside, so it is not replaced. " + error;
     return false;
+}
+
+void CMacroFile::BackUpExtras(const std::string& extras, mode_t mode, SaveReport& report) const {
+    const std::string target = ExtrasPath(backupPath);
+    struct stat there {};
+    if (extras.empty() && ::lstat(target.c_str(), &there) != 0)
+        return;
+    AtomicWriteOptions options;
+    options.newFileMode = mode;
+    std::string error;
+    if (!WriteFileAtomically(target, extras.empty() ? EncodeExtrasFile({}) : extras, &error,
+                             options) &&
+        report.backupError.empty())
+        report.backupError = error;
 }
 
 int CMacroFile::Save(const CMacroNode* root, SaveReport* report) const {
@@ -185,22 +234,68 @@ int CMacroFile::Save(const CMacroNode* root, SaveReport* report) const {
     SaveReport& out = report ? *report : local;
     out = SaveReport{};
 
-    std::string current;
+    // The extras file is read first: one that cannot be read is not
+    // replaced, so nothing is written at all.
+    const std::string extrasPath = ExtrasPath(libraryPath);
+    std::string extras;
     std::string readError;
     bool missing = false;
+    if (!ReadRegularFile(extrasPath, extras, &readError, &missing) && !missing) {
+        out.error = "The file of abbreviations and window filters is not replaced: " + readError;
+        return 0;
+    }
+    const ExtrasFileRead extrasRead = DecodeExtrasFile(extras);
+    const bool extrasDamaged = !extras.empty() && !extrasRead.damage.empty();
+    const mode_t extrasMode = PermissionsOf(extrasPath);
+
+    std::string current;
+    missing = false;
     if (ReadRegularFile(libraryPath, current, &readError, &missing)) {
         const mode_t mode = PermissionsOf(libraryPath);
         if (BytesLoad(current)) {
-            // The backup only ever holds a library that loads.
+            // The backup only ever holds a library that loads, and the
+            // extras that belong to it.
             AtomicWriteOptions options;
             options.newFileMode = mode;
-            WriteFileAtomically(backupPath, current, &out.backupError, options);
-        } else if (!KeepAside(current, mode, out)) {
-            return 0;
+            if (WriteFileAtomically(backupPath, current, &out.backupError, options))
+                BackUpExtras(extrasDamaged ? std::string() : extras, extrasMode, out);
+        } else {
+            std::string error;
+            if (!KeepAside(libraryPath, current, mode, out.keptAside, error)) {
+                out.error = "The library file " + libraryPath +
+                            " does not load and could not be kept aside, so it is not "
+                            "replaced. " +
+                            error;
+                return 0;
+            }
+            // Its extras go with it, under the same name, so the pair
+            // still loads (or salvages) together.
+            if (!extras.empty()) {
+                AtomicWriteOptions options;
+                options.newFileMode = extrasMode;
+                options.noReplace = true;
+                if (!WriteFileAtomically(ExtrasPath(out.keptAside), extras, &error, options)) {
+                    out.error = "The extras of the damaged library could not be kept aside, "
+                                "so they are not replaced. " +
+                                error;
+                    return 0;
+                }
+            }
         }
     } else if (!missing) {
         out.error = "The library file is not replaced: " + readError;
         return 0;
+    }
+    // Extras beside no library (it was moved away) belong to no macro here:
+    // they are kept aside too, not emptied.
+    const bool orphaned = missing && !extrasRead.entries.empty();
+    if ((extrasDamaged || orphaned) && out.keptAside.empty()) {
+        std::string error;
+        if (!KeepAside(extrasPath, extras, extrasMode, out.extrasKeptAside, error)) {
+            out.error = "The file of abbreviations and window filters " + extrasPath +
+                        " could not be kept aside, so it is not replaced. " + error;
+            return 0;
+        }
     }
     return WriteTo(root, libraryPath, &out.error);
 }

@@ -20,6 +20,10 @@ struct SaveReport {
     std::string error;
     // Why the backup could not be refreshed; the save itself went on.
     std::string backupError;
+    // Where an extras file that did not read whole, or that lay beside no
+    // library, was kept aside ("Macros.mcf.ext.damaged-YYYYMMDD-HHMMSS");
+    // empty when none was.
+    std::string extrasKeptAside;
 };
 
 // Removes the temporaries that saves of the library, its backup and its
@@ -31,6 +35,12 @@ public:
     static constexpr int32_t kFormatValue = 8192;
     static constexpr const char* kLibraryName = "Macros.mcf";
     static constexpr const char* kBackupName = "Macros.bak";
+    // The extras of the macros in a library file live beside it, in the
+    // file of the same name with this added (Macros.mcf.ext, Macros.bak.ext).
+    static constexpr const char* kExtrasSuffix = ".ext";
+    static std::string ExtrasPath(const std::string& libraryFile) {
+        return libraryFile + kExtrasSuffix;
+    }
 
     CMacroFile();
     virtual ~CMacroFile();
@@ -44,11 +54,14 @@ public:
     // left alone; when it cannot be read at all (a folder, no permission)
     // nothing is written. A missing file is simply created. The library is
     // written atomically and keeps its mode and link. 1 on success, 0 on
-    // failure (the old file and the backup stay as they were).
+    // failure (the old file and the backup stay as they were). The extras
+    // file goes along: to the backup with the library, aside with it, or
+    // aside alone when it does not read whole.
     int Save(const CMacroNode* root, SaveReport* report = nullptr) const;
 
     // Writes the tree atomically to any path, leaving libraryPath and the
-    // backup alone (a recovery copy, a salvaged library). 1 or 0 with `error`.
+    // backup alone (a recovery copy, a salvaged library), then its extras
+    // beside it (ExtrasPath). 1 or 0 with `error`.
     int WriteTo(const CMacroNode* root, const std::string& path, std::string* error) const;
 
     // Whether these bytes load as a library (the acceptance of a load).
@@ -62,6 +75,9 @@ public:
     bool EncodeTo(const CMacroNode* root,
                   const std::function<bool(const std::string&)>& sink) const;
     std::string Encode(const CMacroNode* root) const;
+    // The extras file's text for the macros of the tree; empty when no
+    // macro has any.
+    static std::string EncodeExtras(const CMacroNode* root);
 
     // Reads a whole file and hands each record to `record` in file order.
     // Returns false when the file cannot be read, ends inside a record, or
@@ -85,7 +101,15 @@ public:
     std::string backupPath;
 
 private:
-    bool KeepAside(std::string_view bytes, mode_t mode, SaveReport& report) const;
+    bool KeepAside(const std::string& path, std::string_view bytes, mode_t mode,
+                   std::string& keptAs, std::string& error) const;
+    // Writes the tree's extras beside `path`. With no extras nothing is
+    // written, unless a file is there already: it is emptied of entries
+    // (not deleted, so a link to it stays a link).
+    bool WriteExtras(const CMacroNode* root, const std::string& path, std::string* error) const;
+    // Refreshes the backup's extras from `extras` (the current file's text,
+    // empty when there is none to copy).
+    void BackUpExtras(const std::string& extras, mode_t mode, SaveReport& report) const;
 
     const IClock* clock = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "library/MacroLibrary.h"
 
+#include "library/AtomicFile.h"
+
 #include <cstdint>
 #include <limits>
 #include <unordered_map>
@@ -354,7 +356,47 @@ int CMacroLibrary::LoadFrom(const std::string& path, std::string* error) {
         return 0;
     if (error)
         error->clear();
-    return LoadFromBytes(bytes);
+    if (!LoadFromBytes(bytes))
+        return 0;
+    LoadExtras(path);
+    return 1;
+}
+
+void CMacroLibrary::LoadExtras(const std::string& libraryFile) {
+    extrasReport = ExtrasLoadReport{};
+    extrasReport.path = CMacroFile::ExtrasPath(libraryFile);
+    ForEachPreOrder(root, [](CMacroNode& node) {
+        node.extras = MacroExtras{};
+        return true;
+    });
+    std::string text;
+    bool missing = false;
+    if (!ReadRegularFile(extrasReport.path, text, &extrasReport.readError, &missing)) {
+        if (missing)
+            extrasReport.readError.clear();
+        return;
+    }
+    ExtrasFileRead read = DecodeExtrasFile(text);
+    extrasReport.damage = std::move(read.damage);
+    for (auto& [id, extras] : read.entries) {
+        CMacroNode* node = FindById(id, root);
+        if (!node) {
+            ++extrasReport.dropped;
+            continue;
+        }
+        if (const std::string problem = ExtrasProblem(extras); !problem.empty())
+            extrasReport.problems.push_back("Macro '" + node->name + "': " + problem);
+        node->extras = std::move(extras);
+    }
+}
+
+int CMacroLibrary::SetExtras(int32_t id, const MacroExtras& extras) {
+    CMacroNode* node = FindById(id, root);
+    if (!node)
+        return 0;
+    node->extras = extras;
+    ++revision;
+    return 1;
 }
 
 int CMacroLibrary::LoadFromBytes(std::string_view bytes) {
@@ -447,6 +489,7 @@ int CMacroLibrary::BuildFromBytes(std::string_view bytes, bool salvage, SalvageC
 
     FreeTree(root);
     root = result.ReleaseRoot();
+    extrasReport = ExtrasLoadReport{};
     ReindexAll();
     ++revision;
     macroFile.formatValue = header;

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 class CMacroLibrary {
 public:
@@ -55,9 +56,10 @@ public:
     static void ResetEligible(CMacroNode* node);
     static void FreeTree(CMacroNode* node);
 
-    // The library file: Load reads libraryPath, Restore reads backupPath.
-    // On failure they return 0 and leave the tree, the counter and the file
-    // header as they were.
+    // The library file: Load reads libraryPath, Restore reads backupPath,
+    // each with the extras file beside it (ExtrasReport says how that went;
+    // a bad one never fails the load). On failure they return 0 and leave
+    // the tree, the counter and the file header as they were.
     int Load();
     int Restore();
     int Save(SaveReport* report = nullptr) { return macroFile.Save(root, report); }
@@ -77,6 +79,29 @@ public:
     // out with everything under it instead of failing the whole load. 1 when
     // a root was read (the tree is replaced), else 0 and nothing changes.
     int SalvageFromBytes(std::string_view bytes, SalvageCount* count);
+
+    // How the extras file beside the library read at the last LoadFrom.
+    struct ExtrasLoadReport {
+        std::string path;
+        // Could not be read at all (no permission...): no extras were
+        // taken, and a save will not replace the file.
+        std::string readError;
+        // Did not read whole (what and where): the entries that did are
+        // taken, and the next save keeps the file aside.
+        std::string damage;
+        size_t dropped = 0; // entries of macros the library no longer has
+        // Entries that read but cannot work ("Macro 'x': ..."): kept as they
+        // are, and their triggers do not fire until mended.
+        std::vector<std::string> problems;
+        bool Clean() const { return readError.empty() && damage.empty() && problems.empty(); }
+    };
+    const ExtrasLoadReport& ExtrasReport() const { return extrasReport; }
+    // Reads the extras file beside `libraryFile` into the tree by macro id;
+    // a missing file means no macro has extras. Called by LoadFrom after a
+    // good load, and by a salvage.
+    void LoadExtras(const std::string& libraryFile);
+    // Sets one entry's extras; 0 when no entry has the id.
+    int SetExtras(int32_t id, const MacroExtras& extras);
 
     // Visits node, its descendants and its following siblings in pre-order
     // until the visitor returns false. Iterative: deep trees are safe.
@@ -105,6 +130,7 @@ private:
     void ReindexAll();
 
     CMacroNode* clipboard = nullptr;
+    ExtrasLoadReport extrasReport;
     int32_t nextId = 0;
     uint64_t revision = 0;
     CMacroFile macroFile;

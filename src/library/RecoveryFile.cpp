@@ -27,8 +27,13 @@ std::string CRecoveryFile::Path() const {
     return library.File().libraryPath + kSuffix;
 }
 
+// The library's bytes and its extras: an edit of either is unsaved.
+std::string CRecoveryFile::Content() const {
+    return library.File().Encode(library.Root()) + CMacroFile::EncodeExtras(library.Root());
+}
+
 size_t CRecoveryFile::Fingerprint() const {
-    return std::hash<std::string_view>{}(library.File().Encode(library.Root()));
+    return std::hash<std::string_view>{}(Content());
 }
 
 void CRecoveryFile::MarkSaved(bool deleteFile) {
@@ -52,8 +57,7 @@ bool CRecoveryFile::Tick(std::string* error) {
     if (!pending || now - pendingSince < 1 || !library.Root())
         return true;
     pending = false;
-    const std::string bytes = library.File().Encode(library.Root());
-    if (std::hash<std::string_view>{}(bytes) == savedFingerprint) {
+    if (Fingerprint() == savedFingerprint) {
         Remove();
         return true;
     }
@@ -81,8 +85,15 @@ std::string CRecoveryFile::KeepAside(std::string* error) const {
         struct stat taken {};
         if (::lstat(name.c_str(), &taken) == 0)
             continue;
-        if (std::rename(Path().c_str(), name.c_str()) == 0)
+        if (std::rename(Path().c_str(), name.c_str()) == 0) {
+            // Its extras, when it has any, keep their place beside it.
+            const std::string extras = CMacroFile::ExtrasPath(Path());
+            struct stat there {};
+            if (::lstat(extras.c_str(), &there) == 0 &&
+                std::rename(extras.c_str(), CMacroFile::ExtrasPath(name).c_str()) != 0 && error)
+                *error = "Could not rename " + extras + ": " + std::strerror(errno);
             return name;
+        }
         if (error)
             *error = "Could not rename " + Path() + " to " + name + ": " + std::strerror(errno);
         return "";
@@ -94,4 +105,5 @@ std::string CRecoveryFile::KeepAside(std::string* error) const {
 
 void CRecoveryFile::Remove() const {
     std::remove(Path().c_str());
+    std::remove(CMacroFile::ExtrasPath(Path()).c_str());
 }

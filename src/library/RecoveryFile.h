@@ -37,10 +37,11 @@ public:
     // Renames the recovery file to "<library>.recovery-YYYYMMDD-HHMMSS" (with
     // "-2", "-3"... when that is taken); the new name, or empty with `error`.
     std::string KeepAside(std::string* error) const;
-    // Deletes the recovery file (a missing one is fine).
+    // Deletes the recovery file and its extras (missing ones are fine).
     void Remove() const;
 
 private:
+    std::string Content() const;
     size_t Fingerprint() const;
 
     CMacroLibrary& library;

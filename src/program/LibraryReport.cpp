@@ -94,7 +94,7 @@ void PrintLibraryJson(const CMacroNode* root, std::ostream& out) {
             << ", \"frequency\": " << node.frequency << ", \"scheduleType\": " << node.scheduleType
             << ", \"runAsScript\": " << node.runAsScript
             << ", \"lastRunText\": " << JsonString(node.lastRunText)
-            << ", \"depth\": " << depths.Of(&node) << "}";
+            << ExtrasJsonMembers(node.extras) << ", \"depth\": " << depths.Of(&node) << "}";
         return true;
     });
     out << (first ? "]\n" : "\n]\n");

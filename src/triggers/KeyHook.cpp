@@ -6,6 +6,7 @@
 #include "triggers/KeyNames.h"
 #include "triggers/TriggerMatch.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -98,7 +99,10 @@ void CKeyHook::OnKeyDown(int code) {
         keyState[code] = kDown;
 
     const std::string combination = KeyCombination();
-    const CMacroNode* match = FindByTrigger(library, combination, stickyPrefix);
+    const std::optional<ActiveWindow> window =
+        activeWindow ? activeWindow() : std::optional<ActiveWindow>();
+    const CMacroNode* match =
+        FindByTrigger(library, combination, stickyPrefix, window ? &*window : nullptr);
     if (!match || match->id == 0) {
         UpdateTakenKeys();
         return;
@@ -162,14 +166,22 @@ void CKeyHook::SetTaking(bool on) {
 
 void CKeyHook::UpdateTakenKeys() {
     const bool triggersChanged = !takenValid || triggersRevision != library.Revision();
-    if (!triggersChanged && takenPrefix == stickyPrefix)
-        return;
-    if (triggersChanged && taking)
+    if (triggersChanged && taking) {
         triggers = TriggersToTake(library);
+        anyFiltered = std::any_of(triggers.begin(), triggers.end(),
+                                  [](const TriggerKeys& each) { return !each.filter.Empty(); });
+    }
+    // The focused window matters only to triggers limited to some windows.
+    const std::optional<ActiveWindow> window =
+        taking && anyFiltered && activeWindow ? activeWindow() : std::optional<ActiveWindow>();
+    if (!triggersChanged && takenPrefix == stickyPrefix && window == takenWindow)
+        return;
     triggersRevision = library.Revision();
     takenPrefix = stickyPrefix;
+    takenWindow = window;
+    const ActiveWindow* focused = window ? &*window : nullptr;
     std::vector<TakenKey> wanted =
-        taking ? KeysToTake(triggers, stickyPrefix) : std::vector<TakenKey>{};
+        taking ? KeysToTake(triggers, stickyPrefix, focused) : std::vector<TakenKey>{};
     if (takenValid && wanted == taken)
         return;
     takenValid = true;
@@ -180,9 +192,9 @@ void CKeyHook::UpdateTakenKeys() {
     // A trigger's keys held elsewhere are told once; it still fires through
     // the hook.
     for (const TriggerKeys& trigger : triggers)
-        if (TriggerApplies(trigger, stickyPrefix))
+        if (TriggerApplies(trigger, stickyPrefix, focused))
             heldElsewhere.erase(trigger.id);
-    for (const TriggerKeys* trigger : RefusedTriggers(triggers, stickyPrefix, refused)) {
+    for (const TriggerKeys* trigger : RefusedTriggers(triggers, stickyPrefix, refused, focused)) {
         heldElsewhere.insert(trigger->id);
         if (reported.insert({trigger->id, trigger->triggerKey}).second && heldElsewhereReport)
             heldElsewhereReport(*trigger);

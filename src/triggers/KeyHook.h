@@ -7,12 +7,14 @@
 // Everything here runs on the user-interface thread.
 
 #include "library/Macro.h"
+#include "library/WindowFilter.h"
 #include "triggers/TakenKeys.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -63,6 +65,15 @@ public:
     void SetHeldElsewhereReport(std::function<void(const TriggerKeys&)> report) {
         heldElsewhereReport = std::move(report);
     }
+    // Where the hook learns which window has the focus, for triggers limited
+    // to some windows; asked at each match and, while such triggers exist,
+    // at each tick (their keys are taken only where they apply). Without
+    // it no window is known.
+    void SetActiveWindowSource(std::function<std::optional<ActiveWindow>()> source) {
+        activeWindow = std::move(source);
+        takenValid = false;
+    }
+
     // True when another program held macro `id`'s keys at the last try.
     bool HeldElsewhere(int32_t id) const { return heldElsewhere.count(id) != 0; }
 
@@ -103,4 +114,7 @@ private:
     std::set<std::pair<int32_t, std::string>> reported;
     std::set<int32_t> heldElsewhere;
     std::function<void(const TriggerKeys&)> heldElsewhereReport;
+    std::function<std::optional<ActiveWindow>()> activeWindow;
+    bool anyFiltered = false; // a trigger to take is limited to some windows
+    std::optional<ActiveWindow> takenWindow;
 };

@@ -39,8 +39,9 @@ int ModifierOf(int code) {
 
 } // namespace
 
-bool TriggerApplies(const TriggerKeys& trigger, TriggerPrefix armed) {
-    return trigger.prefix == TriggerPrefix::None || trigger.prefix == armed;
+bool TriggerApplies(const TriggerKeys& trigger, TriggerPrefix armed, const ActiveWindow* window) {
+    return (trigger.prefix == TriggerPrefix::None || trigger.prefix == armed) &&
+           WindowFilterAllows(trigger.filter, window);
 }
 
 std::vector<TakenKey> KeysOfTrigger(std::string_view triggerKey) {
@@ -86,18 +87,19 @@ std::vector<TriggerKeys> TriggersToTake(const CMacroLibrary& library) {
             std::vector<TakenKey> keys = KeysOfTrigger(node.triggerKey);
             if (!keys.empty())
                 triggers.push_back({node.id, node.name, node.triggerKey,
-                                    static_cast<TriggerPrefix>(node.triggerPrefix),
-                                    std::move(keys)});
+                                    static_cast<TriggerPrefix>(node.triggerPrefix), std::move(keys),
+                                    node.extras.filter});
         }
         return true;
     });
     return triggers;
 }
 
-std::vector<TakenKey> KeysToTake(const std::vector<TriggerKeys>& triggers, TriggerPrefix armed) {
+std::vector<TakenKey> KeysToTake(const std::vector<TriggerKeys>& triggers, TriggerPrefix armed,
+                                 const ActiveWindow* window) {
     std::vector<TakenKey> keys;
     for (const TriggerKeys& trigger : triggers)
-        if (TriggerApplies(trigger, armed))
+        if (TriggerApplies(trigger, armed, window))
             keys.insert(keys.end(), trigger.keys.begin(), trigger.keys.end());
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
@@ -106,13 +108,14 @@ std::vector<TakenKey> KeysToTake(const std::vector<TriggerKeys>& triggers, Trigg
 
 std::vector<const TriggerKeys*> RefusedTriggers(const std::vector<TriggerKeys>& triggers,
                                                 TriggerPrefix armed,
-                                                const std::vector<TakenKey>& refused) {
+                                                const std::vector<TakenKey>& refused,
+                                                const ActiveWindow* window) {
     std::vector<const TriggerKeys*> found;
     for (const TriggerKeys& trigger : triggers) {
         const bool held = std::any_of(trigger.keys.begin(), trigger.keys.end(), [&](auto& key) {
             return std::find(refused.begin(), refused.end(), key) != refused.end();
         });
-        if (TriggerApplies(trigger, armed) && held)
+        if (TriggerApplies(trigger, armed, window) && held)
             found.push_back(&trigger);
     }
     return found;

@@ -6,6 +6,7 @@
 // application too.
 
 #include "library/Macro.h"
+#include "library/WindowFilter.h"
 #include "ports/KeyHook.h"
 
 #include <string>
@@ -23,6 +24,7 @@ struct TriggerKeys {
     // Every key that types the trigger (a digit is on the digit row and on
     // the keypad); empty when the trigger cannot be taken.
     std::vector<TakenKey> keys;
+    WindowFilter filter; // the windows it applies in
 };
 
 // The keys of one trigger text ("<CTRL><ALT><K>"); empty when it is not
@@ -32,15 +34,21 @@ std::vector<TakenKey> KeysOfTrigger(std::string_view triggerKey);
 // Every macro with a trigger that can be taken, in library order.
 std::vector<TriggerKeys> TriggersToTake(const CMacroLibrary& library);
 
-// Whether `trigger` is taken while `armed` is the sticky prefix: it has no
-// prefix, or the armed one.
-bool TriggerApplies(const TriggerKeys& trigger, TriggerPrefix armed);
+// Whether `trigger` is taken while `armed` is the sticky prefix and `window`
+// has the focus (null: not known): it has no prefix, or the armed one, and
+// its window filter lets it apply there. A trigger limited to the terminal
+// leaves its keys to every other program.
+bool TriggerApplies(const TriggerKeys& trigger, TriggerPrefix armed,
+                    const ActiveWindow* window = nullptr);
 
 // The keys to take while `armed` is the sticky prefix: those of the triggers
-// without a prefix, and of those with the armed one. Sorted, each once.
-std::vector<TakenKey> KeysToTake(const std::vector<TriggerKeys>& triggers, TriggerPrefix armed);
+// without a prefix, and of those with the armed one, that apply in
+// `window`. Sorted, each once.
+std::vector<TakenKey> KeysToTake(const std::vector<TriggerKeys>& triggers, TriggerPrefix armed,
+                                 const ActiveWindow* window = nullptr);
 
 // The triggers among those taken while `armed` that have a key in `refused`.
 std::vector<const TriggerKeys*> RefusedTriggers(const std::vector<TriggerKeys>& triggers,
                                                 TriggerPrefix armed,
-                                                const std::vector<TakenKey>& refused);
+                                                const std::vector<TakenKey>& refused,
+                                                const ActiveWindow* window = nullptr);

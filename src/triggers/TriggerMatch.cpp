@@ -19,16 +19,18 @@ bool CombinationMatchesKeys(std::string_view combination, std::string_view trigg
     return true;
 }
 
-bool MacroMatchesTrigger(const CMacro& macro, std::string_view combination, TriggerPrefix prefix) {
+bool MacroMatchesTrigger(const CMacro& macro, std::string_view combination, TriggerPrefix prefix,
+                         const ActiveWindow* window) {
     return !macro.IsMacroSet() && macro.triggerPrefix == static_cast<int32_t>(prefix) &&
-           CombinationMatchesKeys(combination, macro.triggerKey);
+           CombinationMatchesKeys(combination, macro.triggerKey) &&
+           WindowFilterAllows(macro.extras.filter, window);
 }
 
 CMacroNode* FindByTrigger(const CMacroLibrary& library, std::string_view combination,
-                          TriggerPrefix prefix) {
+                          TriggerPrefix prefix, const ActiveWindow* window) {
     CMacroNode* found = nullptr;
     CMacroLibrary::ForEachPreOrder(library.Root(), [&](CMacroNode& node) {
-        if (!MacroMatchesTrigger(node, combination, prefix))
+        if (!MacroMatchesTrigger(node, combination, prefix, window))
             return true;
         found = &node;
         return false;

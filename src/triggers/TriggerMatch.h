@@ -2,6 +2,7 @@
 // Matching a held key combination against a macro's trigger: pure functions.
 
 #include "library/MacroLibrary.h"
+#include "library/WindowFilter.h"
 
 #include <string_view>
 
@@ -11,10 +12,13 @@
 bool CombinationMatchesKeys(std::string_view combination, std::string_view triggerKey);
 
 // The whole test for one entry: a macro (never a macro set) whose prefix is
-// `prefix` and whose keys match.
-bool MacroMatchesTrigger(const CMacro& macro, std::string_view combination, TriggerPrefix prefix);
+// `prefix`, whose keys match, and whose window filter lets it apply in
+// `window` (null: the active window is not known).
+bool MacroMatchesTrigger(const CMacro& macro, std::string_view combination, TriggerPrefix prefix,
+                         const ActiveWindow* window = nullptr);
 
-// The first entry of `library` in tree order that the combination starts;
-// null when none does.
+// The first entry of `library` in tree order that the combination starts in
+// `window`; null when none does. So the same keys can start one macro in
+// one window and another elsewhere.
 CMacroNode* FindByTrigger(const CMacroLibrary& library, std::string_view combination,
-                          TriggerPrefix prefix);
+                          TriggerPrefix prefix, const ActiveWindow* window = nullptr);

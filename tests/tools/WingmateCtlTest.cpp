@@ -251,3 +251,39 @@ TEST_F(WingmateCtl, SalvageRefusesOutIsFileAndBadUsage) {
     EXPECT_NE(folder.err.find("folder"), std::string::npos) << folder.err;
     EXPECT_NE(RunCtl({"--help"}).out.find("salvage FILE OUT"), std::string::npos);
 }
+
+// The abbreviations and filters: listed as JSON, said when their file is
+// damaged, and carried by a salvage to OUT.ext for the macros it keeps.
+TEST_F(WingmateCtl, ExtrasAreListedAndSalvaged) {
+    // Ids: My Macros 1, Daily 2, Back "up" 3, Solo 4.
+    Put(file + ".ext",
+        "wingmate-extras 1\n"
+        "macro 3\nabbreviation \";bk\"\nwindow-filter title exclude \"re:^vi\"\nend\n"
+        "macro 4\nabbreviation \"solo\"\nmatch-case 1\nend\n"
+        "macro 77\nabbreviation \"gone\"\nend\n"
+        "macro 4\nbroken");
+    const CtlRun list = RunCtl({"list", "--json", "--file", file});
+    ASSERT_EQ(list.status, 0);
+    EXPECT_NE(list.out.find("\"abbreviation\": \";bk\", \"expandImmediately\": false, "
+                            "\"matchCase\": false, \"replaceWithText\": \"\", \"windowFilter\": "
+                            "{\"pattern\": \"re:^vi\", \"field\": \"title\", \"mode\": "
+                            "\"exclude\"}"),
+              std::string::npos)
+        << list.out;
+    EXPECT_NE(list.err.find("Macros.mcf.ext is damaged (line 14"), std::string::npos) << list.err;
+
+    const std::string whole = Bytes(file);
+    const fs::path damaged = dir / "damaged.mcf";
+    Put(damaged, whole.substr(0, whole.size() - 10)); // Solo is cut
+    Put(damaged.string() + ".ext", Bytes(file + ".ext"));
+    const fs::path out = dir / "out.mcf";
+    const CtlRun run = RunCtl({"salvage", damaged.string(), out.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    CMacroLibrary salvaged;
+    ASSERT_EQ(salvaged.LoadFrom(out.string()), 1);
+    EXPECT_TRUE(salvaged.ExtrasReport().Clean());
+    EXPECT_EQ(salvaged.ExtrasReport().dropped, 0u);
+    ASSERT_NE(salvaged.FindById(3), nullptr);
+    EXPECT_EQ(salvaged.FindById(3)->extras.abbreviation, ";bk");
+    EXPECT_EQ(salvaged.FindById(4), nullptr);
+}

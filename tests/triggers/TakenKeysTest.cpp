@@ -119,3 +119,44 @@ TEST_F(TakenKeysHookTest, KeysHeldElsewhereAreReportedOnceAndStillFire) {
 }
 
 } // namespace
+
+// A trigger limited to the terminal takes its keys only while the terminal
+// has the focus, and the same keys start the other macro elsewhere.
+TEST_F(TakenKeysHookTest, FilteredTriggerTakesItsKeysOnlyInItsWindows) {
+    const int32_t a = AddMacro("A", "<CTRL><ALT><T>");
+    AddMacro("B", "<CTRL><ALT><N>");
+    MacroExtras onlyXterm;
+    onlyXterm.filter = {"xterm"};
+    lib.SetExtras(a, onlyXterm);
+    std::optional<ActiveWindow> focused = ActiveWindow{"notes", "mousepad", "Mousepad"};
+    int asked = 0;
+    hook.SetActiveWindowSource([&] {
+        ++asked;
+        return focused;
+    });
+    hook.SetTaking(true);
+    const std::vector<TakenKey> onlyB{{kCtrl | kAlt, 'N'}};
+    EXPECT_EQ(port.taken, onlyB);
+    focused = ActiveWindow{"~", "xterm", "XTerm"};
+    hook.TickPrefix();
+    EXPECT_EQ(port.taken, (std::vector<TakenKey>{{kCtrl | kAlt, 'N'}, {kCtrl | kAlt, 'T'}}));
+    auto pressCtrlAltT = [&] {
+        hook.OnHookCommand(CKeyHook::kKeyDown, vk::Ctrl);
+        hook.OnHookCommand(CKeyHook::kKeyDown, vk::Alt);
+        hook.OnHookCommand(CKeyHook::kKeyDown, 'T');
+        hook.OnHookCommand(CKeyHook::kKeyUp, 'T');
+    };
+    pressCtrlAltT();
+    EXPECT_EQ(starter.calls, (std::vector<std::string>{"Enqueue " + std::to_string(a), "RunNext"}));
+    focused.reset();
+    pressCtrlAltT();
+    EXPECT_EQ(starter.calls.size(), 2u); // no window known: A does not start
+    hook.TickPrefix();
+    EXPECT_EQ(port.taken, onlyB);
+    // Without filtered triggers the window is never asked for.
+    lib.SetExtras(a, MacroExtras{});
+    hook.TickPrefix();
+    const int before = asked;
+    hook.TickPrefix();
+    EXPECT_EQ(asked, before);
+}

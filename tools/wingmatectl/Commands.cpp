@@ -4,6 +4,7 @@
 
 #include "library/HomeFolder.h"
 #include "library/MacroFile.h"
+#include "library/MacroLibrary.h"
 
 #include <sstream>
 
@@ -48,6 +49,18 @@ std::string DefaultLibraryPath() {
     CMacroFile file;
     file.SetPaths(WingmateHomeFolder());
     return file.libraryPath;
+}
+
+void PrintExtrasReport(const CMacroLibrary& library, std::ostream& err) {
+    const CMacroLibrary::ExtrasLoadReport& report = library.ExtrasReport();
+    if (!report.readError.empty())
+        err << "wingmatectl: the abbreviations and window filters were not read: "
+            << report.readError << "\n";
+    if (!report.damage.empty())
+        err << "wingmatectl: " << report.path << " is damaged (" << report.damage
+            << "); what read whole is used\n";
+    for (const std::string& problem : report.problems)
+        err << "wingmatectl: " << problem << "\n";
 }
 
 void ReportUnreached(const std::string& error, bool reached, std::ostream& err) {

@@ -34,6 +34,11 @@ struct CtlContext {
     void AddNote(const std::string& paragraph) { notes += (notes.empty() ? "" : "\n") + paragraph; }
 };
 
+class CMacroLibrary;
+// Says on `err` what went wrong with the extras file of a library just
+// loaded (nothing when all is well).
+void PrintExtrasReport(const CMacroLibrary& library, std::ostream& err);
+
 // Runs the command line (without the program name); returns the exit status.
 int RunWingmateCtl(const std::vector<std::string>& args, CtlStreams streams);
 

@@ -20,6 +20,7 @@ int RunList(const ListOptions& options, CtlStreams streams) {
         streams.err << "Could not load Macro File\n";
         return kExitFailure;
     }
+    PrintExtrasReport(library, streams.err);
     if (options.json)
         PrintLibraryJson(library.Root(), streams.out);
     else

@@ -45,6 +45,9 @@ int RunSalvage(const std::string& file, const std::string& out, CtlStreams strea
                     << bytes.size() << " bytes left unread\n";
         return kExitFailure;
     }
+    // The extras of the macros kept come along, as far as they read.
+    library.LoadExtras(file);
+    PrintExtrasReport(library, streams.err);
     if (!library.File().WriteTo(library.Root(), out, &error)) {
         streams.err << "wingmatectl: " << error << "\n";
         return kExitFailure;
@@ -72,5 +75,6 @@ void AddSalvageCommand(CLI::App& app, CtlContext& context) {
         "a record whose parent was not read is left out with everything below it, and a\n"
         "second root starts over as a load does. It says how many records were kept and\n"
         "how many bytes were left unread; exit 1 when no root entry could be read (OUT\n"
-        "is then not written), 2 for bad usage.\n");
+        "is then not written), 2 for bad usage. The abbreviations and window filters in\n"
+        "FILE.ext that still read go to OUT.ext with the macros they belong to.\n");
 }
