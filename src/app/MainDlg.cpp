@@ -61,6 +61,9 @@ CMainDlg::CMainDlg(std::string homeFolder, MainDlgServices given, QWidget* paren
         QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
     };
     programServices.loadFunctionNames = services.loadFunctionNames;
+    programServices.activeWindow = services.activeWindow;
+    programServices.typeKeys = services.typeKeys;
+    programServices.clipboardText = services.clipboardText;
     programServices.firstStart = services.firstStart;
     IProgramObserver& observer = *this;
     program = std::make_unique<CProgram>(home, std::move(programServices), observer);

@@ -67,6 +67,11 @@ struct MainDlgServices {
     std::function<bool(const QUrl&)> openUrl; // null: the desktop's viewer
     // The engine's function names for the script editors (start-up step 12).
     std::function<std::string()> loadFunctionNames;
+    // The focused window, the typing of expansions and the clipboard's text
+    // (see ProgramServices).
+    std::function<std::optional<ActiveWindow>()> activeWindow;
+    std::function<std::string(const std::string& keys)> typeKeys;
+    std::function<std::string()> clipboardText;
     IFileChooser* files = nullptr; // null: Qt's file dialogs
     // Editor windows are built through here (tests reach into them).
     std::function<void(CEditorDlg&)> editorOpened;

@@ -184,6 +184,9 @@ int CWingmateApp::Run(const ProgramParts& parts) {
     services.launcher = parts.launcher;
     services.makeKeyHook = parts.makeKeyHook;
     services.loadFunctionNames = parts.loadFunctionNames;
+    services.activeWindow = parts.activeWindow;
+    services.typeKeys = parts.typeKeys;
+    services.clipboardText = parts.clipboardText;
     services.makeRecordSource = parts.makeRecordSource;
     services.firstStart = firstStart;
     CMainDlg window(home, std::move(services));

@@ -25,6 +25,9 @@ struct ProgramParts {
     // window exists (before Start).
     std::function<void(CMainDlg&)> connectRunner;
     std::function<std::string()> loadFunctionNames; // the engine's, for the editors
+    std::function<std::optional<ActiveWindow>()> activeWindow;
+    std::function<std::string(const std::string& keys)> typeKeys;
+    std::function<std::string()> clipboardText;
 };
 
 class QLocalServer;

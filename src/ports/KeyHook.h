@@ -5,7 +5,9 @@
 // While hooking (type 1, a receiver handle set, started by InitKeybHook) the
 // adapter reports every key going down as identifier 1300 and every key going
 // up as 1400, with the virtual-key code (modifiers as the generic 16, 17, 18),
-// to the receiver. Reports arrive on the adapter's own thread; whoever wires
+// to the receiver; an adapter that can tell what a press types also reports
+// that as 1350 (the character, 8 for Backspace) or 1360 (a shortcut, a key
+// that moves the caret, a click). Reports arrive on the adapter's own thread; whoever wires
 // the receiver queues them to the user-interface thread, where
 // CKeyHook::OnHookCommand handles them.
 

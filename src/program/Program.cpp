@@ -4,6 +4,9 @@
 #include "program/EndQuestion.h"
 #include "program/RunRequest.h"
 #include "ports/UiText.h"
+#include "engine/Utf8.h"
+#include "triggers/AbbreviationMatcher.h"
+#include "triggers/Expansion.h"
 #include "triggers/KeyHook.h"
 #include "triggers/NullKeyHook.h"
 
@@ -38,6 +41,7 @@ CProgram::CProgram(std::string homeFolder, ProgramServices given, IProgramObserv
     library.File().SetClock(&clock);
     runQueue = std::make_unique<CRunQueue>(library, clock,
                                            CRunQueue::Ports{*runner, *this, *this, runLog});
+    abbreviations = std::make_unique<CAbbreviationMatcher>(clock);
 }
 
 CProgram::~CProgram() {
@@ -103,6 +107,8 @@ void CProgram::CreateKeyHook() {
                                          [this] { return state.triggersEnabled; });
     keyHook->SetMainWindow(reinterpret_cast<intptr_t>(this));
     keyHook->SetControl(this);
+    if (services.activeWindow)
+        keyHook->SetActiveWindowSource(services.activeWindow);
     keyHook->SetHeldElsewhereReport(
         [this](const TriggerKeys& trigger) { observer.KeysHeldElsewhere(trigger); });
     if (!why.empty()) {
@@ -114,6 +120,10 @@ void CProgram::CreateKeyHook() {
 bool CProgram::HandleCommand(int identifier, int code) {
     if (ended)
         return identifier == static_cast<int>(Command::MacroFinished);
+    if (identifier == CKeyHook::kTyped || identifier == CKeyHook::kTypingBreak) {
+        OnTyped(identifier, code);
+        return true;
+    }
     if (keyHook && keyHook->OnHookCommand(identifier, code))
         return true;
     if (identifier != static_cast<int>(Command::MacroFinished))
@@ -173,6 +183,71 @@ CProgram::Added CProgram::AddMacro(const CMacro& record, int32_t caretId) {
     const int32_t id = library.InsertRecord(record, added.targetId, added.position);
     added.node = id != 0 ? library.FindById(id) : nullptr;
     return added;
+}
+
+// ---- Abbreviations ----
+
+// Watched only while triggers are on, no macro runs and nothing records:
+// a running script's own typing must not expand anything.
+void CProgram::OnTyped(int identifier, int code) {
+    const bool watching = state.triggersEnabled && !state.recording && !runQueue->IsRunning() &&
+                          Clock().Milliseconds() >= ownTypingUntil;
+    if (!watching || identifier == CKeyHook::kTypingBreak) {
+        abbreviations->Clear();
+        return;
+    }
+    if (code == 8) {
+        abbreviations->OnBackspace();
+        return;
+    }
+    abbreviations->Update(library);
+    if (abbreviations->Count() == 0 || code <= 0 || code > 0x10FFFF)
+        return;
+    std::optional<ActiveWindow> window =
+        services.activeWindow ? services.activeWindow() : std::nullopt;
+    if (window != typingWindow) {
+        abbreviations->Clear();
+        typingWindow = window;
+    }
+    std::string text;
+    AppendUtf8(text, static_cast<char32_t>(code));
+    if (const auto hit = abbreviations->OnTyped(text, window ? &*window : nullptr))
+        Expand(*hit);
+}
+
+void CProgram::Expand(const AbbreviationHit& hit) {
+    const CMacroNode* node = library.FindById(hit.macroId);
+    if (!node)
+        return;
+    if (!services.typeKeys) {
+        observer.StatusMessage(UiFormat(
+            UI_TEXT("Wingmate", "The abbreviation of \"%1\" cannot expand: nothing can type here."),
+            {node->name}));
+        return;
+    }
+    std::string keys;
+    const std::string replacement = node->extras.replaceWithText;
+    if (!replacement.empty()) {
+        const std::string clipboard = services.clipboardText ? services.clipboardText() : "";
+        keys = ExpansionKeys(hit, replacement, clipboard, Clock().Now());
+    } else {
+        // The macro types where the abbreviation was, before the word end.
+        keys = EraseKeys(hit.erase) + LiteralKeys(hit.wordEnd);
+        for (size_t i = Utf8CharacterCount(hit.wordEnd); i > 0; --i)
+            keys += "<LEFT>";
+    }
+    const std::string problem = services.typeKeys(keys);
+    // Our own keys come back through the hook a moment later.
+    ownTypingUntil = Clock().Milliseconds() + 300;
+    abbreviations->Clear();
+    if (!problem.empty()) {
+        observer.StatusMessage(UiFormat(
+            UI_TEXT("Wingmate", "The abbreviation of \"%1\" could not expand: %2"),
+            {node->name, problem}));
+        return;
+    }
+    if (replacement.empty() && runQueue->EnqueueUnattended(hit.macroId))
+        runQueue->RunNextQueued();
 }
 
 // ---- Commands ----

@@ -10,6 +10,7 @@
 // reports come from its own thread and are handed over through `post`.
 
 #include "library/MacroLibrary.h"
+#include "library/WindowFilter.h"
 #include "ports/Clock.h"
 #include "ports/KeyHook.h"
 #include "ports/MessageBox.h"
@@ -23,8 +24,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+class CAbbreviationMatcher;
+struct AbbreviationHit;
 class CKeyHook;
 class CRecoveryFile;
 
@@ -107,6 +111,15 @@ struct ProgramServices {
     std::function<void(std::function<void()>)> post;
     // The engine's function names for the script editors.
     std::function<std::string()> loadFunctionNames;
+    // The window with the focus (window filters, abbreviations); null or
+    // nothing: not known, and filtered triggers do not fire.
+    std::function<std::optional<ActiveWindow>()> activeWindow;
+    // Types TypeKeys text into the focused window (an abbreviation's
+    // expansion); returns why it could not, empty when it typed. Null:
+    // abbreviations cannot expand here.
+    std::function<std::string(const std::string& keys)> typeKeys;
+    // The clipboard's text, for "{clipboard}" in a replacement.
+    std::function<std::string()> clipboardText;
     // No settings file and no library before this start: the Examples set is
     // added (never over a library that exists).
     bool firstStart = false;
@@ -225,6 +238,10 @@ private:
     // Trigger keys are taken from the focused application while triggers
     // are enabled and the trigger box lacks the focus.
     void UpdateTakenKeys();
+    // What the user typed (1350, 1360), for abbreviations.
+    void OnTyped(int identifier, int code);
+    // Erases the abbreviation and types its replacement, or starts its macro.
+    void Expand(const AbbreviationHit& hit);
 
     std::string home;
     ProgramServices services;
@@ -242,6 +259,9 @@ private:
     std::unique_ptr<CKeyHook> keyHook;
     std::string keyHookProblem;
     std::string functionNames;
+    std::unique_ptr<CAbbreviationMatcher> abbreviations;
+    std::optional<ActiveWindow> typingWindow; // where the typing watched was done
+    int64_t ownTypingUntil = 0; // ms: reports of our own typing are ignored till then
     bool hookInstalled = false; // as far as the program asked for it
     bool triggerBoxFocus = false;
     bool started = false;

@@ -29,6 +29,11 @@ public:
     static constexpr int kKeyDown = 1300;
     static constexpr int kKeyUp = 1400;
     static constexpr int kOtherEvent = 1600;
+    // What a key press typed, for abbreviations (not the hook wrapper's):
+    // the character's code point (8 for Backspace), or a break in the typing
+    // (a shortcut, a key that moves the caret, a click).
+    static constexpr int kTyped = 1350;
+    static constexpr int kTypingBreak = 1360;
     static constexpr int kPrefixTicks = 5;
 
     // `triggersEnabled` answers whether the Disable Triggers command is

@@ -1,16 +1,20 @@
 #include "x11/X11KeyHook.h"
 
+#include "engine/Utf8.h"
 #include "triggers/KeyHook.h"
 #include "triggers/KeyNames.h"
 #include "triggers/NullKeyHook.h"
 #include "x11/X11Display.h"
 #include "x11/X11Keys.h"
 #include "x11/X11RecordSession.h"
+#include "x11/X11WindowQuery.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
 
+#include <array>
 #include <mutex>
 #include <utility>
 
@@ -21,13 +25,15 @@ struct CX11KeyHook::Session : CX11RecordSession::IClient {
         : report(reportFn), handle(receiver), hookType(type) {}
     ~Session() override { recording.Close(); } // stops the thread before the members go
 
-    // On the hook thread: one key event recorded by the server.
+    // On the hook thread: one key or button event recorded by the server.
     void Recorded(const XRecordInterceptData& intercepted) override {
         if (intercepted.data_len < 1)
             return;
         const unsigned char type = intercepted.data[0] & 0x7F;
         if (type == KeyPress || type == KeyRelease)
             Deliver(type == KeyPress, intercepted.data[1]);
+        else if (type == ButtonPress)
+            Report(CKeyHook::kTypingBreak, 0); // a click may move the caret
     }
     void FollowKeyboard() override { recording.TakeKeyboardNotices(); }
 
@@ -35,13 +41,61 @@ struct CX11KeyHook::Session : CX11RecordSession::IClient {
     // first, so the first press after a change is read with the new layout.
     void Deliver(bool down, unsigned keycode) {
         FollowKeyboard();
-        const intptr_t receiver = handle.load();
-        if (!receiver || hookType.load() != 1 || !report)
-            return;
-        report(
-            receiver, down ? CKeyHook::kKeyDown : CKeyHook::kKeyUp,
-            CodeForKeycode(recording.Keyboard(), keycode, recording.Group(), recording.NumLock()));
+        keycode &= 0xFF;
+        held[keycode] = down;
+        Report(down ? CKeyHook::kKeyDown : CKeyHook::kKeyUp,
+               CodeForKeycode(recording.Keyboard(), keycode, recording.Group(), recording.NumLock()));
+        if (down)
+            ReportTyped(keycode);
     }
+
+    void Report(int identifier, int code) {
+        const intptr_t receiver = handle.load();
+        if (receiver && hookType.load() == 1 && report)
+            report(receiver, identifier, code);
+    }
+
+    // What a key press types, for abbreviations: the character under the
+    // active layout and the modifiers held, Backspace, or a break (a
+    // shortcut, a key that moves the caret). Modifier keys and dead keys
+    // report nothing.
+    void ReportTyped(unsigned keycode) {
+        XkbDescPtr xkb = recording.Keyboard();
+        if (!xkb || !xkb->map || !xkb->map->modmap)
+            return;
+        unsigned mods = 0;
+        for (unsigned key = xkb->min_key_code; key <= xkb->max_key_code && key < held.size(); ++key)
+            if (held[key] && key != keycode)
+                mods |= xkb->map->modmap[key];
+        const unsigned state = XkbBuildCoreState(mods | recording.LockedMods(), recording.Group());
+        unsigned consumed = 0;
+        KeySym sym = NoSymbol;
+        if (!XkbTranslateKeyCode(xkb, static_cast<KeyCode>(keycode), state, &consumed, &sym) ||
+            sym == NoSymbol || IsModifierKey(sym))
+            return;
+        if (mods & (ControlMask | Mod1Mask | Mod4Mask)) {
+            Report(CKeyHook::kTypingBreak, 0);
+            return;
+        }
+        if (sym == XK_BackSpace) {
+            Report(CKeyHook::kTyped, 8);
+            return;
+        }
+        if (sym == XK_Return || sym == XK_KP_Enter || sym == XK_Tab) {
+            Report(CKeyHook::kTyped, sym == XK_Tab ? '\t' : '\n');
+            return;
+        }
+        const std::string text = KeysymText(sym);
+        const size_t length = text.empty() ? 0 : Utf8SequenceLength(text, 0);
+        const char32_t character = length ? Utf8CodeAt(text, 0, length) : 0;
+        if (character >= 0x20 && character != 0x7F)
+            Report(CKeyHook::kTyped, static_cast<int>(character));
+        else if (!IsDeadKey(sym))
+            Report(CKeyHook::kTypingBreak, 0); // arrows, Home, Escape, Delete...
+    }
+
+    static bool IsDeadKey(KeySym sym) { return sym >= XK_dead_grave && sym <= 0xFE8F; }
+    std::array<bool, 256> held{};
 
     const ReportFn& report;
     const std::atomic<intptr_t>& handle;
@@ -75,7 +129,7 @@ void CX11KeyHook::InitKeybHook(intptr_t) {
     std::string cause;
     auto outcome = started->recording.Open(displayName, cause);
     if (outcome == CX11RecordSession::Outcome::Ok)
-        outcome = started->recording.Start(KeyPress, KeyRelease, *started);
+        outcome = started->recording.Start(KeyPress, ButtonPress, *started);
     if (outcome != CX11RecordSession::Outcome::Ok) {
         lastError = CX11RecordSession::Describe(outcome, cause, kWording);
         return; // `started` stops the thread and closes the connections
@@ -88,11 +142,17 @@ void CX11KeyHook::ReleaseKeybHook() {
     session.reset();
 }
 
-int HookCodeForKeycode(unsigned keycode, const std::string& name) {
+namespace {
+// One connection for the user-interface thread's questions (the trigger
+// box's key codes, the active window), opened at the first; null without a
+// display. Hold `QueryLock()` while using it.
+std::mutex& QueryLock() {
     static std::mutex guard;
+    return guard;
+}
+Display* QueryDisplay(const std::string& name) {
     static Display* display = nullptr;
     static std::string openedName;
-    std::lock_guard lock(guard);
     std::string cause;
     if (display && openedName != name) {
         XCloseDisplay(display);
@@ -102,6 +162,13 @@ int HookCodeForKeycode(unsigned keycode, const std::string& name) {
         display = OpenX11Display(name, cause);
         openedName = name;
     }
+    return display;
+}
+} // namespace
+
+int HookCodeForKeycode(unsigned keycode, const std::string& name) {
+    std::lock_guard lock(QueryLock());
+    Display* display = QueryDisplay(name);
     if (!display)
         return 0;
     XkbDescPtr keyboard = XkbGetMap(display, XkbAllClientInfoMask, XkbUseCoreKbd);
@@ -113,6 +180,22 @@ int HookCodeForKeycode(unsigned keycode, const std::string& name) {
     if (keyboard)
         XkbFreeKeyboard(keyboard, 0, True);
     return code;
+}
+
+std::optional<ActiveWindow> ActiveWindowNow(const std::string& name) {
+    std::lock_guard lock(QueryLock());
+    Display* display = QueryDisplay(name);
+    if (!display)
+        return std::nullopt;
+    const Window window = X11ActiveWindow(display);
+    if (window == None)
+        return std::nullopt;
+    ActiveWindow active;
+    active.title = X11WindowTitle(display, window);
+    const X11ClassNames names = X11WindowClass(display, window);
+    active.instanceName = names.instance;
+    active.className = names.className;
+    return active;
 }
 
 std::unique_ptr<IKeyHook> MakeKeyHook(CX11KeyHook::ReportFn report, std::string* why) {

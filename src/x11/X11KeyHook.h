@@ -1,16 +1,20 @@
 #pragma once
 // The global key hook on X11: the RECORD extension, read on a thread of its
 // own. Every key going down or up is reported as 1300 / 1400 with its
-// virtual-key code (modifiers as the generic 16, 17, 18) through the report
-// callback, which runs on the hook thread and must only queue the report to
-// the user-interface thread. Nothing typed is ever stored or logged.
+// virtual-key code (modifiers as the generic 16, 17, 18), and what a press
+// types as 1350 (the character) or 1360 (a break: a shortcut, a caret key,
+// a click), through the report callback, which runs on the hook thread and
+// must only queue the report to the user-interface thread. Nothing typed is
+// ever stored or logged.
 
+#include "library/WindowFilter.h"
 #include "ports/KeyHook.h"
 #include "x11/X11KeyGrabs.h"
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -62,6 +66,10 @@ private:
 // now (for the trigger box); 0 without a display. Opens its connection at
 // the first call.
 int HookCodeForKeycode(unsigned keycode, const std::string& displayName = {});
+
+// The window that has the focus now, its title and class (for window
+// filters and abbreviations); nothing without a display or a window.
+std::optional<ActiveWindow> ActiveWindowNow(const std::string& displayName = {});
 
 // The X11 hook when it can run on $DISPLAY, else the null hook; `why` then
 // receives the message to show.

@@ -5,6 +5,7 @@
 #include "fakes/TestFiles.h"
 #include "fakes/TestSupport.h"
 #include "library/RecoveryFile.h"
+#include "triggers/Expansion.h"
 #include "triggers/KeyHook.h"
 #include "triggers/KeyNames.h"
 
@@ -97,6 +98,11 @@ protected:
         ProgramServices services(store, messages);
         services.runner = &runner;
         services.clock = &clock;
+        services.typeKeys = [this](const std::string& keys) {
+            typed.push_back(keys);
+            return std::string();
+        };
+        services.activeWindow = [this] { return window; };
         services.makeKeyHook = [this](KeyHookReportFn reportFn, std::string*) {
             report = std::move(reportFn);
             auto port = std::make_unique<CRecordingKeyHook>();
@@ -107,6 +113,10 @@ protected:
         return *program;
     }
 
+    void Type(const std::u32string& text) {
+        for (char32_t c : text)
+            report(0, CKeyHook::kTyped, static_cast<int>(c));
+    }
     void Press(std::initializer_list<int> codes) {
         for (int code : codes)
             report(0, CKeyHook::kKeyDown, code);
@@ -131,6 +141,8 @@ protected:
     CRecordingObserver observer;
     KeyHookReportFn report;
     CRecordingKeyHook* hookPort = nullptr;
+    std::vector<std::string> typed; // what expansions typed
+    std::optional<ActiveWindow> window = ActiveWindow{"notes - Editor", "editor", "Editor"};
     std::unique_ptr<CProgram> program;
 };
 
@@ -361,6 +373,52 @@ TEST_F(ProgramTest, EntriesAreAddedAtTheCaretAndCommitsKeepTheLastRun) {
     EXPECT_EQ(committed->lastRunTime, 1234);
     form.id = 4711;
     EXPECT_EQ(p.CommitMacro(form), nullptr);
+}
+
+// A typed abbreviation and its word end are erased and the replacement
+// typed, or the macro started where the abbreviation was; nothing expands
+// while triggers are off, from our own typing, or across a window change.
+TEST_F(ProgramTest, TypedAbbreviationsExpandOnlyWhenTheyMay) {
+    WriteLibrary({{"Sig", ""}, {"Script", ""}});
+    CProgram& p = Make();
+    p.Start();
+    MacroExtras sig;
+    sig.abbreviation = ";sig";
+    sig.replaceWithText = "Best, Ann";
+    ASSERT_EQ(p.Library().SetExtras(IdOf("Sig"), sig), 1);
+    MacroExtras script;
+    script.abbreviation = "@@";
+    script.expandImmediately = true;
+    ASSERT_EQ(p.Library().SetExtras(IdOf("Script"), script), 1);
+
+    Type(U"x ;sig ");
+    ASSERT_EQ(typed.size(), 1u);
+    EXPECT_EQ(typed[0].rfind(EraseKeys(5), 0), 0u) << typed[0];
+    EXPECT_NE(typed[0].find("Best, Ann"), std::string::npos);
+    EXPECT_TRUE(runner.started.empty());
+    // Our own keys coming back do not count.
+    Type(U" ;sig ");
+    EXPECT_EQ(typed.size(), 1u);
+
+    clock.Advance(1);
+    Type(U" @@");
+    ASSERT_EQ(typed.size(), 2u);
+    EXPECT_EQ(typed[1], EraseKeys(2));
+    EXPECT_EQ(runner.started, std::vector<std::string>{"Script"});
+    p.HandleCommand(static_cast<int>(Command::MacroFinished), IdOf("Script"));
+
+    // Half typed here, finished in another window: nothing.
+    clock.Advance(1);
+    Type(U" ;si");
+    window->title = "Terminal";
+    Type(U"g ");
+    // A break (a click, an arrow key) forgets too.
+    Type(U" ;s");
+    report(0, CKeyHook::kTypingBreak, 0);
+    Type(U"ig ");
+    p.SetTriggersEnabled(false);
+    Type(U" ;sig ");
+    EXPECT_EQ(typed.size(), 2u);
 }
 
 // The instance socket's requests: status, and runs by name or id.

@@ -100,6 +100,19 @@ int main(int argc, char** argv) {
     parts.loadFunctionNames = [&scripts] {
         return scripts.runner ? scripts.runner->LoadFunctionNames() : std::string();
     };
+    // Abbreviations type their expansions with the scripts' desktop.
+    parts.typeKeys = [&scripts](const std::string& keys) -> std::string {
+        if (!scripts.desktop)
+            return "no desktop to type on";
+        const DesktopResult typed = scripts.desktop->TypeKeys(keys, KeyPacing{}, [] { return false; });
+        return typed.ok ? std::string() : typed.error;
+    };
+    parts.clipboardText = [&scripts] {
+        std::string text;
+        if (scripts.clipboard)
+            scripts.clipboard->GetText(ClipboardSelection::Clipboard, text, [] { return false; });
+        return text;
+    };
     parts.stopScripts = [&scripts] {
         if (scripts.runner)
             scripts.runner->StopAll();
@@ -108,6 +121,7 @@ int main(int argc, char** argv) {
     parts.makeKeyHook = [](KeyHookReportFn report, std::string* why) {
         return MakeKeyHook(std::move(report), why);
     };
+    parts.activeWindow = [] { return ActiveWindowNow(); };
     // Start says why when the display cannot record.
     parts.makeRecordSource = [](std::string*) -> std::unique_ptr<IRecordSource> {
         return std::make_unique<CX11RecordSource>();
