@@ -1679,5 +1679,13 @@ Legen Sie diese Datei in den Ordner des Programms</translation>
         <source>The unsaved changes were kept as %1</source>
         <translation>Die nicht gespeicherten Änderungen wurden als %1 aufbewahrt</translation>
     </message>
+    <message>
+        <source>The abbreviation of &quot;%1&quot; cannot expand: nothing can type here.</source>
+        <translation>Die Abkürzung von „%1“ kann nicht erweitert werden: hier kann nichts tippen.</translation>
+    </message>
+    <message>
+        <source>The abbreviation of &quot;%1&quot; could not expand: %2</source>
+        <translation>Die Abkürzung von „%1“ konnte nicht erweitert werden: %2</translation>
+    </message>
 </context>
 </TS>

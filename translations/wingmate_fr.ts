@@ -1679,5 +1679,13 @@ Placez ce fichier dans le dossier de l&apos;application</translation>
         <source>The unsaved changes were kept as %1</source>
         <translation>Les modifications non enregistrées ont été conservées sous %1</translation>
     </message>
+    <message>
+        <source>The abbreviation of &quot;%1&quot; cannot expand: nothing can type here.</source>
+        <translation>L&apos;abréviation de « %1 » ne peut pas être développée : rien ne peut taper ici.</translation>
+    </message>
+    <message>
+        <source>The abbreviation of &quot;%1&quot; could not expand: %2</source>
+        <translation>L&apos;abréviation de « %1 » n&apos;a pas pu être développée : %2</translation>
+    </message>
 </context>
 </TS>
