@@ -34,7 +34,7 @@ public:
         }
         changed.notify_all();
     }
-    void PostMacroFinished(std::function<void()> handled) override {
+    void PostMacroFinished(int32_t, std::function<void()> handled) override {
         {
             std::lock_guard<std::mutex> lock(mutex);
             ++completions;
