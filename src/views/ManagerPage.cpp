@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QStyle>
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
@@ -247,8 +248,10 @@ void CManagerPage::BuildForm() {
     page->addStretch(1);
 
     // The labels of the three parts line up in one column.
-    const int labelWidth = qMax(frequencyLabel->sizeHint().width(),
-                                fontMetrics().horizontalAdvance(tr("Executable:")));
+    QWidget* filterLabel = extrasGrid->itemAtPosition(2, 0)->widget();
+    const int labelWidth = qMax(qMax(frequencyLabel->sizeHint().width(),
+                                     fontMetrics().horizontalAdvance(tr("Executable:"))),
+                                filterLabel->sizeHint().width());
     entry->setColumnMinimumWidth(0, labelWidth);
     bottom->setColumnMinimumWidth(0, labelWidth);
 
@@ -310,18 +313,6 @@ QGridLayout* CManagerPage::BuildExtras(QVBoxLayout* page) {
         result->setBuddy(buddy);
         return result;
     };
-    // A note under a field: what is wrong with it, in a red the theme can show.
-    auto note = [this](const char* name) {
-        auto* result = new QLabel(this);
-        result->setObjectName(QLatin1String(name));
-        result->setWordWrap(true);
-        const bool dark = palette().color(QPalette::Window).lightness() < 128;
-        result->setStyleSheet(dark ? QStringLiteral("color: #ff8a80;")
-                                   : QStringLiteral("color: #b00020;"));
-        result->hide();
-        return result;
-    };
-
     abbreviationEdit = new QLineEdit(this);
     abbreviationEdit->setObjectName(QStringLiteral("abbreviationEdit"));
     abbreviationEdit->setToolTip(
@@ -342,8 +333,6 @@ QGridLayout* CManagerPage::BuildExtras(QVBoxLayout* page) {
     abbreviationRow->addWidget(matchCaseBox);
     grid->addWidget(label(tr("Abbre&viation:"), abbreviationEdit), 0, 0);
     grid->addLayout(abbreviationRow, 0, 1, 1, 2);
-    abbreviationNote = note("abbreviationNote");
-    grid->addWidget(abbreviationNote, 1, 1, 1, 2);
 
     replaceTextEdit = new QPlainTextEdit(this);
     replaceTextEdit->setObjectName(QStringLiteral("replaceTextEdit"));
@@ -356,10 +345,8 @@ QGridLayout* CManagerPage::BuildExtras(QVBoxLayout* page) {
     auto* replaceLabel = label(tr("Replace with text:"), replaceTextEdit);
     replaceLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     replaceLabel->setWordWrap(true); // keeps to the form's label column
-    grid->addWidget(replaceLabel, 2, 0, Qt::AlignTop);
-    grid->addWidget(replaceTextEdit, 2, 1, 1, 2);
-    replaceTextNote = note("replaceTextNote");
-    grid->addWidget(replaceTextNote, 3, 1, 1, 2);
+    grid->addWidget(replaceLabel, 1, 0, Qt::AlignTop);
+    grid->addWidget(replaceTextEdit, 1, 1, 1, 2);
 
     filterEdit = new QLineEdit(this);
     filterEdit->setObjectName(QStringLiteral("filterEdit"));
@@ -384,10 +371,23 @@ QGridLayout* CManagerPage::BuildExtras(QVBoxLayout* page) {
     filterRow->addWidget(filterFieldList);
     filterRow->addWidget(filterModeList);
     filterRow->addWidget(pickWindowButton);
-    grid->addWidget(label(tr("Windows matchin&g:"), filterEdit), 4, 0);
-    grid->addLayout(filterRow, 4, 1, 1, 2);
-    filterNote = note("filterNote");
-    grid->addWidget(filterNote, 5, 1, 1, 2);
+    grid->addWidget(label(tr("Windows matchin&g:"), filterEdit), 2, 0);
+    grid->addLayout(filterRow, 2, 1, 1, 2);
+
+    // One line, so the page keeps its height; the whole text is its tooltip.
+    extrasNote = new QLabel(this);
+    extrasNote->setObjectName(QStringLiteral("extrasNote"));
+    extrasNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    const bool dark = palette().color(QPalette::Window).lightness() < 128;
+    extrasNote->setStyleSheet(dark ? QStringLiteral("color: #ff8a80;")
+                                   : QStringLiteral("color: #b00020;"));
+    extrasNote->hide();
+    grid->addWidget(extrasNote, 3, 1, 1, 2);
+    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    abbreviationWarning = abbreviationEdit->addAction(warning, QLineEdit::TrailingPosition);
+    filterWarning = filterEdit->addAction(warning, QLineEdit::TrailingPosition);
+    abbreviationWarning->setVisible(false);
+    filterWarning->setVisible(false);
     page->addLayout(grid);
 
     connect(abbreviationEdit, &QLineEdit::textChanged, this, [this] { RefreshExtrasNotes(); });
@@ -399,16 +399,34 @@ QGridLayout* CManagerPage::BuildExtras(QVBoxLayout* page) {
 
 void CManagerPage::RefreshExtrasNotes() {
     const ExtrasFieldProblems problems = ExtrasProblems(FormValues().extras);
-    const std::pair<QLabel*, const std::string*> notes[] = {
-        {abbreviationNote, &problems.abbreviation},
-        {replaceTextNote, &problems.replacement},
-        {filterNote, &problems.filter}};
-    for (const auto& [label, problem] : notes) {
-        label->setText(problem->empty()
-                           ? QString()
-                           : tr("%1 It is not saved until it is mended.").arg(Text(*problem)));
-        label->setVisible(!problem->empty());
-    }
+    QStringList notes;
+    auto say = [&notes](QString field, const std::string& problem) {
+        if (!problem.empty())
+            notes << tr("%1 It is not saved until it is mended.")
+                         .arg(field.remove(QLatin1Char('&')) + QLatin1Char(' ') + Text(problem));
+    };
+    say(tr("Abbre&viation:"), problems.abbreviation);
+    say(tr("Replace with text:"), problems.replacement);
+    say(tr("Windows matchin&g:"), problems.filter);
+    extrasNoteText = notes.join(QLatin1Char(' '));
+    extrasNote->setToolTip(notes.join(QLatin1Char('\n')));
+    extrasNote->setVisible(!notes.isEmpty());
+    FitExtrasNote();
+    abbreviationWarning->setVisible(!problems.abbreviation.empty());
+    abbreviationWarning->setToolTip(Text(problems.abbreviation));
+    filterWarning->setVisible(!problems.filter.empty());
+    filterWarning->setToolTip(Text(problems.filter));
+}
+
+void CManagerPage::FitExtrasNote() {
+    const int width = extrasNote->width() > 1 ? extrasNote->width() : filterEdit->width();
+    extrasNote->setText(
+        extrasNote->fontMetrics().elidedText(extrasNoteText, Qt::ElideRight, width));
+}
+
+void CManagerPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FitExtrasNote();
 }
 
 void CManagerPage::PickWindow() {

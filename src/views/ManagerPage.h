@@ -18,6 +18,7 @@
 class CTriggerEdit;
 class IClock;
 class IWindowPicker;
+class QAction;
 class IKeyHookControl;
 class IMainWindowOps;
 class IMessageBox;
@@ -122,10 +123,11 @@ public:
     QComboBox* filterModeList = nullptr;  // only these windows, all but these
     QComboBox* filterFieldList = nullptr; // class, title
     QPushButton* pickWindowButton = nullptr;
-    // What is wrong with the field above each (hidden when nothing).
-    QLabel* abbreviationNote = nullptr;
-    QLabel* replaceTextNote = nullptr;
-    QLabel* filterNote = nullptr;
+    // What is wrong with the extras fields, one line under them (hidden
+    // when nothing), and a warning sign in a line edit that holds it.
+    QLabel* extrasNote = nullptr;
+    QAction* abbreviationWarning = nullptr;
+    QAction* filterWarning = nullptr;
     QLineEdit* lastRunEdit = nullptr;
     QPushButton* addButton = nullptr;
     QPushButton* clearFieldsButton = nullptr;
@@ -137,6 +139,9 @@ private:
     QGridLayout* BuildExtras(QVBoxLayout* page);
     // The notes follow what the extras fields hold now.
     void RefreshExtrasNotes();
+    // The note's text, cut with "..." to the width it has.
+    void FitExtrasNote();
+    void resizeEvent(QResizeEvent* event) override;
     // The "Macro Set", schedule-type and "Use Tessera" rules, and the icon.
     void ApplyRules();
     int CheckedScheduleType() const;
@@ -152,4 +157,5 @@ private:
     std::function<bool(int32_t)> heldElsewhere;
     int32_t shownId = 0;
     ManagerFormValues shownValues; // as last filled, for HasEdits
+    QString extrasNoteText;        // the whole note
 };

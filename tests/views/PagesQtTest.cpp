@@ -283,14 +283,19 @@ private Q_SLOTS:
         before.filter.pattern = "xterm";
         f.library.SetExtras(f.a, before);
         f.window.SelectMacro(f.a);
-        QVERIFY(m.findChild<QLabel*>(QStringLiteral("abbreviationNote"))->isHidden());
+        QVERIFY(m.extrasNote->isHidden());
         m.nameEdit->setText(QStringLiteral("A renamed"));
         auto* box = m.findChild<QLineEdit*>(field);
         box->setText(typed);
-        const QString noteName =
-            field == QLatin1String("filterEdit") ? "filterNote" : "abbreviationNote";
-        const QLabel* note = m.findChild<QLabel*>(noteName);
+        const QLabel* note = m.extrasNote;
         QCOMPARE(note->isHidden(), good);
+        // The sign is in the box the user typed in, and the note names it.
+        const QAction* sign =
+            field == QLatin1String("filterEdit") ? m.filterWarning : m.abbreviationWarning;
+        QCOMPARE(sign->isVisible(), !good);
+        QVERIFY(good || note->toolTip().startsWith(field == QLatin1String("filterEdit")
+                                                       ? QStringLiteral("Windows matching:")
+                                                       : QStringLiteral("Abbreviation:")));
         f.window.CommitManagerForm();
 
         QCOMPARE(f.Node(f.a).name, std::string("A renamed"));
@@ -303,7 +308,7 @@ private Q_SLOTS:
                                                                   : before.abbreviation));
         QCOMPARE(box->text(), typed);
         QCOMPARE(note->isHidden(), good);
-        QVERIFY(good || !note->text().isEmpty());
+        QVERIFY(good || !note->toolTip().isEmpty());
         QCOMPARE(m.HasEdits(), !good);
     }
 
