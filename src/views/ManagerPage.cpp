@@ -51,6 +51,13 @@ void GiveRoom(std::initializer_list<QPushButton*> buttons) {
     }
 }
 
+// A label whose mnemonic focuses `buddy`.
+QLabel* BuddyLabel(QWidget* parent, const QString& text, QWidget* buddy) {
+    auto* result = new QLabel(text, parent);
+    result->setBuddy(buddy);
+    return result;
+}
+
 } // namespace
 
 // Date and time pickers hold a PickerDateTime.
@@ -99,9 +106,7 @@ void CManagerPage::BuildForm() {
     entry->setVerticalSpacing(4);
     entry->setColumnStretch(1, 1);
     auto label = [this](const QString& text, QWidget* buddy) {
-        auto* result = new QLabel(text, this);
-        result->setBuddy(buddy);
-        return result;
+        return BuddyLabel(this, text, buddy);
     };
 
     nameEdit = new QLineEdit(this);
@@ -309,9 +314,7 @@ QGridLayout* CManagerPage::BuildExtras(QVBoxLayout* page) {
     grid->setVerticalSpacing(2);
     grid->setColumnStretch(1, 1);
     auto label = [this](const QString& text, QWidget* buddy) {
-        auto* result = new QLabel(text, this);
-        result->setBuddy(buddy);
-        return result;
+        return BuddyLabel(this, text, buddy);
     };
     abbreviationEdit = new QLineEdit(this);
     abbreviationEdit->setObjectName(QStringLiteral("abbreviationEdit"));
