@@ -616,6 +616,9 @@ void CManagerPage::ClearTrigger() {
 void CManagerPage::AddMacro() {
     CMacro record = ReadForm();
     record.lastRunText.clear();
+    // A new entry has no stored extras: a field that cannot work stays empty
+    // rather than taking the shown entry's.
+    record.extras = ExtrasToStore(FormValues().extras, MacroExtras());
     const std::string error = AddMacroError(record);
     if (!error.empty()) {
         messages.Show(error, UI_TEXT("Wingmate", "Wingmate Error"));
@@ -629,6 +632,7 @@ void CManagerPage::AddMacro() {
         // text of the entry the form showed before.
         lastRunEdit->clear();
         shownValues = FormValues();
+        shownValues.extras = record.extras; // a field not stored is still an edit
     }
 }
 

@@ -310,6 +310,15 @@ private Q_SLOTS:
         QCOMPARE(note->isHidden(), good);
         QVERIFY(good || !note->toolTip().isEmpty());
         QCOMPARE(m.HasEdits(), !good);
+
+        // A new entry made from the form does not take A's value instead.
+        f.window.caretId = f.b;
+        f.manager->AddMacro();
+        const MacroExtras added = f.Node(f.manager->ShownId()).extras;
+        QCOMPARE(
+            Text(field == QLatin1String("filterEdit") ? added.filter.pattern : added.abbreviation),
+            good ? typed : QString());
+        QCOMPARE(m.HasEdits(), !good);
     }
 
     // Pick Window names the window clicked by the chosen part; a failed
