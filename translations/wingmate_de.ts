@@ -704,6 +704,78 @@
         <source>Macro</source>
         <translation>Makro</translation>
     </message>
+    <message>
+        <source>Typed in any window and followed by a space, Tab, Enter or punctuation, it is erased and the macro runs (up to %1 characters).</source>
+        <translation>In einem beliebigen Fenster getippt und von Leerzeichen, Tab, Eingabe oder Satzzeichen gefolgt, wird es gelöscht und das Makro läuft (bis zu %1 Zeichen).</translation>
+    </message>
+    <message>
+        <source>Expand immediatel&amp;y</source>
+        <translation>S&amp;ofort ersetzen</translation>
+    </message>
+    <message>
+        <source>Runs as soon as the abbreviation is typed, without waiting for the end of the word.</source>
+        <translation>Läuft, sobald das Kürzel getippt ist, ohne auf das Wortende zu warten.</translation>
+    </message>
+    <message>
+        <source>Match case</source>
+        <translation>Groß-/Kleinschreibung übernehmen</translation>
+    </message>
+    <message>
+        <source>The replacement follows the case of the typing: &quot;Sig&quot; gives &quot;Signature&quot;.</source>
+        <translation>Der Ersatz folgt der Schreibweise der Eingabe: „Sig“ ergibt „Signature“.</translation>
+    </message>
+    <message>
+        <source>Abbre&amp;viation:</source>
+        <translation>&amp;Kürzel:</translation>
+    </message>
+    <message>
+        <source>Typed instead of running the script when not empty. $|$ marks where the caret ends; {clipboard} is replaced by the clipboard&apos;s text and {date:%Y-%m-%d} by today&apos;s date in that format.</source>
+        <translation>Wird statt des Skripts getippt, wenn nicht leer. $|$ markiert, wo die Einfügemarke endet; {clipboard} wird durch den Text der Zwischenablage ersetzt und {date:%Y-%m-%d} durch das heutige Datum in diesem Format.</translation>
+    </message>
+    <message>
+        <source>Replace with text:</source>
+        <translation>Ersetzen durch Text:</translation>
+    </message>
+    <message>
+        <source>Every window</source>
+        <translation>Jedes Fenster</translation>
+    </message>
+    <message>
+        <source>The keys and the abbreviation work only in the windows this names: * matches any text, or a regular expression after re:. Empty: every window.</source>
+        <translation>Die Tasten und das Kürzel wirken nur in den Fenstern, die dies nennt: * passt auf jeden Text, oder ein regulärer Ausdruck nach re:. Leer: jedes Fenster.</translation>
+    </message>
+    <message>
+        <source>by class</source>
+        <translation>nach Klasse</translation>
+    </message>
+    <message>
+        <source>by title</source>
+        <translation>nach Titel</translation>
+    </message>
+    <message>
+        <source>Only these</source>
+        <translation>Nur diese</translation>
+    </message>
+    <message>
+        <source>All but these</source>
+        <translation>Alle außer diesen</translation>
+    </message>
+    <message>
+        <source>Pic&amp;k Window</source>
+        <translation>Fenster &amp;wählen</translation>
+    </message>
+    <message>
+        <source>Click a window to take its class or title.</source>
+        <translation>Klicken Sie auf ein Fenster, um seine Klasse oder seinen Titel zu übernehmen.</translation>
+    </message>
+    <message>
+        <source>Windows matchin&amp;g:</source>
+        <translation>Passende F&amp;enster:</translation>
+    </message>
+    <message>
+        <source>%1 It is not saved until it is mended.</source>
+        <translation>%1 Es wird erst gespeichert, wenn es behoben ist.</translation>
+    </message>
 </context>
 <context>
     <name>COptionsDlg</name>
@@ -1678,6 +1750,50 @@ Legen Sie diese Datei in den Ordner des Programms</translation>
     <message>
         <source>The unsaved changes were kept as %1</source>
         <translation>Die nicht gespeicherten Änderungen wurden als %1 aufbewahrt</translation>
+    </message>
+    <message>
+        <source>Abbreviation: %1</source>
+        <translation>Kürzel: %1</translation>
+    </message>
+    <message>
+        <source>, expands immediately</source>
+        <translation>, ersetzt sofort</translation>
+    </message>
+    <message>
+        <source>, matches case</source>
+        <translation>, übernimmt Groß-/Kleinschreibung</translation>
+    </message>
+    <message>
+        <source>In all windows but titles matching %1</source>
+        <translation>In allen Fenstern außer mit Titel passend zu %1</translation>
+    </message>
+    <message>
+        <source>In all windows but classes matching %1</source>
+        <translation>In allen Fenstern außer mit Klasse passend zu %1</translation>
+    </message>
+    <message>
+        <source>Only in windows titled %1</source>
+        <translation>Nur in Fenstern mit dem Titel %1</translation>
+    </message>
+    <message>
+        <source>Only in windows of class %1</source>
+        <translation>Nur in Fenstern der Klasse %1</translation>
+    </message>
+    <message>
+        <source>Windows cannot be picked on this desktop.</source>
+        <translation>Auf diesem Desktop können keine Fenster gewählt werden.</translation>
+    </message>
+    <message>
+        <source>No window was picked: %1</source>
+        <translation>Es wurde kein Fenster gewählt: %1</translation>
+    </message>
+    <message>
+        <source>The window picked has no title.</source>
+        <translation>Das gewählte Fenster hat keinen Titel.</translation>
+    </message>
+    <message>
+        <source>The window picked has no class.</source>
+        <translation>Das gewählte Fenster hat keine Klasse.</translation>
     </message>
     <message>
         <source>The abbreviation of &quot;%1&quot; cannot expand: nothing can type here.</source>

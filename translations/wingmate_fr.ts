@@ -704,6 +704,78 @@
         <source>Macro</source>
         <translation>Macro</translation>
     </message>
+    <message>
+        <source>Typed in any window and followed by a space, Tab, Enter or punctuation, it is erased and the macro runs (up to %1 characters).</source>
+        <translation>Tapée dans n&apos;importe quelle fenêtre et suivie d&apos;une espace, d&apos;une tabulation, d&apos;Entrée ou d&apos;une ponctuation, elle est effacée et la macro s&apos;exécute (%1 caractères au plus).</translation>
+    </message>
+    <message>
+        <source>Expand immediatel&amp;y</source>
+        <translation>Remp&amp;lacer immédiatement</translation>
+    </message>
+    <message>
+        <source>Runs as soon as the abbreviation is typed, without waiting for the end of the word.</source>
+        <translation>S&apos;exécute dès que l&apos;abréviation est tapée, sans attendre la fin du mot.</translation>
+    </message>
+    <message>
+        <source>Match case</source>
+        <translation>Respecter la casse</translation>
+    </message>
+    <message>
+        <source>The replacement follows the case of the typing: &quot;Sig&quot; gives &quot;Signature&quot;.</source>
+        <translation>Le remplacement suit la casse de la frappe : « Sig » donne « Signature ».</translation>
+    </message>
+    <message>
+        <source>Abbre&amp;viation:</source>
+        <translation>Abré&amp;viation :</translation>
+    </message>
+    <message>
+        <source>Typed instead of running the script when not empty. $|$ marks where the caret ends; {clipboard} is replaced by the clipboard&apos;s text and {date:%Y-%m-%d} by today&apos;s date in that format.</source>
+        <translation>Tapé au lieu d&apos;exécuter le script s&apos;il n&apos;est pas vide. $|$ marque où finit le curseur ; {clipboard} est remplacé par le texte du presse-papiers et {date:%Y-%m-%d} par la date du jour dans ce format.</translation>
+    </message>
+    <message>
+        <source>Replace with text:</source>
+        <translation>Remplacer par le texte :</translation>
+    </message>
+    <message>
+        <source>Every window</source>
+        <translation>Toutes les fenêtres</translation>
+    </message>
+    <message>
+        <source>The keys and the abbreviation work only in the windows this names: * matches any text, or a regular expression after re:. Empty: every window.</source>
+        <translation>Les touches et l&apos;abréviation n&apos;agissent que dans les fenêtres nommées ici : * correspond à n&apos;importe quel texte, ou une expression régulière après re:. Vide : toutes les fenêtres.</translation>
+    </message>
+    <message>
+        <source>by class</source>
+        <translation>par classe</translation>
+    </message>
+    <message>
+        <source>by title</source>
+        <translation>par titre</translation>
+    </message>
+    <message>
+        <source>Only these</source>
+        <translation>Seulement celles-ci</translation>
+    </message>
+    <message>
+        <source>All but these</source>
+        <translation>Toutes sauf celles-ci</translation>
+    </message>
+    <message>
+        <source>Pic&amp;k Window</source>
+        <translation>Poin&amp;ter une fenêtre</translation>
+    </message>
+    <message>
+        <source>Click a window to take its class or title.</source>
+        <translation>Cliquez sur une fenêtre pour prendre sa classe ou son titre.</translation>
+    </message>
+    <message>
+        <source>Windows matchin&amp;g:</source>
+        <translation>Fenêt&amp;res correspondantes :</translation>
+    </message>
+    <message>
+        <source>%1 It is not saved until it is mended.</source>
+        <translation>%1 Ce n&apos;est pas enregistré tant que ce n&apos;est pas corrigé.</translation>
+    </message>
 </context>
 <context>
     <name>COptionsDlg</name>
@@ -1678,6 +1750,50 @@ Placez ce fichier dans le dossier de l&apos;application</translation>
     <message>
         <source>The unsaved changes were kept as %1</source>
         <translation>Les modifications non enregistrées ont été conservées sous %1</translation>
+    </message>
+    <message>
+        <source>Abbreviation: %1</source>
+        <translation>Abréviation : %1</translation>
+    </message>
+    <message>
+        <source>, expands immediately</source>
+        <translation>, remplacée immédiatement</translation>
+    </message>
+    <message>
+        <source>, matches case</source>
+        <translation>, respecte la casse</translation>
+    </message>
+    <message>
+        <source>In all windows but titles matching %1</source>
+        <translation>Dans toutes les fenêtres sauf celles dont le titre correspond à %1</translation>
+    </message>
+    <message>
+        <source>In all windows but classes matching %1</source>
+        <translation>Dans toutes les fenêtres sauf celles dont la classe correspond à %1</translation>
+    </message>
+    <message>
+        <source>Only in windows titled %1</source>
+        <translation>Seulement dans les fenêtres dont le titre est %1</translation>
+    </message>
+    <message>
+        <source>Only in windows of class %1</source>
+        <translation>Seulement dans les fenêtres de classe %1</translation>
+    </message>
+    <message>
+        <source>Windows cannot be picked on this desktop.</source>
+        <translation>Impossible de choisir une fenêtre sur ce bureau.</translation>
+    </message>
+    <message>
+        <source>No window was picked: %1</source>
+        <translation>Aucune fenêtre n&apos;a été choisie : %1</translation>
+    </message>
+    <message>
+        <source>The window picked has no title.</source>
+        <translation>La fenêtre choisie n&apos;a pas de titre.</translation>
+    </message>
+    <message>
+        <source>The window picked has no class.</source>
+        <translation>La fenêtre choisie n&apos;a pas de classe.</translation>
     </message>
     <message>
         <source>The abbreviation of &quot;%1&quot; cannot expand: nothing can type here.</source>

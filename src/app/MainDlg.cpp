@@ -149,6 +149,7 @@ void CMainDlg::BuildWindow() {
 void CMainDlg::BuildPages() {
     auto* manager = new CManagerPage(program->Library(), *this, messages);
     manager->SetHookControl(program.get());
+    manager->SetWindowPicker(services.windowPicker);
     manager->SetHeldElsewhereQuery(
         [this](int32_t id) { return KeyHook() && KeyHook()->HeldElsewhere(id); });
     manager->SetWizardRunner([this] { return RunWizardModally(home, messages, this); });
@@ -403,8 +404,11 @@ void CMainDlg::SelectMacro(int32_t id) {
 void CMainDlg::CommitManagerForm() {
     if (!managerForm)
         return;
-    if (const CMacroNode* node = program->CommitMacro(managerForm->ReadForm()))
+    const CMacro record = managerForm->ReadForm();
+    if (const CMacroNode* node = program->CommitMacro(record)) {
+        CommitFormExtras(Library(), record); // the record update leaves them alone
         PropagateMacroChange(*node);
+    }
 }
 
 void CMainDlg::PropagateMacroChange(const CMacro& record) {

@@ -44,6 +44,7 @@ class COutputPage;
 class CQtInputPrompt;
 class CQtScriptDialogs;
 class IScriptDialogs;
+class IWindowPicker;
 class QAction;
 class QLabel;
 class QLocalSocket;
@@ -79,6 +80,7 @@ struct MainDlgServices {
     // nothing can be recorded here. Null: recording is unavailable.
     std::function<std::unique_ptr<IRecordSource>(std::string* why)> makeRecordSource;
     IDesktopNotifier* notifier = nullptr; // null: the notification service, else the tray
+    IWindowPicker* windowPicker = nullptr; // null: Pick Window says it cannot work here
     // Whether a tray host is there now (null: Qt's answer), and how often to
     // look again while there is none: a panel may start after the program.
     std::function<bool()> trayAvailable;

@@ -40,8 +40,18 @@ public:
                 return icon.isNull() ? QVariant() : QVariant(icon);
             if (role == kIdRole)
                 return id;
+            // Read from the entry when asked, so it never lags behind an edit.
+            if (role == Qt::ToolTipRole)
+                return ToolTip();
         }
         return QTreeWidgetItem::data(column, role);
+    }
+
+    QVariant ToolTip() const {
+        const auto* tree = qobject_cast<const CMacroTree*>(treeWidget());
+        const CMacroNode* node = tree && tree->Library() ? tree->Library()->FindById(id) : nullptr;
+        const std::string tip = node ? EntryToolTip(*node) : std::string();
+        return tip.empty() ? QVariant() : QVariant(Text(tip));
     }
 
     // The stock setter still runs so that the view hears of the change.

@@ -248,3 +248,29 @@ SelectionChange PlanSelectionSync(const CMacroLibrary& library, int32_t selected
         change.unmarkId = selectedId;
     return change;
 }
+
+std::string EntryToolTip(const CMacro& entry) {
+    const MacroExtras& extras = entry.extras;
+    std::string tip;
+    if (!extras.abbreviation.empty()) {
+        tip = UiFormat(UI_TEXT("Wingmate", "Abbreviation: %1"), {extras.abbreviation});
+        if (extras.expandImmediately)
+            tip += UiText(UI_TEXT("Wingmate", ", expands immediately"));
+        if (extras.matchCase)
+            tip += UiText(UI_TEXT("Wingmate", ", matches case"));
+    }
+    if (!extras.filter.Empty()) {
+        const WindowFilter& filter = extras.filter;
+        const char* pattern =
+            filter.exclude
+                ? (filter.matchTitle
+                       ? UI_TEXT("Wingmate", "In all windows but titles matching %1")
+                       : UI_TEXT("Wingmate", "In all windows but classes matching %1"))
+                : (filter.matchTitle ? UI_TEXT("Wingmate", "Only in windows titled %1")
+                                     : UI_TEXT("Wingmate", "Only in windows of class %1"));
+        if (!tip.empty())
+            tip += '\n';
+        tip += UiFormat(pattern, {filter.pattern});
+    }
+    return tip;
+}

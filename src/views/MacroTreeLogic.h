@@ -106,6 +106,10 @@ bool CanDrop(const CMacroLibrary& library, int32_t sourceId, int32_t targetId);
 // moved subtree, and the moved entries get fresh ids). No change when refused.
 TreeEdit DropOn(CMacroLibrary& library, int32_t sourceId, int32_t targetId);
 
+// The tree item's tooltip: the entry's abbreviation (and how it expands)
+// and its window filter, a line each; empty when it has neither.
+std::string EntryToolTip(const CMacro& entry);
+
 // One item to add while filling the tree: the entry, and where it goes
 // relative to an item already added.
 struct FillStep {

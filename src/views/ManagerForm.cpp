@@ -1,5 +1,6 @@
 #include "views/ManagerForm.h"
 
+#include "library/WindowFilter.h"
 #include "ports/UiText.h"
 #include "schedule/Schedule.h"
 
@@ -43,7 +44,8 @@ std::string StartTimeText(const PickerDateTime& at) {
     return text;
 }
 
-ManagerFormRead ReadManagerForm(const ManagerFormValues& values, int32_t shownId) {
+ManagerFormRead ReadManagerForm(const ManagerFormValues& values, int32_t shownId,
+                                const MacroExtras* stored) {
     ManagerFormRead read;
     CMacro& record = read.record;
     record.name = values.name;
@@ -71,6 +73,7 @@ ManagerFormRead ReadManagerForm(const ManagerFormValues& values, int32_t shownId
                               ? values.scheduleType
                               : static_cast<int32_t>(ScheduleType::Repeated);
     record.id = shownId;
+    record.extras = ExtrasToStore(values.extras, stored ? *stored : MacroExtras());
     return read;
 }
 
@@ -91,6 +94,7 @@ ManagerFormValues ManagerFormFor(const CMacro& record, int64_t now) {
     values.unitIndex = record.unit >= 0 && record.unit < kScheduleUnitCount ? record.unit : -1;
     values.start = PickerStartFor(record, now);
     values.lastRunText = record.lastRunText;
+    values.extras = record.extras;
     return values;
 }
 
@@ -176,4 +180,65 @@ int32_t InsertAtCaret(CMacroLibrary& library, CMacro record, int32_t caretId,
     if (targetId)
         *targetId = caret->id;
     return library.InsertRecord(record, caret->id, where);
+}
+
+// Each field is judged alone, so a bad one does not hide another's state.
+ExtrasFieldProblems ExtrasProblems(const MacroExtras& extras) {
+    ExtrasFieldProblems problems;
+    MacroExtras abbreviation;
+    abbreviation.abbreviation = extras.abbreviation;
+    problems.abbreviation = ExtrasProblem(abbreviation);
+    MacroExtras replacement;
+    replacement.replaceWithText = extras.replaceWithText;
+    problems.replacement = ExtrasProblem(replacement);
+    problems.filter = WindowFilterError(extras.filter);
+    return problems;
+}
+
+// `good` with each field that has a problem in `typed` taken from `bad`.
+static MacroExtras MergeByProblems(const MacroExtras& typed, const MacroExtras& good,
+                                   const MacroExtras& bad) {
+    const ExtrasFieldProblems problems = ExtrasProblems(typed);
+    MacroExtras merged = good;
+    if (!problems.abbreviation.empty())
+        merged.abbreviation = bad.abbreviation;
+    if (!problems.replacement.empty())
+        merged.replaceWithText = bad.replaceWithText;
+    if (!problems.filter.empty())
+        merged.filter = bad.filter;
+    return merged;
+}
+
+MacroExtras ExtrasToStore(const MacroExtras& typed, const MacroExtras& stored) {
+    return MergeByProblems(typed, typed, stored);
+}
+
+MacroExtras KeepBadExtras(const MacroExtras& stored, const MacroExtras& typed) {
+    return MergeByProblems(typed, stored, typed);
+}
+
+bool CommitFormExtras(CMacroLibrary& library, const CMacro& record) {
+    const CMacroNode* node = library.FindById(record.id);
+    if (!node)
+        return false;
+    // An unchanged entry stays unchanged (no edit to save).
+    if (node->extras != record.extras)
+        library.SetExtras(record.id, record.extras);
+    return true;
+}
+
+std::string PatternForPickedWindow(const PickedWindow& window, bool byTitle) {
+    const std::string& name = byTitle                    ? window.title
+                              : window.className.empty() ? window.instanceName
+                                                         : window.className;
+    if (name.rfind("re:", 0) != 0)
+        return name;
+    // Every character but letters and digits escaped: all literal in PCRE2.
+    std::string pattern = "re:^";
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x80 && !std::isalnum(static_cast<unsigned char>(c)))
+            pattern += '\\';
+        pattern += c;
+    }
+    return pattern + "$";
 }

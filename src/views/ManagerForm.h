@@ -7,6 +7,7 @@
 
 #include "library/MacroLibrary.h"
 #include "ports/UiText.h"
+#include "ports/WindowPicker.h"
 #include "views/MacroTreeLogic.h"
 
 #include <cstdint>
@@ -46,8 +47,35 @@ struct ManagerFormValues {
     int unitIndex = static_cast<int>(ScheduleUnit::Days);
     PickerDateTime start;
     std::string lastRunText;
+    MacroExtras extras; // abbreviation, replacement text, window filter
     bool operator==(const ManagerFormValues&) const = default;
 };
+
+// What is wrong with each extras field the form holds (empty: nothing), said
+// beside the field; a field with a problem is not stored.
+struct ExtrasFieldProblems {
+    std::string abbreviation;
+    std::string replacement;
+    std::string filter;
+    bool Any() const { return !abbreviation.empty() || !replacement.empty() || !filter.empty(); }
+};
+ExtrasFieldProblems ExtrasProblems(const MacroExtras& extras);
+// The extras to store from the form: its own, except that each field with a
+// problem keeps `stored` (the window filter as a whole).
+MacroExtras ExtrasToStore(const MacroExtras& typed, const MacroExtras& stored);
+// The extras to show again for the entry the form shows: `stored`, except
+// each field where `typed` has a problem keeps the typing (it is not lost
+// when the form is shown again after a commit).
+MacroExtras KeepBadExtras(const MacroExtras& stored, const MacroExtras& typed);
+// Writes the extras a committed form record carries into its entry (the
+// record update leaves them alone). false when the entry is gone.
+bool CommitFormExtras(CMacroLibrary& library, const CMacro& record);
+
+// The filter pattern that names a picked window by its class (the class part
+// of WM_CLASS, else the instance part) or by its title: the text as it is,
+// or, when it would read as a regular expression ("re:..."), one that
+// matches exactly that text. Empty when the window has no such name.
+std::string PatternForPickedWindow(const PickedWindow& window, bool byTitle);
 
 // The form read into a fresh record. When the frequency had to be bounded,
 // `frequencyMessage` is the error to show and `frequencyText` what the box
@@ -57,7 +85,10 @@ struct ManagerFormRead {
     std::string frequencyMessage;
     std::string frequencyText;
 };
-ManagerFormRead ReadManagerForm(const ManagerFormValues& values, int32_t shownId);
+// `stored` (when given) holds the extras the entry has: a field of the form
+// with a problem keeps them.
+ManagerFormRead ReadManagerForm(const ManagerFormValues& values, int32_t shownId,
+                                const MacroExtras* stored = nullptr);
 
 // The controls filled from a record; the pickers take `now` when its start
 // does not parse.

@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QStyle>
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
@@ -48,6 +49,13 @@ void GiveRoom(std::initializer_list<QPushButton*> buttons) {
             button->fontMetrics().horizontalAdvance(button->text().remove(QLatin1Char('&')));
         button->setMinimumWidth(qMax(button->sizeHint().width(), text + 24));
     }
+}
+
+// A label whose mnemonic focuses `buddy`.
+QLabel* BuddyLabel(QWidget* parent, const QString& text, QWidget* buddy) {
+    auto* result = new QLabel(text, parent);
+    result->setBuddy(buddy);
+    return result;
 }
 
 } // namespace
@@ -98,9 +106,7 @@ void CManagerPage::BuildForm() {
     entry->setVerticalSpacing(4);
     entry->setColumnStretch(1, 1);
     auto label = [this](const QString& text, QWidget* buddy) {
-        auto* result = new QLabel(text, this);
-        result->setBuddy(buddy);
-        return result;
+        return BuddyLabel(this, text, buddy);
     };
 
     nameEdit = new QLineEdit(this);
@@ -172,6 +178,7 @@ void CManagerPage::BuildForm() {
     triggerHeldNote->hide();
     triggerRow->addWidget(triggerHeldNote);
     page->addWidget(triggerGroup);
+    QGridLayout* extrasGrid = BuildExtras(page);
 
     // Run schedule: the three types on the left, the times on the right.
     auto* scheduleGroup = new QGroupBox(tr("Run Schedule"), this);
@@ -237,26 +244,53 @@ void CManagerPage::BuildForm() {
     wizardButton->setObjectName(QStringLiteral("wizardButton"));
     wizardButton->setAutoDefault(false);
     wizardButton->setVisible(false);
+    // The buttons share the Last Run row: the page fits the window's height.
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
     buttons->addWidget(wizardButton);
     buttons->addWidget(addButton);
     buttons->addWidget(clearFieldsButton);
-    page->addLayout(buttons);
+    bottom->addLayout(buttons, 0, 2);
     page->addStretch(1);
 
     // The labels of the three parts line up in one column.
-    const int labelWidth = qMax(frequencyLabel->sizeHint().width(),
-                                fontMetrics().horizontalAdvance(tr("Executable:")));
+    QWidget* filterLabel = extrasGrid->itemAtPosition(2, 0)->widget();
+    const int labelWidth = qMax(qMax(frequencyLabel->sizeHint().width(),
+                                     fontMetrics().horizontalAdvance(tr("Executable:"))),
+                                filterLabel->sizeHint().width());
     entry->setColumnMinimumWidth(0, labelWidth);
     bottom->setColumnMinimumWidth(0, labelWidth);
 
-    GiveRoom({fileBrowse, executableBrowse, clearTriggerButton, addButton, clearFieldsButton});
-    SetTabChain({nameEdit,         macroSetBox,      fileEdit,           fileBrowse,
-                 executableEdit,   executableBrowse, useTesseraBox,      descriptionEdit,
-                 prefixList,       triggerEdit,      clearTriggerButton, notScheduledButton,
-                 singleButton,     repeatedButton,   frequencyEdit,      unitList,
-                 datePicker,       timePicker,       lastRunEdit,        addButton,
+    extrasGrid->setColumnMinimumWidth(0, labelWidth);
+    GiveRoom({fileBrowse, executableBrowse, clearTriggerButton, pickWindowButton, addButton,
+              clearFieldsButton});
+    SetTabChain({nameEdit,
+                 macroSetBox,
+                 fileEdit,
+                 fileBrowse,
+                 executableEdit,
+                 executableBrowse,
+                 useTesseraBox,
+                 descriptionEdit,
+                 prefixList,
+                 triggerEdit,
+                 clearTriggerButton,
+                 abbreviationEdit,
+                 expandImmediatelyBox,
+                 matchCaseBox,
+                 replaceTextEdit,
+                 filterEdit,
+                 filterFieldList,
+                 filterModeList,
+                 pickWindowButton,
+                 notScheduledButton,
+                 singleButton,
+                 repeatedButton,
+                 frequencyEdit,
+                 unitList,
+                 datePicker,
+                 timePicker,
+                 lastRunEdit,
+                 addButton,
                  clearFieldsButton});
 
     connect(macroSetBox, &QCheckBox::toggled, this, [this] { ApplyRules(); });
@@ -272,6 +306,156 @@ void CManagerPage::BuildForm() {
     connect(fileBrowse, &QPushButton::clicked, this, [this] { Browse(BrowseKind::ScriptFile); });
     connect(executableBrowse, &QPushButton::clicked, this,
             [this] { Browse(BrowseKind::Executable); });
+}
+
+QGridLayout* CManagerPage::BuildExtras(QVBoxLayout* page) {
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(2);
+    grid->setColumnStretch(1, 1);
+    auto label = [this](const QString& text, QWidget* buddy) {
+        return BuddyLabel(this, text, buddy);
+    };
+    abbreviationEdit = new QLineEdit(this);
+    abbreviationEdit->setObjectName(QStringLiteral("abbreviationEdit"));
+    abbreviationEdit->setToolTip(
+        tr("Typed in any window and followed by a space, Tab, Enter or punctuation, it is "
+           "erased and the macro runs (up to %1 characters).")
+            .arg(MacroExtras::kMaxAbbreviation));
+    expandImmediatelyBox = new QCheckBox(tr("Expand immediatel&y"), this);
+    expandImmediatelyBox->setObjectName(QStringLiteral("expandImmediatelyBox"));
+    expandImmediatelyBox->setToolTip(tr("Runs as soon as the abbreviation is typed, without "
+                                        "waiting for the end of the word."));
+    matchCaseBox = new QCheckBox(tr("Match case"), this);
+    matchCaseBox->setObjectName(QStringLiteral("matchCaseBox"));
+    matchCaseBox->setToolTip(
+        tr("The replacement follows the case of the typing: \"Sig\" gives \"Signature\"."));
+    auto* abbreviationRow = new QHBoxLayout;
+    abbreviationRow->addWidget(abbreviationEdit, 1);
+    abbreviationRow->addWidget(expandImmediatelyBox);
+    abbreviationRow->addWidget(matchCaseBox);
+    grid->addWidget(label(tr("Abbre&viation:"), abbreviationEdit), 0, 0);
+    grid->addLayout(abbreviationRow, 0, 1, 1, 2);
+
+    replaceTextEdit = new QPlainTextEdit(this);
+    replaceTextEdit->setObjectName(QStringLiteral("replaceTextEdit"));
+    replaceTextEdit->setTabChangesFocus(true);
+    replaceTextEdit->setFixedHeight(replaceTextEdit->fontMetrics().lineSpacing() * 2 + 12);
+    replaceTextEdit->setToolTip(
+        tr("Typed instead of running the script when not empty. $|$ marks where the caret "
+           "ends; {clipboard} is replaced by the clipboard's text and {date:%Y-%m-%d} by "
+           "today's date in that format."));
+    auto* replaceLabel = label(tr("Replace with text:"), replaceTextEdit);
+    replaceLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    replaceLabel->setWordWrap(true); // keeps to the form's label column
+    grid->addWidget(replaceLabel, 1, 0, Qt::AlignTop);
+    grid->addWidget(replaceTextEdit, 1, 1, 1, 2);
+
+    filterEdit = new QLineEdit(this);
+    filterEdit->setObjectName(QStringLiteral("filterEdit"));
+    filterEdit->setPlaceholderText(tr("Every window"));
+    filterEdit->setToolTip(
+        tr("The keys and the abbreviation work only in the windows this names: * matches "
+           "any text, or a regular expression after re:. Empty: every window."));
+    filterFieldList = new QComboBox(this);
+    filterFieldList->setObjectName(QStringLiteral("filterFieldList"));
+    filterFieldList->addItem(tr("by class"));
+    filterFieldList->addItem(tr("by title"));
+    filterModeList = new QComboBox(this);
+    filterModeList->setObjectName(QStringLiteral("filterModeList"));
+    filterModeList->addItem(tr("Only these"));
+    filterModeList->addItem(tr("All but these"));
+    pickWindowButton = new QPushButton(tr("Pic&k Window"), this);
+    pickWindowButton->setObjectName(QStringLiteral("pickWindowButton"));
+    pickWindowButton->setAutoDefault(false);
+    pickWindowButton->setToolTip(tr("Click a window to take its class or title."));
+    auto* filterRow = new QHBoxLayout;
+    filterRow->addWidget(filterEdit, 1);
+    filterRow->addWidget(filterFieldList);
+    filterRow->addWidget(filterModeList);
+    filterRow->addWidget(pickWindowButton);
+    grid->addWidget(label(tr("Windows matchin&g:"), filterEdit), 2, 0);
+    grid->addLayout(filterRow, 2, 1, 1, 2);
+
+    // One line, so the page keeps its height; the whole text is its tooltip.
+    extrasNote = new QLabel(this);
+    extrasNote->setObjectName(QStringLiteral("extrasNote"));
+    extrasNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    const bool dark = palette().color(QPalette::Window).lightness() < 128;
+    extrasNote->setStyleSheet(dark ? QStringLiteral("color: #ff8a80;")
+                                   : QStringLiteral("color: #b00020;"));
+    extrasNote->hide();
+    grid->addWidget(extrasNote, 3, 1, 1, 2);
+    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    abbreviationWarning = abbreviationEdit->addAction(warning, QLineEdit::TrailingPosition);
+    filterWarning = filterEdit->addAction(warning, QLineEdit::TrailingPosition);
+    abbreviationWarning->setVisible(false);
+    filterWarning->setVisible(false);
+    page->addLayout(grid);
+
+    connect(abbreviationEdit, &QLineEdit::textChanged, this, [this] { RefreshExtrasNotes(); });
+    connect(replaceTextEdit, &QPlainTextEdit::textChanged, this, [this] { RefreshExtrasNotes(); });
+    connect(filterEdit, &QLineEdit::textChanged, this, [this] { RefreshExtrasNotes(); });
+    connect(pickWindowButton, &QPushButton::clicked, this, &CManagerPage::PickWindow);
+    return grid;
+}
+
+void CManagerPage::RefreshExtrasNotes() {
+    const ExtrasFieldProblems problems = ExtrasProblems(FormValues().extras);
+    QStringList notes;
+    auto say = [&notes](QString field, const std::string& problem) {
+        if (!problem.empty())
+            notes << tr("%1 It is not saved until it is mended.")
+                         .arg(field.remove(QLatin1Char('&')) + QLatin1Char(' ') + Text(problem));
+    };
+    say(tr("Abbre&viation:"), problems.abbreviation);
+    say(tr("Replace with text:"), problems.replacement);
+    say(tr("Windows matchin&g:"), problems.filter);
+    extrasNoteText = notes.join(QLatin1Char(' '));
+    extrasNote->setToolTip(notes.join(QLatin1Char('\n')));
+    extrasNote->setVisible(!notes.isEmpty());
+    FitExtrasNote();
+    abbreviationWarning->setVisible(!problems.abbreviation.empty());
+    abbreviationWarning->setToolTip(Text(problems.abbreviation));
+    filterWarning->setVisible(!problems.filter.empty());
+    filterWarning->setToolTip(Text(problems.filter));
+}
+
+void CManagerPage::FitExtrasNote() {
+    const int width = extrasNote->width() > 1 ? extrasNote->width() : filterEdit->width();
+    extrasNote->setText(
+        extrasNote->fontMetrics().elidedText(extrasNoteText, Qt::ElideRight, width));
+}
+
+void CManagerPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FitExtrasNote();
+}
+
+void CManagerPage::PickWindow() {
+    if (!windowPicker) {
+        messages.Show(UiText(UI_TEXT("Wingmate", "Windows cannot be picked on this desktop.")),
+                      UI_TEXT("Wingmate", "Wingmate Error"));
+        return;
+    }
+    PickedWindow picked;
+    std::string error;
+    if (!windowPicker->PickNextClicked(picked, error)) {
+        if (!error.empty())
+            messages.Show(UiFormat(UI_TEXT("Wingmate", "No window was picked: %1"), {error}),
+                          UI_TEXT("Wingmate", "Wingmate Error"));
+        return;
+    }
+    const bool byTitle = filterFieldList->currentIndex() == 1;
+    const std::string pattern = PatternForPickedWindow(picked, byTitle);
+    if (pattern.empty()) {
+        messages.Show(UiText(byTitle ? UI_TEXT("Wingmate", "The window picked has no title.")
+                                     : UI_TEXT("Wingmate", "The window picked has no class.")),
+                      UI_TEXT("Wingmate", "Wingmate Error"));
+        return;
+    }
+    filterEdit->setText(Text(pattern));
+    filterEdit->setFocus(Qt::OtherFocusReason);
 }
 
 void CManagerPage::SetHookControl(IKeyHookControl* control) {
@@ -301,6 +485,13 @@ ManagerFormValues CManagerPage::FormValues() const {
     values.unitIndex = unitList->currentIndex();
     values.start = ReadPickers(datePicker, timePicker);
     values.lastRunText = lastRunEdit->text().toStdString();
+    values.extras.abbreviation = abbreviationEdit->text().toStdString();
+    values.extras.expandImmediately = expandImmediatelyBox->isChecked();
+    values.extras.matchCase = matchCaseBox->isChecked();
+    values.extras.replaceWithText = replaceTextEdit->toPlainText().toStdString();
+    values.extras.filter.pattern = filterEdit->text().toStdString();
+    values.extras.filter.matchTitle = filterFieldList->currentIndex() == 1;
+    values.extras.filter.exclude = filterModeList->currentIndex() == 1;
     return values;
 }
 
@@ -323,6 +514,13 @@ void CManagerPage::SetFormValues(const ManagerFormValues& values) {
     SetPickers(datePicker, timePicker, values.start);
     lastRunEdit->setText(Text(values.lastRunText));
     lastRunEdit->setCursorPosition(0);
+    abbreviationEdit->setText(Text(values.extras.abbreviation));
+    expandImmediatelyBox->setChecked(values.extras.expandImmediately);
+    matchCaseBox->setChecked(values.extras.matchCase);
+    replaceTextEdit->setPlainText(Text(values.extras.replaceWithText));
+    filterEdit->setText(Text(values.extras.filter.pattern));
+    filterFieldList->setCurrentIndex(values.extras.filter.matchTitle ? 1 : 0);
+    filterModeList->setCurrentIndex(values.extras.filter.exclude ? 1 : 0);
     shownValues = FormValues();
 }
 
@@ -337,6 +535,11 @@ void CManagerPage::ApplyRules() {
     prefixList->setEnabled(state.trigger);
     triggerEdit->setEnabled(state.trigger);
     clearTriggerButton->setEnabled(state.trigger);
+    // A macro set has no trigger, so no abbreviation or window filter either.
+    for (QWidget* extra : std::initializer_list<QWidget*>{
+             abbreviationEdit, expandImmediatelyBox, matchCaseBox, replaceTextEdit, filterEdit,
+             filterFieldList, filterModeList, pickWindowButton})
+        extra->setEnabled(state.trigger);
     notScheduledButton->setEnabled(state.scheduleType);
     singleButton->setEnabled(state.scheduleType);
     repeatedButton->setEnabled(state.scheduleType);
@@ -350,7 +553,9 @@ void CManagerPage::ApplyRules() {
 }
 
 CMacro CManagerPage::ReadForm() {
-    const ManagerFormRead read = ReadManagerForm(FormValues(), shownId);
+    const CMacroNode* shown = shownId != 0 ? library.FindById(shownId) : nullptr;
+    const ManagerFormRead read =
+        ReadManagerForm(FormValues(), shownId, shown ? &shown->extras : nullptr);
     if (!read.frequencyMessage.empty()) {
         messages.Show(read.frequencyMessage, UI_TEXT("Wingmate", "Wingmate Error"));
         frequencyEdit->setText(Text(read.frequencyText));
@@ -363,10 +568,20 @@ void CManagerPage::ShowMacro(const CMacro& record) {
     if (!node)
         return;
     macroSetBox->setEnabled(MacroSetBoxEnabled(*node));
-    SetFormValues(ManagerFormFor(record, Now()));
+    ManagerFormValues values = ManagerFormFor(record, Now());
+    // Shown again after a commit: a field that could not be stored keeps
+    // what the user typed, and still differs from the entry.
+    const bool again = record.id == shownId;
+    const MacroExtras typed = FormValues().extras;
+    if (again)
+        values.extras = KeepBadExtras(values.extras, typed);
+    SetFormValues(values);
+    if (again)
+        shownValues.extras = record.extras;
     shownId = record.id;
     ApplyRules();
     RefreshTriggerNote();
+    RefreshExtrasNotes();
 }
 
 void CManagerPage::RefreshTriggerNote() {
@@ -387,6 +602,7 @@ void CManagerPage::ClearForm() {
     macroSetBox->setEnabled(true);
     SetFormValues(BlankManagerForm(Now()));
     ApplyRules();
+    RefreshExtrasNotes();
     ClearTrigger();
 }
 
@@ -400,6 +616,9 @@ void CManagerPage::ClearTrigger() {
 void CManagerPage::AddMacro() {
     CMacro record = ReadForm();
     record.lastRunText.clear();
+    // A new entry has no stored extras: a field that cannot work stays empty
+    // rather than taking the shown entry's.
+    record.extras = ExtrasToStore(FormValues().extras, MacroExtras());
     const std::string error = AddMacroError(record);
     if (!error.empty()) {
         messages.Show(error, UI_TEXT("Wingmate", "Wingmate Error"));
@@ -413,6 +632,7 @@ void CManagerPage::AddMacro() {
         // text of the entry the form showed before.
         lastRunEdit->clear();
         shownValues = FormValues();
+        shownValues.extras = record.extras; // a field not stored is still an edit
     }
 }
 

@@ -17,18 +17,22 @@
 
 class CTriggerEdit;
 class IClock;
+class IWindowPicker;
+class QAction;
 class IKeyHookControl;
 class IMainWindowOps;
 class IMessageBox;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTimeEdit;
+class QVBoxLayout;
 
 class CManagerPage : public QWidget, public IManagerForm {
     Q_OBJECT
@@ -58,6 +62,8 @@ public:
     // if it finished. Without one the button does nothing.
     using WizardRunner = std::function<std::optional<CMacro>()>;
     void SetWizardRunner(WizardRunner runner) { wizardRunner = std::move(runner); }
+    // Answers Pick Window; without one the button says picking cannot work.
+    void SetWindowPicker(IWindowPicker* picker) { windowPicker = picker; }
 
     // The form as a record with id = ShownId(). Shows the frequency message
     // (and corrects the box) when the frequency is out of range.
@@ -80,6 +86,8 @@ public:
     // The wizard's macro goes in at the caret; the form keeps its entry.
     void RunWizard();
     void Browse(BrowseKind kind);
+    // The window filter takes the class or title of the next window clicked.
+    void PickWindow();
 
     // What the controls hold, and filling them (no rules are applied).
     ManagerFormValues FormValues() const;
@@ -107,6 +115,19 @@ public:
     QLabel* dateLabel = nullptr;
     QDateEdit* datePicker = nullptr;
     QTimeEdit* timePicker = nullptr;
+    QLineEdit* abbreviationEdit = nullptr;
+    QCheckBox* expandImmediatelyBox = nullptr;
+    QCheckBox* matchCaseBox = nullptr;
+    QPlainTextEdit* replaceTextEdit = nullptr;
+    QLineEdit* filterEdit = nullptr;
+    QComboBox* filterModeList = nullptr;  // only these windows, all but these
+    QComboBox* filterFieldList = nullptr; // class, title
+    QPushButton* pickWindowButton = nullptr;
+    // What is wrong with the extras fields, one line under them (hidden
+    // when nothing), and a warning sign in a line edit that holds it.
+    QLabel* extrasNote = nullptr;
+    QAction* abbreviationWarning = nullptr;
+    QAction* filterWarning = nullptr;
     QLineEdit* lastRunEdit = nullptr;
     QPushButton* addButton = nullptr;
     QPushButton* clearFieldsButton = nullptr;
@@ -114,6 +135,13 @@ public:
 
 private:
     void BuildForm();
+    // The abbreviation, replacement and window filter rows; their grid.
+    QGridLayout* BuildExtras(QVBoxLayout* page);
+    // The notes follow what the extras fields hold now.
+    void RefreshExtrasNotes();
+    // The note's text, cut with "..." to the width it has.
+    void FitExtrasNote();
+    void resizeEvent(QResizeEvent* event) override;
     // The "Macro Set", schedule-type and "Use Tessera" rules, and the icon.
     void ApplyRules();
     int CheckedScheduleType() const;
@@ -125,7 +153,9 @@ private:
     const IClock* clock;
     FileChooser fileChooser;
     WizardRunner wizardRunner;
+    IWindowPicker* windowPicker = nullptr;
     std::function<bool(int32_t)> heldElsewhere;
     int32_t shownId = 0;
     ManagerFormValues shownValues; // as last filled, for HasEdits
+    QString extrasNoteText;        // the whole note
 };

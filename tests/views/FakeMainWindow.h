@@ -34,6 +34,7 @@ public:
             return;
         const CMacro record = manager->ReadForm();
         if (library.UpdateRecord(record)) {
+            CommitFormExtras(library, record);
             committed.push_back(record.id);
             PropagateMacroChange(*library.FindById(record.id));
         }

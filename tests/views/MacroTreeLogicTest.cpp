@@ -130,6 +130,35 @@ std::vector<std::string> Texts(const std::vector<MenuEntry>& menu) {
     return texts;
 }
 
+// The tooltip names the abbreviation and which windows the filter means
+// (an excluding filter must never read as an including one).
+TEST(EntryToolTipTest, NamesTheAbbreviationAndTheWindows) {
+    struct Case {
+        MacroExtras extras;
+        std::string tip;
+    };
+    MacroExtras both;
+    both.abbreviation = ";sig";
+    both.expandImmediately = true;
+    both.filter = {"*Mousepad*", true, true};
+    MacroExtras caseOnly;
+    caseOnly.abbreviation = "@@";
+    caseOnly.matchCase = true;
+    const Case cases[] = {
+        {MacroExtras(), ""},
+        {both, "Abbreviation: ;sig, expands immediately\nIn all windows but titles matching "
+               "*Mousepad*"},
+        {caseOnly, "Abbreviation: @@, matches case"},
+        {MacroExtras{"", false, false, "", {"xterm", false, false}},
+         "Only in windows of class xterm"},
+    };
+    for (const Case& each : cases) {
+        CMacro entry = Record("m");
+        entry.extras = each.extras;
+        EXPECT_EQ(EntryToolTip(entry), each.tip);
+    }
+}
+
 TEST_F(TreeFixture, ContextMenuOfAMacroWithAFullClipboard) {
     lib.CopyToClipboard(b);
     const auto menu = BuildContextMenu(lib, a1);

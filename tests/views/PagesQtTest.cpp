@@ -5,12 +5,15 @@
 #include "QtTestUtil.h"
 
 #include "fakes/FakeKeyHook.h"
+#include "fakes/FakeWindowPicker.h"
 #include "fakes/Fakes.h"
 #include "library/LibraryTestUtil.h"
+#include "library/WindowFilter.h"
 #include "schedule/RunQueuePorts.h"
 #include "triggers/KeyHook.h"
 #include "triggers/TriggerEdit.h"
 #include "views/ManagerPage.h"
+#include "views/QtText.h"
 #include "views/SchedulerPage.h"
 
 #include <QCalendarWidget>
@@ -197,6 +200,196 @@ private Q_SLOTS:
         f.manager->useTesseraBox->click();
         QVERIFY(!f.manager->executableEdit->isEnabled());
         QCOMPARE(f.manager->executableEdit->text(), QStringLiteral("/usr/bin/xterm"));
+    }
+
+    // Every extras field goes into the entry on a commit and comes back when
+    // the entry is shown again; another entry shows its own.
+    void extrasRoundTripThroughTheForm_data() {
+        QTest::addColumn<QString>("abbreviation");
+        QTest::addColumn<bool>("immediately");
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<QString>("replacement");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<bool>("byTitle");
+        QTest::addColumn<bool>("exclude");
+        QTest::newRow("abbreviation and text") << ";sig" << false << false << "Best regards,\n$|$"
+                                               << "" << false << false;
+        QTest::newRow("immediately, case, placeholders")
+            << QString::fromUtf8("@@\u00fc") << true << true << "{date:%Y-%m-%d} {clipboard}"
+            << "" << false << false;
+        QTest::newRow("only in a class") << "" << false << false << ""
+                                         << "xterm" << false << false;
+        QTest::newRow("all but titles") << "" << false << false << ""
+                                        << "re:^Pass(word)?" << true << true;
+    }
+    void extrasRoundTripThroughTheForm() {
+        QFETCH(QString, abbreviation);
+        QFETCH(bool, immediately);
+        QFETCH(bool, matchCase);
+        QFETCH(QString, replacement);
+        QFETCH(QString, pattern);
+        QFETCH(bool, byTitle);
+        QFETCH(bool, exclude);
+        Fixture f;
+        CManagerPage& m = *f.manager;
+        f.window.SelectMacro(f.a);
+        m.abbreviationEdit->setText(abbreviation);
+        m.expandImmediatelyBox->setChecked(immediately);
+        m.matchCaseBox->setChecked(matchCase);
+        m.replaceTextEdit->setPlainText(replacement);
+        m.filterEdit->setText(pattern);
+        m.filterFieldList->setCurrentIndex(byTitle ? 1 : 0);
+        m.filterModeList->setCurrentIndex(exclude ? 1 : 0);
+        f.window.SelectMacro(f.b); // commits A
+
+        const MacroExtras stored = f.Node(f.a).extras;
+        QCOMPARE(Text(stored.abbreviation), abbreviation);
+        QCOMPARE(stored.expandImmediately, immediately);
+        QCOMPARE(stored.matchCase, matchCase);
+        QCOMPARE(Text(stored.replaceWithText), replacement);
+        QCOMPARE(Text(stored.filter.pattern), pattern);
+        QCOMPARE(stored.filter.matchTitle, byTitle);
+        QCOMPARE(stored.filter.exclude, exclude);
+        QVERIFY(f.Node(f.b).extras.Empty());
+        QVERIFY(m.FormValues().extras.Empty()); // B shows its own (none)
+
+        f.window.SelectMacro(f.a);
+        QCOMPARE(m.FormValues().extras, stored);
+        QVERIFY(!m.HasEdits());
+    }
+
+    // A field that cannot work is said under it and not stored: the entry
+    // keeps its good value, the rest of the form commits, and the typing
+    // stays in the box when the form is shown again.
+    void badExtrasAreSaidAndNotStored_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("good");
+        QTest::newRow("abbreviation too long")
+            << "abbreviationEdit" << QString(33, QLatin1Char('a')) << false;
+        QTest::newRow("32 characters of two bytes")
+            << "abbreviationEdit" << QString(32, QChar(0xfc)) << true;
+        QTest::newRow("regex that does not compile") << "filterEdit"
+                                                     << "re:(draft" << false;
+    }
+    void badExtrasAreSaidAndNotStored() {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(bool, good);
+        Fixture f;
+        CManagerPage& m = *f.manager;
+        MacroExtras before;
+        before.abbreviation = ";ok";
+        before.filter.pattern = "xterm";
+        f.library.SetExtras(f.a, before);
+        f.window.SelectMacro(f.a);
+        QVERIFY(m.extrasNote->isHidden());
+        m.nameEdit->setText(QStringLiteral("A renamed"));
+        auto* box = m.findChild<QLineEdit*>(field);
+        box->setText(typed);
+        const QLabel* note = m.extrasNote;
+        QCOMPARE(note->isHidden(), good);
+        // The sign is in the box the user typed in, and the note names it.
+        const QAction* sign =
+            field == QLatin1String("filterEdit") ? m.filterWarning : m.abbreviationWarning;
+        QCOMPARE(sign->isVisible(), !good);
+        QVERIFY(good || note->toolTip().startsWith(field == QLatin1String("filterEdit")
+                                                       ? QStringLiteral("Windows matching:")
+                                                       : QStringLiteral("Abbreviation:")));
+        f.window.CommitManagerForm();
+
+        QCOMPARE(f.Node(f.a).name, std::string("A renamed"));
+        const MacroExtras after = f.Node(f.a).extras;
+        const std::string stored =
+            field == QLatin1String("filterEdit") ? after.filter.pattern : after.abbreviation;
+        QCOMPARE(Text(stored),
+                 good ? typed
+                      : Text(field == QLatin1String("filterEdit") ? before.filter.pattern
+                                                                  : before.abbreviation));
+        QCOMPARE(box->text(), typed);
+        QCOMPARE(note->isHidden(), good);
+        QVERIFY(good || !note->toolTip().isEmpty());
+        QCOMPARE(m.HasEdits(), !good);
+
+        // A new entry made from the form does not take A's value instead.
+        f.window.caretId = f.b;
+        f.manager->AddMacro();
+        const MacroExtras added = f.Node(f.manager->ShownId()).extras;
+        QCOMPARE(
+            Text(field == QLatin1String("filterEdit") ? added.filter.pattern : added.abbreviation),
+            good ? typed : QString());
+        QCOMPARE(m.HasEdits(), !good);
+    }
+
+    // Pick Window names the window clicked by the chosen part; a failed
+    // pick says why and a cancelled one says nothing; neither changes the
+    // filter.
+    void pickWindowFillsTheFilter_data() {
+        QTest::addColumn<bool>("byTitle");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("failWith");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("class") << false << "~ - xterm"
+                               << "XTerm"
+                               << "" << false << "XTerm"
+                               << "";
+        QTest::newRow("instance when no class") << false << "~ - xterm"
+                                                << ""
+                                                << "" << false << "xterm"
+                                                << "";
+        QTest::newRow("title") << true << "Notes (draft).txt"
+                               << "Mousepad"
+                               << "" << false << "Notes (draft).txt"
+                               << "";
+        QTest::newRow("title that reads as a regex") << true << "re:(a.b)*"
+                                                     << "Mousepad"
+                                                     << "" << false << "re:^re\\:\\(a\\.b\\)\\*$"
+                                                     << "";
+        QTest::newRow("no title") << true << ""
+                                  << "XTerm"
+                                  << "" << false << "before"
+                                  << "The window picked has no title.";
+        QTest::newRow("grab failed") << false << ""
+                                     << ""
+                                     << "the pointer is grabbed" << false << "before"
+                                     << "No window was picked: the pointer is grabbed";
+        QTest::newRow("cancelled") << false << ""
+                                   << ""
+                                   << "" << true << "before"
+                                   << "";
+    }
+    void pickWindowFillsTheFilter() {
+        QFETCH(bool, byTitle);
+        QFETCH(QString, title);
+        QFETCH(QString, className);
+        QFETCH(QString, failWith);
+        QFETCH(bool, cancel);
+        QFETCH(QString, pattern);
+        QFETCH(QString, message);
+        Fixture f;
+        CFakeWindowPicker picker;
+        picker.window = {title.toStdString(), "xterm", className.toStdString()};
+        picker.failWith = failWith.toStdString();
+        picker.cancel = cancel;
+        CManagerPage& m = *f.manager;
+        m.SetWindowPicker(&picker);
+        f.window.SelectMacro(f.a);
+        m.filterEdit->setText(QStringLiteral("before"));
+        m.filterFieldList->setCurrentIndex(byTitle ? 1 : 0);
+        QTest::mouseClick(m.pickWindowButton, Qt::LeftButton);
+        QCOMPARE(picker.picks, 1);
+        QCOMPARE(m.filterEdit->text(), pattern);
+        QCOMPARE(f.messages.shown.empty(), message.isEmpty());
+        if (!message.isEmpty())
+            QCOMPARE(Text(f.messages.shown[0].text), message);
+        if (message.isEmpty() && !cancel) {
+            // The filter made of it lets the trigger work in that window.
+            const ActiveWindow window{title.toStdString(), "xterm", className.toStdString()};
+            QVERIFY(WindowFilterAllows(m.FormValues().extras.filter, &window));
+        }
     }
 
     void scheduleTypeRuleSetsTheControls() {
@@ -552,11 +745,11 @@ private Q_SLOTS:
         f.scheduler->ShowMacro(*b);
         f.scheduler->RefreshCalendar();
 
-        // The tab area of the 720 x 480 main window (tree pane 220 wide).
+        // The tab area of the 800 x 540 main window (tree pane 230 wide).
         QTabWidget tabs;
         tabs.addTab(f.manager.release(), QStringLiteral("Manager")); // the tabs own the pages now
         tabs.addTab(f.scheduler.release(), QStringLiteral("Scheduler"));
-        tabs.resize(480, 410);
+        tabs.resize(566, 482);
         tabs.show();
         QVERIFY(QTest::qWaitForWindowExposed(&tabs));
         const QString folder = QCoreApplication::applicationDirPath();
