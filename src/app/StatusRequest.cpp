@@ -3,6 +3,7 @@
 #include "app/LibraryReport.h"
 
 #include <charconv>
+#include <string_view>
 
 namespace {
 std::string OneLine(std::string text) {
@@ -54,8 +55,10 @@ std::string FormatStatusAnswer(const InstanceStatus& status) {
     const auto add = [&line](const std::string& field) { line += "\t" + field; };
     add(status.schedulerEnabled ? "1" : "0");
     // Triggers that cannot work are "!" and the reason.
-    add(!status.triggersUnavailable.empty() ? "!" + OneLine(status.triggersUnavailable)
-                                            : status.triggersEnabled ? "1" : "0");
+    std::string triggers = status.triggersEnabled ? "1" : "0";
+    if (!status.triggersUnavailable.empty())
+        triggers = "!" + OneLine(status.triggersUnavailable);
+    add(triggers);
     add(std::to_string(status.running ? status.running->id : 0));
     add(status.running ? OneLine(status.running->name) : "");
     for (const InstanceStatus::Entry& entry : status.queued) {
@@ -105,9 +108,14 @@ void PrintStatusText(const InstanceStatus& status, std::ostream& out) {
     for (const InstanceStatus::Entry& entry : status.queued)
         out << "Queued: \"" << entry.name << "\" (id " << entry.id << ")\n";
     out << "Scheduler: " << (status.schedulerEnabled ? "enabled" : "disabled") << "\n";
-    if (!status.triggersUnavailable.empty())
-        out << "Triggers: unavailable: " << status.triggersUnavailable << "\n";
-    else
+    if (!status.triggersUnavailable.empty()) {
+        // The hook's message says what it is about; the line says it once.
+        std::string_view why = status.triggersUnavailable;
+        constexpr std::string_view kAbout = "Trigger keys are unavailable: ";
+        if (why.substr(0, kAbout.size()) == kAbout)
+            why.remove_prefix(kAbout.size());
+        out << "Triggers: unavailable: " << why << "\n";
+    } else
         out << "Triggers: " << (status.triggersEnabled ? "enabled" : "disabled") << "\n";
 }
 

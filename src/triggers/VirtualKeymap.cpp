@@ -14,8 +14,8 @@ constexpr uint32_t kLastKeycode = 255;
 
 // US keys with a second symbol on their Shift level, as unshifted, shifted.
 constexpr std::pair<char, char> kShifted[] = {
-    {'1', '!'},  {'2', '@'}, {'3', '#'},  {'4', '$'}, {'5', '%'}, {'6', '^'},  {'7', '&'},
-    {'8', '*'},  {'9', '('}, {'0', ')'},  {'`', '~'}, {'-', '_'}, {'=', '+'},  {'[', '{'},
+    {'1', '!'}, {'2', '@'},  {'3', '#'}, {'4', '$'},  {'5', '%'}, {'6', '^'}, {'7', '&'},
+    {'8', '*'}, {'9', '('},  {'0', ')'}, {'`', '~'},  {'-', '_'}, {'=', '+'}, {'[', '{'},
     {']', '}'}, {'\\', '|'}, {';', ':'}, {'\'', '"'}, {',', '<'}, {'.', '>'}, {'/', '?'},
 };
 
@@ -113,8 +113,7 @@ uint32_t CVirtualKeymap::KeysymOf(const KeyAction& action) {
     return action.code ? KeysymForCode(action.code) : KeysymForCharacter(action.character);
 }
 
-std::vector<uint32_t> CVirtualKeymap::Upcoming(const std::vector<KeyAction>& actions,
-                                               size_t from) {
+std::vector<uint32_t> CVirtualKeymap::Upcoming(const std::vector<KeyAction>& actions, size_t from) {
     static const CVirtualKeymap fixed;
     std::vector<uint32_t> needed;
     std::set<uint32_t> seen;

@@ -86,34 +86,42 @@ CWaylandDesktop::~CWaylandDesktop() {
     wl_display_disconnect(display);
 }
 
+namespace {
+
+// What is missing and where the function works instead.
+std::string Lacks(const std::string& what, const std::string& protocol) {
+    return "this Wayland desktop offers no way to " + what + " (the compositor lacks " + protocol +
+           "); it works on wlroots compositors such as sway, Hyprland, river and labwc";
+}
+
+} // namespace
+
 std::string CWaylandDesktop::TypingProblem() const {
     if (!globals.seat)
         return "this Wayland desktop offers no way to type keys (the compositor has no seat)";
     if (!globals.keyboards)
-        return "this Wayland desktop offers no way to type keys (the compositor lacks the "
-               "virtual keyboard protocol, zwp_virtual_keyboard_v1)";
+        return Lacks("type keys", "the virtual keyboard protocol, zwp_virtual_keyboard_v1");
     return {};
 }
 
 std::string CWaylandDesktop::WindowsProblem() const {
     if (!globals.toplevels)
-        return "this Wayland desktop offers no way to list or activate windows (the compositor "
-               "lacks the foreign toplevel protocol, zwlr_foreign_toplevel_management_v1)";
+        return Lacks("list or activate windows",
+                     "the foreign toplevel protocol, zwlr_foreign_toplevel_management_v1");
     return {};
 }
 
 std::string CWaylandDesktop::MouseProblem() const {
     if (!globals.pointers)
-        return "this Wayland desktop offers no way to move the mouse (the compositor lacks the "
-               "virtual pointer protocol, zwlr_virtual_pointer_v1)";
+        return Lacks("move the mouse", "the virtual pointer protocol, zwlr_virtual_pointer_v1");
     return {};
 }
 
 std::string CWaylandDesktop::ConnectionProblem() {
     const int error = wl_display_get_error(display);
     if (error == 0)
-        return "the Wayland compositor did not answer within " +
-               std::to_string(kPatience.count()) + " ms";
+        return "the Wayland compositor did not answer within " + std::to_string(kPatience.count()) +
+               " ms";
     if (error == EPROTO)
         return "the Wayland compositor refused a request (protocol error)";
     return std::string("lost the connection to the Wayland compositor: ") + std::strerror(error);
@@ -123,11 +131,10 @@ std::string CWaylandDesktop::ConnectionProblem() {
 // stops answering, and would hang the script that asked.
 bool CWaylandDesktop::Roundtrip() {
     bool done = false;
-    static const wl_callback_listener kDone{
-        [](void* data, wl_callback* callback, uint32_t) {
-            *static_cast<bool*>(data) = true;
-            wl_callback_destroy(callback);
-        }};
+    static const wl_callback_listener kDone{[](void* data, wl_callback* callback, uint32_t) {
+        *static_cast<bool*>(data) = true;
+        wl_callback_destroy(callback);
+    }};
     wl_callback* callback = wl_display_sync(display);
     wl_callback_add_listener(callback, &kDone, &done);
     const auto deadline = Clock::now() + kPatience;
@@ -176,13 +183,15 @@ bool CWaylandDesktop::Pump(int ms) {
 
 bool CWaylandDesktop::Await(const std::function<bool()>& done, int64_t milliseconds,
                             const std::function<bool()>& stopRequested) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max<int64_t>(0, milliseconds));
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(std::max<int64_t>(0, milliseconds));
     if (!Roundtrip())
         return false;
     for (;;) {
         if (done())
             return true;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0 || (stopRequested && stopRequested()))
             return false;
         if (!Pump(static_cast<int>(std::min<int64_t>(left.count(), 20))))
@@ -203,8 +212,8 @@ DesktopResult CWaylandDesktop::EnsurePointer() {
         return DesktopResult::Ok();
     if (const std::string problem = MouseProblem(); !problem.empty())
         return DesktopResult::Fail(problem);
-    pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.pointers,
-                                                                      globals.seat);
+    pointer =
+        zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.pointers, globals.seat);
     // On a seat that had no pointer before, applications ask for one only
     // now; a click sent before they have it reaches nobody.
     if (!Roundtrip())
@@ -232,12 +241,19 @@ DesktopResult CWaylandDesktop::MoveTo(int x, int y) {
 DesktopResult CWaylandDesktop::SendButton(MouseButton button, bool down) {
     uint32_t code = 0;
     switch (button) {
-    case MouseButton::Left: code = kButtonLeft; break;
-    case MouseButton::Middle: code = kButtonMiddle; break;
-    case MouseButton::Right: code = kButtonRight; break;
+    case MouseButton::Left:
+        code = kButtonLeft;
+        break;
+    case MouseButton::Middle:
+        code = kButtonMiddle;
+        break;
+    case MouseButton::Right:
+        code = kButtonRight;
+        break;
     }
     if (!code)
-        return DesktopResult::Fail("unknown mouse button " + std::to_string(static_cast<int>(button)));
+        return DesktopResult::Fail("unknown mouse button " +
+                                   std::to_string(static_cast<int>(button)));
     zwlr_virtual_pointer_v1_button(pointer, 0, code,
                                    down ? WL_POINTER_BUTTON_STATE_PRESSED
                                         : WL_POINTER_BUTTON_STATE_RELEASED);

@@ -61,6 +61,7 @@ public:
     DesktopResult MouseWheel(int steps) override;
     DesktopResult ActiveWindowOrigin(int& x, int& y) override;
 
+    DesktopResult WindowsAvailable() override;
     bool WinExists(const WindowMatch& window) override;
     DesktopResult WinActivate(const WindowMatch& window, int64_t milliseconds,
                               const std::function<bool()>& stopRequested) override;

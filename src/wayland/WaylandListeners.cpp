@@ -104,9 +104,12 @@ const zwlr_foreign_toplevel_handle_v1_listener& WaylandListeners::Toplevel() {
             window->pendingActivated = window->pendingMinimized = window->pendingMaximized = false;
             const auto* state = static_cast<const uint32_t*>(states->data);
             for (size_t i = 0; i < states->size / sizeof(uint32_t); ++i) {
-                window->pendingActivated |= state[i] == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED;
-                window->pendingMinimized |= state[i] == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_MINIMIZED;
-                window->pendingMaximized |= state[i] == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_MAXIMIZED;
+                window->pendingActivated |=
+                    state[i] == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED;
+                window->pendingMinimized |=
+                    state[i] == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_MINIMIZED;
+                window->pendingMaximized |=
+                    state[i] == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_MAXIMIZED;
             }
         },
         [](void* data, zwlr_foreign_toplevel_handle_v1*) {

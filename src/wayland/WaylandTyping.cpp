@@ -54,8 +54,8 @@ DesktopResult CWaylandDesktop::EnsureKeyboard() {
         context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     if (!context)
         return DesktopResult::Fail("cannot make a keymap (xkbcommon failed)");
-    keyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(globals.keyboards,
-                                                                         globals.seat);
+    keyboard =
+        zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(globals.keyboards, globals.seat);
     if (DesktopResult loaded = LoadKeymap({}); !loaded.ok)
         return loaded;
     // The compositor may drop the first key of a keyboard it has just
@@ -75,9 +75,8 @@ DesktopResult CWaylandDesktop::EnsureKeyboard() {
 
 DesktopResult CWaylandDesktop::LoadKeymap(const std::vector<uint32_t>& extra) {
     CVirtualKeymap next(extra);
-    xkb_keymap* compiled = xkb_keymap_new_from_string(context, next.Text().c_str(),
-                                                      XKB_KEYMAP_FORMAT_TEXT_V1,
-                                                      XKB_KEYMAP_COMPILE_NO_FLAGS);
+    xkb_keymap* compiled = xkb_keymap_new_from_string(
+        context, next.Text().c_str(), XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS);
     if (!compiled)
         return DesktopResult::Fail("cannot make a keymap (xkbcommon rejected it)");
     char* text = xkb_keymap_get_as_string(compiled, XKB_KEYMAP_FORMAT_TEXT_V1);
@@ -110,10 +109,10 @@ DesktopResult CWaylandDesktop::LoadKeymap(const std::vector<uint32_t>& extra) {
     // keep their keycodes); tell the compositor so.
     for (uint32_t keycode : keysDown)
         xkb_state_update_key(state, keycode, XKB_KEY_DOWN);
-    zwp_virtual_keyboard_v1_modifiers(
-        keyboard, xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED),
-        xkb_state_serialize_mods(state, XKB_STATE_MODS_LATCHED),
-        xkb_state_serialize_mods(state, XKB_STATE_MODS_LOCKED), 0);
+    zwp_virtual_keyboard_v1_modifiers(keyboard,
+                                      xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED),
+                                      xkb_state_serialize_mods(state, XKB_STATE_MODS_LATCHED),
+                                      xkb_state_serialize_mods(state, XKB_STATE_MODS_LOCKED), 0);
     return DesktopResult::Ok();
 }
 

@@ -31,6 +31,12 @@ CWaylandDesktop::Toplevel* CWaylandDesktop::Find(const WindowMatch& match) {
     return nullptr;
 }
 
+DesktopResult CWaylandDesktop::WindowsAvailable() {
+    std::lock_guard lock(mutex);
+    const std::string problem = WindowsProblem();
+    return problem.empty() ? DesktopResult::Ok() : DesktopResult::Fail(problem);
+}
+
 bool CWaylandDesktop::WinExists(const WindowMatch& match) {
     std::lock_guard lock(mutex);
     return WindowsProblem().empty() && Roundtrip() && Find(match);
@@ -40,8 +46,8 @@ DesktopResult CWaylandDesktop::AwaitState(const WindowMatch& match, Toplevel* wi
                                           const std::function<bool(const Toplevel&)>& reached,
                                           const std::function<bool()>& stopRequested) {
     constexpr int64_t kPatienceMs = 2000;
-    const bool done = Await([&] { return window->closed || reached(*window); }, kPatienceMs,
-                            stopRequested);
+    const bool done =
+        Await([&] { return window->closed || reached(*window); }, kPatienceMs, stopRequested);
     if (window->closed)
         return DesktopResult::Fail("the window " + match.Describe() + " closed");
     if (done)
@@ -153,20 +159,20 @@ DesktopResult CWaylandDesktop::WinSetState(const WindowMatch& match, WindowState
     switch (wanted) {
     case WindowState::Minimized:
         zwlr_foreign_toplevel_handle_v1_set_minimized(handle);
-        return AwaitState(match, window, [](const Toplevel& w) { return w.minimized; },
-                          stopRequested);
+        return AwaitState(
+            match, window, [](const Toplevel& w) { return w.minimized; }, stopRequested);
     case WindowState::Maximized:
         zwlr_foreign_toplevel_handle_v1_unset_minimized(handle);
         zwlr_foreign_toplevel_handle_v1_set_maximized(handle);
-        return AwaitState(match, window,
-                          [](const Toplevel& w) { return w.maximized && !w.minimized; },
-                          stopRequested);
+        return AwaitState(
+            match, window, [](const Toplevel& w) { return w.maximized && !w.minimized; },
+            stopRequested);
     case WindowState::Normal:
         zwlr_foreign_toplevel_handle_v1_unset_minimized(handle);
         zwlr_foreign_toplevel_handle_v1_unset_maximized(handle);
-        return AwaitState(match, window,
-                          [](const Toplevel& w) { return !w.maximized && !w.minimized; },
-                          stopRequested);
+        return AwaitState(
+            match, window, [](const Toplevel& w) { return !w.maximized && !w.minimized; },
+            stopRequested);
     }
     return DesktopResult::Fail("unknown window state");
 }

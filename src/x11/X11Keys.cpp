@@ -11,7 +11,6 @@
 #include <xkbcommon/xkbcommon.h>
 #endif
 
-
 namespace {
 
 KeySym SymAt(XkbDescPtr xkb, unsigned keycode, int group, int level) {

@@ -21,9 +21,12 @@ TEST(DesktopBackendTest, FollowsTheSessionUnlessOverridden) {
         {{{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-1"}}, DesktopBackend::Wayland, false},
         {{{"WAYLAND_DISPLAY", ""}, {"XDG_SESSION_TYPE", "x11"}}, DesktopBackend::X11, false},
         {{{"XDG_SESSION_TYPE", "wayland"}}, DesktopBackend::Wayland, false},
-        {{{"WAYLAND_DISPLAY", "wayland-1"}, {"WINGMATE_BACKEND", "x11"}}, DesktopBackend::X11, false},
+        {{{"WAYLAND_DISPLAY", "wayland-1"}, {"WINGMATE_BACKEND", "x11"}},
+         DesktopBackend::X11,
+         false},
         {{{"DISPLAY", ":0"}, {"WINGMATE_BACKEND", "wayland"}}, DesktopBackend::Wayland, false},
-        {{{"WAYLAND_DISPLAY", "wayland-1"}, {"WINGMATE_BACKEND", "Wayland "}}, DesktopBackend::X11,
+        {{{"WAYLAND_DISPLAY", "wayland-1"}, {"WINGMATE_BACKEND", "Wayland "}},
+         DesktopBackend::X11,
          true},
     };
     for (const Case& c : cases) {

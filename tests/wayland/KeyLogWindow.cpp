@@ -71,9 +71,9 @@ const wl_keyboard_listener kKeyboard{
             xkb_state_unref(window.state);
         if (window.keymap)
             xkb_keymap_unref(window.keymap);
-        window.keymap = xkb_keymap_new_from_string(window.context, static_cast<char*>(text),
-                                                   XKB_KEYMAP_FORMAT_TEXT_V1,
-                                                   XKB_KEYMAP_COMPILE_NO_FLAGS);
+        window.keymap =
+            xkb_keymap_new_from_string(window.context, static_cast<char*>(text),
+                                       XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS);
         munmap(text, size);
         window.state = window.keymap ? xkb_state_new(window.keymap) : nullptr;
     },
@@ -87,8 +87,8 @@ const wl_keyboard_listener kKeyboard{
         const xkb_keysym_t keysym = xkb_state_key_get_one_sym(window.state, keycode);
         char name[64] = {};
         xkb_keysym_get_name(keysym, name, sizeof name);
-        if (xkb_state_mod_name_is_active(window.state, XKB_MOD_NAME_CTRL, XKB_STATE_MODS_EFFECTIVE) >
-            0) {
+        if (xkb_state_mod_name_is_active(window.state, XKB_MOD_NAME_CTRL,
+                                         XKB_STATE_MODS_EFFECTIVE) > 0) {
             Log(window, std::string("<C-") + name + ">");
             return;
         }
@@ -161,7 +161,8 @@ const wl_registry_listener kRegistry{
             window.compositor = static_cast<wl_compositor*>(
                 wl_registry_bind(registry, name, &wl_compositor_interface, 4));
         else if (offered == wl_shm_interface.name)
-            window.shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+            window.shm =
+                static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
         else if (offered == xdg_wm_base_interface.name) {
             window.shell = static_cast<xdg_wm_base*>(
                 wl_registry_bind(registry, name, &xdg_wm_base_interface, 1));

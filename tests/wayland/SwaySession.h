@@ -4,8 +4,8 @@
 // its own runtime folder, which this process then uses too.
 
 #include <string>
-#include <vector>
 #include <sys/types.h>
+#include <vector>
 
 class CSwaySession {
 public:

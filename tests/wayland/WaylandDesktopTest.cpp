@@ -3,9 +3,9 @@
 // keyboards, chords as Latin keys, and the window functions must see and
 // activate native windows (the X11 backend sees none of them).
 
+#include "wayland/WaylandDesktop.h"
 #include "SwaySession.h"
 #include "engine/Utf8.h"
-#include "wayland/WaylandDesktop.h"
 
 #include <gtest/gtest.h>
 
@@ -93,8 +93,7 @@ TEST_F(WaylandDesktopTest, TypesAnyTextExactlyWhateverTheLayout) {
     } cases[] = {
         {"us", "Hi, {Wörld}! @#1 äöüß€ Привет ё\tz<ENTER><CTRL>a<CTRL>z",
          "Hi, {Wörld}! @#1 äöüß€ Привет ё\tz\r<C-a><C-z>"},
-        {"de", "yz YZ ;:'\" äöüß€ Ωπ<CTRL>y<ALT><CTRL>q",
-         "yz YZ ;:'\" äöüß€ Ωπ<C-y><C-q>"},
+        {"de", "yz YZ ;:'\" äöüß€ Ωπ<CTRL>y<ALT><CTRL>q", "yz YZ ;:'\" äöüß€ Ωπ<C-y><C-q>"},
     };
     std::string expected;
     for (const auto& c : cases) {

@@ -30,8 +30,8 @@
 #include "library/AtomicFile.h"
 
 #include "library/HomeFolder.h"
-#include "run/LibMgr.h"
 #include "ports/DesktopBackend.h"
+#include "run/LibMgr.h"
 #if defined(TESSERA_WITH_WAYLAND)
 #include "wayland/WaylandDesktop.h"
 #endif

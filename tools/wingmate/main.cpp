@@ -6,6 +6,7 @@
 #include "app/Translations.h"
 #include "app/WingmateApp.h"
 #include "library/HomeFolder.h"
+#include "ports/DesktopBackend.h"
 #include "run/MacroRunner.h"
 #include "run/PosixProcessLauncher.h"
 #include "triggers/KeyHook.h"
@@ -16,7 +17,6 @@
 #include "views/QtMessageBox.h"
 #include "views/SchedulerPage.h"
 #include "wizard/WizardDlg.h"
-#include "ports/DesktopBackend.h"
 #if WINGMATE_HAVE_WAYLAND
 #include "wayland/WaylandDesktop.h"
 #endif
