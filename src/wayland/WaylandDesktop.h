@@ -136,6 +136,9 @@ private:
 
     // Windows (WaylandWindows.cpp).
     Toplevel* Find(const WindowMatch& match);
+    // The window `match` means, after the list caught up with the
+    // compositor; fails when the list is missing or nothing matches.
+    DesktopResult Locate(const WindowMatch& match, Toplevel*& window);
     DesktopResult AwaitState(const WindowMatch& match, Toplevel* window,
                              const std::function<bool(const Toplevel&)>& reached,
                              const std::function<bool()>& stopRequested);

@@ -16,8 +16,8 @@ DesktopResult NotOffered(const std::string& what) {
 
 } // namespace
 
-// The first open window `match` means, after the list caught up with the
-// compositor; null when none.
+// The first open window `match` means in the list as last read; null when
+// none.
 CWaylandDesktop::Toplevel* CWaylandDesktop::Find(const WindowMatch& match) {
     // Windows the compositor closed are forgotten.
     std::erase_if(windows, [](const std::unique_ptr<Toplevel>& window) {
@@ -35,6 +35,15 @@ DesktopResult CWaylandDesktop::WindowsAvailable() {
     std::lock_guard lock(mutex);
     const std::string problem = WindowsProblem();
     return problem.empty() ? DesktopResult::Ok() : DesktopResult::Fail(problem);
+}
+
+DesktopResult CWaylandDesktop::Locate(const WindowMatch& match, Toplevel*& window) {
+    if (std::string problem = WindowsProblem(); !problem.empty())
+        return DesktopResult::Fail(problem);
+    if (!Roundtrip())
+        return DesktopResult::Fail(ConnectionProblem());
+    window = Find(match);
+    return window ? DesktopResult::Ok() : DesktopResult::Fail(match.NotFound());
 }
 
 bool CWaylandDesktop::WinExists(const WindowMatch& match) {
@@ -61,15 +70,11 @@ DesktopResult CWaylandDesktop::AwaitState(const WindowMatch& match, Toplevel* wi
 DesktopResult CWaylandDesktop::WinActivate(const WindowMatch& match, int64_t milliseconds,
                                            const std::function<bool()>& stopRequested) {
     std::lock_guard lock(mutex);
-    if (std::string problem = WindowsProblem(); !problem.empty())
-        return DesktopResult::Fail(problem);
     if (!globals.seat)
         return NotOffered("activate a window (the compositor has no seat)");
-    if (!Roundtrip())
-        return DesktopResult::Fail(ConnectionProblem());
-    Toplevel* window = Find(match);
-    if (!window)
-        return DesktopResult::Fail(match.NotFound());
+    Toplevel* window = nullptr;
+    if (DesktopResult found = Locate(match, window); !found.ok)
+        return found;
     if (window->minimized)
         zwlr_foreign_toplevel_handle_v1_unset_minimized(window->handle);
     zwlr_foreign_toplevel_handle_v1_activate(window->handle, globals.seat);
@@ -94,13 +99,9 @@ bool CWaylandDesktop::WinWait(const WindowMatch& match, int64_t milliseconds,
 
 DesktopResult CWaylandDesktop::WinClose(const WindowMatch& match) {
     std::lock_guard lock(mutex);
-    if (std::string problem = WindowsProblem(); !problem.empty())
-        return DesktopResult::Fail(problem);
-    if (!Roundtrip())
-        return DesktopResult::Fail(ConnectionProblem());
-    Toplevel* window = Find(match);
-    if (!window)
-        return DesktopResult::Fail(match.NotFound());
+    Toplevel* window = nullptr;
+    if (DesktopResult found = Locate(match, window); !found.ok)
+        return found;
     zwlr_foreign_toplevel_handle_v1_close(window->handle);
     if (!Roundtrip())
         return DesktopResult::Fail(ConnectionProblem());
@@ -134,13 +135,9 @@ DesktopResult CWaylandDesktop::WinList(const WindowMatch& match, std::vector<std
 
 DesktopResult CWaylandDesktop::WinGetClass(const WindowMatch& match, std::string& className) {
     std::lock_guard lock(mutex);
-    if (std::string problem = WindowsProblem(); !problem.empty())
-        return DesktopResult::Fail(problem);
-    if (!Roundtrip())
-        return DesktopResult::Fail(ConnectionProblem());
-    const Toplevel* window = Find(match);
-    if (!window)
-        return DesktopResult::Fail(match.NotFound());
+    Toplevel* window = nullptr;
+    if (DesktopResult found = Locate(match, window); !found.ok)
+        return found;
     className = window->appId;
     return DesktopResult::Ok();
 }
@@ -148,13 +145,9 @@ DesktopResult CWaylandDesktop::WinGetClass(const WindowMatch& match, std::string
 DesktopResult CWaylandDesktop::WinSetState(const WindowMatch& match, WindowState wanted,
                                            const std::function<bool()>& stopRequested) {
     std::lock_guard lock(mutex);
-    if (std::string problem = WindowsProblem(); !problem.empty())
-        return DesktopResult::Fail(problem);
-    if (!Roundtrip())
-        return DesktopResult::Fail(ConnectionProblem());
-    Toplevel* window = Find(match);
-    if (!window)
-        return DesktopResult::Fail(match.NotFound());
+    Toplevel* window = nullptr;
+    if (DesktopResult found = Locate(match, window); !found.ok)
+        return found;
     zwlr_foreign_toplevel_handle_v1* handle = window->handle;
     switch (wanted) {
     case WindowState::Minimized:
