@@ -15,6 +15,7 @@ declare -A may=(
     [run]="ports engine library schedule"
     [record]="ports engine library triggers views"
     [x11]="ports engine library triggers record"
+    [wayland]="ports engine library triggers"
     [views]="ports engine library schedule triggers run"
     [editor]="ports engine library views"
     [wizard]="ports engine library triggers record views"
@@ -43,4 +44,11 @@ while IFS=: read -r file line text; do
     echo "$file:$line: only src/x11 includes X11 headers"
     status=1
 done < <(grep -rnE '^#include <X11/' src --include='*.h' --include='*.cpp' | grep -v '^src/x11/' || true)
+# Wayland and xkbcommon stay in src/wayland (the X11 room names keysyms
+# through xkbcommon too).
+while IFS=: read -r file line text; do
+    echo "$file:$line: only src/wayland includes Wayland headers"
+    status=1
+done < <(grep -rnE '^#include <(wayland-|xkbcommon/)|^#include ".*-client-protocol.h"' src \
+    --include='*.h' --include='*.cpp' | grep -v '^src/wayland/' | grep -v '^src/x11/.*xkbcommon/' || true)
 exit $status

@@ -10,6 +10,7 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     libgtest-dev libgmock-dev libbenchmark-dev \
     qt6-base-dev qt6-svg-dev libgl-dev poppler-utils \
     qt6-l10n-tools qt6-tools-dev qt6-translations-l10n \
+    libwayland-dev wayland-protocols sway \
     libx11-dev libx11-data libxtst-dev libxkbcommon-dev xvfb xauth x11-utils x11-xkb-utils xkb-data xdotool openbox xclip \
     xterm \
     libcli11-dev libpcre2-dev cmark-gfm desktop-file-utils appstream dbus-daemon \

@@ -140,7 +140,9 @@ void MouseUp(BuiltinContext& ctx, Value* args, int argc, Value&) {
 
 // WinExists(title [, class])
 void WinExists(BuiltinContext& ctx, Value* args, int argc, Value& result) {
-    result.SetBool(DesktopOf(ctx).WinExists(WindowArg(args, argc, 1)));
+    IDesktop& desktop = DesktopOf(ctx);
+    Check(desktop.WindowsAvailable());
+    result.SetBool(desktop.WinExists(WindowArg(args, argc, 1)));
 }
 
 // A waiting time in milliseconds; `fallback` when the argument is absent.
@@ -169,6 +171,7 @@ void WinWait(BuiltinContext& ctx, Value* args, int argc, Value& result) {
     IDesktop& desktop = DesktopOf(ctx);
     const WindowMatch window = WindowArg(args, argc, 2);
     const int64_t ms = WaitArg(args, argc, 1, 0);
+    Check(desktop.WindowsAvailable());
     bool found = desktop.WinWait(window, ms, [&ctx] { return ctx.StopRequested(); });
     if (ctx.StopRequested())
         throw StopSignal{"script stopped"};
@@ -181,7 +184,9 @@ void WinClose(BuiltinContext& ctx, Value* args, int argc, Value&) {
 }
 
 void WinGetActiveTitle(BuiltinContext& ctx, Value*, int, Value& result) {
-    SetStr(result, DesktopOf(ctx).WinGetActiveTitle(), ctx);
+    IDesktop& desktop = DesktopOf(ctx);
+    Check(desktop.WindowsAvailable());
+    SetStr(result, desktop.WinGetActiveTitle(), ctx);
 }
 
 // Window geometry and state, the pointer, the screen and its pixels.

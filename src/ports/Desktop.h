@@ -83,6 +83,10 @@ public:
     // Fails when no window is active.
     virtual DesktopResult ActiveWindowOrigin(int& x, int& y) = 0;
 
+    // Fails, saying what is missing, where no window can be listed (some
+    // Wayland desktops), so that WinExists, WinWait and WinGetActiveTitle do
+    // not answer "none" when they cannot tell.
+    virtual DesktopResult WindowsAvailable() { return DesktopResult::Ok(); }
     virtual bool WinExists(const WindowMatch& window) = 0;
     // Makes the window the active one and returns once it is and holds the
     // keyboard focus, so that keys sent next reach it; fails when that did

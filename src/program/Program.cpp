@@ -320,7 +320,9 @@ std::string CProgram::HandleRequest(const std::string& line) {
 InstanceStatus CProgram::CurrentStatus() const {
     InstanceStatus status;
     status.schedulerEnabled = runQueue->SchedulerEnabled();
-    status.triggersEnabled = state.triggersEnabled;
+    // Enabled triggers with no working hook are reported as what they are.
+    status.triggersEnabled = state.triggersEnabled && keyHookProblem.empty();
+    status.triggersUnavailable = keyHookProblem;
     const CMacro& running = runQueue->RunningMacro();
     if (runQueue->IsRunning() && running.id != 0)
         status.running = InstanceStatus::Entry{running.id, running.name};

@@ -3,6 +3,7 @@
 #include "program/LibraryReport.h"
 
 #include <charconv>
+#include <string_view>
 
 namespace {
 std::string OneLine(std::string text) {
@@ -53,7 +54,11 @@ std::string FormatStatusAnswer(const InstanceStatus& status) {
     std::string line = kStatusRequestVerb;
     const auto add = [&line](const std::string& field) { line += "\t" + field; };
     add(status.schedulerEnabled ? "1" : "0");
-    add(status.triggersEnabled ? "1" : "0");
+    // Triggers that cannot work are "!" and the reason.
+    std::string triggers = status.triggersEnabled ? "1" : "0";
+    if (!status.triggersUnavailable.empty())
+        triggers = "!" + OneLine(status.triggersUnavailable);
+    add(triggers);
     add(std::to_string(status.running ? status.running->id : 0));
     add(status.running ? OneLine(status.running->name) : "");
     for (const InstanceStatus::Entry& entry : status.queued) {
@@ -63,18 +68,21 @@ std::string FormatStatusAnswer(const InstanceStatus& status) {
     return line;
 }
 
-// answer := "status" TAB flag TAB flag TAB id TAB name { TAB id TAB name }
+// answer := "status" TAB flag TAB (flag | "!" why) TAB id TAB name { TAB id TAB name }
 std::optional<InstanceStatus> ParseStatusAnswer(const std::string& line) {
     const std::vector<std::string> fields = SplitTabs(line);
     if (fields.size() < 5 || fields.size() % 2 == 0 || fields[0] != kStatusRequestVerb)
         return std::nullopt;
     InstanceStatus status;
     const auto scheduler = ParseFlag(fields[1]);
-    const auto triggers = ParseFlag(fields[2]);
+    const bool unavailable = fields[2].size() > 1 && fields[2][0] == '!';
+    const auto triggers = unavailable ? std::optional<bool>(false) : ParseFlag(fields[2]);
     if (!scheduler || !triggers)
         return std::nullopt;
     status.schedulerEnabled = *scheduler;
     status.triggersEnabled = *triggers;
+    if (unavailable)
+        status.triggersUnavailable = fields[2].substr(1);
     for (size_t i = 3; i < fields.size(); i += 2) {
         const auto id = ParseId(fields[i]);
         if (!id)
@@ -100,7 +108,15 @@ void PrintStatusText(const InstanceStatus& status, std::ostream& out) {
     for (const InstanceStatus::Entry& entry : status.queued)
         out << "Queued: \"" << entry.name << "\" (id " << entry.id << ")\n";
     out << "Scheduler: " << (status.schedulerEnabled ? "enabled" : "disabled") << "\n";
-    out << "Triggers: " << (status.triggersEnabled ? "enabled" : "disabled") << "\n";
+    if (!status.triggersUnavailable.empty()) {
+        // The hook's message says what it is about; the line says it once.
+        std::string_view why = status.triggersUnavailable;
+        constexpr std::string_view kAbout = "Trigger keys are unavailable: ";
+        if (why.substr(0, kAbout.size()) == kAbout)
+            why.remove_prefix(kAbout.size());
+        out << "Triggers: unavailable: " << why << "\n";
+    } else
+        out << "Triggers: " << (status.triggersEnabled ? "enabled" : "disabled") << "\n";
 }
 
 void PrintStatusJson(const InstanceStatus& status, std::ostream& out) {
@@ -115,7 +131,10 @@ void PrintStatusJson(const InstanceStatus& status, std::ostream& out) {
         PrintEntryJson(status.queued[i], out);
     }
     out << "], \"schedulerEnabled\": " << (status.schedulerEnabled ? "true" : "false")
-        << ", \"triggersEnabled\": " << (status.triggersEnabled ? "true" : "false") << "}\n";
+        << ", \"triggersEnabled\": " << (status.triggersEnabled ? "true" : "false");
+    if (!status.triggersUnavailable.empty())
+        out << ", \"triggersUnavailable\": " << JsonString(status.triggersUnavailable);
+    out << "}\n";
 }
 
 void PrintStatusErrorJson(bool running, const std::string& error, std::ostream& out) {

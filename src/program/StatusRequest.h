@@ -22,6 +22,8 @@ struct InstanceStatus {
     };
     bool schedulerEnabled = true;
     bool triggersEnabled = true;
+    // Why no trigger key can work on this desktop; empty when the hook works.
+    std::string triggersUnavailable;
     std::optional<Entry> running;
     std::vector<Entry> queued;
     bool operator==(const InstanceStatus&) const = default;
@@ -37,7 +39,7 @@ std::optional<InstanceStatus> ParseStatusAnswer(const std::string& line);
 // For people: one fact a line.
 void PrintStatusText(const InstanceStatus& status, std::ostream& out);
 // For scripts: {"running": true, "macro": {...}|null, "queued": [...],
-// "schedulerEnabled": ..., "triggersEnabled": ...}
+// "schedulerEnabled": ..., "triggersEnabled": ...[, "triggersUnavailable": why]}
 void PrintStatusJson(const InstanceStatus& status, std::ostream& out);
 // For scripts, when no status came: {"running": false, "error": "..."} when
 // the program is not running, {"running": true, "error": "..."} when it did

@@ -3,6 +3,7 @@
 // keysym plays a named key or a character.
 
 #include "engine/Utf8.h"
+#include "triggers/Keysyms.h"
 
 #include <X11/X.h>
 #include <X11/XKBlib.h>
@@ -10,16 +11,6 @@
 
 #include <string>
 #include <vector>
-
-// The virtual-key code of a key whose unshifted keysym is `keysym`;
-// vk::Unmapped when it has none. Modifiers give the generic 16, 17, 18.
-int CodeForKeysym(KeySym keysym);
-
-// The keysym that plays virtual-key code `code`; NoSymbol when none.
-KeySym KeysymForCode(int code);
-
-// The keysym of a Unicode character; NoSymbol for control characters.
-KeySym KeysymForCharacter(char32_t character);
 
 // The virtual-key code of `keycode` under `xkb` with layout group `group`
 // active and NumLock on or off, as the key hook and the trigger box report

@@ -160,6 +160,21 @@ TEST(DesktopBuiltins, FailuresAndBadArgumentsNameTheFunction) {
                        "WinActivate: argument 2 must be a number, not a string\n");
 }
 
+// A desktop that cannot list windows must not answer "no such window".
+TEST(DesktopBuiltins, WindowQueriesFailWhereNoWindowCanBeListed) {
+    CRecordingDesktop desktop;
+    desktop.windows = {"Editor"};
+    desktop.activeTitle = "Editor";
+    desktop.windowsMissing = "no window list here";
+    ScriptRun run = RunWith(&desktop, R"(
+        try { Print(WinExists("Editor")); } catch (string e) { Print(e); }
+        try { Print(WinWait("Editor", 10)); } catch (string e) { Print(e); }
+        try { Print(WinGetActiveTitle()); } catch (string e) { Print(e); }
+    )");
+    EXPECT_EQ(run.out, "WinExists: no window list here\nWinWait: no window list here\n"
+                       "WinGetActiveTitle: no window list here\n");
+}
+
 // WinWait and WinWaitClose.
 TEST(DesktopBuiltins, StopEndsAWinWait) {
     for (const char* wait : {"WinWait(\"never\", 600000);", "WinWaitClose(\"stays\", 600000);"}) {

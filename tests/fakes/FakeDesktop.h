@@ -20,6 +20,9 @@ public:
     DesktopResult MouseUp(MouseButton button) override;
     DesktopResult MouseWheel(int steps) override;
     DesktopResult ActiveWindowOrigin(int& x, int& y) override;
+    DesktopResult WindowsAvailable() override {
+        return windowsMissing.empty() ? DesktopResult::Ok() : DesktopResult::Fail(windowsMissing);
+    }
     bool WinExists(const WindowMatch& window) override;
     DesktopResult WinActivate(const WindowMatch& window, int64_t milliseconds,
                               const std::function<bool()>& stopRequested) override;
@@ -50,6 +53,7 @@ public:
     std::map<std::string, std::string> windowClasses; // title -> class, where it has one
     std::string activeTitle;
     int originX = 0, originY = 0;              // of the active window; none before a WinActivate
+    std::string windowsMissing;                // when set, no window can be listed, for this reason
     std::string failWith;                      // when set, every action fails with it
     bool waitUntilStopped = false;             // WinWait polls until a stop is requested
     KeyPacing lastPacing;                      // of the last TypeKeys

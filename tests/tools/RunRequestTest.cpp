@@ -266,8 +266,18 @@ TEST(StatusAnswer, SurvivesTheLineWithAwkwardNames) {
     EXPECT_EQ(*parsed, status);
     InstanceStatus idle;
     EXPECT_EQ(ParseStatusAnswer(FormatStatusAnswer(idle)), idle);
-    for (const char* bad : {"", "status", "status\t1\t1\t0", "status\t2\t1\t0\t",
-                            "queued\t1\t1\t0\t", "status\t1\t1\tx\t", "status\t1\t1\t0\t\t5"})
+    // A desktop where no hook works: never "enabled", and the reason travels.
+    InstanceStatus noHook;
+    noHook.triggersEnabled = false;
+    noHook.triggersUnavailable = "Trigger keys are unavailable: no key hook on this desktop.";
+    EXPECT_EQ(ParseStatusAnswer(FormatStatusAnswer(noHook)), noHook);
+    std::ostringstream text;
+    PrintStatusText(noHook, text);
+    EXPECT_NE(text.str().find("\nTriggers: unavailable: no key hook on this desktop.\n"),
+              std::string::npos);
+    for (const char* bad :
+         {"", "status", "status\t1\t1\t0", "status\t2\t1\t0\t", "queued\t1\t1\t0\t",
+          "status\t1\t1\tx\t", "status\t1\t1\t0\t\t5", "status\t1\t!\t0\t"})
         EXPECT_EQ(ParseStatusAnswer(bad), std::nullopt) << bad;
 }
 

@@ -70,6 +70,9 @@ int SpawnQuietly(std::vector<std::string> args, char** env, pid_t& pid) {
 }
 
 CXvfb::CXvfb(const std::vector<std::string>& extraArgs) {
+    // The programs these tests start act on this server even when the tests
+    // run inside a Wayland session, never on the user's desktop.
+    setenv("WINGMATE_BACKEND", "x11", 1);
     if (!Installed()) {
         error = "Xvfb is not installed";
         return;

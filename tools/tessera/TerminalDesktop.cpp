@@ -1,11 +1,5 @@
 #include "TerminalDesktop.h"
 
-namespace {
-DesktopResult NoDisplay() {
-    return DesktopResult::Fail("no display available");
-}
-} // namespace
-
 DesktopResult CTerminalDesktop::Alert(const std::string& message) {
     std::fprintf(errors, "Alert: %s\n", message.c_str());
     std::fflush(errors);
@@ -14,25 +8,25 @@ DesktopResult CTerminalDesktop::Alert(const std::string& message) {
 
 DesktopResult CTerminalDesktop::TypeKeys(const std::string&, const KeyPacing&,
                                          const std::function<bool()>&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::MouseMove(int, int) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::MouseClick(int, int, MouseButton) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::MouseDown(MouseButton) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::MouseUp(MouseButton) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::MouseWheel(int) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::ActiveWindowOrigin(int&, int&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 // Without a display there are no windows.
 bool CTerminalDesktop::WinExists(const WindowMatch&) {
@@ -40,13 +34,13 @@ bool CTerminalDesktop::WinExists(const WindowMatch&) {
 }
 DesktopResult CTerminalDesktop::WinActivate(const WindowMatch&, int64_t,
                                             const std::function<bool()>&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 bool CTerminalDesktop::WinWait(const WindowMatch&, int64_t, const std::function<bool()>&) {
     return false;
 }
 DesktopResult CTerminalDesktop::WinClose(const WindowMatch&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 std::string CTerminalDesktop::WinGetActiveTitle() {
     return "";
@@ -54,39 +48,39 @@ std::string CTerminalDesktop::WinGetActiveTitle() {
 
 // Window geometry and state, the pointer, the screen and its pixels.
 DesktopResult CTerminalDesktop::WinList(const WindowMatch&, std::vector<std::string>&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::WinGetPos(const WindowMatch&, WindowRect&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::WinMove(const WindowMatch&, const WindowRect&, bool,
                                         const std::function<bool()>&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::WinSetState(const WindowMatch&, WindowState,
                                             const std::function<bool()>&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::WinGetClass(const WindowMatch&, std::string&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::WinGetPid(const WindowMatch&, int64_t&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::WinWaitActive(const WindowMatch&, int64_t,
                                               const std::function<bool()>&, bool&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::WinWaitClose(const WindowMatch&, int64_t,
                                              const std::function<bool()>&, bool&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::MouseGetPos(int&, int&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::ScreenSize(int&, int&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }
 DesktopResult CTerminalDesktop::PixelGetColor(int, int, uint32_t&) {
-    return NoDisplay();
+    return DesktopResult::Fail(why);
 }

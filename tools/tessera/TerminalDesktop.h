@@ -5,10 +5,14 @@
 #include "ports/Desktop.h"
 
 #include <cstdio>
+#include <string>
+#include <utility>
 
 class CTerminalDesktop : public IDesktop {
 public:
-    explicit CTerminalDesktop(std::FILE* err) : errors(err) {}
+    // `reason`: why there is no desktop, the error of every operation.
+    explicit CTerminalDesktop(std::FILE* err, std::string reason = "no display available")
+        : errors(err), why(std::move(reason)) {}
 
     DesktopResult Alert(const std::string& message) override;
     DesktopResult TypeKeys(const std::string& keys, const KeyPacing& pacing,
@@ -46,4 +50,5 @@ public:
 
 private:
     std::FILE* errors;
+    std::string why;
 };

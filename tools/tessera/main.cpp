@@ -10,9 +10,11 @@
 //
 // The libraries listed in "Externals.dat" in the Wingmate home folder are
 // loaded before the script runs (problems go to "LibMgrMessages.log" there),
-// and `dll` statements load through the same manager. With $DISPLAY set the
-// desktop builtins act on that X display; without one (or when it cannot be
-// used, with the reason on stderr) they fail with "no display available".
+// and `dll` statements load through the same manager. The desktop builtins
+// act on the Wayland compositor on a Wayland session ($WAYLAND_DISPLAY or
+// XDG_SESSION_TYPE=wayland), else on the X display of $DISPLAY;
+// WINGMATE_BACKEND=x11|wayland chooses. Without a usable one (the reason on
+// stderr) they fail with that reason, or "no display available".
 // A text the script put on the clipboard stays there after the end: a
 // detached child process keeps serving it until another program takes it.
 // Choose, Confirm and the choosers ask on the terminal (questions on
@@ -28,7 +30,11 @@
 #include "library/AtomicFile.h"
 
 #include "library/HomeFolder.h"
+#include "ports/DesktopBackend.h"
 #include "run/LibMgr.h"
+#if defined(TESSERA_WITH_WAYLAND)
+#include "wayland/WaylandDesktop.h"
+#endif
 #if defined(TESSERA_WITH_X11)
 #include "x11/X11Clipboard.h"
 #include "x11/X11Desktop.h"
@@ -57,23 +63,38 @@ void OnInterrupt(int signal) {
         interpreter->SetStopFlag();
 }
 
-// The X display's desktop when $DISPLAY is set and usable, else the terminal's.
-std::unique_ptr<IDesktop> OpenDesktop() {
+// The desktop of the session's backend (Wayland or X11) when it is usable,
+// else the terminal's, whose functions fail with the reason. On a Wayland
+// session the X11 adapters are never used for the desktop: keys sent through
+// Xwayland would reach a window the user does not see.
+std::unique_ptr<IDesktop> OpenDesktop(const DesktopBackendChoice& choice) {
+    auto alert = [](const std::string& message) {
+        std::fprintf(stderr, "Alert: %s\n", message.c_str());
+        std::fflush(stderr);
+        return DesktopResult::Ok();
+    };
+    std::string why = "no display available";
+    if (choice.backend == DesktopBackend::Wayland) {
+#if defined(TESSERA_WITH_WAYLAND)
+        if (std::unique_ptr<CWaylandDesktop> desktop = CWaylandDesktop::Open(&why, alert))
+            return desktop;
+        std::fprintf(stderr, "tessera: %s\n", why.c_str());
+#else
+        why = "this build of tessera has no Wayland support (set WINGMATE_BACKEND=x11 to use "
+              "Xwayland)";
+#endif
+        return std::make_unique<CTerminalDesktop>(stderr, why);
+    }
 #if defined(TESSERA_WITH_X11)
     const char* display = std::getenv("DISPLAY");
     if (display && *display) {
-        std::string why;
-        auto alert = [](const std::string& message) {
-            std::fprintf(stderr, "Alert: %s\n", message.c_str());
-            std::fflush(stderr);
-            return DesktopResult::Ok();
-        };
         if (std::unique_ptr<CX11Desktop> desktop = CX11Desktop::Open(&why, alert))
             return desktop;
         std::fprintf(stderr, "tessera: %s\n", why.c_str());
+        why = "no display available";
     }
 #endif
-    return std::make_unique<CTerminalDesktop>(stderr);
+    return std::make_unique<CTerminalDesktop>(stderr, why);
 }
 
 #if defined(TESSERA_WITH_X11)
@@ -152,7 +173,12 @@ int main(int argc, char** argv) {
     CTerminalDialogs dialogs(stdin, stderr);
     std::string home = WingmateHomeFolder();
     CLibMgr libraries(home);
-    std::unique_ptr<IDesktop> desktop = disassemble ? nullptr : OpenDesktop();
+    const DesktopBackendChoice backend = ChooseDesktopBackend();
+    if (!disassemble && !backend.error.empty()) {
+        std::fprintf(stderr, "tessera: %s\n", backend.error.c_str());
+        return 2;
+    }
+    std::unique_ptr<IDesktop> desktop = disassemble ? nullptr : OpenDesktop(backend);
     CScript script(&stream, &stream);
     CEngine* engine = script.GetEngine();
     engine->SetDesktop(desktop.get());

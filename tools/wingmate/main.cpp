@@ -6,12 +6,16 @@
 #include "app/Translations.h"
 #include "app/WingmateApp.h"
 #include "library/HomeFolder.h"
+#include "ports/DesktopBackend.h"
 #include "run/MacroRunner.h"
 #include "run/PosixProcessLauncher.h"
 #include "triggers/TriggerEdit.h"
 #include "views/IconSet.h"
 #include "views/InputDlg.h"
 #include "views/QtMessageBox.h"
+#if WINGMATE_HAVE_WAYLAND
+#include "wayland/WaylandDesktop.h"
+#endif
 #if WINGMATE_HAVE_X11
 #include "x11/X11Clipboard.h"
 #include "x11/X11Desktop.h"
@@ -77,6 +81,14 @@ int main(int argc, char** argv) {
     CSignalExit::InstallHandlers();
     if (!DisplayReachable(argc, argv))
         return 1;
+    // On a Wayland session the X11 adapters would act on Xwayland only,
+    // unseen by the user: the desktop, hook and recorder follow the session.
+    const DesktopBackendChoice backend = ChooseDesktopBackend();
+    if (!backend.error.empty()) {
+        std::fprintf(stderr, "wingmate: %s\n", backend.error.c_str());
+        return 2;
+    }
+    const bool wayland = backend.backend == DesktopBackend::Wayland;
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Wingmate"));
@@ -117,24 +129,49 @@ int main(int argc, char** argv) {
         if (scripts.runner)
             scripts.runner->StopAll();
     };
+    if (wayland) {
+        parts.makeKeyHook = [](KeyHookReportFn, std::string* why) -> std::unique_ptr<IKeyHook> {
+            *why = "Trigger keys are unavailable: this Wayland desktop offers Wingmate no key "
+                   "hook yet (set WINGMATE_BACKEND=x11 to use Xwayland windows only).";
+            return nullptr;
+        };
+        parts.makeRecordSource = [](std::string* why) -> std::unique_ptr<IRecordSource> {
+            *why = "Recording is unavailable on this Wayland desktop: no input reader works here "
+                   "yet.";
+            return nullptr;
+        };
+    }
 #if WINGMATE_HAVE_X11
-    parts.makeKeyHook = [](KeyHookReportFn report, std::string* why) {
-        return MakeKeyHook(std::move(report), why);
-    };
-    parts.activeWindow = [] { return ActiveWindowNow(); };
-    // Start says why when the display cannot record.
-    parts.makeRecordSource = [](std::string*) -> std::unique_ptr<IRecordSource> {
-        return std::make_unique<CX11RecordSource>();
-    };
+    if (!wayland) {
+        parts.makeKeyHook = [](KeyHookReportFn report, std::string* why) {
+            return MakeKeyHook(std::move(report), why);
+        };
+        parts.activeWindow = [] { return ActiveWindowNow(); };
+        // Start says why when the display cannot record.
+        parts.makeRecordSource = [](std::string*) -> std::unique_ptr<IRecordSource> {
+            return std::make_unique<CX11RecordSource>();
+        };
+    }
     // The trigger box records keys as the hook reports them.
     CTriggerEdit::SetNativeKeyCodes([](unsigned keycode) { return HookCodeForKeycode(keycode); });
 #endif
     parts.connectRunner = [&](CMainDlg& window) {
-#if WINGMATE_HAVE_X11
         std::string why;
-        scripts.desktop = CX11Desktop::Open(&why, MakeAlertFn(&window, messages));
-        if (!scripts.desktop)
-            window.Output().AppendOutput(why + "\n");
+        if (wayland) {
+#if WINGMATE_HAVE_WAYLAND
+            scripts.desktop = CWaylandDesktop::Open(&why, MakeAlertFn(&window, messages));
+#else
+            why = "Key and mouse playback is unavailable: this build has no Wayland support.";
+#endif
+            if (!scripts.desktop)
+                window.Output().AppendOutput(why + "\n");
+        }
+#if WINGMATE_HAVE_X11
+        if (!wayland) {
+            scripts.desktop = CX11Desktop::Open(&why, MakeAlertFn(&window, messages));
+            if (!scripts.desktop)
+                window.Output().AppendOutput(why + "\n");
+        }
         scripts.clipboard = CX11Clipboard::Open(&why);
         if (!scripts.clipboard)
             window.Output().AppendOutput(why + "\n");

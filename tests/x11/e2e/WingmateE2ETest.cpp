@@ -89,6 +89,7 @@ protected:
             fs::create_directories(dir);
         fs::permissions(root / "runtime", fs::perms::owner_all, fs::perm_options::replace);
         env = {{"DISPLAY", server.Name()},
+               {"WINGMATE_BACKEND", "x11"},
                {"WINGMATE_HOME", home.string()},
                {"XDG_CONFIG_HOME", (root / "config").string()},
                {"XDG_RUNTIME_DIR", (root / "runtime").string()},
