@@ -1803,5 +1803,23 @@ Legen Sie diese Datei in den Ordner des Programms</translation>
         <source>The abbreviation of &quot;%1&quot; could not expand: %2</source>
         <translation>Die Abkürzung von „%1“ konnte nicht erweitert werden: %2</translation>
     </message>
+    <message>
+        <source>The damaged file of abbreviations and window filters was kept as
+%1</source>
+        <translation>Die beschädigte Datei der Abkürzungen und Fensterfilter wurde aufbewahrt als
+%1</translation>
+    </message>
+    <message>
+        <source>The abbreviations and window filters in %1 could not be read: %2
+The file is left as it is.</source>
+        <translation>Die Abkürzungen und Fensterfilter in %1 konnten nicht gelesen werden: %2
+Die Datei bleibt, wie sie ist.</translation>
+    </message>
+    <message>
+        <source>The file of abbreviations and window filters %1 is damaged (%2).
+What could be read was loaded; the file will be kept aside when the macros are next saved.</source>
+        <translation>Die Datei der Abkürzungen und Fensterfilter %1 ist beschädigt (%2).
+Was gelesen werden konnte, wurde geladen; die Datei wird beim nächsten Speichern der Makros beiseitegelegt.</translation>
+    </message>
 </context>
 </TS>

@@ -1803,5 +1803,23 @@ Placez ce fichier dans le dossier de l&apos;application</translation>
         <source>The abbreviation of &quot;%1&quot; could not expand: %2</source>
         <translation>L&apos;abréviation de « %1 » n&apos;a pas pu être développée : %2</translation>
     </message>
+    <message>
+        <source>The damaged file of abbreviations and window filters was kept as
+%1</source>
+        <translation>Le fichier endommagé des abréviations et filtres de fenêtres a été conservé sous
+%1</translation>
+    </message>
+    <message>
+        <source>The abbreviations and window filters in %1 could not be read: %2
+The file is left as it is.</source>
+        <translation>Les abréviations et filtres de fenêtres de %1 n&apos;ont pas pu être lus : %2
+Le fichier est laissé tel quel.</translation>
+    </message>
+    <message>
+        <source>The file of abbreviations and window filters %1 is damaged (%2).
+What could be read was loaded; the file will be kept aside when the macros are next saved.</source>
+        <translation>Le fichier des abréviations et filtres de fenêtres %1 est endommagé (%2).
+Ce qui a pu être lu a été chargé ; le fichier sera mis de côté au prochain enregistrement des macros.</translation>
+    </message>
 </context>
 </TS>

@@ -8,23 +8,23 @@
 #include "app/DBusNotifier.h"
 #endif
 #include "app/OptionsDlg.h"
-#include "program/RunRequest.h"
 #include "editor/EditorDlg.h"
 #include "editor/EditorRecovery.h"
+#include "program/RunRequest.h"
 #include "triggers/KeyHook.h"
 #include "views/IconSet.h"
 #include "views/InputDlg.h"
 #include "views/LogPage.h"
-#include "views/ManagerPage.h"
-#include "views/SchedulerPage.h"
-#include "wizard/WizardDlg.h"
 #include "views/MacroTree.h"
 #include "views/MacroTreeLogic.h"
+#include "views/ManagerPage.h"
 #include "views/OutputPage.h"
 #include "views/QtMessageBox.h"
 #include "views/QuickMenuDlg.h"
 #include "views/QuickMenuLogic.h"
+#include "views/SchedulerPage.h"
 #include "views/ScriptDialogs.h"
+#include "wizard/WizardDlg.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -317,8 +317,7 @@ void CMainDlg::OnTrayActivated(int reason) {
 
 void CMainDlg::ShowStopMenu(const QPoint& at) {
     QMenu menu;
-    menu.addAction(tr("&Stop Executing Macro"), this,
-                   [this] { HandleCommand(Command::Stop); });
+    menu.addAction(tr("&Stop Executing Macro"), this, [this] { HandleCommand(Command::Stop); });
     menu.exec(at);
 }
 

@@ -79,7 +79,7 @@ struct MainDlgServices {
     // Makes the recorder's event source; sets `why` and returns null when
     // nothing can be recorded here. Null: recording is unavailable.
     std::function<std::unique_ptr<IRecordSource>(std::string* why)> makeRecordSource;
-    IDesktopNotifier* notifier = nullptr; // null: the notification service, else the tray
+    IDesktopNotifier* notifier = nullptr;  // null: the notification service, else the tray
     IWindowPicker* windowPicker = nullptr; // null: Pick Window says it cannot work here
     // Whether a tray host is there now (null: Qt's answer), and how often to
     // look again while there is none: a panel may start after the program.
@@ -155,9 +155,7 @@ public:
     void SetRecording(bool recording, const std::string& stopKeyText) override {
         program->SetRecording(recording, stopKeyText);
     }
-    bool SchedulerEnabled() const override {
-        return program->RunQueue().SchedulerEnabled();
-    }
+    bool SchedulerEnabled() const override { return program->RunQueue().SchedulerEnabled(); }
     void SetSchedulerEnabled(bool enabled) override { program->SetSchedulerEnabled(enabled); }
     bool TriggersEnabled() const override { return program->State().triggersEnabled; }
     void SetTriggersEnabled(bool enabled) override { program->SetTriggersEnabled(enabled); }

@@ -1,9 +1,9 @@
 // The main window's commands: the menu, the toolbar, what each command does
 // and when it is available.
 
-#include "program/DeclarationsRecorder.h"
 #include "app/MainDlg.h"
 #include "library/HomeFolder.h"
+#include "program/DeclarationsRecorder.h"
 
 #include "triggers/KeyHook.h"
 #include "views/HelpPage.h"

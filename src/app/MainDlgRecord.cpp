@@ -6,7 +6,6 @@
 #include "record/RecordDlg.h"
 #include "views/QtFileChooser.h"
 
-
 std::unique_ptr<IRecordSource> CMainDlg::MakeRecordSource() {
     std::string why;
     std::unique_ptr<IRecordSource> source;

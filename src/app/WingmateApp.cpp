@@ -187,6 +187,7 @@ int CWingmateApp::Run(const ProgramParts& parts) {
     services.activeWindow = parts.activeWindow;
     services.typeKeys = parts.typeKeys;
     services.clipboardText = parts.clipboardText;
+    services.windowPicker = parts.windowPicker;
     services.makeRecordSource = parts.makeRecordSource;
     services.firstStart = firstStart;
     CMainDlg window(home, std::move(services));

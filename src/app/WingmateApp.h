@@ -28,6 +28,7 @@ struct ProgramParts {
     std::function<std::optional<ActiveWindow>()> activeWindow;
     std::function<std::string(const std::string& keys)> typeKeys;
     std::function<std::string()> clipboardText;
+    IWindowPicker* windowPicker = nullptr; // Pick Window of the Manager page
 };
 
 class QLocalServer;

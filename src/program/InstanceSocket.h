@@ -14,8 +14,8 @@
 
 struct InstanceFolderInputs {
     std::optional<std::string> runtimeDir; // $XDG_RUNTIME_DIR
-    std::optional<std::string> cacheHome; // $XDG_CACHE_HOME
-    std::optional<std::string> userHome;  // $HOME
+    std::optional<std::string> cacheHome;  // $XDG_CACHE_HOME
+    std::optional<std::string> userHome;   // $HOME
 };
 
 struct InstancePaths {

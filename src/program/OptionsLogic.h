@@ -2,9 +2,9 @@
 // What the Options dialog does with its boxes, as plain logic over the
 // settings: the form it opens with, and the OK button's checks and save.
 
-#include "program/AppSettings.h"
 #include "ports/MessageBox.h"
 #include "ports/SettingsStore.h"
+#include "program/AppSettings.h"
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,10 @@
 #include "program/Program.h"
 
+#include "engine/Utf8.h"
 #include "library/RecoveryFile.h"
+#include "ports/UiText.h"
 #include "program/EndQuestion.h"
 #include "program/RunRequest.h"
-#include "ports/UiText.h"
-#include "engine/Utf8.h"
 #include "triggers/AbbreviationMatcher.h"
 #include "triggers/Expansion.h"
 #include "triggers/KeyHook.h"
@@ -57,11 +57,12 @@ void CProgram::Start() {
     settings.ReadSettings(services.store);
     runLog.SetPath(home + "/Wingmate.log");
     runLog.SetAutoClearLimit(&settings.autoClearLines);
-    runLog.SetWriteProblemReporter([this, shown = std::string()](const std::string& problem) mutable {
-        // Kept until a line is written again; never repeated for every lost line.
-        observer.StatusMessage(problem, shown);
-        shown = problem;
-    });
+    runLog.SetWriteProblemReporter(
+        [this, shown = std::string()](const std::string& problem) mutable {
+            // Kept until a line is written again; never repeated for every lost line.
+            observer.StatusMessage(problem, shown);
+            shown = problem;
+        });
     CMacro root;
     root.kind = static_cast<int32_t>(MacroKind::MacroSet);
     root.name = "My Macros";
@@ -241,9 +242,9 @@ void CProgram::Expand(const AbbreviationHit& hit) {
     ownTypingUntil = Clock().Milliseconds() + 300;
     abbreviations->Clear();
     if (!problem.empty()) {
-        observer.StatusMessage(UiFormat(
-            UI_TEXT("Wingmate", "The abbreviation of \"%1\" could not expand: %2"),
-            {node->name, problem}));
+        observer.StatusMessage(
+            UiFormat(UI_TEXT("Wingmate", "The abbreviation of \"%1\" could not expand: %2"),
+                     {node->name, problem}));
         return;
     }
     if (replacement.empty() && runQueue->EnqueueUnattended(hit.macroId))

@@ -101,11 +101,11 @@ struct ProgramServices {
         : store(settingsStore), messages(messageBox) {}
 
     ISettingsStore& store;
-    IMessageBox& messages;                // questions of the start-up and the commands
-    IMacroRunner* runner = nullptr;       // null: starts report their end at once
-    std::function<void()> stopScripts;    // Stop: ask every running script to stop
-    const IClock* clock = nullptr;        // null: the system clock
-    KeyHookFactory makeKeyHook;           // null: no hook, triggers never fire
+    IMessageBox& messages;             // questions of the start-up and the commands
+    IMacroRunner* runner = nullptr;    // null: starts report their end at once
+    std::function<void()> stopScripts; // Stop: ask every running script to stop
+    const IClock* clock = nullptr;     // null: the system clock
+    KeyHookFactory makeKeyHook;        // null: no hook, triggers never fire
     // Hands a call from another thread to the program's thread (the hook's
     // reports). Null: called where it comes from.
     std::function<void(std::function<void()>)> post;
@@ -229,6 +229,8 @@ private:
     void OfferBackupAfterBadLoad();
     void AddFirstStartExamples();
     void OfferRecovery();
+    // What the last load said of the abbreviations and window filters file.
+    void SayExtrasReport();
     // Saves the library; says what was kept aside when `ask`, else that and
     // a failure on standard error. true when saved; else `failure` (when
     // given) names the file and the reason.
@@ -261,8 +263,8 @@ private:
     std::string functionNames;
     std::unique_ptr<CAbbreviationMatcher> abbreviations;
     std::optional<ActiveWindow> typingWindow; // where the typing watched was done
-    int64_t ownTypingUntil = 0; // ms: reports of our own typing are ignored till then
-    bool hookInstalled = false; // as far as the program asked for it
+    int64_t ownTypingUntil = 0;               // ms: reports of our own typing are ignored till then
+    bool hookInstalled = false;               // as far as the program asked for it
     bool triggerBoxFocus = false;
     bool started = false;
     bool ended = false;

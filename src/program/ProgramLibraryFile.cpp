@@ -41,6 +41,8 @@ void CProgram::LoadLibrary() {
     }
     if (!present && services.firstStart)
         AddFirstStartExamples();
+    if (present)
+        SayExtrasReport();
     ShowLibrary();
     recovery->MarkSaved(false);
 }
@@ -93,6 +95,7 @@ void CProgram::OfferRecovery() {
                                MessageButtons::YesNo) == MessageAnswer::Yes) {
         CMacroLibrary probe;
         if (probe.LoadFrom(path) && library.LoadFrom(path) && observer.LibraryReplaced()) {
+            SayExtrasReport();
             if (SaveLibrary(true))
                 recovery->MarkSaved(true);
             return;
@@ -121,6 +124,11 @@ bool CProgram::SaveLibrary(bool ask, std::string* failure) {
     if (!report.keptAside.empty())
         say(UiFormat(UI_TEXT("Wingmate", "The macro file that could not be loaded was kept as\n%1"),
                      {report.keptAside}),
+            "Wingmate");
+    if (!report.extrasKeptAside.empty())
+        say(UiFormat(UI_TEXT("Wingmate", "The damaged file of abbreviations and window filters "
+                                         "was kept as\n%1"),
+                     {report.extrasKeptAside}),
             "Wingmate");
     if (saved) {
         recovery->MarkSaved(true);
@@ -178,5 +186,29 @@ void CProgram::RestoreMacros() {
         services.messages.Show(UiText(kBadRestoreText), UI_TEXT("Wingmate", "Bad Restore"),
                                MessageButtons::Ok);
         LoadLibrary();
+        return;
     }
+    SayExtrasReport();
+}
+
+// A file that could not be read, or read only in part, is said in a box;
+// entries that cannot work go to the Output page. The library loads either way.
+void CProgram::SayExtrasReport() {
+    const CMacroLibrary::ExtrasLoadReport& report = library.ExtrasReport();
+    if (!report.readError.empty())
+        services.messages.Show(
+            UiFormat(UI_TEXT("Wingmate", "The abbreviations and window filters in %1 could not be "
+                                         "read: %2\nThe file is left as it is."),
+                     {report.path, report.readError}),
+            UI_TEXT("Wingmate", "Bad Load"), MessageButtons::Ok);
+    else if (!report.damage.empty())
+        services.messages.Show(
+            UiFormat(UI_TEXT("Wingmate",
+                             "The file of abbreviations and window filters %1 is damaged "
+                             "(%2).\nWhat could be read was loaded; the file will be kept aside "
+                             "when the macros are next saved."),
+                     {report.path, report.damage}),
+            UI_TEXT("Wingmate", "Bad Load"), MessageButtons::Ok);
+    for (const std::string& problem : report.problems)
+        observer.ProgramOutput(problem + "\n");
 }

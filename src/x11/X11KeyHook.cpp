@@ -43,8 +43,9 @@ struct CX11KeyHook::Session : CX11RecordSession::IClient {
         FollowKeyboard();
         keycode &= 0xFF;
         held[keycode] = down;
-        Report(down ? CKeyHook::kKeyDown : CKeyHook::kKeyUp,
-               CodeForKeycode(recording.Keyboard(), keycode, recording.Group(), recording.NumLock()));
+        Report(
+            down ? CKeyHook::kKeyDown : CKeyHook::kKeyUp,
+            CodeForKeycode(recording.Keyboard(), keycode, recording.Group(), recording.NumLock()));
         if (down)
             ReportTyped(keycode);
     }

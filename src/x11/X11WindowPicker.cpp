@@ -1,5 +1,7 @@
 #include "x11/X11WindowPicker.h"
 
+#include "x11/X11Display.h"
+#include "x11/X11WindowPickerPort.h"
 #include "x11/X11WindowQuery.h"
 
 #include <X11/Xatom.h>
@@ -41,8 +43,8 @@ bool PickWindowByClick(Display* display, Window& picked, std::string& error) {
     // key grab that started us): keep asking for a second before giving up.
     int grab = AlreadyGrabbed;
     for (int attempt = 0; attempt < 50; ++attempt) {
-        grab = XGrabPointer(display, root, False, ButtonPressMask | ButtonReleaseMask,
-                            GrabModeSync, GrabModeAsync, root, crosshair, CurrentTime);
+        grab = XGrabPointer(display, root, False, ButtonPressMask | ButtonReleaseMask, GrabModeSync,
+                            GrabModeAsync, root, crosshair, CurrentTime);
         if (grab != AlreadyGrabbed && grab != GrabFrozen)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -113,5 +115,23 @@ bool ReadWindowInfo(Display* display, Window window, PickedWindowInfo& info, std
     X11ClassNames names = X11WindowClass(display, window);
     info.resClass = std::move(names.className);
     info.resName = std::move(names.instance);
+    return true;
+}
+
+bool CX11WindowPicker::PickNextClicked(PickedWindow& picked, std::string& error) {
+    Display* display = OpenX11Display({}, error);
+    if (!display)
+        return false;
+    Window window = 0;
+    PickedWindowInfo info;
+    const bool ok = PickWindowByClick(display, window, error) &&
+                    ReadWindowInfo(display, ClientWindowOf(display, window), info, error);
+    XCloseDisplay(display);
+    if (!ok) {
+        if (error == "cancelled")
+            error.clear();
+        return false;
+    }
+    picked = {info.title, info.resName, info.resClass};
     return true;
 }

@@ -14,8 +14,8 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <unistd.h>
 #include <memory>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -200,10 +200,10 @@ TEST_F(ProgramTest, DisabledTriggersRunNothing) {
 // The start-up with each state a home folder can be in.
 struct StartCase {
     std::string label;
-    bool library;       // a good library file
-    bool damaged;       // the library file is damaged
-    bool backup;        // a good backup beside it
-    bool recovery;      // a recovery copy newer than the library
+    bool library;  // a good library file
+    bool damaged;  // the library file is damaged
+    bool backup;   // a good backup beside it
+    bool recovery; // a recovery copy newer than the library
     MessageAnswer answer;
     std::vector<std::string> titles; // the questions and messages, in order
     std::vector<std::string> names;  // the macros loaded
@@ -221,6 +221,8 @@ TEST_P(ProgramStart, LoadsWhatTheHomeHoldsAndAsksOnlyWhenSomethingIsWrong) {
     }
     if (c.damaged)
         WriteFile(home / "Macros.mcf", "not a macro file");
+    if (c.label == "DamagedExtras")
+        WriteFile(home / "Macros.mcf.ext", "wingmate-extras 1\nmacro 2\nabbreviation \"cut");
     if (c.recovery) {
         CMacroLibrary edited;
         ASSERT_EQ(edited.LoadFrom((home / "Macros.mcf").string()), 1);
@@ -274,7 +276,8 @@ INSTANTIATE_TEST_SUITE_P(
                   MessageAnswer::No,
                   {"Bad Load", "Restore Macros?"},
                   {}},
-        StartCase{"DamagedNoBackup", false, true, false, false, MessageAnswer::Yes, {"Bad Load"}, {}},
+        StartCase{
+            "DamagedNoBackup", false, true, false, false, MessageAnswer::Yes, {"Bad Load"}, {}},
         StartCase{"RecoveryTaken",
                   true,
                   false,
@@ -283,6 +286,14 @@ INSTANTIATE_TEST_SUITE_P(
                   MessageAnswer::Yes,
                   {"Restore Unsaved Changes?"},
                   {"Saved", "Unsaved"}},
+        StartCase{"DamagedExtras",
+                  true,
+                  false,
+                  false,
+                  false,
+                  MessageAnswer::Yes,
+                  {"Bad Load"},
+                  {"Saved"}},
         StartCase{"RecoveryRefused",
                   true,
                   false,

@@ -31,6 +31,8 @@ protected:
             return;
         port = std::make_unique<CX11KeyHook>(
             [this](intptr_t, int identifier, int code) {
+                if (identifier == CKeyHook::kTyped || identifier == CKeyHook::kTypingBreak)
+                    return; // what keys type is the program's, not the wrapper's
                 std::lock_guard lock(mutex);
                 reports.push_back({identifier, code});
                 arrived.notify_all();

@@ -36,9 +36,12 @@ void PrintTo(const Report& r, std::ostream* out) {
 }
 
 // What the main window does with reports: queue them for its own thread.
+// What the keys type (1350, 1360) is kept only when `typed` is set.
 class CReportQueue {
 public:
     void Push(intptr_t receiver, int identifier, int code) {
+        if (!typed && (identifier == CKeyHook::kTyped || identifier == CKeyHook::kTypingBreak))
+            return;
         std::lock_guard lock(mutex);
         reports.push_back({receiver, identifier, code});
         arrived.notify_all();
@@ -60,6 +63,8 @@ public:
         return true;
     }
 
+    bool typed = false;
+
 private:
     std::mutex mutex;
     std::condition_variable arrived;
@@ -80,7 +85,10 @@ protected:
 constexpr int kDown = CKeyHook::kKeyDown;
 constexpr int kUp = CKeyHook::kKeyUp;
 
+// A press also says what it types: the character under Shift, a break for
+// a shortcut or a key that types nothing, a line end for Return.
 TEST_F(X11KeyHookTest, ReportsKeysAsVirtualKeyCodesInOrder) {
+    queue.typed = true;
     CX11KeyHook hook(QueueReports(), server->Name());
     hook.SetHandle(7);
     hook.SetType(1);
@@ -98,11 +106,14 @@ TEST_F(X11KeyHookTest, ReportsKeysAsVirtualKeyCodesInOrder) {
     TapKey(client, XK_F5);
     TapKey(client, XK_Return);
     TapKey(client, XK_semicolon);
+    constexpr int kTyped = CKeyHook::kTyped, kBreak = CKeyHook::kTypingBreak;
     const std::vector<Report> expected = {
-        {7, kDown, vk::Ctrl},  {7, kDown, vk::Alt}, {7, kDown, 'X'},        {7, kUp, 'X'},
-        {7, kUp, vk::Alt},     {7, kUp, vk::Ctrl},  {7, kDown, vk::Shift},  {7, kDown, '1'},
-        {7, kUp, '1'},         {7, kUp, vk::Shift}, {7, kDown, vk::F1 + 4}, {7, kUp, vk::F1 + 4},
-        {7, kDown, vk::Enter}, {7, kUp, vk::Enter}, {7, kDown, 186},        {7, kUp, 186}};
+        {7, kDown, vk::Ctrl},   {7, kDown, vk::Alt}, {7, kDown, 'X'},      {7, kBreak, 0},
+        {7, kUp, 'X'},          {7, kUp, vk::Alt},   {7, kUp, vk::Ctrl},   {7, kDown, vk::Shift},
+        {7, kDown, '1'},        {7, kTyped, '!'},    {7, kUp, '1'},        {7, kUp, vk::Shift},
+        {7, kDown, vk::F1 + 4}, {7, kBreak, 0},      {7, kUp, vk::F1 + 4}, {7, kDown, vk::Enter},
+        {7, kTyped, '\n'},      {7, kUp, vk::Enter}, {7, kDown, 186},      {7, kTyped, ';'},
+        {7, kUp, 186}};
     EXPECT_EQ(queue.Take(expected.size()), expected);
 }
 

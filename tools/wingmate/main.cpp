@@ -1,12 +1,12 @@
 // wingmate: the desktop program.
 
-#include "program/InstanceSocket.h"
 #include "app/RunnerBridge.h"
 #include "app/SignalExit.h"
 #include "app/Translations.h"
 #include "app/WingmateApp.h"
 #include "library/HomeFolder.h"
 #include "ports/DesktopBackend.h"
+#include "program/InstanceSocket.h"
 #include "run/MacroRunner.h"
 #include "run/PosixProcessLauncher.h"
 #include "triggers/TriggerEdit.h"
@@ -21,6 +21,7 @@
 #include "x11/X11Desktop.h"
 #include "x11/X11KeyHook.h"
 #include "x11/X11RecordSource.h"
+#include "x11/X11WindowPickerPort.h"
 #endif
 
 #include "CliSupport.h"
@@ -103,6 +104,9 @@ int main(int argc, char** argv) {
 
     CQtMessageBox messages;
     CPosixProcessLauncher launcher;
+#if WINGMATE_HAVE_X11
+    CX11WindowPicker windowPicker;
+#endif
     CRunnerSlot runnerSlot;
     ScriptRunning scripts;
 
@@ -116,7 +120,8 @@ int main(int argc, char** argv) {
     parts.typeKeys = [&scripts](const std::string& keys) -> std::string {
         if (!scripts.desktop)
             return "no desktop to type on";
-        const DesktopResult typed = scripts.desktop->TypeKeys(keys, KeyPacing{}, [] { return false; });
+        const DesktopResult typed =
+            scripts.desktop->TypeKeys(keys, KeyPacing{}, [] { return false; });
         return typed.ok ? std::string() : typed.error;
     };
     parts.clipboardText = [&scripts] {
@@ -147,6 +152,7 @@ int main(int argc, char** argv) {
             return MakeKeyHook(std::move(report), why);
         };
         parts.activeWindow = [] { return ActiveWindowNow(); };
+        parts.windowPicker = &windowPicker;
         // Start says why when the display cannot record.
         parts.makeRecordSource = [](std::string*) -> std::unique_ptr<IRecordSource> {
             return std::make_unique<CX11RecordSource>();
