@@ -147,10 +147,9 @@ int RunDue(const DueOptions& options, CtlStreams streams) {
 
 void AddDueCommand(CLI::App& app, CtlContext& context) {
     auto options = std::make_shared<DueOptions>();
-    CLI::App& due = AddCommand(app, "due", "Print when library entries are due in a range",
-                               [options, &context] {
-                                   context.status = RunDue(*options, context.streams);
-                               });
+    CLI::App& due =
+        AddCommand(app, "due", "Print when library entries are due in a range",
+                   [options, &context] { context.status = RunDue(*options, context.streams); });
     AddTextOption(due, "--file", options->path, "The library to read (default: the home folder's)",
                   "PATH");
     AddTextOption(due, "--from", options->fromText, "Start of the range, local time",

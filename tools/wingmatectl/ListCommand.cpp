@@ -33,8 +33,8 @@ void AddListCommand(CLI::App& app, CtlContext& context) {
     CLI::App& list = AddCommand(app, "list", "Print the macro library", [options, &context] {
         context.status = RunList(*options, context.streams);
     });
-    AddTextOption(list, "--file", options->path,
-                  "The library to read (default: the home folder's)", "PATH");
+    AddTextOption(list, "--file", options->path, "The library to read (default: the home folder's)",
+                  "PATH");
     AddFlag(list, "--json", options->json, "Print JSON instead of a tree");
     context.usageLines.push_back("list [--file PATH] [--json]");
 }

@@ -44,10 +44,9 @@ int RunRun(const std::string& target, CtlStreams streams) {
 
 void AddRunCommand(CLI::App& app, CtlContext& context) {
     auto target = std::make_shared<std::string>();
-    CLI::App& run = AddCommand(app, "run", "Ask the running program to run a macro",
-                               [target, &context] {
-                                   context.status = RunRun(*target, context.streams);
-                               });
+    CLI::App& run =
+        AddCommand(app, "run", "Ask the running program to run a macro",
+                   [target, &context] { context.status = RunRun(*target, context.streams); });
     AddTextOption(run, "NAME|ID", *target, "The macro's name or id", "", true);
     // The shells' completions ask for macro names here; the library is only read.
     AddArgumentCompleter(run, [&context](const std::string& prefix) {

@@ -58,11 +58,10 @@ int RunSalvage(const std::string& file, const std::string& out, CtlStreams strea
 
 void AddSalvageCommand(CLI::App& app, CtlContext& context) {
     auto paths = std::make_shared<std::pair<std::string, std::string>>();
-    CLI::App& salvage =
-        AddCommand(app, "salvage", "Write what can be read of a damaged library to OUT",
-                   [paths, &context] {
-                       context.status = RunSalvage(paths->first, paths->second, context.streams);
-                   });
+    CLI::App& salvage = AddCommand(
+        app, "salvage", "Write what can be read of a damaged library to OUT", [paths, &context] {
+            context.status = RunSalvage(paths->first, paths->second, context.streams);
+        });
     AddTextOption(salvage, "FILE", paths->first, "The damaged library (only read)", "", true);
     AddTextOption(salvage, "OUT", paths->second, "The library to write", "", true);
     context.usageLines.push_back("salvage FILE OUT");
