@@ -5,6 +5,7 @@
 #include "Commands.h"
 #include "TesseraCommandLine.h"
 
+#include <CLI/CLI.hpp>
 #include <gtest/gtest.h>
 
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "CliSupport.h"
+#include "CliRawCommand.h"
 
 #include "WingmateVersion.h"
 
@@ -90,6 +90,39 @@ void AddArgumentCompleter(CLI::App& command, std::function<int(const std::string
         ->group("");
 }
 
+std::shared_ptr<CLI::App> NewCommandLine(const std::string& description, const std::string& name,
+                                         bool allowExtras) {
+    auto app = std::make_shared<CLI::App>(description, name);
+    if (allowExtras)
+        app->allow_extras();
+    return app;
+}
+
+void RequireCommand(CLI::App& app) {
+    app.require_subcommand(1);
+}
+
+CLI::App& AddCommand(CLI::App& app, const std::string& name, const std::string& description,
+                     std::function<void()> run) {
+    CLI::App* command = app.add_subcommand(name, description);
+    command->callback(std::move(run));
+    return *command;
+}
+
+void AddTextOption(CLI::App& command, const std::string& name, std::string& value,
+                   const std::string& description, const std::string& typeName, bool required) {
+    CLI::Option* option = command.add_option(name, value, description);
+    if (!typeName.empty())
+        option->type_name(typeName);
+    if (required)
+        option->required();
+}
+
+void AddFlag(CLI::App& command, const std::string& name, bool& value,
+             const std::string& description) {
+    command.add_flag(name, value, description);
+}
+
 int ParseCommandLine(CLI::App& app, const std::vector<std::string>& args, std::ostream& out,
                      std::ostream& err, const std::string& usage) {
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -153,6 +186,15 @@ CRawCommand::CRawCommand(std::string summary, std::string name, std::vector<RawO
     : CLI::App(std::move(summary), std::move(name)), options(std::move(rawOptions)) {
     prefix_command();
     formatter(std::make_shared<CRawHelpFormatter>(options));
+}
+
+CLI::App& AddRawSubcommand(CLI::App& app, const std::string& name, const std::string& summary,
+                           std::vector<RawOption> options,
+                           std::function<void(const std::vector<std::string>&)> run) {
+    CLI::App* command =
+        app.add_subcommand(std::make_shared<CRawCommand>(summary, name, std::move(options)));
+    command->callback([command, run = std::move(run)] { run(command->remaining()); });
+    return *command;
 }
 
 std::vector<std::string> CRawCommand::OptionWords() const {

@@ -3,13 +3,21 @@
 // flag, the handling of a parse error, and the shell completions and manual
 // pages generated from the same CLI11 description the parser uses, so none
 // of them can drift apart.
-
-#include <CLI/CLI.hpp>
+//
+// CLI11 is header-only and large: this header only names its classes, so a
+// command that registers itself through the helpers below does not compile
+// the parser again. Code that builds or walks a CLI::App includes
+// <CLI/CLI.hpp> itself.
 
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
+
+namespace CLI {
+class App;
+} // namespace CLI
 
 // The project version, set by the build.
 const char* WingmateVersion();
@@ -29,6 +37,27 @@ void AddCompletionFlags(CLI::App& app);
 // the candidates starting with PREFIX one a line and returns the exit status.
 constexpr const char* kCompleteOption = "--complete";
 void AddArgumentCompleter(CLI::App& command, std::function<int(const std::string&)> list);
+
+// A program's command line, with nothing on it yet. With `allowExtras`,
+// arguments it does not know are left for the program (Qt's own options).
+std::shared_ptr<CLI::App> NewCommandLine(const std::string& description, const std::string& name,
+                                         bool allowExtras = false);
+
+// The command line must name exactly one command.
+void RequireCommand(CLI::App& app);
+// A command of `app` named `name`; `run` is called when the command line
+// chose it and parsed without error.
+CLI::App& AddCommand(CLI::App& app, const std::string& name, const std::string& description,
+                     std::function<void()> run);
+// An option that takes a text (`name` starts with "--"), shown with
+// `typeName` ("TEXT" when empty), or with `required` a positional argument
+// that must be given.
+void AddTextOption(CLI::App& command, const std::string& name, std::string& value,
+                   const std::string& description, const std::string& typeName = "",
+                   bool required = false);
+// A flag that sets `value`.
+void AddFlag(CLI::App& command, const std::string& name, bool& value,
+             const std::string& description);
 
 // Hidden option that prints the program's manual page (troff) and ends.
 constexpr const char* kManPageFlag = "--man-page";
@@ -61,17 +90,11 @@ struct RawOption {
 };
 
 // A command that reads its own arguments: CLI11 stops at its name and hands
-// everything after it over untouched. Its options are described here so that
-// --help, the completion and the manual page still show them.
-class CRawCommand : public CLI::App {
-public:
-    CRawCommand(std::string summary, std::string name, std::vector<RawOption> rawOptions);
-    const std::vector<RawOption>& RawOptions() const { return options; }
-    std::vector<std::string> OptionWords() const;
-
-private:
-    std::vector<RawOption> options;
-};
+// everything after it to `run` untouched. `options` are shown by --help, the
+// completion and the manual page.
+CLI::App& AddRawSubcommand(CLI::App& app, const std::string& name, const std::string& summary,
+                           std::vector<RawOption> options,
+                           std::function<void(const std::vector<std::string>&)> run);
 
 // A completion script for the program `app` describes: bash (a function the
 // bash-completion package loads), zsh (an autoloaded `_PROGRAM`) or fish.

@@ -2,7 +2,7 @@
 // description the parser uses. Words travel one a line between program and
 // shell, so file and macro names with spaces stay whole.
 
-#include "CliSupport.h"
+#include "CliRawCommand.h"
 
 #include <algorithm>
 #include <sstream>

@@ -58,18 +58,18 @@ struct Options {
 
 // Returns -1 to go on, else the exit status.
 int ParseArguments(int argc, char** argv, Options& options) {
-    CLI::App app("Records a window declaration for the window clicked or named.", "Glimmer");
-    AddVersionFlag(app);
-    AddManPageFlag(app);
-    app.add_option("FILE", options.file, "The declarations file to add the window to")
-        ->type_name("FILE");
-    app.add_option("--window", options.windowText,
-                   "Record window ID (decimal or 0x hexadecimal) instead of waiting for a click")
-        ->type_name("ID");
-    app.add_option("--display", options.display, "The X display to use (default: $DISPLAY)")
-        ->type_name("NAME");
+    const std::shared_ptr<CLI::App> app =
+        NewCommandLine("Records a window declaration for the window clicked or named.", "Glimmer");
+    AddVersionFlag(*app);
+    AddManPageFlag(*app);
+    AddTextOption(*app, "FILE", options.file, "The declarations file to add the window to", "FILE");
+    AddTextOption(*app, "--window", options.windowText,
+                  "Record window ID (decimal or 0x hexadecimal) instead of waiting for a click",
+                  "ID");
+    AddTextOption(*app, "--display", options.display, "The X display to use (default: $DISPLAY)",
+                  "NAME");
     const std::string usage = std::string(kUsageLines) + "\n" + kNotes;
-    const int parsed = ParseCommandLine(app, std::vector<std::string>(argv + 1, argv + argc),
+    const int parsed = ParseCommandLine(*app, std::vector<std::string>(argv + 1, argv + argc),
                                         std::cout, std::cerr, usage);
     if (parsed >= 0 || options.windowText.empty())
         return parsed;

@@ -1,6 +1,6 @@
 #include "TesseraCommandLine.h"
 
-#include "CliSupport.h"
+#include <CLI/CLI.hpp>
 
 void BuildTesseraCommandLine(CLI::App& app, TesseraOptions& options) {
     AddVersionFlag(app);
@@ -22,4 +22,8 @@ void BuildTesseraCommandLine(CLI::App& app, TesseraOptions& options) {
         ->excludes(disassemble);
     // "-" is a file name here, not an option.
     app.positionals_at_end(false);
+}
+
+bool TesseraArgsGiven(const CLI::App& app) {
+    return app.count("--args") > 0;
 }

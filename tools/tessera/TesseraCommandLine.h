@@ -2,7 +2,7 @@
 // The command line of `tessera`, described once for the parser, --help and
 // the shell completions.
 
-#include <CLI/CLI.hpp>
+#include "CliSupport.h"
 
 #include <string>
 
@@ -30,3 +30,5 @@ constexpr const char* kTesseraUsage =
     "until another program takes the clipboard.\n";
 
 void BuildTesseraCommandLine(CLI::App& app, TesseraOptions& options);
+// Whether the parsed command line gave --args (an empty TEXT included).
+bool TesseraArgsGiven(const CLI::App& app);

@@ -152,9 +152,10 @@ int CheckOnly(const std::string& file) {
 
 int main(int argc, char** argv) {
     TesseraOptions options;
-    CLI::App app("Compiles and runs a Tessera script from a terminal.", "tessera");
-    BuildTesseraCommandLine(app, options);
-    const int parsed = ParseCommandLine(app, std::vector<std::string>(argv + 1, argv + argc),
+    const std::shared_ptr<CLI::App> app =
+        NewCommandLine("Compiles and runs a Tessera script from a terminal.", "tessera");
+    BuildTesseraCommandLine(*app, options);
+    const int parsed = ParseCommandLine(*app, std::vector<std::string>(argv + 1, argv + argc),
                                         std::cout, std::cerr, kTesseraUsage);
     if (parsed >= 0)
         return parsed;
@@ -162,7 +163,7 @@ int main(int argc, char** argv) {
     const std::string& file = options.file;
     const std::string& argsText = options.argsText;
     const bool disassemble = options.disassemble;
-    const bool haveArgs = app.count("--args") > 0;
+    const bool haveArgs = TesseraArgsGiven(*app);
     if (options.check)
         return CheckOnly(file);
 

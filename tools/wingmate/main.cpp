@@ -63,12 +63,12 @@ struct ScriptRunning {
 int main(int argc, char** argv) {
     // --help and --version answer without a display; every other argument
     // is left to Qt (-platform, -display, ...).
-    CLI::App commandLine("The Wingmate desktop program: a macro manager.", "wingmate");
-    AddVersionFlag(commandLine);
-    AddManPageFlag(commandLine);
-    commandLine.allow_extras();
+    const std::shared_ptr<CLI::App> commandLine =
+        NewCommandLine("The Wingmate desktop program: a macro manager.", "wingmate", true);
+    AddVersionFlag(*commandLine);
+    AddManPageFlag(*commandLine);
     const int parsed = ParseCommandLine(
-        commandLine, std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
+        *commandLine, std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr,
         "usage: wingmate [--help | --version] [Qt options]\n"
         "\n"
         "wingmate keeps a library of macros in a tree of macro sets. A macro runs a\n"

@@ -22,7 +22,7 @@ void BuildWingmateCtl(CLI::App& app, CtlContext& context) {
     AddVersionFlag(app);
     AddCompletionFlags(app);
     AddManPageFlag(app);
-    app.require_subcommand(1);
+    RequireCommand(app);
     for (AddCommandFn add : kCommands)
         add(app, context);
 }
@@ -40,8 +40,7 @@ std::string CtlUsage(const CtlContext& context) {
 std::string CtlUsage() {
     std::ostringstream ignored;
     CtlContext context(CtlStreams{ignored, ignored});
-    CLI::App app("", "wingmatectl");
-    BuildWingmateCtl(app, context);
+    BuildWingmateCtl(*NewCommandLine("", "wingmatectl"), context);
     return CtlUsage(context);
 }
 
@@ -71,19 +70,19 @@ void ReportUnreached(const std::string& error, bool reached, std::ostream& err) 
 }
 
 int RunWingmateCtl(const std::vector<std::string>& args, CtlStreams streams) {
-    CLI::App app("Reads the Wingmate macro library and talks to the running program.",
-                 "wingmatectl");
+    const std::shared_ptr<CLI::App> app = NewCommandLine(
+        "Reads the Wingmate macro library and talks to the running program.", "wingmatectl");
     CtlContext context(streams);
-    BuildWingmateCtl(app, context);
-    const int parsed = ParseCommandLine(app, args, streams.out, streams.err, CtlUsage(context));
+    BuildWingmateCtl(*app, context);
+    const int parsed = ParseCommandLine(*app, args, streams.out, streams.err, CtlUsage(context));
     return parsed >= 0 ? parsed : context.status;
 }
 
 void AddRawCommand(CLI::App& app, CtlContext& context, const char* name, const char* summary,
                    std::vector<RawOption> options,
                    int (*run)(const std::vector<std::string>&, CtlStreams)) {
-    CLI::App* command =
-        app.add_subcommand(std::make_shared<CRawCommand>(summary, name, std::move(options)));
-    command->callback(
-        [command, &context, run] { context.status = run(command->remaining(), context.streams); });
+    AddRawSubcommand(app, name, summary, std::move(options),
+                     [&context, run](const std::vector<std::string>& args) {
+                         context.status = run(args, context.streams);
+                     });
 }

@@ -5,8 +5,6 @@
 
 #include "CliSupport.h"
 
-#include <CLI/CLI.hpp>
-
 #include <ostream>
 #include <string>
 #include <vector>

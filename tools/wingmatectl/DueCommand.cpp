@@ -147,14 +147,15 @@ int RunDue(const DueOptions& options, CtlStreams streams) {
 
 void AddDueCommand(CLI::App& app, CtlContext& context) {
     auto options = std::make_shared<DueOptions>();
-    CLI::App* due = app.add_subcommand("due", "Print when library entries are due in a range");
-    due->add_option("--file", options->path, "The library to read (default: the home folder's)")
-        ->type_name("PATH");
-    due->add_option("--from", options->fromText, "Start of the range, local time")
-        ->type_name("\"YYYY-MM-DD HH:MM:SS\"");
-    due->add_option("--to", options->toText, "End of the range, local time (at most 366 days)")
-        ->type_name("\"YYYY-MM-DD HH:MM:SS\"");
-    due->callback([options, &context] { context.status = RunDue(*options, context.streams); });
+    CLI::App& due =
+        AddCommand(app, "due", "Print when library entries are due in a range",
+                   [options, &context] { context.status = RunDue(*options, context.streams); });
+    AddTextOption(due, "--file", options->path, "The library to read (default: the home folder's)",
+                  "PATH");
+    AddTextOption(due, "--from", options->fromText, "Start of the range, local time",
+                  "\"YYYY-MM-DD HH:MM:SS\"");
+    AddTextOption(due, "--to", options->toText, "End of the range, local time (at most 366 days)",
+                  "\"YYYY-MM-DD HH:MM:SS\"");
     context.usageLines.push_back(
         "due [--file PATH] --from \"YYYY-MM-DD HH:MM:SS\" --to \"YYYY-MM-DD HH:MM:SS\"");
 }

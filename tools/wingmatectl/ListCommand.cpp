@@ -31,10 +31,11 @@ int RunList(const ListOptions& options, CtlStreams streams) {
 
 void AddListCommand(CLI::App& app, CtlContext& context) {
     auto options = std::make_shared<ListOptions>();
-    CLI::App* list = app.add_subcommand("list", "Print the macro library");
-    list->add_option("--file", options->path, "The library to read (default: the home folder's)")
-        ->type_name("PATH");
-    list->add_flag("--json", options->json, "Print JSON instead of a tree");
-    list->callback([options, &context] { context.status = RunList(*options, context.streams); });
+    CLI::App& list = AddCommand(app, "list", "Print the macro library", [options, &context] {
+        context.status = RunList(*options, context.streams);
+    });
+    AddTextOption(list, "--file", options->path, "The library to read (default: the home folder's)",
+                  "PATH");
+    AddFlag(list, "--json", options->json, "Print JSON instead of a tree");
     context.usageLines.push_back("list [--file PATH] [--json]");
 }

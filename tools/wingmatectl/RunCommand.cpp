@@ -44,10 +44,12 @@ int RunRun(const std::string& target, CtlStreams streams) {
 
 void AddRunCommand(CLI::App& app, CtlContext& context) {
     auto target = std::make_shared<std::string>();
-    CLI::App* run = app.add_subcommand("run", "Ask the running program to run a macro");
-    run->add_option("NAME|ID", *target, "The macro's name or id")->required();
+    CLI::App& run =
+        AddCommand(app, "run", "Ask the running program to run a macro",
+                   [target, &context] { context.status = RunRun(*target, context.streams); });
+    AddTextOption(run, "NAME|ID", *target, "The macro's name or id", "", true);
     // The shells' completions ask for macro names here; the library is only read.
-    AddArgumentCompleter(*run, [&context](const std::string& prefix) {
+    AddArgumentCompleter(run, [&context](const std::string& prefix) {
         const std::string path = DefaultLibraryPath();
         CMacroLibrary library;
         std::string error;
@@ -61,6 +63,5 @@ void AddRunCommand(CLI::App& app, CtlContext& context) {
             context.streams.out << name << "\n";
         return kExitOk;
     });
-    run->callback([target, &context] { context.status = RunRun(*target, context.streams); });
     context.usageLines.push_back("run NAME|ID");
 }

@@ -61,13 +61,12 @@ int RunSalvage(const std::string& file, const std::string& out, CtlStreams strea
 
 void AddSalvageCommand(CLI::App& app, CtlContext& context) {
     auto paths = std::make_shared<std::pair<std::string, std::string>>();
-    CLI::App* salvage =
-        app.add_subcommand("salvage", "Write what can be read of a damaged library to OUT");
-    salvage->add_option("FILE", paths->first, "The damaged library (only read)")->required();
-    salvage->add_option("OUT", paths->second, "The library to write")->required();
-    salvage->callback([paths, &context] {
-        context.status = RunSalvage(paths->first, paths->second, context.streams);
-    });
+    CLI::App& salvage = AddCommand(
+        app, "salvage", "Write what can be read of a damaged library to OUT", [paths, &context] {
+            context.status = RunSalvage(paths->first, paths->second, context.streams);
+        });
+    AddTextOption(salvage, "FILE", paths->first, "The damaged library (only read)", "", true);
+    AddTextOption(salvage, "OUT", paths->second, "The library to write", "", true);
     context.usageLines.push_back("salvage FILE OUT");
     context.AddNote(
         "salvage writes to OUT (never FILE itself, which is only read) the records of a\n"

@@ -37,10 +37,10 @@ int RunStatus(bool json, CtlStreams streams) {
 
 void AddStatusCommand(CLI::App& app, CtlContext& context) {
     auto json = std::make_shared<bool>(false);
-    CLI::App* status = app.add_subcommand(
-        "status", "Print the running macro, the queue, and whether the scheduler and triggers "
-                  "are enabled");
-    status->add_flag("--json", *json, "Print JSON, also when the program is not running");
-    status->callback([json, &context] { context.status = RunStatus(*json, context.streams); });
+    CLI::App& status = AddCommand(
+        app, "status",
+        "Print the running macro, the queue, and whether the scheduler and triggers are enabled",
+        [json, &context] { context.status = RunStatus(*json, context.streams); });
+    AddFlag(status, "--json", *json, "Print JSON, also when the program is not running");
     context.usageLines.push_back("status [--json]");
 }
