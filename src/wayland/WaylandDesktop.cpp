@@ -77,6 +77,19 @@ CWaylandDesktop::~CWaylandDesktop() {
         zwlr_virtual_pointer_v1_destroy(pointer);
     for (const auto& window : windows)
         zwlr_foreign_toplevel_handle_v1_destroy(window->handle);
+    // Every proxy is freed here: disconnecting frees none of them.
+    if (globals.toplevels)
+        zwlr_foreign_toplevel_manager_v1_destroy(globals.toplevels);
+    if (globals.pointers)
+        zwlr_virtual_pointer_manager_v1_destroy(globals.pointers);
+    if (globals.keyboards)
+        zwp_virtual_keyboard_manager_v1_destroy(globals.keyboards);
+    for (const auto& output : globals.outputs)
+        wl_output_destroy(output->output);
+    if (globals.seat)
+        wl_seat_destroy(globals.seat);
+    if (registry)
+        wl_registry_destroy(registry);
     if (state)
         xkb_state_unref(state);
     if (keymap)
