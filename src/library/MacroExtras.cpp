@@ -56,6 +56,9 @@ bool ReadText(std::string_view text, std::string& out, std::string& error) {
     error = ReadJsonString(text, at, out);
     if (error.empty() && at != text.size())
         error = "unexpected text after the closing quote";
+    // Written back, such bytes would not stay as they are.
+    if (error.empty() && Utf8InvalidAt(out) != std::string_view::npos)
+        error = "the text is not valid UTF-8";
     return error.empty();
 }
 
@@ -80,9 +83,14 @@ bool ReadFilter(std::string_view text, WindowFilter& out, std::string& error) {
         error = "include or exclude was expected";
         return false;
     }
-    out.matchTitle = field == "title";
-    out.exclude = mode == "exclude";
-    return ReadText(pattern, out.pattern, error);
+    WindowFilter read;
+    read.matchTitle = field == "title";
+    read.exclude = mode == "exclude";
+    if (!ReadText(pattern, read.pattern, error))
+        return false;
+    // No pattern is no filter, whatever it was to match.
+    out = read.pattern.empty() ? WindowFilter() : read;
+    return true;
 }
 
 } // namespace
