@@ -196,7 +196,6 @@ void CMainDlg::Start() {
     AddTray();
     timer->start();
     ApplyStartVisibility();
-    RefreshCheckMarks();
     StateChanged();
     OfferEditorRecovery();
 }

@@ -268,9 +268,9 @@ void CProgram::Stop() {
         services.stopScripts();
 }
 
+// The queue tells the views itself (RefreshTrayState).
 void CProgram::SetSchedulerEnabled(bool enabled) {
     runQueue->SetSchedulerEnabled(enabled);
-    RefreshTrayState();
 }
 
 void CProgram::SetTriggersEnabled(bool enabled) {
